@@ -1,0 +1,32 @@
+# Common compile settings for every target of ours.
+function(kav_target_defaults target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow)
+    target_compile_definitions(${target} PRIVATE
+        QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING QT_NO_KEYWORDS)
+endfunction()
+
+# kav_add_library(NAME SOURCES... [PCH headers...]): a static library of one subsystem.
+function(kav_add_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;PCH" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    kav_target_defaults(${name})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    if(ARG_PCH)
+        target_precompile_headers(${name} PRIVATE ${ARG_PCH})
+    endif()
+endfunction()
+
+# kav_add_test(NAME SOURCES... LIBS...): one GoogleTest executable registered with CTest.
+function(kav_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    kav_target_defaults(${name})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    target_precompile_headers(${name} PRIVATE <gtest/gtest.h> <QString> <QList>)
+    include(GoogleTest)
+    gtest_discover_tests(${name}
+        WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KAV_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data"
+        DISCOVERY_TIMEOUT 60)
+endfunction()

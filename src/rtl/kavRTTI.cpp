@@ -1,0 +1,1 @@
+#include "kavRTTI.h"

@@ -1,0 +1,1 @@
+#include "ky_messages.h"
