@@ -1,5 +1,8 @@
 #include "kavObject.h"
 
+#include "kavExceptions.h"
+#include "kavRTTI.h"
+
 #include <QHash>
 
 #include <mutex>
@@ -20,6 +23,8 @@ HandleTable &handleTable()
 }
 
 } // namespace
+
+using namespace Qt::StringLiterals;
 
 TObject::~TObject()
 {
@@ -48,4 +53,45 @@ TObject *TObject::FromHandle(quint64 handle)
     HandleTable &t = handleTable();
     std::lock_guard guard(t.lock);
     return t.objects.value(handle, nullptr);
+}
+
+// ---------------------------------------------------------------------------------------
+// Class information
+
+const TkavClassInfo &TObject::StaticClassInfo()
+{
+    static const TkavClassInfo info(u"TObject"_s, nullptr, nullptr, {});
+    return info;
+}
+
+const TkavClassInfo &TObject::ClassInfo() const
+{
+    return StaticClassInfo();
+}
+
+QString TObject::ClassName() const
+{
+    return ClassInfo().ClassName();
+}
+
+bool TObject::InheritsFrom(const TkavClassInfo &ancestor) const
+{
+    return ClassInfo().InheritsFrom(ancestor);
+}
+
+bool TObject::InheritsFrom(QStringView ancestorName) const
+{
+    return ClassInfo().InheritsFrom(ancestorName);
+}
+
+const TkavClassInfo &TPersistent::StaticClassInfo()
+{
+    static const TkavClassInfo info =
+        kavMakeClassInfo<TPersistent, TObject>(u"TPersistent"_s, [](TkavPropBuilder<TPersistent> &) {});
+    return info;
+}
+
+void TPersistent::Assign(const TPersistent &source)
+{
+    throw EConvertError(u"Cannot assign a %1 to a %2"_s.arg(source.ClassName(), ClassName()));
 }
