@@ -37,9 +37,6 @@ BAND_NAMES = {"ReportTitle", "ReportSummary", "PageHeader", "PageFooter", "Heade
 NOT_KEYS = {"hkPageNumber", "poPortrait", "poLandscape", "dupIgnore", "dupAccept",
             "dupError"}
 
-# Pairs the shapes above would pick up wrongly (key, text as matched).
-REJECT = set()
-
 # Keys whose text the design quotes apart from the key (in a list or a later sentence);
 # each text must occur quoted in the design.
 SEPARATE = {
@@ -76,6 +73,27 @@ SUPPLEMENT = {
     "ctString": "Texto",
     "ctAggregate": "Agregadas",
     "clLangLoadError": "Não foi possível carregar o idioma %s:",
+    # object inspector descriptions of the most common properties
+    "propAlign": "Alinhamento do objeto em relação à banda ou página",
+    "propAutoWidth": "Ajusta a largura do objeto ao texto",
+    "propColor": "Cor de fundo do objeto",
+    "propDataField": "Nome do campo de dados ligado ao objeto",
+    "propDataSet": "Conjunto de dados ligado ao objeto",
+    "propFill": "Preenchimento do fundo do objeto",
+    "propFont": "Fonte do texto do objeto",
+    "propFrame": "Borda do objeto",
+    "propHAlign": "Alinhamento horizontal do texto",
+    "propHeight": "Altura do objeto",
+    "propLeft": "Coordenada esquerda do objeto",
+    "propMemo": "Texto do objeto",
+    "propName": "Nome do objeto",
+    "propPrintable": "Indica se o objeto é impresso",
+    "propStretched": "Indica se a altura do objeto cresce com o conteúdo",
+    "propTop": "Coordenada superior do objeto",
+    "propVAlign": "Alinhamento vertical do texto",
+    "propVisible": "Indica se o objeto é visível",
+    "propWidth": "Largura do objeto",
+    "propWordWrap": "Quebra as linhas longas do texto",
     "SLangNotFound": "Language '%s' not found",
     "SInvalidLanguage": "Invalid language definition",
     "SIdRedeclared": "Identifier redeclared: ",
@@ -139,15 +157,15 @@ def plausible_text(text):
     return True
 
 
-def collect(spec_text):
+def collect(design_text):
     """Returns {key: text} and a list of conflict descriptions."""
     found = {}
     conflicts = []
     for pattern in PATTERNS:
-        for m in pattern.finditer(spec_text):
+        for m in pattern.finditer(design_text):
             key = m.group("k1") or m.group("k2") or m.group("k3")
             text = m.group("t")
-            if unit_of(key) is None or not plausible_text(text) or (key, text) in REJECT:
+            if unit_of(key) is None or not plausible_text(text):
                 continue
             if key in found and found[key] != text:
                 conflicts.append("%s: %r vs %r" % (key, found[key], text))
@@ -155,15 +173,15 @@ def collect(spec_text):
             found.setdefault(key, text)
     # Predefined display formats: table rows | "fkNumber2" | sample | format | give
     # "sample;format".
-    for m in re.finditer(r'^\| "(fk[A-Za-z]+\d+)" \| ([^|]+?) \| ([^|]+?) \|$', spec_text,
+    for m in re.finditer(r'^\| "(fk[A-Za-z]+\d+)" \| ([^|]+?) \| ([^|]+?) \|$', design_text,
                          re.MULTILINE):
         found.setdefault(m.group(1), m.group(2) + ";" + m.group(3))
     for key, text in SEPARATE.items():
-        if '"%s"' % text not in spec_text:
+        if '"%s"' % text not in design_text:
             raise SystemExit("text of %s is not quoted in the design: %r" % (key, text))
         found.setdefault(key, text)
     for key, text in SEPARATE_UNQUOTED.items():
-        if text not in spec_text:
+        if text not in design_text:
             raise SystemExit("text of %s is not in the design: %r" % (key, text))
         found.setdefault(key, text)
     for key, text in SUPPLEMENT.items():

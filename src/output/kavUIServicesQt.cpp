@@ -177,18 +177,21 @@ bool TkavUIServicesQt::FontDialog(TkavFontChoice &font)
 {
     QFont initial(font.Name);
     initial.setPointSizeF(font.Size > 0 ? font.Size : 10);
-    initial.setBold(font.Style & 1);
-    initial.setItalic(font.Style & 2);
-    initial.setUnderline(font.Style & 4);
-    initial.setStrikeOut(font.Style & 8);
+    initial.setBold(font.Style.Contains(fsBold));
+    initial.setItalic(font.Style.Contains(fsItalic));
+    initial.setUnderline(font.Style.Contains(fsUnderline));
+    initial.setStrikeOut(font.Style.Contains(fsStrikeOut));
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, initial, FParent);
     if (!ok)
         return false;
     font.Name = chosen.family();
     font.Size = chosen.pointSizeF();
-    font.Style = (chosen.bold() ? 1u : 0u) | (chosen.italic() ? 2u : 0u) | (chosen.underline() ? 4u : 0u)
-                 | (chosen.strikeOut() ? 8u : 0u);
+    font.Style = TFontStyles();
+    font.Style.SetIncluded(fsBold, chosen.bold())
+        .SetIncluded(fsItalic, chosen.italic())
+        .SetIncluded(fsUnderline, chosen.underline())
+        .SetIncluded(fsStrikeOut, chosen.strikeOut());
     return true;
 }
 

@@ -560,15 +560,27 @@ void kavPaintMasked(QPainter &canvas,
     if (!paintable(canvas, rect, bitmap))
         return;
     const QSize size = deviceSize(canvas, rect);
+    const QRgb key = toRgb(transparentColor) & RGB_MASK;
     const QImage source = bitmap.convertToFormat(QImage::Format_ARGB32);
+    const bool ownAlpha = bitmap.hasAlphaChannel();
+
+    // Key pixels become fully transparent before resampling, so in premultiplied form
+    // they add no colour: opaque pixels next to them get no fringe of the key colour.
+    QImage keyed = source;
+    for (int y = 0; y < keyed.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(keyed.scanLine(y));
+        for (int x = 0; x < keyed.width(); ++x)
+            if ((line[x] & RGB_MASK) == key)
+                line[x] = 0;
+    }
     const Qt::TransformationMode mode = bitmap.depth() == 1 ? Qt::FastTransformation
                                                             : Qt::SmoothTransformation;
-    QImage target = source.scaled(size, Qt::IgnoreAspectRatio, mode)
+    QImage target = keyed.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                        .scaled(size, Qt::IgnoreAspectRatio, mode)
                         .convertToFormat(QImage::Format_ARGB32);
 
     // The mask is sampled from the unscaled bitmap at each target pixel's nearest source
-    // pixel, so the transparent area keeps hard edges whatever the colour resampling did.
-    const QRgb key = toRgb(transparentColor) & RGB_MASK;
+    // pixel, so the transparent area keeps hard edges whatever the resampling did.
     const qint64 sw = source.width();
     const qint64 sh = source.height();
     for (int y = 0; y < size.height(); ++y) {
@@ -579,6 +591,10 @@ void kavPaintMasked(QPainter &canvas,
             const qint64 sx = std::min(sw - 1, (2 * x + 1) * sw / (2 * qint64(size.width())));
             if ((in[sx] & RGB_MASK) == key)
                 out[x] = 0;
+            else if (qAlpha(out[x]) == 0 && !ownAlpha)
+                out[x] = in[sx] | 0xFF000000u; // resampling left nothing: the pixel itself
+            else if (!ownAlpha)
+                out[x] |= 0xFF000000u;
         }
     }
     canvas.drawImage(rect, target);

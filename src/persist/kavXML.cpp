@@ -824,7 +824,7 @@ TkavXMLWriter::TkavXMLWriter(TStream &stream) : FStream(stream)
 void TkavXMLWriter::WriteHeader()
 {
     FBuffer += xmlHeader;
-    appendLine(0);
+    appendLine();
     flushBuffer();
 }
 
@@ -834,7 +834,7 @@ void TkavXMLWriter::WriteRootItem(TkavXMLItem &rootItem)
     flushBuffer();
 }
 
-void TkavXMLWriter::appendLine(int)
+void TkavXMLWriter::appendLine()
 {
     if (FAutoIndent)
         FBuffer += "\r\n";
@@ -874,7 +874,7 @@ void TkavXMLWriter::writeStartTag(const TkavXMLItem &item, int indent, bool hasC
     } else {
         FBuffer += "/>";
     }
-    appendLine(indent);
+    appendLine();
 }
 
 void TkavXMLWriter::writeItemTree(TkavXMLItem &item, int indent)
@@ -904,7 +904,7 @@ void TkavXMLWriter::writeItemTree(TkavXMLItem &item, int indent)
     FBuffer += "</";
     appendName(FBuffer, item.FName);
     FBuffer += '>';
-    appendLine(indent);
+    appendLine();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -6,10 +6,9 @@
 
 #include <rtl/kavExceptions.h>
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
-
-#include <QByteArray>
 
 #include <memory>
 #include <string>
@@ -202,7 +201,7 @@ public:
     void WriteRootItem(TkavXMLItem &rootItem);
 
 private:
-    void appendLine(int indent);
+    void appendLine();
     void flushBuffer();
     void writeStartTag(const TkavXMLItem &item, int indent, bool hasChildren);
     void writeItemTree(TkavXMLItem &item, int indent);

@@ -25,6 +25,7 @@ struct DecimalDigits
     bool negative = false;
     std::string digits;
     int exponent = 0;
+    int precisionLimit = 18; // significant digits the source holds (currency: 19)
 
     bool isZero() const { return kind == Finite && digits.empty(); }
     bool isSpecial() const { return kind != Finite; }
@@ -69,6 +70,7 @@ DecimalDigits digitsOf(double value)
 DecimalDigits digitsOf(TkavCurrency value)
 {
     DecimalDigits d;
+    d.precisionLimit = 19;
     d.negative = value.Units < 0;
     const quint64 magnitude = d.negative ? 0 - quint64(value.Units) : quint64(value.Units);
     if (magnitude == 0)
@@ -262,9 +264,9 @@ QString currencyLayout(const QString &number, bool negative, const TFormatSettin
 }
 
 // The FloatToText core over decimal digits (unrounded).
-QString floatText(DecimalDigits d, TFloatFormat format, int precision, int digits,
-                  const TFormatSettings &fs, int maxPrecision = 18)
+QString floatText(DecimalDigits d, TFloatFormat format, int precision, int digits, const TFormatSettings &fs)
 {
+    const int maxPrecision = d.precisionLimit;
     precision = std::clamp(precision, 1, maxPrecision);
     switch (format) {
     case ffExponent:
@@ -372,7 +374,7 @@ QString formatSection(QStringView s, DecimalDigits d, bool withMinus, const TFor
             exp10 = d.exponent - nInt;
         d.exponent = d.isZero() ? 0 : nInt; // the mantissa has nInt integer digits
     } else {
-        roundDigits(d, 18, decimals);
+        roundDigits(d, d.precisionLimit, decimals);
     }
     zero = d.isZero();
 
@@ -541,12 +543,20 @@ bool parseFloat(QStringView s, QChar sep1, QChar sep2, double &value)
     if (i < s.size() && (s[i] == u'+' || s[i] == u'-'))
         negative = s[i++] == u'-';
     int mantissaDigits = 0;
+    int significantIntDigits = 0; // integer digits after leading zeros
+    int leadingFracZeros = 0;     // zeros after the point before the first non-zero digit
+    bool nonZeroSeen = false;
     bool pointSeen = false;
     for (; i < s.size(); ++i) {
         const QChar c = s[i];
         if (c >= u'0' && c <= u'9') {
             ascii += char(c.unicode());
             ++mantissaDigits;
+            nonZeroSeen = nonZeroSeen || c != u'0';
+            if (!pointSeen && nonZeroSeen)
+                ++significantIntDigits;
+            else if (pointSeen && !nonZeroSeen)
+                ++leadingFracZeros;
         } else if (!pointSeen && (c == sep1 || (!sep2.isNull() && c == sep2))) {
             pointSeen = true;
             ascii += '.';
@@ -556,28 +566,35 @@ bool parseFloat(QStringView s, QChar sep1, QChar sep2, double &value)
     }
     if (mantissaDigits == 0)
         return false;
-    bool negativeExponent = false;
+    long exponent = 0;
     if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
         ascii += 'e';
         ++i;
+        bool negativeExponent = false;
         if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
             negativeExponent = s[i] == u'-';
             ascii += char(s[i++].unicode());
         }
         int expDigits = 0;
-        for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i, ++expDigits)
+        for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i, ++expDigits) {
             ascii += char(s[i].unicode());
+            exponent = std::min(exponent * 10 + (s[i].unicode() - u'0'), 100000L);
+        }
         if (expDigits == 0)
             return false;
+        if (negativeExponent)
+            exponent = -exponent;
     }
     if (i != s.size())
         return false;
     double parsed = 0;
     const auto res = std::from_chars(ascii.data(), ascii.data() + ascii.size(), parsed);
     if (res.ec == std::errc::result_out_of_range) {
-        if (!negativeExponent)
-            return false; // overflow
-        parsed = 0;       // underflow
+        // Overflow fails; a value too small for a double is zero.
+        const long magnitude = (significantIntDigits > 0 ? significantIntDigits - 1 : -(leadingFracZeros + 1)) + exponent;
+        if (magnitude >= 0)
+            return false;
+        parsed = 0;
     } else if (res.ec != std::errc() || res.ptr != ascii.data() + ascii.size()) {
         return false;
     }
@@ -850,12 +867,12 @@ QString FloatToStrF(double value, TFloatFormat format, int precision, int digits
 
 QString CurrToStr(TkavCurrency value, const TFormatSettings &fs)
 {
-    return floatText(digitsOf(value), ffGeneral, 19, 0, fs, 19);
+    return floatText(digitsOf(value), ffGeneral, 19, 0, fs);
 }
 
 QString CurrToStrF(TkavCurrency value, TFloatFormat format, int digits, const TFormatSettings &fs)
 {
-    return floatText(digitsOf(value), format, 19, digits, fs, 19);
+    return floatText(digitsOf(value), format, 19, digits, fs);
 }
 
 double StrToFloat(const QString &s, const TFormatSettings &fs)

@@ -142,6 +142,8 @@ TFormatSettings TFormatSettings::Invariant()
 TFormatSettings TFormatSettings::FromLocale(const QLocale &locale)
 {
     TFormatSettings fs = Invariant();
+    if (locale.language() == QLocale::C) // "d MMM yyyy" could not be read back: numeric dates
+        return fs;
     const QString point = locale.decimalPoint();
     const QString group = locale.groupSeparator();
     fs.DecimalSeparator = point.isEmpty() ? QChar(u'.') : point.at(0);

@@ -38,7 +38,8 @@ struct TFormatSettings
     // "/" and ":" separators, "mm/dd/yyyy", "dddd, mmmm d, yyyy", "hh:nn", "hh:nn:ss",
     // "AM"/"PM", "$" with 2 decimals and the formats 0/0, English names, window 50.
     static TFormatSettings Invariant();
-    // Settings translated from a locale (separators, patterns, names, currency).
+    // Settings translated from a locale (separators, patterns, names, currency); the C
+    // locale gives Invariant(), whose dates can be read back.
     static TFormatSettings FromLocale(const QLocale &locale);
 };
 

@@ -36,6 +36,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -351,6 +352,8 @@ public:
     {
         if constexpr (std::is_same_v<V, QChar>)
             return value.unicode();
+        else if constexpr (std::is_same_v<V, char>)
+            return quint8(value);
         else if constexpr (requires { value.Mask(); })
             return qint64(value.Mask());
         else if constexpr (std::is_enum_v<V>)
@@ -557,6 +560,12 @@ private:
                 qint64 minValue, qint64 maxValue)
     {
         using V = value_t<G>;
+        // A narrower C++ type narrows the range, so a setter never truncates silently.
+        if constexpr (std::is_integral_v<V> && !std::is_same_v<V, bool> && sizeof(V) < 8) {
+            minValue = std::max<qint64>(minValue, qint64(std::numeric_limits<V>::min()));
+            maxValue = std::is_same_v<V, quint32> ? qint64(std::numeric_limits<quint32>::max())
+                                                  : std::min<qint64>(maxValue, qint64(std::numeric_limits<V>::max()));
+        }
         TkavPropInfo &p = entry(name, kind, typeName);
         p.FMin = minValue;
         p.FMax = maxValue;

@@ -120,7 +120,8 @@ public:
     void SetOnChanging(TkavStringsEvent handler) { FOnChanging = std::move(handler); }
 
     // --- files and streams (UTF-8 text; a UTF-8 or UTF-16 byte-order mark is honoured) --
-    // Reads from the stream's position to its end and sets Text.
+    // Reads from the stream's position to its end and sets Text. Without a byte-order
+    // mark the bytes are UTF-8, or the legacy code page when they are not valid UTF-8.
     virtual void LoadFromStream(TStream &stream);
     // Writes Text as UTF-8 without a byte-order mark.
     virtual void SaveToStream(TStream &stream) const;

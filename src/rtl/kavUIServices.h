@@ -7,6 +7,7 @@
 // Qt implementation lives in the user-interface library; tests install a scripted fake.
 
 #include "kavColors.h"
+#include "kavFont.h"
 #include "kavSet.h"
 
 #include <QString>
@@ -85,7 +86,7 @@ struct TkavFontChoice
 {
     QString Name;
     double Size = 10;
-    quint32 Style = 0; // the font-style mask: bold 1, italic 2, underline 4, strike-out 8
+    TFontStyles Style;
     TColor Color = clBlack;
 };
 

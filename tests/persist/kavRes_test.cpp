@@ -134,6 +134,7 @@ TEST_F(ResourcesTest, BuiltInTableHasEveryDocument)
     // one key from each unit, and the script keys of the class unit
     EXPECT_TRUE(table->contains(u"clErrors"_s));
     EXPECT_TRUE(table->contains(u"oiProp"_s));
+    EXPECT_TRUE(table->contains(u"propName"_s));
     for (const QString &key : kyMessageKeys())
         EXPECT_TRUE(table->contains(key)) << key.toStdString();
     EXPECT_EQ(table->codePage(), 1252u);

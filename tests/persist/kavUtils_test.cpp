@@ -811,6 +811,7 @@ QImage redWhite()
     return image;
 }
 
+// What a probe expects: a colour at one pixel.
 struct Probe
 {
     int x;
@@ -824,51 +825,102 @@ void expectPixels(const QImage &image, const std::vector<Probe> &probes)
         EXPECT_EQ(image.pixelColor(p.x, p.y), p.color) << "at " << p.x << "," << p.y;
 }
 
-// Draws onto a 4 x 2 blue target with kavPaintPicture.
+// Every pixel of image: left in the left half, right in the right half.
+void expectHalves(const QImage &image, const QColor &left, const QColor &right)
+{
+    int wrong = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor expected = x < image.width() / 2 ? left : right;
+            if (image.pixelColor(x, y) != expected && wrong++ < 5)
+                ADD_FAILURE() << "at " << x << "," << y << ": "
+                              << image.pixelColor(x, y).name().toStdString();
+        }
+    EXPECT_EQ(wrong, 0);
+}
+
+// Away from the middle, where smooth resampling may blend the two halves.
+void expectOuterQuarters(const QImage &image, const QColor &left, const QColor &right)
+{
+    const int w = image.width();
+    const int h = image.height();
+    expectPixels(image, {{1, 1, left}, {w / 4 - 1, h - 2, left}, {w - 2, 1, right},
+                         {w - w / 4, h - 2, right}});
+}
+
+// Draws a picture over a 40 x 20 blue target with kavPaintPicture.
 QImage paintPicture(const QImage &graphic, TColor key, bool transparent, bool highQuality, bool printing)
 {
-    QImage target = filled(4, 2, blue);
+    QImage target = filled(40, 20, blue);
     QPainter painter(&target);
-    kavPaintPicture(painter, QRectF(0, 0, 4, 2), graphic, key, transparent, highQuality, printing);
+    kavPaintPicture(painter, QRectF(0, 0, 40, 20), graphic, key, transparent, highQuality, printing);
+    return target;
+}
+
+// Draws a bitmap over a blue target of size with kavPaintMasked into rect.
+QImage paintMasked(const QImage &bitmap, TColor key, QSize size, const QRectF &rect)
+{
+    QImage target = filled(size.width(), size.height(), blue);
+    QPainter painter(&target);
+    kavPaintMasked(painter, rect, bitmap, false, key);
     return target;
 }
 
 TEST(PaintMasked, TransparentColourKeepsTheTarget)
 {
-    QImage target = filled(4, 2, blue);
-    {
-        QPainter painter(&target);
-        kavPaintMasked(painter, QRectF(0, 0, 4, 2), redWhite(), false, clWhite);
-    }
-    expectPixels(target, {{0, 0, red}, {1, 1, red}, {2, 0, blue}, {3, 1, blue}});
+    // Smooth resampling must not leave a fringe of the key colour on the opaque half.
+    expectHalves(paintMasked(redWhite(), clWhite, {40, 20}, QRectF(0, 0, 40, 20)), red, blue);
+    expectHalves(paintMasked(redWhite(), clWhite, {4, 2}, QRectF(0, 0, 4, 2)), red, blue);
+    expectHalves(paintMasked(redWhite(), clWhite, {2, 1}, QRectF(0, 0, 2, 1)), red, blue);
+}
+
+TEST(PaintMasked, KeyIsTheExactColour)
+{
+    expectHalves(paintMasked(redWhite(), clRed, {40, 20}, QRectF(0, 0, 40, 20)), blue, white);
+    // Near the key is not the key: nothing is left out, the halves blend smoothly.
+    const QImage nothingKeyed = paintMasked(redWhite(), kavRGB(255, 255, 254), {40, 20}, QRectF(0, 0, 40, 20));
+    expectOuterQuarters(nothingKeyed, red, white);
+    EXPECT_NE(nothingKeyed.pixelColor(20, 10), white);
+    EXPECT_NE(nothingKeyed.pixelColor(20, 10), red);
+}
+
+TEST(PaintMasked, ShrinksWithTheMask)
+{
+    // 40 x 20 bitmap, left half red, right half white, drawn into 4 x 2.
+    QImage big = filled(40, 20, white);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            big.setPixelColor(x, y, red);
+    expectHalves(paintMasked(big, clWhite, {4, 2}, QRectF(0, 0, 4, 2)), red, blue);
 }
 
 TEST(PaintMasked, StretchesIntoAPartOfTheTarget)
 {
-    // A 2 x 2 checkerboard red/white stretched into the 8 x 8 square at (4, 4).
+    // A 2 x 2 red/white checkerboard stretched into the 8 x 8 square at (4, 4): red cells of
+    // 4 x 4 pixels, everything else stays blue.
     QImage checker(2, 2, QImage::Format_RGB32);
     checker.setPixelColor(0, 0, red);
     checker.setPixelColor(1, 0, white);
     checker.setPixelColor(0, 1, white);
     checker.setPixelColor(1, 1, red);
-    QImage target = filled(16, 16, blue);
-    {
-        QPainter painter(&target);
-        kavPaintMasked(painter, QRectF(4, 4, 8, 8), checker, true, clWhite);
-    }
-    expectPixels(target, {{5, 5, red}, {10, 5, blue}, {5, 10, blue}, {10, 10, red},
-                          {1, 1, blue}, {14, 14, blue}, {3, 8, blue}, {12, 8, blue}});
+    const QImage target = paintMasked(checker, clWhite, {16, 16}, QRectF(4, 4, 8, 8));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const bool inside = x >= 4 && x < 12 && y >= 4 && y < 12;
+            const bool redCell = inside && ((x - 4) / 4 + (y - 4) / 4) % 2 == 0;
+            EXPECT_EQ(target.pixelColor(x, y), redCell ? red : blue) << "at " << x << "," << y;
+        }
 }
 
 TEST(PaintMasked, FollowsThePainterTransform)
 {
-    QImage target = filled(8, 4, blue);
+    QImage target = filled(40, 20, blue);
     {
         QPainter painter(&target);
         painter.scale(2, 2);
-        kavPaintMasked(painter, QRectF(0, 0, 4, 2), redWhite(), false, clWhite);
+        kavPaintMasked(painter, QRectF(0, 0, 20, 10), redWhite(), false, clWhite);
     }
-    expectPixels(target, {{0, 0, red}, {3, 3, red}, {4, 0, blue}, {7, 3, blue}});
+    expectHalves(target, red, blue);
 }
 
 TEST(PaintMasked, OneBitBitmap)
@@ -877,23 +929,15 @@ TEST(PaintMasked, OneBitBitmap)
     mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
     mono.setPixel(0, 0, 1); // black
     mono.setPixel(1, 0, 0); // white
-    QImage target = filled(4, 2, blue);
-    {
-        QPainter painter(&target);
-        kavPaintMasked(painter, QRectF(0, 0, 4, 2), mono, false, clWhite);
-    }
-    expectPixels(target, {{0, 0, black}, {1, 1, black}, {2, 0, blue}, {3, 1, blue}});
+    expectHalves(paintMasked(mono, clWhite, {40, 20}, QRectF(0, 0, 40, 20)), black, blue);
 }
 
-TEST(PaintMasked, KeyIsTheExactColour)
+TEST(PaintMasked, NothingToDraw)
 {
-    // Red is the key: only the red half is left out.
-    QImage target = filled(4, 2, blue);
-    {
-        QPainter painter(&target);
-        kavPaintMasked(painter, QRectF(0, 0, 4, 2), redWhite(), false, clRed);
-    }
-    expectPixels(target, {{0, 0, blue}, {1, 1, blue}, {2, 0, white}, {3, 1, white}});
+    const QImage empty = paintMasked(QImage(), clWhite, {4, 2}, QRectF(0, 0, 4, 2));
+    EXPECT_EQ(empty, filled(4, 2, blue));
+    const QImage flat = paintMasked(redWhite(), clWhite, {4, 2}, QRectF(0, 0, 4, 0));
+    EXPECT_EQ(flat, filled(4, 2, blue));
 }
 
 struct PictureCase
@@ -914,7 +958,10 @@ TEST_P(PaintPicture, PlainBitmap)
 {
     const PictureCase &c = GetParam();
     const QImage target = paintPicture(redWhite(), c.key, c.transparent, c.highQuality, c.printing);
-    expectPixels(target, {{0, 0, c.left}, {1, 1, c.left}, {2, 0, c.right}, {3, 1, c.right}});
+    if (c.right == blue) // masked: exact to the pixel
+        expectHalves(target, c.left, c.right);
+    else
+        expectOuterQuarters(target, c.left, c.right);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -932,6 +979,12 @@ INSTANTIATE_TEST_SUITE_P(
         PictureCase{"TransparentWithoutKeyHighQuality", clNone, true, true, false, red, white}),
     [](const auto &row) { return std::string(row.param.name); });
 
+TEST(PaintPicture, PlainStretchRepeatsPixels)
+{
+    // Without smoothing the two halves meet without any blended pixel.
+    expectHalves(paintPicture(redWhite(), clWhite, false, false, false), red, white);
+}
+
 TEST(PaintPicture, AlphaPictureIsComposedOverTheKey)
 {
     // Red, then a fully transparent pixel: composed over the key colour it disappears with
@@ -939,9 +992,9 @@ TEST(PaintPicture, AlphaPictureIsComposedOverTheKey)
     QImage alpha(2, 1, QImage::Format_ARGB32);
     alpha.setPixelColor(0, 0, red);
     alpha.setPixelColor(1, 0, QColor(0, 255, 0, 0));
-    expectPixels(paintPicture(alpha, clWhite, true, false, false), {{0, 0, red}, {3, 1, blue}});
-    expectPixels(paintPicture(alpha, clYellow, false, true, false), {{0, 0, red}, {3, 1, QColor(255, 255, 0)}});
-    expectPixels(paintPicture(alpha, clNone, false, true, false), {{0, 0, red}, {3, 1, white}});
+    expectHalves(paintPicture(alpha, clWhite, true, false, false), red, blue);
+    expectOuterQuarters(paintPicture(alpha, clYellow, false, true, false), red, QColor(255, 255, 0));
+    expectOuterQuarters(paintPicture(alpha, clNone, false, true, false), red, white);
 }
 
 TEST(PaintPicture, SetsTheBrushColourAndIgnoresEmptyInput)

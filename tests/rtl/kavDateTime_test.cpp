@@ -12,6 +12,12 @@
 
 using namespace Qt::StringLiterals;
 
+// Readable failure output for texts.
+static void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace {
 
 TFormatSettings periodSettings()
@@ -175,16 +181,17 @@ TEST(DateEncodeTest, IncMonthClipsAndKeepsTime)
 
 TEST(DateEncodeTest, ClockFunctionsAgree)
 {
-    const TDateTime before = Now();
+    const QDate qd = QDate::currentDate();
     const TDateTime today = Date();
+    const TDateTime now = Now();
     const TDateTime time = Time();
     EXPECT_EQ(today, std::floor(today));
     EXPECT_GE(time, 0.0);
     EXPECT_LT(time, 1.0);
-    const QDate qd = QDate::currentDate();
-    const Ymd ymd = decodeDate(today);
-    if (qd == QDate::currentDate() && std::floor(before) == today) // not across midnight
-        EXPECT_EQ(ymd, (Ymd{qd.year(), qd.month(), qd.day()}));
+    if (QDate::currentDate() == qd) { // not across midnight
+        EXPECT_EQ(decodeDate(today), (Ymd{qd.year(), qd.month(), qd.day()}));
+        EXPECT_EQ(std::floor(now), today);
+    }
 }
 
 // --- FormatDateTime ------------------------------------------------------------------

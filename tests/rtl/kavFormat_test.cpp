@@ -16,6 +16,12 @@
 
 using namespace Qt::StringLiterals;
 
+// Readable failure output for texts.
+static void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace {
 
 TFormatSettings periodSettings()
@@ -147,6 +153,14 @@ TEST(FormatSettingsTest, FromGermanLocale)
     EXPECT_EQ(fs.CurrencyFormat, 3);
     EXPECT_EQ(fs.NegCurrFormat, 8);
     EXPECT_EQ(fs.CurrencyDecimals, 2);
+}
+
+TEST(FormatSettingsTest, CLocaleGivesReadableDates)
+{
+    const TFormatSettings fs = TFormatSettings::FromLocale(QLocale::c());
+    EXPECT_EQ(fs.ShortDateFormat, u"mm/dd/yyyy"_s);
+    EXPECT_EQ(fs.DateSeparator, u'/');
+    EXPECT_EQ(fs.DecimalSeparator, u'.');
 }
 
 TEST(FormatSettingsTest, FromUsLocale)
@@ -353,6 +367,13 @@ TEST_F(FormatTest, StrToFloatUsesTheDecimalSeparator)
         {u".5", true, 0.5, false, 0},
         {u"5.", true, 5, false, 0},
         {u"1e-400", true, 0, true, 0},
+        {u"0.0000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+         u"00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+         u"00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+         u"000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000001",
+         true, 0, false, 0},
+        {u"0.1e400", false, 0, false, 0},
+        {u"100e-400", true, 0, true, 0},
         {u"1,000.5", false, 0, false, 0},
         {u".", false, 0, false, 0},
         {u"e5", false, 0, false, 0},
@@ -368,12 +389,14 @@ TEST_F(FormatTest, StrToFloatUsesTheDecimalSeparator)
         SCOPED_TRACE(text.toStdString());
         double v = -1;
         EXPECT_EQ(TryStrToFloat(text, v, periodSettings()), r.periodOk);
-        if (r.periodOk)
+        if (r.periodOk) {
             EXPECT_EQ(v, r.periodValue);
+        }
         v = -1;
         EXPECT_EQ(TryStrToFloat(text, v, commaSettings()), r.commaOk);
-        if (r.commaOk)
+        if (r.commaOk) {
             EXPECT_EQ(v, r.commaValue);
+        }
     }
     EXPECT_EQ(convertErrorOf([] { StrToFloat(u"1,5"_s); }), u"'1,5' is not a valid floating point value"_s);
     EXPECT_EQ(StrToFloat(u"1,5"_s, commaSettings()), 1.5);
@@ -411,11 +434,13 @@ TEST_F(FormatTest, StrToIntDecimalAndHex)
         int v32 = -99;
         qint64 v64 = -99;
         EXPECT_EQ(TryStrToInt(text, v32), r.ok32);
-        if (r.ok32)
+        if (r.ok32) {
             EXPECT_EQ(v32, r.v32);
+        }
         EXPECT_EQ(TryStrToInt64(text, v64), r.ok64);
-        if (r.ok64)
+        if (r.ok64) {
             EXPECT_EQ(v64, r.v64);
+        }
     }
     EXPECT_EQ(StrToInt(u"$7F"_s), 127);
     EXPECT_EQ(convertErrorOf([] { StrToInt(u"abc"_s); }), u"'abc' is not a valid integer value"_s);
@@ -464,8 +489,9 @@ TEST_F(FormatTest, FileTextReadsPeriodOrComma)
         SCOPED_TRACE(text.toStdString());
         double v = -1;
         EXPECT_EQ(kavTryFileTextToFloat(text, v), r.ok);
-        if (r.ok)
+        if (r.ok) {
             EXPECT_EQ(v, r.value);
+        }
     }
     double v = 0;
     ASSERT_TRUE(kavTryFileTextToFloat(u"NAN", v));

@@ -4,6 +4,7 @@
 
 #include <rtl/kavFont.h>
 #include <rtl/kavRTTI.h>
+#include <rtl/kavStrings.h>
 
 #include <gtest/gtest.h>
 
@@ -104,8 +105,17 @@ public:
     void SetExtra(int value) { FExtra = value; }
     TTestBase *Buddy() const { return FBuddy; }
     void SetBuddy(TTestBase *value) { FBuddy = value; }
+    TStringList &Lines() { return FLines; }
+    void SetLines(const TStrings &value) { FLines.Assign(value); }
+    QChar Sep() const { return FSep; }
+    void SetSep(QChar value) { FSep = value; }
+    quint8 Small() const { return FSmall; }
+    void SetSmall(quint8 value) { FSmall = value; }
 
 private:
+    TStringList FLines;
+    QChar FSep;
+    quint8 FSmall = 0;
     int FExtra = 0;
     TTestBase *FBuddy = nullptr;
 };
@@ -151,6 +161,9 @@ const TkavClassInfo &TTestDerived::StaticClassInfo()
             p.String(u"caption"_s, &TTestDerived::Caption, &TTestDerived::SetCaptionUpper);
             p.Redeclare(u"Left"_s).Default(10);
             p.Component(u"Buddy"_s, &TTestDerived::Buddy, &TTestDerived::SetBuddy);
+            p.StringList(u"Lines"_s, &TTestDerived::Lines, &TTestDerived::SetLines);
+            p.Char(u"Sep"_s, &TTestDerived::Sep, &TTestDerived::SetSep);
+            p.Int(u"Small"_s, &TTestDerived::Small, &TTestDerived::SetSmall).TypeName(u"Byte"_s);
         });
     return info;
 }
@@ -190,7 +203,7 @@ TEST(RTTITable, AncestorsFirstRedeclaredKeepPlace)
     // Extra and Buddy append; the redeclared Caption (spelt "caption") and Left stay put.
     QStringList derived = base;
     derived[1] = u"caption"_s;
-    derived << u"Extra"_s << u"Buddy"_s;
+    derived << u"Extra"_s << u"Buddy"_s << u"Lines"_s << u"Sep"_s << u"Small"_s;
     EXPECT_EQ(propNames(TTestDerived::StaticClassInfo()), derived);
     EXPECT_TRUE(propNames(TTestAbstract::StaticClassInfo()).isEmpty());
 }
@@ -233,6 +246,8 @@ TEST(RTTITable, KindsAndTypeNames)
         {u"Ch", pkWChar, u"WideChar"},           {u"Flags", pkSet, u"TTestFlags"},
         {u"Value", pkVariant, u"Variant"},       {u"Stamp", pkFloat, u"TDateTime"},
         {u"OnNative", pkMethod, u"TNotifyEvent"}, {u"Buddy", pkComponent, u"TTestBase"},
+        {u"Lines", pkStringList, u"TStringList"}, {u"Sep", pkChar, u"Char"},
+        {u"Small", pkInteger, u"Byte"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(QString::fromUtf16(row.name).toStdString());
@@ -440,6 +455,29 @@ TEST(RTTIAccess, ObjectsAndReferences)
     kavSetPropValue(obj, u"Buddy", Variant(0));
     EXPECT_EQ(obj.Buddy(), nullptr);
     EXPECT_THROW(kavGetPropText(obj, u"Buddy"), EPropertyError);
+}
+
+TEST(RTTIAccess, StringListsAndNarrowTypes)
+{
+    TTestDerived obj;
+    const TkavPropInfo &lines = prop(TTestDerived::StaticClassInfo(), u"Lines");
+    EXPECT_EQ(lines.GetObject(obj), &obj.Lines());
+    kavSetPropText(obj, lines, u"a\r\nb"_s);
+    ASSERT_EQ(obj.Lines().Count(), 2);
+    EXPECT_EQ(obj.Lines().Strings(1), u"b"_s);
+    EXPECT_EQ(kavGetPropText(obj, lines), obj.Lines().Text());
+    EXPECT_EQ(kavGetPropValue(obj, lines).AsObject(), &obj.Lines());
+
+    // Char: codes 0..255 as decimal text; Byte: the C++ type bounds the range.
+    kavSetPropText(obj, u"Sep", u"59"_s);
+    EXPECT_EQ(obj.Sep(), u';');
+    EXPECT_EQ(kavGetPropText(obj, u"Sep"), u"59"_s);
+    EXPECT_THROW(kavSetPropText(obj, u"Sep", u"256"_s), EPropertyError);
+    kavSetPropText(obj, u"Small", u"255"_s);
+    EXPECT_EQ(obj.Small(), 255);
+    EXPECT_THROW(kavSetPropText(obj, u"Small", u"256"_s), EPropertyError);
+    EXPECT_THROW(kavSetPropText(obj, u"Small", u"-1"_s), EPropertyError);
+    EXPECT_EQ(obj.Small(), 255);
 }
 
 TEST(RTTIAccess, DottedPaths)

@@ -135,6 +135,11 @@ TEST(UIServicesFake, QueuedAnswersThenSafeOnes)
     fake.InputAnswers = {QStringLiteral("typed"), std::nullopt};
     fake.FileAnswers = {QStringList{QStringLiteral("/tmp/a.kv3")}};
     fake.ColorAnswers = {clBlue};
+    TkavFontChoice chosen;
+    chosen.Name = QStringLiteral("Liberation Serif");
+    chosen.Size = 12.5;
+    chosen.Style = {fsBold, fsUnderline};
+    fake.FontAnswers = {chosen};
     fake.CancelProgressAfter = 2;
 
     EXPECT_EQ(fake.ConfirmBox(QStringLiteral("Q1"), {mbYes, mbNo}), mrYes);
@@ -148,6 +153,12 @@ TEST(UIServicesFake, QueuedAnswersThenSafeOnes)
     EXPECT_TRUE(fake.ColorDialog(color));
     EXPECT_EQ(color, clBlue);
     EXPECT_FALSE(fake.ColorDialog(color));
+    TkavFontChoice font;
+    EXPECT_TRUE(fake.FontDialog(font));
+    EXPECT_EQ(font.Name, QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(font.Size, 12.5);
+    EXPECT_EQ(font.Style.Mask(), 5u); // bold 1 + underline 4, as files store it
+    EXPECT_FALSE(fake.FontDialog(font));
 
     fake.ProgressBegin(QStringLiteral("Run"), 3);
     fake.ProgressStep();

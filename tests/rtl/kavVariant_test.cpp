@@ -83,7 +83,7 @@ void expectOutcome(const std::function<Variant()> &run, const Outcome &expected)
             ADD_FAILURE() << "unexpected " << e.ClassName() << ": " << e.what();
         } else {
             EXPECT_STREQ(e.ClassName(), expected.errorClass);
-            EXPECT_EQ(e.Message(), expected.message);
+            EXPECT_EQ(e.Message().toStdString(), expected.message.toStdString());
         }
     }
 }
@@ -141,6 +141,7 @@ TEST_F(VariantTest, TypeCodesOfEachKind)
         {Variant::FromInteger(5, varWord), 18},
         {Variant(5u), 19},
         {i64(5), 20},
+        {Variant(qsizetype(5)), 20},
         {Variant(u"x"_s), 256},
         {Variant::FromObject(nullptr), varObject},
         {VarArrayCreate({0, 1}, varInteger), 8192 | 3},
@@ -265,6 +266,9 @@ TEST_F(VariantTest, ConversionsToBooleanAndString)
         {"object to String", Variant::FromHandle(1), varString, castError("Object", "String")},
         {"nil to object", Variant(0), varObject, ok(Variant::FromObject(nullptr))},
         {"1 to object", Variant(1), varObject, castError("Integer", "Object")},
+        {"unknown type code", Variant(1), 99, fails("EVariantError", u"Invalid variant type"_s)},
+        {"number to an array type", Variant(1), varArray | varInteger,
+         castError("Integer", "Array Integer")},
     });
     EXPECT_EQ(VarToStr(Variant::Null()), QString());
     EXPECT_EQ(VarToStr(Variant(5)), u"5"_s);
