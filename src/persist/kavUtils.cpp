@@ -469,9 +469,9 @@ std::optional<TkavRectArea> TkavRectArea::InterceptY(const TkavRectArea &a) cons
 
 namespace {
 
-// The most pixels one scaled copy may have (a poster-sized picture on a 1200 dpi printer
-// would otherwise take gigabytes); beyond it the device scales the rest.
-constexpr qint64 maxScaledPixels = qint64(64) * 1024 * 1024;
+// The most pixels one resampled copy may have (a poster-sized picture on a 1200 dpi
+// printer would otherwise take gigabytes); beyond it the device stretches the rest.
+constexpr qint64 maxScaledPixels = qint64(16) * 1024 * 1024;
 
 QRgb toRgb(TColor color)
 {
@@ -479,31 +479,104 @@ QRgb toRgb(TColor color)
     return qRgb(kavRValue(rgb), kavGValue(rgb), kavBValue(rgb));
 }
 
-// The size in device pixels that rect covers on the painter's device, at least 1 x 1.
-QSize deviceSize(const QPainter &canvas, const QRectF &rect)
+// Where a picture stretched into rect lands on the device. Full: the whole stretched
+// picture in device pixels (high-density screens counted in their real pixels); Window:
+// the part of it that is rendered, in the same pixels from the picture's corner; Target:
+// the painter rectangle the window covers. A picture zoomed far beyond the window is
+// rendered only where it can show; what is still too large is rendered coarser and
+// stretched by the device.
+struct TkavPlacement
 {
-    const QSizeF s = canvas.combinedTransform().mapRect(rect).size();
-    double w = std::max(1.0, std::round(s.width()));
-    double h = std::max(1.0, std::round(s.height()));
-    if (w * h > double(maxScaledPixels)) {
-        const double shrink = std::sqrt(double(maxScaledPixels) / (w * h));
-        w = std::max(1.0, std::floor(w * shrink));
-        h = std::max(1.0, std::floor(h * shrink));
-    }
-    return QSize(int(w), int(h));
+    QSize Full;
+    QRect Window;
+    QRectF Target;
+};
+
+// Scales a size (and the window inside it) down to at most maxScaledPixels pixels.
+void shrinkToLimit(double &w, double &h, QRectF &window)
+{
+    const double area = window.width() * window.height();
+    if (area <= double(maxScaledPixels))
+        return;
+    const double f = std::sqrt(double(maxScaledPixels) / area);
+    w = std::max(1.0, std::floor(w * f));
+    h = std::max(1.0, std::floor(h * f));
+    window = QRectF(window.topLeft() * f, window.size() * f);
 }
 
-// Stretches image into rect: smoothly (resampled to the device's pixels first, averaging
-// areas when shrinking) or by plain pixel repetition.
+std::optional<TkavPlacement> placement(const QPainter &canvas, const QRectF &rect)
+{
+    const QPaintDevice *device = canvas.device();
+    const QTransform transform = canvas.combinedTransform();
+    const double ratio = device ? device->devicePixelRatioF() : 1.0;
+    const QRectF mapped = transform.mapRect(rect);
+    double w = std::max(1.0, std::round(mapped.width() * ratio));
+    double h = std::max(1.0, std::round(mapped.height() * ratio));
+
+    // Rotated, sheared or mirrored output, and pictures small enough, are rendered whole.
+    const bool plainScale = transform.type() <= QTransform::TxScale && transform.m11() > 0
+                            && transform.m22() > 0;
+    if (!device || !plainScale || w * h <= double(maxScaledPixels)) {
+        QRectF window(0, 0, w, h);
+        shrinkToLimit(w, h, window);
+        return TkavPlacement{QSize(int(w), int(h)), QRect(0, 0, int(w), int(h)), rect};
+    }
+
+    QRectF visible = mapped & QRectF(0, 0, device->width(), device->height());
+    if (canvas.hasClipping())
+        visible &= transform.mapRect(canvas.clipBoundingRect());
+    if (visible.isEmpty())
+        return std::nullopt;
+    const double kx = w / mapped.width(); // device pixels per mapped unit
+    const double ky = h / mapped.height();
+    QRectF window(QPointF(std::floor((visible.left() - mapped.left()) * kx),
+                          std::floor((visible.top() - mapped.top()) * ky)),
+                  QPointF(std::ceil((visible.right() - mapped.left()) * kx),
+                          std::ceil((visible.bottom() - mapped.top()) * ky)));
+    const double fullW = w;
+    const double fullH = h;
+    shrinkToLimit(w, h, window);
+    const double fx = w / fullW; // below 1 when the visible part alone is still too large
+    const double fy = h / fullH;
+    const QRect pixels = QRect(int(std::floor(window.left())), int(std::floor(window.top())),
+                               int(std::ceil(window.width())), int(std::ceil(window.height())))
+                         & QRect(0, 0, int(w), int(h));
+    if (pixels.isEmpty())
+        return std::nullopt;
+    const QRectF covered(mapped.left() + pixels.left() / (kx * fx), mapped.top() + pixels.top() / (ky * fy),
+                         pixels.width() / (kx * fx), pixels.height() / (ky * fy));
+    return TkavPlacement{QSize(int(w), int(h)), pixels, transform.inverted().mapRect(covered)};
+}
+
+// The window of source stretched to the full size: smoothly (averaging areas when
+// shrinking, blending neighbours when enlarging) or by repeating pixels.
+QImage resample(const QImage &source, const TkavPlacement &place, bool smooth)
+{
+    if (place.Window == QRect(QPoint(0, 0), place.Full))
+        return source.scaled(place.Full, Qt::IgnoreAspectRatio,
+                             smooth ? Qt::SmoothTransformation : Qt::FastTransformation);
+    QImage window(place.Window.size(), source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                : QImage::Format_RGB32);
+    window.fill(Qt::transparent);
+    QPainter painter(&window);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    painter.translate(-place.Window.x(), -place.Window.y());
+    painter.scale(double(place.Full.width()) / source.width(), double(place.Full.height()) / source.height());
+    painter.drawImage(0, 0, source);
+    return window;
+}
+
+// Stretches image into rect: smoothly (resampled to the device's pixels first) or by
+// plain pixel repetition.
 void drawStretched(QPainter &canvas, const QRectF &rect, const QImage &image, bool smooth)
 {
     const bool wasSmooth = canvas.testRenderHint(QPainter::SmoothPixmapTransform);
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
-    if (smooth)
-        canvas.drawImage(rect, image.scaled(deviceSize(canvas, rect), Qt::IgnoreAspectRatio,
-                                            Qt::SmoothTransformation));
-    else
+    if (!smooth)
         canvas.drawImage(rect, image);
+    else if (const std::optional<TkavPlacement> place = placement(canvas, rect))
+        canvas.drawImage(place->Target, resample(image, *place, true));
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, wasSmooth);
 }
 
@@ -559,7 +632,9 @@ void kavPaintMasked(QPainter &canvas,
 {
     if (!paintable(canvas, rect, bitmap))
         return;
-    const QSize size = deviceSize(canvas, rect);
+    const std::optional<TkavPlacement> place = placement(canvas, rect);
+    if (!place)
+        return;
     const QRgb key = toRgb(transparentColor) & RGB_MASK;
     const QImage source = bitmap.convertToFormat(QImage::Format_ARGB32);
     const bool ownAlpha = bitmap.hasAlphaChannel();
@@ -573,22 +648,24 @@ void kavPaintMasked(QPainter &canvas,
             if ((line[x] & RGB_MASK) == key)
                 line[x] = 0;
     }
-    const Qt::TransformationMode mode = bitmap.depth() == 1 ? Qt::FastTransformation
-                                                            : Qt::SmoothTransformation;
-    QImage target = keyed.convertToFormat(QImage::Format_ARGB32_Premultiplied)
-                        .scaled(size, Qt::IgnoreAspectRatio, mode)
+    QImage target = resample(keyed.convertToFormat(QImage::Format_ARGB32_Premultiplied), *place,
+                             bitmap.depth() != 1)
                         .convertToFormat(QImage::Format_ARGB32);
 
     // The mask is sampled from the unscaled bitmap at each target pixel's nearest source
     // pixel, so the transparent area keeps hard edges whatever the resampling did.
     const qint64 sw = source.width();
     const qint64 sh = source.height();
-    for (int y = 0; y < size.height(); ++y) {
-        const qint64 sy = std::min(sh - 1, (2 * y + 1) * sh / (2 * qint64(size.height())));
+    const qint64 fw = place->Full.width();
+    const qint64 fh = place->Full.height();
+    for (int y = 0; y < target.height(); ++y) {
+        const qint64 fy = y + place->Window.y();
+        const qint64 sy = std::min(sh - 1, (2 * fy + 1) * sh / (2 * fh));
         const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(int(sy)));
         auto *out = reinterpret_cast<QRgb *>(target.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            const qint64 sx = std::min(sw - 1, (2 * x + 1) * sw / (2 * qint64(size.width())));
+        for (int x = 0; x < target.width(); ++x) {
+            const qint64 fx = x + place->Window.x();
+            const qint64 sx = std::min(sw - 1, (2 * fx + 1) * sw / (2 * fw));
             if ((in[sx] & RGB_MASK) == key)
                 out[x] = 0;
             else if (qAlpha(out[x]) == 0 && !ownAlpha)
@@ -597,5 +674,5 @@ void kavPaintMasked(QPainter &canvas,
                 out[x] |= 0xFF000000u;
         }
     }
-    canvas.drawImage(rect, target);
+    canvas.drawImage(place->Target, target);
 }

@@ -387,7 +387,18 @@ QString kavVariantToXML(const Variant &v)
 // ---------------------------------------------------------------------------------------
 // TkavXMLItem
 
-TkavXMLItem::~TkavXMLItem() = default;
+TkavXMLItem::~TkavXMLItem()
+{
+    // Frees the descendants without recursion, so no tree is too deep to destroy.
+    std::vector<std::unique_ptr<TkavXMLItem>> pending = std::move(FItems);
+    while (!pending.empty()) {
+        std::unique_ptr<TkavXMLItem> item = std::move(pending.back());
+        pending.pop_back();
+        for (auto &child : item->FItems)
+            pending.push_back(std::move(child));
+        item->FItems.clear();
+    }
+}
 
 void TkavXMLItem::Clear()
 {
@@ -830,7 +841,7 @@ void TkavXMLWriter::WriteHeader()
 
 void TkavXMLWriter::WriteRootItem(TkavXMLItem &rootItem)
 {
-    writeItemTree(rootItem, 0);
+    writeItemTree(rootItem, 0, 0);
     flushBuffer();
 }
 
@@ -877,8 +888,11 @@ void TkavXMLWriter::writeStartTag(const TkavXMLItem &item, int indent, bool hasC
     appendLine();
 }
 
-void TkavXMLWriter::writeItemTree(TkavXMLItem &item, int indent)
+void TkavXMLWriter::writeItemTree(TkavXMLItem &item, int indent, int depth)
 {
+    // A tree deeper than the reader accepts would be written but never read back.
+    if (depth >= TkavXMLReader::MaxDepth)
+        kavRaise<TkavInvalidXMLException>(invalidFormatText());
     bool fetched = false;
     if (FTempStream && item.FUnloadable && !item.FLoaded) {
         TkavXMLReader reader(*FTempStream);
@@ -899,7 +913,7 @@ void TkavXMLWriter::writeItemTree(TkavXMLItem &item, int indent)
         return;
     const int childIndent = FAutoIndent ? indent + 2 : 0;
     for (const auto &child : item.FItems)
-        writeItemTree(*child, childIndent);
+        writeItemTree(*child, childIndent, depth + 1);
     FBuffer.append(indent, ' ');
     FBuffer += "</";
     appendName(FBuffer, item.FName);

@@ -197,14 +197,15 @@ public:
     }
 
     void WriteHeader();
-    // Writes the tree and flushes the buffer to the stream.
+    // Writes the tree and flushes the buffer to the stream. A tree nested deeper than
+    // TkavXMLReader::MaxDepth raises "Invalid file format" (it could not be read back).
     void WriteRootItem(TkavXMLItem &rootItem);
 
 private:
     void appendLine();
     void flushBuffer();
     void writeStartTag(const TkavXMLItem &item, int indent, bool hasChildren);
-    void writeItemTree(TkavXMLItem &item, int indent);
+    void writeItemTree(TkavXMLItem &item, int indent, int depth);
 
     bool FAutoIndent = false;
     bool FTempStreamOldFormat = false;

@@ -79,12 +79,24 @@ constexpr TColor kavRGB(int r, int g, int b)
 {
     return TColor((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int kavRValue(TColor c) { return c & 0xFF; }
-constexpr int kavGValue(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int kavBValue(TColor c) { return (c >> 16) & 0xFF; }
+constexpr int kavRValue(TColor c)
+{
+    return c & 0xFF;
+}
+constexpr int kavGValue(TColor c)
+{
+    return (c >> 8) & 0xFF;
+}
+constexpr int kavBValue(TColor c)
+{
+    return (c >> 16) & 0xFF;
+}
 
 // True for the flagged system colours (0xFF0000nn).
-constexpr bool kavIsSystemColor(TColor c) { return (quint32(c) & 0xFF000000u) == 0xFF000000u; }
+constexpr bool kavIsSystemColor(TColor c)
+{
+    return (quint32(c) & 0xFF000000u) == 0xFF000000u;
+}
 
 // The colour's identifier ("clRed", "clBtnFace", "clNone") when it has one; false otherwise.
 bool ColorToIdent(TColor color, QString &ident);

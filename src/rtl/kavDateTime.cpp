@@ -164,7 +164,10 @@ void DateFormatter::append(QStringView fmt, int level)
         qsizetype next = i + count;
         switch (token.unicode()) {
         case u'Y':
-            count <= 2 ? number(FYear % 100, 2) : number(FYear, 4);
+            if (count <= 2)
+                number(FYear % 100, 2);
+            else
+                number(FYear, 4);
             break;
         case u'M':
             if (count <= 2)

@@ -8,14 +8,15 @@ using namespace Qt::StringLiterals;
 
 const TkavEnumInfo &kavEnumTypeInfo(TFontPitch)
 {
-    static const TkavEnumInfo info(u"TFontPitch"_s, {u"fpDefault"_s, u"fpVariable"_s, u"fpFixed"_s});
+    static const TkavEnumInfo info(u"TFontPitch"_s,
+                                   {u"fpDefault"_s, u"fpVariable"_s, u"fpFixed"_s});
     return info;
 }
 
 const TkavEnumInfo &kavEnumTypeInfo(TFontStyle)
 {
-    static const TkavEnumInfo info(u"TFontStyle"_s,
-                                   {u"fsBold"_s, u"fsItalic"_s, u"fsUnderline"_s, u"fsStrikeOut"_s});
+    static const TkavEnumInfo info(
+        u"TFontStyle"_s, {u"fsBold"_s, u"fsItalic"_s, u"fsUnderline"_s, u"fsStrikeOut"_s});
     return info;
 }
 
@@ -38,29 +39,28 @@ int kavFontHeightToSize(int height)
 // Published in this order; files list Font.* attributes the same way.
 const TkavClassInfo &TFont::StaticClassInfo()
 {
-    static const TkavClassInfo info =
-        kavMakeClassInfo<TFont, TPersistent>(u"TFont"_s, [](TkavPropBuilder<TFont> &p) {
-            p.Int(u"Charset"_s, &TFont::Charset, &TFont::SetCharset)
-                .TypeName(u"TFontCharset"_s)
-                .Range(0, 255)
-                .Default(kavFontDefaultCharsetValue);
-            p.Int(u"Color"_s, &TFont::Color, &TFont::SetColor)
-                .TypeName(u"TColor"_s)
-                .Default(kavFontDeclaredColor);
-            p.Int(u"Height"_s, &TFont::Height, &TFont::SetHeight);
-            p.String(u"Name"_s, &TFont::Name, &TFont::SetName, u"TFontName"_s);
-            p.Enum(u"Pitch"_s, &TFont::Pitch, &TFont::SetPitch).Default(kavFontDefaultPitch);
-            p.Int(u"Size"_s, &TFont::Size, &TFont::SetSize).Stored(false);
-            p.Set(u"Style"_s, &TFont::Style, &TFont::SetStyle);
-        });
+    static const TkavClassInfo info
+        = kavMakeClassInfo<TFont, TPersistent>(u"TFont"_s, [](TkavPropBuilder<TFont> &p) {
+              p.Int(u"Charset"_s, &TFont::Charset, &TFont::SetCharset)
+                  .TypeName(u"TFontCharset"_s)
+                  .Range(0, 255)
+                  .Default(kavFontDefaultCharsetValue);
+              p.Int(u"Color"_s, &TFont::Color, &TFont::SetColor)
+                  .TypeName(u"TColor"_s)
+                  .Default(kavFontDeclaredColor);
+              p.Int(u"Height"_s, &TFont::Height, &TFont::SetHeight);
+              p.String(u"Name"_s, &TFont::Name, &TFont::SetName, u"TFontName"_s);
+              p.Enum(u"Pitch"_s, &TFont::Pitch, &TFont::SetPitch).Default(kavFontDefaultPitch);
+              p.Int(u"Size"_s, &TFont::Size, &TFont::SetSize).Stored(false);
+              p.Set(u"Style"_s, &TFont::Style, &TFont::SetStyle);
+          });
     return info;
 }
 
 TFont::TFont()
     : FHeight(kavFontSizeToHeight(kavFontInitialSize))
     , FName(u"Arial"_s)
-{
-}
+{}
 
 TFont::TFont(const TFont &other)
     : TPersistent()
@@ -70,8 +70,7 @@ TFont::TFont(const TFont &other)
     , FName(other.FName)
     , FPitch(other.FPitch)
     , FStyle(other.FStyle)
-{
-}
+{}
 
 TFont &TFont::operator=(const TFont &other)
 {
@@ -106,8 +105,8 @@ void TFont::Assign(const TPersistent &source)
 
 void TFont::changed()
 {
-    if (OnChange)
-        OnChange();
+    if (FOnChange)
+        FOnChange();
 }
 
 void TFont::SetCharset(TFontCharset value)

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 class TkavEnumInfo;
 class TkavSetInfo;
@@ -88,10 +89,13 @@ public:
     void SetStyle(TFontStyles value);
 
     // Called after every change of the value (not when a setter leaves it as it was).
-    std::function<void()> OnChange;
+    const std::function<void()> &OnChange() const { return FOnChange; }
+    void SetOnChange(std::function<void()> handler) { FOnChange = std::move(handler); }
 
 private:
     void changed();
+
+    std::function<void()> FOnChange;
 
     TFontCharset FCharset = kavFontDefaultCharsetValue;
     TColor FColor = kavFontInitialColor;

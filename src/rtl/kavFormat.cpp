@@ -39,7 +39,7 @@ void stripTrailingZeros(DecimalDigits &d)
         d.exponent = 0;
 }
 
-// The exact binary value to 18 significant digits (what an 80-bit float shows).
+// The exact binary value to 18 significant digits; all later rounding works on these.
 DecimalDigits digitsOf(double value)
 {
     DecimalDigits d;
@@ -67,20 +67,6 @@ DecimalDigits digitsOf(double value)
     return d;
 }
 
-DecimalDigits digitsOf(TkavCurrency value)
-{
-    DecimalDigits d;
-    d.precisionLimit = 19;
-    d.negative = value.Units < 0;
-    const quint64 magnitude = d.negative ? 0 - quint64(value.Units) : quint64(value.Units);
-    if (magnitude == 0)
-        return d;
-    d.digits = std::to_string(magnitude);
-    d.exponent = int(d.digits.size()) - 4;
-    stripTrailingZeros(d);
-    return d;
-}
-
 DecimalDigits digitsOfInteger(qint64 value)
 {
     DecimalDigits d;
@@ -91,6 +77,16 @@ DecimalDigits digitsOfInteger(qint64 value)
     d.digits = std::to_string(magnitude);
     d.exponent = int(d.digits.size());
     stripTrailingZeros(d);
+    return d;
+}
+
+// Currency is exact: all its 19 digits count.
+DecimalDigits digitsOf(TkavCurrency value)
+{
+    DecimalDigits d = digitsOfInteger(value.Units);
+    d.precisionLimit = 19;
+    if (!d.isZero())
+        d.exponent -= 4;
     return d;
 }
 
@@ -360,36 +356,54 @@ PictureScan scanSection(QStringView s, const TFormatSettings &fs)
     return scan;
 }
 
-// One picture section applied to d (unrounded); withMinus writes "-" for a negative value.
-// zero is set when the value rounds to zero.
-QString formatSection(QStringView s, DecimalDigits d, bool withMinus, const TFormatSettings &fs, bool &zero)
+// The digits a section writes: integer digits (with the forced leading zeros), decimals
+// (trailing zeros dropped down to the forced ones) and the exponent of scientific sections.
+struct SectionDigits
 {
-    const PictureScan scan = scanSection(s, fs);
+    QString intDigits;
+    QString fracDigits;
+    int exp10 = 0;
+    bool zero = false;
+};
+
+SectionDigits sectionDigits(const PictureScan &scan, DecimalDigits d)
+{
+    SectionDigits out;
     const int nInt = scan.decimalIndex;
     const int decimals = scan.digitCount - nInt;
-    int exp10 = 0;
     if (scan.scientific) {
         roundDigits(d, std::clamp(scan.digitCount, 1, 18), INT_MAX / 2);
         if (!d.isZero())
-            exp10 = d.exponent - nInt;
+            out.exp10 = d.exponent - nInt;
         d.exponent = d.isZero() ? 0 : nInt; // the mantissa has nInt integer digits
     } else {
         roundDigits(d, d.precisionLimit, decimals);
     }
-    zero = d.isZero();
-
-    QString intDigits;
+    out.zero = d.isZero();
     for (long i = 0; i < d.exponent; ++i)
-        intDigits += digitAt(d, i);
+        out.intDigits += digitAt(d, i);
     const int forcedInt = scan.firstZero < nInt ? nInt - scan.firstZero : 0;
-    if (intDigits.size() < forcedInt)
-        intDigits.prepend(QString(forcedInt - intDigits.size(), u'0'));
-    QString fracDigits;
+    if (out.intDigits.size() < forcedInt)
+        out.intDigits.prepend(QString(forcedInt - out.intDigits.size(), u'0'));
     for (long i = 0; i < decimals; ++i)
-        fracDigits += digitAt(d, d.exponent + i);
+        out.fracDigits += digitAt(d, d.exponent + i);
     const qsizetype forcedFrac = std::max(0, scan.lastZero - nInt);
-    while (fracDigits.size() > forcedFrac && fracDigits.endsWith(u'0'))
-        fracDigits.chop(1);
+    while (out.fracDigits.size() > forcedFrac && out.fracDigits.endsWith(u'0'))
+        out.fracDigits.chop(1);
+    return out;
+}
+
+// One picture section applied to d (unrounded); withMinus writes "-" for a negative value.
+// zero is set when the value rounds to zero.
+QString formatSection(QStringView s, const DecimalDigits &d, bool withMinus, const TFormatSettings &fs, bool &zero)
+{
+    const PictureScan scan = scanSection(s, fs);
+    const SectionDigits digits = sectionDigits(scan, d);
+    const QString &intDigits = digits.intDigits;
+    const QString &fracDigits = digits.fracDigits;
+    const int nInt = scan.decimalIndex;
+    const int exp10 = digits.exp10;
+    zero = digits.zero;
 
     const qsizetype intCount = intDigits.size();
     QString out = withMinus && d.negative && !zero ? u"-"_s : QString();
@@ -602,6 +616,17 @@ bool parseFloat(QStringView s, QChar sep1, QChar sep2, double &value)
     return true;
 }
 
+int digitValue(QChar c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c.unicode() - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c.unicode() - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c.unicode() - u'A' + 10;
+    return -1;
+}
+
 // Integer text with bits 32 or 64; hex may use the whole unsigned width.
 bool parseInteger(QStringView s, int bits, qint64 &value)
 {
@@ -625,24 +650,16 @@ bool parseInteger(QStringView s, int bits, qint64 &value)
     quint64 n = 0;
     const qsizetype first = i;
     for (; i < s.size(); ++i) {
-        const int digit = s[i] >= u'0' && s[i] <= u'9' ? s[i].unicode() - u'0'
-                          : base == 16 && s[i] >= u'a' && s[i] <= u'f' ? s[i].unicode() - u'a' + 10
-                          : base == 16 && s[i] >= u'A' && s[i] <= u'F' ? s[i].unicode() - u'A' + 10
-                                                                      : -1;
-        if (digit < 0 || digit >= base)
-            return false;
-        if (n > (limit - quint64(digit)) / quint64(base))
+        const int digit = digitValue(s[i]);
+        if (digit < 0 || digit >= base || n > (limit - quint64(digit)) / quint64(base))
             return false;
         n = n * quint64(base) + quint64(digit);
     }
     if (i == first)
         return false;
-    if (base == 16 && bits == 32)
-        n = quint64(qint64(qint32(quint32(n)))); // "$FFFFFFFF" is -1
     const quint64 result = negative ? 0 - n : n;
-    value = qint64(result);
-    if (bits == 32)
-        value = qint32(quint32(result));
+    // 32 bits keep the low half: hex "$FFFFFFFF" is -1 there.
+    value = bits == 32 ? qint64(qint32(quint32(result))) : qint64(result);
     return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// Number texts in the classic picture languages: Format (printf-like directives of our own,
+// Number texts in our picture languages: Format (printf-like directives of our own,
 // never the C printf family), FormatFloat/FormatCurr pictures, FloatToStr and FloatToStrF,
 // text to number conversion, and the locale-free float text used in files.
 //
@@ -26,13 +26,14 @@ enum TFloatFormat : int { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency }
 //   x  upper-case hex, precision = min digits  p  integer as 8 (or 16) hex digits
 //   e  "-d.ddE+ddd", precision = significant digits (15)
 //   f  fixed, precision = decimals (2)         n  as f with thousands separators
-//   g  general, precision = significant digits (15)
+//   g  general, precision = significant digits (15); exponent as in e but without "+"
 //   m  currency layout, precision = decimals (CurrencyDecimals)
 //   s  text, precision = maximum characters
 // Arguments by variant type: integer kinds are integers (Int64 stays 64-bit), Single,
 // Double and Date are floats, Currency is a float exact to four decimals, String is text,
 // Empty and Null are the integer 0; e/f/g/n/m accept integers, s accepts only text, a
-// Boolean, object or array fits no directive. Width and precision above 100000 are
+// Boolean, object or array fits no directive (script callers that want floats "at
+// currency precision" apply kavAtCurrencyPrecision first). Width and precision above 100000 are
 // refused. Errors (EConvertError; the format text cut to 31 characters in the message):
 // "Format '%s' invalid or incompatible with argument", "No argument for format '%s'".
 QString Format(const QString &fmt, const QList<Variant> &args,

@@ -25,7 +25,7 @@ struct TFormatSettings
     QString TimePMString;
     QString CurrencyString;
     quint8 CurrencyFormat = 0;   // 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $"
-    quint8 NegCurrFormat = 0;    // 0..15, the classic negative currency layouts ("($1)" ...)
+    quint8 NegCurrFormat = 0;    // 0..15: "($1)", "-$1", "$-1", "$1-", "(1$)" ... "(1 $)"
     quint8 CurrencyDecimals = 2;
     std::array<QString, 12> ShortMonthNames; // [0] is January
     std::array<QString, 12> LongMonthNames;

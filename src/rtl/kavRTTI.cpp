@@ -4,7 +4,6 @@
 #include "kavFont.h"
 #include "kavFormat.h"
 
-#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -56,7 +55,8 @@ quint32 kavTextToSetMask(QStringView text)
 {
     bool ok = false;
     const qint64 value = text.trimmed().toLongLong(&ok, 10);
-    if (!ok || value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<quint32>::max())
+    if (!ok || value < std::numeric_limits<qint32>::min()
+        || value > std::numeric_limits<quint32>::max())
         throw EConvertError(u"'%1' is not a valid integer value"_s.arg(text));
     return quint32(value);
 }
@@ -100,13 +100,13 @@ const TkavEnumInfo &kavBooleanInfo()
 TkavSetInfo::TkavSetInfo(QString typeName, const TkavEnumInfo &elementType)
     : FTypeName(std::move(typeName))
     , FElementType(elementType)
-{
-}
+{}
 
 quint32 TkavSetInfo::ValidMask() const
 {
     quint32 mask = 0;
-    for (int i = std::max(0, FElementType.MinValue()); i <= std::min(31, FElementType.MaxValue()); ++i)
+    for (int i = std::max(0, FElementType.MinValue()); i <= std::min(31, FElementType.MaxValue());
+         ++i)
         mask |= quint32(1) << i;
     return mask;
 }
@@ -334,7 +334,8 @@ const TkavPropInfo *TkavClassInfo::FindProp(QStringView name) const
     return it == FIndex.constEnd() ? nullptr : FPropList.at(*it);
 }
 
-TkavPropInfo &TkavPropBuilderBase::add(const QString &name, TkavPropKind kind, const QString &typeName)
+TkavPropInfo &
+TkavPropBuilderBase::add(const QString &name, TkavPropKind kind, const QString &typeName)
 {
     auto prop = std::make_shared<TkavPropInfo>();
     prop->FName = name;
@@ -382,7 +383,8 @@ const TkavPropInfo &kavGetPropInfo(const TPersistent &obj, QStringView name)
 {
     if (const TkavPropInfo *prop = kavFindProp(obj, name))
         return *prop;
-    throw EPropertyError(u"Property %1 does not exist in %2"_s.arg(name.toString(), obj.ClassName()));
+    throw EPropertyError(
+        u"Property %1 does not exist in %2"_s.arg(name.toString(), obj.ClassName()));
 }
 
 TkavPropTarget kavFindPropPath(TPersistent &obj, QStringView path)
@@ -534,14 +536,17 @@ void kavSetPropValue(TPersistent &obj, const TkavPropInfo &prop, const Variant &
 {
     switch (prop.Kind()) {
     case pkInteger:
-        prop.SetOrd(obj, value.AsInteger());
-        return;
     case pkInt64:
-        prop.SetOrd(obj, value.AsInt64());
+        prop.SetOrd(obj, value.AsInt64()); // range-checked there, never truncated
         return;
-    case pkSet:
-        prop.SetOrd(obj, qint64(quint32(value.AsInteger())));
+    case pkSet: {
+        // A mask may arrive as a negative Integer when bit 31 is set.
+        const qint64 mask = value.AsInt64();
+        if (mask < std::numeric_limits<qint32>::min() || mask > std::numeric_limits<quint32>::max())
+            invalidValue(prop, QString::number(mask));
+        prop.SetOrd(obj, qint64(quint32(mask)));
         return;
+    }
     case pkEnumeration:
         if (prop.IsBoolean())
             prop.SetOrd(obj, value.AsBoolean() ? 1 : 0);
@@ -570,7 +575,8 @@ void kavSetPropValue(TPersistent &obj, const TkavPropInfo &prop, const Variant &
     case pkComponent:
     case pkStringList:
     case pkWideStrings: {
-        TObject *target = value.IsNil() || value.IsNull() || value.IsEmpty() ? nullptr : value.AsObject();
+        TObject *target
+            = value.IsNil() || value.IsNull() || value.IsEmpty() ? nullptr : value.AsObject();
         TPersistent *persistent = dynamic_cast<TPersistent *>(target);
         if (target && !persistent)
             invalidValue(prop, target->ClassName());

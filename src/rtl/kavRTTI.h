@@ -45,8 +45,8 @@
 #include <type_traits>
 #include <vector>
 
-KAV_DECLARE_EXCEPTION(EPropertyError, Exception)  // unknown, read-only or mistyped property
-KAV_DECLARE_EXCEPTION(EClassNotFound, Exception)  // "Class %s not found"
+KAV_DECLARE_EXCEPTION(EPropertyError, Exception) // unknown, read-only or mistyped property
+KAV_DECLARE_EXCEPTION(EClassNotFound, Exception) // "Class %s not found"
 
 class TkavClassInfo;
 
@@ -284,7 +284,9 @@ private:
 class TkavPropBuilderBase
 {
 public:
-    explicit TkavPropBuilderBase(TkavClassInfo &info) : FInfo(info) {}
+    explicit TkavPropBuilderBase(TkavClassInfo &info)
+        : FInfo(info)
+    {}
 
 protected:
     // A new entry named name, or, when an ancestor already published that name, a fresh
@@ -303,7 +305,9 @@ template <class T>
 class TkavPropDef
 {
 public:
-    explicit TkavPropDef(TkavPropInfo &prop) : FProp(prop) {}
+    explicit TkavPropDef(TkavPropInfo &prop)
+        : FProp(prop)
+    {}
 
     // Declared default of an ordinal property (enumeration values and sets accepted).
     template <class V>
@@ -397,12 +401,24 @@ public:
     template <class G, class S = std::nullptr_t>
     Def Int(const QString &name, G get, S set = nullptr)
     {
-        return ordinal(name, pkInteger, QStringLiteral("Integer"), get, set, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+        return ordinal(name,
+                       pkInteger,
+                       QStringLiteral("Integer"),
+                       get,
+                       set,
+                       std::numeric_limits<qint32>::min(),
+                       std::numeric_limits<qint32>::max());
     }
     template <class G, class S = std::nullptr_t>
     Def Int64(const QString &name, G get, S set = nullptr)
     {
-        return ordinal(name, pkInt64, QStringLiteral("Int64"), get, set, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
+        return ordinal(name,
+                       pkInt64,
+                       QStringLiteral("Int64"),
+                       get,
+                       set,
+                       std::numeric_limits<qint64>::min(),
+                       std::numeric_limits<qint64>::max());
     }
     template <class G, class S = std::nullptr_t>
     Def Char(const QString &name, G get, S set = nullptr)
@@ -420,7 +436,8 @@ public:
     {
         using E = value_t<G>;
         const TkavEnumInfo &info = kavEnumTypeInfo(E{});
-        Def d = ordinal(name, pkEnumeration, info.TypeName(), get, set, info.MinValue(), info.MaxValue());
+        Def d = ordinal(
+            name, pkEnumeration, info.TypeName(), get, set, info.MinValue(), info.MaxValue());
         last().FEnumInfo = &info;
         return d;
     }
@@ -444,7 +461,10 @@ public:
     }
     // A double property; TDateTime and other float types through the type name.
     template <class G, class S = std::nullptr_t>
-    Def Float(const QString &name, G get, S set = nullptr, const QString &typeName = QStringLiteral("Double"))
+    Def Float(const QString &name,
+              G get,
+              S set = nullptr,
+              const QString &typeName = QStringLiteral("Double"))
     {
         TkavPropInfo &p = entry(name, pkFloat, typeName);
         p.FGetFloat = [get](const TPersistent &obj) { return double(call(get, obj)); };
@@ -457,13 +477,19 @@ public:
         return Def(p);
     }
     template <class G, class S = std::nullptr_t>
-    Def String(const QString &name, G get, S set = nullptr, const QString &typeName = QStringLiteral("String"))
+    Def String(const QString &name,
+               G get,
+               S set = nullptr,
+               const QString &typeName = QStringLiteral("String"))
     {
         return text(name, pkString, typeName, get, set);
     }
     // A script event: the name of a script procedure ("TkavNotifyEvent" ...).
     template <class G, class S = std::nullptr_t>
-    Def Event(const QString &name, G get, S set = nullptr, const QString &typeName = QStringLiteral("TkavNotifyEvent"))
+    Def Event(const QString &name,
+              G get,
+              S set = nullptr,
+              const QString &typeName = QStringLiteral("TkavNotifyEvent"))
     {
         return text(name, pkEvent, typeName, get, set);
     }
@@ -500,8 +526,14 @@ public:
     {
         Def d = object(name, pkStringList, get, set);
         TkavPropInfo &p = last();
-        p.FGetStr = [get](const TPersistent &obj) { return ptr(call(get, obj))->Text(); };
-        p.FSetStr = [get](TPersistent &obj, const QString &v) { ptr(call(get, obj))->SetText(v); };
+        p.FGetStr = [get](const TPersistent &obj) {
+            const auto *list = ptr(call(get, obj));
+            return list ? list->Text() : QString();
+        };
+        p.FSetStr = [get](TPersistent &obj, const QString &v) {
+            if (auto *list = ptr(call(get, obj)))
+                list->SetText(v);
+        };
         return d;
     }
     // A wide-string list; like StringList but never written as an attribute.
@@ -543,7 +575,8 @@ private:
     static auto *ptr(V &&v)
     {
         if constexpr (std::is_pointer_v<std::remove_cvref_t<V>>)
-            return const_cast<std::remove_const_t<std::remove_pointer_t<std::remove_cvref_t<V>>> *>(v);
+            return const_cast<std::remove_const_t<std::remove_pointer_t<std::remove_cvref_t<V>>> *>(
+                v);
         else
             return const_cast<std::remove_cvref_t<V> *>(&v);
     }
@@ -556,15 +589,21 @@ private:
     }
 
     template <class G, class S>
-    Def ordinal(const QString &name, TkavPropKind kind, const QString &typeName, G get, S set,
-                qint64 minValue, qint64 maxValue)
+    Def ordinal(const QString &name,
+                TkavPropKind kind,
+                const QString &typeName,
+                G get,
+                S set,
+                qint64 minValue,
+                qint64 maxValue)
     {
         using V = value_t<G>;
         // A narrower C++ type narrows the range, so a setter never truncates silently.
         if constexpr (std::is_integral_v<V> && !std::is_same_v<V, bool> && sizeof(V) < 8) {
             minValue = std::max<qint64>(minValue, qint64(std::numeric_limits<V>::min()));
-            maxValue = std::is_same_v<V, quint32> ? qint64(std::numeric_limits<quint32>::max())
-                                                  : std::min<qint64>(maxValue, qint64(std::numeric_limits<V>::max()));
+            maxValue = std::is_same_v<V, quint32>
+                           ? qint64(std::numeric_limits<quint32>::max())
+                           : std::min<qint64>(maxValue, qint64(std::numeric_limits<V>::max()));
         }
         TkavPropInfo &p = entry(name, kind, typeName);
         p.FMin = minValue;
@@ -596,7 +635,8 @@ private:
     template <class G, class S>
     Def object(const QString &name, TkavPropKind kind, G get, S set)
     {
-        using C = std::remove_pointer_t<std::remove_cvref_t<decltype(ptr(call(get, std::declval<const TPersistent &>())))>>;
+        using C = std::remove_pointer_t<
+            std::remove_cvref_t<decltype(ptr(call(get, std::declval<const TPersistent &>())))>>;
         const TkavClassInfo &cls = C::StaticClassInfo();
         TkavPropInfo &p = entry(name, kind, cls.ClassName());
         p.FObjectClass = &cls;
@@ -631,10 +671,13 @@ TkavFactory kavDefaultFactory()
 
 // The class info of T (ancestor Base) whose table define fills; see the example at the top.
 template <class T, class Base, class D>
-TkavClassInfo kavMakeClassInfo(QString className, D define, TkavFactory factory = kavDefaultFactory<T>())
+TkavClassInfo
+kavMakeClassInfo(QString className, D define, TkavFactory factory = kavDefaultFactory<T>())
 {
     static_assert(std::is_base_of_v<Base, T> && std::is_base_of_v<TPersistent, T>);
-    return TkavClassInfo(std::move(className), &Base::StaticClassInfo(), std::move(factory),
+    return TkavClassInfo(std::move(className),
+                         &Base::StaticClassInfo(),
+                         std::move(factory),
                          [define](TkavClassInfo &info) {
                              TkavPropBuilder<T> builder(info);
                              define(builder);

@@ -51,7 +51,10 @@ public:
 
     // Union, difference and intersection, as the platform's + - * on sets.
     friend constexpr TkavSet operator+(TkavSet a, TkavSet b) { return FromMask(a.FMask | b.FMask); }
-    friend constexpr TkavSet operator-(TkavSet a, TkavSet b) { return FromMask(a.FMask & ~b.FMask); }
+    friend constexpr TkavSet operator-(TkavSet a, TkavSet b)
+    {
+        return FromMask(a.FMask & ~b.FMask);
+    }
     friend constexpr TkavSet operator*(TkavSet a, TkavSet b) { return FromMask(a.FMask & b.FMask); }
     friend constexpr bool operator==(TkavSet a, TkavSet b) { return a.FMask == b.FMask; }
 

@@ -98,6 +98,7 @@
 
 #include <cstring>
 #include <span>
+#include <utility>
 
 class TObject;
 class VarArrayData;
@@ -169,6 +170,8 @@ inline constexpr qsizetype kavMaxStringLength = qsizetype(1) << 28;
 class Variant
 {
 public:
+    // Implicit on purpose, each C++ type to its kind: int Integer, uint LongWord, qint64 and
+    // long Int64, double Double, bool Boolean, QString String; the default is Empty.
     Variant() noexcept : FInt(0), FType(varEmpty) {}
     Variant(int value) noexcept : FInt(value), FType(varInteger) {}
     Variant(uint value) noexcept : FInt(value), FType(varLongWord) {}

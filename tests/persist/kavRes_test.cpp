@@ -4,6 +4,7 @@
 #include <persist/kavXML.h>
 #include <rtl/kavSettings.h>
 #include <rtl/kavStreams.h>
+#include <rtl/kavUIServices.h>
 #include <script/ky_messages.h>
 
 #include <QDir>
@@ -453,6 +454,33 @@ TEST_F(ResourcesTest, HelpPages)
     EXPECT_EQ(table->helpPage(u"TkavDesignerForm"_s), u"/opt/kavrel/help/Designer.htm"_s);
     EXPECT_EQ(table->helpPage(u"tkavsqleditorform"_s), u"/opt/kavrel/help/TkavADOQuery.htm"_s);
     EXPECT_EQ(table->helpPage(u"TkavSomethingElse"_s), u"/opt/kavrel/help/index.html"_s);
+}
+
+// Records the help pages it is asked to open.
+class HelpRecorder : public TkavHeadlessUIServices
+{
+public:
+    explicit HelpRecorder(QStringList *opened) : FOpened(opened) {}
+    bool OpenHelpTopic(const QString &topic) override
+    {
+        FOpened->append(topic);
+        return true;
+    }
+
+private:
+    QStringList *FOpened;
+};
+
+TEST_F(ResourcesTest, HelpOpensThroughUIServices)
+{
+    const auto table = makeTable();
+    QStringList opened;
+    auto previous = kavSetUIServices(std::make_unique<HelpRecorder>(&opened));
+    table->Help(u"TkavVarEditorForm"_s);
+    table->Help(u"QWidget"_s);
+    kavSetUIServices(std::move(previous));
+    EXPECT_EQ(opened, (QStringList{u"/opt/kavrel/help/Variables.htm"_s,
+                                   u"/opt/kavrel/help/index.html"_s}));
 }
 
 TEST_F(ResourcesTest, ProcessWideTable)

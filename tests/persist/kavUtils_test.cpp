@@ -923,6 +923,67 @@ TEST(PaintMasked, FollowsThePainterTransform)
     expectHalves(target, red, blue);
 }
 
+TEST(PaintMasked, FarZoomRendersTheVisiblePartExactly)
+{
+    // The picture is 200000 x 100000 device pixels; the target shows 40 x 20 of them
+    // around the border between its red and white halves (device x = 20).
+    QImage target = filled(40, 20, blue);
+    {
+        QPainter painter(&target);
+        painter.translate(-(100000 - 20), -50000);
+        painter.scale(100000, 100000);
+        kavPaintMasked(painter, QRectF(0, 0, 2, 1), redWhite(), false, clWhite);
+    }
+    expectHalves(target, red, blue);
+}
+
+TEST(PaintPicture, FarZoomSmoothBlendsAroundTheBorder)
+{
+    // Enlarged 100000 times, the 40 visible pixels around the border are all a blend of
+    // red and white, none left unpainted.
+    QImage target = filled(40, 20, blue);
+    {
+        QPainter painter(&target);
+        painter.translate(-(100000 - 20), -50000);
+        painter.scale(100000, 100000);
+        kavPaintPicture(painter, QRectF(0, 0, 2, 1), redWhite(), clNone, false, true, false);
+    }
+    for (const QPoint &p : {QPoint(0, 0), QPoint(19, 10), QPoint(20, 10), QPoint(39, 19)}) {
+        const QColor c = target.pixelColor(p);
+        EXPECT_EQ(c.red(), 255) << p.x();
+        EXPECT_GT(c.green(), 100) << p.x();
+        EXPECT_LT(c.green(), 155) << p.x();
+        EXPECT_EQ(c.green(), c.blue()) << p.x();
+    }
+    EXPECT_GE(target.pixelColor(39, 10).green(), target.pixelColor(0, 10).green());
+}
+
+TEST(PaintMasked, MirroredFarZoom)
+{
+    // Mirrored horizontally, the white half comes first: device x < 20 is the white half.
+    QImage target = filled(40, 20, blue);
+    {
+        QPainter painter(&target);
+        painter.translate(100000 + 20, -50000);
+        painter.scale(-100000, 100000);
+        kavPaintMasked(painter, QRectF(0, 0, 2, 1), redWhite(), false, clWhite);
+    }
+    for (int x : {2, 17})
+        EXPECT_EQ(target.pixelColor(x, 10), blue) << x;
+    for (int x : {22, 37})
+        EXPECT_EQ(target.pixelColor(x, 10), red) << x;
+}
+
+TEST(PaintMasked, PartlyOffTheTarget)
+{
+    // Only the left half of a 40 x 20 picture shows on a 20 x 20 target.
+    const QImage shown = paintMasked(redWhite(), clWhite, {20, 20}, QRectF(-10, 0, 40, 20));
+    for (int x : {0, 9})
+        EXPECT_EQ(shown.pixelColor(x, 5), red) << x;
+    for (int x : {10, 19})
+        EXPECT_EQ(shown.pixelColor(x, 5), blue) << x;
+}
+
 TEST(PaintMasked, OneBitBitmap)
 {
     QImage mono(2, 1, QImage::Format_Mono);

@@ -453,6 +453,25 @@ TEST(XMLReader, NestingDepthIsBounded)
     EXPECT_THROW(load(doc, nested(100000)), TkavInvalidXMLException);
 }
 
+TEST(XMLWriter, TooDeepTreeIsRefusedNotWritten)
+{
+    TkavXMLDocument doc;
+    doc.Root()->SetName(u"a"_s);
+    TkavXMLItem *item = doc.Root();
+    for (int i = 1; i < TkavXMLReader::MaxDepth; ++i)
+        item = item->Add(u"a"_s);
+    TkavXMLDocument copy;
+    load(copy, save(doc)); // as deep as the reader accepts: fine
+    item = item->Add(u"a"_s);
+    TMemoryStream stream;
+    EXPECT_THROW(doc.SaveToStream(stream), TkavInvalidXMLException);
+    // Building (and destroying) a very deep tree in memory is harmless.
+    for (int i = 0; i < 200000; ++i)
+        item = item->Add(u"a"_s);
+    doc.Clear();
+    EXPECT_EQ(doc.Root()->Count(), 0);
+}
+
 TEST(XMLReader, FailedLoadKeepsTheDocument)
 {
     TkavXMLDocument doc;
@@ -744,6 +763,34 @@ TEST(XMLFile, AtomicSave)
 
 // ---------------------------------------------------------------------------------------
 // Cases that crashed or corrupted data before
+
+TEST(XMLRegressions, MutatedDocumentsFailCleanly)
+{
+    TkavXMLDocument source;
+    buildSample(source, 2, 2);
+    source.Root()->Items(0)->SetUnloadable(true);
+    const QByteArray bytes = save(source);
+    // Deterministic mutations: every byte position replaced by each structural byte.
+    int parsed = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        for (const char c : {'<', '>', '/', '"', ' ', '&', '\0', '\xFF'}) {
+            QByteArray mutated = bytes;
+            mutated[i] = c;
+            for (const bool partial : {false, true}) {
+                TkavXMLDocument doc;
+                try {
+                    doc.LoadFromStream(std::make_unique<TMemoryStream>(mutated), partial);
+                    for (int k = 0; k < doc.Root()->Count(); ++k)
+                        doc.LoadItem(*doc.Root()->Items(k));
+                    save(doc);
+                    ++parsed;
+                } catch (const TkavInvalidXMLException &) {
+                }
+            }
+        }
+    }
+    EXPECT_GT(parsed, 0);
+}
 
 TEST(XMLRegressions, HostileAttributeText)
 {

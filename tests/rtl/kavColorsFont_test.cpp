@@ -40,11 +40,20 @@ TEST(Colors, IdentsBothWays)
         const char16_t *ident;
     };
     const Row rows[] = {
-        {clBlack, u"clBlack"},       {clRed, u"clRed"},           {clBlue, u"clBlue"},
-        {clWhite, u"clWhite"},       {clSilver, u"clSilver"},     {clMedGray, u"clMedGray"},
-        {clBtnFace, u"clBtnFace"},   {clWindow, u"clWindow"},     {clWindowText, u"clWindowText"},
-        {clInfoBk, u"clInfoBk"},     {clMenuBar, u"clMenuBar"},   {cl3DDkShadow, u"cl3DDkShadow"},
-        {clNone, u"clNone"},         {clDefault, u"clDefault"},
+        {clBlack, u"clBlack"},
+        {clRed, u"clRed"},
+        {clBlue, u"clBlue"},
+        {clWhite, u"clWhite"},
+        {clSilver, u"clSilver"},
+        {clMedGray, u"clMedGray"},
+        {clBtnFace, u"clBtnFace"},
+        {clWindow, u"clWindow"},
+        {clWindowText, u"clWindowText"},
+        {clInfoBk, u"clInfoBk"},
+        {clMenuBar, u"clMenuBar"},
+        {cl3DDkShadow, u"cl3DDkShadow"},
+        {clNone, u"clNone"},
+        {clDefault, u"clDefault"},
     };
     for (const Row &row : rows) {
         const QString ident = QString::fromUtf16(row.ident);
@@ -83,14 +92,21 @@ TEST(Colors, StringForms)
         TColor expected;
     };
     const Row rows[] = {
-        {u"clred", clRed},          {u"255", 255},           {u"$00FF0000", clBlue},
-        {u"-16777208", clWindowText}, {u"0xff", 255},         {u" 536870911 ", clNone},
-        {u"4278190095", clBtnFace},  {u"$00123456", 0x123456},
+        {u"clred", clRed},
+        {u"255", 255},
+        {u"$00FF0000", clBlue},
+        {u"-16777208", clWindowText},
+        {u"0xff", 255},
+        {u" 536870911 ", clNone},
+        {u"4278190095", clBtnFace},
+        {u"$00123456", 0x123456},
     };
     for (const Row &row : rows)
-        EXPECT_EQ(StringToColor(QStringView(row.text)), row.expected) << QString::fromUtf16(row.text).toStdString();
+        EXPECT_EQ(StringToColor(QStringView(row.text)), row.expected)
+            << QString::fromUtf16(row.text).toStdString();
     for (const char16_t *bad : {u"", u"red", u"$", u"12x", u"4294967296"})
-        EXPECT_THROW(StringToColor(QStringView(bad)), EConvertError) << QString::fromUtf16(bad).toStdString();
+        EXPECT_THROW(StringToColor(QStringView(bad)), EConvertError)
+            << QString::fromUtf16(bad).toStdString();
 }
 
 TEST(Colors, SystemColorsResolveToFixedRGB)
@@ -101,12 +117,17 @@ TEST(Colors, SystemColorsResolveToFixedRGB)
         TColor rgb;
     };
     const Row rows[] = {
-        {clBtnFace, kavRGB(240, 240, 240)}, {clWindow, kavRGB(255, 255, 255)},
-        {clWindowText, clBlack},            {clHighlight, kavRGB(0, 120, 215)},
-        {clInfoBk, kavRGB(255, 255, 225)},  {clSystemColor | 99, clBlack},
+        {clBtnFace, kavRGB(240, 240, 240)},
+        {clWindow, kavRGB(255, 255, 255)},
+        {clWindowText, clBlack},
+        {clHighlight, kavRGB(0, 120, 215)},
+        {clInfoBk, kavRGB(255, 255, 225)},
+        {clSystemColor | 99, clBlack},
         // Plain colours and the markers pass through unchanged.
-        {clRed, clRed},                     {0x00123456, 0x00123456},
-        {clNone, clNone},                   {clDefault, clDefault},
+        {clRed, clRed},
+        {0x00123456, 0x00123456},
+        {clNone, clNone},
+        {clDefault, clDefault},
     };
     for (const Row &row : rows)
         EXPECT_EQ(ColorToRGB(row.color), row.rgb) << ColorToString(row.color).toStdString();
@@ -118,7 +139,8 @@ TEST(Colors, SystemColorsResolveToFixedRGB)
 TEST(Font, HeightFromSize)
 {
     // Height = -round(Size * 96 / 72).
-    const std::pair<int, int> rows[] = {{10, -13}, {12, -16}, {8, -11}, {9, -12}, {11, -15}, {72, -96}, {0, 0}};
+    const std::pair<int, int> rows[]
+        = {{10, -13}, {12, -16}, {8, -11}, {9, -12}, {11, -15}, {72, -96}, {0, 0}};
     for (const auto &[size, height] : rows) {
         EXPECT_EQ(kavFontSizeToHeight(size), height) << size;
         TFont font;
@@ -151,7 +173,7 @@ TEST(Font, EqualityCopyAndChangeNotification)
 {
     TFont a;
     int changes = 0;
-    a.OnChange = [&changes] { ++changes; };
+    a.SetOnChange([&changes] { ++changes; });
     a.SetName(u"Arial"_s); // unchanged: no notification
     a.SetSize(10);
     EXPECT_EQ(changes, 0);
@@ -162,7 +184,7 @@ TEST(Font, EqualityCopyAndChangeNotification)
 
     TFont b(a);
     EXPECT_TRUE(b == a);
-    EXPECT_FALSE(b.OnChange); // the owner's callback stays with the owner
+    EXPECT_FALSE(b.OnChange()); // the owner's callback stays with the owner
     b.SetPitch(fpFixed);
     EXPECT_FALSE(b == a);
 
@@ -218,7 +240,7 @@ TEST(Font, TextAccessThroughTheRegistry)
 {
     TFont font;
     int changes = 0;
-    font.OnChange = [&changes] { ++changes; };
+    font.SetOnChange([&changes] { ++changes; });
     kavSetPropText(font, u"Style", u"3"_s);
     kavSetPropText(font, u"Pitch", u"fpVariable"_s);
     kavSetPropText(font, u"Color", u"-16777208"_s);

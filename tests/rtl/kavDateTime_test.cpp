@@ -368,3 +368,24 @@ TEST_F(DateTimeTest, RoundTripThroughLocaleTexts)
         EXPECT_EQ(StrToDate(DateToStr(v, fs), fs), EncodeDate(2031, 7, 19));
     }
 }
+
+// Every picture of up to three characters from the letters that mean something gives a
+// bounded text for valid, negative and undecodable values.
+TEST_F(DateTimeTest, EveryShortPictureIsSafe)
+{
+    const QString letters = u"dmyhnsztac/:'\"pP"_s;
+    QList<QString> pictures{QString()};
+    for (int len = 1; len <= 3; ++len) {
+        QList<QString> longer;
+        for (const QString &p : pictures)
+            if (p.size() == len - 1)
+                for (QChar c : letters)
+                    longer.append(p + c);
+        pictures += longer;
+    }
+    for (const QString &p : pictures) {
+        SCOPED_TRACE(p.toStdString());
+        for (double v : {0.0, 39056.588, -1.25, 1e12, std::nan("")})
+            EXPECT_LE(FormatDateTime(p, v).size(), 200);
+    }
+}

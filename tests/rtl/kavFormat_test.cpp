@@ -220,6 +220,14 @@ TEST_F(FormatTest, FormatFloatPictures)
     }
 }
 
+TEST_F(FormatTest, FormatFloatWithoutThousandSeparator)
+{
+    TFormatSettings fs = periodSettings();
+    fs.ThousandSeparator = QChar();
+    EXPECT_EQ(FormatFloat(u"#,##0.0"_s, 1234567.25, fs), u"1234567.3"_s);
+    EXPECT_EQ(FloatToStrF(1234567.25, ffNumber, 15, 1, fs), u"1234567.3"_s);
+}
+
 TEST_F(FormatTest, FormatFloatFollowsProcessSettingsAndCurrencyIsExact)
 {
     EXPECT_EQ(FormatFloat(u"#,##0.00"_s, 1234.5), u"1,234.50"_s);
@@ -311,6 +319,7 @@ TEST_F(FormatTest, FormatDirectives)
         {u"%e", {1234.5}, u"1.23450000000000E+003", u"1,23450000000000E+003"},
         {u"%.3e", {-0.000123456}, u"-1.23E-004", u"-1,23E-004"},
         {u"%g|%g", {1.23456, 0.1 + 0.2}, u"1.23456|0.3", u"1,23456|0,3"},
+        {u"%g|%g|%.3g", {1e20, 1e-10, 1234.5}, u"1E020|1E-010|1.23E003", u"1E020|1E-010|1,23E003"},
         {u"%n", {1234567.891}, u"1,234,567.89", u"1.234.567,89"},
         {u"%m", {-1234.5}, u"($1,234.50)", u"-1.234,50 €"},
         {u"%.0m", {7.0}, u"$7", u"7 €"},
@@ -499,4 +508,33 @@ TEST_F(FormatTest, FileTextReadsPeriodOrComma)
     ASSERT_TRUE(kavTryFileTextToFloat(u"-INF", v));
     EXPECT_EQ(v, -std::numeric_limits<double>::infinity());
     EXPECT_EQ(convertErrorOf([] { kavFileTextToFloat(u"x1"); }), u"'x1' is not a valid floating point value"_s);
+}
+
+// --- pictures from files never crash or hang ---------------------------------------------
+
+// Every picture of up to three characters from the letters that mean something: the
+// result is text or an EConvertError, and never longer than the picture allows.
+TEST_F(FormatTest, EveryShortPictureIsSafe)
+{
+    const QString letters = u"0#.,;E+-'\"x%"_s;
+    QList<QString> pictures{QString()};
+    for (int len = 1; len <= 3; ++len) {
+        QList<QString> longer;
+        for (const QString &p : pictures)
+            if (p.size() == len - 1)
+                for (QChar c : letters)
+                    longer.append(p + c);
+        pictures += longer;
+    }
+    const QList<Variant> args{1, u"a"_s, 2.5};
+    for (const QString &p : pictures) {
+        SCOPED_TRACE(p.toStdString());
+        for (double v : {0.0, -1234.5678, 1e-9, 9.87e17, std::nan("")})
+            EXPECT_LE(FormatFloat(p, v).size(), 64);
+        try {
+            EXPECT_LE(Format(p, args).size(), 64);
+        } catch (const EConvertError &) {
+            // refused: fine
+        }
+    }
 }
