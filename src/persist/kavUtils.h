@@ -187,7 +187,9 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------
-// Picture drawing on a painter over a screen, image, printer or PDF device.
+// Picture drawing on a painter over a screen, image, printer or PDF device. Smooth output
+// is resampled at the device's resolution; a picture zoomed far beyond the device is
+// resampled only where it shows. Images only: metafile pictures are drawn by their own code.
 
 // Draws graphic stretched into rect. Transparent (with a transparentColor other than
 // clNone) leaves the target unchanged where the picture has transparentColor; highQuality

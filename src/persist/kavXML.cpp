@@ -464,7 +464,11 @@ void TkavXMLItem::InsertItem(int index, TkavXMLItem *item)
 
 void TkavXMLItem::checkCanAdopt(const TkavXMLItem *item) const
 {
-    for (const TkavXMLItem *p = this; p; p = p->FParent) {
+    if (item == this)
+        kavRaise<EListError>(u"An item cannot contain itself"_s);
+    if (item->FItems.empty())
+        return; // a childless item is no ancestor of this one
+    for (const TkavXMLItem *p = FParent; p; p = p->FParent) {
         if (p == item)
             kavRaise<EListError>(u"An item cannot contain itself"_s);
     }

@@ -22,10 +22,29 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <initializer_list>
 #include <memory>
 
 using namespace Qt::StringLiterals;
+
+// Readable failure messages for the types compared here.
+static void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+static void PrintTo(const QStringList &list, std::ostream *os)
+{
+    *os << '[' << list.join(u'|').toStdString() << ']';
+}
+static void PrintTo(const QColor &c, std::ostream *os)
+{
+    *os << c.name().toStdString();
+}
+static void PrintTo(const QByteArray &bytes, std::ostream *os)
+{
+    *os << bytes.toHex(' ').toStdString();
+}
 
 namespace {
 
