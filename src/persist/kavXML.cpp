@@ -11,7 +11,6 @@
 #include <QScopeGuard>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 using namespace Qt::StringLiterals;
