@@ -77,7 +77,7 @@ qint64 TMemoryStream::Write(const void *buffer, qint64 count)
     if (count <= 0)
         return 0;
     if (FPosition + count > FData.size())
-        FData.resize(FPosition + count);
+        SetSize(FPosition + count);
     std::memcpy(FData.data() + FPosition, buffer, size_t(count));
     FPosition += count;
     return count;
@@ -92,7 +92,10 @@ qint64 TMemoryStream::Seek(qint64 offset, TSeekOrigin origin)
 
 void TMemoryStream::SetSize(qint64 size)
 {
+    const qint64 old = FData.size();
     FData.resize(qMax<qint64>(0, size));
+    if (FData.size() > old) // growth reads as zeros, never as stale heap bytes
+        std::memset(FData.data() + old, 0, size_t(FData.size() - old));
     FPosition = qMin(FPosition, FData.size());
 }
 
