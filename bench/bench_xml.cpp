@@ -21,7 +21,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int pageCount = 2500;
+constexpr int pageCount = 2700; // about 50 MB of XML
 constexpr int objectsPerPage = 100;
 
 // A prepared-report-like tree: pages of memo objects with a handful of attributes each.
