@@ -89,6 +89,13 @@ TEST_F(ResourcesTest, BuiltInTextsInBothLanguages)
         {"clDSNotExist", "Dataset \"%s\" não existe", "Dataset \"%s\" does not exist"},
         {"MasterData", "DadosMestre", "MasterData"},
         {"ctConv", "Conversão", "Conversion"},
+        {"2100", "Árvore de Dados", "Data Tree"},
+        {"3900", "Memorando", "Memo"},
+        {"2909", "Dicionário (*.ku3)|*.ku3", "Dictionary (*.ku3)|*.ku3"},
+        {"dtSysVar", "Variáveis do sistema", "System variables"},
+        {"propActive.TkavHighlight", "Indica se o realce é mostrado quando os objetos preparados "
+                                     "são reconstruídos",
+         "Whether the highlight is shown when prepared objects are rebuilt"},
         // script messages are English in every table
         {"SIdUndeclared", "Undeclared identifier: ", "Undeclared identifier: "},
     };
@@ -487,6 +494,61 @@ TEST_F(ResourcesTest, ProcessWideTable)
 {
     EXPECT_EQ(&kavResourceTable(), &kavResourceTable());
     EXPECT_EQ(kavGet(2000), kavResourceTable().Get(u"2000"_s));
+}
+
+} // namespace
+
+// --- icon strips --------------------------------------------------------------------------
+
+namespace {
+
+int pixelsWithAlpha(const QImage &tile, int minAlpha)
+{
+    int count = 0;
+    for (int y = 0; y < tile.height(); ++y)
+        for (int x = 0; x < tile.width(); ++x)
+            count += qAlpha(tile.pixel(x, y)) >= minAlpha ? 1 : 0;
+    return count;
+}
+
+// The strips are addressed by index from code all over the program: every index in use must
+// hold a visible image, and every free index must stay transparent, so that a strip whose
+// images moved by one place fails here rather than showing wrong icons.
+TEST_F(ResourcesTest, IconStripsHoldEveryIndexInUse)
+{
+    using Getter = const TkavImageList &(TkavResources::*)();
+    struct Strip
+    {
+        const char *name;
+        Getter images;
+        int tileSize;
+        QList<std::pair<int, int>> inUse; // inclusive ranges
+    };
+    const Strip strips[] = {
+        {"toolbar", &TkavResources::GetMainButtonImages, 16, {{0, 102}, {104, 104}, {106, 117}}},
+        {"objects", &TkavResources::GetObjectImages, 16,
+         {{2, 11}, {21, 21}, {31, 32}, {34, 37}, {40, 58}, {63, 66}}},
+        {"preview", &TkavResources::GetPreviewButtonImages, 16, {{0, 18}}},
+        {"wizards", &TkavResources::GetWizardImages, 32, {{0, 1}}},
+    };
+    auto table = makeTable();
+    for (const Strip &strip : strips) {
+        SCOPED_TRACE(strip.name);
+        const TkavImageList &images = (table.get()->*strip.images)();
+        QSet<int> inUse;
+        for (const auto &[first, last] : strip.inUse)
+            for (int i = first; i <= last; ++i)
+                inUse.insert(i);
+        ASSERT_GT(images.size(), strip.inUse.last().second);
+        for (int i = 0; i < images.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(images[i].size(), QSize(strip.tileSize, strip.tileSize));
+            if (inUse.contains(i))
+                EXPECT_GE(pixelsWithAlpha(images[i], 128), strip.tileSize * strip.tileSize / 20);
+            else
+                EXPECT_EQ(pixelsWithAlpha(images[i], 1), 0);
+        }
+    }
 }
 
 } // namespace
