@@ -1,0 +1,1 @@
+#include "kavDataSets.h"
