@@ -1,1 +1,685 @@
 #include "kavXMLSerializer.h"
+
+#include "kavRes.h"
+#include "kavXML.h"
+
+#include <report/kavComponent.h>
+#include <rtl/kavCaseFold.h>
+#include <rtl/kavFormat.h>
+#include <rtl/kavRTTI.h>
+#include <rtl/kavStreams.h>
+#include <rtl/kavVariant.h>
+
+#include <QSet>
+
+#include <cmath>
+#include <optional>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Messages quote values from files; a huge value must not become a huge error line.
+constexpr qsizetype MaxMessageLength = 200;
+
+QString clipped(const QString &message)
+{
+    if (message.size() <= MaxMessageLength)
+        return message;
+    return message.left(MaxMessageLength) + u"..."_s;
+}
+
+// Decimal integer as files store it: optional sign, digits, blanks around.
+qint64 textToInt64(const QString &text)
+{
+    bool ok = false;
+    const qint64 value = text.trimmed().toLongLong(&ok, 10);
+    if (!ok)
+        throw EConvertError(u"'%1' is not a valid integer value"_s.arg(clipped(text)));
+    return value;
+}
+
+// A list's text as stored: lines joined by CR LF, without the final line break.
+QString listText(const QString &text)
+{
+    return text.endsWith(u"\r\n"_s) ? text.chopped(2) : text;
+}
+
+QString attribute(const QString &name, const QString &value)
+{
+    return u" "_s + name + u"=\""_s + value + u'"';
+}
+
+bool isSpace(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+// Short attribute names of prepared pages that set the geometry through the setters.
+QStringView geometryProp(QStringView name)
+{
+    if (name.size() != 1)
+        return {};
+    switch (name.at(0).unicode()) {
+    case u'l':
+        return u"Left";
+    case u't':
+        return u"Top";
+    case u'w':
+        return u"Width";
+    case u'h':
+        return u"Height";
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+double kavTextToFloat(QStringView text)
+{
+    QString normal;
+    normal.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u' ')
+            continue;
+        normal.append(c == u',' ? QChar(u'.') : c);
+    }
+    double value = 0;
+    if (!kavTryFileTextToFloat(normal, value))
+        throw EConvertError(
+            u"'%1' is not a valid floating point value"_s.arg(clipped(text.toString())));
+    return value;
+}
+
+TkavXMLSerializer::TkavXMLSerializer(TStream *Stream)
+    : FStream(Stream)
+{
+    FErrors.SetSorted(true);
+    FErrors.SetDuplicates(dupIgnore);
+}
+
+TkavXMLSerializer::~TkavXMLSerializer() = default;
+
+void TkavXMLSerializer::addError(const QString &message)
+{
+    FErrors.Add(clipped(message));
+}
+
+// ---------------------------------------------------------------------------------------
+// Writing attribute text
+
+QString TkavXMLSerializer::ObjToXML(TPersistent *Obj, const QString &Add, TPersistent *Ancestor)
+{
+    return objToXML(Obj, Add, Ancestor, 0);
+}
+
+QString TkavXMLSerializer::objToXML(TPersistent *obj,
+                                    const QString &add,
+                                    TPersistent *ancestor,
+                                    int depth)
+{
+    if (!obj || depth > MaxObjectDepth)
+        return QString();
+    auto *component = dynamic_cast<TkavComponent *>(obj);
+    // Getters and stored conditions may ask whether they are being written.
+    std::optional<TkavWritingGuard> writing;
+    std::optional<TkavWritingGuard> ancestorWriting;
+    if (component) {
+        writing.emplace(*component);
+        if (!ancestor && FOnGetAncestor)
+            FOnGetAncestor(component->Name(), ancestor);
+        if (auto *ancestorComponent = dynamic_cast<TkavComponent *>(ancestor)) {
+            ancestorWriting.emplace(*ancestorComponent);
+            if (FSaveAncestorOnly) {
+                obj = ancestor;
+                ancestor = nullptr;
+            }
+        }
+    }
+    // An ancestor of another class has nothing to compare with.
+    if (ancestor && &ancestor->ClassInfo() != &obj->ClassInfo())
+        ancestor = nullptr;
+    QString result;
+    for (const TkavPropInfo *prop : obj->ClassInfo().Props()) {
+        // A component's name is written by the tree writer, never as a property.
+        if (component && kavSameText(prop->Name(), u"Name"))
+            continue;
+        if (prop->IsStored(*obj))
+            result += propToXML(*obj, *prop, add, ancestor, depth);
+    }
+    return result;
+}
+
+QString TkavXMLSerializer::propToXML(TPersistent &obj,
+                                     const TkavPropInfo &prop,
+                                     const QString &add,
+                                     TPersistent *ancestor,
+                                     int depth)
+{
+    const QString name = add + prop.Name();
+    const bool testDefault = !FSerializeDefaultValues;
+    switch (prop.Kind()) {
+    case pkInteger:
+    case pkInt64:
+    case pkChar:
+    case pkWChar:
+    case pkSet:
+    case pkEnumeration: {
+        const qint64 value = prop.GetOrd(obj);
+        if (testDefault) {
+            if (ancestor ? value == prop.GetOrd(*ancestor)
+                         : prop.HasDefault() && value == prop.Default())
+                return QString();
+        }
+        if (prop.Kind() == pkEnumeration)
+            return attribute(name, kavGetEnumProp(obj, prop));
+        if (prop.Kind() == pkSet)
+            return attribute(name, kavSetMaskToText(quint32(value)));
+        return attribute(name, QString::number(value));
+    }
+    case pkFloat: {
+        const double value = prop.GetFloat(obj);
+        if (testDefault && ancestor && std::fabs(value - prop.GetFloat(*ancestor)) < 1e-6)
+            return QString();
+        return attribute(name, kavFloatToFileText(value));
+    }
+    case pkString:
+    case pkEvent: {
+        const QString value = prop.GetStr(obj);
+        if (value.isEmpty())
+            return QString();
+        if (testDefault && ancestor && value == prop.GetStr(*ancestor))
+            return QString();
+        return attribute(name, kavEncodeXMLText(value));
+    }
+    case pkVariant: {
+        const QString value = kavVariantToXML(prop.GetVar(obj));
+        if (value.isEmpty() || (ancestor && value == kavVariantToXML(prop.GetVar(*ancestor))))
+            return QString();
+        return attribute(name, value);
+    }
+    case pkComponent:
+        return referenceToXML(obj, prop, name, ancestor);
+    case pkStringList: {
+        const QString value = listText(prop.GetStr(obj));
+        if (ancestor && !FSaveAncestorOnly && value == listText(prop.GetStr(*ancestor)))
+            return QString();
+        return attribute(name + u".Text"_s, kavEncodeXMLText(value));
+    }
+    case pkObject: {
+        TPersistent *sub = prop.GetObject(obj);
+        TPersistent *ancestorSub = ancestor ? prop.GetObject(*ancestor) : nullptr;
+        return objToXML(sub, name + u'.', ancestorSub, depth + 1);
+    }
+    case pkWideStrings:
+    case pkMethod:
+        break;
+    }
+    return QString();
+}
+
+// ---------------------------------------------------------------------------------------
+// Reading attribute text
+
+void TkavXMLSerializer::XMLToObj(const QString &s, TPersistent *Obj)
+{
+    if (!Obj)
+        return;
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    while (true) {
+        while (i < n && isSpace(s.at(i)))
+            ++i;
+        const qsizetype eq = s.indexOf(u'=', i);
+        if (eq < 0)
+            return;
+        const QString name = s.mid(i, eq - i).trimmed();
+        if (name.isEmpty())
+            return;
+        const qsizetype open = s.indexOf(u'"', eq + 1);
+        if (open < 0)
+            return;
+        qsizetype close = s.indexOf(u'"', open + 1);
+        if (close < 0)
+            close = n;
+        const QString value = s.mid(open + 1, close - open - 1);
+        i = close + 1;
+        try {
+            assignAttribute(*Obj, name, value);
+        } catch (const Exception &e) {
+            addError(e.Message());
+        }
+    }
+}
+
+void TkavXMLSerializer::assignAttribute(TPersistent &obj, QStringView name, const QString &value)
+{
+    // Walk the dotted segments through object properties; "List.Text" sets a list.
+    TPersistent *target = &obj;
+    for (int depth = 0;; ++depth) {
+        const qsizetype dot = name.indexOf(u'.');
+        if (dot < 0)
+            break;
+        if (depth >= MaxObjectDepth)
+            return;
+        const TkavPropInfo *prop = target->ClassInfo().FindProp(name.left(dot));
+        if (!prop)
+            return;
+        const QStringView rest = name.mid(dot + 1);
+        if (prop->Kind() == pkStringList || prop->Kind() == pkWideStrings) {
+            if (kavSameText(rest, u"Text"))
+                prop->SetStr(*target, kavDecodeXMLText(value));
+            return;
+        }
+        if (prop->Kind() != pkObject)
+            return;
+        target = prop->GetObject(*target);
+        if (!target)
+            return;
+        name = rest;
+    }
+
+    if (const QStringView geometry = geometryProp(name); !geometry.isEmpty()) {
+        const TkavPropInfo *prop = target->ClassInfo().FindProp(geometry);
+        if (prop && prop->Kind() == pkFloat && !prop->IsReadOnly())
+            prop->SetFloat(*target, kavTextToFloat(value));
+        return;
+    }
+    if (kavSameText(name, u"Name")) {
+        if (auto *component = dynamic_cast<TkavComponent *>(target)) {
+            // A report keeps its own name.
+            if (!component->InheritsFrom(u"TkavReport"))
+                component->SetName(kavDecodeXMLText(value));
+            return;
+        }
+    }
+    if (kavSameText(name, u"Text")) {
+        if (auto *list = dynamic_cast<TStrings *>(target)) {
+            list->SetText(kavDecodeXMLText(value));
+            return;
+        }
+    }
+
+    const TkavPropInfo *prop = target->ClassInfo().FindProp(name);
+    if (!prop || prop->IsReadOnly())
+        return;
+    switch (prop->Kind()) {
+    case pkInteger:
+    case pkInt64:
+    case pkChar:
+    case pkWChar:
+        prop->SetOrd(*target, textToInt64(value));
+        break;
+    case pkSet:
+        prop->SetOrd(*target, qint64(kavTextToSetMask(value)));
+        break;
+    case pkEnumeration:
+        // Identifiers and numbers alike are checked against the enumeration.
+        kavSetEnumProp(*target, *prop, value);
+        break;
+    case pkFloat:
+        prop->SetFloat(*target, kavTextToFloat(value));
+        break;
+    case pkString:
+    case pkEvent:
+        prop->SetStr(*target, kavDecodeXMLText(value));
+        break;
+    case pkVariant:
+        prop->SetVar(*target, Variant(kavDecodeXMLText(value)));
+        break;
+    case pkComponent:
+        FFixups.append(TkavFixupItem{target, prop, kavDecodeXMLText(value), target->Handle()});
+        break;
+    case pkObject:
+    case pkStringList:
+    case pkWideStrings:
+    case pkMethod:
+        break;
+    }
+}
+
+void TkavXMLSerializer::CopyFixupList(QList<TkavFixupItem> &FixList) const
+{
+    FixList.append(FFixups);
+}
+
+// ---------------------------------------------------------------------------------------
+// References
+
+QString TkavXMLSerializer::referenceToXML(TPersistent &obj,
+                                          const TkavPropInfo &prop,
+                                          const QString &name,
+                                          TPersistent *ancestor) const
+{
+    auto *ref = dynamic_cast<TkavComponent *>(prop.GetObject(obj));
+    if (ancestor) {
+        auto *ancestorRef = dynamic_cast<TkavComponent *>(prop.GetObject(*ancestor));
+        if (!ref && !ancestorRef)
+            return QString();
+        if (!ref)
+            return attribute(name, u"nil"_s);
+        if (ancestorRef && kavSameText(ref->Name(), ancestorRef->Name()))
+            return QString();
+    }
+    const QString refName = ReferenceName(ref);
+    return refName.isEmpty() ? QString() : attribute(name, refName);
+}
+
+QString TkavXMLSerializer::ReferenceName(const TkavComponent *c) const
+{
+    if (!c)
+        return QString();
+    const TkavComponent *owner = c->Owner();
+    const bool ownedHere = !owner || owner == FOwner
+                           || (FOwner && FOwner->Owner() == owner
+                               && FOwner->InheritsFrom(u"TkavReport"));
+    // Components of other reports cannot be found again by name: not written.
+    return ownedHere ? c->Name() : QString();
+}
+
+TkavComponent *TkavXMLSerializer::findReference(const QString &name) const
+{
+    if (!FOwner || name.isEmpty())
+        return nullptr;
+    if (TkavComponent *c = FOwner->FindObject(name))
+        return c;
+    // Dotted names would reach other windows' components; this program has none.
+    if (name.contains(u'.'))
+        return nullptr;
+    if (TkavComponent *c = FOwner->FindComponent(name))
+        return c;
+    if (FOwner->InheritsFrom(u"TkavReport") && FOwner->Owner())
+        return FOwner->Owner()->FindComponent(name);
+    return nullptr;
+}
+
+void TkavXMLSerializer::FixupReferences()
+{
+    const QList<TkavFixupItem> fixups = std::exchange(FFixups, {});
+    for (const TkavFixupItem &f : fixups) {
+        if (!f.Obj || !f.PropInfo || TObject::FromHandle(f.ObjHandle) != f.Obj)
+            continue;
+        try {
+            // "nil": the ancestor's reference is cleared in this object.
+            if (kavSameText(f.Value, u"nil"))
+                f.PropInfo->SetObject(*f.Obj, nullptr);
+            else if (TkavComponent *c = findReference(f.Value))
+                f.PropInfo->SetObject(*f.Obj, c);
+        } catch (const Exception &e) {
+            addError(e.Message());
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Component trees
+
+namespace {
+
+QString resourceText(const QString &key, const QString &fallback)
+{
+    const TkavResources &table = kavResourceTable();
+    return table.contains(key) ? table.Get(key) : fallback;
+}
+
+QString cantFindClassMessage(const QString &name)
+{
+    return kavResourceTable().Get(u"xrCantFindClass"_s) + u' ' + name;
+}
+
+// Reports hold pages only, pages never sit below anything but a report, and a report is
+// never a child: other nestings break the name scope and the run.
+bool allowedChild(const TkavClassInfo &cls, const TkavComponent &parent)
+{
+    if (cls.InheritsFrom(u"TkavReport"))
+        return false;
+    return cls.InheritsFrom(u"TkavPage") == parent.InheritsFrom(u"TkavReport");
+}
+
+} // namespace
+
+struct TkavXMLSerializer::ReadState
+{
+    struct Entry
+    {
+        TkavComponentRef<TkavComponent> Obj;
+        TkavLoadingGuard Loading;
+    };
+    std::vector<Entry> Read; // in reading order
+    QSet<const TkavComponent *> Seen;
+};
+
+void TkavXMLSerializer::WriteRootComponent(TkavComponent *Root,
+                                           bool SaveChildren,
+                                           TkavXMLItem *XMLItem,
+                                           bool Streaming)
+{
+    if (!Root)
+        return;
+    if (XMLItem) {
+        writeTree(*Root, *XMLItem, true, SaveChildren, Streaming, 0);
+        return;
+    }
+    if (!FStream)
+        throw EStreamError(u"No stream to write the document to"_s);
+    TkavXMLDocument doc;
+    doc.SetAutoIndent(true);
+    writeTree(*Root, *doc.Root(), true, SaveChildren, Streaming, 0);
+    if (FOnSaveCustomDataEvent)
+        FOnSaveCustomDataEvent(*doc.Root()->Add(u"KavCustomData"_s));
+    doc.SaveToStream(*FStream);
+}
+
+void TkavXMLSerializer::writeTree(TkavComponent &c,
+                                  TkavXMLItem &item,
+                                  bool isRoot,
+                                  bool saveChildren,
+                                  bool streaming,
+                                  int depth)
+{
+    if (depth > TkavXMLReader::MaxDepth)
+        throw TkavInvalidXMLException(u"Invalid file format"_s);
+    item.SetName(c.IsAncestor() && !streaming ? u"inherited"_s : c.ClassName());
+    QString text = ObjToXML(&c);
+    if (!isRoot)
+        text.prepend(u" Name=\""_s + c.Name() + u'"');
+    item.SetText(text);
+    if (FHandleNestedProperties && c.kvComponentStyle().Contains(csHandlesNestedProperties))
+        c.WriteNestedProperties(&item);
+    if (!saveChildren)
+        return;
+    // A snapshot: writers must not be confused by a getter that edits the tree.
+    const QList<TkavComponent *> children = c.Objects();
+    for (TkavComponent *child : children)
+        writeTree(*child, *item.Add(), false, true, streaming, depth + 1);
+}
+
+void TkavXMLSerializer::ReadRootComponent(TkavComponent *Root, TkavXMLItem *XMLItem)
+{
+    if (!Root)
+        return;
+    if (!FOwner)
+        FOwner = Root;
+    std::unique_ptr<TkavXMLDocument> doc;
+    if (!XMLItem) {
+        if (!FStream)
+            throw EStreamError(u"No stream to read the document from"_s);
+        doc = std::make_unique<TkavXMLDocument>();
+        doc->LoadFromStream(*FStream);
+        FOldFormat = doc->OldVersion();
+        XMLItem = doc->Root();
+    }
+    ReadState state;
+    readTree(*XMLItem, nullptr, *Root, state, 0);
+    finishRead(state);
+}
+
+void TkavXMLSerializer::readTree(TkavXMLItem &item,
+                                 TkavComponent *parent,
+                                 TkavComponent &root,
+                                 ReadState &state,
+                                 int depth)
+{
+    if (depth > TkavXMLReader::MaxDepth) {
+        addError(u"Invalid file format"_s);
+        return;
+    }
+    const QString name = item.Name();
+    if (kavSameText(name, u"KavCustomData")) {
+        if (FGetCustomDataEvent)
+            FGetCustomDataEvent(item);
+        return;
+    }
+    const TkavClassInfo *cls = nullptr;
+    if (!kavSameText(name, u"inherited")) {
+        cls = kavFindClass(name);
+        if (!cls || !cls->InheritsFrom(TkavComponent::StaticClassInfo())) {
+            addError(cantFindClassMessage(name));
+            return;
+        }
+    }
+    TkavComponent *obj = parent ? childObject(item, cls, *parent) : &root;
+    if (!obj)
+        return;
+    beginLoading(*obj, state);
+    XMLToObj(item.Text(), obj);
+    const bool nested = FHandleNestedProperties
+                        && obj->kvComponentStyle().Contains(csHandlesNestedProperties);
+    for (int i = 0; i < item.Count(); ++i) {
+        TkavXMLItem &child = *item.Items(i);
+        if (nested && readNested(*obj, child))
+            continue;
+        readTree(child, obj, root, state, depth + 1);
+    }
+}
+
+TkavComponent *TkavXMLSerializer::childObject(const TkavXMLItem &item,
+                                              const TkavClassInfo *cls,
+                                              TkavComponent &parent)
+{
+    const QString childName = item.GetProp(u"Name");
+    // Objects that exist already (inherited ones, or a name given twice) are read again.
+    TkavComponent *existing =
+        childName.isEmpty() || !FOwner ? nullptr : FOwner->FindComponent(childName);
+    if (existing) {
+        if (cls && &existing->ClassInfo() != cls) {
+            addError(kavResourceTable().Get(u"prDupl"_s) + u' ' + childName);
+            return nullptr;
+        }
+        return existing;
+    }
+    if (!cls) // an inherited element whose object is gone
+        return nullptr;
+    if (!allowedChild(*cls, parent)) {
+        addError(resourceText(u"xrMisplacedClass"_s, u"Element not allowed here:"_s) + u' '
+                 + cls->ClassName());
+        return nullptr;
+    }
+    try {
+        return TkavComponent::Create(cls->ClassName(), &parent);
+    } catch (const Exception &e) {
+        addError(e.Message());
+        return nullptr;
+    }
+}
+
+bool TkavXMLSerializer::readNested(TkavComponent &obj, TkavXMLItem &item)
+{
+    try {
+        return obj.ReadNestedProperty(&item);
+    } catch (const Exception &e) {
+        addError(e.Message());
+        return true; // the element was meant for the object: not a component
+    }
+}
+
+void TkavXMLSerializer::beginLoading(TkavComponent &obj, ReadState &state)
+{
+    if (state.Seen.contains(&obj))
+        return;
+    state.Seen.insert(&obj);
+    state.Read.push_back(ReadState::Entry{TkavComponentRef<TkavComponent>(&obj),
+                                          TkavLoadingGuard(obj)});
+}
+
+void TkavXMLSerializer::finishRead(ReadState &state)
+{
+    FixupReferences();
+    for (ReadState::Entry &entry : state.Read) {
+        {
+            TkavLoadingGuard done = std::move(entry.Loading);
+        }
+        TkavComponent *obj = entry.Obj.get();
+        if (!obj || obj->InheritsFrom(u"TkavReport"))
+            continue;
+        try {
+            obj->Loaded();
+        } catch (const Exception &e) {
+            addError(e.Message());
+        }
+    }
+    state.Read.clear();
+}
+
+QString TkavXMLSerializer::WriteComponentStr(TkavComponent *c)
+{
+    return c ? c->ClassName() + ObjToXML(c) : QString();
+}
+
+TkavComponent *
+TkavXMLSerializer::ReadComponentStr(TkavComponent *Root, const QString &s, bool DontFixup)
+{
+    const QString text = s.trimmed();
+    if (text.isEmpty() || !Root)
+        return nullptr;
+    qsizetype space = 0;
+    while (space < text.size() && !isSpace(text.at(space)))
+        ++space;
+    const QString className = text.left(space);
+    const TkavClassInfo *cls = kavFindClass(className);
+    if (!cls || !cls->InheritsFrom(TkavComponent::StaticClassInfo())) {
+        addError(cantFindClassMessage(className));
+        return nullptr;
+    }
+    TkavComponent *obj = nullptr;
+    try {
+        obj = TkavComponent::Create(cls->ClassName(), Root);
+    } catch (const Exception &e) {
+        addError(e.Message());
+        return nullptr;
+    }
+    ReadState state;
+    beginLoading(*obj, state);
+    XMLToObj(text.mid(space), obj);
+    if (DontFixup)
+        FFixups.clear();
+    finishRead(state);
+    return obj;
+}
+
+void TkavXMLSerializer::WriteComponent(TkavComponent *c)
+{
+    if (!FStream)
+        throw EStreamError(u"No stream to write the component to"_s);
+    FStream->WriteBytes((u'<' + WriteComponentStr(c) + u"/>"_s).toUtf8());
+}
+
+TkavComponent *TkavXMLSerializer::ReadComponent(TkavComponent *Root)
+{
+    if (!FStream)
+        throw EStreamError(u"No stream to read the component from"_s);
+    TkavXMLItem item;
+    TkavXMLReader reader(*FStream);
+    reader.ReadRootItem(item);
+    return ReadComponentStr(Root, item.Name() + u' ' + item.Text());
+}
+
+void TkavXMLSerializer::ReadPersistentStr(TkavComponent *Root, TPersistent *Obj, const QString &s)
+{
+    if (!FOwner)
+        FOwner = Root;
+    XMLToObj(s, Obj);
+    FixupReferences();
+}

@@ -1,1 +1,184 @@
 #pragma once
+
+// TkavXMLSerializer: the published properties of any object as XML attribute text and
+// back, and component trees as elements named by class (the report file is exactly its
+// output for the report root). kavTextToFloat is the float reader of every stored text.
+
+#include <rtl/kavStrings.h>
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <functional>
+#include <memory>
+
+class TkavClassInfo;
+class TkavComponent;
+class TkavPropInfo;
+class TkavXMLItem;
+class TPersistent;
+class TStream;
+
+// Reads a float written with "." or "," as decimal separator; every space is ignored
+// ("1 234,5" is 1234.5). EConvertError "'%s' is not a valid floating point value" otherwise.
+double kavTextToFloat(QStringView text);
+
+// A reference property whose target is named by Value and resolved after the whole read.
+struct TkavFixupItem
+{
+    TPersistent *Obj = nullptr;                // the object whose property is pending
+    const TkavPropInfo *PropInfo = nullptr;    // the component-reference property
+    QString Value;                             // the referenced object's name as read
+    quint64 ObjHandle = 0; // Obj's handle: a fixup whose object died meanwhile is dropped
+};
+
+// Supplies the ancestor object of the component named ComponentName (or leaves it null).
+using TkavGetAncestorEvent =
+    std::function<void(const QString &ComponentName, TPersistent *&Ancestor)>;
+// Receives the KavCustomData element while reading.
+using TkavGetCustomDataEvent = std::function<void(TkavXMLItem &XMLItem)>;
+// Fills the KavCustomData element while writing.
+using TkavSaveCustomDataEvent = std::function<void(TkavXMLItem &XMLItem)>;
+
+class TkavXMLSerializer
+{
+public:
+    // Nested persistent objects deeper than this are neither written nor read.
+    static constexpr int MaxObjectDepth = 32;
+
+    // Stream (not owned) is what the whole-document and single-element operations use;
+    // it may be null for the attribute-text operations.
+    explicit TkavXMLSerializer(TStream *Stream = nullptr);
+    ~TkavXMLSerializer();
+    TkavXMLSerializer(const TkavXMLSerializer &) = delete;
+    TkavXMLSerializer &operator=(const TkavXMLSerializer &) = delete;
+
+    // --- attribute text ---------------------------------------------------------------
+
+    // The attribute text of Obj: one ` NamePrefix+Prop="value"` per stored property, in
+    // the order of the class's property table. Ancestor (same class) supplies the values
+    // that count as defaults; without it declared defaults decide. Empty for no object.
+    QString ObjToXML(TPersistent *Obj, const QString &Add = QString(), TPersistent *Ancestor = nullptr);
+    // Assigns every attribute of s to Obj. Unknown names and read-only properties are
+    // ignored; a value that does not fit its property adds a line to Errors and leaves the
+    // property unchanged; the rest is still assigned. Reference properties are queued as
+    // fixups (see FixupReferences).
+    void XMLToObj(const QString &s, TPersistent *Obj);
+
+    // --- component trees --------------------------------------------------------------
+
+    // Writes Root (with SaveChildren its whole tree) into XMLItem; without XMLItem into a
+    // new document (AutoIndent on, with the XML header) saved to Stream.
+    void WriteRootComponent(TkavComponent *Root,
+                            bool SaveChildren = true,
+                            TkavXMLItem *XMLItem = nullptr,
+                            bool Streaming = false);
+    // Reads Root and its tree from XMLItem; without XMLItem loads the document from Stream
+    // first (an XML syntax error propagates as TkavInvalidXMLException). Elements of
+    // unregistered classes add "<xrCantFindClass> <name>" to Errors and are skipped with
+    // their subtrees; references are resolved after the whole tree.
+    void ReadRootComponent(TkavComponent *Root, TkavXMLItem *XMLItem = nullptr);
+    // The class name of c followed by ObjToXML(c).
+    QString WriteComponentStr(TkavComponent *c);
+    // The inverse: "ClassName attributes". Creates the object with Root as its owner (the
+    // object then belongs to Root's report), assigns, resolves references (or with
+    // DontFixup drops them) and runs its loaded notification. Null for an empty text, an
+    // unknown class or a class that is not a component (an Errors line for the latter two).
+    TkavComponent *ReadComponentStr(TkavComponent *Root, const QString &s, bool DontFixup = false);
+    // Writes "<" + WriteComponentStr(c) + "/>" in UTF-8 to Stream, without header.
+    void WriteComponent(TkavComponent *c);
+    // Reads one element from Stream (no header) and hands it to ReadComponentStr.
+    TkavComponent *ReadComponent(TkavComponent *Root);
+    // XMLToObj(s, Obj), then the references are resolved against Root.
+    void ReadPersistentStr(TkavComponent *Root, TPersistent *Obj, const QString &s);
+
+    // --- references -------------------------------------------------------------------
+
+    // Resolves every queued fixup in queue order against Owner and clears the queue. A
+    // name that resolves to nothing leaves the property unset.
+    void FixupReferences();
+    // Appends copies of the pending fixups to FixList.
+    void CopyFixupList(QList<TkavFixupItem> &FixList) const;
+    const QList<TkavFixupItem> &Fixups() const { return FFixups; }
+    // The name a reference to c is written as; empty when c cannot be named from Owner.
+    QString ReferenceName(const TkavComponent *c) const;
+
+    // --- state ------------------------------------------------------------------------
+
+    // Sorted, each distinct message once.
+    TStringList &Errors() { return FErrors; }
+    const TStringList &Errors() const { return FErrors; }
+    // The component that owns the names written and resolved (the report); not owned.
+    TkavComponent *Owner() const { return FOwner; }
+    void SetOwner(TkavComponent *Owner) { FOwner = Owner; }
+    TStream *Stream() const { return FStream; }
+    void SetStream(TStream *Stream) { FStream = Stream; }
+    bool SerializeDefaultValues() const { return FSerializeDefaultValues; }
+    void SetSerializeDefaultValues(bool Value) { FSerializeDefaultValues = Value; }
+    // The text was read with an old-style (8-bit) header.
+    bool OldFormat() const { return FOldFormat; }
+    void SetOldFormat(bool Value) { FOldFormat = Value; }
+    bool HandleNestedProperties() const { return FHandleNestedProperties; }
+    void SetHandleNestedProperties(bool Value) { FHandleNestedProperties = Value; }
+    bool SaveAncestorOnly() const { return FSaveAncestorOnly; }
+    void SetSaveAncestorOnly(bool Value) { FSaveAncestorOnly = Value; }
+    const TkavGetAncestorEvent &OnGetAncestor() const { return FOnGetAncestor; }
+    void SetOnGetAncestor(TkavGetAncestorEvent Event) { FOnGetAncestor = std::move(Event); }
+    const TkavGetCustomDataEvent &OnGetCustomDataEvent() const { return FGetCustomDataEvent; }
+    void SetOnGetCustomDataEvent(TkavGetCustomDataEvent Event)
+    {
+        FGetCustomDataEvent = std::move(Event);
+    }
+    const TkavSaveCustomDataEvent &OnSaveCustomDataEvent() const { return FOnSaveCustomDataEvent; }
+    void SetOnSaveCustomDataEvent(TkavSaveCustomDataEvent Event)
+    {
+        FOnSaveCustomDataEvent = std::move(Event);
+    }
+
+private:
+    struct ReadState;
+
+    QString objToXML(TPersistent *obj, const QString &add, TPersistent *ancestor, int depth);
+    QString propToXML(TPersistent &obj,
+                      const TkavPropInfo &prop,
+                      const QString &add,
+                      TPersistent *ancestor,
+                      int depth);
+    QString referenceToXML(TPersistent &obj,
+                           const TkavPropInfo &prop,
+                           const QString &name,
+                           TPersistent *ancestor) const;
+    void assignAttribute(TPersistent &obj, QStringView name, const QString &value);
+    void addError(const QString &message);
+    void writeTree(TkavComponent &c,
+                   TkavXMLItem &item,
+                   bool isRoot,
+                   bool saveChildren,
+                   bool streaming,
+                   int depth);
+    void readTree(TkavXMLItem &item,
+                  TkavComponent *parent,
+                  TkavComponent &root,
+                  ReadState &state,
+                  int depth);
+    TkavComponent *childObject(const TkavXMLItem &item,
+                               const TkavClassInfo *cls,
+                               TkavComponent &parent);
+    bool readNested(TkavComponent &obj, TkavXMLItem &item);
+    void beginLoading(TkavComponent &obj, ReadState &state);
+    void finishRead(ReadState &state);
+    TkavComponent *findReference(const QString &name) const;
+
+    TStringList FErrors;
+    QList<TkavFixupItem> FFixups;
+    TkavComponent *FOwner = nullptr;
+    bool FSerializeDefaultValues = false;
+    TStream *FStream = nullptr;
+    bool FOldFormat = false;
+    TkavGetAncestorEvent FOnGetAncestor;
+    TkavGetCustomDataEvent FGetCustomDataEvent;
+    TkavSaveCustomDataEvent FOnSaveCustomDataEvent;
+    bool FHandleNestedProperties = false;
+    bool FSaveAncestorOnly = false;
+};

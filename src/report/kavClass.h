@@ -1,1 +1,7 @@
 #pragma once
+
+// The report object model for users outside src/report (the host and the designer): one
+// include for every class family. Code inside src/report includes the header it needs.
+
+#include <report/kavComponent.h>
+#include <report/kavReport.h>

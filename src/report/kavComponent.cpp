@@ -1,1 +1,785 @@
 #include "kavComponent.h"
+
+#include "kavReport.h"
+
+#include <persist/kavRes.h>
+#include <persist/kavXML.h>
+#include <rtl/kavCaseFold.h>
+#include <rtl/kavFormat.h>
+
+#include <QSet>
+
+#include <cmath>
+#include <stdexcept>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Set by DesignCreate for the one component whose construction follows.
+thread_local bool designCreatePending = false;
+
+// Coordinates closer than this are the same position.
+constexpr double positionTolerance = 0.0001;
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+// A letter or underscore, then letters, digits and underscores.
+bool isIdentifier(QStringView name)
+{
+    if (name.isEmpty() || !(isAsciiLetter(name[0]) || name[0] == u'_'))
+        return false;
+    for (QChar c : name) {
+        if (!isAsciiLetter(c) && !c.isDigit() && c != u'_')
+            return false;
+    }
+    return true;
+}
+
+// A resource text with its "%s" filled by arg. Resource texts come from language files,
+// so they are never used as format strings.
+QString resourceText(const QString &key, const QString &arg)
+{
+    QString text = kavResourceTable().Get(key);
+    const qsizetype pos = text.indexOf(u"%s"_s);
+    if (pos >= 0)
+        text.replace(pos, 2, arg);
+    return text;
+}
+
+// Localized descriptions by class family: a class takes the entry of its nearest listed
+// ancestor (itself included).
+struct DescriptionKey
+{
+    QStringView className;
+    QStringView key;
+};
+constexpr DescriptionKey descriptionKeys[] = {
+    {u"TkavCustomMemoView", u"obText"},
+    {u"TkavSysMemoView", u"obSysText"},
+    {u"TkavLineView", u"obLine"},
+    {u"TkavPictureView", u"obPicture"},
+    {u"TkavShapeView", u"obShape"},
+    {u"TkavSubreport", u"obSubRep"},
+    {u"TkavBand", u"obBand"},
+    {u"TkavDataBand", u"obDataBand"},
+    {u"TkavReportPage", u"obRepPage"},
+    {u"TkavDialogPage", u"obDlgPage"},
+    {u"TkavDataPage", u"obDataPage"},
+    {u"TkavReport", u"obReport"},
+};
+
+void appendAttribute(QString &text, QStringView name, const QString &value)
+{
+    text += u' ';
+    text += name;
+    text += u"=\""_s;
+    text += value;
+    text += u'"';
+}
+
+QString boolText(bool value)
+{
+    return value ? u"1"_s : u"0"_s;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Type information
+
+const TkavEnumInfo &kavEnumTypeInfo(TkavRestrictionFlag)
+{
+    static const TkavEnumInfo info(
+        u"TkavRestrictionFlag"_s,
+        {u"rfDontModify"_s, u"rfDontSize"_s, u"rfDontMove"_s, u"rfDontDelete"_s, u"rfDontEdit"_s});
+    return info;
+}
+
+const TkavSetInfo &kavSetTypeInfo(TkavRestrictions)
+{
+    static const TkavSetInfo info(u"TkavRestrictions"_s, kavEnumTypeInfo(TkavRestrictionFlag{}));
+    return info;
+}
+
+const TkavEnumInfo &kavEnumTypeInfo(TkavPrintOnType)
+{
+    static const TkavEnumInfo info(u"TkavPrintOnType"_s,
+                                   {u"ptFirstPage"_s,
+                                    u"ptLastPage"_s,
+                                    u"ptOddPages"_s,
+                                    u"ptEvenPages"_s,
+                                    u"ptRepeatedBand"_s});
+    return info;
+}
+
+const TkavSetInfo &kavSetTypeInfo(TkavPrintOnTypes)
+{
+    static const TkavSetInfo info(u"TkavPrintOnTypes"_s, kavEnumTypeInfo(TkavPrintOnType{}));
+    return info;
+}
+
+// Name and Tag; the concrete classes publish the rest (kavPublishLeft ...).
+const TkavClassInfo &TkavComponent::StaticClassInfo()
+{
+    static const TkavClassInfo info = kavMakeClassInfo<TkavComponent, TPersistent>(
+        u"TkavComponent"_s,
+        [](TkavPropBuilder<TkavComponent> &p) {
+            p.String(u"Name"_s, &TkavComponent::Name, &TkavComponent::SetName, u"TComponentName"_s);
+            p.Int(u"Tag"_s, &TkavComponent::Tag, &TkavComponent::SetTag).Default(0);
+        },
+        nullptr);
+    return info;
+}
+
+const TkavClassInfo &TkavReportComponent::StaticClassInfo()
+{
+    static const TkavClassInfo info = kavMakeClassInfo<TkavReportComponent, TkavComponent>(
+        u"TkavReportComponent"_s,
+        [](TkavPropBuilder<TkavReportComponent> &p) {
+            p.String(u"Description"_s, &TkavComponent::Description, &TkavComponent::SetDescription);
+        },
+        nullptr);
+    return info;
+}
+
+// ---------------------------------------------------------------------------------------
+// Construction and destruction
+
+TkavComponent::DesignCreateScope::DesignCreateScope()
+{
+    designCreatePending = true;
+}
+
+TkavComponent::DesignCreateScope::~DesignCreateScope()
+{
+    designCreatePending = false;
+}
+
+TkavComponent::TkavComponent(TkavComponent *AOwner)
+    : FAlive(std::make_shared<TkavComponent *>(this))
+    , FFont(std::make_unique<TFont>())
+{
+    FIsDesigning = std::exchange(designCreatePending, false);
+    FFont->SetOnChange([this] { FontChanged(); });
+    SetParentFont(true);
+    if (AOwner)
+        SetParent(AOwner);
+}
+
+TkavComponent::~TkavComponent()
+{
+    destroyContent();
+}
+
+void TkavComponent::destroyContent()
+{
+    if (FDestroying)
+        return;
+    FDestroying = true;
+    *FAlive = nullptr;
+    notifyRemoval();
+    TkavComponent::SetParent(nullptr);
+    TkavComponent::Clear();
+    // Inherited children survive Clear and belong to the report: they must not keep a
+    // parent that is going away.
+    for (TkavComponent *child : std::as_const(FObjects))
+        child->FParent = nullptr;
+    FObjects.clear();
+    destroyComponents();
+}
+
+void TkavComponent::destroyComponents()
+{
+    while (!FComponents.empty()) {
+        std::unique_ptr<TkavComponent> last = std::move(FComponents.back());
+        FComponents.pop_back();
+        last.reset();
+    }
+}
+
+void TkavComponent::notifyRemoval()
+{
+    if (FOwner && !FOwner->FDestroying) {
+        FOwner->Notification(this, opRemove);
+        // By index: a handler may destroy other components of the same owner.
+        for (size_t i = 0; i < FOwner->FComponents.size(); ++i) {
+            TkavComponent *component = FOwner->FComponents[i].get();
+            if (component != this)
+                component->Notification(this, opRemove);
+        }
+    }
+    const auto subscribers = FFreeNotifies;
+    for (const TkavComponentRef<TkavComponent> &ref : subscribers) {
+        TkavComponent *subscriber = ref.get();
+        const bool notifiedAbove = FOwner && !FOwner->FDestroying
+                                   && (subscriber == FOwner || subscriber->FOwner == FOwner);
+        if (subscriber && !notifiedAbove)
+            subscriber->Notification(this, opRemove);
+    }
+}
+
+TkavComponent *TkavComponent::adopt(std::unique_ptr<TkavComponent> component, TkavComponent *AOwner)
+{
+    if (!AOwner)
+        throw std::invalid_argument("TkavComponent::Create needs an owner");
+    TkavComponent *holder = AOwner->Report();
+    return (holder ? holder : AOwner)->InsertComponent(std::move(component));
+}
+
+TkavComponent *TkavComponent::Create(QStringView className, TkavComponent *AOwner)
+{
+    return adopt(kavCreateObjectAs<TkavComponent>(className, AOwner), AOwner);
+}
+
+TkavComponent *TkavComponent::DesignCreate(QStringView className, TkavComponent *AOwner, int Flags)
+{
+    TkavComponent *component = nullptr;
+    {
+        DesignCreateScope scope;
+        component = adopt(kavCreateObjectAs<TkavComponent>(className, AOwner), AOwner);
+    }
+    component->designSetup(Flags);
+    return component;
+}
+
+void TkavComponent::designSetup(int Flags)
+{
+    Q_UNUSED(Flags);
+}
+
+// ---------------------------------------------------------------------------------------
+// Ownership
+
+TkavComponent *TkavComponent::Components(int index) const
+{
+    if (index < 0 || index >= ComponentCount())
+        throw EListError(u"List index out of bounds (%1)"_s.arg(index));
+    return FComponents[size_t(index)].get();
+}
+
+TkavComponent *TkavComponent::InsertComponent(std::unique_ptr<TkavComponent> AComponent)
+{
+    if (!AComponent || AComponent->FOwner)
+        throw std::invalid_argument("InsertComponent needs a component without owner");
+    for (const TkavComponent *owner = this; owner; owner = owner->FOwner) {
+        if (owner == AComponent.get())
+            throw std::invalid_argument("a component cannot own itself or its owners");
+    }
+    const QString &name = AComponent->FName;
+    if (!name.isEmpty() && FindComponent(name))
+        throw EComponentError(u"A component named %1 already exists"_s.arg(name));
+    TkavComponent *component = AComponent.get();
+    component->FOwner = this;
+    FComponents.push_back(std::move(AComponent));
+    Notification(component, opInsert);
+    return component;
+}
+
+std::unique_ptr<TkavComponent> TkavComponent::takeOwned(TkavComponent *AComponent)
+{
+    for (auto it = FComponents.begin(); it != FComponents.end(); ++it) {
+        if (it->get() == AComponent) {
+            std::unique_ptr<TkavComponent> taken = std::move(*it);
+            FComponents.erase(it);
+            return taken;
+        }
+    }
+    return nullptr;
+}
+
+std::unique_ptr<TkavComponent> TkavComponent::RemoveComponent(TkavComponent *AComponent)
+{
+    std::unique_ptr<TkavComponent> taken = takeOwned(AComponent);
+    if (taken)
+        taken->FOwner = nullptr;
+    return taken;
+}
+
+TkavComponent *TkavComponent::FindComponent(QStringView AName) const
+{
+    if (AName.isEmpty())
+        return nullptr;
+    for (const auto &component : FComponents) {
+        if (kavSameText(component->FName, AName))
+            return component.get();
+    }
+    return nullptr;
+}
+
+bool TkavComponent::Free()
+{
+    if (!FOwner)
+        return false;
+    // The owner link stays during destruction so the owner's components are notified.
+    std::unique_ptr<TkavComponent> self = FOwner->takeOwned(this);
+    if (!self)
+        return false;
+    self.reset();
+    return true;
+}
+
+void TkavComponent::FreeNotification(TkavComponent *AComponent)
+{
+    if (!AComponent || AComponent == this)
+        return;
+    for (const TkavComponentRef<TkavComponent> &ref : FFreeNotifies) {
+        if (ref.get() == AComponent)
+            return;
+    }
+    FFreeNotifies.emplace_back(AComponent);
+}
+
+void TkavComponent::RemoveFreeNotification(TkavComponent *AComponent)
+{
+    std::erase_if(FFreeNotifies, [AComponent](const TkavComponentRef<TkavComponent> &ref) {
+        return !ref.get() || ref.get() == AComponent;
+    });
+}
+
+void TkavComponent::Notification(TkavComponent *AComponent, TOperation Operation)
+{
+    Q_UNUSED(AComponent);
+    Q_UNUSED(Operation);
+}
+
+// ---------------------------------------------------------------------------------------
+// Names
+
+void TkavComponent::SetName(const QString &Value)
+{
+    if (kavSameText(Value, FName))
+        return;
+    if (!Value.isEmpty()) {
+        if (const TkavReport *report = Report()) {
+            const TkavComponent *other = report->FindObject(Value);
+            if (other && other != this)
+                throw EDuplicateName(kavResourceTable().Get(u"prDupl"_s));
+        }
+    }
+    if (IsAncestor())
+        throw EkavError(resourceText(u"clCantRen"_s, FName));
+    if (!Value.isEmpty() && !isIdentifier(Value))
+        throw EComponentError(u"''%1'' is not a valid component name"_s.arg(Value));
+    if (FOwner) {
+        const TkavComponent *other = FOwner->FindComponent(Value);
+        if (other && other != this)
+            throw EComponentError(u"A component named %1 already exists"_s.arg(Value));
+    }
+    FName = Value;
+}
+
+QString TkavComponent::BaseName() const
+{
+    if (!FBaseName.isEmpty())
+        return FBaseName;
+    QString name = ClassName();
+    for (QStringView part : {u"Tkav", u"View"}) {
+        const qsizetype pos = name.indexOf(part);
+        if (pos >= 0)
+            name.remove(pos, part.size());
+    }
+    return name;
+}
+
+void TkavComponent::SetBaseName(const QString &Value)
+{
+    FBaseName = Value;
+}
+
+void TkavComponent::CreateUniqueName()
+{
+    QSet<QString> used;
+    const auto addNames = [&used](const QList<TkavComponent *> &components) {
+        for (const TkavComponent *component : components)
+            used.insert(kavUpperCase(component->FName));
+    };
+    if (const TkavReport *report = Report())
+        addNames(report->AllObjects());
+    else if (FParent)
+        addNames(FParent->AllObjects());
+    used.insert(kavUpperCase(FName));
+    // Names the owner holds outside the tree would make the rename fail.
+    if (FOwner) {
+        for (const auto &component : FOwner->FComponents)
+            used.insert(kavUpperCase(component->FName));
+    }
+    const QString base = BaseName();
+    for (int i = 1;; ++i) {
+        const QString candidate = base + QString::number(i);
+        if (!used.contains(kavUpperCase(candidate))) {
+            SetName(candidate);
+            return;
+        }
+    }
+}
+
+QString TkavComponent::GetDescription() const
+{
+    for (const TkavClassInfo *cls = &ClassInfo(); cls; cls = cls->Parent()) {
+        for (const DescriptionKey &entry : descriptionKeys) {
+            if (kavSameText(cls->ClassName(), entry.className))
+                return kavResourceTable().Get(entry.key.toString());
+        }
+    }
+    return ClassName();
+}
+
+// ---------------------------------------------------------------------------------------
+// The tree
+
+void TkavComponent::SetParent(TkavComponent *Value)
+{
+    for (const TkavComponent *ancestor = Value; ancestor; ancestor = ancestor->FParent) {
+        if (ancestor == this)
+            throw EComponentError(
+                u"%1 cannot be placed inside itself or inside its own children"_s.arg(FName));
+    }
+    if (FParent != Value) {
+        if (FParent)
+            FParent->FObjects.removeOne(this);
+        if (Value)
+            Value->FObjects.append(this);
+    }
+    FParent = Value;
+    if (FParent)
+        SetParentFont(FParentFont);
+}
+
+QList<TkavComponent *> TkavComponent::AllObjects() const
+{
+    QList<TkavComponent *> result;
+    const auto walk = [&result](const TkavComponent *node, const auto &self) -> void {
+        for (TkavComponent *child : node->FObjects) {
+            result.append(child);
+            self(child, self);
+        }
+    };
+    walk(this, walk);
+    return result;
+}
+
+QList<TkavComponent *> TkavComponent::GetContainerObjects() const
+{
+    return FObjects;
+}
+
+TkavComponent *TkavComponent::Page() const
+{
+    for (const TkavComponent *node = this; node; node = node->FParent) {
+        if (node->InheritsFrom(u"TkavPage"))
+            return const_cast<TkavComponent *>(node);
+    }
+    return nullptr;
+}
+
+TkavReport *TkavComponent::Report() const
+{
+    for (const TkavComponent *node = this; node; node = node->FParent) {
+        if (const auto *report = dynamic_cast<const TkavReport *>(node))
+            return const_cast<TkavReport *>(report);
+    }
+    return nullptr;
+}
+
+TkavComponent *TkavComponent::FindObject(QStringView AName) const
+{
+    const QList<TkavComponent *> all = AllObjects();
+    for (TkavComponent *component : all) {
+        if (kavSameText(component->FName, AName))
+            return component;
+    }
+    return nullptr;
+}
+
+void TkavComponent::Clear()
+{
+    qsizetype i = 0;
+    while (i < FObjects.size()) {
+        TkavComponent *child = FObjects[i];
+        if (child->IsAncestor()) {
+            child->Clear();
+            ++i;
+        } else if (!child->Free()) {
+            // Held outside the document: it leaves the tree instead.
+            child->SetParent(nullptr);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Geometry
+
+bool TkavComponent::isSubjectToRestriction(TkavRestrictionFlag flag) const
+{
+    return FIsDesigning && FRestrictions.Contains(flag);
+}
+
+void TkavComponent::SetLeft(double Value)
+{
+    if (!isSubjectToRestriction(rfDontMove))
+        FLeft = Value;
+}
+
+void TkavComponent::SetTop(double Value)
+{
+    if (!isSubjectToRestriction(rfDontMove))
+        FTop = Value;
+}
+
+void TkavComponent::SetWidth(double Value)
+{
+    if (!isSubjectToRestriction(rfDontSize))
+        FWidth = Value;
+}
+
+void TkavComponent::SetHeight(double Value)
+{
+    if (!isSubjectToRestriction(rfDontSize))
+        FHeight = Value;
+}
+
+void TkavComponent::SetBounds(double ALeft, double ATop, double AWidth, double AHeight)
+{
+    SetLeft(ALeft);
+    SetTop(ATop);
+    SetWidth(AWidth);
+    SetHeight(AHeight);
+}
+
+double TkavComponent::AbsLeft() const
+{
+    if (!FParent || FParent->InheritsFrom(u"TkavDialogPage"))
+        return FLeft;
+    return FParent->AbsLeft() + FLeft;
+}
+
+double TkavComponent::AbsTop() const
+{
+    if (!FParent || FParent->InheritsFrom(u"TkavDialogPage"))
+        return FTop;
+    return FParent->AbsTop() + FTop;
+}
+
+// ---------------------------------------------------------------------------------------
+// Font and flags
+
+void TkavComponent::SetFont(const TFont &Value)
+{
+    FFont->Assign(Value);
+    FParentFont = false;
+}
+
+void TkavComponent::SetParentFont(bool Value)
+{
+    if (Value && FParent)
+        SetFont(FParent->Font());
+    FParentFont = Value;
+}
+
+void TkavComponent::FontChanged()
+{
+    // A child's SetParentFont copies the font, which runs the child's own FontChanged: the
+    // change travels down every chain of inheriting descendants.
+    FParentFont = false;
+    for (TkavComponent *child : std::as_const(FObjects)) {
+        if (child->FParentFont)
+            child->SetParentFont(true);
+    }
+}
+
+void TkavComponent::SetVisible(bool Value)
+{
+    FVisible = Value;
+}
+
+// ---------------------------------------------------------------------------------------
+// Prepared-page differences and hooks
+
+QString TkavComponent::Diff(const TkavComponent &AComponent) const
+{
+    const auto differs = [](double a, double b) { return std::abs(a - b) > positionTolerance; };
+    QString text;
+    if (differs(FLeft, AComponent.FLeft))
+        appendAttribute(text, u"l", kavFloatToFileText(FLeft));
+    if (InheritsFrom(u"TkavBand") || differs(FTop, AComponent.FTop))
+        appendAttribute(text, u"t", kavFloatToFileText(FTop));
+    if (differs(FWidth, AComponent.FWidth)) {
+        // A memo that sizes itself to its text has no width of its own to describe.
+        const TkavPropInfo *autoWidth = InheritsFrom(u"TkavCustomMemoView")
+                                            ? kavFindProp(*this, u"AutoWidth")
+                                            : nullptr;
+        if (!(autoWidth && autoWidth->IsBoolean() && autoWidth->GetOrd(*this) != 0))
+            appendAttribute(text, u"w", kavFloatToFileText(FWidth));
+    }
+    if (differs(FHeight, AComponent.FHeight))
+        appendAttribute(text, u"h", kavFloatToFileText(FHeight));
+    if (FVisible != AComponent.FVisible)
+        appendAttribute(text, u"Visible", boolText(FVisible));
+    if (!FParentFont) {
+        const TFont &own = *FFont;
+        const TFont &other = AComponent.Font();
+        if (own.Name() != other.Name())
+            appendAttribute(text, u"Font.Name", kavEncodeXMLText(own.Name()));
+        if (own.Size() != other.Size())
+            appendAttribute(text, u"Font.Size", QString::number(own.Size()));
+        if (own.Color() != other.Color())
+            appendAttribute(text, u"Font.Color", QString::number(own.Color()));
+        if (own.Style() != other.Style())
+            appendAttribute(text, u"Font.Style", QString::number(own.Style().Mask()));
+        if (own.Charset() != other.Charset())
+            appendAttribute(text, u"Font.Charset", QString::number(own.Charset()));
+    }
+    if (FParentFont != AComponent.FParentFont)
+        appendAttribute(text, u"ParentFont", boolText(FParentFont));
+    if (FTag != AComponent.FTag)
+        appendAttribute(text, u"Tag", QString::number(FTag));
+    return text;
+}
+
+void TkavComponent::OnNotify(TObject *Sender)
+{
+    Q_UNUSED(Sender);
+}
+
+void TkavComponent::WriteNestedProperties(TkavXMLItem *Item)
+{
+    Q_UNUSED(Item);
+}
+
+bool TkavComponent::ReadNestedProperty(TkavXMLItem *Item)
+{
+    Q_UNUSED(Item);
+    return false;
+}
+
+bool TkavComponent::ContainerAdd(TkavComponent *Obj)
+{
+    Q_UNUSED(Obj);
+    return false;
+}
+
+bool TkavComponent::ContainerMouseDown(TObject *Sender, int X, int Y)
+{
+    Q_UNUSED(Sender);
+    Q_UNUSED(X);
+    Q_UNUSED(Y);
+    return false;
+}
+
+void TkavComponent::ContainerMouseMove(TObject *Sender, int X, int Y)
+{
+    Q_UNUSED(Sender);
+    Q_UNUSED(X);
+    Q_UNUSED(Y);
+}
+
+void TkavComponent::ContainerMouseUp(TObject *Sender, int X, int Y)
+{
+    Q_UNUSED(Sender);
+    Q_UNUSED(X);
+    Q_UNUSED(Y);
+}
+
+// ---------------------------------------------------------------------------------------
+// TkavReportComponent
+
+TkavReportComponent::TkavReportComponent(TkavComponent *AOwner)
+    : TkavComponent(AOwner)
+{}
+
+TkavReportComponent::~TkavReportComponent() = default;
+
+void TkavReportComponent::BeforePrint()
+{
+    SetOriginalRect(TkavRect{Left(), Top(), Width(), Height()});
+}
+
+void TkavReportComponent::AfterPrint()
+{
+    const TkavRect &saved = OriginalRect();
+    SetBounds(saved.Left, saved.Top, saved.Right, saved.Bottom);
+}
+
+QString TkavReportComponent::GetComponentText() const
+{
+    return QString();
+}
+
+TkavRect TkavReportComponent::GetRealBounds() const
+{
+    const double left = AbsLeft();
+    const double top = AbsTop();
+    return TkavRect{left, top, left + Width(), top + Height()};
+}
+
+void TkavReportComponent::Notification(TkavComponent *AComponent, TOperation Operation)
+{
+    TkavComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove) {
+        FShiftChildren.removeIf(
+            [AComponent](const TkavReportComponent *child) { return child == AComponent; });
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Guards
+
+TkavWritingGuard::TkavWritingGuard(TkavComponent &component)
+    : FComponent(&component)
+    , FOld(component.IsWriting())
+{
+    component.SetIsWriting(true);
+}
+
+TkavWritingGuard::~TkavWritingGuard()
+{
+    if (TkavComponent *component = FComponent.get())
+        component->SetIsWriting(FOld);
+}
+
+TkavLoadingGuard::TkavLoadingGuard(TkavComponent &component)
+    : FComponent(&component)
+    , FOld(component.IsLoading())
+{
+    component.SetIsLoading(true);
+}
+
+TkavLoadingGuard::~TkavLoadingGuard()
+{
+    restore();
+}
+
+TkavLoadingGuard::TkavLoadingGuard(TkavLoadingGuard &&other) noexcept
+    : FComponent(std::exchange(other.FComponent, TkavComponentRef<TkavComponent>()))
+    , FOld(other.FOld)
+{}
+
+TkavLoadingGuard &TkavLoadingGuard::operator=(TkavLoadingGuard &&other) noexcept
+{
+    if (this != &other) {
+        restore();
+        FComponent = std::exchange(other.FComponent, TkavComponentRef<TkavComponent>());
+        FOld = other.FOld;
+    }
+    return *this;
+}
+
+void TkavLoadingGuard::restore()
+{
+    if (TkavComponent *component = FComponent.get())
+        component->SetIsLoading(FOld);
+    FComponent.reset();
+}
+
+// ---------------------------------------------------------------------------------------
+// Start-up
+
+void kavRegisterReportClasses()
+{
+    kavRegisterClass(TkavReport::StaticClassInfo());
+}
