@@ -1,8 +1,7 @@
 #pragma once
 
-// Owned, ordered collections of items for report-level lists (data sets, variables,
-// styles, display formats). Each item carries an identity, its inherited name, that pairs
-// it with its counterpart in an ancestor report.
+// Owned, ordered item collections for report-level lists (data sets, variables, styles);
+// each item's inherited name pairs it with its counterpart in an ancestor report.
 
 #include <rtl/kavObject.h>
 

@@ -354,6 +354,10 @@ void TkavArray::SetVariable(const Variant &index, const Variant &value)
 
 TkavVariables &kavGlobalVariables()
 {
+    // Scripts hold the list and its items by handle; the handle table is a function-local
+    // static too, so it is created first here to be destroyed after the list at exit.
+    [[maybe_unused]] static const bool handleTableFirst = TObject::FromHandle(~quint64(0))
+                                                          == nullptr;
     static TkavVariables globals;
     return globals;
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-// Report variables: a flat, ordered list of name/value pairs grouped into categories,
-// saved inside reports and as "variables" files of their own; the process-wide list every
-// report consults after its own; and the small associative array offered to scripts.
+// Report variables (name/value pairs grouped into categories, stored in reports and in
+// "variables" files), the process-wide list, and the associative array offered to scripts.
 
 #include "kavCollections.h"
 

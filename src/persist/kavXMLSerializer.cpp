@@ -5,12 +5,15 @@
 
 #include <report/kavComponent.h>
 #include <rtl/kavCaseFold.h>
+#include <rtl/kavCodePage.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
 #include <rtl/kavVariant.h>
 
 #include <QSet>
+
+#include <zlib.h>
 
 #include <cmath>
 #include <optional>
@@ -49,6 +52,41 @@ QString listText(const QString &text)
 QString attribute(const QString &name, const QString &value)
 {
     return u" "_s + name + u"=\""_s + value + u'"';
+}
+
+quint32 kavCRC32(const QByteArray &bytes)
+{
+    uLong crc = crc32(0L, Z_NULL, 0);
+    crc = crc32(crc, reinterpret_cast<const Bytef *>(bytes.constData()), uInt(bytes.size()));
+    return quint32(crc);
+}
+
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    return -1;
+}
+
+// Two hex digits per byte, nothing else; nullopt for anything malformed.
+std::optional<QByteArray> hexToBytes(const QString &hex)
+{
+    if (hex.size() % 2 != 0)
+        return std::nullopt;
+    QByteArray bytes(hex.size() / 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const int high = hexDigit(hex.at(2 * i));
+        const int low = hexDigit(hex.at(2 * i + 1));
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        bytes[i] = char(high * 16 + low);
+    }
+    return bytes;
 }
 
 bool isSpace(QChar c)
@@ -149,6 +187,11 @@ QString TkavXMLSerializer::objToXML(TPersistent *obj,
         if (prop->IsStored(*obj))
             result += propToXML(*obj, *prop, add, ancestor, depth);
     }
+    result += textToXML(*obj, add, ancestor);
+    // Objects that write collections as child elements keep their extra data there too.
+    if (!(component && FHandleNestedProperties
+          && component->kvComponentStyle().Contains(csHandlesNestedProperties)))
+        result += propDataToXML(*obj, add, ancestor);
     return result;
 }
 
@@ -220,6 +263,42 @@ QString TkavXMLSerializer::propToXML(TPersistent &obj,
     return QString();
 }
 
+QString TkavXMLSerializer::textToXML(TPersistent &obj,
+                                     const QString &add,
+                                     TPersistent *ancestor) const
+{
+    const auto *holder = dynamic_cast<const IkavXMLText *>(&obj);
+    if (!holder)
+        return QString();
+    const QString text = listText(holder->XMLText());
+    const auto *ancestorHolder = dynamic_cast<const IkavXMLText *>(ancestor);
+    if (ancestorHolder && !FSaveAncestorOnly && listText(ancestorHolder->XMLText()) == text)
+        return QString();
+    return attribute(add + u"Text"_s, kavEncodeXMLText(text));
+}
+
+QString TkavXMLSerializer::propDataToXML(TPersistent &obj,
+                                         const QString &add,
+                                         TPersistent *ancestor) const
+{
+    const auto *holder = dynamic_cast<const IkavPropData *>(&obj);
+    if (!holder)
+        return QString();
+    TkavPropDataWriter writer;
+    holder->DefinePropData(writer);
+    const QByteArray &bytes = writer.Bytes();
+    if (bytes.isEmpty())
+        return QString();
+    if (const auto *ancestorHolder = dynamic_cast<const IkavPropData *>(ancestor);
+        ancestorHolder && !FSaveAncestorOnly) {
+        TkavPropDataWriter ancestorWriter;
+        ancestorHolder->DefinePropData(ancestorWriter);
+        if (kavCRC32(ancestorWriter.Bytes()) == kavCRC32(bytes))
+            return QString();
+    }
+    return attribute(add + u"PropData"_s, QString::fromLatin1(bytes.toHex().toUpper()));
+}
+
 // ---------------------------------------------------------------------------------------
 // Reading attribute text
 
@@ -281,6 +360,25 @@ void TkavXMLSerializer::assignAttribute(TPersistent &obj, QStringView name, cons
         name = rest;
     }
 
+    if (auto *holder = dynamic_cast<IkavXMLText *>(target)) {
+        if (name == u"x") {
+            holder->SetXMLText(kavDecodeXMLText(value));
+            return;
+        }
+        if (name == u"u" || kavSameText(name, u"Text")) {
+            QString text = kavDecodeXMLText(value);
+            // Old 8-bit files hold memo texts as UTF-8 bytes inside the 8-bit text.
+            if (FOldFormat)
+                text = QString::fromUtf8(kavUnicodeToCodePage(text));
+            holder->SetXMLText(text);
+            return;
+        }
+    }
+    if (kavSameText(name, u"PropData")) {
+        if (auto *holder = dynamic_cast<IkavPropData *>(target))
+            readPropData(*holder, value);
+        return;
+    }
     if (const QStringView geometry = geometryProp(name); !geometry.isEmpty()) {
         const TkavPropInfo *prop = target->ClassInfo().FindProp(geometry);
         if (prop && prop->Kind() == pkFloat && !prop->IsReadOnly())
@@ -682,4 +780,154 @@ void TkavXMLSerializer::ReadPersistentStr(TkavComponent *Root, TPersistent *Obj,
         FOwner = Root;
     XMLToObj(s, Obj);
     FixupReferences();
+}
+
+// ---------------------------------------------------------------------------------------
+// Non-published data
+
+namespace {
+
+enum PropDataValueType : quint8 {
+    vaInt8 = 2,
+    vaInt16 = 3,
+    vaInt32 = 4,
+    vaString = 6,
+    vaFalse = 8,
+    vaTrue = 9,
+    vaBinary = 10,
+    vaLString = 12
+};
+
+void appendLE(QByteArray &bytes, quint32 value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        bytes.append(char((value >> (8 * i)) & 0xFF));
+}
+
+// Reads a little-endian value of size bytes at pos; false when the bytes run out.
+bool readLE(QByteArrayView bytes, qsizetype &pos, int size, quint32 &value)
+{
+    if (bytes.size() - pos < size)
+        return false;
+    value = 0;
+    for (int i = 0; i < size; ++i)
+        value |= quint32(quint8(bytes[pos + i])) << (8 * i);
+    pos += size;
+    return true;
+}
+
+bool readBytes(QByteArrayView bytes, qsizetype &pos, quint32 count, QByteArray &out)
+{
+    if (quint64(bytes.size() - pos) < count)
+        return false;
+    out = bytes.sliced(pos, qsizetype(count)).toByteArray();
+    pos += qsizetype(count);
+    return true;
+}
+
+bool readEntry(QByteArrayView bytes, qsizetype &pos, TkavPropDataEntry &entry)
+{
+    quint32 length = 0;
+    QByteArray name;
+    if (!readLE(bytes, pos, 1, length) || !readBytes(bytes, pos, length, name))
+        return false;
+    entry.Name = kavCodePageToUnicode(name);
+    quint32 type = 0;
+    if (!readLE(bytes, pos, 1, type))
+        return false;
+    entry.ValueType = int(type);
+    quint32 value = 0;
+    switch (type) {
+    case vaInt8:
+        if (!readLE(bytes, pos, 1, value))
+            return false;
+        entry.Integer = qint8(value);
+        return true;
+    case vaInt16:
+        if (!readLE(bytes, pos, 2, value))
+            return false;
+        entry.Integer = qint16(value);
+        return true;
+    case vaInt32:
+        if (!readLE(bytes, pos, 4, value))
+            return false;
+        entry.Integer = qint32(value);
+        return true;
+    case vaFalse:
+    case vaTrue:
+        entry.Integer = type == vaTrue ? 1 : 0;
+        return true;
+    case vaString:
+        return readLE(bytes, pos, 1, value) && readBytes(bytes, pos, value, entry.Data);
+    case vaBinary:
+    case vaLString:
+        return readLE(bytes, pos, 4, value) && readBytes(bytes, pos, value, entry.Data);
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void TkavPropDataWriter::writeName(const QString &name)
+{
+    const QByteArray bytes = kavUnicodeToCodePage(name);
+    if (bytes.isEmpty() || bytes.size() > 255)
+        throw EWriteError(u"Invalid property name %1"_s.arg(clipped(name)));
+    FBytes.append(char(bytes.size()));
+    FBytes.append(bytes);
+}
+
+void TkavPropDataWriter::WriteInteger(const QString &Name, qint32 Value)
+{
+    writeName(Name);
+    if (Value >= -128 && Value <= 127) {
+        FBytes.append(char(vaInt8));
+        appendLE(FBytes, quint32(Value), 1);
+    } else if (Value >= -32768 && Value <= 32767) {
+        FBytes.append(char(vaInt16));
+        appendLE(FBytes, quint32(Value), 2);
+    } else {
+        FBytes.append(char(vaInt32));
+        appendLE(FBytes, quint32(Value), 4);
+    }
+}
+
+void TkavPropDataWriter::WriteBinary(const QString &Name, QByteArrayView Data)
+{
+    if (quint64(Data.size()) > 0xFFFFFFFFull)
+        throw EWriteError(u"Property data too large"_s);
+    writeName(Name);
+    FBytes.append(char(vaBinary));
+    appendLE(FBytes, quint32(Data.size()), 4);
+    FBytes.append(Data.data(), Data.size());
+}
+
+bool kavReadPropData(QByteArrayView bytes, QList<TkavPropDataEntry> &entries)
+{
+    qsizetype pos = 0;
+    while (pos < bytes.size()) {
+        TkavPropDataEntry entry;
+        if (!readEntry(bytes, pos, entry))
+            return false;
+        entries.append(std::move(entry));
+    }
+    return true;
+}
+
+void TkavXMLSerializer::readPropData(IkavPropData &target, const QString &hex)
+{
+    // Damaged extra data never stops a load and is not reported.
+    const std::optional<QByteArray> bytes = hexToBytes(hex);
+    if (!bytes)
+        return;
+    QList<TkavPropDataEntry> entries;
+    kavReadPropData(*bytes, entries);
+    for (const TkavPropDataEntry &entry : std::as_const(entries)) {
+        try {
+            target.ReadPropData(entry);
+        } catch (const Exception &) {
+            return;
+        }
+    }
 }

@@ -6,6 +6,8 @@
 
 #include <rtl/kavStrings.h>
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -23,6 +25,59 @@ class TStream;
 // Reads a float written with "." or "," as decimal separator; every space is ignored
 // ("1 234,5" is 1234.5). EConvertError "'%s' is not a valid floating point value" otherwise.
 double kavTextToFloat(QStringView text);
+
+// Objects with a multi-line text of their own (memos): the text is written after all
+// properties as the attribute "Text" without its final line break, and read back from
+// "Text", "u" and "x".
+class IkavXMLText
+{
+public:
+    virtual ~IkavXMLText() = default;
+    virtual QString XMLText() const = 0;
+    virtual void SetXMLText(const QString &Text) = 0;
+};
+
+// Non-published data in the component-stream property form: per entry its name as a
+// length-prefixed 8-bit string, a value-type byte and the value (little-endian integers of
+// 8, 16 or 32 bits with types 2, 3, 4; byte data with type 10, a 32-bit length and bytes).
+class TkavPropDataWriter
+{
+public:
+    // The smallest of the three integer forms that holds Value.
+    void WriteInteger(const QString &Name, qint32 Value);
+    void WriteBinary(const QString &Name, QByteArrayView Data);
+    const QByteArray &Bytes() const { return FBytes; }
+
+private:
+    void writeName(const QString &name);
+
+    QByteArray FBytes;
+};
+
+// One entry read back: integers (types 2, 3, 4, and 8 / 9 for False / True) in Integer,
+// byte data (type 10) and 8-bit strings (types 6 and 12) in Data.
+struct TkavPropDataEntry
+{
+    QString Name;
+    int ValueType = 0;
+    qint64 Integer = 0;
+    QByteArray Data;
+};
+
+// Parses bytes into entries; stops at the first malformed or truncated entry (every
+// length is checked against what is left) and then returns false with the entries before it.
+bool kavReadPropData(QByteArrayView bytes, QList<TkavPropDataEntry> &entries);
+
+// Objects with non-published data, stored as the attribute "PropData" (upper-case hex).
+class IkavPropData
+{
+public:
+    virtual ~IkavPropData() = default;
+    // Writes the extra data; writing nothing leaves the attribute out.
+    virtual void DefinePropData(TkavPropDataWriter &Writer) const = 0;
+    // One entry read back; failures are ignored by the reader.
+    virtual void ReadPropData(const TkavPropDataEntry &Entry) = 0;
+};
 
 // A reference property whose target is named by Value and resolved after the whole read.
 struct TkavFixupItem
@@ -56,14 +111,20 @@ public:
 
     // --- attribute text ---------------------------------------------------------------
 
-    // The attribute text of Obj: one ` NamePrefix+Prop="value"` per stored property, in
-    // the order of the class's property table. Ancestor (same class) supplies the values
-    // that count as defaults; without it declared defaults decide. Empty for no object.
-    QString ObjToXML(TPersistent *Obj, const QString &Add = QString(), TPersistent *Ancestor = nullptr);
-    // Assigns every attribute of s to Obj. Unknown names and read-only properties are
-    // ignored; a value that does not fit its property adds a line to Errors and leaves the
-    // property unchanged; the rest is still assigned. Reference properties are queued as
-    // fixups (see FixupReferences).
+    // The attribute text of Obj: one ` Add+Prop="value"` per stored property, in the
+    // order of the class's property table (a component's Name is left to the tree writer),
+    // then an IkavXMLText's "Text" and an IkavPropData's "PropData". Ancestor (same class)
+    // supplies the values that count as defaults; without it declared defaults decide. A
+    // component sets IsWriting meanwhile and asks OnGetAncestor when no Ancestor is given.
+    // Nested objects deeper than MaxObjectDepth are left out. Empty for no object.
+    QString ObjToXML(TPersistent *Obj,
+                     const QString &Add = QString(),
+                     TPersistent *Ancestor = nullptr);
+    // Assigns every attribute of s to Obj ("Font.Name" walks sub-objects, "Lines.Text" sets
+    // a list, "l" "t" "w" "h" set the geometry). Unknown names and read-only properties are
+    // ignored; a value that does not fit its property (not a number, an enumeration value
+    // or set bit outside the type) adds a line to Errors and leaves the property unchanged;
+    // the rest is still assigned. Reference properties are queued as fixups.
     void XMLToObj(const QString &s, TPersistent *Obj);
 
     // --- component trees --------------------------------------------------------------
@@ -77,26 +138,33 @@ public:
     // Reads Root and its tree from XMLItem; without XMLItem loads the document from Stream
     // first (an XML syntax error propagates as TkavInvalidXMLException). Elements of
     // unregistered classes add "<xrCantFindClass> <name>" to Errors and are skipped with
-    // their subtrees; references are resolved after the whole tree.
+    // their subtrees, and so are elements out of place (a report below anything, a page
+    // below anything but a report, anything but a page below a report). Owner defaults to
+    // Root. References are resolved after the whole tree; then every object read leaves
+    // IsLoading and runs Loaded (not the report).
     void ReadRootComponent(TkavComponent *Root, TkavXMLItem *XMLItem = nullptr);
     // The class name of c followed by ObjToXML(c).
     QString WriteComponentStr(TkavComponent *c);
     // The inverse: "ClassName attributes". Creates the object with Root as its owner (the
     // object then belongs to Root's report), assigns, resolves references (or with
-    // DontFixup drops them) and runs its loaded notification. Null for an empty text, an
-    // unknown class or a class that is not a component (an Errors line for the latter two).
+    // DontFixup drops them) and runs its loaded notification. Null for an empty text, no
+    // Root, an unknown class or a class that is not a component (an Errors line for the
+    // latter two).
     TkavComponent *ReadComponentStr(TkavComponent *Root, const QString &s, bool DontFixup = false);
     // Writes "<" + WriteComponentStr(c) + "/>" in UTF-8 to Stream, without header.
     void WriteComponent(TkavComponent *c);
     // Reads one element from Stream (no header) and hands it to ReadComponentStr.
     TkavComponent *ReadComponent(TkavComponent *Root);
-    // XMLToObj(s, Obj), then the references are resolved against Root.
+    // XMLToObj(s, Obj), then the references are resolved (against Root when there is no
+    // Owner yet).
     void ReadPersistentStr(TkavComponent *Root, TPersistent *Obj, const QString &s);
 
     // --- references -------------------------------------------------------------------
 
     // Resolves every queued fixup in queue order against Owner and clears the queue. A
-    // name that resolves to nothing leaves the property unset.
+    // name that resolves to nothing leaves the property unset, "nil" clears it, a component
+    // of the wrong class adds an Errors line; fixups of objects destroyed meanwhile are
+    // dropped.
     void FixupReferences();
     // Appends copies of the pending fixups to FixList.
     void CopyFixupList(QList<TkavFixupItem> &FixList) const;
@@ -149,7 +217,10 @@ private:
                            const TkavPropInfo &prop,
                            const QString &name,
                            TPersistent *ancestor) const;
+    QString textToXML(TPersistent &obj, const QString &add, TPersistent *ancestor) const;
+    QString propDataToXML(TPersistent &obj, const QString &add, TPersistent *ancestor) const;
     void assignAttribute(TPersistent &obj, QStringView name, const QString &value);
+    void readPropData(IkavPropData &target, const QString &hex);
     void addError(const QString &message);
     void writeTree(TkavComponent &c,
                    TkavXMLItem &item,

@@ -1,11 +1,15 @@
 #include "kavComponent.h"
 
+#include "kavDataSets.h"
+#include "kavFrames.h"
 #include "kavReport.h"
 
 #include <persist/kavRes.h>
 #include <persist/kavXML.h>
+#include <persist/kavXMLSerializer.h>
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavFormat.h>
+#include <rtl/kavStreams.h>
 
 #include <QSet>
 
@@ -216,9 +220,11 @@ void TkavComponent::notifyRemoval()
     const auto subscribers = FFreeNotifies;
     for (const TkavComponentRef<TkavComponent> &ref : subscribers) {
         TkavComponent *subscriber = ref.get();
+        if (!subscriber)
+            continue;
         const bool notifiedAbove = FOwner && !FOwner->FDestroying
                                    && (subscriber == FOwner || subscriber->FOwner == FOwner);
-        if (subscriber && !notifiedAbove)
+        if (!notifiedAbove)
             subscriber->Notification(this, opRemove);
     }
 }
@@ -262,22 +268,25 @@ TkavComponent *TkavComponent::Components(int index) const
     return FComponents[size_t(index)].get();
 }
 
-TkavComponent *TkavComponent::InsertComponent(std::unique_ptr<TkavComponent> AComponent)
+void TkavComponent::checkInsert(const TkavComponent *AComponent) const
 {
     if (!AComponent || AComponent->FOwner)
         throw std::invalid_argument("InsertComponent needs a component without owner");
     for (const TkavComponent *owner = this; owner; owner = owner->FOwner) {
-        if (owner == AComponent.get())
+        if (owner == AComponent)
             throw std::invalid_argument("a component cannot own itself or its owners");
     }
     const QString &name = AComponent->FName;
     if (!name.isEmpty() && FindComponent(name))
         throw EComponentError(u"A component named %1 already exists"_s.arg(name));
+}
+
+void TkavComponent::insertChecked(std::unique_ptr<TkavComponent> AComponent)
+{
     TkavComponent *component = AComponent.get();
     component->FOwner = this;
     FComponents.push_back(std::move(AComponent));
     Notification(component, opInsert);
-    return component;
 }
 
 std::unique_ptr<TkavComponent> TkavComponent::takeOwned(TkavComponent *AComponent)
@@ -641,6 +650,103 @@ QString TkavComponent::Diff(const TkavComponent &AComponent) const
     return text;
 }
 
+QString TkavComponent::AllDiff(const TkavComponent *AComponent)
+{
+    TkavXMLSerializer serializer;
+    serializer.SetOwner(Report());
+    const QString element = serializer.WriteComponentStr(this);
+    const qsizetype space = element.indexOf(u' ');
+    QString text = space < 0 ? QString() : element.mid(space + 1);
+    if (AComponent)
+        text += u' ' + Diff(*AComponent);
+    if (InheritsFrom(u"TkavNullBand")) {
+        appendAttribute(text, u"l", kavFloatToFileText(FLeft));
+        appendAttribute(text, u"t", kavFloatToFileText(FTop));
+    }
+    return text;
+}
+
+// ---------------------------------------------------------------------------------------
+// Copies and streams
+
+namespace {
+
+// Publishes a reader as the report's XMLSerializer for one load and hands its error lines
+// to the report afterwards, also when the load fails.
+class LoadScope
+{
+public:
+    LoadScope(TkavReport *report, TkavXMLSerializer &serializer)
+        : FReport(report)
+        , FSerializer(serializer)
+    {
+        if (FReport)
+            FReport->SetXMLSerializer(&FSerializer);
+    }
+    ~LoadScope()
+    {
+        TkavReport *report = FReport.get();
+        if (!report)
+            return;
+        report->SetXMLSerializer(nullptr);
+        report->Errors().AddStrings(FSerializer.Errors());
+    }
+    LoadScope(const LoadScope &) = delete;
+    LoadScope &operator=(const LoadScope &) = delete;
+
+private:
+    TkavComponentRef<TkavReport> FReport;
+    TkavXMLSerializer &FSerializer;
+};
+
+} // namespace
+
+void TkavComponent::Assign(const TPersistent &Source)
+{
+    const auto *source = dynamic_cast<const TkavComponent *>(&Source);
+    if (!source || source == this)
+        return;
+    TMemoryStream stream;
+    const_cast<TkavComponent *>(source)->SaveToStream(stream, false, true, false);
+    stream.SetPosition(0);
+    LoadFromStream(stream);
+}
+
+void TkavComponent::AssignAll(const TkavComponent &Source, bool Streaming)
+{
+    if (&Source == this)
+        return;
+    TMemoryStream stream;
+    const_cast<TkavComponent &>(Source).SaveToStream(stream, true, true, Streaming);
+    stream.SetPosition(0);
+    LoadFromStream(stream);
+}
+
+void TkavComponent::LoadFromStream(TStream &Stream)
+{
+    if (!FAncestorOnlyStream)
+        Clear();
+    TkavReport *report = Report();
+    TkavXMLSerializer serializer(&Stream);
+    serializer.SetHandleNestedProperties(true);
+    serializer.SetOwner(report);
+    LoadScope scope(report, serializer);
+    serializer.ReadRootComponent(this);
+}
+
+void TkavComponent::SaveToStream(TStream &Stream,
+                                 bool SaveChildren,
+                                 bool SaveDefaultValues,
+                                 bool Streaming)
+{
+    TkavXMLSerializer serializer(&Stream);
+    serializer.SetHandleNestedProperties(true);
+    serializer.SetSaveAncestorOnly(FAncestorOnlyStream);
+    serializer.SetOwner(Report());
+    serializer.SetSerializeDefaultValues(SaveDefaultValues);
+    serializer.WriteRootComponent(this, SaveChildren, nullptr, Streaming);
+}
+
 void TkavComponent::OnNotify(TObject *Sender)
 {
     Q_UNUSED(Sender);
@@ -782,4 +888,6 @@ void TkavLoadingGuard::restore()
 void kavRegisterReportClasses()
 {
     kavRegisterClass(TkavReport::StaticClassInfo());
+    kavRegisterFrameClasses();
+    kavRegisterDataSetClasses();
 }

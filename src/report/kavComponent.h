@@ -19,6 +19,7 @@
 #include <vector>
 
 class QPainter;
+class TStream;
 class TkavComponent;
 class TkavReport;
 class TkavXMLItem;
@@ -136,10 +137,18 @@ public:
     int ComponentCount() const { return int(FComponents.size()); }
     // 0 <= index < ComponentCount, else EListError.
     TkavComponent *Components(int index) const;
-    // Takes AComponent over (it must not be owned yet: std::invalid_argument otherwise);
-    // EComponentError "A component named %s already exists" when this one owns a component of
-    // the same name (the component is then destroyed). Returns the component.
-    TkavComponent *InsertComponent(std::unique_ptr<TkavComponent> AComponent);
+    // Takes AComponent over and returns it. It must not be owned yet nor own this one
+    // (std::invalid_argument); EComponentError "A component named %s already exists" when
+    // this one owns a component of that name. On errors the caller keeps the component.
+    template <class T>
+    T *InsertComponent(std::unique_ptr<T> &&AComponent)
+    {
+        static_assert(std::is_base_of_v<TkavComponent, T>);
+        checkInsert(AComponent.get());
+        T *component = AComponent.get();
+        insertChecked(std::unique_ptr<TkavComponent>(std::move(AComponent)));
+        return component;
+    }
     // Gives an owned component back to the caller (null when this one does not own it).
     std::unique_ptr<TkavComponent> RemoveComponent(TkavComponent *AComponent);
     // The owned component of that name (ignoring case), or null.
@@ -252,6 +261,22 @@ public:
     void SetAncestor(bool Value) { FAncestor = Value; }
     bool IsAncestor() const { return FAncestor; }
 
+    // --- copies and streams ---------------------------------------------------------------
+    // A component source is copied through a stream without its children (SaveToStream with
+    // SaveDefaultValues, then LoadFromStream, which first clears this component's
+    // non-inherited children); any other source is ignored.
+    void Assign(const TPersistent &Source) override;
+    // The same with the source's whole subtree.
+    void AssignAll(const TkavComponent &Source, bool Streaming = false);
+    // Clears (unless AncestorOnlyStream) and reads this component and its tree from an XML
+    // document in Stream. The report publishes the reader as its XMLSerializer meanwhile and
+    // receives the reader's error lines in Errors afterwards, also when the read fails; XML
+    // syntax errors propagate.
+    virtual void LoadFromStream(TStream &Stream);
+    // Writes this component (with SaveChildren its tree) as an XML document to Stream.
+    virtual void
+    SaveToStream(TStream &Stream, bool SaveChildren = true, bool SaveDefaultValues = false, bool Streaming = false);
+
     // --- prepared-page copies -------------------------------------------------------------------
     TkavComponent *OriginalComponent() const { return FOriginalComponent; }
     void SetOriginalComponent(TkavComponent *Value) { FOriginalComponent = Value; }
@@ -262,6 +287,10 @@ public:
     // Attribute text of the base properties in which this component differs from
     // AComponent: " l= t= w= h= Visible= Font.*= ParentFont= Tag=" in that order.
     virtual QString Diff(const TkavComponent &AComponent) const;
+    // The full attribute text of the component (its element without name and "/>"), then,
+    // when AComponent is given, a space and Diff(*AComponent); a null band always adds its
+    // " l= t=".
+    QString AllDiff(const TkavComponent *AComponent);
 
     // --- hooks of other subsystems (the base does what the comment says) --------------------
     // Nothing: data components add their sources.
@@ -307,6 +336,8 @@ private:
     };
 
     static TkavComponent *adopt(std::unique_ptr<TkavComponent> component, TkavComponent *AOwner);
+    void checkInsert(const TkavComponent *AComponent) const;
+    void insertChecked(std::unique_ptr<TkavComponent> AComponent);
     std::unique_ptr<TkavComponent> takeOwned(TkavComponent *AComponent);
     void destroyComponents();
     void notifyRemoval();

@@ -156,6 +156,8 @@ void TkavDataSet::SetUserName(const QString &value)
 {
     if (isBlank(value))
         throw EkavError(kavResourceTable().Get(u"prInvProp"_s));
+    // The user name is the key of the process-wide look-up: change it under its lock.
+    const auto lock = kavGlobalDataSets().Guard();
     FUserName = value;
     FUserNameFollowsName = value == Name();
 }
@@ -560,7 +562,9 @@ void TkavGlobalDataSetList::GetDataSetList(TStrings &list) const
 
 TkavGlobalDataSetList &kavGlobalDataSets()
 {
-    static TkavGlobalDataSetList list;
+    // Deliberately never destroyed: static objects are torn down in an order that could
+    // otherwise end the list before the last data set leaves it.
+    static TkavGlobalDataSetList &list = *new TkavGlobalDataSetList;
     return list;
 }
 

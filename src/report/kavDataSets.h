@@ -70,9 +70,9 @@ public:
     explicit TkavDialogComponent(TkavComponent *AOwner = nullptr);
     ~TkavDialogComponent() override;
 
-    // The platform object this component wraps, if any (not owned).
-    TObject *Component() const { return FComponent; }
-    void SetComponent(TObject *value) { FComponent = value; }
+    // The platform object this component wraps, if any (not owned; null once destroyed).
+    TObject *Component() const { return TObject::FromHandle(FComponent); }
+    void SetComponent(TObject *value) { FComponent = value ? value->Handle() : 0; }
     // Index of the component's picture in the designer's object images; -1: none.
     int ImageIndex() const { return FImageIndex; }
     void SetImageIndex(int value) { FImageIndex = value; }
@@ -83,7 +83,7 @@ public:
     Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) override;
 
 private:
-    TObject *FComponent = nullptr;
+    quint64 FComponent = 0; // handle: a destroyed object reads as null
     int FImageIndex = -1;
 };
 
@@ -416,7 +416,8 @@ private:
 };
 
 // The process's list: created on first use (the first data set's construction at the
-// latest), destroyed at exit after every data set constructed later.
+// latest) and never destroyed, so a data set held by any static object can still leave it
+// at exit.
 TkavGlobalDataSetList &kavGlobalDataSets();
 
 // ---------------------------------------------------------------------------------------

@@ -230,8 +230,7 @@ public:
 
     // Fills the device rectangle (X, Y)-(X1, Y1) (right and bottom excluded).
     virtual void
-    Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, double ScaleX, double ScaleY) const
-        = 0;
+    Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, double ScaleX, double ScaleY) const = 0;
     // Attributes " <Add>.<Name>=..." where this fill differs from AFill; all of them when
     // AFill is missing or of another class.
     virtual QString Diff(const TkavCustomFill *AFill, const QString &Add) const = 0;
@@ -257,8 +256,8 @@ public:
     TBrushStyle Style() const { return FStyle; }
     void SetStyle(TBrushStyle value) { FStyle = value; }
 
-    void
-    Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, double ScaleX, double ScaleY) const override;
+    void Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, double ScaleX, double ScaleY)
+        const override;
     QString Diff(const TkavCustomFill *AFill, const QString &Add) const override;
     // BackColor.
     TColor representativeColor() const override { return FBackColor; }
@@ -290,8 +289,8 @@ public:
     // The work is bounded by the visible area: an elliptic gradient paints straight onto
     // the canvas (clipped) instead of through a bitmap of the whole rectangle, and
     // centre gradients paint one rectangle per colour run.
-    void
-    Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, double ScaleX, double ScaleY) const override;
+    void Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, double ScaleX, double ScaleY)
+        const override;
     QString Diff(const TkavCustomFill *AFill, const QString &Add) const override;
     // Per channel start + 127 * (end - start) / 255, rounded half away from zero.
     TColor representativeColor() const override;
@@ -326,8 +325,8 @@ public:
     // channel, kept within 0..255.
     TColor lightColor() const;
 
-    void
-    Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, double ScaleX, double ScaleY) const override;
+    void Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, double ScaleX, double ScaleY)
+        const override;
     QString Diff(const TkavCustomFill *AFill, const QString &Add) const override;
     // A glass fill has none: clNone.
     TColor representativeColor() const override { return clNone; }

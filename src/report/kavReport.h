@@ -10,6 +10,8 @@
 
 #include <memory>
 
+class TkavXMLSerializer;
+
 class TkavReport : public TkavComponent
 {
 public:
@@ -26,8 +28,12 @@ public:
     // The document changed since it was loaded or saved (designer and preview edits).
     bool Modified() const { return FModified; }
     void SetModified(bool Value) { FModified = Value; }
+    // The reader of a load in progress (collections read during the load reuse it), else null.
+    TkavXMLSerializer *XMLSerializer() const { return FXMLSerializer; }
+    void SetXMLSerializer(TkavXMLSerializer *Value) { FXMLSerializer = Value; }
 
 private:
     std::unique_ptr<TStringList> FErrors;
     bool FModified = false;
+    TkavXMLSerializer *FXMLSerializer = nullptr; // not owned
 };

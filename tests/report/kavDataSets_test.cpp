@@ -4,6 +4,7 @@
 #include <report/kavReport.h>
 
 #include <persist/kavRes.h>
+#include <persist/kavXMLSerializer.h>
 #include <rtl/kavRTTI.h>
 
 #include <QImage>
@@ -108,8 +109,9 @@ TEST(DataSetNavigation, RecordsWalkedPerCount)
         ASSERT_EQ(int(seen.size()), row.expectedRecords);
         for (int i = 0; i < int(seen.size()); ++i)
             EXPECT_EQ(seen[i], i);
-        if (row.expectedRecords > 0)
+        if (row.expectedRecords > 0) {
             EXPECT_EQ(ds.RecNo(), row.expectedLastRecNo);
+        }
     }
 }
 
@@ -756,16 +758,45 @@ TEST(DialogComponent, FixedSizeAndNoPreviewCopies)
         for (int x = 0; x < 120 && !textBelow; ++x)
             textBelow = qGray(image.pixel(x, y)) < 128;
     EXPECT_TRUE(textBelow) << "the name is written below the square";
+
+    auto wrapped = std::make_unique<TStringList>();
+    ds.SetComponent(wrapped.get());
+    EXPECT_EQ(ds.Component(), wrapped.get());
+    wrapped.reset();
+    EXPECT_EQ(ds.Component(), nullptr) << "a destroyed wrapped object must not dangle";
 }
 
-TEST(DatabaseBases, BaseConnectionHasNothing)
+TEST(DataSetClasses, AttributesRoundTripThroughTheSerializer)
 {
-    TkavCustomDatabase db;
-    db.SetConnected(true);
-    db.SetDatabaseName(u"x"_s);
-    EXPECT_FALSE(db.Connected());
-    EXPECT_TRUE(db.DatabaseName().isEmpty());
-    EXPECT_TRUE(db.ToString().isEmpty());
-    TkavDBComponents family;
-    EXPECT_TRUE(family.GetDescription().isEmpty());
+    TkavUserDataSet source;
+    source.SetName(u"Orders"_s);
+    source.SetUserName(u"Clients"_s);
+    source.SetEnabled(false);
+    source.SetRangeBegin(rbCurrent);
+    source.SetRangeEnd(reCount);
+    source.SetRangeEndCount(3);
+    source.SetOnCheckEOF(u"OrdersEnd"_s);
+    source.SetOnGetValue(u"OrdersValue"_s);
+    source.Fields().SetText(u"Id\nTotal"_s);
+
+    TkavXMLSerializer serializer;
+    const QString text = serializer.ObjToXML(&source);
+    TkavUserDataSet copy;
+    serializer.XMLToObj(text, &copy);
+    EXPECT_EQ(serializer.Errors().Count(), 0) << serializer.Errors().Text().toStdString();
+    EXPECT_EQ(copy.UserName(), u"Clients"_s);
+    EXPECT_FALSE(copy.Enabled());
+    EXPECT_EQ(copy.RangeBegin(), rbCurrent);
+    EXPECT_EQ(copy.RangeEnd(), reCount);
+    EXPECT_EQ(copy.RangeEndCount(), 3);
+    EXPECT_EQ(copy.OnCheckEOF(), u"OrdersEnd"_s);
+    EXPECT_EQ(copy.OnGetValue(), u"OrdersValue"_s);
+    EXPECT_EQ(copy.Fields().Text(), source.Fields().Text());
+
+    // A fresh data set writes none of the defaults and no empty user name, so reading it
+    // back cannot fail on the blank-name rule.
+    TkavUserDataSet fresh;
+    const QString freshText = serializer.ObjToXML(&fresh);
+    for (const QString &prop : {u"Enabled"_s, u"RangeBegin"_s, u"RangeEnd"_s, u"UserName"_s})
+        EXPECT_FALSE(freshText.contains(prop + u"=\""_s)) << freshText.toStdString();
 }
