@@ -66,8 +66,7 @@ const TkavEnumInfo &kavEnumTypeInfo(TkavRangeBegin)
 
 const TkavEnumInfo &kavEnumTypeInfo(TkavRangeEnd)
 {
-    static const TkavEnumInfo info(u"TkavRangeEnd"_s,
-                                   {u"reLast"_s, u"reCurrent"_s, u"reCount"_s});
+    static const TkavEnumInfo info(u"TkavRangeEnd"_s, {u"reLast"_s, u"reCurrent"_s, u"reCount"_s});
     return info;
 }
 
@@ -99,10 +98,8 @@ void TkavDialogComponent::Draw(
     if (!Canvas)
         return;
     PainterStateGuard state(*Canvas);
-    const QRectF box(Left() * ScaleX + OffsetX,
-                     Top() * ScaleY + OffsetY,
-                     Width() * ScaleX,
-                     Height() * ScaleY);
+    const QRectF box(
+        Left() * ScaleX + OffsetX, Top() * ScaleY + OffsetY, Width() * ScaleX, Height() * ScaleY);
     Canvas->fillRect(box, buttonFace);
     // Raised edge: light on the top and left, shadow on the bottom and right.
     Canvas->setPen(buttonHighlight);

@@ -1,18 +1,16 @@
 // Data sets: count ranges and end-of-data rules, callbacks and script events, user names,
 // field aliases, the process-wide list and its lock, the report's data-set list.
-#include <report/kavDataSets.h>
-#include <report/kavReport.h>
-
 #include <persist/kavRes.h>
 #include <persist/kavXMLSerializer.h>
+#include <report/kavDataSets.h>
+#include <report/kavReport.h>
 #include <rtl/kavRTTI.h>
 
 #include <QImage>
 #include <QPainter>
 
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -93,10 +91,8 @@ TEST(DataSetNavigation, RecordsWalkedPerCount)
         int expectedLastRecNo;
     };
     // A negative count is taken as 0: no records.
-    const Row rows[] = {{"zero", 0, 0, 0},
-                        {"one", 1, 1, 0},
-                        {"five", 5, 5, 4},
-                        {"negative", -3, 0, 0}};
+    const Row rows[]
+        = {{"zero", 0, 0, 0}, {"one", 1, 1, 0}, {"five", 5, 5, 4}, {"negative", -3, 0, 0}};
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         TkavUserDataSet ds;
@@ -182,9 +178,8 @@ TEST(DataSetNavigation, CheckEOFHandlerDecidesTheEnd)
 {
     TkavUserDataSet ds; // reLast: only OnCheckEOF can end it
     const int records = 3;
-    ds.Handlers().OnCheckEOF = [&](TkavDataSet &sender, bool &eof) {
-        eof = sender.RecNo() >= records;
-    };
+    ds.Handlers().OnCheckEOF
+        = [&](TkavDataSet &sender, bool &eof) { eof = sender.RecNo() >= records; };
     int walked = 0;
     for (ds.First(); !ds.Eof() && walked < 100; ds.Next())
         ++walked;
@@ -194,9 +189,8 @@ TEST(DataSetNavigation, CheckEOFHandlerDecidesTheEnd)
     TkavUserDataSet counted;
     counted.SetRangeEnd(reCount);
     counted.SetRangeEndCount(10);
-    counted.Handlers().OnCheckEOF = [](TkavDataSet &sender, bool &eof) {
-        eof = eof || sender.RecNo() == 1;
-    };
+    counted.Handlers().OnCheckEOF
+        = [](TkavDataSet &sender, bool &eof) { eof = eof || sender.RecNo() == 1; };
     counted.First();
     EXPECT_FALSE(counted.Eof());
     counted.Next();
@@ -345,14 +339,14 @@ TEST(UserDataSetValues, DisplayTextFollowsTheValue)
         SCOPED_TRACE(row.name);
         TkavUserDataSet ds;
         if (row.getValue)
-            ds.ValueHandlers().OnGetValue = [](const QString &field, Variant &value) {
-                value = Variant(u"old-"_s + field);
-            };
+            ds.ValueHandlers().OnGetValue
+                = [](const QString &field, Variant &value) { value = Variant(u"old-"_s + field); };
         if (row.newGetValue)
-            ds.ValueHandlers().OnNewGetValue = [](TkavDataSet &, const QString &field, Variant &value) {
-                if (field == u"B"_s)
-                    value = Variant(u"new"_s);
-            };
+            ds.ValueHandlers().OnNewGetValue
+                = [](TkavDataSet &, const QString &field, Variant &value) {
+                      if (field == u"B"_s)
+                          value = Variant(u"new"_s);
+                  };
         EXPECT_EQ(ds.GetDisplayText(u"A"_s), row.expected);
         EXPECT_EQ(ds.GetValue(u"A"_s).IsNull(), !row.getValue);
     }
@@ -669,9 +663,9 @@ TEST(DataSetClasses, PublishedPropertiesInOrder)
                            u"CloseDataSource"_s,
                            u"OnOpen"_s,
                            u"OnClose"_s}));
-    EXPECT_EQ(ownPropNames(TkavDataSetItem::StaticClassInfo(),
-                           TkavCollectionItem::StaticClassInfo()),
-              (QStringList{u"DataSet"_s, u"DataSetName"_s}));
+    EXPECT_EQ(
+        ownPropNames(TkavDataSetItem::StaticClassInfo(), TkavCollectionItem::StaticClassInfo()),
+        (QStringList{u"DataSet"_s, u"DataSetName"_s}));
 }
 
 TEST(DataSetClasses, DefaultsMatchANewDataSet)
@@ -683,7 +677,8 @@ TEST(DataSetClasses, DefaultsMatchANewDataSet)
         const char *prop;
         qint64 declared;
     };
-    const Row rows[] = {{"Enabled", 1}, {"RangeBegin", rbFirst}, {"RangeEnd", reLast}, {"RangeEndCount", 0}};
+    const Row rows[]
+        = {{"Enabled", 1}, {"RangeBegin", rbFirst}, {"RangeEnd", reLast}, {"RangeEndCount", 0}};
     for (const Row &row : rows) {
         SCOPED_TRACE(row.prop);
         const TkavPropInfo *prop = cls.FindProp(QString::fromLatin1(row.prop));
