@@ -220,7 +220,7 @@ QString TkavXMLSerializer::propToXML(TPersistent &obj,
             return attribute(name, kavGetEnumProp(obj, prop));
         if (prop.Kind() == pkSet)
             return attribute(name, kavSetMaskToText(quint32(value)));
-        return attribute(name, QString::number(value));
+        return attribute(name, IntToStr(value));
     }
     case pkFloat: {
         const double value = prop.GetFloat(obj);

@@ -4,4 +4,6 @@
 // include for every class family. Code inside src/report includes the header it needs.
 
 #include <report/kavComponent.h>
+#include <report/kavDataSets.h>
+#include <report/kavFrames.h>
 #include <report/kavReport.h>

@@ -1,8 +1,11 @@
 #include "kavComponent.h"
 
+#include "kavBands.h"
 #include "kavDataSets.h"
 #include "kavFrames.h"
+#include "kavPages.h"
 #include "kavReport.h"
+#include "kavViews.h"
 
 #include <persist/kavRes.h>
 #include <persist/kavXML.h>
@@ -13,7 +16,9 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -521,6 +526,115 @@ void TkavComponent::Clear()
 }
 
 // ---------------------------------------------------------------------------------------
+// Aligning children
+
+namespace {
+
+// Ordinals of the views' TkavAlign, which views publish as Align.
+enum ViewAlign : int {
+    alignNone,
+    alignLeft,
+    alignRight,
+    alignCenter,
+    alignWidth,
+    alignBottom,
+    alignClient
+};
+
+struct AlignedView
+{
+    TkavComponent *view;
+    ViewAlign align;
+};
+
+// The Align of a child view; nullopt for children that are not views.
+std::optional<ViewAlign> viewAlign(const TkavComponent &child)
+{
+    if (!child.InheritsFrom(u"TkavView"))
+        return std::nullopt;
+    const TkavPropInfo *prop = kavFindProp(child, u"Align");
+    if (!prop || !prop->IsOrdinal())
+        return std::nullopt;
+    const qint64 value = prop->GetOrd(child);
+    if (value < alignNone || value > alignClient)
+        return std::nullopt;
+    return ViewAlign(value);
+}
+
+bool overlapsVertically(const TkavComponent &a, const TkavComponent &b)
+{
+    return !(b.AbsTop() >= a.AbsTop() + a.Height() - positionTolerance
+             || a.AbsTop() >= b.AbsTop() + b.Height() - positionTolerance);
+}
+
+// The nearest view before (step -1) or after (step +1) position index in the list.
+TkavComponent *neighbour(const QList<AlignedView> &list, qsizetype index, int step)
+{
+    const AlignedView &self = list[index];
+    const TkavComponent &view = *self.view;
+    for (qsizetype i = index + step; i >= 0 && i < list.size(); i += step) {
+        const TkavComponent &candidate = *list[i].view;
+        if (!overlapsVertically(view, candidate))
+            continue;
+        if (self.align == alignWidth) {
+            if (step < 0 && view.Left() < candidate.Left())
+                continue;
+            if (step > 0 && view.Left() + view.Width() > candidate.Left() + candidate.Width())
+                continue;
+        }
+        return list[i].view;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void TkavComponent::AlignChildren()
+{
+    QList<AlignedView> sorted;
+    for (TkavComponent *child : std::as_const(FObjects)) {
+        if (const std::optional<ViewAlign> align = viewAlign(*child))
+            sorted.append(AlignedView{child, *align});
+    }
+    // By Left to a hundredth of a pixel, numerically; equal positions keep their order.
+    std::stable_sort(sorted.begin(), sorted.end(), [](const AlignedView &a, const AlignedView &b) {
+        return std::nearbyint(a.view->Left() * 100) < std::nearbyint(b.view->Left() * 100);
+    });
+    for (qsizetype i = 0; i < sorted.size(); ++i) {
+        if (sorted[i].align != alignLeft && sorted[i].align != alignWidth)
+            continue;
+        const TkavComponent *left = neighbour(sorted, i, -1);
+        sorted[i].view->SetLeft(left ? left->Left() + left->Width() : 0);
+    }
+    for (qsizetype i = sorted.size() - 1; i >= 0; --i) {
+        TkavComponent &view = *sorted[i].view;
+        if (sorted[i].align != alignRight && sorted[i].align != alignWidth)
+            continue;
+        const TkavComponent *right = neighbour(sorted, i, 1);
+        const double edge = right ? right->Left() : FWidth;
+        if (sorted[i].align == alignRight)
+            view.SetLeft(edge - view.Width());
+        else
+            view.SetWidth(edge - view.Left());
+    }
+    for (TkavComponent *child : std::as_const(FObjects)) {
+        switch (viewAlign(*child).value_or(alignNone)) {
+        case alignCenter:
+            child->SetLeft((FWidth - child->Width()) / 2);
+            break;
+        case alignBottom:
+            child->SetTop(FHeight - child->Height());
+            break;
+        case alignClient:
+            child->SetBounds(0, 0, FWidth, FHeight);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
 // Geometry
 
 bool TkavComponent::isSubjectToRestriction(TkavRestrictionFlag flag) const
@@ -885,9 +999,13 @@ void TkavLoadingGuard::restore()
 // ---------------------------------------------------------------------------------------
 // Start-up
 
+// The families in a fixed order.
 void kavRegisterReportClasses()
 {
     kavRegisterClass(TkavReport::StaticClassInfo());
     kavRegisterFrameClasses();
     kavRegisterDataSetClasses();
+    kavRegisterViewClasses();
+    kavRegisterPageClasses();
+    kavRegisterBandClasses();
 }

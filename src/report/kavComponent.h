@@ -162,7 +162,8 @@ public:
     void RemoveFreeNotification(TkavComponent *AComponent);
     // Called on the owner and its components when a component is destroyed (opRemove) and on
     // the owner when one is inserted (opInsert); overrides drop their references and run
-    // side effects. The base does nothing.
+    // side effects. A removed component is already partly destroyed: compare its address,
+    // never call it. The base does nothing.
     virtual void Notification(TkavComponent *AComponent, TOperation Operation);
 
     // --- names ----------------------------------------------------------------------------
@@ -203,6 +204,11 @@ public:
     TkavComponent *FindObject(QStringView AName) const;
     // Destroys the children that are not inherited; inherited children are kept and cleared.
     virtual void Clear();
+    // Places the child views (TkavView descendants publishing Align) by their Align: left
+    // and width-aligned ones against their left neighbours, right and width-aligned ones
+    // against their right neighbours (or this component's edges), then centre, bottom and
+    // client ones. Neighbours overlap vertically and are found in the order of Left.
+    virtual void AlignChildren();
 
     // --- geometry (report pixels, relative to the parent) ----------------------------------
     double Left() const { return FLeft; }

@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPainter>
 #include <QRectF>
 
@@ -108,6 +109,17 @@ void TkavDialogComponent::Draw(
     Canvas->setPen(buttonShadow);
     Canvas->drawLine(box.bottomLeft(), box.bottomRight());
     Canvas->drawLine(box.topRight(), box.bottomRight());
+
+    // The palette icon, 6 pixels in from the top left corner.
+    const TkavImageList &icons = kavResourceTable().GetObjectImages();
+    if (FImageIndex >= 0 && FImageIndex < icons.size()) {
+        const QImage &icon = icons[FImageIndex];
+        Canvas->drawImage(QRectF(box.left() + 6 * ScaleX,
+                                 box.top() + 6 * ScaleY,
+                                 icon.width() * ScaleX,
+                                 icon.height() * ScaleY),
+                          icon);
+    }
 
     // The name in Tahoma 8 (11 pixels at 96 per inch), centred 4 pixels below the square.
     QFont font(u"Tahoma"_s);

@@ -73,7 +73,7 @@ public:
     // The platform object this component wraps, if any (not owned; null once destroyed).
     TObject *Component() const { return TObject::FromHandle(FComponent); }
     void SetComponent(TObject *value) { FComponent = value ? value->Handle() : 0; }
-    // Index of the component's picture in the designer's object images; -1: none.
+    // Index of the component's palette icon among the object images; -1: none.
     int ImageIndex() const { return FImageIndex; }
     void SetImageIndex(int value) { FImageIndex = value; }
 

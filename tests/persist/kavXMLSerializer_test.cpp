@@ -1103,6 +1103,15 @@ TEST_F(XMLSerializerTree, NestedFontPropertiesAndUnknownTopElement)
     EXPECT_EQ(other.Tag(), 0);
 }
 
+TEST_F(XMLSerializerTree, AReportKeepsItsOwnName)
+{
+    TkavReport report;
+    report.SetName(u"Mine"_s);
+    EXPECT_TRUE(load(report, document("<TkavReport Name=\"Theirs\" Tag=\"2\"/>")).isEmpty());
+    EXPECT_EQ(report.Name(), u"Mine"_s);
+    EXPECT_EQ(report.Tag(), 2);
+}
+
 TEST_F(XMLSerializerTree, ExistingAndInheritedObjectsAreReadAgain)
 {
     TkavReport report;
@@ -1251,6 +1260,35 @@ TEST_F(XMLSerializerTree, ReferenceNamesAndAncestors)
     reader.ReadPersistentStr(&other, ancestor, text);
     EXPECT_EQ(ancestor->Buddy(), nullptr);
     EXPECT_EQ(reader.Errors().Count(), 0);
+}
+
+TEST_F(XMLSerializerTree, AncestorLookupAndAncestorOnlyWriting)
+{
+    TkavReport report;
+    build(report);
+    TkavReport parent;
+    build(parent);
+    auto *band = static_cast<TSerBand *>(report.FindObject(u"Band1"));
+    auto *ancestor = static_cast<TSerBand *>(parent.FindObject(u"Band1"));
+    band->SetLeft(50);
+    QStringList asked;
+    TkavXMLSerializer s;
+    s.SetOwner(&report);
+    s.SetOnGetAncestor([&](const QString &name, TPersistent *&found) {
+        asked << name;
+        found = parent.FindObject(name);
+    });
+    // Only what differs from the ancestor is written.
+    EXPECT_EQ(str(s.ObjToXML(band)), str(u" Left=\"50\""_s));
+    EXPECT_EQ(asked, QStringList{u"Band1"_s});
+
+    // Ancestor-only: the ancestor's own values are written.
+    s.SetSaveAncestorOnly(true);
+    const QString text = s.ObjToXML(band);
+    EXPECT_TRUE(text.contains(u" Left=\"0\""_s)) << text.toStdString();
+    EXPECT_FALSE(text.contains(u"50"_s));
+    EXPECT_TRUE(ancestor->WritingSeen); // the ancestor was marked as being written
+    EXPECT_FALSE(ancestor->IsWriting());
 }
 
 TEST_F(XMLSerializerTree, FixupsOfDestroyedObjectsAreDropped)

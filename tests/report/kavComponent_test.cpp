@@ -100,6 +100,31 @@ public:
     void Draw(QPainter *, double, double, double, double) override {}
 };
 
+// A view with its alignment.
+class TestView : public TkavReportComponent
+{
+public:
+    KAV_CLASSINFO
+    using TkavReportComponent::TkavReportComponent;
+    void Draw(QPainter *, double, double, double, double) override {}
+    int Align() const { return FAlign; }
+    void SetAlign(int value) { FAlign = value; }
+
+private:
+    int FAlign = 0;
+};
+
+// The views' alignment ordinals.
+enum TestAlign : int {
+    baNone,
+    baLeft,
+    baRight,
+    baCenter,
+    baWidth,
+    baBottom,
+    baClient
+};
+
 // A registrable object that can hold others, for the stream round trips.
 class TestBox : public TkavReportComponent
 {
@@ -192,6 +217,13 @@ const TkavClassInfo &TestMemo::StaticClassInfo()
 const TkavClassInfo &TestLine::StaticClassInfo()
 {
     return testInfo<TestLine, TkavReportComponent>(u"TkavLineView");
+}
+
+const TkavClassInfo &TestView::StaticClassInfo()
+{
+    return testInfo<TestView, TkavReportComponent>(u"TkavView", [](TkavPropBuilder<TestView> &p) {
+        p.Int(u"Align"_s, &TestView::Align, &TestView::SetAlign).Default(0);
+    });
 }
 
 const TkavClassInfo &TestBox::StaticClassInfo()
@@ -301,6 +333,8 @@ TEST(ComponentOwnership, AComponentCannotOwnItsOwner)
 TEST(ComponentOwnership, CreateByRegisteredClassName)
 {
     kavRegisterReportClasses();
+    EXPECT_EQ(kavFindClass(u"TkavReport"), &TkavReport::StaticClassInfo());
+    EXPECT_NE(kavFindClass(u"TkavFrame"), nullptr);
     auto report = std::make_unique<TkavReport>();
     TkavComponent *inner = TkavComponent::Create(u"TkavReport", report.get());
     EXPECT_TRUE(inner->InheritsFrom(u"TkavReport"));
@@ -982,4 +1016,78 @@ TEST(ComponentStreams, AllDiffIsTheElementTextPlusTheDifference)
     EXPECT_FALSE(full.contains(u"/>"_s));
     EXPECT_FALSE(full.contains(u"Box2"_s));
     EXPECT_EQ(outer->AllDiff(other), full + u' ' + outer->Diff(*other));
+}
+
+// --- aligning children ------------------------------------------------------------------------
+
+TEST(ComponentAlign, ViewsFollowTheirNeighboursAndTheParent)
+{
+    struct ViewSpec
+    {
+        double left, top, width, height;
+        TestAlign align;
+    };
+    const struct
+    {
+        const char *name;
+        QList<ViewSpec> views;
+        int checked;       // index of the view whose bounds are checked
+        TkavRect expected; // Left, Top, Width, Height after aligning
+    } cases[] = {
+        {"left against neighbour", {{0, 0, 50, 20, baNone}, {100, 5, 30, 20, baLeft}}, 1, {50, 5, 30, 20}},
+        {"left without overlap", {{0, 0, 50, 20, baNone}, {100, 40, 30, 20, baLeft}}, 1, {0, 40, 30, 20}},
+        {"touching edges do not overlap", {{0, 0, 50, 20, baNone}, {100, 20, 30, 20, baLeft}}, 1, {0, 20, 30, 20}},
+        {"width to the parent's edge",
+         {{0, 0, 20, 20, baNone}, {20, 0, 100, 20, baWidth}},
+         1,
+         {20, 0, 280, 20}},
+        {"lone width view spans the parent", {{20, 0, 100, 20, baWidth}}, 0, {0, 0, 300, 20}},
+        {"width between neighbours",
+         {{0, 0, 40, 20, baNone}, {60, 0, 10, 20, baWidth}, {200, 0, 50, 20, baNone}},
+         1,
+         {40, 0, 160, 20}},
+        {"right to the parent's edge", {{10, 0, 40, 20, baRight}}, 0, {260, 0, 40, 20}},
+        {"right against neighbour", {{10, 0, 40, 20, baRight}, {200, 0, 50, 20, baNone}}, 0, {160, 0, 40, 20}},
+        {"centre", {{7, 3, 100, 20, baCenter}}, 0, {100, 3, 100, 20}},
+        {"bottom", {{7, 3, 100, 20, baBottom}}, 0, {7, 80, 100, 20}},
+        {"client", {{7, 3, 10, 20, baClient}}, 0, {0, 0, 300, 100}},
+        {"negative positions sort by value",
+         {{-50, 0, 20, 20, baNone}, {-5, 0, 10, 20, baNone}, {100, 0, 10, 20, baLeft}},
+         2,
+         {5, 0, 10, 20}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Document doc;
+        doc.band->SetBounds(0, 20, 300, 100);
+        auto *notAView = TkavComponent::Create<TestMemo>(doc.band); // takes no part
+        notAView->SetBounds(1, 0, 5, 100);
+        QList<TestView *> views;
+        for (const ViewSpec &v : c.views) {
+            auto *view = TkavComponent::Create<TestView>(doc.band);
+            view->SetBounds(v.left, v.top, v.width, v.height);
+            view->SetAlign(v.align);
+            views.append(view);
+        }
+        doc.band->AlignChildren();
+        const TestView *checked = views[c.checked];
+        EXPECT_DOUBLE_EQ(checked->Left(), c.expected.Left);
+        EXPECT_DOUBLE_EQ(checked->Top(), c.expected.Top);
+        EXPECT_DOUBLE_EQ(checked->Width(), c.expected.Right);
+        EXPECT_DOUBLE_EQ(checked->Height(), c.expected.Bottom);
+        EXPECT_DOUBLE_EQ(notAView->Left(), 1);
+    }
+}
+
+TEST(ComponentAlign, RestrictionsHoldInTheDesigner)
+{
+    Document doc;
+    doc.band->SetBounds(0, 20, 300, 100);
+    auto *view = TkavComponent::DesignCreate<TestView>(doc.band);
+    view->SetBounds(7, 3, 10, 20);
+    view->SetAlign(baClient);
+    view->SetRestrictions({rfDontSize});
+    doc.band->AlignChildren();
+    EXPECT_DOUBLE_EQ(view->Left(), 0);
+    EXPECT_DOUBLE_EQ(view->Width(), 10);
 }

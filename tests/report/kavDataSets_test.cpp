@@ -460,6 +460,29 @@ TEST(DBDataSetAliases, AliasAndFieldNameBothWays)
         EXPECT_EQ(ds.ConvertAlias(row.field), row.alias) << row.field.toStdString();
 }
 
+// A database data set as an application would add one: it fills the sorted name list.
+class FakeDBDataSet : public TkavCustomDBDataSet
+{
+public:
+    void GetFieldList(TStrings &List) override
+    {
+        FieldNames().Clear();
+        for (const QString &name : {u"Total"_s, u"Id"_s, u"Total"_s, u"Date"_s})
+            FieldNames().Add(name);
+        List.Assign(FieldNames());
+    }
+};
+
+TEST(DBDataSetFields, CountIsTheListedNamesWithoutDuplicates)
+{
+    FakeDBDataSet ds;
+    EXPECT_EQ(ds.FieldsCount(), 3);
+    TStringList list;
+    ds.GetFieldList(list);
+    EXPECT_EQ(list.CommaText(), u"Date,Id,Total"_s);
+    EXPECT_TRUE(ds.HasField(u"date"_s));
+}
+
 // ---------------------------------------------------------------------------------------
 // The process-wide list
 
@@ -753,6 +776,33 @@ TEST(DialogComponent, FixedSizeAndNoPreviewCopies)
         for (int x = 0; x < 120 && !textBelow; ++x)
             textBelow = qGray(image.pixel(x, y)) < 128;
     EXPECT_TRUE(textBelow) << "the name is written below the square";
+
+    // With a palette icon the square's inside is no longer plain button face.
+    const auto insideIsPlain = [&](const QImage &picture) {
+        for (int y = 17; y < 32; ++y)
+            for (int x = 17; x < 32; ++x)
+                if (picture.pixelColor(x, y) != QColor(240, 240, 240))
+                    return false;
+        return true;
+    };
+    EXPECT_TRUE(insideIsPlain(image));
+    const TkavImageList &icons = kavResourceTable().GetObjectImages();
+    int visibleIcon = -1;
+    for (int i = 0; i < icons.size() && visibleIcon < 0; ++i)
+        for (int y = 0; y < icons[i].height() && visibleIcon < 0; ++y)
+            for (int x = 0; x < icons[i].width() && visibleIcon < 0; ++x)
+                if (qAlpha(icons[i].pixel(x, y)) == 255
+                    && icons[i].pixelColor(x, y) != QColor(240, 240, 240))
+                    visibleIcon = i;
+    ASSERT_GE(visibleIcon, 0) << icons.size() << " object images, none visible";
+    ds.SetImageIndex(visibleIcon);
+    QImage withIcon(120, 80, QImage::Format_ARGB32);
+    withIcon.fill(Qt::white);
+    {
+        QPainter painter(&withIcon);
+        ds.Draw(&painter, 1, 1, 0, 0);
+    }
+    EXPECT_FALSE(insideIsPlain(withIcon));
 
     auto wrapped = std::make_unique<TStringList>();
     ds.SetComponent(wrapped.get());

@@ -1,0 +1,240 @@
+// Pictures: format detection, bounded decoding, the picture's stored bytes and the picture
+// view's published table.
+
+#include "kavViews.h"
+#include "kavViews_p.h"
+
+#include <rtl/kavRTTI.h>
+#include <rtl/kavStreams.h>
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QtEndian>
+
+using namespace Qt::StringLiterals;
+using namespace kavViewsPrivate;
+
+namespace {
+
+constexpr int wrapperHeaderSize = 8;
+
+bool startsWith(QByteArrayView data, QByteArrayView prefix)
+{
+    return data.size() >= prefix.size() && data.first(prefix.size()) == prefix;
+}
+
+// Decodes data into image, refusing images whose pixels would exceed the allocation limit
+// (checked on the declared size before anything large is allocated).
+bool decodeImage(const QByteArray &data, const char *format, QImage &image)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAllocationLimit(int(kavPictureMaxImageBytes / (1024 * 1024)));
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() * 4 > kavPictureMaxImageBytes)
+        return false;
+    image = reader.read();
+    return !image.isNull();
+}
+
+} // namespace
+
+TkavPictureFormat kavDetectPictureFormat(QByteArrayView data, int *wrapperSize)
+{
+    if (wrapperSize)
+        *wrapperSize = 0;
+    // A wrapped picture: 16-bit 1 and 256, then the length of what follows.
+    if (data.size() >= wrapperHeaderSize && qFromLittleEndian<quint16>(data.data()) == 1
+        && qFromLittleEndian<quint16>(data.data() + 2) == 256
+        && qFromLittleEndian<quint32>(data.data() + 4) == quint64(data.size() - wrapperHeaderSize)) {
+        data = data.sliced(wrapperHeaderSize);
+        if (wrapperSize)
+            *wrapperSize = wrapperHeaderSize;
+    }
+    if (startsWith(data, "BM"))
+        return pfBitmap;
+    if (startsWith(data, "\xFF\xD8"))
+        return pfJPEG;
+    if (startsWith(data, QByteArrayView("\x89PNG\r\n\x1A\n", 8)))
+        return pfPNG;
+    if (data.size() >= 4 && qFromLittleEndian<quint32>(data.data()) == 0x9AC6CDD7u)
+        return pfMetafile;
+    if (data.size() >= 44 && qFromLittleEndian<quint32>(data.data() + 40) == 0x464D4520u)
+        return pfEnhMetafile;
+    if (data.size() >= 6 && qFromLittleEndian<quint16>(data.data() + 2) < 2)
+        return pfIcon;
+    return pfNone;
+}
+
+// ---------------------------------------------------------------------------------------
+// TkavPicture
+
+TkavPicture::TkavPicture() = default;
+
+TkavPicture::~TkavPicture() = default;
+
+void TkavPicture::Assign(const TPersistent &source)
+{
+    const auto *other = dynamic_cast<const TkavPicture *>(&source);
+    if (!other) {
+        TPersistent::Assign(source);
+        return;
+    }
+    FData = other->FData;
+    FFormat = other->FFormat;
+    FImage = other->FImage;
+    changed();
+}
+
+bool TkavPicture::LoadFromBytes(QByteArrayView data)
+{
+    int wrapper = 0;
+    const TkavPictureFormat format = kavDetectPictureFormat(data, &wrapper);
+    const QByteArray bytes = data.sliced(wrapper).toByteArray();
+    QImage image;
+    bool ok = false;
+    switch (format) {
+    case pfNone:
+        break;
+    case pfMetafile:
+    case pfEnhMetafile:
+        // Kept unchanged for whoever can render or export them.
+        ok = true;
+        break;
+    case pfBitmap:
+        ok = decodeImage(bytes, "bmp", image);
+        break;
+    case pfJPEG:
+        ok = decodeImage(bytes, "jpeg", image);
+        break;
+    case pfPNG:
+        ok = decodeImage(bytes, "png", image);
+        break;
+    case pfIcon:
+        ok = decodeImage(bytes, "ico", image);
+        break;
+    }
+    if (!ok) {
+        Clear();
+        return false;
+    }
+    FData = bytes;
+    FFormat = format;
+    FImage = image;
+    changed();
+    return true;
+}
+
+void TkavPicture::Clear()
+{
+    FData.clear();
+    FFormat = pfNone;
+    FImage = QImage();
+    changed();
+}
+
+void TkavPicture::DefinePropData(TkavPropDataWriter &Writer) const
+{
+    if (!IsEmpty())
+        Writer.WriteBinary(u"Data"_s, FData);
+}
+
+void TkavPicture::ReadPropData(const TkavPropDataEntry &Entry)
+{
+    if (Entry.Name.compare(u"Data"_s, Qt::CaseInsensitive) == 0)
+        LoadFromBytes(Entry.Data);
+}
+
+void TkavPicture::changed()
+{
+    if (FOnChange)
+        FOnChange();
+}
+
+const TkavClassInfo &TkavPicture::StaticClassInfo()
+{
+    static const TkavClassInfo info = kavMakeClassInfo<TkavPicture, TPersistent>(
+        u"TkavPicture"_s, [](TkavPropBuilder<TkavPicture> &) {});
+    return info;
+}
+
+// ---------------------------------------------------------------------------------------
+// TkavPictureView
+
+TkavPictureView::TkavPictureView(TkavComponent *AOwner)
+    : TkavView(AOwner)
+    , FPicture(std::make_unique<TkavPicture>())
+{
+    SetkvComponentStyle(kvComponentStyle() - TkavComponentStyle{csDefaultDiff});
+    FPicture->SetOnChange([this] { pictureChanged(); });
+}
+
+TkavPictureView::~TkavPictureView()
+{
+    FPicture->SetOnChange(nullptr);
+}
+
+int TkavPictureView::LoadPictureFromStream(TStream &Stream, bool ResetStreamPos)
+{
+    if (ResetStreamPos)
+        Stream.SetPosition(0);
+    const qint64 remaining = Stream.Size() - Stream.Position();
+    QByteArray data;
+    if (remaining > 0 && remaining <= std::numeric_limits<int>::max()) {
+        data.resize(qsizetype(remaining));
+        data.resize(qsizetype(Stream.Read(data.data(), remaining)));
+    }
+    return FPicture->LoadFromBytes(data) ? 0 : kavPictureInvalidArgument;
+}
+
+void TkavPictureView::SetAutoSize(bool value)
+{
+    FAutoSize = value;
+    applyAutoSize();
+}
+
+void TkavPictureView::pictureChanged()
+{
+    FPictureChanged = true;
+    applyAutoSize();
+}
+
+void TkavPictureView::applyAutoSize()
+{
+    if (FAutoSize && !FPicture->Image().isNull()) {
+        SetWidth(FPicture->Width());
+        SetHeight(FPicture->Height());
+    }
+}
+
+const TkavClassInfo &TkavPictureView::StaticClassInfo()
+{
+    using P = TkavPictureView;
+    static const TkavClassInfo info = kavMakeClassInfo<P, TkavView>(
+        u"TkavPictureView"_s,
+        [](TkavPropBuilder<P> &p) {
+            publishCursor(p);
+            p.Bool(u"AutoSize"_s, &P::AutoSize, &P::SetAutoSize).Default(false);
+            p.Bool(u"Center"_s, &P::Center, &P::SetCenter).Default(false);
+            publishDataBinding(p);
+            publishFrameAndFill(p, true);
+            p.String(u"FileLink"_s, &P::FileLink, &P::SetFileLink);
+            p.Int(u"ImageIndex"_s, &P::ImageIndex, &P::SetImageIndex)
+                .StoredIf(&P::IsImageIndexStored);
+            p.Bool(u"KeepAspectRatio"_s, &P::KeepAspectRatio, &P::SetKeepAspectRatio)
+                .Default(true);
+            p.Object(u"Picture"_s, &P::Picture, &P::SetPicture).StoredIf(&P::IsPictureStored);
+            p.Bool(u"Stretched"_s, &P::Stretched, &P::SetStretched).Default(true);
+            publishTagStr(p);
+            publishURL(p);
+            p.Bool(u"HightQuality"_s, &P::HightQuality, &P::SetHightQuality).Default(false);
+            p.Bool(u"Transparent"_s, &P::Transparent, &P::SetTransparent).Default(false);
+            p.Int(u"TransparentColor"_s, &P::TransparentColor, &P::SetTransparentColor)
+                .TypeName(u"TColor"_s)
+                .Default(kavPictureDefaultTransparentColor);
+        },
+        kavComponentFactory<P>());
+    return info;
+}
