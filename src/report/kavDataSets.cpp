@@ -385,7 +385,8 @@ void TkavUserDataSet::Initialize()
         throw EkavError(
             u"Data set \"%1\" has no end: its range runs to %2 and nothing answers OnCheckEOF; "
             "set RangeEnd to reCount or give it an OnCheckEOF handler"_s.arg(
-                UserName(), kavEnumTypeInfo(RangeEnd()).NameOf(RangeEnd())));
+                UserName().isEmpty() ? ClassName() : UserName(),
+                kavEnumTypeInfo(RangeEnd()).NameOf(RangeEnd())));
 }
 
 int TkavUserDataSet::FieldsCount()

@@ -2,11 +2,13 @@
 
 #include "kavBands.h"
 #include "kavDataSets.h"
+#include "kavViews.h"
 #include <rtl/kavFormat.h>
 #include <rtl/kavMath.h>
 #include <rtl/kavRTTI.h>
 
 #include <QPageSize>
+#include <QPainter>
 #include <QSizeF>
 
 #include <utility>
@@ -103,6 +105,7 @@ const TkavClassInfo &TkavReportPage::StaticClassInfo()
             p.Int(u"Bin"_s, &P::Bin, &P::SetBin).Default(kavPageDefaultBin);
             p.Int(u"BinOtherPages"_s, &P::BinOtherPages, &P::SetBinOtherPages)
                 .Default(kavPageDefaultBin);
+            p.Object(u"BackPicture"_s, &P::BackPicture, &P::SetBackPicture);
             p.Bool(u"BackPictureVisible"_s, &P::BackPictureVisible, &P::SetBackPictureVisible)
                 .Default(true);
             p.Bool(u"BackPicturePrintable"_s, &P::BackPicturePrintable, &P::SetBackPicturePrintable)
@@ -140,11 +143,13 @@ const TkavClassInfo &TkavReportPage::StaticClassInfo()
 TkavReportPage::TkavReportPage(TkavComponent *AOwner)
     : TkavPage(AOwner)
     , FColumnPositions(std::make_unique<TStringList>())
-    , FFrame(std::make_unique<TkavFrame>())
+    , FBackPictureView(std::make_unique<TkavPictureView>())
     , FHGuides(std::make_unique<TStringList>())
     , FVGuides(std::make_unique<TStringList>())
 {
     SetBaseName(u"Page"_s);
+    FBackPictureView->SetKeepAspectRatio(false);
+    FBackPictureView->SetColor(clNone);
     kavGetPaperSize(kavPaperA4, FPaperWidth, FPaperHeight);
     updateSize();
 }
@@ -278,6 +283,36 @@ void TkavReportPage::SetDataSetName(const QString &Value)
     FDataSet = kavGlobalDataSets().Find(Value, Report());
 }
 
+TkavPicture &TkavReportPage::BackPicture() const
+{
+    return FBackPictureView->Picture();
+}
+
+void TkavReportPage::SetBackPicture(const TkavPicture &Value)
+{
+    FBackPictureView->SetPicture(Value);
+}
+
+TColor TkavReportPage::Color() const
+{
+    return FBackPictureView->Color();
+}
+
+void TkavReportPage::SetColor(TColor Value)
+{
+    FBackPictureView->SetColor(Value);
+}
+
+TkavFrame &TkavReportPage::Frame() const
+{
+    return FBackPictureView->Frame();
+}
+
+void TkavReportPage::SetFrame(const TkavFrame &Value)
+{
+    FBackPictureView->SetFrame(Value);
+}
+
 void TkavReportPage::SetHGuides(const TStrings &Value)
 {
     FHGuides->Assign(Value);
@@ -335,6 +370,22 @@ void TkavReportPage::AlignChildren()
             band->SetWidth(Width() - band->Left());
     }
     updateSize();
+}
+
+void TkavReportPage::Draw(
+    QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY)
+{
+    FBackPictureView->SetBounds(0,
+                                0,
+                                (FPaperWidth - FLeftMargin - FRightMargin) * kavMMToPixels,
+                                (FPaperHeight - FTopMargin - FBottomMargin) * kavMMToPixels);
+    if (!Canvas || !FBackPictureVisible || (IsPrinting() && !FBackPicturePrintable))
+        return;
+    FBackPictureView->Draw(Canvas,
+                           ScaleX,
+                           ScaleY,
+                           OffsetX + ScaleX * FLeftMargin * kavMMToPixels,
+                           OffsetY + ScaleY * FTopMargin * kavMMToPixels);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -13,8 +13,11 @@
 
 #include <memory>
 
+class QPainter;
 class TkavDataSet;
 class TkavEnumInfo;
+class TkavPicture;
+class TkavPictureView;
 
 // One millimetre in report pixels (exactly this constant, not 96 / 25.4).
 inline constexpr double kavMMToPixels = 3.77953;
@@ -129,10 +132,13 @@ public:
     int PageCount() const { return FPageCount; }
     // Values below 1 are ignored.
     void SetPageCount(int Value);
-    TColor Color() const { return FColor; }
-    void SetColor(TColor Value) { FColor = Value; }
-    TkavFrame &Frame() const { return *FFrame; }
-    void SetFrame(const TkavFrame &Value) { FFrame->Assign(Value); }
+    // Colour, frame and picture belong to the page's background view.
+    TkavPicture &BackPicture() const;
+    void SetBackPicture(const TkavPicture &Value);
+    TColor Color() const;
+    void SetColor(TColor Value);
+    TkavFrame &Frame() const;
+    void SetFrame(const TkavFrame &Value);
     TkavDuplexMode Duplex() const { return FDuplex; }
     void SetDuplex(TkavDuplexMode Value) { FDuplex = Value; }
 
@@ -189,6 +195,9 @@ public:
     // Sizes the bands to the printable area (column width for column bands, the remaining
     // height for vertical ones), then restores the page's own size to the whole paper.
     void AlignChildren();
+    // Draws the background (colour, picture, frame) over the printable area, shifted by the
+    // margins; nothing when the picture is hidden, or when printing a non-printable one.
+    void Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY);
 
 private:
     // Width and Height from the paper, in whole pixels.
@@ -211,8 +220,7 @@ private:
     bool FBackPictureVisible = true;
     bool FBackPicturePrintable = true;
     int FPageCount = kavPageDefaultPageCount;
-    TColor FColor = clNone;
-    std::unique_ptr<TkavFrame> FFrame;
+    std::unique_ptr<TkavPictureView> FBackPictureView; // no aspect ratio, colour clNone
     TkavComponentRef<TkavDataSet> FDataSet;
     QString FDataSetName;
     TkavDuplexMode FDuplex = kavPageDefaultDuplex;

@@ -2,6 +2,12 @@
 
 using namespace Qt::StringLiterals;
 
+std::recursive_mutex &kavReportLock()
+{
+    static std::recursive_mutex lock;
+    return lock;
+}
+
 // The report keeps its own name: files carry none for the root.
 const TkavClassInfo &TkavReport::StaticClassInfo()
 {

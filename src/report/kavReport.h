@@ -9,8 +9,13 @@
 #include <rtl/kavStrings.h>
 
 #include <memory>
+#include <mutex>
 
 class TkavXMLSerializer;
+
+// The process-wide report lock: thread-safe report loads and dialog-page destruction run
+// under it. Recursive, so a load may nest another under the same thread.
+std::recursive_mutex &kavReportLock();
 
 class TkavReport : public TkavComponent
 {

@@ -101,12 +101,16 @@ void publishMemoProps(TkavPropBuilder<T> &p, const QStringList *only)
             .Default(false);
     if (want(u"WordBreak"))
         p.Bool(u"WordBreak"_s, &M::WordBreak, &M::SetWordBreak).Default(false);
+    // The system memo's own table puts VAlign before WordWrap.
+    const auto publishVAlign = [&p] { p.Enum(u"VAlign"_s, &M::VAlign, &M::SetVAlign).Default(vaTop); };
+    if (only && want(u"VAlign"))
+        publishVAlign();
     if (want(u"WordWrap"))
         p.Bool(u"WordWrap"_s, &M::WordWrap, &M::SetWordWrap).Default(true);
     if (want(u"Wysiwyg"))
         p.Bool(u"Wysiwyg"_s, &M::Wysiwyg, &M::SetWysiwyg).Default(true);
-    if (want(u"VAlign"))
-        p.Enum(u"VAlign"_s, &M::VAlign, &M::SetVAlign).Default(vaTop);
+    if (!only)
+        publishVAlign();
 }
 
 } // namespace

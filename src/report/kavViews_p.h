@@ -3,6 +3,7 @@
 // Internals shared by the view units: attribute helpers of the difference texts and the
 // published-table fragments several view classes repeat.
 
+#include "kavDataSets.h"
 #include "kavViews.h"
 
 #include <rtl/kavRTTI.h>

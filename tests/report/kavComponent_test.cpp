@@ -1091,3 +1091,16 @@ TEST(ComponentAlign, RestrictionsHoldInTheDesigner)
     EXPECT_DOUBLE_EQ(view->Left(), 0);
     EXPECT_DOUBLE_EQ(view->Width(), 10);
 }
+
+TEST(ReportRoot, ErrorsAreSortedWithoutDuplicatesAndTheLockNests)
+{
+    TkavReport report;
+    report.Errors().Add(u"b"_s);
+    report.Errors().Add(u"A"_s);
+    report.Errors().Add(u"B"_s);
+    EXPECT_EQ(report.Errors().ToStringList(), (QStringList{u"A"_s, u"b"_s}));
+
+    std::unique_lock outer(kavReportLock());
+    std::unique_lock inner(kavReportLock(), std::try_to_lock);
+    EXPECT_TRUE(inner.owns_lock());
+}

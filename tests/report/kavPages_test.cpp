@@ -14,6 +14,9 @@
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
 
+#include <QImage>
+#include <QPainter>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -94,7 +97,7 @@ TEST(PageBandTables, PublishedOrder)
          &TkavReportPage::StaticClassInfo,
          split(u"Name Tag Font Visible Orientation PaperWidth PaperHeight PaperSize LeftMargin "
                u"RightMargin TopMargin BottomMargin MirrorMargins Columns ColumnWidth "
-               u"ColumnPositions Bin BinOtherPages BackPictureVisible BackPicturePrintable "
+               u"ColumnPositions Bin BinOtherPages BackPicture BackPictureVisible BackPicturePrintable "
                u"PageCount Color DataSet DataSetName Duplex Frame EndlessHeight EndlessWidth "
                u"LargeDesignHeight OutlineText PrintIfEmpty PrintOnPreviousPage "
                u"ResetPageNumbers TitleBeforeHeader HGuides VGuides OnAfterPrint "
@@ -186,8 +189,9 @@ TEST(PageBandTables, DefaultsAndStoredRules)
         const TkavPropInfo *prop = row.info().FindProp(QString::fromUtf16(row.prop));
         ASSERT_NE(prop, nullptr) << QString::fromUtf16(row.prop).toStdString();
         EXPECT_EQ(prop->HasDefault(), row.hasDefault) << prop->Name().toStdString();
-        if (row.hasDefault)
+        if (row.hasDefault) {
             EXPECT_EQ(prop->Default(), row.defaultValue) << prop->Name().toStdString();
+        }
         EXPECT_EQ(prop->StoredRule(), row.stored) << prop->Name().toStdString();
     }
 }
@@ -196,18 +200,22 @@ TEST(PageBandTables, DefaultsAndStoredRules)
 TEST(PageBandTables, DeclaredDefaultsMatchInitialValues)
 {
     Document doc;
+    int checked = 0;
     for (const TkavClassInfo *cls : kavRegisteredDescendants(TkavComponent::StaticClassInfo())) {
         const bool ours = cls->InheritsFrom(TkavPage::StaticClassInfo())
                           || cls->InheritsFrom(TkavBand::StaticClassInfo());
         if (!ours || !cls->CanCreate())
             continue;
         TkavComponent *obj = TkavComponent::Create(cls->ClassName(), doc.page);
+        ++checked;
         for (const TkavPropInfo *prop : cls->Props()) {
-            if (prop->HasDefault())
+            if (prop->HasDefault()) {
                 EXPECT_EQ(prop->GetOrd(*obj), prop->Default())
                     << cls->ClassName().toStdString() << "." << prop->Name().toStdString();
+            }
         }
     }
+    EXPECT_EQ(checked, 22); // two pages, the data band base and nineteen bands
 }
 
 TEST(PageBandTables, CreatedByClassName)
@@ -429,6 +437,50 @@ TEST(PagePaper, FileRoundTrip)
     TMemoryStream again;
     other.page->SaveToStream(again);
     EXPECT_EQ(again.Data(), saved.Data());
+}
+
+// The background is drawn over the printable area only, and only when it is meant to be.
+TEST(PagePaper, DrawBackground)
+{
+    struct Row
+    {
+        const char *label;
+        bool visible;
+        bool printable;
+        bool printing;
+        bool painted;
+    };
+    const std::vector<Row> rows = {
+        {"shown", true, true, false, true},
+        {"hidden", false, true, false, false},
+        {"printing a printable one", true, true, true, true},
+        {"printing a screen-only one", true, false, true, false},
+        {"screen-only on screen", true, false, false, true},
+    };
+    for (const Row &row : rows) {
+        TkavReportPage page;
+        page.SetPaperSize(256);
+        page.SetSizeAndDimensions(256, 50, 40);
+        page.SetLeftMargin(10); // 37.8 px
+        page.SetTopMargin(5);   // 18.9 px
+        page.SetColor(clRed);
+        EXPECT_EQ(page.Color(), clRed);
+        page.SetBackPictureVisible(row.visible);
+        page.SetBackPicturePrintable(row.printable);
+        page.SetIsPrinting(row.printing);
+        QImage image(200, 160, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            page.Draw(&painter, 1, 1, 0, 0);
+        }
+        const QColor inside = image.pixelColor(60, 40);
+        EXPECT_EQ(inside == QColor(Qt::red), row.painted) << row.label;
+        // The margins stay clear.
+        EXPECT_EQ(image.pixelColor(20, 40), QColor(Qt::white)) << row.label;
+        EXPECT_EQ(image.pixelColor(60, 10), QColor(Qt::white)) << row.label;
+        EXPECT_EQ(image.pixelColor(60, 140), QColor(Qt::white)) << row.label;
+    }
 }
 
 // ---------------------------------------------------------------------------------------
