@@ -153,7 +153,8 @@ private:
 
 // ---------------------------------------------------------------------------------------
 // Output once per record of its data set, or RowCount times without one. ColumnWidth and
-// ColumnGap are report pixels (they position the band's columns directly).
+// ColumnGap are report pixels (they position the band's columns directly). As on pages,
+// DataSet is not stored; DataSetName carries the link.
 class TkavDataBand : public TkavBand
 {
 public:

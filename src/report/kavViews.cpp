@@ -1,6 +1,7 @@
 #include "kavViews.h"
 
 #include "kavDataSets.h"
+#include "kavPages.h"
 #include "kavViews_p.h"
 
 #include <persist/kavXML.h>
@@ -53,9 +54,14 @@ using namespace kavViewsPrivate;
 
 const TkavEnumInfo &kavEnumTypeInfo(TkavAlign)
 {
-    static const TkavEnumInfo info(
-        u"TkavAlign"_s,
-        {u"baNone"_s, u"baLeft"_s, u"baRight"_s, u"baCenter"_s, u"baWidth"_s, u"baBottom"_s, u"baClient"_s});
+    static const TkavEnumInfo info(u"TkavAlign"_s,
+                                   {u"baNone"_s,
+                                    u"baLeft"_s,
+                                    u"baRight"_s,
+                                    u"baCenter"_s,
+                                    u"baWidth"_s,
+                                    u"baBottom"_s,
+                                    u"baClient"_s});
     return info;
 }
 
@@ -114,8 +120,8 @@ const TkavEnumInfo &kavEnumTypeInfo(TkavShapeKind)
 
 const TkavEnumInfo &kavEnumTypeInfo(TkavFormatKind)
 {
-    static const TkavEnumInfo info(
-        u"TkavFormatKind"_s, {u"fkText"_s, u"fkNumeric"_s, u"fkDateTime"_s, u"fkBoolean"_s});
+    static const TkavEnumInfo info(u"TkavFormatKind"_s,
+                                   {u"fkText"_s, u"fkNumeric"_s, u"fkDateTime"_s, u"fkBoolean"_s});
     return info;
 }
 
@@ -213,8 +219,7 @@ const TkavClassInfo &TkavHighlight::StaticClassInfo()
             p.Enum(u"FillType"_s, &TkavHighlight::FillType, &TkavHighlight::SetFillType);
             p.Object(u"Fill"_s, &TkavHighlight::Fill, &TkavHighlight::SetFill);
             p.Object(u"Frame"_s, &TkavHighlight::Frame, &TkavHighlight::SetFrame);
-            p.Bool(u"Visible"_s, &TkavHighlight::Visible, &TkavHighlight::SetVisible)
-                .Default(true);
+            p.Bool(u"Visible"_s, &TkavHighlight::Visible, &TkavHighlight::SetVisible).Default(true);
         });
     return info;
 }
@@ -383,7 +388,9 @@ const TkavClassInfo &TkavStretcheable::StaticClassInfo()
     static const TkavClassInfo info = kavMakeClassInfo<TkavStretcheable, TkavView>(
         u"TkavStretcheable"_s,
         [](TkavPropBuilder<TkavStretcheable> &p) {
-            p.Enum(u"StretchMode"_s, &TkavStretcheable::StretchMode, &TkavStretcheable::SetStretchMode)
+            p.Enum(u"StretchMode"_s,
+                   &TkavStretcheable::StretchMode,
+                   &TkavStretcheable::SetStretchMode)
                 .Default(smDontStretch);
         },
         kavComponentFactory<TkavStretcheable>());
@@ -496,16 +503,43 @@ TkavSubreport::TkavSubreport(TkavComponent *AOwner)
     SetColor(kavSubreportDefaultColor);
 }
 
-TkavSubreport::~TkavSubreport() = default;
+TkavSubreport::~TkavSubreport()
+{
+    releasePage();
+}
+
+TkavReportPage *TkavSubreport::SubPage() const
+{
+    return FPage.get();
+}
+
+void TkavSubreport::SetSubPage(TkavReportPage *value)
+{
+    if (value == FPage.get())
+        return;
+    releasePage();
+    FPage = value;
+    if (value)
+        value->SetSubReport(this);
+}
+
+void TkavSubreport::releasePage()
+{
+    TkavReportPage *page = FPage.get();
+    if (page && page->SubReport() == this)
+        page->SetSubReport(nullptr);
+    FPage = nullptr;
+}
 
 const TkavClassInfo &TkavSubreport::StaticClassInfo()
 {
     static const TkavClassInfo info = kavMakeClassInfo<TkavSubreport, TkavView>(
         u"TkavSubreport"_s,
         [](TkavPropBuilder<TkavSubreport> &p) {
-            p.Component(u"Page"_s, &TkavSubreport::SubPage, &TkavSubreport::SetSubPage)
-                .TypeName(u"TkavReportPage"_s);
-            p.Bool(u"PrintOnParent"_s, &TkavSubreport::PrintOnParent, &TkavSubreport::SetPrintOnParent)
+            p.Component(u"Page"_s, &TkavSubreport::SubPage, &TkavSubreport::SetSubPage);
+            p.Bool(u"PrintOnParent"_s,
+                   &TkavSubreport::PrintOnParent,
+                   &TkavSubreport::SetPrintOnParent)
                 .Default(false);
         },
         kavComponentFactory<TkavSubreport>());

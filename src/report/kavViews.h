@@ -23,6 +23,7 @@
 
 class TStream;
 class TkavDataSet;
+class TkavReportPage;
 
 // ORDER persisted: files store the identifier, prepared pages the ordinal.
 enum TkavAlign : int {
@@ -224,8 +225,8 @@ public:
 
     // Background fill, then the frame, at pixel position OffsetX + ScaleX * AbsLeft,
     // OffsetY + ScaleY * AbsTop.
-    void Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY)
-        override;
+    void
+    Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) override;
     // Saves the bounds, TagStr and the hyperlink's Value; AfterPrint restores them.
     void BeforePrint() override;
     void AfterPrint() override;
@@ -707,17 +708,21 @@ public:
 
     // All four frame sides, font Tahoma 8, silver background.
     explicit TkavSubreport(TkavComponent *AOwner = nullptr);
+    // Clears the page's back-reference to this subreport.
     ~TkavSubreport() override;
 
     // The page whose content is output here. Published as "Page"; named apart from the
-    // component's own Page() (the page the subreport sits on).
-    TkavComponent *SubPage() const { return FPage.get(); }
-    void SetSubPage(TkavComponent *value) { FPage = value; }
+    // component's own Page() (the page the subreport sits on). Setting it also points the
+    // page's SubReport at this subreport (and releases the previous page).
+    TkavReportPage *SubPage() const;
+    void SetSubPage(TkavReportPage *value);
     bool PrintOnParent() const { return FPrintOnParent; }
     void SetPrintOnParent(bool value) { FPrintOnParent = value; }
 
 private:
-    TkavComponentRef<TkavComponent> FPage;
+    void releasePage();
+
+    TkavComponentRef<TkavReportPage> FPage;
     bool FPrintOnParent = false;
 };
 

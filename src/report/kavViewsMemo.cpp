@@ -7,6 +7,8 @@
 #include <rtl/kavFormat.h>
 #include <rtl/kavRTTI.h>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 using namespace kavViewsPrivate;
 
@@ -82,8 +84,9 @@ void publishMemoProps(TkavPropBuilder<T> &p, const QStringList *only)
     if (want(u"Memo"))
         p.WideStrings(u"Memo"_s, &M::Memo, &M::SetMemo).TypeName(u"TWideStrings"_s);
     if (want(u"ParagraphGap"))
-        p.Float(u"ParagraphGap"_s, &M::ParagraphGap, &M::SetParagraphGap)
-            .StoredIf([](const M &m) { return m.ParagraphGap() != 0; });
+        p.Float(u"ParagraphGap"_s, &M::ParagraphGap, &M::SetParagraphGap).StoredIf([](const M &m) {
+            return m.ParagraphGap() != 0;
+        });
     if (want(u"ParentFont"))
         kavPublishParentFont(p).Default(true);
     if (want(u"Rotation"))
@@ -102,7 +105,8 @@ void publishMemoProps(TkavPropBuilder<T> &p, const QStringList *only)
     if (want(u"WordBreak"))
         p.Bool(u"WordBreak"_s, &M::WordBreak, &M::SetWordBreak).Default(false);
     // The system memo's own table puts VAlign before WordWrap.
-    const auto publishVAlign = [&p] { p.Enum(u"VAlign"_s, &M::VAlign, &M::SetVAlign).Default(vaTop); };
+    const auto publishVAlign
+        = [&p] { p.Enum(u"VAlign"_s, &M::VAlign, &M::SetVAlign).Default(vaTop); };
     if (only && want(u"VAlign"))
         publishVAlign();
     if (want(u"WordWrap"))
@@ -184,7 +188,10 @@ TkavHighlight &TkavCustomMemoView::Highlight()
 bool TkavCustomMemoView::IsHighlightStored() const
 {
     return FHighlights->Count() == 1
-           && !static_cast<const TkavHighlight *>(FHighlights->Items(0))->Condition().trimmed().isEmpty();
+           && !static_cast<const TkavHighlight *>(FHighlights->Items(0))
+                   ->Condition()
+                   .trimmed()
+                   .isEmpty();
 }
 
 const TkavFormat *TkavCustomMemoView::firstFormat() const
@@ -196,9 +203,9 @@ QString TkavCustomMemoView::Diff(const TkavComponent &AComponent) const
 {
     QString text = TkavStretcheable::Diff(AComponent);
     // Compared against a default memo when the other object is not one.
-    const TkavCustomMemoView defaults;
+    std::optional<TkavCustomMemoView> defaults;
     const auto *found = dynamic_cast<const TkavCustomMemoView *>(&AComponent);
-    const TkavCustomMemoView &other = found ? *found : defaults;
+    const TkavCustomMemoView &other = found ? *found : defaults.emplace();
 
     const auto addBool = [&text](QStringView name, bool mine, bool theirs) {
         if (mine != theirs)
@@ -234,10 +241,12 @@ QString TkavCustomMemoView::Diff(const TkavComponent &AComponent) const
         const TkavFormat &theirs = other.firstFormat() ? *other.firstFormat() : defaultFormat();
         addInt(u"DisplayFormat.Kind", mine.Kind(), theirs.Kind());
         if (mine.DecimalSeparator() != theirs.DecimalSeparator())
-            addAttr(text, u"DisplayFormat.DecimalSeparator", kavEncodeXMLText(mine.DecimalSeparator()));
-        if (mine.ThousandSeparator() != theirs.ThousandSeparator())
             addAttr(
-                text, u"DisplayFormat.ThousandSeparator", kavEncodeXMLText(mine.ThousandSeparator()));
+                text, u"DisplayFormat.DecimalSeparator", kavEncodeXMLText(mine.DecimalSeparator()));
+        if (mine.ThousandSeparator() != theirs.ThousandSeparator())
+            addAttr(text,
+                    u"DisplayFormat.ThousandSeparator",
+                    kavEncodeXMLText(mine.ThousandSeparator()));
         if (mine.FormatStr() != theirs.FormatStr())
             addAttr(text, u"DisplayFormat.FormatStr", kavEncodeXMLText(mine.FormatStr()));
     }
@@ -282,12 +291,25 @@ TkavSysMemoView::~TkavSysMemoView() = default;
 
 const TkavClassInfo &TkavSysMemoView::StaticClassInfo()
 {
-    static const QStringList published = {
-        u"AutoWidth"_s, u"CharSpacing"_s, u"Color"_s,         u"DisplayFormat"_s,
-        u"Font"_s,      u"Frame"_s,       u"GapX"_s,          u"GapY"_s,
-        u"HAlign"_s,    u"HideZeros"_s,   u"Highlight"_s,     u"Memo"_s,
-        u"ParentFont"_s, u"Rotation"_s,   u"RTLReading"_s,    u"Style"_s,
-        u"SuppressRepeated"_s, u"VAlign"_s, u"WordWrap"_s};
+    static const QStringList published = {u"AutoWidth"_s,
+                                          u"CharSpacing"_s,
+                                          u"Color"_s,
+                                          u"DisplayFormat"_s,
+                                          u"Font"_s,
+                                          u"Frame"_s,
+                                          u"GapX"_s,
+                                          u"GapY"_s,
+                                          u"HAlign"_s,
+                                          u"HideZeros"_s,
+                                          u"Highlight"_s,
+                                          u"Memo"_s,
+                                          u"ParentFont"_s,
+                                          u"Rotation"_s,
+                                          u"RTLReading"_s,
+                                          u"Style"_s,
+                                          u"SuppressRepeated"_s,
+                                          u"VAlign"_s,
+                                          u"WordWrap"_s};
     static const TkavClassInfo info = kavMakeClassInfo<TkavSysMemoView, TkavCustomMemoView>(
         u"TkavSysMemoView"_s,
         [](TkavPropBuilder<TkavSysMemoView> &p) { publishMemoProps(p, &published); },

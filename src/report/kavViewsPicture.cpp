@@ -48,7 +48,8 @@ TkavPictureFormat kavDetectPictureFormat(QByteArrayView data, int *wrapperSize)
     // A wrapped picture: 16-bit 1 and 256, then the length of what follows.
     if (data.size() >= wrapperHeaderSize && qFromLittleEndian<quint16>(data.data()) == 1
         && qFromLittleEndian<quint16>(data.data() + 2) == 256
-        && qFromLittleEndian<quint32>(data.data() + 4) == quint64(data.size() - wrapperHeaderSize)) {
+        && qFromLittleEndian<quint32>(data.data() + 4)
+               == quint64(data.size() - wrapperHeaderSize)) {
         data = data.sliced(wrapperHeaderSize);
         if (wrapperSize)
             *wrapperSize = wrapperHeaderSize;
@@ -223,8 +224,7 @@ const TkavClassInfo &TkavPictureView::StaticClassInfo()
             p.String(u"FileLink"_s, &P::FileLink, &P::SetFileLink);
             p.Int(u"ImageIndex"_s, &P::ImageIndex, &P::SetImageIndex)
                 .StoredIf(&P::IsImageIndexStored);
-            p.Bool(u"KeepAspectRatio"_s, &P::KeepAspectRatio, &P::SetKeepAspectRatio)
-                .Default(true);
+            p.Bool(u"KeepAspectRatio"_s, &P::KeepAspectRatio, &P::SetKeepAspectRatio).Default(true);
             p.Object(u"Picture"_s, &P::Picture, &P::SetPicture).StoredIf(&P::IsPictureStored);
             p.Bool(u"Stretched"_s, &P::Stretched, &P::SetStretched).Default(true);
             publishTagStr(p);

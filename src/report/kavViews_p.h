@@ -24,8 +24,10 @@ QString boolText(bool value);
 template <class T>
 void publishViewProps(TkavPropBuilder<T> &p)
 {
-    p.Enum(QStringLiteral("Align"), &TkavView::Align, &TkavView::SetAlign).Default(kavViewDefaultAlign);
-    p.Bool(QStringLiteral("Printable"), &TkavView::Printable, &TkavView::SetPrintable).Stored(false);
+    p.Enum(QStringLiteral("Align"), &TkavView::Align, &TkavView::SetAlign)
+        .Default(kavViewDefaultAlign);
+    p.Bool(QStringLiteral("Printable"), &TkavView::Printable, &TkavView::SetPrintable)
+        .Stored(false);
     p.Enum(QStringLiteral("ShiftMode"), &TkavView::ShiftMode, &TkavView::SetShiftMode)
         .Default(kavViewDefaultShiftMode);
     kavPublishLeft(p);
@@ -35,9 +37,12 @@ void publishViewProps(TkavPropBuilder<T> &p)
     kavPublishGroupIndex(p);
     kavPublishRestrictions(p);
     kavPublishVisible(p).Default(true);
-    p.Event(QStringLiteral("OnAfterData"), &TkavReportComponent::OnAfterData, &TkavReportComponent::SetOnAfterData);
-    p.Event(
-        QStringLiteral("OnAfterPrint"), &TkavReportComponent::OnAfterPrint, &TkavReportComponent::SetOnAfterPrint);
+    p.Event(QStringLiteral("OnAfterData"),
+            &TkavReportComponent::OnAfterData,
+            &TkavReportComponent::SetOnAfterData);
+    p.Event(QStringLiteral("OnAfterPrint"),
+            &TkavReportComponent::OnAfterPrint,
+            &TkavReportComponent::SetOnAfterPrint);
     p.Event(QStringLiteral("OnBeforePrint"),
             &TkavReportComponent::OnBeforePrint,
             &TkavReportComponent::SetOnBeforePrint);
@@ -65,7 +70,9 @@ void publishViewProps(TkavPropBuilder<T> &p)
 template <class T>
 void publishCursor(TkavPropBuilder<T> &p)
 {
-    p.Int(QStringLiteral("Cursor"), &TkavView::Cursor, &TkavView::SetCursor).TypeName(QStringLiteral("TCursor")).Default(0);
+    p.Int(QStringLiteral("Cursor"), &TkavView::Cursor, &TkavView::SetCursor)
+        .TypeName(QStringLiteral("TCursor"))
+        .Default(0);
 }
 
 template <class T>
@@ -83,7 +90,9 @@ void publishURL(TkavPropBuilder<T> &p)
 template <class T>
 void publishColor(TkavPropBuilder<T> &p)
 {
-    p.Int(QStringLiteral("Color"), &TkavView::Color, &TkavView::SetColor).TypeName(QStringLiteral("TColor")).Stored(false);
+    p.Int(QStringLiteral("Color"), &TkavView::Color, &TkavView::SetColor)
+        .TypeName(QStringLiteral("TColor"))
+        .Stored(false);
 }
 
 template <class T>
@@ -105,6 +114,5 @@ void publishDataBinding(TkavPropBuilder<T> &p)
         .StoredIf(&TkavView::IsDataSetStored);
     p.String(QStringLiteral("DataSetName"), &TkavView::DataSetName, &TkavView::SetDataSetName);
 }
-
 
 } // namespace kavViewsPrivate

@@ -459,10 +459,10 @@ TEST(PagePaper, DrawBackground)
     };
     for (const Row &row : rows) {
         TkavReportPage page;
-        page.SetPaperSize(256);
         page.SetSizeAndDimensions(256, 50, 40);
         page.SetLeftMargin(10); // 37.8 px
         page.SetTopMargin(5);   // 18.9 px
+        page.SetBottomMargin(10); // the area ends at 18.9 + 94.5 px
         page.SetColor(clRed);
         EXPECT_EQ(page.Color(), clRed);
         page.SetBackPictureVisible(row.visible);

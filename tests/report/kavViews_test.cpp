@@ -6,6 +6,7 @@
 #include <report/kavComponent.h>
 #include <report/kavDataSets.h>
 #include <report/kavFrames.h>
+#include <report/kavPages.h>
 #include <report/kavReport.h>
 #include <report/kavViews.h>
 #include <rtl/kavColors.h>
@@ -39,14 +40,33 @@ QStringList ownNames(const TkavClassInfo &info)
     return all.mid(info.Parent() ? propNames(*info.Parent()).size() : 0);
 }
 
-const QStringList viewNames = {
-    u"Name"_s,          u"Tag"_s,          u"Description"_s,   u"Align"_s,
-    u"Printable"_s,     u"ShiftMode"_s,    u"Left"_s,          u"Top"_s,
-    u"Width"_s,         u"Height"_s,       u"GroupIndex"_s,    u"Restrictions"_s,
-    u"Visible"_s,       u"OnAfterData"_s,  u"OnAfterPrint"_s,  u"OnBeforePrint"_s,
-    u"OnMouseEnter"_s,  u"OnMouseLeave"_s, u"OnMouseDown"_s,   u"OnMouseMove"_s,
-    u"OnMouseUp"_s,     u"OnPreviewClick"_s, u"OnPreviewDblClick"_s, u"Hyperlink"_s,
-    u"Hint"_s,          u"ShowHint"_s,     u"Visibility"_s};
+const QStringList viewNames = {u"Name"_s,
+                               u"Tag"_s,
+                               u"Description"_s,
+                               u"Align"_s,
+                               u"Printable"_s,
+                               u"ShiftMode"_s,
+                               u"Left"_s,
+                               u"Top"_s,
+                               u"Width"_s,
+                               u"Height"_s,
+                               u"GroupIndex"_s,
+                               u"Restrictions"_s,
+                               u"Visible"_s,
+                               u"OnAfterData"_s,
+                               u"OnAfterPrint"_s,
+                               u"OnBeforePrint"_s,
+                               u"OnMouseEnter"_s,
+                               u"OnMouseLeave"_s,
+                               u"OnMouseDown"_s,
+                               u"OnMouseMove"_s,
+                               u"OnMouseUp"_s,
+                               u"OnPreviewClick"_s,
+                               u"OnPreviewDblClick"_s,
+                               u"Hyperlink"_s,
+                               u"Hint"_s,
+                               u"ShowHint"_s,
+                               u"Visibility"_s};
 
 struct OrderRow
 {
@@ -63,49 +83,106 @@ TEST(ViewsTables, PublishedOrderPerClass)
         {"custom memo",
          &TkavCustomMemoView::StaticClassInfo,
          {u"FirstParaBreak"_s, u"LastParaBreak"_s, u"Cursor"_s, u"TagStr"_s, u"URL"_s}},
-        {"memo",
-         &TkavMemoView::StaticClassInfo,
-         {u"AutoWidth"_s,      u"AllowExpressions"_s, u"AllowHTMLTags"_s, u"BrushStyle"_s,
-          u"CharSpacing"_s,    u"Clipped"_s,          u"Color"_s,         u"DataField"_s,
-          u"DataSet"_s,        u"DataSetName"_s,      u"DisplayFormat"_s, u"ExpressionDelimiters"_s,
-          u"FlowTo"_s,         u"Font"_s,             u"Frame"_s,         u"FillType"_s,
-          u"Fill"_s,           u"GapX"_s,             u"GapY"_s,          u"HAlign"_s,
-          u"HideZeros"_s,      u"Highlight"_s,        u"LineSpacing"_s,   u"Memo"_s,
-          u"ParagraphGap"_s,   u"ParentFont"_s,       u"Rotation"_s,      u"RTLReading"_s,
-          u"Style"_s,          u"SuppressRepeated"_s, u"Underlines"_s,    u"UseDefaultCharset"_s,
-          u"WordBreak"_s,      u"WordWrap"_s,         u"Wysiwyg"_s,       u"VAlign"_s}},
+        {"memo", &TkavMemoView::StaticClassInfo, {u"AutoWidth"_s,     u"AllowExpressions"_s,
+                                                  u"AllowHTMLTags"_s, u"BrushStyle"_s,
+                                                  u"CharSpacing"_s,   u"Clipped"_s,
+                                                  u"Color"_s,         u"DataField"_s,
+                                                  u"DataSet"_s,       u"DataSetName"_s,
+                                                  u"DisplayFormat"_s, u"ExpressionDelimiters"_s,
+                                                  u"FlowTo"_s,        u"Font"_s,
+                                                  u"Frame"_s,         u"FillType"_s,
+                                                  u"Fill"_s,          u"GapX"_s,
+                                                  u"GapY"_s,          u"HAlign"_s,
+                                                  u"HideZeros"_s,     u"Highlight"_s,
+                                                  u"LineSpacing"_s,   u"Memo"_s,
+                                                  u"ParagraphGap"_s,  u"ParentFont"_s,
+                                                  u"Rotation"_s,      u"RTLReading"_s,
+                                                  u"Style"_s,         u"SuppressRepeated"_s,
+                                                  u"Underlines"_s,    u"UseDefaultCharset"_s,
+                                                  u"WordBreak"_s,     u"WordWrap"_s,
+                                                  u"Wysiwyg"_s,       u"VAlign"_s}},
         {"system memo",
          &TkavSysMemoView::StaticClassInfo,
-         {u"AutoWidth"_s,  u"CharSpacing"_s, u"Color"_s,      u"DisplayFormat"_s,
-          u"Font"_s,       u"Frame"_s,       u"FillType"_s,   u"Fill"_s,
-          u"GapX"_s,       u"GapY"_s,        u"HAlign"_s,     u"HideZeros"_s,
-          u"Highlight"_s,  u"Memo"_s,        u"ParentFont"_s, u"Rotation"_s,
-          u"RTLReading"_s, u"Style"_s,       u"SuppressRepeated"_s, u"VAlign"_s,
+         {u"AutoWidth"_s,
+          u"CharSpacing"_s,
+          u"Color"_s,
+          u"DisplayFormat"_s,
+          u"Font"_s,
+          u"Frame"_s,
+          u"FillType"_s,
+          u"Fill"_s,
+          u"GapX"_s,
+          u"GapY"_s,
+          u"HAlign"_s,
+          u"HideZeros"_s,
+          u"Highlight"_s,
+          u"Memo"_s,
+          u"ParentFont"_s,
+          u"Rotation"_s,
+          u"RTLReading"_s,
+          u"Style"_s,
+          u"SuppressRepeated"_s,
+          u"VAlign"_s,
           u"WordWrap"_s}},
         {"custom line", &TkavCustomLineView::StaticClassInfo, {u"Color"_s, u"TagStr"_s}},
         {"line",
          &TkavLineView::StaticClassInfo,
-         {u"ArrowEnd"_s, u"ArrowLength"_s, u"ArrowSolid"_s, u"ArrowStart"_s, u"ArrowWidth"_s,
-          u"Frame"_s, u"Diagonal"_s}},
+         {u"ArrowEnd"_s,
+          u"ArrowLength"_s,
+          u"ArrowSolid"_s,
+          u"ArrowStart"_s,
+          u"ArrowWidth"_s,
+          u"Frame"_s,
+          u"Diagonal"_s}},
         {"shape",
          &TkavShapeView::StaticClassInfo,
-         {u"Shape"_s, u"Curve"_s, u"Color"_s, u"Cursor"_s, u"FillType"_s, u"Fill"_s, u"Frame"_s,
-          u"TagStr"_s, u"URL"_s}},
+         {u"Shape"_s,
+          u"Curve"_s,
+          u"Color"_s,
+          u"Cursor"_s,
+          u"FillType"_s,
+          u"Fill"_s,
+          u"Frame"_s,
+          u"TagStr"_s,
+          u"URL"_s}},
         {"picture",
          &TkavPictureView::StaticClassInfo,
-         {u"Cursor"_s,    u"AutoSize"_s,  u"Center"_s,      u"DataField"_s,
-          u"DataSet"_s,   u"DataSetName"_s, u"Frame"_s,     u"FillType"_s,
-          u"Fill"_s,      u"FileLink"_s,  u"ImageIndex"_s,  u"KeepAspectRatio"_s,
-          u"Picture"_s,   u"Stretched"_s, u"TagStr"_s,      u"URL"_s,
-          u"HightQuality"_s, u"Transparent"_s, u"TransparentColor"_s}},
+         {u"Cursor"_s,
+          u"AutoSize"_s,
+          u"Center"_s,
+          u"DataField"_s,
+          u"DataSet"_s,
+          u"DataSetName"_s,
+          u"Frame"_s,
+          u"FillType"_s,
+          u"Fill"_s,
+          u"FileLink"_s,
+          u"ImageIndex"_s,
+          u"KeepAspectRatio"_s,
+          u"Picture"_s,
+          u"Stretched"_s,
+          u"TagStr"_s,
+          u"URL"_s,
+          u"HightQuality"_s,
+          u"Transparent"_s,
+          u"TransparentColor"_s}},
         {"subreport", &TkavSubreport::StaticClassInfo, {u"Page"_s, u"PrintOnParent"_s}},
         {"format",
          &TkavFormat::StaticClassInfo,
          {u"DecimalSeparator"_s, u"ThousandSeparator"_s, u"FormatStr"_s, u"Kind"_s}},
         {"highlight",
          &TkavHighlight::StaticClassInfo,
-         {u"Active"_s, u"ApplyFont"_s, u"ApplyFill"_s, u"ApplyFrame"_s, u"Font"_s, u"Color"_s,
-          u"Condition"_s, u"FillType"_s, u"Fill"_s, u"Frame"_s, u"Visible"_s}},
+         {u"Active"_s,
+          u"ApplyFont"_s,
+          u"ApplyFill"_s,
+          u"ApplyFrame"_s,
+          u"Font"_s,
+          u"Color"_s,
+          u"Condition"_s,
+          u"FillType"_s,
+          u"Fill"_s,
+          u"Frame"_s,
+          u"Visible"_s}},
     };
     EXPECT_EQ(propNames(TkavView::StaticClassInfo()), viewNames);
     for (const OrderRow &row : rows)
@@ -195,8 +272,11 @@ TEST(ViewsTables, OtherClassesDefaults)
 TEST(ViewsTables, InitialValuesMatchDeclaredDefaults)
 {
     kavRegisterReportClasses();
-    for (const char16_t *cls : {u"TkavMemoView", u"TkavSysMemoView", u"TkavLineView",
-                                u"TkavShapeView", u"TkavPictureView"}) {
+    for (const char16_t *cls : {u"TkavMemoView",
+                                u"TkavSysMemoView",
+                                u"TkavLineView",
+                                u"TkavShapeView",
+                                u"TkavPictureView"}) {
         std::unique_ptr<TPersistent> obj = kavCreateObject(QStringView(cls));
         ASSERT_TRUE(obj);
         for (const TkavPropInfo *prop : obj->ClassInfo().Props()) {
@@ -212,9 +292,8 @@ TEST(ViewsTables, StoredPredicatesFollowTheValues)
 {
     TkavMemoView memo;
     const TkavClassInfo &info = memo.ClassInfo();
-    const auto stored = [&](const char16_t *name) {
-        return info.FindProp(QStringView(name))->IsStored(memo);
-    };
+    const auto stored
+        = [&](const char16_t *name) { return info.FindProp(QStringView(name))->IsStored(memo); };
     EXPECT_FALSE(stored(u"GapX"));
     EXPECT_FALSE(stored(u"GapY"));
     EXPECT_FALSE(stored(u"LineSpacing"));
@@ -259,8 +338,14 @@ TEST(ViewsTables, WrittenAttributesOfANewAndAnEditedMemo)
     TkavMemoView memo;
     TkavXMLSerializer writer;
     const QString plain = writer.ObjToXML(&memo);
-    for (const char16_t *name : {u"GapX=", u"AllowExpressions=", u"Printable=", u"URL=",
-                                 u"Color=", u"BrushStyle=", u"DisplayFormat.", u"Rotation="})
+    for (const char16_t *name : {u"GapX=",
+                                 u"AllowExpressions=",
+                                 u"Printable=",
+                                 u"URL=",
+                                 u"Color=",
+                                 u"BrushStyle=",
+                                 u"DisplayFormat.",
+                                 u"Rotation="})
         EXPECT_FALSE(plain.contains(QStringView(name))) << plain.toStdString();
     memo.SetGapX(4);
     memo.SetAllowExpressions(false);
@@ -507,13 +592,36 @@ TEST(ViewsSetters, ComponentStylesAndSubreportDefaults)
     EXPECT_EQ(sub.Color(), clSilver);
 }
 
+TEST(ViewsSetters, SubreportAndItsPagePointAtEachOther)
+{
+    TkavReport report;
+    auto *first = TkavComponent::Create<TkavReportPage>(&report);
+    auto *second = TkavComponent::Create<TkavReportPage>(&report);
+    auto sub = std::make_unique<TkavSubreport>();
+    sub->SetSubPage(first);
+    EXPECT_EQ(sub->SubPage(), first);
+    EXPECT_EQ(first->SubReport(), sub.get());
+    sub->SetSubPage(second);
+    EXPECT_EQ(first->SubReport(), nullptr);
+    EXPECT_EQ(second->SubReport(), sub.get());
+    // Through the registry, as the reader sets it.
+    const TkavPropInfo *page = sub->ClassInfo().FindProp(u"Page");
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->TypeName(), u"TkavReportPage"_s);
+    page->SetObject(*sub, first);
+    EXPECT_EQ(first->SubReport(), sub.get());
+    EXPECT_EQ(second->SubReport(), nullptr);
+    sub.reset();
+    EXPECT_EQ(first->SubReport(), nullptr);
+}
+
 TEST(ViewsSetters, SubreportPageReferenceClearsWhenThePageGoes)
 {
+    TkavReport report;
+    auto *page = TkavComponent::Create<TkavReportPage>(&report);
     TkavSubreport sub;
-    auto page = std::make_unique<TkavMemoView>();
-    sub.SetSubPage(page.get());
-    EXPECT_EQ(sub.SubPage(), page.get());
-    page.reset();
+    sub.SetSubPage(page);
+    ASSERT_TRUE(page->Free());
     EXPECT_EQ(sub.SubPage(), nullptr);
 }
 
@@ -775,9 +883,14 @@ TEST(ViewsRegistry, CreationByClassName)
 {
     kavRegisterReportClasses();
     TkavReport report;
-    for (const char16_t *name : {u"TkavMemoView", u"TkavSysMemoView", u"TkavCustomMemoView",
-                                 u"TkavLineView", u"TkavCustomLineView", u"TkavShapeView",
-                                 u"TkavPictureView", u"TkavSubreport"}) {
+    for (const char16_t *name : {u"TkavMemoView",
+                                 u"TkavSysMemoView",
+                                 u"TkavCustomMemoView",
+                                 u"TkavLineView",
+                                 u"TkavCustomLineView",
+                                 u"TkavShapeView",
+                                 u"TkavPictureView",
+                                 u"TkavSubreport"}) {
         TkavComponent *c = TkavComponent::Create(QStringView(name), &report);
         ASSERT_NE(c, nullptr);
         EXPECT_EQ(c->ClassName(), QString::fromUtf16(name));
