@@ -15,6 +15,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QPainter>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -642,6 +643,25 @@ TEST(ViewsSetters, OutputBracketRestoresTagAndHyperlinkValue)
     EXPECT_EQ(memo.Hyperlink().Value(), u"[B]"_s);
     EXPECT_EQ(memo.XMLText(), u"design"_s);
     EXPECT_EQ(memo.Height(), 40);
+}
+
+TEST(ViewsDraw, BackgroundFillsTheScaledRectangle)
+{
+    TkavShapeView view;
+    view.SetBounds(10, 10, 20, 20);
+    view.SetColor(0x0000FF); // red
+    QImage image(100, 100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        view.Draw(&painter, 2, 2, 5, 0);
+    }
+    // x from 5 + 2 * 10 = 25 to 5 + 2 * 30 = 65 (exclusive), y from 20 to 60.
+    EXPECT_EQ(image.pixel(25, 20), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(64, 59), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(24, 30), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(65, 30), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(30, 60), qRgb(255, 255, 255));
 }
 
 // ---------------------------------------------------------------------------------------
