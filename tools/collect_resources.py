@@ -116,6 +116,8 @@ AUTHORED = {
         # loading and language files
         "clDecryptError": "Erro de descriptografia do fluxo",
         "clLangLoadError": "Não foi possível carregar o idioma %s:",
+        # report file: an element in a place where its class may not stand
+        "xrMisplacedClass": "Elemento não permitido aqui:",
         # print dialog: pages to print, duplex modes, sheet paper list head
         "ppAll": "Todas as páginas",
         "ppOdd": "Páginas ímpares",

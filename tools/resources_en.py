@@ -582,6 +582,7 @@ ENGLISH = {
     "wzStd": "Standard Report Wizard",
     "wzStdEmpty": "Standard Report",
     "xrCantFindClass": "Class not found",
+    "xrMisplacedClass": "Element not allowed here:",
     "YearOf": "Returns the year of a date",
     "zmPageWidth": "Page Width",
     "zmWholePage": "Whole Page",

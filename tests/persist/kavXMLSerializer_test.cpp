@@ -905,7 +905,7 @@ protected:
     void SetUp() override
     {
         kavRegisterRTLClasses();
-        kavRegisterReportClasses();
+        kavRegisterClass(TkavReport::StaticClassInfo());
         kavRegisterClass(TSerPage::StaticClassInfo());
         kavRegisterClass(TSerBand::StaticClassInfo());
         kavRegisterClass(TSerMemo::StaticClassInfo());
