@@ -344,15 +344,9 @@ QString kavDecodeXMLText(const QString &s)
 
 QString kavVariantToXML(const Variant &v)
 {
-    switch (v.Type()) {
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
+    if (v.IsInteger())
         return IntToStr(v.AsInt64());
+    switch (v.Type()) {
     case varSingle:
         // A Single carries 7 significant digits; more would show binary noise.
         return kavFloatToFileText(QByteArray::number(v.AsDouble(), 'g', 7).toDouble());

@@ -59,22 +59,6 @@ const double twoPow63 = 9223372036854775808.0;
     kavRaise<EVariantError>(u"Variant or safe array index out of bounds"_s);
 }
 
-bool isIntegerCode(int varType)
-{
-    switch (varType) {
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Whether value fits the integer code varType.
 bool fitsInteger(qint64 value, int varType)
 {
@@ -98,7 +82,7 @@ bool fitsInteger(qint64 value, int varType)
 
 bool isValidElementType(int varType)
 {
-    return isIntegerCode(varType) || varType == varSingle || varType == varDouble
+    return Variant::IsIntegerCode(varType) || varType == varSingle || varType == varDouble
            || varType == varCurrency || varType == varDate || varType == varBoolean
            || varType == varVariant || varType == varString || varType == varOleStr;
 }
@@ -129,19 +113,13 @@ QString singleToText(double value)
 qint64 toInt64For(const Variant &v, int toType)
 {
     const int from = v.Type();
+    if (v.IsInteger())
+        return VariantAccess::rawInt(v);
     switch (from) {
     case varEmpty:
         return 0;
     case varBoolean:
         return VariantAccess::rawBool(v) ? -1 : 0;
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-        return VariantAccess::rawInt(v);
     case varSingle:
     case varDouble:
     case varDate:
@@ -166,19 +144,13 @@ qint64 toInt64For(const Variant &v, int toType)
 double toDoubleFor(const Variant &v, int toType)
 {
     const int from = v.Type();
+    if (v.IsInteger())
+        return double(VariantAccess::rawInt(v));
     switch (from) {
     case varEmpty:
         return 0;
     case varBoolean:
         return VariantAccess::rawBool(v) ? -1 : 0;
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-        return double(VariantAccess::rawInt(v));
     case varSingle:
     case varDouble:
     case varDate:
@@ -375,7 +347,7 @@ Variant Variant::FromCurrency(double value)
 
 Variant Variant::FromInteger(qint64 value, int varType)
 {
-    if (!isIntegerCode(varType))
+    if (!Variant::IsIntegerCode(varType))
         kavRaise<EVariantError>(u"Invalid variant type"_s);
     if (!fitsInteger(value, varType))
         raiseOverflow(varInt64, varType);
@@ -405,7 +377,7 @@ int Variant::arrayType() const
 
 bool Variant::IsNil() const
 {
-    return (FType == varObject || isIntegerCode(FType)) && FInt == 0;
+    return (FType == varObject || Variant::IsIntegerCode(FType)) && FInt == 0;
 }
 
 qint32 Variant::AsInteger() const
@@ -479,7 +451,7 @@ bool Variant::AsBoolean() const
         raiseCast(varString, varBoolean);
     }
     default:
-        if (isIntegerCode(FType) || FType == varCurrency)
+        if (Variant::IsIntegerCode(FType) || FType == varCurrency)
             return FInt != 0;
         raiseCast(Type(), varBoolean);
     }
@@ -503,7 +475,7 @@ QString Variant::AsString() const
     case varCurrency:
         return CurrToStr(TkavCurrency{FInt});
     default:
-        if (isIntegerCode(FType))
+        if (Variant::IsIntegerCode(FType))
             return QString::number(FInt);
         raiseCast(Type(), varString);
     }
@@ -713,7 +685,7 @@ Variant VarAsType(const Variant &v, int varType)
     const int from = v.Type();
     if (from == varType || varType == varVariant)
         return v;
-    if (isIntegerCode(varType)) {
+    if (Variant::IsIntegerCode(varType)) {
         const qint64 value = toInt64For(v, varType);
         if (!fitsInteger(value, varType))
             raiseOverflow(from, varType);

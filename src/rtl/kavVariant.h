@@ -231,11 +231,12 @@ public:
     bool IsObject() const { return FType == varObject; }
     bool IsBoolean() const { return FType == varBoolean; }
     // Any integer code (Boolean excluded).
-    bool IsInteger() const
+    static bool IsIntegerCode(int varType)
     {
-        return (FType >= varSmallint && FType <= varInteger)
-               || (FType >= varShortInt && FType <= varInt64);
+        return (varType >= varSmallint && varType <= varInteger)
+               || (varType >= varShortInt && varType <= varInt64);
     }
+    bool IsInteger() const { return IsIntegerCode(FType); }
     // Integers, Single, Double, Currency and Date.
     bool IsNumeric() const
     {

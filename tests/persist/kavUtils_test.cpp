@@ -19,6 +19,8 @@
 #include <QRectF>
 #include <QTemporaryDir>
 
+#include "kavTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -29,10 +31,6 @@
 using namespace Qt::StringLiterals;
 
 // Readable failure messages for the types compared here.
-static void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 static void PrintTo(const QStringList &list, std::ostream *os)
 {
     *os << '[' << list.join(u'|').toStdString() << ']';

@@ -11,6 +11,8 @@
 #include <rtl/kavRTTI.h>
 #include <rtl/kavVariant.h>
 
+#include "kavTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,11 +22,6 @@
 using namespace Qt::StringLiterals;
 
 // Readable failure messages (internal linkage: other suites may print QString their way).
-[[maybe_unused]] static void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
 
 // ---------------------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 // Dates and times: encode/decode edges (leap years, the zero day, negative dates), the
 // FormatDateTime pictures under "." and "," settings, the locale texts and reading them.
+#include "kavTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include "rtl/kavDateTime.h"
@@ -12,39 +14,11 @@
 
 using namespace Qt::StringLiterals;
 
-// Readable failure output for texts.
-static void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
 
 TFormatSettings periodSettings()
 {
     return TFormatSettings::Invariant(); // mm/dd/yyyy, hh:nn:ss
-}
-
-TFormatSettings commaSettings()
-{
-    TFormatSettings fs = TFormatSettings::Invariant();
-    fs.DecimalSeparator = u',';
-    fs.ThousandSeparator = u'.';
-    fs.DateSeparator = u'.';
-    fs.ShortDateFormat = u"dd/mm/yyyy"_s;
-    fs.LongDateFormat = u"d. mmmm yyyy"_s;
-    return fs;
-}
-
-template <typename F>
-QString convertErrorOf(F f)
-{
-    try {
-        f();
-    } catch (const EConvertError &e) {
-        return e.Message();
-    }
-    return QString();
 }
 
 struct Ymd { int y, m, d; };
@@ -105,12 +79,12 @@ TEST(DateEncodeTest, InvalidDatesAndTimes)
         SCOPED_TRACE(r.y * 10000 + r.m * 100 + r.d);
         TDateTime v = 0;
         EXPECT_FALSE(TryEncodeDate(r.y, r.m, r.d, v));
-        EXPECT_EQ(convertErrorOf([&] { EncodeDate(r.y, r.m, r.d); }), u"Invalid argument to date encode"_s);
+        EXPECT_EQ(kavErrorOf([&] { EncodeDate(r.y, r.m, r.d); }), u"Invalid argument to date encode"_s);
     }
     TDateTime v = 0;
     EXPECT_TRUE(TryEncodeDate(2000, 2, 29, v));
     EXPECT_TRUE(TryEncodeDate(2020, 2, 29, v));
-    EXPECT_EQ(convertErrorOf([] { EncodeTime(24, 0, 0, 0); }), u"Invalid argument to time encode"_s);
+    EXPECT_EQ(kavErrorOf([] { EncodeTime(24, 0, 0, 0); }), u"Invalid argument to time encode"_s);
     EXPECT_FALSE(TryEncodeTime(0, 60, 0, 0, v));
     EXPECT_FALSE(TryEncodeTime(0, 0, 60, 0, v));
     EXPECT_FALSE(TryEncodeTime(0, 0, 0, 1000, v));
@@ -229,7 +203,7 @@ TEST_F(DateTimeTest, FormatDateTimePictures)
     for (const Row &r : rows) {
         SCOPED_TRACE(QString::fromUtf16(r.fmt).toStdString());
         EXPECT_EQ(FormatDateTime(QString::fromUtf16(r.fmt), v, periodSettings()), QString::fromUtf16(r.period));
-        EXPECT_EQ(FormatDateTime(QString::fromUtf16(r.fmt), v, commaSettings()), QString::fromUtf16(r.comma));
+        EXPECT_EQ(FormatDateTime(QString::fromUtf16(r.fmt), v, kavCommaSettings()), QString::fromUtf16(r.comma));
     }
 }
 
@@ -263,7 +237,7 @@ TEST_F(DateTimeTest, LocaleTexts)
     EXPECT_EQ(DateToStr(0), u"12/30/1899"_s);
     EXPECT_EQ(DateToStr(-1.25), u"12/29/1899"_s);
     EXPECT_EQ(TimeToStr(-1.25), u"06:00:00"_s);
-    TkavFormatSettingsGuard guard(commaSettings());
+    TkavFormatSettingsGuard guard(kavCommaSettings());
     EXPECT_EQ(DateToStr(d), u"05.12.2006"_s);
     EXPECT_EQ(DateTimeToStr(d + 0.5), u"05.12.2006 12:00:00"_s);
 }
@@ -282,7 +256,7 @@ TEST_F(DateTimeTest, StrToDateBothOrders)
     for (const Row &r : rows) {
         SCOPED_TRACE(r.y * 10000 + r.m * 100 + r.d);
         EXPECT_EQ(StrToDate(QString::fromUtf16(r.period), periodSettings()), EncodeDate(r.y, r.m, r.d));
-        EXPECT_EQ(StrToDate(QString::fromUtf16(r.comma), commaSettings()), EncodeDate(r.y, r.m, r.d));
+        EXPECT_EQ(StrToDate(QString::fromUtf16(r.comma), kavCommaSettings()), EncodeDate(r.y, r.m, r.d));
     }
     TFormatSettings ymd = periodSettings();
     ymd.ShortDateFormat = u"yyyy/mm/dd"_s;
@@ -294,7 +268,7 @@ TEST_F(DateTimeTest, StrToDateShortForms)
 {
     const int year = QDate::currentDate().year();
     EXPECT_EQ(StrToDate(u"12/5"_s), EncodeDate(year, 12, 5));
-    EXPECT_EQ(StrToDate(u"5.12"_s, commaSettings()), EncodeDate(year, 12, 5));
+    EXPECT_EQ(StrToDate(u"5.12"_s, kavCommaSettings()), EncodeDate(year, 12, 5));
 
     // Two-digit years: within TwoDigitYearCenturyWindow years before the current year.
     const int base = year - 50;
@@ -318,7 +292,7 @@ TEST_F(DateTimeTest, StrToDateErrors)
         SCOPED_TRACE(s.toStdString());
         TDateTime v = 0;
         EXPECT_FALSE(TryStrToDate(s, v));
-        EXPECT_EQ(convertErrorOf([&] { StrToDate(s); }), u"'%1' is not a valid date"_s.arg(s));
+        EXPECT_EQ(kavErrorOf([&] { StrToDate(s); }), u"'%1' is not a valid date"_s.arg(s));
     }
 }
 
@@ -335,13 +309,13 @@ TEST_F(DateTimeTest, StrToTimeForms)
         SCOPED_TRACE(QString::fromUtf16(r.text).toStdString());
         EXPECT_EQ(StrToTime(QString::fromUtf16(r.text)), EncodeTime(r.h, r.n, r.s, r.z));
     }
-    EXPECT_EQ(StrToTime(u"14:07:09,045"_s, commaSettings()), EncodeTime(14, 7, 9, 45));
+    EXPECT_EQ(StrToTime(u"14:07:09,045"_s, kavCommaSettings()), EncodeTime(14, 7, 9, 45));
 
     const char16_t *bad[] = {u"25:00", u"13:00 PM", u"0:30 AM", u"14:", u"14:60", u"x", u"", u"14:07:09.045.1"};
     for (const char16_t *text : bad) {
         const QString s = QString::fromUtf16(text);
         SCOPED_TRACE(s.toStdString());
-        EXPECT_EQ(convertErrorOf([&] { StrToTime(s); }), u"'%1' is not a valid time"_s.arg(s));
+        EXPECT_EQ(kavErrorOf([&] { StrToTime(s); }), u"'%1' is not a valid time"_s.arg(s));
     }
 }
 
@@ -351,18 +325,18 @@ TEST_F(DateTimeTest, StrToDateTimeForms)
     EXPECT_EQ(StrToDateTime(u"12/05/2006"_s), EncodeDate(2006, 12, 5));
     EXPECT_EQ(StrToDateTime(u"14:07"_s), EncodeTime(14, 7, 0, 0));
     EXPECT_EQ(StrToDateTime(u"12/29/1899 06:00"_s), -1.25); // a negative day keeps its time forward
-    EXPECT_EQ(StrToDateTime(u"05.12.2006 14:07:09"_s, commaSettings()),
+    EXPECT_EQ(StrToDateTime(u"05.12.2006 14:07:09"_s, kavCommaSettings()),
               EncodeDate(2006, 12, 5) + EncodeTime(14, 7, 9, 0));
     // Trailing text after the time is refused, not dropped.
     const QString junk = u"12/05/2006 14:07 junk"_s;
-    EXPECT_EQ(convertErrorOf([&] { StrToDateTime(junk); }), u"'%1' is not a valid date and time"_s.arg(junk));
+    EXPECT_EQ(kavErrorOf([&] { StrToDateTime(junk); }), u"'%1' is not a valid date and time"_s.arg(junk));
     TDateTime v = 0;
     EXPECT_FALSE(TryStrToDateTime(u"12/05/2006 25:00"_s, v));
 }
 
 TEST_F(DateTimeTest, RoundTripThroughLocaleTexts)
 {
-    for (const TFormatSettings &fs : {periodSettings(), commaSettings()}) {
+    for (const TFormatSettings &fs : {periodSettings(), kavCommaSettings()}) {
         const TDateTime v = EncodeDate(2031, 7, 19) + EncodeTime(8, 9, 10, 0);
         EXPECT_EQ(StrToDateTime(DateTimeToStr(v, fs), fs), v);
         EXPECT_EQ(StrToDate(DateToStr(v, fs), fs), EncodeDate(2031, 7, 19));

@@ -1,6 +1,8 @@
 // Rounding, format settings and number texts: FormatFloat, Format, FloatToStr(F),
 // CurrToStr, text to number and the file form of floats. Every table runs under pinned
 // settings with "." and with "," as decimal separator.
+#include "kavTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include "rtl/kavExceptions.h"
@@ -16,43 +18,11 @@
 
 using namespace Qt::StringLiterals;
 
-// Readable failure output for texts.
-static void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
 
 TFormatSettings periodSettings()
 {
     return TFormatSettings::Invariant();
-}
-
-TFormatSettings commaSettings()
-{
-    TFormatSettings fs = TFormatSettings::Invariant();
-    fs.DecimalSeparator = u',';
-    fs.ThousandSeparator = u'.';
-    fs.DateSeparator = u'.';
-    fs.ShortDateFormat = u"dd/mm/yyyy"_s;
-    fs.LongDateFormat = u"d. mmmm yyyy"_s;
-    fs.CurrencyString = u"€"_s;
-    fs.CurrencyFormat = 3; // "1 €"
-    fs.NegCurrFormat = 8;  // "-1 €"
-    return fs;
-}
-
-// The message of the EConvertError that f throws ("" when it does not throw).
-template <typename F>
-QString convertErrorOf(F f)
-{
-    try {
-        f();
-    } catch (const EConvertError &e) {
-        return e.Message();
-    }
-    return QString();
 }
 
 // Every test starts from the period settings, so the machine's locale never matters.
@@ -108,7 +78,7 @@ TEST(RoundTest, CurrencyPrecision)
     EXPECT_FALSE(kavTryDoubleToCurrency(1e15, c));
     EXPECT_FALSE(kavTryDoubleToCurrency(std::nan(""), c));
     TkavFormatSettingsGuard guard(periodSettings());
-    EXPECT_EQ(convertErrorOf([] { kavDoubleToCurrency(1e16); }), u"'1E16' is not a valid currency value"_s);
+    EXPECT_EQ(kavErrorOf([] { kavDoubleToCurrency(1e16); }), u"'1E16' is not a valid currency value"_s);
 }
 
 // --- settings ----------------------------------------------------------------------
@@ -117,7 +87,7 @@ TEST(FormatSettingsTest, GuardPinsAndRestores)
 {
     const QChar before = FormatSettings().DecimalSeparator;
     {
-        TkavFormatSettingsGuard outer(commaSettings());
+        TkavFormatSettingsGuard outer(kavCommaSettings());
         EXPECT_EQ(FormatSettings().DecimalSeparator, u',');
         EXPECT_EQ(FloatToStr(1.5), u"1,5"_s);
         {
@@ -216,7 +186,7 @@ TEST_F(FormatTest, FormatFloatPictures)
     for (const Row &r : rows) {
         SCOPED_TRACE(QString::fromUtf16(r.fmt).toStdString());
         EXPECT_EQ(FormatFloat(QString::fromUtf16(r.fmt), r.value, periodSettings()), QString::fromUtf16(r.period));
-        EXPECT_EQ(FormatFloat(QString::fromUtf16(r.fmt), r.value, commaSettings()), QString::fromUtf16(r.comma));
+        EXPECT_EQ(FormatFloat(QString::fromUtf16(r.fmt), r.value, kavCommaSettings()), QString::fromUtf16(r.comma));
     }
 }
 
@@ -231,7 +201,7 @@ TEST_F(FormatTest, FormatFloatWithoutThousandSeparator)
 TEST_F(FormatTest, FormatFloatFollowsProcessSettingsAndCurrencyIsExact)
 {
     EXPECT_EQ(FormatFloat(u"#,##0.00"_s, 1234.5), u"1,234.50"_s);
-    TkavFormatSettingsGuard guard(commaSettings());
+    TkavFormatSettingsGuard guard(kavCommaSettings());
     EXPECT_EQ(FormatFloat(u"#,##0.00"_s, 1234.5), u"1.234,50"_s);
     EXPECT_EQ(FormatCurr(u"0.00"_s, TkavCurrency{1250}), u"0,13"_s); // 0.125 exactly
     EXPECT_EQ(FormatCurr(u"#,##0.0000"_s, TkavCurrency{std::numeric_limits<qint64>::max()}),
@@ -265,7 +235,7 @@ TEST_F(FormatTest, FloatToStrGeneralFormat)
     for (const Row &r : rows) {
         SCOPED_TRACE(r.value);
         EXPECT_EQ(FloatToStr(r.value, periodSettings()), QString::fromUtf16(r.period));
-        EXPECT_EQ(FloatToStr(r.value, commaSettings()), QString::fromUtf16(r.comma));
+        EXPECT_EQ(FloatToStr(r.value, kavCommaSettings()), QString::fromUtf16(r.comma));
     }
 }
 
@@ -287,7 +257,7 @@ TEST_F(FormatTest, FloatToStrFKinds)
     for (const Row &r : rows) {
         SCOPED_TRACE(QString::fromUtf16(r.period).toStdString());
         EXPECT_EQ(FloatToStrF(r.value, r.format, r.precision, r.digits, periodSettings()), QString::fromUtf16(r.period));
-        EXPECT_EQ(FloatToStrF(r.value, r.format, r.precision, r.digits, commaSettings()), QString::fromUtf16(r.comma));
+        EXPECT_EQ(FloatToStrF(r.value, r.format, r.precision, r.digits, kavCommaSettings()), QString::fromUtf16(r.comma));
     }
 }
 
@@ -297,7 +267,7 @@ TEST_F(FormatTest, CurrToStrShowsUpToFourDecimals)
     EXPECT_EQ(CurrToStr(TkavCurrency{1}), u"0.0001"_s);
     EXPECT_EQ(CurrToStr(TkavCurrency{-50000}), u"-5"_s);
     EXPECT_EQ(CurrToStr(TkavCurrency{std::numeric_limits<qint64>::min()}), u"-922337203685477.5808"_s);
-    EXPECT_EQ(CurrToStr(TkavCurrency{125000}, commaSettings()), u"12,5"_s);
+    EXPECT_EQ(CurrToStr(TkavCurrency{125000}, kavCommaSettings()), u"12,5"_s);
     EXPECT_EQ(CurrToStrF(TkavCurrency{-12345678}, ffCurrency, 2), u"($1,234.57)"_s);
 }
 
@@ -335,7 +305,7 @@ TEST_F(FormatTest, FormatDirectives)
     for (const Row &r : rows) {
         SCOPED_TRACE(QString::fromUtf16(r.fmt).toStdString());
         EXPECT_EQ(Format(QString::fromUtf16(r.fmt), r.args, periodSettings()), QString::fromUtf16(r.period));
-        EXPECT_EQ(Format(QString::fromUtf16(r.fmt), r.args, commaSettings()), QString::fromUtf16(r.comma));
+        EXPECT_EQ(Format(QString::fromUtf16(r.fmt), r.args, kavCommaSettings()), QString::fromUtf16(r.comma));
     }
 }
 
@@ -359,7 +329,7 @@ TEST_F(FormatTest, FormatErrors)
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.fmt.toStdString());
-        EXPECT_EQ(convertErrorOf([&] { Format(r.fmt, r.args); }), r.message);
+        EXPECT_EQ(kavErrorOf([&] { Format(r.fmt, r.args); }), r.message);
     }
 }
 
@@ -402,13 +372,13 @@ TEST_F(FormatTest, StrToFloatUsesTheDecimalSeparator)
             EXPECT_EQ(v, r.periodValue);
         }
         v = -1;
-        EXPECT_EQ(TryStrToFloat(text, v, commaSettings()), r.commaOk);
+        EXPECT_EQ(TryStrToFloat(text, v, kavCommaSettings()), r.commaOk);
         if (r.commaOk) {
             EXPECT_EQ(v, r.commaValue);
         }
     }
-    EXPECT_EQ(convertErrorOf([] { StrToFloat(u"1,5"_s); }), u"'1,5' is not a valid floating point value"_s);
-    EXPECT_EQ(StrToFloat(u"1,5"_s, commaSettings()), 1.5);
+    EXPECT_EQ(kavErrorOf([] { StrToFloat(u"1,5"_s); }), u"'1,5' is not a valid floating point value"_s);
+    EXPECT_EQ(StrToFloat(u"1,5"_s, kavCommaSettings()), 1.5);
 }
 
 TEST_F(FormatTest, StrToIntDecimalAndHex)
@@ -452,8 +422,8 @@ TEST_F(FormatTest, StrToIntDecimalAndHex)
         }
     }
     EXPECT_EQ(StrToInt(u"$7F"_s), 127);
-    EXPECT_EQ(convertErrorOf([] { StrToInt(u"abc"_s); }), u"'abc' is not a valid integer value"_s);
-    EXPECT_EQ(convertErrorOf([] { StrToInt64(u"1e3"_s); }), u"'1e3' is not a valid integer value"_s);
+    EXPECT_EQ(kavErrorOf([] { StrToInt(u"abc"_s); }), u"'abc' is not a valid integer value"_s);
+    EXPECT_EQ(kavErrorOf([] { StrToInt64(u"1e3"_s); }), u"'1e3' is not a valid integer value"_s);
 }
 
 TEST_F(FormatTest, IntegerTexts)
@@ -471,7 +441,7 @@ TEST_F(FormatTest, IntegerTexts)
 
 TEST_F(FormatTest, FileTextIsLocaleFree)
 {
-    TkavFormatSettingsGuard guard(commaSettings()); // the writer's locale must not leak in
+    TkavFormatSettingsGuard guard(kavCommaSettings()); // the writer's locale must not leak in
     struct Row { double value; const char16_t *text; };
     const Row rows[] = {
         {1.5, u"1.5"}, {0.1 + 0.2, u"0.3"}, {1e20, u"1E20"}, {-2.5e-7, u"-2.5E-7"},
@@ -507,7 +477,7 @@ TEST_F(FormatTest, FileTextReadsPeriodOrComma)
     EXPECT_TRUE(std::isnan(v));
     ASSERT_TRUE(kavTryFileTextToFloat(u"-INF", v));
     EXPECT_EQ(v, -std::numeric_limits<double>::infinity());
-    EXPECT_EQ(convertErrorOf([] { kavFileTextToFloat(u"x1"); }), u"'x1' is not a valid floating point value"_s);
+    EXPECT_EQ(kavErrorOf([] { kavFileTextToFloat(u"x1"); }), u"'x1' is not a valid floating point value"_s);
 }
 
 // --- pictures from files never crash or hang ---------------------------------------------
