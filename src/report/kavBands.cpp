@@ -23,18 +23,7 @@ void publishAllowSplit(TkavPropBuilder<T> &p)
 template <class T>
 void publishChild(TkavPropBuilder<T> &p)
 {
-    // Declared through the band base: the child class's own table cannot name itself while
-    // it is being built. Only child bands are accepted.
-    p.Component(
-         u"Child"_s,
-         [](const T &band) -> TkavBand * { return band.Child(); },
-         [](T &band, TkavBand *value) {
-             auto *child = dynamic_cast<TkavChild *>(value);
-             if (value && !child)
-                 throw EPropertyError(u"Child must be a TkavChild band"_s);
-             band.SetChild(child);
-         })
-        .TypeName(u"TkavChild"_s);
+    p.Component(u"Child"_s, &TkavBand::Child, &TkavBand::SetChild);
 }
 template <class T>
 void publishKeepChild(TkavPropBuilder<T> &p)

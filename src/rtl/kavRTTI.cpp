@@ -265,6 +265,16 @@ TPersistent *TkavPropInfo::GetObject(const TPersistent &obj) const
     return FGetObj(obj);
 }
 
+const QString &TkavPropInfo::TypeName() const
+{
+    return FTypeName.isEmpty() && FObjectClass ? FObjectClass().ClassName() : FTypeName;
+}
+
+const TkavClassInfo *TkavPropInfo::ObjectClass() const
+{
+    return FObjectClass ? &FObjectClass() : nullptr;
+}
+
 void TkavPropInfo::SetObject(TPersistent &obj, TPersistent *value) const
 {
     if (!FObjectClass)
@@ -272,7 +282,7 @@ void TkavPropInfo::SetObject(TPersistent &obj, TPersistent *value) const
     if (!FWritable)
         readOnly();
     checkInstance(obj);
-    if (value && !value->InheritsFrom(*FObjectClass))
+    if (value && !value->InheritsFrom(FObjectClass()))
         invalidValue(*this, value->ClassName());
     FSetObj(obj, value);
 }

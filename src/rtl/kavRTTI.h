@@ -150,13 +150,14 @@ public:
     const QString &Name() const { return FName; }
     TkavPropKind Kind() const { return FKind; }
     // The declared type's exact name ("TColor", "TkavNotifyEvent", "Boolean", "TFont").
-    const QString &TypeName() const { return FTypeName; }
+    // Object kinds without an explicit type name answer their class's name.
+    const QString &TypeName() const;
     // Enumerations: the type; sets: the element type; otherwise nullptr.
     const TkavEnumInfo *EnumInfo() const { return FEnumInfo; }
     // Sets: the set type; otherwise nullptr.
     const TkavSetInfo *SetInfo() const { return FSetInfo; }
     // Object, component and string-list kinds: the declared class; otherwise nullptr.
-    const TkavClassInfo *ObjectClass() const { return FObjectClass; }
+    const TkavClassInfo *ObjectClass() const;
     // The class whose table introduced (or last redeclared) the property.
     const TkavClassInfo &DeclaringClass() const { return *FDeclaringClass; }
 
@@ -210,7 +211,8 @@ private:
     QString FTypeName;
     const TkavEnumInfo *FEnumInfo = nullptr;
     const TkavSetInfo *FSetInfo = nullptr;
-    const TkavClassInfo *FObjectClass = nullptr;
+    // Resolved on use, so a class's table may name the class itself (a band's Child band).
+    const TkavClassInfo &(*FObjectClass)() = nullptr;
     const TkavClassInfo *FDeclaringClass = nullptr;
     bool FWritable = false;
     qint64 FMin = 0;
@@ -637,9 +639,8 @@ private:
     {
         using C = std::remove_pointer_t<
             std::remove_cvref_t<decltype(ptr(call(get, std::declval<const TPersistent &>())))>>;
-        const TkavClassInfo &cls = C::StaticClassInfo();
-        TkavPropInfo &p = entry(name, kind, cls.ClassName());
-        p.FObjectClass = &cls;
+        TkavPropInfo &p = entry(name, kind, QString());
+        p.FObjectClass = &C::StaticClassInfo;
         p.FGetObj = [get](const TPersistent &obj) -> TPersistent * { return ptr(call(get, obj)); };
         if constexpr (!std::is_null_pointer_v<S>) {
             p.FWritable = true;
