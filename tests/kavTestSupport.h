@@ -1,0 +1,44 @@
+#pragma once
+
+// Helpers shared by the test suites: readable QString failure output, the message of an
+// expected conversion error, and the "," format settings the number and date tables pin.
+
+#include <rtl/kavExceptions.h>
+#include <rtl/kavFormatSettings.h>
+
+#include <QString>
+
+#include <ostream>
+
+// GoogleTest finds this next to QString and prints texts instead of bytes.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+// The message of the exception E that f throws ("" when it does not throw).
+template <typename E = EConvertError, typename F>
+QString kavErrorOf(F f)
+{
+    try {
+        f();
+    } catch (const E &e) {
+        return e.Message();
+    }
+    return QString();
+}
+
+// A European setting: "," decimals, "." thousands and dates, "dd/mm/yyyy", "1 €".
+inline TFormatSettings kavCommaSettings()
+{
+    TFormatSettings fs = TFormatSettings::Invariant();
+    fs.DecimalSeparator = u',';
+    fs.ThousandSeparator = u'.';
+    fs.DateSeparator = u'.';
+    fs.ShortDateFormat = QStringLiteral("dd/mm/yyyy");
+    fs.LongDateFormat = QStringLiteral("d. mmmm yyyy");
+    fs.CurrencyString = QStringLiteral("€");
+    fs.CurrencyFormat = 3; // "1 €"
+    fs.NegCurrFormat = 8;  // "-1 €"
+    return fs;
+}
