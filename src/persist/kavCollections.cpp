@@ -7,6 +7,7 @@
 #include <QStringBuilder>
 
 #include <stdexcept>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -41,22 +42,37 @@ void TkavCollectionItem::SetIndex(int index)
 void TkavCollectionItem::CreateUniqueName()
 {
     const QString base = ClassName();
-    auto taken = [this](const QString &name) {
-        if (!FCollection)
-            return kavSameText(GetInheritedName(), name);
-        for (int i = 0; i < FCollection->Count(); ++i) {
-            if (kavSameText(FCollection->Items(i)->GetInheritedName(), name))
-                return true;
-        }
-        return false;
-    };
-    for (int n = 1;; ++n) {
-        const QString name = base % QString::number(n);
-        if (!taken(name)) {
-            FInheritedName = name;
+    const int count = FCollection ? FCollection->Count() : 1;
+    // One pass marks the numbers n whose name base + n is taken; with count items (this one
+    // included) the smallest free number is at most count + 1. Loading thousands of items
+    // stays linear per item this way.
+    std::vector<bool> taken(size_t(count) + 2, false);
+    const auto mark = [&](const QString &name) {
+        if (name.size() <= base.size() || !kavSameText(QStringView(name).left(base.size()), base))
             return;
+        const QStringView digits = QStringView(name).mid(base.size());
+        // Only the canonical decimal form names the number ("Item01" is not "Item1").
+        if (digits.front() == u'0' || digits.size() > 10)
+            return;
+        qint64 n = 0;
+        for (const QChar c : digits) {
+            if (c < u'0' || c > u'9')
+                return;
+            n = n * 10 + (c.unicode() - u'0');
         }
+        if (n < qint64(taken.size()))
+            taken[size_t(n)] = true;
+    };
+    if (FCollection) {
+        for (int i = 0; i < count; ++i)
+            mark(FCollection->Items(i)->GetInheritedName());
+    } else {
+        mark(GetInheritedName());
     }
+    size_t n = 1;
+    while (taken[n])
+        ++n;
+    FInheritedName = base % QString::number(n);
 }
 
 // ---------------------------------------------------------------------------------------

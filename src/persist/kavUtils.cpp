@@ -15,7 +15,6 @@
 #include <QLocale>
 #include <QPainter>
 #include <QRectF>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -193,12 +192,8 @@ void TkavWideStrings::SaveToStream(TStream &stream) const
 
 void TkavWideStrings::SaveToFile(const QString &fileName) const
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(u"Cannot create file \"%1\". %2"_s.arg(fileName, file.errorString()));
     const QByteArray bytes = toUtf16();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw EWriteError(u"Stream write error: %1"_s.arg(file.errorString()));
+    kavWriteFileAtomically(fileName, [&bytes](TStream &stream) { stream.WriteBytes(bytes); });
 }
 
 void TkavWideStrings::outOfBounds()

@@ -7,7 +7,6 @@
 #include <rtl/kavStreams.h>
 #include <rtl/kavVariant.h>
 
-#include <QSaveFile>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -229,36 +228,6 @@ void appendName(QByteArray &out, QStringView name)
         out += kavUnicodeToCodePage(name, kavCP_ACP);
     }
 }
-
-// A TStream over a Qt device, for QSaveFile.
-class TDeviceStream : public TStream
-{
-public:
-    explicit TDeviceStream(QIODevice &device) : FDevice(device) {}
-
-    qint64 Read(void *buffer, qint64 count) override
-    {
-        return std::max<qint64>(0, FDevice.read(static_cast<char *>(buffer), count));
-    }
-    qint64 Write(const void *buffer, qint64 count) override
-    {
-        return std::max<qint64>(0, FDevice.write(static_cast<const char *>(buffer), count));
-    }
-    qint64 Seek(qint64 offset, TSeekOrigin origin) override
-    {
-        const qint64 base = origin == soBeginning ? 0
-                            : origin == soCurrent ? FDevice.pos()
-                                                  : FDevice.size();
-        if (!FDevice.seek(base + offset))
-            kavRaise<EStreamError>(u"Stream seek error: %1"_s.arg(FDevice.errorString()));
-        return FDevice.pos();
-    }
-    qint64 Size() override { return FDevice.size(); }
-    void SetSize(qint64) override { kavRaise<EStreamError>(u"Stream size cannot be set"_s); }
-
-private:
-    QIODevice &FDevice;
-};
 
 } // namespace
 
@@ -991,15 +960,7 @@ void TkavXMLDocument::LoadFromFile(const QString &fileName)
 
 void TkavXMLDocument::SaveToFile(const QString &fileName)
 {
-    // QSaveFile writes a unique file beside the target and renames it over the target
-    // only when everything was written; otherwise the old file stays as it was.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        kavRaise<EFCreateError>(u"Cannot create file \"%1\". %2"_s.arg(fileName, file.errorString()));
-    TDeviceStream stream(file);
-    SaveToStream(stream);
-    if (!file.commit())
-        kavRaise<EWriteError>(u"Stream write error: %1"_s.arg(file.errorString()));
+    kavWriteFileAtomically(fileName, [this](TStream &stream) { SaveToStream(stream); });
     ReleaseTempFile();
     LoadFromFile(fileName);
 }

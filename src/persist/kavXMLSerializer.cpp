@@ -1,9 +1,11 @@
 #include "kavXMLSerializer.h"
 
+#include "kavCollections.h"
 #include "kavRes.h"
 #include "kavXML.h"
 
 #include <report/kavComponent.h>
+#include <report/kavReport.h>
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavCodePage.h>
 #include <rtl/kavFormat.h>
@@ -22,6 +24,28 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The serializers inside a component's nested-property hook on this thread: collections
+// written or read by the hook use them.
+thread_local TkavXMLSerializer *activeWriter = nullptr;
+thread_local TkavXMLSerializer *activeReader = nullptr;
+
+// Publishes a serializer in one of the slots above for the length of a hook call.
+class ActiveScope
+{
+public:
+    ActiveScope(TkavXMLSerializer *&slot, TkavXMLSerializer *serializer)
+        : FSlot(slot)
+        , FPrevious(std::exchange(slot, serializer))
+    {}
+    ~ActiveScope() { FSlot = FPrevious; }
+    ActiveScope(const ActiveScope &) = delete;
+    ActiveScope &operator=(const ActiveScope &) = delete;
+
+private:
+    TkavXMLSerializer *&FSlot;
+    TkavXMLSerializer *FPrevious;
+};
 
 // Messages quote values from files; a huge value must not become a huge error line.
 constexpr qsizetype MaxMessageLength = 200;
@@ -140,6 +164,16 @@ TkavXMLSerializer::TkavXMLSerializer(TStream *Stream)
 
 TkavXMLSerializer::~TkavXMLSerializer() = default;
 
+TkavXMLSerializer *TkavXMLSerializer::ActiveWriter()
+{
+    return activeWriter;
+}
+
+TkavXMLSerializer *TkavXMLSerializer::ActiveReader()
+{
+    return activeReader;
+}
+
 void TkavXMLSerializer::addError(const QString &message)
 {
     FErrors.Add(clipped(message));
@@ -231,7 +265,8 @@ QString TkavXMLSerializer::propToXML(TPersistent &obj,
     case pkString:
     case pkEvent: {
         const QString value = prop.GetStr(obj);
-        if (value.isEmpty())
+        // Against an ancestor, an emptied text is a change that must reach the file.
+        if (value.isEmpty() && (!ancestor || prop.GetStr(*ancestor).isEmpty()))
             return QString();
         if (testDefault && ancestor && value == prop.GetStr(*ancestor))
             return QString();
@@ -584,8 +619,10 @@ void TkavXMLSerializer::writeTree(TkavComponent &c,
     if (!isRoot)
         text.prepend(u" Name=\""_s + c.Name() + u'"');
     item.SetText(text);
-    if (FHandleNestedProperties && c.kvComponentStyle().Contains(csHandlesNestedProperties))
+    if (FHandleNestedProperties && c.kvComponentStyle().Contains(csHandlesNestedProperties)) {
+        ActiveScope active(activeWriter, this);
         c.WriteNestedProperties(&item);
+    }
     if (!saveChildren)
         return;
     // A snapshot: writers must not be confused by a getter that edits the tree.
@@ -686,6 +723,7 @@ TkavComponent *TkavXMLSerializer::childObject(const TkavXMLItem &item,
 bool TkavXMLSerializer::readNested(TkavComponent &obj, TkavXMLItem &item)
 {
     try {
+        ActiveScope active(activeReader, this);
         return obj.ReadNestedProperty(&item);
     } catch (const Exception &e) {
         addError(e.Message());
@@ -929,5 +967,97 @@ void TkavXMLSerializer::readPropData(IkavPropData &target, const QString &hex)
         } catch (const Exception &) {
             return;
         }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Collections as child elements
+
+namespace {
+
+const QString collectionItemName = u"item"_s;
+const QString inheritedNameAttr = u"InheritedName"_s;
+
+// The component whose names references inside items are written and resolved against.
+TkavComponent *namesOwner(TkavComponent *owner)
+{
+    if (!owner)
+        return nullptr;
+    if (TkavReport *report = owner->Report())
+        return report;
+    return owner;
+}
+
+} // namespace
+
+void kavWriteCollection(TkavCollection &Collection,
+                        const QString &Name,
+                        TkavXMLItem &Parent,
+                        TkavComponent *Owner,
+                        TkavCollection *Ancestor)
+{
+    std::unique_ptr<TkavXMLSerializer> temporary;
+    TkavXMLSerializer *serializer = TkavXMLSerializer::ActiveWriter();
+    if (!serializer) {
+        temporary = std::make_unique<TkavXMLSerializer>();
+        temporary->SetOwner(namesOwner(Owner));
+        serializer = temporary.get();
+    }
+    // All texts first: a getter that throws leaves Parent as it was.
+    QStringList texts;
+    texts.reserve(Collection.Count());
+    for (int i = 0; i < Collection.Count(); ++i) {
+        TkavCollectionItem *item = Collection.Items(i);
+        const QString identity = item->GetInheritedName();
+        TkavCollectionItem *ancestorItem =
+            Ancestor && !identity.isEmpty() ? Ancestor->FindByName(identity) : nullptr;
+        QString text;
+        if (ancestorItem)
+            text = attribute(inheritedNameAttr, kavEncodeXMLText(ancestorItem->GetInheritedName()));
+        text += serializer->ObjToXML(item, QString(), ancestorItem);
+        texts.append(text);
+    }
+    TkavXMLItem *element = Parent.Add(Name);
+    for (const QString &text : std::as_const(texts))
+        element->Add(collectionItemName)->SetText(text);
+}
+
+void kavReadCollection(TkavCollection &Collection,
+                       const TkavXMLItem &Item,
+                       TkavComponent *Owner,
+                       [[maybe_unused]] TkavCollection *Ancestor)
+{
+    TkavReport *report = Owner ? Owner->Report() : nullptr;
+    TkavXMLSerializer *serializer = TkavXMLSerializer::ActiveReader();
+    if (!serializer && report)
+        serializer = report->XMLSerializer();
+    std::unique_ptr<TkavXMLSerializer> temporary;
+    if (!serializer) {
+        temporary = std::make_unique<TkavXMLSerializer>();
+        temporary->SetOwner(namesOwner(Owner));
+        serializer = temporary.get();
+    }
+    // Items of an object from an ancestor report exist already: the file only changes them.
+    const bool fromAncestor = Owner && Owner->IsAncestor();
+    for (int i = 0; i < Item.Count(); ++i) {
+        const TkavXMLItem &child = *Item.Items(i);
+        if (!kavSameText(child.Name(), collectionItemName))
+            continue;
+        TkavCollectionItem *target = nullptr;
+        if (fromAncestor && child.PropExists(inheritedNameAttr)) {
+            target = Collection.FindByName(child.GetProp(inheritedNameAttr));
+            if (!target)
+                continue; // gone from the ancestor: nothing to change
+            target->SetIsInherited(true);
+        } else {
+            target = Collection.Add();
+        }
+        serializer->XMLToObj(child.Text(), target);
+    }
+    if (temporary) {
+        temporary->FixupReferences();
+        // Not part of a load: the report still hears what could not be read.
+        if (report)
+            report->Errors().AddStrings(temporary->Errors());
     }
 }

@@ -16,6 +16,7 @@
 #include <memory>
 
 class TkavClassInfo;
+class TkavCollection;
 class TkavComponent;
 class TkavPropInfo;
 class TkavXMLItem;
@@ -172,6 +173,11 @@ public:
     // The name a reference to c is written as; empty when c cannot be named from Owner.
     QString ReferenceName(const TkavComponent *c) const;
 
+    // The serializer whose tree writer / reader is inside a component's nested-property
+    // hook on this thread, or null.
+    static TkavXMLSerializer *ActiveWriter();
+    static TkavXMLSerializer *ActiveReader();
+
     // --- state ------------------------------------------------------------------------
 
     // Sorted, each distinct message once.
@@ -253,3 +259,36 @@ private:
     bool FHandleNestedProperties = false;
     bool FSaveAncestorOnly = false;
 };
+
+// --- collections as child elements -------------------------------------------------------
+//
+// Collections owned by components (a report's data sets, variables and styles, a memo's
+// formats and highlights) are stored as one child element holding an "item" element per
+// collection item. Both functions use the serializer that is writing or reading the
+// surrounding tree when there is one (the one that called the component's nested-property
+// hook, else the report's XMLSerializer of a load in progress), so a file is written with
+// one set of rules and, when reading, errors land in the load's Errors and references
+// inside items resolve after the whole tree. Otherwise a temporary serializer whose Owner
+// is Owner's report (or Owner) is used; when reading, its references are resolved at the
+// end and its error lines are appended to that report's Errors (dropped without a report).
+
+// Appends <Name> to Parent with one <item> per item of Collection, in order, each holding
+// ObjToXML(item). With an Ancestor collection, an item whose identity (GetInheritedName)
+// names an ancestor item is written relative to it and its text starts with
+// ` InheritedName="..."`. Owner is the component that owns the collection.
+void kavWriteCollection(TkavCollection &Collection,
+                        const QString &Name,
+                        TkavXMLItem &Parent,
+                        TkavComponent *Owner,
+                        TkavCollection *Ancestor = nullptr);
+// Reads the <item> children of Item (names ignoring case; other children are ignored)
+// into Collection, which is not cleared first. When Owner comes from an ancestor report,
+// an item carrying InheritedName is applied to the existing item of that identity
+// (FindByName), which becomes IsInherited, and is skipped when there is none; every other
+// element adds a new item and assigns its attributes (an InheritedName attribute then
+// gives the new item that identity). Ancestor is accepted for symmetry with writing: the
+// pairing uses the items already in Collection.
+void kavReadCollection(TkavCollection &Collection,
+                       const TkavXMLItem &Item,
+                       TkavComponent *Owner,
+                       TkavCollection *Ancestor = nullptr);

@@ -5,6 +5,7 @@
 #include "kavFrames.h"
 #include "kavPages.h"
 #include "kavReport.h"
+#include "kavReportOptions.h"
 #include "kavViews.h"
 
 #include <persist/kavRes.h>
@@ -191,13 +192,16 @@ void TkavComponent::destroyContent()
         return;
     FDestroying = true;
     *FAlive = nullptr;
+    FTreeNames.clear(); // a tree being destroyed is searched by walking it
     notifyRemoval();
     TkavComponent::SetParent(nullptr);
     TkavComponent::Clear();
     // Inherited children survive Clear and belong to the report: they must not keep a
     // parent that is going away.
-    for (TkavComponent *child : std::as_const(FObjects))
+    for (TkavComponent *child : std::as_const(FObjects)) {
         child->FParent = nullptr;
+        child->moveTreeNames(*this, *child);
+    }
     FObjects.clear();
     destroyComponents();
 }
@@ -207,6 +211,8 @@ void TkavComponent::destroyComponents()
     while (!FComponents.empty()) {
         std::unique_ptr<TkavComponent> last = std::move(FComponents.back());
         FComponents.pop_back();
+        if (!last->FName.isEmpty())
+            FOwnedNames.remove(kavUpperCase(last->FName));
         last.reset();
     }
 }
@@ -291,6 +297,8 @@ void TkavComponent::insertChecked(std::unique_ptr<TkavComponent> AComponent)
     TkavComponent *component = AComponent.get();
     component->FOwner = this;
     FComponents.push_back(std::move(AComponent));
+    if (!component->FName.isEmpty())
+        FOwnedNames.insert(kavUpperCase(component->FName), component);
     Notification(component, opInsert);
 }
 
@@ -300,6 +308,8 @@ std::unique_ptr<TkavComponent> TkavComponent::takeOwned(TkavComponent *AComponen
         if (it->get() == AComponent) {
             std::unique_ptr<TkavComponent> taken = std::move(*it);
             FComponents.erase(it);
+            if (!AComponent->FName.isEmpty())
+                FOwnedNames.remove(kavUpperCase(AComponent->FName));
             return taken;
         }
     }
@@ -318,11 +328,7 @@ TkavComponent *TkavComponent::FindComponent(QStringView AName) const
 {
     if (AName.isEmpty())
         return nullptr;
-    for (const auto &component : FComponents) {
-        if (kavSameText(component->FName, AName))
-            return component.get();
-    }
-    return nullptr;
+    return FOwnedNames.value(kavUpperCase(AName), nullptr);
 }
 
 bool TkavComponent::Free()
@@ -384,7 +390,28 @@ void TkavComponent::SetName(const QString &Value)
         if (other && other != this)
             throw EComponentError(u"A component named %1 already exists"_s.arg(Value));
     }
+    indexName(false);
     FName = Value;
+    indexName(true);
+}
+
+// Adds the current name to, or takes it from, the tree root's and the owner's indexes.
+void TkavComponent::indexName(bool add)
+{
+    if (FName.isEmpty())
+        return;
+    const QString key = kavUpperCase(FName);
+    QMultiHash<QString, TkavComponent *> &tree = treeRoot()->FTreeNames;
+    if (add) {
+        tree.insert(key, this);
+        // A component that is being freed has left its owner's list already.
+        if (FOwner && !FDestroying)
+            FOwner->FOwnedNames.insert(key, this);
+    } else {
+        tree.remove(key, this);
+        if (FOwner && FOwner->FOwnedNames.value(key) == this)
+            FOwner->FOwnedNames.remove(key);
+    }
 }
 
 QString TkavComponent::BaseName() const
@@ -407,28 +434,19 @@ void TkavComponent::SetBaseName(const QString &Value)
 
 void TkavComponent::CreateUniqueName()
 {
-    QSet<QString> used;
-    const auto addNames = [&used](const QList<TkavComponent *> &components) {
-        for (const TkavComponent *component : components)
-            used.insert(kavUpperCase(component->FName));
-    };
-    if (const TkavReport *report = Report())
-        addNames(report->AllObjects());
-    else if (FParent)
-        addNames(FParent->AllObjects());
-    used.insert(kavUpperCase(FName));
-    // Names the owner holds outside the tree would make the rename fail.
-    if (FOwner) {
-        for (const auto &component : FOwner->FComponents)
-            used.insert(kavUpperCase(component->FName));
-    }
+    // Taken: the names below the report (or below the parent when there is no report), the
+    // own name, and the names the owner holds outside the tree (the rename would fail).
+    const TkavComponent *scope = Report();
+    if (!scope)
+        scope = FParent;
     const QString base = BaseName();
     for (int i = 1;; ++i) {
         const QString candidate = base + QString::number(i);
-        if (!used.contains(kavUpperCase(candidate))) {
-            SetName(candidate);
-            return;
-        }
+        if (kavSameText(candidate, FName) || (scope && scope->FindObject(candidate))
+            || (FOwner && FOwner->FindComponent(candidate)))
+            continue;
+        SetName(candidate);
+        return;
     }
 }
 
@@ -454,12 +472,14 @@ void TkavComponent::SetParent(TkavComponent *Value)
                 u"%1 cannot be placed inside itself or inside its own children"_s.arg(FName));
     }
     if (FParent != Value) {
+        TkavComponent &oldRoot = *treeRoot();
         if (FParent)
             FParent->FObjects.removeOne(this);
         if (Value)
             Value->FObjects.append(this);
+        FParent = Value;
+        moveTreeNames(oldRoot, *treeRoot());
     }
-    FParent = Value;
     if (FParent)
         SetParentFont(FParentFont);
 }
@@ -502,12 +522,86 @@ TkavReport *TkavComponent::Report() const
 
 TkavComponent *TkavComponent::FindObject(QStringView AName) const
 {
+    // The index answers unless the name is empty or held more than once below this
+    // component (then the first in tree order counts), or the tree is being destroyed.
+    if (!AName.isEmpty() && !treeRoot()->FDestroying) {
+        bool more = false;
+        TkavComponent *found = indexedDescendant(AName, &more);
+        if (!more)
+            return found;
+    }
     const QList<TkavComponent *> all = AllObjects();
     for (TkavComponent *component : all) {
         if (kavSameText(component->FName, AName))
             return component;
     }
     return nullptr;
+}
+
+TkavComponent *TkavComponent::treeRoot() const
+{
+    const TkavComponent *node = this;
+    while (node->FParent)
+        node = node->FParent;
+    return const_cast<TkavComponent *>(node);
+}
+
+bool TkavComponent::isInside(const TkavComponent *ancestor) const
+{
+    for (const TkavComponent *node = FParent; node; node = node->FParent) {
+        if (node == ancestor)
+            return true;
+    }
+    return false;
+}
+
+// Moves the names of this subtree from one root's index to another's. A root that is being
+// destroyed keeps no index (FindObject walks there), so taking a tree apart stays linear.
+void TkavComponent::moveTreeNames(TkavComponent &from, TkavComponent &to)
+{
+    if (&from == &to || (from.FDestroying && to.FDestroying))
+        return;
+    const auto move = [&from, &to](TkavComponent *node, const auto &self) -> void {
+        if (!node->FName.isEmpty()) {
+            const QString key = kavUpperCase(node->FName);
+            if (!from.FDestroying)
+                from.FTreeNames.remove(key, node);
+            if (!to.FDestroying)
+                to.FTreeNames.insert(key, node);
+        }
+        for (TkavComponent *child : std::as_const(node->FObjects))
+            self(child, self);
+    };
+    move(this, move);
+}
+
+// A descendant named AName by the tree index (null if none); *more tells whether another
+// descendant has that name too.
+TkavComponent *TkavComponent::indexedDescendant(QStringView AName, bool *more) const
+{
+    *more = false;
+    const TkavComponent *root = treeRoot();
+    const auto [first, last] = root->FTreeNames.equal_range(kavUpperCase(AName));
+    TkavComponent *found = nullptr;
+    for (auto it = first; it != last; ++it) {
+        TkavComponent *node = it.value();
+        if (!node->isInside(this))
+            continue;
+        if (found) {
+            *more = true;
+            break;
+        }
+        found = node;
+    }
+    return found;
+}
+
+void TkavComponent::MoveObject(TkavComponent *Child, int NewIndex)
+{
+    const qsizetype from = FObjects.indexOf(Child);
+    if (from < 0)
+        return;
+    FObjects.move(from, std::clamp<qsizetype>(NewIndex, 0, FObjects.size() - 1));
 }
 
 void TkavComponent::Clear()
@@ -838,14 +932,23 @@ void TkavComponent::AssignAll(const TkavComponent &Source, bool Streaming)
 
 void TkavComponent::LoadFromStream(TStream &Stream)
 {
+    // The whole document is parsed before anything is cleared: a broken text changes nothing.
+    TkavXMLDocument document;
+    document.LoadFromStream(Stream);
+    LoadFromXMLItem(*document.Root(), document.OldVersion());
+}
+
+void TkavComponent::LoadFromXMLItem(TkavXMLItem &Item, bool OldFormat)
+{
     if (!FAncestorOnlyStream)
         Clear();
     TkavReport *report = Report();
-    TkavXMLSerializer serializer(&Stream);
+    TkavXMLSerializer serializer;
     serializer.SetHandleNestedProperties(true);
     serializer.SetOwner(report);
+    serializer.SetOldFormat(OldFormat);
     LoadScope scope(report, serializer);
-    serializer.ReadRootComponent(this);
+    serializer.ReadRootComponent(this, &Item);
 }
 
 void TkavComponent::SaveToStream(TStream &Stream,
@@ -1004,6 +1107,7 @@ void kavRegisterReportClasses()
 {
     kavRegisterClass(TkavReport::StaticClassInfo());
     kavRegisterFrameClasses();
+    kavRegisterReportOptionClasses();
     kavRegisterDataSetClasses();
     kavRegisterViewClasses();
     kavRegisterPageClasses();

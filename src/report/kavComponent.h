@@ -11,6 +11,7 @@
 #include <rtl/kavRTTI.h>
 #include <rtl/kavSet.h>
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -21,6 +22,7 @@
 class QPainter;
 class TStream;
 class TkavComponent;
+class TkavDataSet;
 class TkavReport;
 class TkavXMLItem;
 
@@ -202,6 +204,12 @@ public:
     TkavReport *Report() const;
     // The first descendant whose name equals AName ignoring case, or null (not itself).
     TkavComponent *FindObject(QStringView AName) const;
+    // Moves the direct child Child to position NewIndex of Objects (clamped to the list).
+    void MoveObject(TkavComponent *Child, int NewIndex);
+    // The data set of that user name as the report sees it: through the process-wide list
+    // (DataSet itself when nothing matches; with no report always DataSet) or, when the
+    // report does not use it, the report's DataSets. An empty name gives null.
+    TkavDataSet *FindDataSet(TkavDataSet *DataSet, const QString &DSName) const;
     // Destroys the children that are not inherited; inherited children are kept and cleared.
     virtual void Clear();
     // Places the child views (TkavView descendants publishing Align) by their Align: left
@@ -279,6 +287,8 @@ public:
     // receives the reader's error lines in Errors afterwards, also when the read fails; XML
     // syntax errors propagate.
     virtual void LoadFromStream(TStream &Stream);
+    // The same from a parsed document's root element (OldFormat: its header was 8-bit).
+    void LoadFromXMLItem(TkavXMLItem &Item, bool OldFormat = false);
     // Writes this component (with SaveChildren its tree) as an XML document to Stream.
     virtual void
     SaveToStream(TStream &Stream, bool SaveChildren = true, bool SaveDefaultValues = false, bool Streaming = false);
@@ -348,6 +358,12 @@ private:
     void destroyComponents();
     void notifyRemoval();
     bool isSubjectToRestriction(TkavRestrictionFlag flag) const;
+    // Name index upkeep and queries (see FOwnedNames, FTreeNames).
+    TkavComponent *treeRoot() const;
+    bool isInside(const TkavComponent *ancestor) const;
+    void moveTreeNames(TkavComponent &from, TkavComponent &to);
+    void indexName(bool add);
+    TkavComponent *indexedDescendant(QStringView AName, bool *more) const;
 
     // Lifetime and identity.
     std::shared_ptr<TkavComponent *> FAlive; // cell the references read; null once destroyed
@@ -356,6 +372,11 @@ private:
     std::vector<TkavComponentRef<TkavComponent>> FFreeNotifies;
     bool FDestroying = false;
     QString FName;
+    // Name look-ups without walking every object: the owned components by folded name (the
+    // owner keeps those names unique), and, held by the root of each tree only, every named
+    // node of the tree by folded name. Both change only with names, ownership and parents.
+    QHash<QString, TkavComponent *> FOwnedNames;
+    QMultiHash<QString, TkavComponent *> FTreeNames;
     int FTag = 0;
 
     // Fields in the model's order.

@@ -1,5 +1,22 @@
 #include "kavReport.h"
 
+#include "kavDataSets.h"
+#include "kavPages.h"
+
+#include <persist/kavRes.h>
+#include <persist/kavVariables.h>
+#include <persist/kavXML.h>
+#include <persist/kavXMLSerializer.h>
+#include <rtl/kavCaseFold.h>
+#include <rtl/kavFormat.h>
+#include <rtl/kavSettings.h>
+#include <rtl/kavStreams.h>
+#include <rtl/kavUIServices.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
 using namespace Qt::StringLiterals;
 
 std::recursive_mutex &kavReportLock()
@@ -8,25 +25,535 @@ std::recursive_mutex &kavReportLock()
     return lock;
 }
 
-// The report keeps its own name: files carry none for the root.
+namespace {
+
+const QString invalidPasswordText = u"Invalid password"_s;
+
+QString res(const QString &key)
+{
+    return kavResourceTable().Get(key);
+}
+
+// Files keep the password with every UTF-16 unit moved by delta (wrapping at 16 bits).
+QString shiftPassword(const QString &password, int delta)
+{
+    QString shifted = password;
+    for (QChar &c : shifted)
+        c = QChar(char16_t(c.unicode() + delta));
+    return shifted;
+}
+
+void setDefaultScript(TStrings &script)
+{
+    script.Clear();
+    script.Add(u"begin"_s);
+    script.Add(QString());
+    script.Add(u"end."_s);
+}
+
+// The options a load must not take from the file, put back when the load ends however it
+// ends; the ones the file decides are kept.
+class LoadedOptionsGuard
+{
+public:
+    explicit LoadedOptionsGuard(TkavReport &report)
+        : FReport(report)
+        , FIniFile(report.IniFile())
+        , FOldStyleProgress(report.OldStyleProgress())
+        , FShowProgress(report.ShowProgress())
+        , FStoreInDFM(report.StoreInDFM())
+        , FDestroyForms(report.EngineOptions().DestroyForms())
+        , FEnableThreadSafe(report.EngineOptions().EnableThreadSafe())
+        , FUseGlobalDataSetList(report.EngineOptions().UseGlobalDataSetList())
+    {
+        FEngine.Assign(report.EngineOptions());
+        FPreview.Assign(report.PreviewOptions());
+    }
+    ~LoadedOptionsGuard()
+    {
+        TkavEngineOptions &engine = FReport.EngineOptions();
+        FEngine.SetConvertNulls(engine.ConvertNulls());
+        FEngine.SetIgnoreDevByZero(engine.IgnoreDevByZero());
+        FEngine.SetDoublePass(engine.DoublePass());
+        engine.Assign(FEngine);
+        engine.SetDestroyForms(FDestroyForms);
+        engine.SetEnableThreadSafe(FEnableThreadSafe);
+        engine.SetUseGlobalDataSetList(FUseGlobalDataSetList);
+        TkavPreviewOptions &preview = FReport.PreviewOptions();
+        FPreview.SetOutlineVisible(preview.OutlineVisible());
+        FPreview.SetOutlineWidth(preview.OutlineWidth());
+        FPreview.SetOutlineExpand(preview.OutlineExpand());
+        FPreview.SetPagesInCache(preview.PagesInCache());
+        FPreview.SetThumbnailVisible(preview.ThumbnailVisible());
+        preview.Assign(FPreview);
+        FReport.SetIniFile(FIniFile);
+        FReport.SetOldStyleProgress(FOldStyleProgress);
+        FReport.SetShowProgress(FShowProgress);
+        FReport.SetStoreInDFM(FStoreInDFM);
+    }
+    LoadedOptionsGuard(const LoadedOptionsGuard &) = delete;
+    LoadedOptionsGuard &operator=(const LoadedOptionsGuard &) = delete;
+
+private:
+    TkavReport &FReport;
+    TkavEngineOptions FEngine;
+    TkavPreviewOptions FPreview;
+    QString FIniFile;
+    bool FOldStyleProgress;
+    bool FShowProgress;
+    bool FStoreInDFM;
+    bool FDestroyForms;
+    bool FEnableThreadSafe;
+    bool FUseGlobalDataSetList;
+};
+
+// The stored form of the password while the report is written; the plain one comes back
+// even when writing fails, so a later save never obfuscates twice.
+class StoredPasswordScope
+{
+public:
+    explicit StoredPasswordScope(TkavReportOptions &options)
+        : FOptions(options)
+        , FPassword(options.Password())
+    {
+        FOptions.SetPrevPassword(FPassword);
+        FOptions.SetPassword(shiftPassword(FPassword, -10));
+    }
+    ~StoredPasswordScope() { FOptions.SetPassword(FPassword); }
+    StoredPasswordScope(const StoredPasswordScope &) = delete;
+    StoredPasswordScope &operator=(const StoredPasswordScope &) = delete;
+
+private:
+    TkavReportOptions &FOptions;
+    QString FPassword;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Construction and the document
+
 const TkavClassInfo &TkavReport::StaticClassInfo()
 {
-    static const TkavClassInfo info = kavMakeClassInfo<TkavReport, TkavComponent>(
+    using R = TkavReport;
+    static const TkavClassInfo info = kavMakeClassInfo<R, TkavComponent>(
         u"TkavReport"_s,
-        [](TkavPropBuilder<TkavReport> &p) { p.Redeclare(u"Name"_s).Stored(false); },
-        kavComponentFactory<TkavReport>());
+        [](TkavPropBuilder<R> &p) {
+            p.Redeclare(u"Name"_s).Stored(false); // a report keeps its own name
+            p.String(u"Version"_s, &R::Version, &R::SetVersion);
+            p.String(u"ParentReport"_s, &R::ParentReport, &R::SetParentReport);
+            p.Component(u"DataSet"_s, &R::DataSet, &R::SetDataSet);
+            p.String(u"DataSetName"_s, &R::DataSetName, &R::SetDataSetName);
+            p.Bool(u"DotMatrixReport"_s, &R::DotMatrixReport, &R::SetDotMatrixReport);
+            p.Object(u"EngineOptions"_s, &R::EngineOptions, &R::SetEngineOptions);
+            p.String(u"IniFile"_s, &R::IniFile, &R::SetIniFile);
+            p.Bool(u"OldStyleProgress"_s, &R::OldStyleProgress, &R::SetOldStyleProgress)
+                .Default(false);
+            p.Object(u"PreviewOptions"_s, &R::PreviewOptions, &R::SetPreviewOptions);
+            p.Object(u"PrintOptions"_s, &R::PrintOptions, &R::SetPrintOptions);
+            p.Object(u"ReportOptions"_s, &R::ReportOptions, &R::SetReportOptions);
+            p.String(u"ScriptLanguage"_s, &R::ScriptLanguage, &R::SetScriptLanguage);
+            p.StringList(u"ScriptText"_s, &R::ScriptText, &R::SetScriptText);
+            p.Bool(u"ShowProgress"_s, &R::ShowProgress, &R::SetShowProgress).Default(true);
+            p.Bool(u"StoreInDFM"_s, &R::StoreInDFM, &R::SetStoreInDFM).Default(true);
+            p.Event(u"OnRunDialogs"_s, &R::OnRunDialogs, &R::SetOnRunDialogs);
+            p.Event(u"OnStartReport"_s, &R::OnStartReport, &R::SetOnStartReport);
+            p.Event(u"OnStopReport"_s, &R::OnStopReport, &R::SetOnStopReport);
+            p.Event(u"OnReportPrint"_s, &R::OnReportPrint, &R::SetOnReportPrint);
+        },
+        kavComponentFactory<R>());
     return info;
 }
 
 TkavReport::TkavReport(TkavComponent *AOwner)
     : TkavComponent(AOwner)
+    , FDataSets(std::make_unique<TkavReportDataSets>(this))
+    , FVariables(std::make_unique<TkavVariables>())
+    , FEngineOptions(std::make_unique<TkavEngineOptions>())
+    , FPreviewOptions(std::make_unique<TkavPreviewOptions>())
+    , FPrintOptions(std::make_unique<TkavPrintOptions>())
+    , FReportOptions(std::make_unique<TkavReportOptions>(this))
+    , FScriptText(std::make_unique<TStringList>())
     , FErrors(std::make_unique<TStringList>())
+    , FSysVariables(std::make_unique<TStringList>())
+    , FEnabledDataSets(std::make_unique<TkavReportDataSets>(this))
+    , FDrillState(std::make_unique<TStringList>())
+    , FIniFile(u"\\Software\\Orvane"_s)
 {
     FErrors->SetSorted(true);
     FErrors->SetDuplicates(dupIgnore);
+    FErrors->SetCaseSensitive(false);
+    SetkvComponentStyle(kvComponentStyle() + TkavComponentStyle{csHandlesNestedProperties});
+    Clear();
 }
 
 TkavReport::~TkavReport()
 {
     destroyContent();
+}
+
+void TkavReport::Clear()
+{
+    TkavComponent::Clear();
+    FDataSets->Clear();
+    FVariables->Clear();
+    FEngineOptions->Clear();
+    FPreviewOptions->Clear();
+    FPrintOptions->Clear();
+    FReportOptions->Clear();
+    FDataSet = nullptr;
+    FDataSetName.clear();
+    FDotMatrixReport = false;
+    FParentReport.clear();
+    FScriptLanguage = u"PascalScript"_s;
+    setDefaultScript(*FScriptText);
+    FSysVariables->Clear();
+    for (const char16_t *name : {u"Date", u"Time", u"Page", u"Page#", u"TotalPages",
+                                 u"TotalPages#", u"Line", u"Line#", u"CopyName#"})
+        FSysVariables->Add(QString::fromUtf16(name));
+    FOnRunDialogs.clear();
+    FOnStartReport.clear();
+    FOnStopReport.clear();
+    // Not kept either: a handler of the previous document must not survive into the next.
+    FOnReportPrint.clear();
+}
+
+TkavDataSet *TkavReport::DataSet() const
+{
+    return FDataSet.get();
+}
+
+void TkavReport::SetDataSet(TkavDataSet *Value)
+{
+    FDataSet = Value;
+    FDataSetName = Value ? Value->UserName() : QString();
+}
+
+QString TkavReport::DataSetName() const
+{
+    if (const TkavDataSet *dataSet = FDataSet.get())
+        return dataSet->UserName();
+    return FDataSetName;
+}
+
+void TkavReport::SetDataSetName(const QString &Value)
+{
+    FDataSetName = Value;
+    FDataSet = FindDataSet(FDataSet.get(), Value);
+}
+
+void TkavReport::SetVariables(const TkavVariables &Value)
+{
+    FVariables->Assign(Value);
+}
+
+void TkavReport::Notification(TkavComponent *AComponent, TOperation Operation)
+{
+    TkavComponent::Notification(AComponent, Operation);
+    if (Operation != opRemove)
+        return;
+    for (TkavReportDataSets *list : {FDataSets.get(), FEnabledDataSets.get()}) {
+        for (int i = list->Count() - 1; i >= 0; --i) {
+            if (list->Items(i)->DataSet() == AComponent)
+                list->Delete(i);
+        }
+    }
+    if (FDataSet.get() == AComponent)
+        FDataSet = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------
+// Nested elements
+
+void TkavReport::WriteNestedProperties(TkavXMLItem *Item)
+{
+    if (FDataSets->Count() > 0)
+        kavWriteCollection(*FDataSets, u"Datasets"_s, *Item, this);
+    if (FVariables->Count() > 0)
+        kavWriteCollection(*FVariables, u"Variables"_s, *Item, this);
+}
+
+bool TkavReport::ReadNestedProperty(TkavXMLItem *Item)
+{
+    const QString &name = Item->Name();
+    if (kavSameText(name, u"Datasets")) {
+        if (!FParentReport.isEmpty())
+            FDataSets->Clear();
+        kavReadCollection(*FDataSets, *Item, this);
+        return true;
+    }
+    if (kavSameText(name, u"Variables")) {
+        kavReadCollection(*FVariables, *Item, this);
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Loading and saving
+
+bool TkavReport::LoadFromFile(const QString &FileName, bool ExceptionIfNotFound)
+{
+    Clear();
+    FFileName.clear();
+    const bool exists = QFileInfo(FileName).isFile();
+    if (!exists && !ExceptionIfNotFound)
+        return false;
+    TFileStream stream(FileName, fmOpenRead); // raises the file error when it is missing
+    FFileName = FileName;
+    LoadFromStream(stream);
+    return exists;
+}
+
+void TkavReport::LoadFromStream(TStream &Stream)
+{
+    FErrors->Clear();
+    FLastLoadOk = false;
+    // No compressor or crypter is registered: report files are plain XML.
+    TkavXMLDocument document;
+    try {
+        document.LoadFromStream(Stream);
+        const QString &root = document.Root()->Name();
+        if (!kavSameText(root, u"TkavReport") && !kavSameText(root, u"inherited"))
+            kavRaise<TkavInvalidXMLException>(u"Invalid file format"_s);
+    } catch (const Exception &e) {
+        FErrors->Add(e.Message());
+        ReportErrors();
+        return;
+    }
+    FReportOptions->SetPassword(FReportOptions->HiddenPassword());
+    {
+        LoadedOptionsGuard options(*this);
+        std::unique_lock<std::recursive_mutex> lock(kavReportLock(), std::defer_lock);
+        if (FEngineOptions->EnableThreadSafe())
+            lock.lock();
+        try {
+            LoadFromXMLItem(*document.Root(), document.OldVersion());
+            FLastLoadOk = true;
+        } catch (const Exception &e) {
+            FErrors->Add(e.Message());
+        }
+        checkDataPage();
+    }
+    FReportOptions->SetPassword(shiftPassword(FReportOptions->Password(), 10));
+    if (FReportOptions->Info()) {
+        Clear();
+        return;
+    }
+    if (!FReloading && !FEngineOptions->EnableThreadSafe() && !checkPassword()) {
+        Clear();
+        FLastLoadOk = false;
+        FErrors->Add(invalidPasswordText);
+    }
+    if (FErrors->Count() > 0)
+        ReportErrors();
+}
+
+bool TkavReport::checkPassword()
+{
+    const QString password = FReportOptions->Password();
+    if (password.isEmpty() || password == FReportOptions->PrevPassword()
+        || password == FReportOptions->HiddenPassword())
+        return true;
+    QString typed;
+    if (!kavUIServices().PasswordQuery(kavGet(5000), kavGet(5001), typed) || typed != password)
+        return false;
+    FReportOptions->SetPrevPassword(password);
+    return true;
+}
+
+// A report needs a data page, first, holding every non-visual component of the report.
+void TkavReport::checkDataPage()
+{
+    const QList<TkavComponent *> all = AllObjects();
+    for (const TkavComponent *c : all) {
+        if (dynamic_cast<const TkavDataPage *>(c))
+            return;
+    }
+    auto *page = TkavComponent::Create<TkavDataPage>(this);
+    if (FindObject(u"Data"))
+        page->CreateUniqueName();
+    else
+        page->SetName(u"Data"_s);
+    MoveObject(page, 0);
+    double left = 60;
+    for (TkavComponent *c : all) {
+        if (!dynamic_cast<TkavDialogComponent *>(c))
+            continue;
+        c->SetParent(page);
+        c->SetLeft(left);
+        c->SetTop(20);
+        left += 64;
+    }
+}
+
+void TkavReport::SaveToFile(const QString &FileName)
+{
+    if (FParentReport.size() > 1 && FParentReport[1] == u':') {
+        const QString folder = QFileInfo(FileName).absolutePath();
+        FParentReport = QDir(folder).relativeFilePath(FParentReport);
+    }
+    kavWriteFileAtomically(FileName, [this](TStream &stream) { SaveToStream(stream); });
+    FFileName = FileName;
+}
+
+void TkavReport::SaveToStream(TStream &Stream, bool SaveChildren, bool SaveDefaultValues, bool Streaming)
+{
+    StoredPasswordScope password(*FReportOptions);
+    TkavComponent::SaveToStream(Stream, SaveChildren, SaveDefaultValues, Streaming);
+}
+
+// ---------------------------------------------------------------------------------------
+// Facade entry points of later subsystems
+
+void TkavReport::notAvailable(const QString &what)
+{
+    FErrors->Clear();
+    FErrors->Add(u"%1 is not available in this version"_s.arg(what));
+    ReportErrors();
+}
+
+bool TkavReport::PrepareReport(bool ClearLastReport)
+{
+    Q_UNUSED(ClearLastReport);
+    FErrors->Clear();
+    FTerminated = false;
+    for (int i = 0; i < FDataSets->Count(); ++i) {
+        const TkavDataSetItem *item = FDataSets->Items(i);
+        if (!item->DataSet())
+            FErrors->Add(Format(res(u"clDSNotExist"_s), {Variant(item->DataSetName())}));
+    }
+    if (FErrors->Count() > 0) {
+        ReportErrors();
+        return false;
+    }
+    notAvailable(u"Running a report"_s);
+    return false;
+}
+
+void TkavReport::ShowReport(bool ClearLastReport)
+{
+    if (PrepareReport(ClearLastReport))
+        ShowPreparedReport();
+}
+
+void TkavReport::ShowPreparedReport()
+{
+    notAvailable(u"The preview"_s);
+}
+
+bool TkavReport::Print()
+{
+    notAvailable(u"Printing"_s);
+    return false;
+}
+
+void TkavReport::DesignReport(bool Modal, bool MDIChild)
+{
+    Q_UNUSED(Modal);
+    Q_UNUSED(MDIChild);
+    notAvailable(u"The designer"_s);
+}
+
+// ---------------------------------------------------------------------------------------
+// Data sets
+
+TkavDataSet *TkavComponent::FindDataSet(TkavDataSet *DataSet, const QString &DSName) const
+{
+    const TkavReport *report = Report();
+    if (!report || report->EngineOptions().UseGlobalDataSetList()) {
+        if (DSName.isEmpty())
+            return nullptr;
+        if (!report)
+            return DataSet;
+        TkavDataSet *found = kavGlobalDataSets().Find(DSName, report);
+        return found ? found : DataSet;
+    }
+    const TkavDataSetItem *item = report->DataSets().Find(DSName);
+    return item ? item->DataSet() : nullptr;
+}
+
+TkavDataSet *TkavReport::GetDataset(const QString &Alias) const
+{
+    const TkavDataSetItem *item = FDataSets->Find(Alias);
+    return item ? item->DataSet() : nullptr;
+}
+
+void TkavReport::GetDatasetAndField(const QString &ComplexName, TkavDataSet *&DataSet, QString &Field) const
+{
+    DataSet = nullptr;
+    Field.clear();
+    const qsizetype pair = ComplexName.indexOf(u".\"");
+    if (pair < 0)
+        return;
+    DataSet = GetDataset(ComplexName.left(pair));
+    Field = ComplexName.mid(pair + 2);
+    Field.chop(1);
+}
+
+QString TkavReport::GetAlias(const TkavDataSet *DataSet) const
+{
+    if (!DataSet)
+        return QString();
+    if (FDataSets->Find(DataSet))
+        return DataSet->UserName();
+    return res(u"clDSNotIncl"_s);
+}
+
+void TkavReport::GetDataSetList(TStrings &List, bool OnlyDB) const
+{
+    List.Clear();
+    for (int i = 0; i < FDataSets->Count(); ++i) {
+        TkavDataSet *dataSet = FDataSets->Items(i)->DataSet();
+        if (!dataSet || (OnlyDB && dynamic_cast<TkavUserDataSet *>(dataSet)))
+            continue;
+        List.AddObject(dataSet->UserName(), dataSet);
+    }
+}
+
+void TkavReport::GetActiveDataSetList(TStrings &List) const
+{
+    if (FEngineOptions->UseGlobalDataSetList()) {
+        kavGlobalDataSets().GetDataSetList(List);
+        return;
+    }
+    List.Clear();
+    for (int i = 0; i < FEnabledDataSets->Count(); ++i) {
+        if (TkavDataSet *dataSet = FEnabledDataSets->Items(i)->DataSet())
+            List.AddObject(dataSet->UserName(), dataSet);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Settings and errors
+
+std::unique_ptr<TkavIniFile> TkavReport::GetIniFile() const
+{
+    return std::make_unique<TkavIniFile>(FIniFile);
+}
+
+QString TkavReport::GetApplicationFolder()
+{
+    return QCoreApplication::applicationDirPath() + u'/';
+}
+
+QString TkavReport::ErrorsText() const
+{
+    QString lines = FErrors->Text();
+    if (lines.endsWith(u"\r\n"))
+        lines.chop(2);
+    return res(u"clErrors"_s) + u"\r\n"_s + lines;
+}
+
+void TkavReport::ReportErrors()
+{
+    switch (FEngineOptions->NewSilentMode()) {
+    case simMessageBoxes:
+        kavUIServices().MessageDlg(ErrorsText(), mtError, {mbOK}, res(u"mbError"_s));
+        break;
+    case simSilent:
+        break;
+    case simReThrow:
+        throw EkavError(ErrorsText());
+    }
 }

@@ -1,22 +1,39 @@
 #pragma once
 
-// TkavReport: the root of a report document. It owns every component of its document and is
-// the scope in which their names are unique; its direct children are the pages. For now it
-// holds the tree, the error lines and the designer state the tree needs: the report facade
-// (options, data sets, variables, script, running, previewing) grows here in later work.
+// TkavReport: the root of a report document and the facade an application uses. As a
+// document it owns every component (its direct children are the pages, the scope in which
+// names are unique), the data sets it uses, its variables, its script text and four option
+// objects; as a facade it loads and saves kv3 files and reports errors by its silent mode.
+// Running, previewing, printing, exporting and designing grow here with their subsystems;
+// until then those entry points report that they are not available.
 
 #include <report/kavComponent.h>
+#include <report/kavReportOptions.h>
 #include <rtl/kavStrings.h>
+#include <rtl/kavVariant.h>
+
+#include <QString>
 
 #include <memory>
 #include <mutex>
 
+class TkavDataSet;
+class TkavIniFile;
+class TkavReportDataSets;
+class TkavVariables;
 class TkavXMLSerializer;
 
 // The process-wide report lock: thread-safe report loads and dialog-page destruction run
 // under it. Recursive, so a load may nest another under the same thread.
 std::recursive_mutex &kavReportLock();
 
+// The format version every report reads and writes.
+inline constexpr char16_t kavReportVersion[] = u"5.2.3";
+
+// Published properties, in this order: Version, ParentReport, DataSet, DataSetName,
+// DotMatrixReport, EngineOptions, IniFile, OldStyleProgress, PreviewOptions, PrintOptions,
+// ReportOptions, ScriptLanguage, ScriptText, ShowProgress, StoreInDFM, OnRunDialogs,
+// OnStartReport, OnStopReport, OnReportPrint. The root element carries no Name.
 class TkavReport : public TkavComponent
 {
 public:
@@ -28,17 +45,184 @@ public:
     // while the report itself is still whole.
     ~TkavReport() override;
 
+    // --- published ------------------------------------------------------------------------
+    QString Version() const { return QString::fromUtf16(kavReportVersion); }
+    // Any value given (also by a file) is replaced by the current version.
+    void SetVersion(const QString &) {}
+    const QString &ParentReport() const { return FParentReport; }
+    void SetParentReport(const QString &Value) { FParentReport = Value; }
+    TkavDataSet *DataSet() const;
+    // Also takes the data set's user name as DataSetName.
+    void SetDataSet(TkavDataSet *Value);
+    // The main data set's current user name when it is set, else the name last given.
+    QString DataSetName() const;
+    // Resolves the main data set with FindDataSet.
+    void SetDataSetName(const QString &Value);
+    bool DotMatrixReport() const { return FDotMatrixReport; }
+    void SetDotMatrixReport(bool Value) { FDotMatrixReport = Value; }
+    TkavEngineOptions &EngineOptions() const { return *FEngineOptions; }
+    void SetEngineOptions(const TkavEngineOptions &Value) { FEngineOptions->Assign(Value); }
+    const QString &IniFile() const { return FIniFile; }
+    void SetIniFile(const QString &Value) { FIniFile = Value; }
+    bool OldStyleProgress() const { return FOldStyleProgress; }
+    void SetOldStyleProgress(bool Value) { FOldStyleProgress = Value; }
+    TkavPreviewOptions &PreviewOptions() const { return *FPreviewOptions; }
+    void SetPreviewOptions(const TkavPreviewOptions &Value) { FPreviewOptions->Assign(Value); }
+    TkavPrintOptions &PrintOptions() const { return *FPrintOptions; }
+    void SetPrintOptions(const TkavPrintOptions &Value) { FPrintOptions->Assign(Value); }
+    TkavReportOptions &ReportOptions() const { return *FReportOptions; }
+    void SetReportOptions(const TkavReportOptions &Value) { FReportOptions->Assign(Value); }
+    // "PascalScript", "C++Script", "BasicScript" or "JScript".
+    const QString &ScriptLanguage() const { return FScriptLanguage; }
+    void SetScriptLanguage(const QString &Value) { FScriptLanguage = Value; }
+    TStringList &ScriptText() const { return *FScriptText; }
+    void SetScriptText(const TStrings &Value) { FScriptText->Assign(Value); }
+    bool ShowProgress() const { return FShowProgress; }
+    void SetShowProgress(bool Value) { FShowProgress = Value; }
+    bool StoreInDFM() const { return FStoreInDFM; }
+    void SetStoreInDFM(bool Value) { FStoreInDFM = Value; }
+    const TkavNotifyEvent &OnRunDialogs() const { return FOnRunDialogs; }
+    void SetOnRunDialogs(const TkavNotifyEvent &Value) { FOnRunDialogs = Value; }
+    const TkavNotifyEvent &OnStartReport() const { return FOnStartReport; }
+    void SetOnStartReport(const TkavNotifyEvent &Value) { FOnStartReport = Value; }
+    const TkavNotifyEvent &OnStopReport() const { return FOnStopReport; }
+    void SetOnStopReport(const TkavNotifyEvent &Value) { FOnStopReport = Value; }
+    const TkavNotifyEvent &OnReportPrint() const { return FOnReportPrint; }
+    void SetOnReportPrint(const TkavNotifyEvent &Value) { FOnReportPrint = Value; }
+
+    // --- public state ---------------------------------------------------------------------
+    // The pages are the report's children, in order.
+    int PagesCount() const { return int(Objects().size()); }
+    TkavComponent *Pages(int Index) const { return Objects().at(Index); }
+    // The data sets the report uses (nested element "Datasets") and those offered to it
+    // when the process-wide list is not used.
+    TkavReportDataSets &DataSets() const { return *FDataSets; }
+    TkavReportDataSets &EnabledDataSets() const { return *FEnabledDataSets; }
+    // Report variables (nested element "Variables").
+    TkavVariables &Variables() const { return *FVariables; }
+    void SetVariables(const TkavVariables &Value);
     // Error lines of the last load or run: sorted ignoring case, duplicates ignored.
     TStringList &Errors() const { return *FErrors; }
+    // The file the report was loaded from or saved to.
+    const QString &FileName() const { return FFileName; }
+    void SetFileName(const QString &Value) { FFileName = Value; }
     // The document changed since it was loaded or saved (designer and preview edits).
     bool Modified() const { return FModified; }
     void SetModified(bool Value) { FModified = Value; }
+    // A run or the designer's undo is reading the report back: no password prompt.
+    bool Reloading() const { return FReloading; }
+    void SetReloading(bool Value) { FReloading = Value; }
+    // A run was cancelled.
+    bool Terminated() const { return FTerminated; }
+    void SetTerminated(bool Value) { FTerminated = Value; }
+    // The object the engine is processing; prefixed to expression errors.
+    const QString &CurObject() const { return FCurObject; }
+    void SetCurObject(const QString &Value) { FCurObject = Value; }
+    // Expanded or collapsed state of drill-down groups.
+    TStringList &DrillState() const { return *FDrillState; }
+    // "Date", "Time", "Page", "Page#", "TotalPages", "TotalPages#", "Line", "Line#",
+    // "CopyName#".
+    TStringList &SysVariables() const { return *FSysVariables; }
     // The reader of a load in progress (collections read during the load reuse it), else null.
     TkavXMLSerializer *XMLSerializer() const { return FXMLSerializer; }
     void SetXMLSerializer(TkavXMLSerializer *Value) { FXMLSerializer = Value; }
 
+    // --- document -------------------------------------------------------------------------
+    // Destroys the pages (inherited ones are kept), empties the data sets and variables and
+    // resets the options and script to their initial values.
+    void Clear() override;
+    // Clear, forget FileName; when the file exists (or ExceptionIfNotFound, so that a
+    // missing file raises the file error) reads it. True when the file existed: whether its
+    // content loaded is told by Errors and LastLoadOk.
+    bool LoadFromFile(const QString &FileName, bool ExceptionIfNotFound = false);
+    // Reads a report file. The whole document is parsed before the report is touched: a
+    // text that is not a report ("Invalid file format") leaves the report as it was. Only
+    // the document, ConvertNulls, IgnoreDevByZero, DoublePass and five preview options come
+    // from the file; other options keep the values the application set. Errors go to
+    // Errors and are reported by the silent mode.
+    void LoadFromStream(TStream &Stream) override;
+    // Writes the file atomically: an existing file is replaced only once the new one is
+    // complete. An absolute ParentReport is made relative to the file's folder first.
+    void SaveToFile(const QString &FileName);
+    void SaveToStream(TStream &Stream,
+                      bool SaveChildren = true,
+                      bool SaveDefaultValues = false,
+                      bool Streaming = false) override;
+    // The last LoadFromStream read a whole report (possibly with attribute errors).
+    bool LastLoadOk() const { return FLastLoadOk; }
+
+    // --- facade (built with the engine, preview, printing and designer) -------------------
+    bool PrepareReport(bool ClearLastReport = true);
+    void ShowReport(bool ClearLastReport = true);
+    void ShowPreparedReport();
+    bool Print();
+    void DesignReport(bool Modal = true, bool MDIChild = false);
+
+    // --- data sets ------------------------------------------------------------------------
+    // The data set of the DataSets item with that user name (ignoring case), or null.
+    TkavDataSet *GetDataset(const QString &Alias) const;
+    // "Customers.\"Name\"" names the field Name of the data set Customers; both results
+    // are empty unless the text holds a period followed by a double quote.
+    void GetDatasetAndField(const QString &ComplexName, TkavDataSet *&DataSet, QString &Field) const;
+    // The user name of a data set in DataSets; the "clDSNotIncl" text for one that is not;
+    // empty for null.
+    QString GetAlias(const TkavDataSet *DataSet) const;
+    // The user names of the DataSets items that have a data set (with the data set
+    // attached), without user data sets when OnlyDB.
+    void GetDataSetList(TStrings &List, bool OnlyDB = false) const;
+    // The data sets offered to the report: the enabled, named ones of the process-wide list,
+    // or those of EnabledDataSets.
+    void GetActiveDataSetList(TStrings &List) const;
+
+    // --- settings and errors --------------------------------------------------------------
+    // The settings store named by IniFile; the caller owns it.
+    std::unique_ptr<TkavIniFile> GetIniFile() const;
+    // The folder of the program file, with a trailing separator.
+    static QString GetApplicationFolder();
+    // Shows the errors by the silent mode: a message box, nothing, or an EkavError for the
+    // caller. The text is the "clErrors" line, CR LF and the error lines joined by CR LF.
+    void ReportErrors();
+    QString ErrorsText() const;
+
+    void Notification(TkavComponent *AComponent, TOperation Operation) override;
+    void WriteNestedProperties(TkavXMLItem *Item) override;
+    bool ReadNestedProperty(TkavXMLItem *Item) override;
+
 private:
+    void readDocument(TkavXMLItem &root, bool oldFormat);
+    void checkDataPage();
+    bool checkPassword();
+    void notAvailable(const QString &what);
+
+    std::unique_ptr<TkavReportDataSets> FDataSets;
+    std::unique_ptr<TkavVariables> FVariables;
+    std::unique_ptr<TkavEngineOptions> FEngineOptions;
+    std::unique_ptr<TkavPreviewOptions> FPreviewOptions;
+    std::unique_ptr<TkavPrintOptions> FPrintOptions;
+    std::unique_ptr<TkavReportOptions> FReportOptions;
+    std::unique_ptr<TStringList> FScriptText;
     std::unique_ptr<TStringList> FErrors;
+    std::unique_ptr<TStringList> FSysVariables;
+    std::unique_ptr<TkavReportDataSets> FEnabledDataSets;
+    std::unique_ptr<TStringList> FDrillState;
+    TkavComponentRef<TkavDataSet> FDataSet;
+    QString FDataSetName;
+    QString FParentReport;
+    bool FDotMatrixReport = false;
+    QString FIniFile;
+    bool FOldStyleProgress = false;
+    QString FScriptLanguage;
+    bool FShowProgress = true;
+    bool FStoreInDFM = true;
+    TkavNotifyEvent FOnRunDialogs;
+    TkavNotifyEvent FOnStartReport;
+    TkavNotifyEvent FOnStopReport;
+    TkavNotifyEvent FOnReportPrint;
+    QString FFileName;
+    QString FCurObject;
     bool FModified = false;
+    bool FReloading = false;
+    bool FTerminated = false;
+    bool FLastLoadOk = true;
     TkavXMLSerializer *FXMLSerializer = nullptr; // not owned
 };

@@ -458,6 +458,16 @@ public:
     bool IsDisplayFormatStored() const { return FFormats->Count() == 1; }
     bool IsHighlightStored() const;
 
+    // Two or more formats / highlights are stored as the child elements "Formats" and
+    // "Highlights" (one "item" each); fewer travel in DisplayFormat / Highlight.
+    void WriteNestedProperties(TkavXMLItem *Item) override;
+    // Takes exactly "Formats" and "Highlights" (ignoring case) and adds their items.
+    bool ReadNestedProperty(TkavXMLItem *Item) override;
+    // A memo read from a stream takes its formats and highlights from the stream alone
+    // (both are emptied first, unless AncestorOnlyStream), so a copy never keeps or
+    // doubles the target's own.
+    void LoadFromStream(TStream &Stream) override;
+
 private:
     const TkavFormat *firstFormat() const;
 

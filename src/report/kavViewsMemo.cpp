@@ -4,6 +4,8 @@
 #include "kavViews_p.h"
 
 #include <persist/kavXML.h>
+#include <persist/kavXMLSerializer.h>
+#include <rtl/kavCaseFold.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavRTTI.h>
 
@@ -13,6 +15,9 @@ using namespace Qt::StringLiterals;
 using namespace kavViewsPrivate;
 
 namespace {
+
+const QString formatsElement = u"Formats"_s;
+const QString highlightsElement = u"Highlights"_s;
 
 const TkavFormat &defaultFormat()
 {
@@ -192,6 +197,39 @@ bool TkavCustomMemoView::IsHighlightStored() const
                    ->Condition()
                    .trimmed()
                    .isEmpty();
+}
+
+void TkavCustomMemoView::WriteNestedProperties(TkavXMLItem *Item)
+{
+    if (!Item)
+        return;
+    // Written without ancestor collections until inherited reports supply the ancestor memo.
+    if (FFormats->Count() > 1)
+        kavWriteCollection(*FFormats, formatsElement, *Item, this);
+    if (FHighlights->Count() > 1)
+        kavWriteCollection(*FHighlights, highlightsElement, *Item, this);
+}
+
+bool TkavCustomMemoView::ReadNestedProperty(TkavXMLItem *Item)
+{
+    if (!Item)
+        return false;
+    if (kavSameText(Item->Name(), formatsElement))
+        kavReadCollection(*FFormats, *Item, this);
+    else if (kavSameText(Item->Name(), highlightsElement))
+        kavReadCollection(*FHighlights, *Item, this);
+    else
+        return false;
+    return true;
+}
+
+void TkavCustomMemoView::LoadFromStream(TStream &Stream)
+{
+    if (!AncestorOnlyStream()) {
+        FFormats->Clear();
+        FHighlights->Clear();
+    }
+    TkavStretcheable::LoadFromStream(Stream);
 }
 
 const TkavFormat *TkavCustomMemoView::firstFormat() const

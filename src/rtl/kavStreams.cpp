@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -232,4 +234,50 @@ QString kavTempFolder(const QString &dir)
     if (!dir.isEmpty() && QFileInfo(dir).isDir())
         return dir;
     return QDir::tempPath();
+}
+
+namespace {
+
+// A TStream over a Qt device.
+class TDeviceStream : public TStream
+{
+public:
+    explicit TDeviceStream(QIODevice &device) : FDevice(device) {}
+
+    qint64 Read(void *buffer, qint64 count) override
+    {
+        return std::max<qint64>(0, FDevice.read(static_cast<char *>(buffer), count));
+    }
+    qint64 Write(const void *buffer, qint64 count) override
+    {
+        return std::max<qint64>(0, FDevice.write(static_cast<const char *>(buffer), count));
+    }
+    qint64 Seek(qint64 offset, TSeekOrigin origin) override
+    {
+        const qint64 base = origin == soBeginning ? 0
+                            : origin == soCurrent ? FDevice.pos()
+                                                  : FDevice.size();
+        if (!FDevice.seek(base + offset))
+            throw EStreamError(QStringLiteral("Stream seek error: %1").arg(FDevice.errorString()));
+        return FDevice.pos();
+    }
+    qint64 Size() override { return FDevice.size(); }
+    void SetSize(qint64) override { throw EStreamError(QStringLiteral("Stream size cannot be set")); }
+
+private:
+    QIODevice &FDevice;
+};
+
+} // namespace
+
+void kavWriteFileAtomically(const QString &fileName, const std::function<void(TStream &)> &write)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EFCreateError(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
+    TDeviceStream stream(file);
+    write(stream);
+    if (!file.commit())
+        throw EWriteError(QStringLiteral("Stream write error: %1").arg(file.errorString()));
 }

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 enum TSeekOrigin : int {
@@ -110,3 +111,8 @@ private:
 
 // The folder for temporary files: dir when it exists, else the system's temporary folder.
 QString kavTempFolder(const QString &dir);
+
+// Writes fileName through write: the text goes to a unique file beside the target, which
+// replaces the target only once everything was written. On any error the old file stays as
+// it was and the error propagates (EFCreateError, EWriteError or write's own).
+void kavWriteFileAtomically(const QString &fileName, const std::function<void(TStream &)> &write);

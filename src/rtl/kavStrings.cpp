@@ -6,7 +6,6 @@
 #include "kavRTTI.h"
 #include "kavStreams.h"
 
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -415,12 +414,8 @@ void TStrings::LoadFromFile(const QString &fileName)
 
 void TStrings::SaveToFile(const QString &fileName) const
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
     const QByteArray bytes = GetTextStr().toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw EWriteError(QStringLiteral("Stream write error: %1").arg(file.errorString()));
+    kavWriteFileAtomically(fileName, [&bytes](TStream &stream) { stream.WriteBytes(bytes); });
 }
 
 TObject *TStrings::GetObject(int /*index*/) const

@@ -5,12 +5,14 @@
 #include <persist/kavXML.h>
 #include <report/kavComponent.h>
 #include <report/kavReport.h>
+#include <rtl/kavCaseFold.h>
 #include <rtl/kavStreams.h>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
+#include <random>
 
 using namespace Qt::StringLiterals;
 
@@ -1103,4 +1105,250 @@ TEST(ReportRoot, ErrorsAreSortedWithoutDuplicatesAndTheLockNests)
     std::unique_lock outer(kavReportLock());
     std::unique_lock inner(kavReportLock(), std::try_to_lock);
     EXPECT_TRUE(inner.owns_lock());
+}
+
+// --- name look-ups stay right through renames, moves and destruction ---------------------
+
+namespace {
+
+// The look-ups as plain walks, to hold the indexed ones against.
+TkavComponent *walkFindObject(const TkavComponent &scope, QStringView name)
+{
+    for (TkavComponent *c : scope.AllObjects()) {
+        if (kavSameText(c->Name(), name))
+            return c;
+    }
+    return nullptr;
+}
+
+TkavComponent *walkFindComponent(const TkavComponent &owner, QStringView name)
+{
+    for (int i = 0; i < owner.ComponentCount(); ++i) {
+        if (!name.isEmpty() && kavSameText(owner.Components(i)->Name(), name))
+            return owner.Components(i);
+    }
+    return nullptr;
+}
+
+// The name CreateUniqueName must give c: the smallest number free in the report (or under
+// the parent), apart from c's own name and the names its owner holds.
+QString walkUniqueName(const TkavComponent &c)
+{
+    QStringList used{c.Name()};
+    if (const TkavComponent *scope = c.Report() ? c.Report() : c.Parent())
+        used += namesOf(scope->AllObjects());
+    if (const TkavComponent *owner = c.Owner()) {
+        for (int i = 0; i < owner->ComponentCount(); ++i)
+            used.append(owner->Components(i)->Name());
+    }
+    for (int i = 1;; ++i) {
+        const QString candidate = c.BaseName() + QString::number(i);
+        if (!used.contains(candidate, Qt::CaseInsensitive))
+            return candidate;
+    }
+}
+
+// Every component below and including root answers FindObject like the walk does, for the
+// names given and their upper-case forms; the owner answers FindComponent likewise.
+void expectLookupsMatchWalks(const TkavComponent &root, const QStringList &names)
+{
+    QList<TkavComponent *> scopes = root.AllObjects();
+    scopes.prepend(const_cast<TkavComponent *>(&root));
+    for (const QString &name : names) {
+        for (const QString &probe : {name, name.toUpper()}) {
+            for (const TkavComponent *scope : std::as_const(scopes)) {
+                EXPECT_EQ(scope->FindObject(probe), walkFindObject(*scope, probe))
+                    << qPrintable(probe) << " below " << qPrintable(scope->Name());
+            }
+            EXPECT_EQ(root.FindComponent(probe), walkFindComponent(root, probe))
+                << qPrintable(probe);
+        }
+    }
+}
+
+// Two reports: report / Page1 / MasterData1 / Memo1 each.
+struct TwoDocuments
+{
+    Document first;
+    Document second;
+    QStringList names{u"Page1"_s, u"MasterData1"_s, u"Memo1"_s, u"Memo2"_s, u"Total"_s};
+
+    void expectConsistent() const
+    {
+        expectLookupsMatchWalks(*first.report, names);
+        expectLookupsMatchWalks(*second.report, names);
+    }
+};
+
+} // namespace
+
+TEST(ComponentNameIndex, LookupsFollowEveryChange)
+{
+    const struct
+    {
+        const char *step;
+        std::function<void(TwoDocuments &)> change;
+        // What the first report finds afterwards under the name "Memo1" (null: nothing).
+        std::function<TkavComponent *(TwoDocuments &)> memo1;
+    } cases[] = {
+        {"rename",
+         [](TwoDocuments &d) { d.first.memo->SetName(u"Total"_s); },
+         [](TwoDocuments &) -> TkavComponent * { return nullptr; }},
+        {"rename back and forth",
+         [](TwoDocuments &d) {
+             d.first.memo->SetName(u"Total"_s);
+             d.first.memo->SetName(u"memo1"_s);
+         },
+         [](TwoDocuments &d) -> TkavComponent * { return d.first.memo; }},
+        {"letter case only",
+         [](TwoDocuments &d) { d.first.memo->SetName(u"MEMO1"_s); },
+         [](TwoDocuments &d) -> TkavComponent * { return d.first.memo; }},
+        {"cleared name",
+         [](TwoDocuments &d) { d.first.memo->SetName(QString()); },
+         [](TwoDocuments &) -> TkavComponent * { return nullptr; }},
+        {"destroyed",
+         [](TwoDocuments &d) { d.first.memo->Free(); },
+         [](TwoDocuments &) -> TkavComponent * { return nullptr; }},
+        {"destroyed with its band",
+         [](TwoDocuments &d) { d.first.band->Free(); },
+         [](TwoDocuments &) -> TkavComponent * { return nullptr; }},
+        {"band detached from the tree",
+         [](TwoDocuments &d) { d.first.band->SetParent(nullptr); },
+         [](TwoDocuments &) -> TkavComponent * { return nullptr; }},
+        {"band detached and put back",
+         [](TwoDocuments &d) {
+             d.first.band->SetParent(nullptr);
+             d.first.band->SetParent(d.first.page);
+         },
+         [](TwoDocuments &d) -> TkavComponent * { return d.first.memo; }},
+        {"memo moved into the other report",
+         [](TwoDocuments &d) {
+             d.second.memo->SetName(u"Memo2"_s);
+             d.first.memo->SetParent(d.second.band);
+         },
+         [](TwoDocuments &) -> TkavComponent * { return nullptr; }},
+        {"other report's band moved in: the first in tree order wins",
+         [](TwoDocuments &d) { d.second.band->SetParent(d.first.page); },
+         [](TwoDocuments &d) -> TkavComponent * { return d.first.memo; }},
+        {"the same, then the own band moved behind it",
+         [](TwoDocuments &d) {
+             d.second.band->SetParent(d.first.page);
+             d.first.band->SetParent(nullptr);
+             d.first.band->SetParent(d.first.page);
+         },
+         [](TwoDocuments &d) -> TkavComponent * { return d.second.memo; }},
+        {"the duplicate renamed away",
+         [](TwoDocuments &d) {
+             d.second.band->SetParent(d.first.page);
+             d.first.memo->SetName(u"Total"_s);
+         },
+         [](TwoDocuments &d) -> TkavComponent * { return d.second.memo; }},
+        {"ownership handed to the other report",
+         [](TwoDocuments &d) {
+             d.first.memo->SetParent(nullptr);
+             std::unique_ptr<TkavComponent> memo = d.first.report->RemoveComponent(d.first.memo);
+             d.second.memo->SetName(u"Memo2"_s);
+             d.second.report->InsertComponent(std::move(memo));
+         },
+         [](TwoDocuments &) -> TkavComponent * { return nullptr; }},
+        {"inherited children of a destroyed page are detached",
+         [](TwoDocuments &d) {
+             d.first.band->SetAncestor(true);
+             d.first.page->Free();
+         },
+         [](TwoDocuments &) -> TkavComponent * { return nullptr; }},
+        {"report cleared",
+         [](TwoDocuments &d) { d.first.report->Clear(); },
+         [](TwoDocuments &) -> TkavComponent * { return nullptr; }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.step);
+        TwoDocuments d;
+        c.change(d);
+        EXPECT_EQ(d.first.report->FindObject(u"Memo1"), c.memo1(d));
+        d.expectConsistent();
+        auto *fresh = TkavComponent::Create<TestMemo>(d.first.report.get());
+        const QString expected = walkUniqueName(*fresh);
+        fresh->CreateUniqueName();
+        EXPECT_EQ(fresh->Name(), expected);
+        d.expectConsistent();
+    }
+}
+
+TEST(ComponentNameIndex, ForOwnersAndDetachedRoots)
+{
+    Document doc;
+    // Owned outside the tree: FindComponent finds it, FindObject does not, and both a rename
+    // to its name and a unique name avoid it.
+    doc.memo->SetParent(nullptr);
+    EXPECT_EQ(doc.report->FindComponent(u"MEMO1"), doc.memo);
+    EXPECT_EQ(doc.report->FindObject(u"Memo1"), nullptr);
+    auto *other = TkavComponent::Create<TestMemo>(doc.band);
+    EXPECT_THROW(other->SetName(u"memo1"_s), EComponentError);
+    other->CreateUniqueName();
+    EXPECT_EQ(other->Name(), u"Memo2"_s);
+    // A detached band is the root of its own tree and still finds its children.
+    other->SetName(u"Memo1x"_s);
+    doc.memo->SetParent(doc.band);
+    doc.band->SetParent(nullptr);
+    EXPECT_EQ(doc.band->FindObject(u"memo1x"), other);
+    EXPECT_EQ(doc.report->FindObject(u"Memo1x"), nullptr);
+    EXPECT_EQ(doc.band->FindObject(u"MasterData1"), nullptr); // never itself
+    // The empty name is no index entry: the first unnamed descendant, as before.
+    auto *unnamed = TkavComponent::Create<TestMemo>(doc.page);
+    EXPECT_EQ(doc.report->FindObject(u""), unnamed);
+    EXPECT_EQ(doc.report->FindComponent(u""), nullptr);
+}
+
+TEST(ComponentNameIndex, RandomEditsKeepLookupsEqualToWalks)
+{
+    std::mt19937 random(20261209);
+    const auto pick = [&random](int count) { return int(random() % unsigned(count)); };
+    Document first;
+    Document second;
+    TkavReport *reports[] = {first.report.get(), second.report.get()};
+    const QStringList names{u"Memo1"_s, u"memo2"_s, u"Memo3"_s, u"Band1"_s, u"X"_s};
+    for (int step = 0; step < 400; ++step) {
+        TkavReport &report = *reports[pick(2)];
+        QList<TkavComponent *> nodes = report.AllObjects();
+        if (nodes.isEmpty()) {
+            TkavComponent::Create<TestPage>(&report)->CreateUniqueName();
+            continue;
+        }
+        TkavComponent *node = nodes[pick(int(nodes.size()))];
+        const QList<TkavComponent *> targets = reports[pick(2)]->AllObjects() << reports[pick(2)];
+        try {
+            switch (pick(6)) {
+            case 0:
+                TkavComponent::Create<TestMemo>(node)->CreateUniqueName();
+                break;
+            case 1:
+                node->SetName(names[pick(int(names.size()))]);
+                break;
+            case 2:
+                node->SetParent(targets[pick(int(targets.size()))]);
+                break;
+            case 3:
+                if (nodes.size() > 6)
+                    node->Free();
+                break;
+            case 4:
+                node->SetParent(nullptr);
+                break;
+            case 5: {
+                const QString expected = walkUniqueName(*node);
+                node->CreateUniqueName();
+                EXPECT_EQ(node->Name(), expected);
+                break;
+            }
+            }
+        } catch (const Exception &) {
+            // Refused renames and moves change nothing; the checks below still apply.
+        }
+        SCOPED_TRACE(step);
+        for (TkavReport *r : reports)
+            expectLookupsMatchWalks(*r, names);
+        if (HasFailure())
+            return;
+    }
 }

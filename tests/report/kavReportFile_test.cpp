@@ -36,6 +36,8 @@ protected:
     // A small invoice-like document: a page with a title, a data band and views on them.
     static void build(TkavReport &report)
     {
+        // Every loaded report has its data page first.
+        TkavComponent::Create<TkavDataPage>(&report)->SetName(u"Data"_s);
         auto *page = TkavComponent::Create<TkavReportPage>(&report);
         page->CreateUniqueName();
         page->SetOrientation(poLandscape);
