@@ -1,8 +1,14 @@
 // The kavrel executable: the host window, or a headless subcommand.
-#include <QCoreApplication>
+#include "kavCommands.h"
+
+#include <report/kavClass.h>
+#include <rtl/kavRTTI.h>
+
+#include <QGuiApplication>
 #include <QString>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -24,17 +30,28 @@ const char usageText[] =
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    const bool headless = argc > 1 && std::strcmp(argv[1], "design") != 0;
+    // Headless commands measure text and decode pictures without a display.
+    if (headless && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kavrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KAVREL_VERSION));
+    kavRegisterRTLClasses();
+    kavRegisterReportClasses();
     const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.value(0) == QLatin1String("--version")) {
+    const QString command = args.value(0);
+    if (command == QLatin1String("--version")) {
         std::printf("kavrel %s\n", KAVREL_VERSION);
         return 0;
     }
-    std::fputs(usageText, stdout);
-    if (args.isEmpty() || args.value(0) == QLatin1String("--help"))
+    if (command == QLatin1String("resave"))
+        return kavCmdResave(args.mid(1));
+    if (args.isEmpty() || command == QLatin1String("--help")) {
+        std::fputs(usageText, stdout);
         return 0;
-    std::fprintf(stderr, "kavrel: '%s' is not available yet\n", qPrintable(args.value(0)));
+    }
+    std::fputs(usageText, stderr);
+    std::fprintf(stderr, "kavrel: '%s' is not available yet\n", qPrintable(command));
     return 2;
 }

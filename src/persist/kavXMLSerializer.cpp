@@ -273,8 +273,9 @@ QString TkavXMLSerializer::propToXML(TPersistent &obj,
         return attribute(name, kavEncodeXMLText(value));
     }
     case pkVariant: {
+        // Always written without an ancestor, empty values too (a variable's Value="").
         const QString value = kavVariantToXML(prop.GetVar(obj));
-        if (value.isEmpty() || (ancestor && value == kavVariantToXML(prop.GetVar(*ancestor))))
+        if (ancestor && value == kavVariantToXML(prop.GetVar(*ancestor)))
             return QString();
         return attribute(name, value);
     }
@@ -1039,10 +1040,17 @@ void kavReadCollection(TkavCollection &Collection,
     }
     // Items of an object from an ancestor report exist already: the file only changes them.
     const bool fromAncestor = Owner && Owner->IsAncestor();
+    int taken = 0;
     for (int i = 0; i < Item.Count(); ++i) {
         const TkavXMLItem &child = *Item.Items(i);
         if (!kavSameText(child.Name(), collectionItemName))
             continue;
+        // Every new item is named against all others: a flood of items would take hours.
+        if (++taken > kavMaxCollectionItems) {
+            serializer->Errors().Add(
+                resourceText(u"xrTooManyItems"_s, u"Too many items in"_s) + u' ' + Item.Name());
+            break;
+        }
         TkavCollectionItem *target = nullptr;
         if (fromAncestor && child.PropExists(inheritedNameAttr)) {
             target = Collection.FindByName(child.GetProp(inheritedNameAttr));

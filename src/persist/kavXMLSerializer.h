@@ -281,6 +281,9 @@ void kavWriteCollection(TkavCollection &Collection,
                         TkavXMLItem &Parent,
                         TkavComponent *Owner,
                         TkavCollection *Ancestor = nullptr);
+// The most items one collection element gives; the rest is left out with an Errors line.
+inline constexpr int kavMaxCollectionItems = 10000;
+
 // Reads the <item> children of Item (names ignoring case; other children are ignored)
 // into Collection, which is not cleared first. When Owner comes from an ancestor report,
 // an item carrying InheritedName is applied to the existing item of that identity

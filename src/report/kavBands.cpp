@@ -316,7 +316,7 @@ QString TkavDataBand::DataSetName() const
 void TkavDataBand::SetDataSetName(const QString &Value)
 {
     FDataSetName = Value;
-    FDataSet = kavGlobalDataSets().Find(Value, Report());
+    FDataSet = FindDataSet(FDataSet.get(), Value);
 }
 
 void TkavDataBand::SetRowCount(int Value)

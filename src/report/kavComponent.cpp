@@ -1043,7 +1043,8 @@ TkavRect TkavReportComponent::GetRealBounds() const
 void TkavReportComponent::Notification(TkavComponent *AComponent, TOperation Operation)
 {
     TkavComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove) {
+    // Every removal in the report reaches every component: keep the common case cheap.
+    if (Operation == opRemove && !FShiftChildren.isEmpty()) {
         FShiftChildren.removeIf(
             [AComponent](const TkavReportComponent *child) { return child == AComponent; });
     }

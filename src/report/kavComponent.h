@@ -102,6 +102,9 @@ public:
     T *operator->() const { return get(); }
     operator T *() const { return get(); }
     void reset(T *component = nullptr);
+    // Whether this refers to component, also while component is being destroyed (when
+    // get() already reads null): removal notifications use it.
+    bool RefersTo(const TkavComponent *component) const;
 
 private:
     std::shared_ptr<TkavComponent *> FCell;
@@ -584,6 +587,12 @@ template <class T>
 T *TkavComponentRef<T>::get() const
 {
     return FCell && *FCell ? static_cast<T *>(*FCell) : nullptr;
+}
+
+template <class T>
+bool TkavComponentRef<T>::RefersTo(const TkavComponent *component) const
+{
+    return component && FCell && FCell == component->FAlive;
 }
 
 template <class T>

@@ -605,7 +605,12 @@ QString TkavDataSetItem::DataSetName() const
 void TkavDataSetItem::SetDataSetName(const QString &value)
 {
     FDataSetName = value;
-    FDataSet = value.isEmpty() ? nullptr : kavGlobalDataSets().Find(value, report());
+    if (value.isEmpty())
+        FDataSet = nullptr;
+    else if (TkavReport *owner = report())
+        FDataSet = owner->FindDataSet(FDataSet.get(), value);
+    else
+        FDataSet = kavGlobalDataSets().Find(value);
 }
 
 void TkavDataSetItem::Assign(const TPersistent &source)

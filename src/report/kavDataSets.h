@@ -434,6 +434,8 @@ public:
     ~TkavDataSetItem() override;
 
     TkavDataSet *DataSet() const;
+    // Whether the item holds component (also while it is being destroyed).
+    bool Holds(const TkavComponent *component) const { return FDataSet.RefersTo(component); }
     // Also takes the data set's user name as the item's name (empty for null).
     void SetDataSet(TkavDataSet *value);
     // The data set's current user name when it is set, else the name last given.

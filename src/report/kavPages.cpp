@@ -280,7 +280,7 @@ QString TkavReportPage::DataSetName() const
 void TkavReportPage::SetDataSetName(const QString &Value)
 {
     FDataSetName = Value;
-    FDataSet = kavGlobalDataSets().Find(Value, Report());
+    FDataSet = FindDataSet(FDataSet.get(), Value);
 }
 
 TkavPicture &TkavReportPage::BackPicture() const

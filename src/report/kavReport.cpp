@@ -254,11 +254,11 @@ void TkavReport::Notification(TkavComponent *AComponent, TOperation Operation)
         return;
     for (TkavReportDataSets *list : {FDataSets.get(), FEnabledDataSets.get()}) {
         for (int i = list->Count() - 1; i >= 0; --i) {
-            if (list->Items(i)->DataSet() == AComponent)
+            if (list->Items(i)->Holds(AComponent))
                 list->Delete(i);
         }
     }
-    if (FDataSet.get() == AComponent)
+    if (FDataSet.RefersTo(AComponent))
         FDataSet = nullptr;
 }
 
@@ -389,10 +389,8 @@ void TkavReport::checkDataPage()
 
 void TkavReport::SaveToFile(const QString &FileName)
 {
-    if (FParentReport.size() > 1 && FParentReport[1] == u':') {
-        const QString folder = QFileInfo(FileName).absolutePath();
-        FParentReport = QDir(folder).relativeFilePath(FParentReport);
-    }
+    if (QDir::isAbsolutePath(FParentReport)) // kept relative, so the pair can move together
+        FParentReport = QDir(QFileInfo(FileName).absolutePath()).relativeFilePath(FParentReport);
     kavWriteFileAtomically(FileName, [this](TStream &stream) { SaveToStream(stream); });
     FFileName = FileName;
 }

@@ -252,11 +252,7 @@ void TkavView::SetDataSet(TkavDataSet *value)
 void TkavView::SetDataSetName(const QString &value)
 {
     FDataSetName = value;
-    // Only the process-wide list exists so far; a report's own data-set list joins here.
-    if (TkavDataSet *found = kavGlobalDataSets().Find(value, Report()))
-        FDataSet = found;
-    else if (Report() || value.isEmpty())
-        FDataSet = nullptr;
+    FDataSet = FindDataSet(FDataSet.get(), value);
 }
 
 bool TkavView::IsDataField() const

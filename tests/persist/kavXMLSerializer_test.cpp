@@ -180,9 +180,10 @@ const TkavClassInfo &TSerLoop::StaticClassInfo()
     return info;
 }
 
-// What a default TSerObj writes: properties without declared default and the string list.
-const QString DefaultText = u" Big=\"0\" Flag=\"False\" Left=\"0\" Width=\"0\" Lines.Text=\"\""
-                            " ReadOnly=\"7\""_s;
+// What a default TSerObj writes: properties without declared default, the variant (always
+// written, even empty) and the string list.
+const QString DefaultText = u" Big=\"0\" Flag=\"False\" Left=\"0\" Width=\"0\" Value=\"\""
+                            " Lines.Text=\"\" ReadOnly=\"7\""_s;
 
 std::string str(const QString &s)
 {
@@ -313,6 +314,13 @@ TEST(XMLSerializerWrite, AncestorValuesCountAsDefaults)
     obj.Sub()->SetSize(11);
     const QString text = write(obj, &ancestor);
     EXPECT_EQ(str(text), str(u" Count=\"0\" Sub.Size=\"11\""_s));
+
+    // Texts emptied against the ancestor's are changes too: without them the ancestor's
+    // caption and value would come back on reading.
+    ancestor.SetValue(Variant(u"v"_s));
+    obj.SetCaption(QString());
+    EXPECT_EQ(str(write(obj, &ancestor)),
+              str(u" Count=\"0\" Caption=\"\" Value=\"\" Sub.Size=\"11\""_s));
 
     // An ancestor of another class is no ancestor.
     TSerSub other;

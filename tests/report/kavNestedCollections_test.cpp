@@ -274,6 +274,21 @@ TEST_F(NestedCollections, ReadingOutsideALoadResolvesAtOnceAndReportsErrors)
     EXPECT_EQ(parent.Items(0)->Items(0)->GetProp(u"DataSet"), u"Users"_s);
 }
 
+TEST_F(NestedCollections, AFloodOfItemsIsCutWithOneErrorLine)
+{
+    TkavReport report;
+    QString xml = u"<Formats>"_s;
+    for (int i = 0; i < kavMaxCollectionItems + 50; ++i)
+        xml += u"<item FormatStr=\"%1\"/>"_s.arg(i);
+    auto doc = parse(xml + u"</Formats>"_s);
+    kavReadCollection(formats, *doc->Root(), &report);
+    ASSERT_EQ(formats.Count(), kavMaxCollectionItems);
+    EXPECT_EQ(formatAt(formats, kavMaxCollectionItems - 1)->FormatStr(),
+              QString::number(kavMaxCollectionItems - 1));
+    ASSERT_EQ(report.Errors().Count(), 1);
+    EXPECT_TRUE(report.Errors().Strings(0).endsWith(u" Formats"_s));
+}
+
 // --- memos in report files -------------------------------------------------------------------
 
 class MemoCollections : public NestedCollections
@@ -461,6 +476,26 @@ TEST_F(MemoCollections, ElementNamesIgnoreCaseAndOthersAreNotCollections)
     ASSERT_NE(memoOf(third), nullptr);
     EXPECT_EQ(memoOf(third)->Formats().Count(), 0);
     EXPECT_TRUE(third.Errors().Text().contains(u"Styles"_s));
+}
+
+TEST_F(MemoCollections, AReaderUsedDirectlyKeepsTheItemErrors)
+{
+    TkavReport report;
+    TkavMemoView *memo = build(report);
+    addFormats(*memo, 2);
+    QByteArray bytes = save(report);
+    bytes.replace("Kind=\"fkDateTime\"", "Kind=\"fkWrong\"");
+
+    // No LoadFromStream: the report knows of no load, yet the items are part of this one.
+    TkavReport second;
+    TMemoryStream stream(bytes);
+    TkavXMLSerializer reader(&stream);
+    reader.SetHandleNestedProperties(true);
+    reader.ReadRootComponent(&second);
+    ASSERT_NE(memoOf(second), nullptr);
+    EXPECT_EQ(memoOf(second)->Formats().Count(), 2);
+    EXPECT_EQ(reader.Errors().Count(), 1);
+    EXPECT_EQ(second.Errors().Count(), 0);
 }
 
 TEST_F(MemoCollections, AssignTakesTheSourcesCollectionsOnly)

@@ -457,14 +457,31 @@ TEST(ViewsSetters, DataSetAndDataSetNameFollowEachOther)
     memo.SetDataSet(nullptr);
     EXPECT_EQ(memo.DataSetName(), QString());
 
-    TkavPictureView picture;
-    picture.SetDataSetName(u"customers"_s); // user names compare ignoring case
-    EXPECT_EQ(picture.DataSet(), customers.get());
-    // Outside a report an unknown name keeps the data set it had.
-    picture.SetDataSetName(u"Nowhere"_s);
-    EXPECT_EQ(picture.DataSet(), customers.get());
+    // Outside a report a name resolves nothing: the data set stays as it was.
+    TkavPictureView alone;
+    alone.SetDataSetName(u"Customers"_s);
+    EXPECT_EQ(alone.DataSet(), nullptr);
+
+    TkavReport report;
+    auto *page = TkavComponent::Create<TkavReportPage>(&report);
+    auto *picture = TkavComponent::Create<TkavPictureView>(page);
+    picture->SetDataSetName(u"customers"_s); // user names compare ignoring case
+    EXPECT_EQ(picture->DataSet(), customers.get());
+    // An unknown name in the process-wide list keeps the data set it had.
+    picture->SetDataSetName(u"Nowhere"_s);
+    EXPECT_EQ(picture->DataSet(), customers.get());
     customers.reset();
-    EXPECT_EQ(picture.DataSet(), nullptr);
+    EXPECT_EQ(picture->DataSet(), nullptr);
+
+    // A report that does not use the process-wide list looks in its own data sets only.
+    auto orders = std::make_unique<TkavUserDataSet>();
+    orders->SetUserName(u"Orders"_s);
+    report.EngineOptions().SetUseGlobalDataSetList(false);
+    picture->SetDataSetName(u"Orders"_s);
+    EXPECT_EQ(picture->DataSet(), nullptr);
+    report.DataSets().Add(orders.get());
+    picture->SetDataSetName(u"Orders"_s);
+    EXPECT_EQ(picture->DataSet(), orders.get());
 }
 
 TEST(ViewsSetters, RotationKeepsItsSignModulo360)

@@ -1,0 +1,8 @@
+#pragma once
+
+// The headless subcommands of kavrel. Each takes its arguments (after the command name),
+// prints errors to standard error and returns the process exit code.
+
+#include <QStringList>
+
+int kavCmdResave(const QStringList &args);
