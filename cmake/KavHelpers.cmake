@@ -23,10 +23,12 @@ function(kav_add_test name)
     kav_target_defaults(${name})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    # The suite's fixtures, found also when the executable is run by hand.
+    target_compile_definitions(${name} PRIVATE KAV_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data")
     target_precompile_headers(${name} PRIVATE <gtest/gtest.h> <QString> <QList>)
     include(GoogleTest)
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KAV_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data"
+        PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
         DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -283,7 +283,15 @@ bool TkavReport::ReadNestedProperty(TkavXMLItem *Item)
         return true;
     }
     if (kavSameText(name, u"Variables")) {
+        const int first = FVariables->Count();
         kavReadCollection(*FVariables, *Item, this);
+        // Values are read as texts; numbers older writers stored with a decimal comma get
+        // their point back, as the variables file does, so they still evaluate.
+        for (int i = first; i < FVariables->Count(); ++i) {
+            TkavVariable *variable = FVariables->Items(i);
+            if (variable->Value().Type() == varString)
+                variable->SetValue(kavVariableValueFromText(variable->Value().AsString()));
+        }
         return true;
     }
     return false;

@@ -439,6 +439,30 @@ TEST_F(ReportDoc, FilesOnDisk)
                                           | QFileDevice::ExeOwner);
 }
 
+// A template as older versions wrote it: decimal commas, an old version number, data
+// sets, variables, a memo with two formats and two highlights.
+TEST_F(ReportDoc, LegacyTemplateLoadsWhole)
+{
+    TkavReport report;
+    ASSERT_TRUE(report.LoadFromFile(QStringLiteral(KAV_TEST_DATA "/invoice_legacy.kv3")));
+    EXPECT_EQ(report.Errors().Count(), 0) << qPrintable(report.Errors().Text());
+    EXPECT_EQ(report.Version(), u"5.2.3"_s);
+    EXPECT_EQ(report.ReportOptions().CreateDate(), 39069.9383864931);
+    EXPECT_EQ(report.Variables().GetVariable(u"Vat"_s).AsString(), u"0.21"_s);
+    EXPECT_EQ(report.Variables().GetVariable(u"Due"_s).AsString(), u"Date + 30"_s);
+    ASSERT_EQ(report.DataSets().Count(), 2);
+    EXPECT_EQ(report.GetDataset(u"Order lines"_s), report.FindObject(u"Lines"));
+    auto *total = dynamic_cast<TkavMemoView *>(report.FindObject(u"MemoTotal"));
+    ASSERT_NE(total, nullptr);
+    EXPECT_EQ(total->Formats().Count(), 2);
+    EXPECT_EQ(total->Highlights().Count(), 2);
+    auto *band = dynamic_cast<TkavDataBand *>(report.FindObject(u"DetailData1"));
+    ASSERT_NE(band, nullptr);
+    EXPECT_EQ(band->Top(), 139.84261);
+    EXPECT_EQ(band->DataSet(), report.FindObject(u"Lines"));
+    EXPECT_EQ(report.ScriptText().Count(), 7);
+}
+
 // ---------------------------------------------------------------------------------------
 // Every class, every property
 
