@@ -118,6 +118,7 @@ AUTHORED = {
         "clLangLoadError": "Não foi possível carregar o idioma %s:",
         # report file: an element in a place where its class may not stand
         "xrMisplacedClass": "Elemento não permitido aqui:",
+        "xrTooManyItems": "Itens demais em",
         # print dialog: pages to print, duplex modes, sheet paper list head
         "ppAll": "Todas as páginas",
         "ppOdd": "Páginas ímpares",

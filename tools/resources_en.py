@@ -583,6 +583,7 @@ ENGLISH = {
     "wzStdEmpty": "Standard Report",
     "xrCantFindClass": "Class not found",
     "xrMisplacedClass": "Element not allowed here:",
+    "xrTooManyItems": "Too many items in",
     "YearOf": "Returns the year of a date",
     "zmPageWidth": "Page Width",
     "zmWholePage": "Whole Page",

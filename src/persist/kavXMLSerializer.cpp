@@ -552,12 +552,6 @@ void TkavXMLSerializer::FixupReferences()
 
 namespace {
 
-QString resourceText(const QString &key, const QString &fallback)
-{
-    const TkavResources &table = kavResourceTable();
-    return table.contains(key) ? table.Get(key) : fallback;
-}
-
 QString cantFindClassMessage(const QString &name)
 {
     return kavResourceTable().Get(u"xrCantFindClass"_s) + u' ' + name;
@@ -709,7 +703,7 @@ TkavComponent *TkavXMLSerializer::childObject(const TkavXMLItem &item,
     if (!cls) // an inherited element whose object is gone
         return nullptr;
     if (!allowedChild(*cls, parent)) {
-        addError(resourceText(u"xrMisplacedClass"_s, u"Element not allowed here:"_s) + u' '
+        addError(kavResourceTable().Get(u"xrMisplacedClass"_s) + u' '
                  + cls->ClassName());
         return nullptr;
     }
@@ -1048,7 +1042,7 @@ void kavReadCollection(TkavCollection &Collection,
         // Every new item is named against all others: a flood of items would take hours.
         if (++taken > kavMaxCollectionItems) {
             serializer->Errors().Add(
-                resourceText(u"xrTooManyItems"_s, u"Too many items in"_s) + u' ' + Item.Name());
+                kavResourceTable().Get(u"xrTooManyItems"_s) + u' ' + Item.Name());
             break;
         }
         TkavCollectionItem *target = nullptr;

@@ -947,6 +947,8 @@ void TkavComponent::LoadFromXMLItem(TkavXMLItem &Item, bool OldFormat)
     serializer.SetHandleNestedProperties(true);
     serializer.SetOwner(report);
     serializer.SetOldFormat(OldFormat);
+    if (report && report->OnGetCustomData())
+        serializer.SetOnGetCustomDataEvent(report->OnGetCustomData());
     LoadScope scope(report, serializer);
     serializer.ReadRootComponent(this, &Item);
 }
@@ -961,6 +963,8 @@ void TkavComponent::SaveToStream(TStream &Stream,
     serializer.SetSaveAncestorOnly(FAncestorOnlyStream);
     serializer.SetOwner(Report());
     serializer.SetSerializeDefaultValues(SaveDefaultValues);
+    if (auto *report = dynamic_cast<TkavReport *>(this); report && !FAncestorOnlyStream)
+        serializer.SetOnSaveCustomDataEvent(report->OnSaveCustomData());
     serializer.WriteRootComponent(this, SaveChildren, nullptr, Streaming);
 }
 

@@ -538,6 +538,19 @@ std::unique_ptr<TkavIniFile> TkavReport::GetIniFile() const
     return std::make_unique<TkavIniFile>(FIniFile);
 }
 
+void TkavReport::ApplyConnectionName(const QString &Name)
+{
+    if (Name.isEmpty() || !FOnSetConnection)
+        return;
+    // The machine-wide store has no counterpart here: the user's settings are asked.
+    const TkavIniFile settings(u"\\Software\\Orvane"_s);
+    for (const QString &section : {u"Connections"_s, u"ConnectionsFIB"_s}) {
+        const QString connection = settings.ReadString(section, Name, QString());
+        if (!connection.isEmpty())
+            FOnSetConnection(connection);
+    }
+}
+
 QString TkavReport::GetApplicationFolder()
 {
     return QCoreApplication::applicationDirPath() + u'/';

@@ -7,6 +7,7 @@
 // Running, previewing, printing, exporting and designing grow here with their subsystems;
 // until then those entry points report that they are not available.
 
+#include <persist/kavXMLSerializer.h>
 #include <report/kavComponent.h>
 #include <report/kavReportOptions.h>
 #include <rtl/kavStrings.h>
@@ -14,6 +15,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -127,6 +129,22 @@ public:
     TkavXMLSerializer *XMLSerializer() const { return FXMLSerializer; }
     void SetXMLSerializer(TkavXMLSerializer *Value) { FXMLSerializer = Value; }
 
+    // --- application callbacks (never stored) ---------------------------------------------
+    // Receives the KavCustomData element of a file being read / fills it while writing.
+    const TkavGetCustomDataEvent &OnGetCustomData() const { return FOnGetCustomData; }
+    void SetOnGetCustomData(TkavGetCustomDataEvent Value) { FOnGetCustomData = std::move(Value); }
+    const TkavSaveCustomDataEvent &OnSaveCustomData() const { return FOnSaveCustomData; }
+    void SetOnSaveCustomData(TkavSaveCustomDataEvent Value) { FOnSaveCustomData = std::move(Value); }
+    // Called with each connection string stored under a connection name (ReportOptions).
+    const std::function<void(const QString &)> &OnSetConnection() const { return FOnSetConnection; }
+    void SetOnSetConnection(std::function<void(const QString &)> Value)
+    {
+        FOnSetConnection = std::move(Value);
+    }
+    // The connection strings stored for Name in the settings ("Connections" under the
+    // program's key, then the same key with "FIB" appended), each given to OnSetConnection.
+    void ApplyConnectionName(const QString &Name);
+
     // --- document -------------------------------------------------------------------------
     // Destroys the pages (inherited ones are kept), empties the data sets and variables and
     // resets the options and script to their initial values.
@@ -225,4 +243,7 @@ private:
     bool FTerminated = false;
     bool FLastLoadOk = true;
     TkavXMLSerializer *FXMLSerializer = nullptr; // not owned
+    TkavGetCustomDataEvent FOnGetCustomData;
+    TkavSaveCustomDataEvent FOnSaveCustomData;
+    std::function<void(const QString &)> FOnSetConnection;
 };

@@ -1,5 +1,7 @@
 #include "kavReportOptions.h"
 
+#include "kavReport.h"
+
 #include "kavViews.h"
 
 #include <persist/kavRes.h>
@@ -290,6 +292,13 @@ const TkavClassInfo &TkavReportOptions::StaticClassInfo()
               p.String(u"VersionRelease"_s, &R::VersionRelease, &R::SetVersionRelease);
           });
     return info;
+}
+
+void TkavReportOptions::SetConnectionName(const QString &value)
+{
+    FConnectionName = value;
+    if (FReport)
+        FReport->ApplyConnectionName(value);
 }
 
 TkavReportOptions::TkavReportOptions(TkavReport *report)

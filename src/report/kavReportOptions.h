@@ -339,7 +339,9 @@ public:
     void SetCompressed(bool value) { FCompressed = value; }
     // A plain value here; resolving stored connections is the report's business.
     const QString &ConnectionName() const { return FConnectionName; }
-    void SetConnectionName(const QString &value) { FConnectionName = value; }
+    // A non-empty name also hands its stored connection strings to the report's
+    // OnSetConnection.
+    void SetConnectionName(const QString &value);
     TDateTime CreateDate() const { return FCreateDate; }
     void SetCreateDate(TDateTime value) { FCreateDate = value; }
     TStringList &Description() const { return *FDescription; }

@@ -8,6 +8,7 @@
 #include <report/kavClass.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavRTTI.h>
+#include <rtl/kavSettings.h>
 #include <rtl/kavStreams.h>
 #include <rtl/kavUIServicesFake.h>
 
@@ -437,6 +438,48 @@ TEST_F(ReportDoc, FilesOnDisk)
     }
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                           | QFileDevice::ExeOwner);
+}
+
+TEST_F(ReportDoc, CustomDataTravelsThroughTheApplicationsCallbacks)
+{
+    TkavReport report;
+    report.SetOnSaveCustomData([](TkavXMLItem &item) { item.Add(u"Layout"_s)->SetProp(u"Dock", u"left"_s); });
+    const QByteArray file = save(report);
+    EXPECT_TRUE(file.contains("<KavCustomData>"));
+
+    QString dock;
+    TkavReport back;
+    back.SetOnGetCustomData([&dock](TkavXMLItem &item) {
+        if (const TkavXMLItem *layout = item.FindItem(u"Layout"_s))
+            dock = layout->GetProp(u"Dock");
+    });
+    load(back, file);
+    EXPECT_EQ(back.Errors().Count(), 0) << qPrintable(back.Errors().Text());
+    EXPECT_EQ(dock, u"left"_s);
+    // Without a handler the element is skipped, never read as a component.
+    TkavReport plain;
+    load(plain, file);
+    EXPECT_EQ(plain.Errors().Count(), 0);
+}
+
+TEST_F(ReportDoc, ConnectionNameHandsOverTheStoredConnections)
+{
+    QTemporaryDir config;
+    const QString oldRoot = TkavIniFile::UserConfigRoot();
+    TkavIniFile::SetUserConfigRoot(config.path());
+    {
+        TkavIniFile settings(u"\\Software\\Orvane"_s);
+        settings.WriteString(u"Connections"_s, u"Shop"_s, u"sqlite:shop.db"_s);
+        settings.WriteString(u"ConnectionsFIB"_s, u"Shop"_s, u"fib:shop"_s);
+    }
+    TkavReport report;
+    QStringList received;
+    report.ReportOptions().SetConnectionName(u"Shop"_s); // no handler: nothing happens
+    report.SetOnSetConnection([&received](const QString &c) { received << c; });
+    report.ReportOptions().SetConnectionName(u"Shop"_s);
+    report.ReportOptions().SetConnectionName(u"Unknown"_s);
+    EXPECT_EQ(received, (QStringList{u"sqlite:shop.db"_s, u"fib:shop"_s}));
+    TkavIniFile::SetUserConfigRoot(oldRoot);
 }
 
 // A template as older versions wrote it: decimal commas, an old version number, data
