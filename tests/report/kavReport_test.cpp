@@ -210,6 +210,13 @@ TEST_F(ReportDoc, PasswordIsStoredShiftedAndCheckedOnLoad)
     EXPECT_EQ(hidden.ReportOptions().Password(), u"abc"_s);
     EXPECT_TRUE(FUI.Fake().CallsOf(u"PasswordQuery"_s).empty());
 
+    // Neither do thread-safe loads, which may run where no window can be shown.
+    TkavReport threadSafe;
+    threadSafe.EngineOptions().SetEnableThreadSafe(true);
+    load(threadSafe, file);
+    EXPECT_TRUE(FUI.Fake().CallsOf(u"PasswordQuery"_s).empty());
+    EXPECT_TRUE(threadSafe.LastLoadOk());
+
     // Reloading (a run, an undo) never prompts.
     TkavReport reloading;
     reloading.SetReloading(true);
@@ -377,6 +384,10 @@ TEST_F(ReportDoc, HostileStructureNeverCrashes)
         deep += u"<TkavChild Name=\"C%1\">"_s.arg(i);
     load(report, kv3(QString(), deep)); // unterminated and absurdly deep
     EXPECT_FALSE(report.LastLoadOk());
+    EXPECT_FALSE(report.Errors().Text().isEmpty());
+    for (int i = 0; i < 5000; ++i)
+        deep += u"</TkavChild>"_s;
+    load(report, kv3(QString(), deep + u"</TkavReportPage>"_s)); // well formed, as deep
     EXPECT_FALSE(report.Errors().Text().isEmpty());
 
     const QString huge(4 * 1024 * 1024, u'x');
