@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 std::recursive_mutex &kavReportLock()
@@ -302,18 +304,26 @@ bool TkavReport::ReadNestedProperty(TkavXMLItem *Item)
 
 bool TkavReport::LoadFromFile(const QString &FileName, bool ExceptionIfNotFound)
 {
-    Clear();
-    FFileName.clear();
     const bool exists = QFileInfo(FileName).isFile();
-    if (!exists && !ExceptionIfNotFound)
+    if (!exists && !ExceptionIfNotFound) {
+        Clear();
+        FFileName.clear();
         return false;
+    }
     TFileStream stream(FileName, fmOpenRead); // raises the file error when it is missing
-    FFileName = FileName;
-    LoadFromStream(stream);
+    // Set before reading: an ancestor named relative to the file is found from it.
+    const QString previous = std::exchange(FFileName, FileName);
+    if (!readStream(stream))
+        FFileName = previous; // not a report: the document and its name stay as they were
     return exists;
 }
 
 void TkavReport::LoadFromStream(TStream &Stream)
+{
+    readStream(Stream);
+}
+
+bool TkavReport::readStream(TStream &Stream)
 {
     FErrors->Clear();
     FLastLoadOk = false;
@@ -327,7 +337,7 @@ void TkavReport::LoadFromStream(TStream &Stream)
     } catch (const Exception &e) {
         FErrors->Add(e.Message());
         ReportErrors();
-        return;
+        return false;
     }
     FReportOptions->SetPassword(FReportOptions->HiddenPassword());
     {
@@ -346,7 +356,7 @@ void TkavReport::LoadFromStream(TStream &Stream)
     FReportOptions->SetPassword(shiftPassword(FReportOptions->Password(), 10));
     if (FReportOptions->Info()) {
         Clear();
-        return;
+        return true;
     }
     if (!FReloading && !FEngineOptions->EnableThreadSafe() && !checkPassword()) {
         Clear();
@@ -355,6 +365,7 @@ void TkavReport::LoadFromStream(TStream &Stream)
     }
     if (FErrors->Count() > 0)
         ReportErrors();
+    return true;
 }
 
 bool TkavReport::checkPassword()

@@ -149,9 +149,10 @@ public:
     // Destroys the pages (inherited ones are kept), empties the data sets and variables and
     // resets the options and script to their initial values.
     void Clear() override;
-    // Clear, forget FileName; when the file exists (or ExceptionIfNotFound, so that a
-    // missing file raises the file error) reads it. True when the file existed: whether its
-    // content loaded is told by Errors and LastLoadOk.
+    // Reads the file when it exists (or, with ExceptionIfNotFound, raises the file error);
+    // a missing file otherwise clears the report and FileName. True when the file existed:
+    // whether its content loaded is told by Errors and LastLoadOk. A file that is not a
+    // report leaves the document and FileName as they were.
     bool LoadFromFile(const QString &FileName, bool ExceptionIfNotFound = false);
     // Reads a report file. The whole document is parsed before the report is touched: a
     // text that is not a report ("Invalid file format") leaves the report as it was. Only
@@ -207,7 +208,8 @@ public:
     bool ReadNestedProperty(TkavXMLItem *Item) override;
 
 private:
-    void readDocument(TkavXMLItem &root, bool oldFormat);
+    // LoadFromStream; false when the text is not a report (nothing was changed).
+    bool readStream(TStream &Stream);
     void checkDataPage();
     bool checkPassword();
     void notAvailable(const QString &what);

@@ -434,6 +434,18 @@ TEST_F(ReportDoc, FilesOnDisk)
     EXPECT_EQ(back.FileName(), path);
     EXPECT_NE(back.FindObject(u"Page1"), nullptr);
 
+    // Opening a file that is not a report keeps the open document and its name.
+    const QString notReport = dir.filePath(u"notes.txt"_s);
+    QFile text(notReport);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("shopping list");
+    text.close();
+    back.EngineOptions().SetNewSilentMode(simSilent);
+    EXPECT_TRUE(back.LoadFromFile(notReport));
+    EXPECT_FALSE(back.LastLoadOk());
+    EXPECT_EQ(back.FileName(), path);
+    EXPECT_NE(back.FindObject(u"Page1"), nullptr);
+
     // A save that fails half way leaves the old file as it was.
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const QByteArray old = [&] {
