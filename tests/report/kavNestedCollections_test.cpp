@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "kavReportTestSupport.h"
+
 #include <QSet>
 
 using namespace Qt::StringLiterals;
@@ -56,15 +58,9 @@ std::unique_ptr<TkavXMLDocument> parse(const QString &xml)
     return doc;
 }
 
-class NestedCollections : public ::testing::Test
+class NestedCollections : public TkavReportTest
 {
 protected:
-    void SetUp() override
-    {
-        kavRegisterRTLClasses();
-        kavRegisterReportClasses();
-    }
-
     TkavCollection formats{TkavFormat::StaticClassInfo()};
 };
 
@@ -294,19 +290,6 @@ TEST_F(NestedCollections, AFloodOfItemsIsCutWithOneErrorLine)
 class MemoCollections : public NestedCollections
 {
 protected:
-    static QByteArray save(TkavReport &report)
-    {
-        TMemoryStream stream;
-        report.SaveToStream(stream);
-        return stream.Data();
-    }
-
-    static void load(TkavReport &report, const QByteArray &bytes)
-    {
-        TMemoryStream stream(bytes);
-        report.LoadFromStream(stream);
-    }
-
     static TkavMemoView *build(TkavReport &report)
     {
         auto *page = TkavComponent::Create<TkavReportPage>(&report);

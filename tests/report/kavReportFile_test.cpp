@@ -7,31 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include "kavReportTestSupport.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
-class ReportFile : public ::testing::Test
+class ReportFile : public TkavReportTest
 {
 protected:
-    void SetUp() override
-    {
-        kavRegisterRTLClasses();
-        kavRegisterReportClasses();
-    }
-
-    static QByteArray save(TkavReport &report)
-    {
-        TMemoryStream stream;
-        report.SaveToStream(stream);
-        return stream.Data();
-    }
-
-    static void load(TkavReport &report, const QByteArray &bytes)
-    {
-        TMemoryStream stream(bytes);
-        report.LoadFromStream(stream);
-    }
 
     // A small invoice-like document: a page with a title, a data band and views on them.
     static void build(TkavReport &report)

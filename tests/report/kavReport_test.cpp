@@ -18,31 +18,15 @@
 
 #include <gtest/gtest.h>
 
+#include "kavReportTestSupport.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
-class ReportDoc : public ::testing::Test
+class ReportDoc : public TkavReportTest
 {
 protected:
-    void SetUp() override
-    {
-        kavRegisterRTLClasses();
-        kavRegisterReportClasses();
-    }
-
-    static QByteArray save(TkavReport &report)
-    {
-        TMemoryStream stream;
-        report.SaveToStream(stream);
-        return stream.Data();
-    }
-
-    static void load(TkavReport &report, const QByteArray &bytes)
-    {
-        TMemoryStream stream(bytes);
-        report.LoadFromStream(stream);
-    }
 
     // A report element around body (pages and nested elements) with the root attributes.
     static QByteArray kv3(const QString &attributes, const QString &body)
