@@ -6,3 +6,4 @@
 #include <QStringList>
 
 int kavCmdResave(const QStringList &args);
+int kavCmdScript(const QStringList &args);

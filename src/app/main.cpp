@@ -8,7 +8,10 @@
 #include <QString>
 
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,12 +22,22 @@ const char usageText[] =
     "\n"
     "Commands:\n"
     "  design [FILE.kv3]                      open the host window on a report\n"
-    "  script FILE [--language NAME] [--il]   compile and run a script\n"
+    "  script FILE [--language NAME] [--il] [--include DIR]\n"
+    "                                         compile (and, later, run) a script\n"
     "  resave IN.kv3 OUT.kv3                  load a template and save it again\n"
     "  prepare IN.kv3 -o OUT.kw3 [--dump]     run a report\n"
     "  export IN.(kv3|kw3) -o OUT.(pdf|png|svg|txt|csv|html)\n"
     "  --help                                 print this text\n"
     "  --version                              print the version\n";
+
+// Without a session (a build machine, ssh) the platform wants a private runtime folder;
+// make the one it would fall back to, quietly, instead of warning on every run.
+void useRuntimeFolder()
+{
+    const QByteArray folder = "/tmp/runtime-" + QByteArray::number(getuid());
+    if (::mkdir(folder.constData(), 0700) == 0 || errno == EEXIST)
+        qputenv("XDG_RUNTIME_DIR", folder);
+}
 
 } // namespace
 
@@ -34,6 +47,8 @@ int main(int argc, char **argv)
     // Headless commands measure text and decode pictures without a display.
     if (headless && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (headless && !qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+        useRuntimeFolder();
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kavrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KAVREL_VERSION));
@@ -47,6 +62,8 @@ int main(int argc, char **argv)
     }
     if (command == QLatin1String("resave"))
         return kavCmdResave(args.mid(1));
+    if (command == QLatin1String("script"))
+        return kavCmdScript(args.mid(1));
     if (args.isEmpty() || command == QLatin1String("--help")) {
         std::fputs(usageText, stdout);
         return 0;

@@ -1,0 +1,56 @@
+#pragma once
+
+// Helpers shared by the script suites: compile a text in a language and return its IL as
+// indented text, or the compile error in one line.
+
+#include "../kavTestSupport.h"
+
+#include <script/ky_ilparser.h>
+#include <script/ky_langs.h>
+#include <script/ky_script.h>
+#include <script/ky_xml.h>
+
+#include <QString>
+
+#include <mutex>
+
+// Registers the built-in languages once per process.
+inline void kyEnsureBuiltinLanguages()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { kyRegisterBuiltinLanguages(); });
+}
+
+// The IL document as text: one element per line, two spaces per depth, "\n" line ends, no
+// XML header line.
+inline QString kyILDocumentText(TkyXMLDocument &doc)
+{
+    doc.SetAutoIndent(true);
+    QString text = doc.SaveToText();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const qsizetype headerEnd = text.indexOf(u'\n');
+    if (text.startsWith(QStringLiteral("<?xml")) && headerEnd >= 0)
+        text.remove(0, headerEnd + 1);
+    return text;
+}
+
+// Compiles source (its lines joined with CR LF, as a script's Lines give them) in language
+// and returns the IL text, or "error at L:C: message" (plus " in unit NAME" when the error
+// is inside a unit). A program rule that matched nothing and reported nothing gives the
+// empty program's IL. script, when given, supplies the include path and unit handler.
+inline QString kyILText(const QString &language, const QString &source, TkyScript *script = nullptr)
+{
+    kyEnsureBuiltinLanguages();
+    TkyScript local;
+    TkyScript &program = script ? *script : local;
+    TkyILParser parser(&program);
+    parser.SelectLanguage(language);
+    if (!parser.MakeILScript(kyScriptLinesText(source)) && !program.ErrorMsg().isEmpty()) {
+        QString result
+            = QStringLiteral("error at %1: %2").arg(program.ErrorPos(), program.ErrorMsg());
+        if (!program.ErrorUnit().isEmpty())
+            result += QStringLiteral(" in unit ") + program.ErrorUnit();
+        return result;
+    }
+    return kyILDocumentText(parser.ILScript());
+}
