@@ -243,7 +243,9 @@ void TkyILParser::Interpreter::wrapUses(size_t mark)
         std::unique_ptr<TkyXMLItem> body;
         QString errText, errPos;
         FOwner.loadUnit(unitName, FDepth, body, errText, errPos);
-        if (!errText.isEmpty())
+        // A unit's error replaces an ordinary one; of two failed units the first loaded
+        // keeps its message, matching the unit name the script already holds.
+        if (!errText.isEmpty() && !(FHasError && FSticky))
             setFatal(errText, 0, errPos);
         ILLine open;
         open.kind = ILLine::Open;

@@ -487,6 +487,8 @@ TEST(ILParserUnits, ErrorInsideUnit)
 {
     TkyScript script;
     script.SetOnGetUnit([](TkyScript &, const QString &name) {
+        if (name == u"worse")
+            return u"?"_s;
         return name == u"bad" ? u"x\n  y ?"_s : u"uses 'bad'; fine"_s;
     });
     const QString options = uR"(<strictend text="1"/>)"_s;
@@ -496,6 +498,9 @@ TEST(ILParserUnits, ErrorInsideUnit)
     // error does not replace it.
     EXPECT_EQ(il(QString::fromUtf16(unitRules), u"uses 'outer'; ?"_s, options, &script),
               u"error at 2:5: Statement expected in unit bad"_s);
+    // Two broken units: the one loaded first (the last named) is reported, with its name.
+    EXPECT_EQ(il(QString::fromUtf16(unitRules), u"uses 'bad', 'worse';"_s, options, &script),
+              u"error at 1:1: Statement expected in unit worse"_s);
     // A following compile without unit errors has no unit name.
     EXPECT_EQ(il(QString::fromUtf16(unitRules), u"?"_s, options, &script),
               u"error at 1:1: Statement expected"_s);
