@@ -77,14 +77,13 @@ int kavCmdScript(const QStringList &args)
         roots += options.Include;
         kavFilePolicy().SetRestricted(roots);
 
-        // Read as lines and joined with CR LF, the line ends the tokenizer counts on.
         TStringList lines;
         lines.LoadFromFile(file);
         TkyScript script;
         script.SetIncludePath(QStringList{QFileInfo(file).absolutePath()} + options.Include);
         TkyILParser parser(&script);
         parser.SelectLanguage(language);
-        if (!parser.MakeILScript(lines.ToStringList().join(u"\r\n"_s))) {
+        if (!parser.MakeILScript(kyScriptLinesText(lines.Text()))) {
             const QString where = script.ErrorUnit().isEmpty() ? file : script.ErrorUnit();
             std::fprintf(stderr, "%s:%s: %s\n", qPrintable(where), qPrintable(script.ErrorPos()),
                          qPrintable(script.ErrorMsg()));

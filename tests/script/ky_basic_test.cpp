@@ -154,6 +154,9 @@ const ILCase kILCases[] = {
      u"' full-line comment\na = 1 + _\n    2 ' trailing\nrem another\nb = 2",
      u"assignstmt@2:1(dsgn@2:1(node{a}@2:2) expr@2:5-3:6(number{1}@2:6 op{+}@2:8 number{2}@3:6))"
      u"assignstmt@5:1(dsgn@5:1(node{b}@5:2) expr@5:5-5:6(number{2}@5:6))"},
+    {"RemInAnyLetterCase",
+     u"REM a: \"b, 1.5 ( _\n  c\nx = 1 : Rem d",
+     u"assignstmt@3:1(dsgn@3:1(node{x}@3:2) expr@3:5-3:6(number{1}@3:6))"},
     {"DimWithDimsTypeAndInit",
      u"Dim a, b[2] As Integer = 5",
      u"var@1:5(ident{a}@1:6)"
@@ -525,14 +528,73 @@ TEST(BasicRegressions, EmptyParameterListAndCall)
                         u"callstmt@3:1(dsgn@3:1(node{A}@3:2))"_s));
 }
 
-TEST(BasicScratch, Dump)
+// Defects a parse may never reach: a reference to a missing rule, an err key without a
+// message, a rule renamed away from the name the translator's readers expect.
+TEST(BasicGrammar, ReferencesAndErrorKeysResolve)
 {
-    const char *env = std::getenv("KYB_SRC");
-    if (!env)
-        return;
-    QString src = QString::fromUtf8(env);
-    src.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
-    std::puts(basicIL(src).c_str());
+    kyEnsureBuiltinLanguages();
+    const std::shared_ptr<const TkyGrammar> grammar = kyGetGrammar(u"BasicScript"_s);
+    ASSERT_TRUE(grammar);
+    ASSERT_GE(grammar->ProgramRule(), 0);
+    const std::vector<TkyRuleElement> &elements = grammar->Elements();
+    // Walk the rules; `parser` and `types` are data, not rules.
+    std::vector<int> pending;
+    for (int i = 0; i < int(elements.size()); ++i) {
+        const TkyRuleElement &e = elements[size_t(i)];
+        if (e.Kind == rkRule && e.Name != u"parser"_s && e.Name != u"types"_s)
+            pending.push_back(i);
+    }
+    int references = 0;
+    while (!pending.empty()) {
+        const TkyRuleElement &e = elements[size_t(pending.back())];
+        pending.pop_back();
+        if (e.Kind == rkReference) {
+            ++references;
+            EXPECT_GE(e.Target, 0) << "missing rule " << e.Name.toStdString();
+        }
+        if (e.HasErr) {
+            EXPECT_FALSE(e.ErrText.startsWith(u"err"_s))
+                << "no message for " << e.ErrText.toStdString();
+        }
+        pending.insert(pending.end(), e.Children.begin(), e.Children.end());
+    }
+    EXPECT_GT(references, 100);
+}
+
+TEST(BasicGrammar, RulesCarryTheirNodes)
+{
+    TkyXMLDocument doc;
+    kyEnsureBuiltinLanguages();
+    doc.LoadFromText(kyGetLanguage(u"BasicScript"_s));
+    const TkyXMLItem *root = doc.Root();
+    EXPECT_EQ(root->Prop(u"text"_s), u"BasicScript"_s);
+    // rule -> the IL element it produces ("" for none)
+    const std::pair<const char16_t *, const char16_t *> rules[] = {
+        {u"program", u""},          {u"statements", u"compoundstmt"}, {u"statementlist", u""},
+        {u"importstmt", u"uses"},   {u"dimstmt", u""},                {u"vardecl", u"var"},
+        {u"asclause", u""},         {u"array", u"array"},             {u"arraydim", u"dim"},
+        {u"initvalue", u"init"},    {u"expression", u"expr"},         {u"simpleexpression", u""},
+        {u"term", u""},             {u"factor", u""},                 {u"setconstructor", u"set"},
+        {u"setnode", u""},          {u"newoperator", u"new"},         {u"relop", u""},
+        {u"addop", u""},            {u"mulop", u""},                  {u"designator", u"dsgn"},
+        {u"exprlist", u""},         {u"statement", u""},              {u"breakstmt", u""},
+        {u"continuestmt", u""},     {u"exitstmt", u""},               {u"deletestmt", u"delete"},
+        {u"setstmt", u""},          {u"assignstmt", u"assignstmt"},   {u"callstmt", u"callstmt"},
+        {u"returnstmt", u"return"}, {u"ifstmt", u"ifstmt"},           {u"thenstmt", u""},
+        {u"elseifstmt", u"ifstmt"}, {u"elsestmt", u""},               {u"casestmt", u"casestmt"},
+        {u"caseselector", u"caseselector"}, {u"dostmt", u"repeatstmt"}, {u"whilestmt", u"whilestmt"},
+        {u"forstmt", u"vbforstmt"}, {u"trystmt", u"trystmt"},         {u"withstmt", u"with"},
+        {u"procstmt", u"procedure"}, {u"funcstmt", u"function"},      {u"formalparameters", u"parameters"},
+        {u"formalparam", u""},      {u"empty", u""},
+    };
+    for (const auto &[name, node] : rules) {
+        const int index = root->Find(QString::fromUtf16(name));
+        ASSERT_GE(index, 0) << QString::fromUtf16(name).toStdString();
+        EXPECT_EQ(root->Items(index)->Prop(u"node"_s), QString::fromUtf16(node))
+            << QString::fromUtf16(name).toStdString();
+    }
+    const TkyXMLItem *empty = root->Items(root->Find(u"empty"_s));
+    EXPECT_EQ(empty->Count(), 0);
 }
 
 } // namespace
