@@ -4,9 +4,9 @@
 
 #include "kyScriptTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <QRegularExpression>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -49,11 +49,13 @@ struct ILCase
 };
 
 const ILCase kILCases[] = {
-    {"MainBlockOnly", "{ }",
+    {"MainBlockOnly",
+     "{ }",
      R"IL(  <compoundstmt pos="1:1"/>
 )IL"},
     // Numbers leave the tokenizer in "$" notation.
-    {"DefineConstant", "#define N 0x1F { }",
+    {"DefineConstant",
+     "#define N 0x1F { }",
      R"IL(  <const pos="1:1">
     <ident text="N" pos="1:10"/>
     <expr pos="1:11" pos1="1:15">
@@ -63,7 +65,8 @@ const ILCase kILCases[] = {
   <compoundstmt pos="1:16"/>
 )IL"},
     // Type first, then per name: ident, array, init.
-    {"TypedVariables", "int a = 1, b[3][4]; { }",
+    {"TypedVariables",
+     "int a = 1, b[3][4]; { }",
      R"IL(  <var pos="1:1">
     <type text="int" pos="1:4"/>
     <ident text="a" pos="1:6"/>
@@ -88,7 +91,8 @@ const ILCase kILCases[] = {
   </var>
   <compoundstmt pos="1:21"/>
 )IL"},
-    {"FunctionWithParameters", "float Half(float x, int &n = 2) { return x / 2; } { }",
+    {"FunctionWithParameters",
+     "float Half(float x, int &n = 2) { return x / 2; } { }",
      R"IL(  <function pos="1:1">
     <type text="float" pos="1:6"/>
     <name text="Half" pos="1:11"/>
@@ -122,7 +126,8 @@ const ILCase kILCases[] = {
   </function>
   <compoundstmt pos="1:51"/>
 )IL"},
-    {"VoidFunctionWithoutParameters", "void P() { exit; } { P(); }",
+    {"VoidFunctionWithoutParameters",
+     "void P() { exit; } { P(); }",
      R"IL(  <function pos="1:1">
     <type text="void" pos="1:5"/>
     <name text="P" pos="1:7"/>
@@ -138,7 +143,8 @@ const ILCase kILCases[] = {
     </callstmt>
   </compoundstmt>
 )IL"},
-    {"Assignments", "{ a = 1; a += 2; a -= 3; a *= 4; a /= 5; }",
+    {"Assignments",
+     "{ a = 1; a += 2; a -= 3; a *= 4; a /= 5; }",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:3">
       <dsgn pos="1:3">
@@ -186,7 +192,8 @@ const ILCase kILCases[] = {
     </assignstmt>
   </compoundstmt>
 )IL"},
-    {"IncrementDecrementAndCall", R"({ i++; i--; f(1, "s"); })",
+    {"IncrementDecrementAndCall",
+     R"({ i++; i--; f(1, "s"); })",
      R"IL(  <compoundstmt pos="1:1">
     <callstmt pos="1:3">
       <dsgn pos="1:3">
@@ -213,7 +220,8 @@ const ILCase kILCases[] = {
     </callstmt>
   </compoundstmt>
 )IL"},
-    {"NestedCompoundAndEmptyStatement", "{ { a; } ; }",
+    {"NestedCompoundAndEmptyStatement",
+     "{ { a; } ; }",
      R"IL(  <compoundstmt pos="1:1">
     <compoundstmt pos="1:3">
       <callstmt pos="1:5">
@@ -226,7 +234,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // The then-statement keeps its ';' and "else" follows it.
-    {"IfElse", "{ if (c) a = 1; else { b; } }",
+    {"IfElse",
+     "{ if (c) a = 1; else { b; } }",
      R"IL(  <compoundstmt pos="1:1">
     <ifstmt pos="1:3">
       <expr pos="1:7" pos1="1:8">
@@ -257,7 +266,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // Each branch is one compound statement; the "break;" that ends it leaves no IL.
-    {"SwitchWithBreakAndDefault", "{ switch (x) { case 1, 2..3: a; break; default: b; c; } }",
+    {"SwitchWithBreakAndDefault",
+     "{ switch (x) { case 1, 2..3: a; break; default: b; c; } }",
      R"IL(  <compoundstmt pos="1:1">
     <casestmt pos="1:3">
       <expr pos="1:11" pos1="1:12">
@@ -302,7 +312,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // A branch that is only "break;" is an empty compound statement.
-    {"SwitchBranchOfOnlyBreak", "{ switch (x) { case 1: break; } }",
+    {"SwitchBranchOfOnlyBreak",
+     "{ switch (x) { case 1: break; } }",
      R"IL(  <compoundstmt pos="1:1">
     <casestmt pos="1:3">
       <expr pos="1:11" pos1="1:12">
@@ -321,7 +332,38 @@ const ILCase kILCases[] = {
     </casestmt>
   </compoundstmt>
 )IL"},
-    {"While", "{ while (i < 3) i++; }",
+    // Labels in a row share the branch that follows them: one set.
+    {"SwitchLabelsInARow",
+     "{ switch (x) { case 1: case 2: a; } }",
+     R"IL(  <compoundstmt pos="1:1">
+    <casestmt pos="1:3">
+      <expr pos="1:11" pos1="1:12">
+        <dsgn pos="1:11">
+          <node text="x" pos="1:12"/>
+        </dsgn>
+      </expr>
+      <caseselector pos="1:16">
+        <set pos="1:21">
+          <expr pos="1:21" pos1="1:22">
+            <number text="1" pos="1:22"/>
+          </expr>
+          <expr pos="1:29" pos1="1:30">
+            <number text="2" pos="1:30"/>
+          </expr>
+        </set>
+        <compoundstmt pos="1:32">
+          <callstmt pos="1:32">
+            <dsgn pos="1:32">
+              <node text="a" pos="1:33"/>
+            </dsgn>
+          </callstmt>
+        </compoundstmt>
+      </caseselector>
+    </casestmt>
+  </compoundstmt>
+)IL"},
+    {"While",
+     "{ while (i < 3) i++; }",
      R"IL(  <compoundstmt pos="1:1">
     <whilestmt pos="1:3">
       <expr pos="1:10" pos1="1:15">
@@ -341,7 +383,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // do ... while loops while the condition holds: the inverse marker.
-    {"DoWhile", "{ do i++; while (i < 3); }",
+    {"DoWhile",
+     "{ do i++; while (i < 3); }",
      R"IL(  <compoundstmt pos="1:1">
     <repeatstmt pos="1:3">
       <callstmt pos="1:6">
@@ -361,7 +404,8 @@ const ILCase kILCases[] = {
     </repeatstmt>
   </compoundstmt>
 )IL"},
-    {"ForWithDeclaration", "{ for (int i = 0; i < 3; i++) s += i; }",
+    {"ForWithDeclaration",
+     "{ for (int i = 0; i < 3; i++) s += i; }",
      R"IL(  <compoundstmt pos="1:1">
     <cppforstmt pos="1:3">
       <var pos="1:8">
@@ -401,7 +445,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // A comma list is one compound statement; missing parts are empty statements.
-    {"ForWithListAndEmptyParts", "{ for (i = 0, j = 1; i < j; ) ; }",
+    {"ForWithListAndEmptyParts",
+     "{ for (i = 0, j = 1; i < j; ) ; }",
      R"IL(  <compoundstmt pos="1:1">
     <cppforstmt pos="1:3">
       <compoundstmt pos="1:8">
@@ -436,7 +481,8 @@ const ILCase kILCases[] = {
     </cppforstmt>
   </compoundstmt>
 )IL"},
-    {"TryFinally", "{ try { a; } finally { b; } }",
+    {"TryFinally",
+     "{ try { a; } finally { b; } }",
      R"IL(  <compoundstmt pos="1:1">
     <trystmt pos="1:3">
       <callstmt pos="1:9">
@@ -454,7 +500,8 @@ const ILCase kILCases[] = {
     </trystmt>
   </compoundstmt>
 )IL"},
-    {"TryExcept", "{ try { } except { b; } }",
+    {"TryExcept",
+     "{ try { } except { b; } }",
      R"IL(  <compoundstmt pos="1:1">
     <trystmt pos="1:3">
       <exceptstmt pos="1:18">
@@ -467,7 +514,8 @@ const ILCase kILCases[] = {
     </trystmt>
   </compoundstmt>
 )IL"},
-    {"Jumps", "{ while (1) { break; continue; } exit; return x; return; }",
+    {"Jumps",
+     "{ while (1) { break; continue; } exit; return x; return; }",
      R"IL(  <compoundstmt pos="1:1">
     <whilestmt pos="1:3">
       <expr pos="1:10" pos1="1:11">
@@ -489,7 +537,8 @@ const ILCase kILCases[] = {
     <return pos="1:50"/>
   </compoundstmt>
 )IL"},
-    {"NewAndDelete", "{ o = new TFoo(1); delete o; }",
+    {"NewAndDelete",
+     "{ o = new TFoo(1); delete o; }",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:3">
       <dsgn pos="1:3">
@@ -513,7 +562,8 @@ const ILCase kILCases[] = {
     </delete>
   </compoundstmt>
 )IL"},
-    {"AddressOfRoutine", "{ x = &Proc; }",
+    {"AddressOfRoutine",
+     "{ x = &Proc; }",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:3">
       <dsgn pos="1:3">
@@ -529,7 +579,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // A flat list in source order; the leading minus is "unminus", "!" is "not".
-    {"UnaryAndMultiplicativeOperators", "{ x = -a * b div c % d && !e; }",
+    {"UnaryAndMultiplicativeOperators",
+     "{ x = -a * b div c % d && !e; }",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:3">
       <dsgn pos="1:3">
@@ -561,7 +612,8 @@ const ILCase kILCases[] = {
     </assignstmt>
   </compoundstmt>
 )IL"},
-    {"ParenthesesAreOperators", "{ x = (a + 1) * 2; }",
+    {"ParenthesesAreOperators",
+     "{ x = (a + 1) * 2; }",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:3">
       <dsgn pos="1:3">
@@ -582,7 +634,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // <...> is a call of Get with the bracketed text as a string.
-    {"ReportExpression", R"({ x = <Data."Name">; })",
+    {"ReportExpression",
+     R"({ x = <Data."Name">; })",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:3">
       <dsgn pos="1:3">
@@ -599,7 +652,8 @@ const ILCase kILCases[] = {
     </assignstmt>
   </compoundstmt>
 )IL"},
-    {"SetConstructorAndIn", "{ b = c in [1, 3..5]; }",
+    {"SetConstructorAndIn",
+     "{ b = c in [1, 3..5]; }",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:3">
       <dsgn pos="1:3">
@@ -627,7 +681,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // a[2][3] has one "[" node followed by both indexes, like a[2, 3].
-    {"DesignatorMembersCallsAndIndexes", "{ a.b(1)[2][3].c = 0; }",
+    {"DesignatorMembersCallsAndIndexes",
+     "{ a.b(1)[2][3].c = 0; }",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:3">
       <dsgn pos="1:3">
@@ -652,7 +707,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // After "." any word is a member name, keywords included.
-    {"MemberNamedLikeKeyword", "{ x = a.delete; }",
+    {"MemberNamedLikeKeyword",
+     "{ x = a.delete; }",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:3">
       <dsgn pos="1:3">
@@ -668,7 +724,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // Backslash escapes in double-quoted strings; the string leaves in single quotes.
-    {"StringEscapeAndReal", R"({ s = "a\"b" + 1.5e3; })",
+    {"StringEscapeAndReal",
+     R"({ s = "a\"b" + 1.5e3; })",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:3">
       <dsgn pos="1:3">
@@ -682,7 +739,8 @@ const ILCase kILCases[] = {
     </assignstmt>
   </compoundstmt>
 )IL"},
-    {"CommentsAndLinePositions", "// note\n/* block\n comment */ int a;\n{\n  a = 2; // set\n}",
+    {"CommentsAndLinePositions",
+     "// note\n/* block\n comment */ int a;\n{\n  a = 2; // set\n}",
      R"IL(  <var pos="3:13">
     <type text="int" pos="3:16"/>
     <ident text="a" pos="3:18"/>
@@ -701,8 +759,7 @@ const ILCase kILCases[] = {
 };
 
 class CppIL : public ::testing::TestWithParam<ILCase>
-{
-};
+{};
 
 TEST_P(CppIL, ProducesGoldenIL)
 {
@@ -710,7 +767,9 @@ TEST_P(CppIL, ProducesGoldenIL)
     EXPECT_EQ(kyILText(kCpp, QString::fromUtf8(c.source)), programIL(QString::fromUtf8(c.body)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Constructs, CppIL, ::testing::ValuesIn(kILCases),
+INSTANTIATE_TEST_SUITE_P(Constructs,
+                         CppIL,
+                         ::testing::ValuesIn(kILCases),
                          [](const ::testing::TestParamInfo<ILCase> &row) {
                              return std::string(row.param.name);
                          });
@@ -723,10 +782,10 @@ struct OperatorCase
 };
 
 const OperatorCase kOperators[] = {
-    {"+", "+"},   {"-", "-"},         {"*", "*"},   {"/", "/"},         {"div", "div"},
-    {"%", "mod"}, {"&&", "and"},      {"||", "or"}, {"^", "xor"},       {"<<", "shl"},
-    {">>", "shr"}, {"==", "="},       {"!=", "&#60;&#62;"}, {"<", "&#60;"}, {">", "&#62;"},
-    {"<=", "&#60;="}, {">=", "&#62;="}, {"in", "in"}, {"is", "is"},
+    {"+", "+"},       {"-", "-"},       {"*", "*"},           {"/", "/"},     {"div", "div"},
+    {"%", "mod"},     {"&&", "and"},    {"||", "or"},         {"^", "xor"},   {"<<", "shl"},
+    {">>", "shr"},    {"==", "="},      {"!=", "&#60;&#62;"}, {"<", "&#60;"}, {">", "&#62;"},
+    {"<=", "&#60;="}, {">=", "&#62;="}, {"in", "in"},         {"is", "is"},
 };
 
 TEST(CppOperators, EachBinaryOperatorBecomesItsILOperator)
@@ -752,8 +811,10 @@ TEST(CppOperators, EachBinaryOperatorBecomesItsILOperator)
     for (const OperatorCase &c : kOperators) {
         const int length = int(qstrlen(c.source));
         const QString source = QStringLiteral("{ x = a %1 b; }").arg(QString::fromUtf8(c.source));
-        const QString body = shape.arg(QString::fromUtf8(c.il), QString::number(9 + length),
-                                       QString::number(11 + length), QString::number(10 + length));
+        const QString body = shape.arg(QString::fromUtf8(c.il),
+                                       QString::number(9 + length),
+                                       QString::number(11 + length),
+                                       QString::number(10 + length));
         EXPECT_EQ(kyILText(kCpp, source), programIL(body)) << c.source;
     }
 }
@@ -764,7 +825,7 @@ TEST(CppUnits, IncludeInsertsUnitsInReverseOrder)
     TkyScript script;
     script.SetOnGetUnit([](TkyScript &, const QString &name) {
         return name == QStringLiteral("a.cpp") ? QStringLiteral("#define A 1\n{ }")
-                                                : QStringLiteral("int B;\n{ }");
+                                               : QStringLiteral("int B;\n{ }");
     });
     const QString unitB = programIL(QStringLiteral(R"IL(  <var pos="1:1">
     <type text="int" pos="1:4"/>
@@ -783,8 +844,8 @@ TEST(CppUnits, IncludeInsertsUnitsInReverseOrder)
 )IL"),
                                     4);
     const QString body = QStringLiteral("  <uses unit=\"b.cpp\">\n") + unitB
-        + QStringLiteral("  </uses>\n  <uses unit=\"a.cpp\">\n") + unitA
-        + QStringLiteral("  </uses>\n  <compoundstmt pos=\"2:1\"/>\n");
+                         + QStringLiteral("  </uses>\n  <uses unit=\"a.cpp\">\n") + unitA
+                         + QStringLiteral("  </uses>\n  <compoundstmt pos=\"2:1\"/>\n");
     EXPECT_EQ(kyILText(kCpp, QStringLiteral("#include \"a.cpp\", \"b.cpp\"\n{ }"), &script),
               programIL(body));
 }
@@ -827,22 +888,23 @@ const ErrorCase kErrorCases[] = {
     {"CloseBraceMissing", "{ a; ) }", "error at 1:6: '}' expected"},
     {"MainBlockUnclosed", "{ a;", "error at 2:1: '}' expected"},
     // After the "break;" that ends a branch only a case, default or '}' may follow.
-    {"StatementAfterCaseBreak", "{ switch (a) { case 1: a; break; b; } }",
+    {"StatementAfterCaseBreak",
+     "{ switch (a) { case 1: a; break; b; } }",
      "error at 1:34: '}' expected"},
     {"OpenParenAfterIf", "{ if a; }", "error at 1:6: '(' expected"},
     {"OpenParenAfterSwitch", "{ switch a { } }", "error at 1:10: '(' expected"},
     {"DefineMisspelt", "#defin X 1 { }", "error at 1:2: 'DEFINE' expected"},
     {"IncludeAfterDeclarations", "int a; #include \"u\" { }", "error at 1:9: 'DEFINE' expected"},
     {"WhileAfterDo", "{ do a; until (b); }", "error at 1:9: 'WHILE' expected"},
-    {"FinallyOrExceptAfterTry", "{ try { } catch { } }",
+    {"FinallyOrExceptAfterTry",
+     "{ try { } catch { } }",
      "error at 1:11: 'FINALLY' or 'EXCEPT' expected"},
     {"SecondDotOfRange", "{ b = [1.]; }", "error at 1:10: '..' expected"},
     {"ReportExpressionUnclosed", "{ x = <abc; }", "error at 2:1: '>' expected"},
 };
 
 class CppErrors : public ::testing::TestWithParam<ErrorCase>
-{
-};
+{};
 
 TEST_P(CppErrors, ReportsMessageAtPosition)
 {
@@ -850,7 +912,9 @@ TEST_P(CppErrors, ReportsMessageAtPosition)
     EXPECT_EQ(kyILText(kCpp, QString::fromUtf8(c.source)), QString::fromUtf8(c.error));
 }
 
-INSTANTIATE_TEST_SUITE_P(Syntax, CppErrors, ::testing::ValuesIn(kErrorCases),
+INSTANTIATE_TEST_SUITE_P(Syntax,
+                         CppErrors,
+                         ::testing::ValuesIn(kErrorCases),
                          [](const ::testing::TestParamInfo<ErrorCase> &row) {
                              return std::string(row.param.name);
                          });
@@ -911,8 +975,8 @@ TEST(CppPrefixes, EveryTruncationEndsInProgramOrLocatedError)
                 continue;
             ++errors;
             const QRegularExpressionMatch m = located.match(result);
-            ASSERT_TRUE(m.hasMatch()) << "prefix of " << n << " characters gave: "
-                                      << result.toStdString();
+            ASSERT_TRUE(m.hasMatch())
+                << "prefix of " << n << " characters gave: " << result.toStdString();
             EXPECT_LE(m.captured(1).toInt(), prefix.count(u'\n') + 2) << prefix.toStdString();
             EXPECT_GE(m.captured(2).toInt(), 1) << prefix.toStdString();
         }
@@ -925,10 +989,25 @@ TEST(CppPrefixes, EveryTruncationEndsInProgramOrLocatedError)
 // are ordinary identifiers, because keywords compare case-sensitively.
 TEST(CppKeywords, ReservedWordsAreNotIdentifiers)
 {
-    const char *const keywords[] = {"break",  "case",  "continue", "define", "default",
-                                    "delete", "do",    "else",     "except", "finally",
-                                    "for",    "in",    "is",       "if",     "new",
-                                    "return", "switch", "try",     "while"};
+    const char *const keywords[] = {"break",
+                                    "case",
+                                    "continue",
+                                    "define",
+                                    "default",
+                                    "delete",
+                                    "do",
+                                    "else",
+                                    "except",
+                                    "finally",
+                                    "for",
+                                    "in",
+                                    "is",
+                                    "if",
+                                    "new",
+                                    "return",
+                                    "switch",
+                                    "try",
+                                    "while"};
     for (const char *keyword : keywords) {
         const QString word = QString::fromUtf8(keyword);
         // "int" alone is read as a call, then the ';' is missing at the keyword.
@@ -967,21 +1046,9 @@ TEST(CppHostTexts, WrappersAndHandlerSkeletonsCompile)
         "void Report1OnRunDialogs(bool &Result)\n{\n\n}\n{\n}\n",
     };
     for (const char *text : texts)
-        EXPECT_TRUE(kyILText(kCpp, QString::fromUtf8(text)).startsWith(QStringLiteral("<program>\n")))
+        EXPECT_TRUE(
+            kyILText(kCpp, QString::fromUtf8(text)).startsWith(QStringLiteral("<program>\n")))
             << text;
 }
 
 } // namespace
-// SCRATCH-BEGIN
-#include <cstdio>
-TEST(CppScratch, Dump)
-{
-    const QString lang = qEnvironmentVariable("KY_LANG", QStringLiteral("C++Script"));
-    QString src = qEnvironmentVariable("KY_SRC");
-    src.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
-    const QString il = kyILText(lang, src);
-    std::fputs(il.toUtf8().constData(), stdout);
-    std::fputs("\n", stdout);
-    EXPECT_FALSE(il.isEmpty());
-}
-// SCRATCH-END

@@ -4,9 +4,9 @@
 
 #include "kyScriptTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <QRegularExpression>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -25,8 +25,8 @@ QString indented(const QString &body, int extra)
 // The IL of a program whose top-level elements are body; JScript has no type aliases.
 QString programIL(const QString &body, int indent = 0)
 {
-    return indented(QStringLiteral("<program>\n") + body + QStringLiteral("  <types/>\n</program>\n"),
-                    indent);
+    return indented(
+        QStringLiteral("<program>\n") + body + QStringLiteral("  <types/>\n</program>\n"), indent);
 }
 
 struct ILCase
@@ -38,11 +38,13 @@ struct ILCase
 
 // The statements of a program stand in one compound statement.
 const ILCase kILCases[] = {
-    {"EmptyProgram", "",
+    {"EmptyProgram",
+     "",
      R"IL(  <compoundstmt pos="1:1"/>
 )IL"},
     // One var element per name: ident, array, init.
-    {"Variables", "var a, b[2, 3] = x;",
+    {"Variables",
+     "var a, b[2, 3] = x;",
      R"IL(  <compoundstmt pos="1:1">
     <var pos="1:5">
       <ident text="a" pos="1:6"/>
@@ -71,7 +73,8 @@ const ILCase kILCases[] = {
     </var>
   </compoundstmt>
 )IL"},
-    {"FunctionWithByReferenceParameter", "function Sum(a, &b) { return a + b; }",
+    {"FunctionWithByReferenceParameter",
+     "function Sum(a, &b) { return a + b; }",
      R"IL(  <compoundstmt pos="1:1">
     <function pos="1:1">
       <name text="Sum" pos="1:13"/>
@@ -100,7 +103,8 @@ const ILCase kILCases[] = {
     </function>
   </compoundstmt>
 )IL"},
-    {"FunctionWithLocalVariable", "function f() { var i = 0; }",
+    {"FunctionWithLocalVariable",
+     "function f() { var i = 0; }",
      R"IL(  <compoundstmt pos="1:1">
     <function pos="1:1">
       <name text="f" pos="1:11"/>
@@ -117,7 +121,8 @@ const ILCase kILCases[] = {
     </function>
   </compoundstmt>
 )IL"},
-    {"Assignments", "a = 1; a += 2; a -= 3; a *= 4; a /= 5",
+    {"Assignments",
+     "a = 1; a += 2; a -= 3; a *= 4; a /= 5",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:1">
       <dsgn pos="1:1">
@@ -166,7 +171,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // Semicolons after simple statements are optional.
-    {"IncrementDecrementAndCall", R"(i++ i--; f(1, "s"))",
+    {"IncrementDecrementAndCall",
+     R"(i++ i--; f(1, "s"))",
      R"IL(  <compoundstmt pos="1:1">
     <callstmt pos="1:1">
       <dsgn pos="1:1">
@@ -193,7 +199,8 @@ const ILCase kILCases[] = {
     </callstmt>
   </compoundstmt>
 )IL"},
-    {"BlockAndEmptyStatement", "{ a b; } ;",
+    {"BlockAndEmptyStatement",
+     "{ a b; } ;",
      R"IL(  <compoundstmt pos="1:1">
     <compoundstmt pos="1:1">
       <callstmt pos="1:3">
@@ -210,7 +217,8 @@ const ILCase kILCases[] = {
     <empty pos="1:10"/>
   </compoundstmt>
 )IL"},
-    {"IfElse", "if (c) a = 1; else { b }",
+    {"IfElse",
+     "if (c) a = 1; else { b }",
      R"IL(  <compoundstmt pos="1:1">
     <ifstmt pos="1:1">
       <expr pos="1:5" pos1="1:6">
@@ -240,7 +248,8 @@ const ILCase kILCases[] = {
     </ifstmt>
   </compoundstmt>
 )IL"},
-    {"KeywordsIgnoreCase", "IF (c) A = 1 ELSE B()",
+    {"KeywordsIgnoreCase",
+     "IF (c) A = 1 ELSE B()",
      R"IL(  <compoundstmt pos="1:1">
     <ifstmt pos="1:1">
       <expr pos="1:5" pos1="1:6">
@@ -269,7 +278,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // Each branch is one compound statement; the "break" that ends it leaves no IL.
-    {"SwitchWithBreakAndDefault", "switch (x) { case 1, 2..3: a; break; default: b; c }",
+    {"SwitchWithBreakAndDefault",
+     "switch (x) { case 1, 2..3: a; break; default: b; c }",
      R"IL(  <compoundstmt pos="1:1">
     <casestmt pos="1:1">
       <expr pos="1:9" pos1="1:10">
@@ -313,7 +323,38 @@ const ILCase kILCases[] = {
     </casestmt>
   </compoundstmt>
 )IL"},
-    {"While", "while (i < 3) i++;",
+    // Labels in a row share the branch that follows them: one set.
+    {"SwitchLabelsInARow",
+     "switch (x) { case 1: case 2: a }",
+     R"IL(  <compoundstmt pos="1:1">
+    <casestmt pos="1:1">
+      <expr pos="1:9" pos1="1:10">
+        <dsgn pos="1:9">
+          <node text="x" pos="1:10"/>
+        </dsgn>
+      </expr>
+      <caseselector pos="1:14">
+        <set pos="1:19">
+          <expr pos="1:19" pos1="1:20">
+            <number text="1" pos="1:20"/>
+          </expr>
+          <expr pos="1:27" pos1="1:28">
+            <number text="2" pos="1:28"/>
+          </expr>
+        </set>
+        <compoundstmt pos="1:30">
+          <callstmt pos="1:30">
+            <dsgn pos="1:30">
+              <node text="a" pos="1:31"/>
+            </dsgn>
+          </callstmt>
+        </compoundstmt>
+      </caseselector>
+    </casestmt>
+  </compoundstmt>
+)IL"},
+    {"While",
+     "while (i < 3) i++;",
      R"IL(  <compoundstmt pos="1:1">
     <whilestmt pos="1:1">
       <expr pos="1:8" pos1="1:13">
@@ -333,7 +374,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // do ... while loops while the condition holds: the inverse marker.
-    {"DoWhile", "do i++; while (i < 3);",
+    {"DoWhile",
+     "do i++; while (i < 3);",
      R"IL(  <compoundstmt pos="1:1">
     <repeatstmt pos="1:1">
       <callstmt pos="1:4">
@@ -353,7 +395,8 @@ const ILCase kILCases[] = {
     </repeatstmt>
   </compoundstmt>
 )IL"},
-    {"ForWithVar", "for (var i = 0; i < 3; i++) s += i;",
+    {"ForWithVar",
+     "for (var i = 0; i < 3; i++) s += i;",
      R"IL(  <compoundstmt pos="1:1">
     <cppforstmt pos="1:1">
       <var pos="1:10">
@@ -392,7 +435,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // Missing initialiser, step and body are empty statements.
-    {"ForWithEmptyParts", "for (; i; ) ;",
+    {"ForWithEmptyParts",
+     "for (; i; ) ;",
      R"IL(  <compoundstmt pos="1:1">
     <cppforstmt pos="1:1">
       <empty pos="1:6"/>
@@ -406,7 +450,8 @@ const ILCase kILCases[] = {
     </cppforstmt>
   </compoundstmt>
 )IL"},
-    {"TryFinallyWithBlocks", "try { a } finally { b }",
+    {"TryFinallyWithBlocks",
+     "try { a } finally { b }",
      R"IL(  <compoundstmt pos="1:1">
     <trystmt pos="1:1">
       <compoundstmt pos="1:5">
@@ -428,7 +473,8 @@ const ILCase kILCases[] = {
     </trystmt>
   </compoundstmt>
 )IL"},
-    {"TryExceptWithStatements", "try a(); except b();",
+    {"TryExceptWithStatements",
+     "try a(); except b();",
      R"IL(  <compoundstmt pos="1:1">
     <trystmt pos="1:1">
       <callstmt pos="1:5">
@@ -446,7 +492,8 @@ const ILCase kILCases[] = {
     </trystmt>
   </compoundstmt>
 )IL"},
-    {"Jumps", "while (1) { break; continue } return x; return",
+    {"Jumps",
+     "while (1) { break; continue } return x; return",
      R"IL(  <compoundstmt pos="1:1">
     <whilestmt pos="1:1">
       <expr pos="1:8" pos1="1:9">
@@ -467,7 +514,8 @@ const ILCase kILCases[] = {
     <return pos="1:41"/>
   </compoundstmt>
 )IL"},
-    {"With", "with (a, b.c) d = 1;",
+    {"With",
+     "with (a, b.c) d = 1;",
      R"IL(  <compoundstmt pos="1:1">
     <with pos="1:1">
       <dsgn pos="1:7">
@@ -488,7 +536,8 @@ const ILCase kILCases[] = {
     </with>
   </compoundstmt>
 )IL"},
-    {"NewAndDelete", "o = new TFoo(1); delete o;",
+    {"NewAndDelete",
+     "o = new TFoo(1); delete o;",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:1">
       <dsgn pos="1:1">
@@ -512,7 +561,8 @@ const ILCase kILCases[] = {
     </delete>
   </compoundstmt>
 )IL"},
-    {"AddressOfRoutine", "x = &Proc;",
+    {"AddressOfRoutine",
+     "x = &Proc;",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:1">
       <dsgn pos="1:1">
@@ -528,7 +578,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // A flat list in source order; the leading minus is "unminus", "!" is "not".
-    {"Operators", "x = -a * b div c % d && !e || f ^ g << 1 >> 2;",
+    {"Operators",
+     "x = -a * b div c % d && !e || f ^ g << 1 >> 2;",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:1">
       <dsgn pos="1:1">
@@ -573,7 +624,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // <...> is a call of Get with the bracketed text as a string.
-    {"ReportExpressionAndSet", R"(x = <Data."Name"> + [1, 3..5])",
+    {"ReportExpressionAndSet",
+     R"(x = <Data."Name"> + [1, 3..5])",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:1">
       <dsgn pos="1:1">
@@ -604,7 +656,8 @@ const ILCase kILCases[] = {
   </compoundstmt>
 )IL"},
     // After "." any word is a member name, keywords included.
-    {"MemberNamedLikeKeyword", "x = a.Delete",
+    {"MemberNamedLikeKeyword",
+     "x = a.Delete",
      R"IL(  <compoundstmt pos="1:1">
     <assignstmt pos="1:1">
       <dsgn pos="1:1">
@@ -619,7 +672,8 @@ const ILCase kILCases[] = {
     </assignstmt>
   </compoundstmt>
 )IL"},
-    {"CommentsAndLinePositions", "// note\n/* c */ var a\n\nif (a)\n  a = 0x10",
+    {"CommentsAndLinePositions",
+     "// note\n/* c */ var a\n\nif (a)\n  a = 0x10",
      R"IL(  <compoundstmt pos="2:9">
     <var pos="2:13">
       <ident text="a" pos="2:14"/>
@@ -646,8 +700,7 @@ const ILCase kILCases[] = {
 };
 
 class JScriptIL : public ::testing::TestWithParam<ILCase>
-{
-};
+{};
 
 TEST_P(JScriptIL, ProducesGoldenIL)
 {
@@ -656,7 +709,9 @@ TEST_P(JScriptIL, ProducesGoldenIL)
               programIL(QString::fromUtf8(c.body)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Constructs, JScriptIL, ::testing::ValuesIn(kILCases),
+INSTANTIATE_TEST_SUITE_P(Constructs,
+                         JScriptIL,
+                         ::testing::ValuesIn(kILCases),
                          [](const ::testing::TestParamInfo<ILCase> &row) {
                              return std::string(row.param.name);
                          });
@@ -688,8 +743,8 @@ TEST(JScriptUnits, ImportInsertsUnitsInReverseOrder)
 )IL"),
                                     4);
     const QString body = QStringLiteral("  <uses unit=\"b.js\">\n") + unitB
-        + QStringLiteral("  </uses>\n  <uses unit=\"a.js\">\n") + unitA
-        + QStringLiteral(R"IL(  </uses>
+                         + QStringLiteral("  </uses>\n  <uses unit=\"a.js\">\n") + unitA
+                         + QStringLiteral(R"IL(  </uses>
   <compoundstmt pos="1:24">
     <assignstmt pos="1:24">
       <dsgn pos="1:24">
@@ -731,6 +786,7 @@ const ErrorCase kErrorCases[] = {
     // Text the statements cannot read is an error, not the silent end of the program.
     {"TextAfterStatements", "a = 1 )", "error at 1:7: Statement expected"},
     {"ColonAfterCaseLabel", "switch (a) { case 1 b }", "error at 1:21: ':' expected"},
+    {"ColonAfterSecondLabel", "switch (x) { case 1: case 2 a }", "error at 1:29: ':' expected"},
     {"SemicolonInForHeader", "for (i = 0 i < 3; i++) ;", "error at 1:12: ';' expected"},
     {"CloseParenOfCall", "f(1;", "error at 1:4: ')' expected"},
     {"CloseParenOnLaterLine", "a = 1\nif (a\n  b = 2", "error at 3:3: ')' expected"},
@@ -739,20 +795,19 @@ const ErrorCase kErrorCases[] = {
     {"FunctionBodyMissing", "function f() a", "error at 1:14: '{' expected"},
     {"CloseBraceMissing", "{ a; )", "error at 1:6: '}' expected"},
     // After the "break" that ends a branch only a case, default or '}' may follow.
-    {"StatementAfterCaseBreak", "switch (a) { case 1: a; break; b; }",
+    {"StatementAfterCaseBreak",
+     "switch (a) { case 1: a; break; b; }",
      "error at 1:32: '}' expected"},
     {"OpenParenAfterWhile", "while a", "error at 1:7: '(' expected"},
     {"OpenParenAfterWith", "with a", "error at 1:6: '(' expected"},
     {"WhileAfterDo", "do a; until (b)", "error at 1:7: 'WHILE' expected"},
-    {"FinallyOrExceptAfterTry", "try {} catch {}",
-     "error at 1:8: 'FINALLY' or 'EXCEPT' expected"},
+    {"FinallyOrExceptAfterTry", "try {} catch {}", "error at 1:8: 'FINALLY' or 'EXCEPT' expected"},
     {"SecondDotOfRange", "b = [1.]", "error at 1:8: '..' expected"},
     {"ReportExpressionUnclosed", "x = <abc", "error at 2:1: '>' expected"},
 };
 
 class JScriptErrors : public ::testing::TestWithParam<ErrorCase>
-{
-};
+{};
 
 TEST_P(JScriptErrors, ReportsMessageAtPosition)
 {
@@ -760,7 +815,9 @@ TEST_P(JScriptErrors, ReportsMessageAtPosition)
     EXPECT_EQ(kyILText(kJScript, QString::fromUtf8(c.source)), QString::fromUtf8(c.error));
 }
 
-INSTANTIATE_TEST_SUITE_P(Syntax, JScriptErrors, ::testing::ValuesIn(kErrorCases),
+INSTANTIATE_TEST_SUITE_P(Syntax,
+                         JScriptErrors,
+                         ::testing::ValuesIn(kErrorCases),
                          [](const ::testing::TestParamInfo<ErrorCase> &row) {
                              return std::string(row.param.name);
                          });
@@ -819,8 +876,8 @@ TEST(JScriptPrefixes, EveryTruncationEndsInProgramOrLocatedError)
             }
             ++errors;
             const QRegularExpressionMatch m = located.match(result);
-            ASSERT_TRUE(m.hasMatch()) << "prefix of " << n << " characters gave: "
-                                      << result.toStdString();
+            ASSERT_TRUE(m.hasMatch())
+                << "prefix of " << n << " characters gave: " << result.toStdString();
             EXPECT_LE(m.captured(1).toInt(), prefix.count(u'\n') + 2) << prefix.toStdString();
             EXPECT_GE(m.captured(2).toInt(), 1) << prefix.toStdString();
         }
@@ -833,11 +890,10 @@ TEST(JScriptPrefixes, EveryTruncationEndsInProgramOrLocatedError)
 // The reserved words of the language cannot name a variable, in any letter case.
 TEST(JScriptKeywords, ReservedWordsAreNotIdentifiers)
 {
-    const char *const keywords[] = {"break",  "case",   "continue", "default", "delete",
-                                    "do",     "else",   "except",   "finally", "for",
-                                    "function", "import", "in",     "is",      "if",
-                                    "new",    "return", "switch",   "try",     "var",
-                                    "while",  "with"};
+    const char *const keywords[]
+        = {"break",   "case",   "continue", "default", "delete", "do",  "else", "except",
+           "finally", "for",    "function", "import",  "in",     "is",  "if",   "new",
+           "return",  "switch", "try",      "var",     "while",  "with"};
     for (const char *keyword : keywords) {
         const QString word = QString::fromUtf8(keyword);
         for (const QString &spelling : {word, word.toUpper()})
@@ -872,11 +928,13 @@ TEST(JScriptHostTexts, WrappersAndHandlerSkeletonsCompile)
         "function Edit1OnKeyDown(Sender, &Key, Shift)\n{\n\n}\n",
     };
     for (const char *text : texts)
-        EXPECT_TRUE(kyILText(kJScript, QString::fromUtf8(text)).startsWith(QStringLiteral("<program>\n")))
+        EXPECT_TRUE(
+            kyILText(kJScript, QString::fromUtf8(text)).startsWith(QStringLiteral("<program>\n")))
             << text;
     const QString loop = kyILText(
         kJScript,
-        QStringLiteral("for (i = 0; i < 3; i++) { switch (i) { case 1: k = 10; break; default: k = 1; } }"));
+        QStringLiteral(
+            "for (i = 0; i < 3; i++) { switch (i) { case 1: k = 10; break; default: k = 1; } }"));
     EXPECT_TRUE(loop.startsWith(QStringLiteral("<program>\n"))) << loop.toStdString();
     EXPECT_FALSE(loop.contains(QStringLiteral("<break"))) << loop.toStdString();
 }
