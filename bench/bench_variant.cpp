@@ -87,6 +87,19 @@ void concatenate(benchmark::State &state)
 }
 BENCHMARK(concatenate);
 
+// s := s + 'x' 200,000 times: must grow linearly.
+void appendInPlace(benchmark::State &state)
+{
+    const Variant piece(u"x"_s);
+    for (auto _ : state) {
+        Variant text(QString{});
+        for (int i = 0; i < 200000; ++i)
+            VarBinaryOpInPlace(text, piece, voAdd);
+        benchmark::DoNotOptimize(text);
+    }
+}
+BENCHMARK(appendInPlace)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -311,6 +311,9 @@ Variant VarAsType(const Variant &v, int varType);
 
 // a op b by the operator table above.
 Variant VarBinaryOp(const Variant &a, const Variant &b, TkavVarOp op);
+// a := a op b; a string grown by another string is appended in place (amortised constant
+// time when a's text is not shared), everything else as VarBinaryOp.
+void VarBinaryOpInPlace(Variant &a, const Variant &b, TkavVarOp op);
 Variant VarNeg(const Variant &v);
 Variant VarNot(const Variant &v);
 // a op b as a Boolean by the comparison rules above.

@@ -479,6 +479,21 @@ Variant VarBinaryOp(const Variant &a, const Variant &b, TkavVarOp op)
     }
 }
 
+void VarBinaryOpInPlace(Variant &a, const Variant &b, TkavVarOp op)
+{
+    // Text built piece by piece (s := s + x) grows in place: linear, not quadratic.
+    if (op == voAdd && VariantAccess::rawType(a) == varString
+        && VariantAccess::rawType(b) == varString) {
+        QString &text = VariantAccess::mutableString(a);
+        const QString &piece = VariantAccess::rawString(b);
+        if (text.size() > kavMaxStringLength - piece.size())
+            kavRaise<EVariantError>(u"String is too long"_s);
+        text.append(piece);
+        return;
+    }
+    a = VarBinaryOp(a, b, op);
+}
+
 Variant VarNeg(const Variant &v)
 {
     const int t = VariantAccess::rawType(v);

@@ -14,6 +14,7 @@ struct VariantAccess
     static double rawDouble(const Variant &v) { return v.FDouble; }
     static bool rawBool(const Variant &v) { return v.FBool; }
     static const QString &rawString(const Variant &v) { return v.FString; }
+    static QString &mutableString(Variant &v) { return v.FString; }
 };
 
 namespace kavVariantPrivate {

@@ -726,4 +726,24 @@ TEST_F(VariantTest, FastPathsFollowTheGeneralRules)
     EXPECT_TRUE(VarBinaryOp(cur(25000), Variant(0.33333), voMultiply).IsIdentical(cur(8333)));
 }
 
+// a := a op b in place gives what the plain operator gives and never touches a shared text.
+TEST_F(VariantTest, InPlaceOperatorsMatchThePlainOnes)
+{
+    const Variant pairs[][2] = {{Variant(u"ab"_s), Variant(u"cd"_s)},
+                                {Variant(u"12"_s), Variant(3)},
+                                {Variant(7), Variant(u"5"_s)},
+                                {Variant(), Variant(u"x"_s)},
+                                {Variant(1.5), Variant(2)}};
+    for (const auto &pair : pairs) {
+        Variant a = pair[0];
+        VarBinaryOpInPlace(a, pair[1], voAdd);
+        EXPECT_TRUE(a.IsIdentical(VarBinaryOp(pair[0], pair[1], voAdd))) << qPrintable(VarToStr(a));
+    }
+    const Variant original(u"base"_s);
+    Variant copy = original;
+    VarBinaryOpInPlace(copy, Variant(u"+"_s), voAdd);
+    EXPECT_EQ(original.AsString(), u"base"_s);
+    EXPECT_EQ(copy.AsString(), u"base+"_s);
+}
+
 } // namespace
