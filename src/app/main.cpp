@@ -7,8 +7,8 @@
 #include <QGuiApplication>
 #include <QString>
 
-#include <cstdio>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,7 +35,12 @@ const char usageText[] =
 void useRuntimeFolder()
 {
     const QByteArray folder = "/tmp/runtime-" + QByteArray::number(getuid());
-    if (::mkdir(folder.constData(), 0700) == 0 || errno == EEXIST)
+    if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
+        return;
+    // Only a private folder of our own: another user's one is left to the platform's warning.
+    struct stat info {};
+    if (::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        && info.st_uid == getuid() && (info.st_mode & 0777) == 0700)
         qputenv("XDG_RUNTIME_DIR", folder);
 }
 
