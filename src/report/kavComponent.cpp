@@ -219,23 +219,13 @@ void TkavComponent::destroyComponents()
 
 void TkavComponent::notifyRemoval()
 {
-    if (FOwner && !FOwner->FDestroying) {
+    const bool ownerNotified = FOwner && !FOwner->FDestroying;
+    if (ownerNotified)
         FOwner->Notification(this, opRemove);
-        // By index: a handler may destroy other components of the same owner.
-        for (size_t i = 0; i < FOwner->FComponents.size(); ++i) {
-            TkavComponent *component = FOwner->FComponents[i].get();
-            if (component != this)
-                component->Notification(this, opRemove);
-        }
-    }
     const auto subscribers = FFreeNotifies;
     for (const TkavComponentRef<TkavComponent> &ref : subscribers) {
         TkavComponent *subscriber = ref.get();
-        if (!subscriber)
-            continue;
-        const bool notifiedAbove = FOwner && !FOwner->FDestroying
-                                   && (subscriber == FOwner || subscriber->FOwner == FOwner);
-        if (!notifiedAbove)
+        if (subscriber && !(ownerNotified && subscriber == FOwner))
             subscriber->Notification(this, opRemove);
     }
 }
@@ -1044,14 +1034,14 @@ TkavRect TkavReportComponent::GetRealBounds() const
     return TkavRect{left, top, left + Width(), top + Height()};
 }
 
-void TkavReportComponent::Notification(TkavComponent *AComponent, TOperation Operation)
+QList<TkavReportComponent *> TkavReportComponent::ShiftChildren() const
 {
-    TkavComponent::Notification(AComponent, Operation);
-    // Every removal in the report reaches every component: keep the common case cheap.
-    if (Operation == opRemove && !FShiftChildren.isEmpty()) {
-        FShiftChildren.removeIf(
-            [AComponent](const TkavReportComponent *child) { return child == AComponent; });
+    QList<TkavReportComponent *> live;
+    for (const TkavComponentRef<TkavReportComponent> &child : FShiftChildren) {
+        if (TkavReportComponent *component = child.get())
+            live.append(component);
     }
+    return live;
 }
 
 // ---------------------------------------------------------------------------------------

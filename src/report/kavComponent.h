@@ -162,13 +162,15 @@ public:
     // component owns it. After true the object is gone.
     bool Free();
     // AComponent receives Notification(this, opRemove) when this component is destroyed, also
-    // across reports. Owners and everything the same owner holds are notified anyway.
+    // across reports. The owner is notified anyway.
     void FreeNotification(TkavComponent *AComponent);
     void RemoveFreeNotification(TkavComponent *AComponent);
-    // Called on the owner and its components when a component is destroyed (opRemove) and on
-    // the owner when one is inserted (opInsert); overrides drop their references and run
-    // side effects. A removed component is already partly destroyed: compare its address,
-    // never call it. The base does nothing.
+    // Called on the owner and on the subscribers (FreeNotification) when a component is
+    // destroyed (opRemove), and on the owner when one is inserted (opInsert); overrides drop
+    // their references and run side effects. Plain references are TkavComponentRef, which
+    // need no notification; so a removal costs nothing per other component and clearing a
+    // report stays linear. A removed component is already partly destroyed: compare its
+    // address (or TkavComponentRef::RefersTo), never call it. The base does nothing.
     virtual void Notification(TkavComponent *AComponent, TOperation Operation);
 
     // --- names ----------------------------------------------------------------------------
@@ -447,13 +449,12 @@ public:
     TkavPrintOnTypes PrintOn() const { return FPrintOn; }
     void SetPrintOn(TkavPrintOnTypes Value) { FPrintOn = Value; }
     // Engine working data: how far objects below this stretched one are shifted, and the
-    // objects shifted with it (not owned; destroyed ones leave the list).
+    // objects shifted with it (not owned; destroyed ones drop out of the list).
     double ShiftAmount() const { return FShiftAmount; }
     void SetShiftAmount(double Value) { FShiftAmount = Value; }
-    QList<TkavReportComponent *> &ShiftChildren() { return FShiftChildren; }
-    const QList<TkavReportComponent *> &ShiftChildren() const { return FShiftChildren; }
-
-    void Notification(TkavComponent *AComponent, TOperation Operation) override;
+    QList<TkavReportComponent *> ShiftChildren() const;
+    void AddShiftChild(TkavReportComponent *Child) { FShiftChildren.append(Child); }
+    void ClearShiftChildren() { FShiftChildren.clear(); }
 
 private:
     TkavNotifyEvent FOnAfterData;
@@ -463,7 +464,7 @@ private:
     TkavPreviewClickEvent FOnPreviewDblClick;
     TkavPrintOnTypes FPrintOn;
     double FShiftAmount = 0;
-    QList<TkavReportComponent *> FShiftChildren;
+    QList<TkavComponentRef<TkavReportComponent>> FShiftChildren;
 };
 
 // Sets IsWriting for the guard's lifetime (restores the previous value, also on errors).

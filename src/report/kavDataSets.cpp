@@ -590,8 +590,16 @@ TkavDataSet *TkavDataSetItem::DataSet() const
 
 void TkavDataSetItem::SetDataSet(TkavDataSet *value)
 {
-    FDataSet = value;
+    hold(value);
     FDataSetName = value ? value->UserName() : QString();
+}
+
+// The report hears when a data set it lists goes away, whoever owns it, and drops the item.
+void TkavDataSetItem::hold(TkavDataSet *dataSet)
+{
+    FDataSet = dataSet;
+    if (TkavReport *owner = report(); owner && dataSet)
+        dataSet->FreeNotification(owner);
 }
 
 QString TkavDataSetItem::DataSetName() const
@@ -608,7 +616,7 @@ void TkavDataSetItem::SetDataSetName(const QString &value)
     if (value.isEmpty())
         FDataSet = nullptr;
     else if (TkavReport *owner = report())
-        FDataSet = owner->FindDataSet(FDataSet.get(), value);
+        hold(owner->FindDataSet(FDataSet.get(), value));
     else
         FDataSet = kavGlobalDataSets().Find(value);
 }
@@ -620,7 +628,7 @@ void TkavDataSetItem::Assign(const TPersistent &source)
         TkavCollectionItem::Assign(source);
         return;
     }
-    FDataSet = item->DataSet();
+    hold(item->DataSet());
     FDataSetName = item->FDataSetName;
 }
 

@@ -447,6 +447,7 @@ public:
 
 private:
     TkavReport *report() const;
+    void hold(TkavDataSet *dataSet);
 
     TkavComponentRef<TkavDataSet> FDataSet; // reads null once the data set is destroyed
     QString FDataSetName;

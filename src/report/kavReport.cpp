@@ -228,6 +228,8 @@ TkavDataSet *TkavReport::DataSet() const
 void TkavReport::SetDataSet(TkavDataSet *Value)
 {
     FDataSet = Value;
+    if (Value)
+        Value->FreeNotification(this);
     FDataSetName = Value ? Value->UserName() : QString();
 }
 
@@ -242,6 +244,8 @@ void TkavReport::SetDataSetName(const QString &Value)
 {
     FDataSetName = Value;
     FDataSet = FindDataSet(FDataSet.get(), Value);
+    if (TkavDataSet *dataSet = FDataSet.get())
+        dataSet->FreeNotification(this);
 }
 
 void TkavReport::SetVariables(const TkavVariables &Value)

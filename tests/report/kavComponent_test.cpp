@@ -580,7 +580,8 @@ TEST(ComponentLifetime, FreeDestroysTheSubtreeAndClearsReferences)
     Document doc;
     auto *watcher = TkavComponent::Create<TestBand>(doc.page);
     watcher->SetOriginalComponent(doc.memo);
-    watcher->ShiftChildren().append(doc.memo);
+    watcher->AddShiftChild(doc.memo);
+    doc.memo->FreeNotification(watcher); // a sibling hears only when it asks
     TkavComponentRef<TestMemo> memoRef = doc.memo;
     TkavComponentRef<TestMasterData> bandRef = doc.band;
     TkavComponent *memoAddress = doc.memo;

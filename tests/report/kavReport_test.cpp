@@ -307,6 +307,17 @@ TEST_F(ReportDoc, DataSetLookUpByAliasAndField)
     EXPECT_EQ(list.CommaText(), u"Customers"_s);
     report.GetDataSetList(list, true); // user data sets are not database ones
     EXPECT_EQ(list.Count(), 0);
+
+    // A data set the application owns leaves the list when it goes away, too.
+    auto external = std::make_unique<TkavUserDataSet>();
+    external->SetUserName(u"External"_s);
+    report.DataSets().Add(external.get());
+    report.SetDataSet(external.get());
+    ASSERT_EQ(report.DataSets().Count(), 2);
+    external.reset();
+    EXPECT_EQ(report.DataSets().Count(), 1);
+    EXPECT_EQ(report.DataSet(), nullptr);
+    EXPECT_EQ(report.DataSetName(), u"External"_s); // the name stays to say what is missing
 }
 
 TEST_F(ReportDoc, RunningWithAMissingDataSetFailsBeforeStarting)
