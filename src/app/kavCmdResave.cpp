@@ -3,9 +3,9 @@
 
 #include <persist/kavXML.h>
 #include <report/kavClass.h>
+#include <rtl/kavExceptions.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
-#include <rtl/kavExceptions.h>
 
 #include <cstdio>
 
@@ -37,7 +37,9 @@ void takeFileOptions(TkavReport &report, const QString &fileName)
     };
     take(report.EngineOptions(), u"EngineOptions."_s, {});
     take(report.PreviewOptions(), u"PreviewOptions."_s, {});
-    take(report, QString(), {u"IniFile"_s, u"OldStyleProgress"_s, u"ShowProgress"_s, u"StoreInDFM"_s});
+    take(report,
+         QString(),
+         {u"IniFile"_s, u"OldStyleProgress"_s, u"ShowProgress"_s, u"StoreInDFM"_s});
 }
 
 } // namespace
@@ -64,7 +66,8 @@ int kavCmdResave(const QStringList &args)
     }
     report.EngineOptions().SetNewSilentMode(fileSilentMode);
     for (int i = 0; i < report.Errors().Count(); ++i)
-        std::fprintf(stderr, "kavrel: %s: %s\n", qPrintable(in), qPrintable(report.Errors().Strings(i)));
+        std::fprintf(
+            stderr, "kavrel: %s: %s\n", qPrintable(in), qPrintable(report.Errors().Strings(i)));
     if (!report.LastLoadOk())
         return 1; // nothing written: the output would not be the template
     try {

@@ -85,13 +85,17 @@ int kavCmdScript(const QStringList &args)
         parser.SelectLanguage(language);
         if (!parser.MakeILScript(kyScriptLinesText(lines.Text()))) {
             const QString where = script.ErrorUnit().isEmpty() ? file : script.ErrorUnit();
-            std::fprintf(stderr, "%s:%s: %s\n", qPrintable(where), qPrintable(script.ErrorPos()),
+            std::fprintf(stderr,
+                         "%s:%s: %s\n",
+                         qPrintable(where),
+                         qPrintable(script.ErrorPos()),
                          qPrintable(script.ErrorMsg()));
             return 1;
         }
         if (!options.IL) {
             std::fputs("kavrel: running scripts is not available yet; --il prints the "
-                       "compiled program\n", stderr);
+                       "compiled program\n",
+                       stderr);
             return 2;
         }
         TkyXMLDocument &il = parser.ILScript();

@@ -15,20 +15,20 @@
 
 namespace {
 
-const char usageText[] =
-    "Usage: kavrel [COMMAND] [ARGS]\n"
-    "\n"
-    "Without a command, opens the host window.\n"
-    "\n"
-    "Commands:\n"
-    "  design [FILE.kv3]                      open the host window on a report\n"
-    "  script FILE [--language NAME] [--il] [--include DIR]\n"
-    "                                         compile (and, later, run) a script\n"
-    "  resave IN.kv3 OUT.kv3                  load a template and save it again\n"
-    "  prepare IN.kv3 -o OUT.kw3 [--dump]     run a report\n"
-    "  export IN.(kv3|kw3) -o OUT.(pdf|png|svg|txt|csv|html)\n"
-    "  --help                                 print this text\n"
-    "  --version                              print the version\n";
+const char usageText[]
+    = "Usage: kavrel [COMMAND] [ARGS]\n"
+      "\n"
+      "Without a command, opens the host window.\n"
+      "\n"
+      "Commands:\n"
+      "  design [FILE.kv3]                      open the host window on a report\n"
+      "  script FILE [--language NAME] [--il] [--include DIR]\n"
+      "                                         compile (and, later, run) a script\n"
+      "  resave IN.kv3 OUT.kv3                  load a template and save it again\n"
+      "  prepare IN.kv3 -o OUT.kw3 [--dump]     run a report\n"
+      "  export IN.(kv3|kw3) -o OUT.(pdf|png|svg|txt|csv|html)\n"
+      "  --help                                 print this text\n"
+      "  --version                              print the version\n";
 
 // Without a session (a build machine, ssh) the platform wants a private runtime folder;
 // make the one it would fall back to, quietly, instead of warning on every run.
@@ -38,9 +38,10 @@ void useRuntimeFolder()
     if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
         return;
     // Only a private folder of our own: another user's one is left to the platform's warning.
-    struct stat info {};
-    if (::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode)
-        && info.st_uid == getuid() && (info.st_mode & 0777) == 0700)
+    struct stat info
+    {};
+    if (::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid()
+        && (info.st_mode & 0777) == 0700)
         qputenv("XDG_RUNTIME_DIR", folder);
 }
 

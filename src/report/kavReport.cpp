@@ -210,8 +210,15 @@ void TkavReport::Clear()
     FScriptLanguage = u"PascalScript"_s;
     setDefaultScript(*FScriptText);
     FSysVariables->Clear();
-    for (const char16_t *name : {u"Date", u"Time", u"Page", u"Page#", u"TotalPages",
-                                 u"TotalPages#", u"Line", u"Line#", u"CopyName#"})
+    for (const char16_t *name : {u"Date",
+                                 u"Time",
+                                 u"Page",
+                                 u"Page#",
+                                 u"TotalPages",
+                                 u"TotalPages#",
+                                 u"Line",
+                                 u"Line#",
+                                 u"CopyName#"})
         FSysVariables->Add(QString::fromUtf16(name));
     FOnRunDialogs.clear();
     FOnStartReport.clear();
@@ -418,7 +425,10 @@ void TkavReport::SaveToFile(const QString &FileName)
     FFileName = FileName;
 }
 
-void TkavReport::SaveToStream(TStream &Stream, bool SaveChildren, bool SaveDefaultValues, bool Streaming)
+void TkavReport::SaveToStream(TStream &Stream,
+                              bool SaveChildren,
+                              bool SaveDefaultValues,
+                              bool Streaming)
 {
     StoredPasswordScope password(*FReportOptions);
     TkavComponent::SaveToStream(Stream, SaveChildren, SaveDefaultValues, Streaming);
@@ -500,7 +510,9 @@ TkavDataSet *TkavReport::GetDataset(const QString &Alias) const
     return item ? item->DataSet() : nullptr;
 }
 
-void TkavReport::GetDatasetAndField(const QString &ComplexName, TkavDataSet *&DataSet, QString &Field) const
+void TkavReport::GetDatasetAndField(const QString &ComplexName,
+                                    TkavDataSet *&DataSet,
+                                    QString &Field) const
 {
     DataSet = nullptr;
     Field.clear();

@@ -134,7 +134,10 @@ public:
     const TkavGetCustomDataEvent &OnGetCustomData() const { return FOnGetCustomData; }
     void SetOnGetCustomData(TkavGetCustomDataEvent Value) { FOnGetCustomData = std::move(Value); }
     const TkavSaveCustomDataEvent &OnSaveCustomData() const { return FOnSaveCustomData; }
-    void SetOnSaveCustomData(TkavSaveCustomDataEvent Value) { FOnSaveCustomData = std::move(Value); }
+    void SetOnSaveCustomData(TkavSaveCustomDataEvent Value)
+    {
+        FOnSaveCustomData = std::move(Value);
+    }
     // Called with each connection string stored under a connection name (ReportOptions).
     const std::function<void(const QString &)> &OnSetConnection() const { return FOnSetConnection; }
     void SetOnSetConnection(std::function<void(const QString &)> Value)
@@ -182,7 +185,8 @@ public:
     TkavDataSet *GetDataset(const QString &Alias) const;
     // "Customers.\"Name\"" names the field Name of the data set Customers; both results
     // are empty unless the text holds a period followed by a double quote.
-    void GetDatasetAndField(const QString &ComplexName, TkavDataSet *&DataSet, QString &Field) const;
+    void
+    GetDatasetAndField(const QString &ComplexName, TkavDataSet *&DataSet, QString &Field) const;
     // The user name of a data set in DataSets; the "clDSNotIncl" text for one that is not;
     // empty for null.
     QString GetAlias(const TkavDataSet *DataSet) const;

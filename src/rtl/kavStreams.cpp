@@ -111,7 +111,8 @@ void TMemoryStream::LoadFromFile(const QString &fileName)
 {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
-        throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
+        throw EFOpenError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
     FData = f.readAll();
     FPosition = 0;
 }
@@ -142,8 +143,7 @@ TFileStream::TFileStream(const QString &fileName, TFileMode mode)
 TFileStream::TFileStream(int fd, QString fileName)
     : FHandle(fd)
     , FFileName(std::move(fileName))
-{
-}
+{}
 
 TFileStream::~TFileStream()
 {
@@ -171,8 +171,8 @@ qint64 TFileStream::Write(const void *buffer, qint64 count)
 {
     qint64 done = 0;
     while (done < count) {
-        const ssize_t n =
-            ::write(FHandle, static_cast<const char *>(buffer) + done, size_t(count - done));
+        const ssize_t n
+            = ::write(FHandle, static_cast<const char *>(buffer) + done, size_t(count - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -242,7 +242,9 @@ namespace {
 class TDeviceStream : public TStream
 {
 public:
-    explicit TDeviceStream(QIODevice &device) : FDevice(device) {}
+    explicit TDeviceStream(QIODevice &device)
+        : FDevice(device)
+    {}
 
     qint64 Read(void *buffer, qint64 count) override
     {
@@ -262,7 +264,10 @@ public:
         return FDevice.pos();
     }
     qint64 Size() override { return FDevice.size(); }
-    void SetSize(qint64) override { throw EStreamError(QStringLiteral("Stream size cannot be set")); }
+    void SetSize(qint64) override
+    {
+        throw EStreamError(QStringLiteral("Stream size cannot be set"));
+    }
 
 private:
     QIODevice &FDevice;

@@ -1,7 +1,8 @@
 // The report as a document: what a load takes from a file and what it keeps, the data page,
 // passwords, silent modes, data sets and variables in the file, damaged files, and a
 // template holding every class with every property set that must come back byte for byte.
-#include <kavTestSupport.h>
+#include "kavReportTestSupport.h"
+
 #include <persist/kavRes.h>
 #include <persist/kavVariables.h>
 #include <persist/kavXML.h>
@@ -17,8 +18,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include "kavReportTestSupport.h"
+#include <kavTestSupport.h>
 
 using namespace Qt::StringLiterals;
 
@@ -27,7 +27,6 @@ namespace {
 class ReportDoc : public TkavReportTest
 {
 protected:
-
     // A report element around body (pages and nested elements) with the root attributes.
     static QByteArray kv3(const QString &attributes, const QString &body)
     {
@@ -100,10 +99,11 @@ TEST_F(ReportDoc, LoadKeepsTheApplicationsOptions)
 TEST_F(ReportDoc, DataPageIsAddedFirstAndTakesTheNonVisualComponents)
 {
     TkavReport report;
-    load(report,
-         kv3(QString(),
-             u"<TkavReportPage Name=\"Page1\"><TkavUserDataSet Name=\"Users\" Left=\"5\"/>"
-             "<TkavMasterData Name=\"Data\"/><TkavUserDataSet Name=\"Items\"/></TkavReportPage>"_s));
+    load(
+        report,
+        kv3(QString(),
+            u"<TkavReportPage Name=\"Page1\"><TkavUserDataSet Name=\"Users\" Left=\"5\"/>"
+            "<TkavMasterData Name=\"Data\"/><TkavUserDataSet Name=\"Items\"/></TkavReportPage>"_s));
     EXPECT_EQ(report.Errors().Count(), 0) << qPrintable(report.Errors().Text());
     ASSERT_EQ(report.PagesCount(), 2);
     auto *dataPage = dynamic_cast<TkavDataPage *>(report.Pages(0));
@@ -332,8 +332,9 @@ TEST_F(ReportDoc, RunningWithAMissingDataSetFailsBeforeStarting)
     EXPECT_TRUE(FUI.Fake().CallsOf(u"MessageDlg"_s).empty());
 
     report.EngineOptions().SetNewSilentMode(simReThrow);
-    EXPECT_TRUE(kavErrorOf<EkavError>([&] { report.PrepareReport(); })
-                    .startsWith(kavResourceTable().Get(u"clErrors"_s) + u"\r\n"_s));
+    EXPECT_TRUE(kavErrorOf<EkavError>([&] {
+                    report.PrepareReport();
+                }).startsWith(kavResourceTable().Get(u"clErrors"_s) + u"\r\n"_s));
 }
 
 // Damaged and hostile files: every problem is one line in Errors, the rest loads.
@@ -386,10 +387,11 @@ TEST_F(ReportDoc, HostileStructureNeverCrashes)
     EXPECT_FALSE(report.Errors().Text().isEmpty());
 
     const QString huge(4 * 1024 * 1024, u'x');
-    load(report,
-         kv3(u" ScriptLanguage=\""_s + huge + u"\""_s,
-             u"<TkavReportPage Name=\"P\"><TkavMasterData Name=\"B\"><TkavMemoView Name=\"M\" Text=\""_s
-                 + huge + u"\"/></TkavMasterData></TkavReportPage>"_s));
+    load(
+        report,
+        kv3(u" ScriptLanguage=\""_s + huge + u"\""_s,
+            u"<TkavReportPage Name=\"P\"><TkavMasterData Name=\"B\"><TkavMemoView Name=\"M\" Text=\""_s
+                + huge + u"\"/></TkavMasterData></TkavReportPage>"_s));
     EXPECT_TRUE(report.LastLoadOk());
     auto *memo = dynamic_cast<TkavMemoView *>(report.FindObject(u"M"));
     ASSERT_NE(memo, nullptr);
@@ -454,14 +456,15 @@ TEST_F(ReportDoc, FilesOnDisk)
         f.open(QIODevice::ReadOnly);
         EXPECT_EQ(f.readAll(), old);
     }
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                          | QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST_F(ReportDoc, CustomDataTravelsThroughTheApplicationsCallbacks)
 {
     TkavReport report;
-    report.SetOnSaveCustomData([](TkavXMLItem &item) { item.Add(u"Layout"_s)->SetProp(u"Dock", u"left"_s); });
+    report.SetOnSaveCustomData(
+        [](TkavXMLItem &item) { item.Add(u"Layout"_s)->SetProp(u"Dock", u"left"_s); });
     const QByteArray file = save(report);
     EXPECT_TRUE(file.contains("<KavCustomData>"));
 
@@ -540,8 +543,8 @@ void fillProperties(TPersistent &obj, TkavReport &report, int depth)
             case pkInteger:
             case pkInt64:
             case pkChar: {
-                const qint64 value = std::clamp<qint64>(prop->GetOrd(obj) + 3, prop->MinValue(),
-                                                        prop->MaxValue());
+                const qint64 value
+                    = std::clamp<qint64>(prop->GetOrd(obj) + 3, prop->MinValue(), prop->MaxValue());
                 prop->SetOrd(obj, value);
                 break;
             }
@@ -588,8 +591,11 @@ void fillProperties(TPersistent &obj, TkavReport &report, int depth)
 }
 
 // Where an object of cls can live in a template.
-TkavComponent *parentFor(const TkavClassInfo &cls, TkavReport &report, TkavComponent *dataPage,
-                         TkavComponent *page, TkavComponent *band)
+TkavComponent *parentFor(const TkavClassInfo &cls,
+                         TkavReport &report,
+                         TkavComponent *dataPage,
+                         TkavComponent *page,
+                         TkavComponent *band)
 {
     if (cls.InheritsFrom(TkavPage::StaticClassInfo()))
         return &report;
@@ -614,7 +620,8 @@ TEST_F(ReportDoc, EveryClassAndPropertyRoundTripsToIdenticalBytes)
     for (const TkavClassInfo *cls : kavRegisteredDescendants(TkavComponent::StaticClassInfo())) {
         if (!cls->CanCreate() || cls->InheritsFrom(TkavReport::StaticClassInfo()))
             continue;
-        TkavComponent *c = TkavComponent::Create(cls->ClassName(), parentFor(*cls, report, dataPage, page, band));
+        TkavComponent *c = TkavComponent::Create(cls->ClassName(),
+                                                 parentFor(*cls, report, dataPage, page, band));
         c->CreateUniqueName();
         classes << cls->ClassName();
     }
@@ -649,7 +656,8 @@ TEST_F(ReportDoc, EveryClassAndPropertyRoundTripsToIdenticalBytes)
             qsizetype at = 0;
             while (at < std::min(a[i].size(), b[i].size()) && a[i][at] == b[i][at])
                 ++at;
- ASSERT_EQ(b[i].mid(at, 80).toStdString(), a[i].mid(at, 80).toStdString()) << "line " << i + 1 << ": " << qPrintable(a[i].left(at).right(120));
+            ASSERT_EQ(b[i].mid(at, 80).toStdString(), a[i].mid(at, 80).toStdString())
+                << "line " << i + 1 << ": " << qPrintable(a[i].left(at).right(120));
         }
         ASSERT_EQ(b.size(), a.size());
     }
