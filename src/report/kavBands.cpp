@@ -1,6 +1,7 @@
 #include "kavBands.h"
 
 #include "kavDataSets.h"
+#include "kavViews.h"
 #include <persist/kavRes.h>
 #include <persist/kavXML.h>
 #include <rtl/kavMath.h>
@@ -213,6 +214,30 @@ void TkavBand::SetChild(TkavChild *Value)
         seen.append(band);
     }
     FChild = Value;
+}
+
+void TkavBand::CreateFillMemo()
+{
+    const auto *brush = dynamic_cast<const TkavBrushFill *>(FFill.get());
+    if (brush && brush->BackColor() == kavBrushFillDefaultBackColor
+        && brush->ForeColor() == kavBrushFillDefaultForeColor
+        && brush->Style() == kavBrushFillDefaultStyle)
+        return;
+    TkavMemoView *memo = FFillMemo.get();
+    if (!memo) {
+        memo = TkavComponent::Create<TkavMemoView>(this);
+        FFillMemo = memo;
+    }
+    memo->SetFill(*FFill);
+    const TkavFillGaps &gap = *FFillGap;
+    memo->SetBounds(gap.Left(), gap.Top(), std::max(0.0, Width() - gap.Left() - gap.Right()),
+                    std::max(0.0, Height() - gap.Top() - gap.Bottom()));
+    MoveObject(memo, 0);
+}
+
+TkavMemoView *TkavBand::FillMemo() const
+{
+    return FFillMemo.get();
 }
 
 int TkavBand::BandNumber() const

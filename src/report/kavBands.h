@@ -52,6 +52,8 @@ private:
 // The base of bands. Published: FillType, Fill, FillGap, Font, ParentFont, Height, Left,
 // Top, Width, Restrictions, Visible, Vertical and the three events; subclasses append
 // their own. The public flags below are stored only where a subclass publishes them.
+class TkavMemoView;
+
 class TkavBand : public TkavReportComponent
 {
 public:
@@ -127,6 +129,13 @@ public:
     // Paints the fill over the band's rectangle, only while designing.
     void Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY)
         override;
+    // Before output (the engine calls it): a band whose fill is not the untouched default
+    // brush gets, once, a memo child carrying a copy of the fill, placed first among its
+    // objects so that it is output under everything else, at (FillGap.Left, FillGap.Top) and
+    // sized to the band less the four gaps (never below zero).
+    void CreateFillMemo();
+    // That memo, or null.
+    TkavMemoView *FillMemo() const;
 
 private:
     // The parent is a dot-matrix page.
@@ -138,6 +147,7 @@ private:
     TkavNotifyEvent FOnAfterCalcHeight;
     bool FAllowSplit = false;
     TkavComponentRef<TkavChild> FChild;
+    TkavComponentRef<TkavMemoView> FFillMemo;
     bool FKeepChild = false;
     QString FOutlineText;
     bool FOverflow = false;

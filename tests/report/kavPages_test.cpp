@@ -10,6 +10,7 @@
 #include <report/kavDataSets.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
+#include <report/kavViews.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
@@ -633,6 +634,45 @@ TEST(Bands, FillTypeReplacesTheFill)
     ASSERT_EQ(band.FillType(), ftGlass);
     EXPECT_DOUBLE_EQ(static_cast<TkavGlassFill *>(band.Fill())->Blend(), 0.25);
     EXPECT_NE(band.Fill(), &glass); // a copy
+}
+
+// The background memo: none for the untouched brush; one copy of the fill, first among the
+// band's objects, inside the gaps, made once and then refreshed.
+TEST(Bands, FillMemoCarriesTheBackground)
+{
+    TkavReport report;
+    auto *page = TkavComponent::Create<TkavReportPage>(&report);
+    auto *band = TkavComponent::Create<TkavMasterData>(page);
+    band->SetBounds(0, 20, 300, 40);
+    auto *memo = TkavComponent::Create<TkavMemoView>(band);
+    band->CreateFillMemo();
+    EXPECT_EQ(band->FillMemo(), nullptr);
+    EXPECT_EQ(band->Objects().size(), 1);
+
+    static_cast<TkavBrushFill *>(band->Fill())->SetBackColor(clYellow);
+    band->FillGap().SetLeft(2);
+    band->FillGap().SetTop(3);
+    band->FillGap().SetRight(4);
+    band->FillGap().SetBottom(5);
+    band->CreateFillMemo();
+    TkavMemoView *fill = band->FillMemo();
+    ASSERT_NE(fill, nullptr);
+    ASSERT_EQ(band->Objects().size(), 2);
+    EXPECT_EQ(band->Objects()[0], fill);
+    EXPECT_EQ(band->Objects()[1], memo);
+    EXPECT_EQ(fill->Color(), clYellow);
+    EXPECT_EQ(fill->Left(), 2);
+    EXPECT_EQ(fill->Top(), 3);
+    EXPECT_EQ(fill->Width(), 294);
+    EXPECT_EQ(fill->Height(), 32);
+
+    band->SetFillType(ftGradient);
+    band->FillGap().SetBottom(100); // larger than the band: no negative height
+    band->CreateFillMemo();
+    EXPECT_EQ(band->FillMemo(), fill);
+    EXPECT_EQ(band->Objects().size(), 2);
+    EXPECT_EQ(fill->FillType(), ftGradient);
+    EXPECT_EQ(fill->Height(), 0);
 }
 
 TEST(Bands, DataBandRowCountAndColumns)
