@@ -1,13 +1,25 @@
 #pragma once
 
-// TkyScript: the script program and scope. For now it holds only what the IL parser reads
-// and writes (error report, identifier charset, unit search); the program model (items,
-// statements, scopes, execution) grows here.
+// TkyScript: the script program and scope. A scope is a sorted, case-insensitive name list
+// of owned items (duplicates allowed, the newest registration of a name found first) with
+// a checked link to its parent scope; hosts register their variables, constants, types and
+// objects here, and the compiler reads and writes its error report here.
+//
+// Joining with later layers: the main statement list, Execute and Terminate come with the
+// statements; Evaluate, CallFunction and procedure items with the expressions; AddClass,
+// AddMethod, AddComponent, AddForm and FindClass with the class bridge; Compile, GetILCode,
+// SetILCode, AddCodeLine and OnGetILUnit with the IL translator; AddRTTI with the library.
+
+#include "ky_variables.h"
+
+#include <rtl/kavStrings.h>
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class TkyScript;
 
@@ -15,12 +27,84 @@ class TkyScript;
 // empty unit).
 using TkyGetUnitEvent = std::function<QString(TkyScript &script, const QString &unitName)>;
 
-class TkyScript
+class TkyScript : public TPersistent
 {
 public:
-    TkyScript() = default;
-    TkyScript(const TkyScript &) = delete;
-    TkyScript &operator=(const TkyScript &) = delete;
+    KAV_CLASSINFO
+
+    TkyScript();
+    ~TkyScript() override;
+
+    // --- Scope -------------------------------------------------------------------------
+
+    // Inserts item under Name before the items of the same name and returns it. Objects
+    // that are not variables (library modules) are accepted too; a variable is stamped with
+    // AddedBy.
+    TObject *Add(const QString &Name, std::unique_ptr<TObject> Item);
+    int Count() const { return int(FItems.size()); }
+    // The index-th item in name order; EListError outside.
+    TObject *Items(int Index) const;
+    // The name the index-th item was added under.
+    const QString &ItemName(int Index) const;
+    // Takes Item out without freeing it; nullptr when it is not in this scope.
+    std::unique_ptr<TObject> Remove(TObject *Item);
+
+    // The newest variable registered here under Name (any case), or nullptr.
+    TkyCustomVariable *FindLocal(QStringView Name) const;
+    // FindLocal here, else in the parents in turn.
+    TkyCustomVariable *Find(QStringView Name) const;
+
+    // The found item's value, or null.
+    Variant Variables(QStringView Name) const;
+    // Sets the found item's value, or registers a Variant variable with it.
+    void SetVariables(const QString &Name, const Variant &Value);
+
+    // Frees every item except those registered with the library; empties the error report.
+    void Clear();
+    // Removes the host's items (RemoveItems). The statement list and the line table, when
+    // they join, are cleared here too.
+    void ClearItems(TkyAddedBy Owner);
+    // Frees every item registered by Owner, last to first.
+    void RemoveItems(TkyAddedBy Owner);
+
+    // --- Registration: each one does nothing when Find already finds the name, unless
+    // said otherwise. Overriding one changes every path that uses it. -------------------
+
+    // A type name of the kind ParentType.
+    virtual void AddType(const QString &TypeName, TkyVarType ParentType);
+    // A read-only variable of the kind of type name Typ, Value converted to it.
+    virtual void AddConst(const QString &Name, const QString &Typ, const Variant &Value);
+    // A variable of the kind of type name Typ holding Value, with this script's value
+    // supplier. An existing item of that name is left as it is, its value too.
+    virtual void AddVariable(const QString &Name, const QString &Typ, const Variant &Value);
+    // A variable named Name of Obj's class holding a reference to Obj (checked handle).
+    virtual void AddObject(const QString &Name, const TObject *Obj);
+    // The type Typ and its comma-separated Names as read-only values 0, 1, 2 ... (no
+    // existence check; empty names are skipped).
+    virtual void AddEnum(const QString &Typ, const QString &Names);
+    // The same with one bit per name: 1, 2, 4, 8 ... (Int64 past 31 bits); more than 63
+    // names raise EkyError "Too many elements in set type <Typ>".
+    virtual void AddEnumSet(const QString &Typ, const QString &Names);
+
+    // --- Properties --------------------------------------------------------------------
+
+    // Stamp written into every item added while it is set.
+    TkyAddedBy AddedBy() const { return FAddedBy; }
+    void SetAddedBy(TkyAddedBy value) { FAddedBy = value; }
+
+    // The enclosing scope. Held by handle: a destroyed parent reads as none.
+    TkyScript *Parent() const;
+    // EkyError "Circular script parent" when value is this script or one of its children.
+    void SetParent(TkyScript *value);
+
+    // The source text; SetLines copies.
+    TStringList &Lines() { return FLines; }
+    const TStringList &Lines() const { return FLines; }
+    void SetLines(const TStrings &value);
+
+    // Language name of the source.
+    const QString &SyntaxType() const { return FSyntaxType; }
+    void SetSyntaxType(const QString &value) { FSyntaxType = value; }
 
     // Last compile error: message, "line:column", and the unit it occurred in (empty for
     // the main text).
@@ -40,14 +124,73 @@ public:
     QStringList &IncludePath() { return FIncludePath; }
     void SetIncludePath(const QStringList &value) { FIncludePath = value; }
 
+    // Unknown members of objects resolve at run time.
+    bool UseClassLateBinding() const { return FUseClassLateBinding; }
+    void SetUseClassLateBinding(bool value) { FUseClassLateBinding = value; }
+
+    // Flow flags of the running statement lists, and the run state of this scope.
+    bool BreakCalled() const { return FBreakCalled; }
+    void SetBreakCalled(bool value) { FBreakCalled = value; }
+    bool ContinueCalled() const { return FContinueCalled; }
+    void SetContinueCalled(bool value) { FContinueCalled = value; }
+    bool ExitCalled() const { return FExitCalled; }
+    void SetExitCalled(bool value) { FExitCalled = value; }
+    bool Terminated() const { return FTerminated; }
+    void SetTerminated(bool value) { FTerminated = value; }
+    bool IsRunning() const { return FIsRunning; }
+    void SetIsRunning(bool value) { FIsRunning = value; }
+    // This script is the main program.
+    bool MainProg() const { return FMainProg; }
+    void SetMainProg(bool value) { FMainProg = value; }
+
     const TkyGetUnitEvent &OnGetUnit() const { return FOnGetUnit; }
     void SetOnGetUnit(TkyGetUnitEvent handler) { FOnGetUnit = std::move(handler); }
+    // Value supplier given to every variable this script declares or registers.
+    const TkyGetVariableValueEvent &OnGetVarValue() const { return FOnGetVarValue; }
+    void SetOnGetVarValue(TkyGetVariableValueEvent handler)
+    {
+        FOnGetVarValue = std::move(handler);
+    }
 
 private:
+    struct Entry
+    {
+        QString key; // the name folded to upper case: the sort key
+        std::unique_ptr<TObject> item;
+        TkyCustomVariable *var; // item as a variable, nullptr for other objects
+        TkyAddedBy addedBy; // the stamp of objects that are not variables
+        TkyAddedBy owner() const { return var ? var->AddedBy() : addedBy; }
+    };
+
+    // Index of the first entry whose key is not below name.
+    size_t lowerBound(QStringView name) const;
+    void addEnumValues(const QString &Typ, const QString &Names, bool bits);
+    void checkIndex(int index) const;
+
+    TkyAddedBy FAddedBy = nullptr;
+    bool FBreakCalled = false;
+    bool FContinueCalled = false;
+    bool FExitCalled = false;
     QString FErrorMsg;
     QString FErrorPos;
     QString FErrorUnit;
     bool FExtendedCharset = false;
-    QStringList FIncludePath{QString()}; // one empty entry: the current folder
+    std::vector<Entry> FItems; // sorted by key; equal keys newest first
+    bool FIsRunning = false;
+    TStringList FLines;
+    bool FMainProg = false;
     TkyGetUnitEvent FOnGetUnit;
+    TkyGetVariableValueEvent FOnGetVarValue;
+    quint64 FParent = 0; // the parent's handle
+    QString FSyntaxType;
+    bool FTerminated = false;
+    QStringList FIncludePath{QString()}; // one empty entry: the current folder
+    bool FUseClassLateBinding = false;
 };
+
+// The kind a type name stands for in Script's scope chain; fvtClass when it is not found
+// (also when Script is nullptr).
+TkyVarType StrToVarType(QStringView TypeName, const TkyScript *Script);
+
+// Registers the standard type names (Byte ... Constructor) into script.
+void kyAddStandardTypes(TkyScript &script);
