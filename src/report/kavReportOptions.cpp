@@ -1,12 +1,15 @@
 #include "kavReportOptions.h"
 
 #include "kavReport.h"
-
 #include "kavViews.h"
 
 #include <persist/kavRes.h>
+#include <persist/kavXML.h>
 #include <rtl/kavRTTI.h>
+#include <rtl/kavStreams.h>
 #include <rtl/kavStrings.h>
+
+#include <QFile>
 
 using namespace Qt::StringLiterals;
 
@@ -229,10 +232,45 @@ QString TkavPrintOptions::DefaultPrinterText()
     return kavResourceTable().Get(u"prDefault"_s);
 }
 
+namespace {
+
+// The default-printer text of every built-in language, so that a file saved under one
+// language still names the system's default printer under another.
+const QStringList &builtInDefaultPrinterTexts()
+{
+    static const QStringList texts = [] {
+        kavResourceTable(); // makes the built-in documents available
+        QStringList found{u"Default"_s};
+        for (const QString &name :
+             {u":/kavrel/res/kavrcClass.xml"_s, u":/kavrel/res/kavrcClass.en.xml"_s}) {
+            QFile file(name);
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            TMemoryStream stream(file.readAll());
+            TkavXMLDocument document;
+            document.LoadFromStream(stream);
+            const TkavXMLItem *root = document.Root();
+            for (int i = 0; i < root->Count(); ++i) {
+                if (root->Items(i)->GetProp(u"Name"_s) == u"prDefault")
+                    found.append(kavDecodeXMLText(root->Items(i)->GetProp(u"Text"_s)));
+            }
+        }
+        return found;
+    }();
+    return texts;
+}
+
+} // namespace
+
 bool TkavPrintOptions::IsDefaultPrinter() const
 {
-    return FPrinter.isEmpty() || FPrinter.compare(u"Default"_s, Qt::CaseInsensitive) == 0
-           || FPrinter.compare(DefaultPrinterText(), Qt::CaseInsensitive) == 0;
+    if (FPrinter.isEmpty() || FPrinter.compare(DefaultPrinterText(), Qt::CaseInsensitive) == 0)
+        return true;
+    for (const QString &text : builtInDefaultPrinterTexts()) {
+        if (FPrinter.compare(text, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
 }
 
 void TkavPrintOptions::Assign(const TPersistent &source)

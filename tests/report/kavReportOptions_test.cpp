@@ -505,6 +505,8 @@ TEST_F(ReportOptionsTest, DefaultPrinterNames)
                 {u"default"_s, true},
                 {kavResourceTable().Get(u"prDefault"_s), true},
                 {kavResourceTable().Get(u"prDefault"_s).toUpper(), true},
+                {u"Padrão"_s, true}, // saved under the other built-in language
+                {u"PADRÃO"_s, true},
                 {u"Laser"_s, false},
                 {u"Default printer"_s, false}};
     TkavPrintOptions options;
