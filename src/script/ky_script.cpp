@@ -1,10 +1,13 @@
 #include "ky_script.h"
 
+#include "ky_statements.h"
+
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavRTTI.h>
 
 #include <algorithm>
+#include <atomic>
 #include <iterator>
 #include <limits>
 
@@ -13,6 +16,11 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kyDefaultSyntaxType = u"PascalScript"_s;
+
+// Statements the finally parts may still run after the budget ran out.
+constexpr qint64 kyBudgetGrace = 10000;
+
+std::atomic<int> kyHookedScripts{0};
 
 } // namespace
 
@@ -30,6 +38,8 @@ TkyScript::TkyScript()
 
 TkyScript::~TkyScript()
 {
+    SetOnRunLine(nullptr);
+    FStatement.reset(); // statements refer to the items, never the other way round
     // Items go first to last, as Clear frees them.
     for (Entry &e : FItems)
         e.item.reset();
@@ -128,6 +138,8 @@ void TkyScript::SetVariables(const QString &Name, const Variant &Value)
 
 void TkyScript::Clear()
 {
+    if (FStatement)
+        FStatement->Clear();
     std::vector<std::unique_ptr<TObject>> doomed;
     for (Entry &e : FItems) {
         if (e.owner() != kyLibraryAddedBy)
@@ -142,6 +154,8 @@ void TkyScript::Clear()
 
 void TkyScript::ClearItems(TkyAddedBy Owner)
 {
+    if (FStatement)
+        FStatement->Clear();
     RemoveItems(Owner);
 }
 
@@ -277,4 +291,77 @@ void kyAddStandardTypes(TkyScript &script)
     };
     for (const StandardType &t : types)
         script.AddType(QString::fromUtf16(t.name), t.kind);
+}
+
+// ---------------------------------------------------------------------------------------
+// Running
+
+void TkyScript::SetStatement(std::unique_ptr<TkyStatement> value)
+{
+    FStatement = std::move(value);
+}
+
+void TkyScript::Execute()
+{
+    // Flags of an earlier run (a break left by a raise, a terminate) must not leak in,
+    // and none of this run may leak out.
+    const auto reset = [this] {
+        FBreakCalled = FContinueCalled = FExitCalled = FTerminated = false;
+        FIsRunning = false;
+    };
+    struct Guard
+    {
+        decltype(reset) &fn;
+        ~Guard() { fn(); }
+    } guard{reset};
+    reset();
+    FIsRunning = true;
+    FMainProg = true;
+    FStatementCount = 0;
+    FBudgetGrace = false;
+    if (FStatement)
+        FStatement->Execute();
+}
+
+void TkyScript::Terminate()
+{
+    FExitCalled = true;
+    FTerminated = true;
+}
+
+void TkyScript::countLimited()
+{
+    if (++FStatementCount <= FStatementLimit)
+        return;
+    if (!FBudgetGrace) {
+        // Once per run: the finally parts the abort unwinds through may still finish.
+        FBudgetGrace = true;
+        FStatementCount = FStatementLimit - std::min(FStatementLimit, kyBudgetGrace);
+    }
+    kavRaise<EkyBudgetExceeded>(u"Script stopped: statement limit reached"_s);
+}
+
+void TkyScript::SetOnRunLine(TkyRunLineEvent handler)
+{
+    const bool had = bool(FOnRunLine);
+    FOnRunLine = std::move(handler);
+    if (had != bool(FOnRunLine))
+        kyHookedScripts.fetch_add(had ? -1 : 1, std::memory_order_relaxed);
+}
+
+int TkyScript::hookedScripts()
+{
+    return kyHookedScripts.load(std::memory_order_relaxed);
+}
+
+void TkyScript::notifyRunLine(const QString &unit, const QString &pos)
+{
+    for (const TkyScript *scope = this; scope; scope = scope->Parent()) {
+        if (scope->FOnRunLine) {
+            // A copy: the handler may replace itself while it runs.
+            const TkyRunLineEvent handler = scope->FOnRunLine;
+            handler(*this, unit, pos);
+            return;
+        }
+    }
 }

@@ -5,13 +5,14 @@
 // a checked link to its parent scope; hosts register their variables, constants, types and
 // objects here, and the compiler reads and writes its error report here.
 //
-// Joining with later layers: the main statement list, Execute and Terminate come with the
-// statements; Evaluate, CallFunction and procedure items with the expressions; AddClass,
-// AddMethod, AddComponent, AddForm and FindClass with the class bridge; Compile, GetILCode,
-// SetILCode, AddCodeLine and OnGetILUnit with the IL translator; AddRTTI with the library.
+// Joining with later layers: Evaluate, CallFunction, procedure items and Terminate reaching
+// their scopes with the expressions; AddClass, AddMethod, AddComponent, AddForm and
+// FindClass with the class bridge; Compile, GetILCode, SetILCode, AddCodeLine and
+// OnGetILUnit with the IL translator; AddRTTI with the library.
 
 #include "ky_variables.h"
 
+#include <rtl/kavExceptions.h>
 #include <rtl/kavStrings.h>
 
 #include <QString>
@@ -22,6 +23,16 @@
 #include <vector>
 
 class TkyScript;
+class TkyStatement;
+
+// The statement budget ran out: stops the run. try...except never handles it (finally
+// parts still run).
+KAV_DECLARE_EXCEPTION(EkyBudgetExceeded, Exception)
+
+// Called before a statement runs with the scope it runs in, its unit (empty for the main
+// text) and its "line:column"; the debugger pauses or terminates from here.
+using TkyRunLineEvent
+    = std::function<void(TkyScript &scope, const QString &unit, const QString &pos)>;
 
 // Supplies the source text of a unit instead of the file search (an empty text is an
 // empty unit).
@@ -143,6 +154,40 @@ public:
     bool MainProg() const { return FMainProg; }
     void SetMainProg(bool value) { FMainProg = value; }
 
+    // --- Running ---------------------------------------------------------------------
+
+    // The main statement list (owned); nullptr until one is set.
+    TkyStatement *Statement() const { return FStatement.get(); }
+    void SetStatement(std::unique_ptr<TkyStatement> value);
+    // Runs the main statement list as the main program. Every flow flag is cleared before
+    // and after (also when it raises), so none survives into the next run; the statement
+    // count starts again at 0.
+    void Execute();
+    // Stops the running lists of this scope before their next statement.
+    void Terminate();
+
+    // The most statements one Execute may run in this scope's lists, loop passes
+    // included; 0 = no limit. Reaching it raises EkyBudgetExceeded "Script stopped:
+    // statement limit reached"; the finally parts it unwinds through get a short grace.
+    qint64 StatementLimit() const { return FStatementLimit; }
+    void SetStatementLimit(qint64 value) { FStatementLimit = value; }
+    // Counts one statement against the limit (one test when there is none).
+    void CountStatement()
+    {
+        if (FStatementLimit > 0)
+            countLimited();
+    }
+
+    // Run-line notification: the handler of the first script up the parent chain (this
+    // one first) that has one is called with this scope, unit and position.
+    const TkyRunLineEvent &OnRunLine() const { return FOnRunLine; }
+    void SetOnRunLine(TkyRunLineEvent handler);
+    void RunLine(const QString &unit, const QString &pos)
+    {
+        if (hookedScripts() > 0)
+            notifyRunLine(unit, pos);
+    }
+
     const TkyGetUnitEvent &OnGetUnit() const { return FOnGetUnit; }
     void SetOnGetUnit(TkyGetUnitEvent handler) { FOnGetUnit = std::move(handler); }
     // Value supplier given to every variable this script declares or registers.
@@ -166,6 +211,10 @@ private:
     size_t lowerBound(QStringView name) const;
     void addEnumValues(const QString &Typ, const QString &Names, bool bits);
     void checkIndex(int index) const;
+    void countLimited();
+    void notifyRunLine(const QString &unit, const QString &pos);
+    // Number of live scripts with an OnRunLine handler: none means nothing to walk.
+    static int hookedScripts();
 
     TkyAddedBy FAddedBy = nullptr;
     bool FBreakCalled = false;
@@ -186,6 +235,11 @@ private:
     bool FTerminated = false;
     QStringList FIncludePath{QString()}; // one empty entry: the current folder
     bool FUseClassLateBinding = false;
+    std::unique_ptr<TkyStatement> FStatement;
+    TkyRunLineEvent FOnRunLine;
+    qint64 FStatementLimit = 0;
+    qint64 FStatementCount = 0;
+    bool FBudgetGrace = false; // the grace for finally parts was given in this run
 };
 
 // The kind a type name stands for in Script's scope chain; fvtClass when it is not found
