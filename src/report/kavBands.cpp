@@ -2,6 +2,7 @@
 
 #include "kavDataSets.h"
 #include "kavViews.h"
+
 #include <persist/kavRes.h>
 #include <persist/kavXML.h>
 #include <rtl/kavMath.h>
@@ -78,16 +79,24 @@ TkavClassInfo bandInfo(const char16_t *name, D define)
 using BandInfoGetter = const TkavClassInfo &(*)();
 const std::array<BandInfoGetter, 18> &bandNumberList()
 {
-    static const std::array<BandInfoGetter, 18> list = {
-        &TkavReportTitle::StaticClassInfo,   &TkavReportSummary::StaticClassInfo,
-        &TkavPageHeader::StaticClassInfo,    &TkavPageFooter::StaticClassInfo,
-        &TkavHeader::StaticClassInfo,        &TkavFooter::StaticClassInfo,
-        &TkavMasterData::StaticClassInfo,    &TkavDetailData::StaticClassInfo,
-        &TkavSubdetailData::StaticClassInfo, &TkavDataBand4::StaticClassInfo,
-        &TkavDataBand5::StaticClassInfo,     &TkavDataBand6::StaticClassInfo,
-        &TkavGroupHeader::StaticClassInfo,   &TkavGroupFooter::StaticClassInfo,
-        &TkavChild::StaticClassInfo,         &TkavColumnHeader::StaticClassInfo,
-        &TkavColumnFooter::StaticClassInfo,  &TkavOverlay::StaticClassInfo};
+    static const std::array<BandInfoGetter, 18> list = {&TkavReportTitle::StaticClassInfo,
+                                                        &TkavReportSummary::StaticClassInfo,
+                                                        &TkavPageHeader::StaticClassInfo,
+                                                        &TkavPageFooter::StaticClassInfo,
+                                                        &TkavHeader::StaticClassInfo,
+                                                        &TkavFooter::StaticClassInfo,
+                                                        &TkavMasterData::StaticClassInfo,
+                                                        &TkavDetailData::StaticClassInfo,
+                                                        &TkavSubdetailData::StaticClassInfo,
+                                                        &TkavDataBand4::StaticClassInfo,
+                                                        &TkavDataBand5::StaticClassInfo,
+                                                        &TkavDataBand6::StaticClassInfo,
+                                                        &TkavGroupHeader::StaticClassInfo,
+                                                        &TkavGroupFooter::StaticClassInfo,
+                                                        &TkavChild::StaticClassInfo,
+                                                        &TkavColumnHeader::StaticClassInfo,
+                                                        &TkavColumnFooter::StaticClassInfo,
+                                                        &TkavOverlay::StaticClassInfo};
     return list;
 }
 
@@ -230,7 +239,9 @@ void TkavBand::CreateFillMemo()
     }
     memo->SetFill(*FFill);
     const TkavFillGaps &gap = *FFillGap;
-    memo->SetBounds(gap.Left(), gap.Top(), std::max(0.0, Width() - gap.Left() - gap.Right()),
+    memo->SetBounds(gap.Left(),
+                    gap.Top(),
+                    std::max(0.0, Width() - gap.Left() - gap.Right()),
                     std::max(0.0, Height() - gap.Top() - gap.Bottom()));
     MoveObject(memo, 0);
 }
@@ -322,26 +333,22 @@ TkavDataBand::~TkavDataBand() = default;
 
 TkavDataSet *TkavDataBand::DataSet() const
 {
-    return FDataSet.get();
+    return FDataSetLink.DataSet();
 }
 
 void TkavDataBand::SetDataSet(TkavDataSet *Value)
 {
-    FDataSet = Value;
-    FDataSetName = Value ? Value->UserName() : QString();
+    FDataSetLink.SetDataSet(Value);
 }
 
 QString TkavDataBand::DataSetName() const
 {
-    if (TkavDataSet *dataSet = FDataSet.get())
-        return dataSet->UserName();
-    return FDataSetName;
+    return FDataSetLink.Name();
 }
 
 void TkavDataBand::SetDataSetName(const QString &Value)
 {
-    FDataSetName = Value;
-    FDataSet = FindDataSet(FDataSet.get(), Value);
+    FDataSetLink.SetName(Value, *this);
 }
 
 void TkavDataBand::SetRowCount(int Value)
@@ -363,12 +370,12 @@ void TkavDataBand::SetCurColumn(int Value)
 // ---------------------------------------------------------------------------------------
 // Data bands of each level: no own properties.
 
-#define KAV_DATA_BAND_INFO(Name)                                                               \
-    const TkavClassInfo &Name::StaticClassInfo()                                               \
-    {                                                                                          \
-        static const TkavClassInfo info =                                                      \
-            bandInfo<Name, TkavDataBand>(u"" #Name, [](TkavPropBuilder<Name> &) {});           \
-        return info;                                                                           \
+#define KAV_DATA_BAND_INFO(Name)                                                                   \
+    const TkavClassInfo &Name::StaticClassInfo()                                                   \
+    {                                                                                              \
+        static const TkavClassInfo info                                                            \
+            = bandInfo<Name, TkavDataBand>(u"" #Name, [](TkavPropBuilder<Name> &) {});             \
+        return info;                                                                               \
     }
 KAV_DATA_BAND_INFO(TkavMasterData)
 KAV_DATA_BAND_INFO(TkavDetailData)
@@ -384,55 +391,56 @@ KAV_DATA_BAND_INFO(TkavDataBand6)
 const TkavClassInfo &TkavHeader::StaticClassInfo()
 {
     using H = TkavHeader;
-    static const TkavClassInfo info = bandInfo<H, TkavBand>(u"TkavHeader", [](TkavPropBuilder<H> &p) {
-        publishAllowSplit(p);
-        publishChild(p);
-        publishKeepChild(p);
-        publishPrintChildIfInvisible(p);
-        p.Bool(u"ReprintOnNewPage"_s, &H::ReprintOnNewPage, &H::SetReprintOnNewPage)
-            .Default(false);
-        publishStartNewPage(p);
-        publishStretched(p);
-    });
+    static const TkavClassInfo info
+        = bandInfo<H, TkavBand>(u"TkavHeader", [](TkavPropBuilder<H> &p) {
+              publishAllowSplit(p);
+              publishChild(p);
+              publishKeepChild(p);
+              publishPrintChildIfInvisible(p);
+              p.Bool(u"ReprintOnNewPage"_s, &H::ReprintOnNewPage, &H::SetReprintOnNewPage)
+                  .Default(false);
+              publishStartNewPage(p);
+              publishStretched(p);
+          });
     return info;
 }
 
 const TkavClassInfo &TkavFooter::StaticClassInfo()
 {
     using F = TkavFooter;
-    static const TkavClassInfo info = bandInfo<F, TkavBand>(u"TkavFooter", [](TkavPropBuilder<F> &p) {
-        publishAllowSplit(p);
-        publishChild(p);
-        publishKeepChild(p);
-        publishPrintChildIfInvisible(p);
-        publishStretched(p);
-    });
+    static const TkavClassInfo info
+        = bandInfo<F, TkavBand>(u"TkavFooter", [](TkavPropBuilder<F> &p) {
+              publishAllowSplit(p);
+              publishChild(p);
+              publishKeepChild(p);
+              publishPrintChildIfInvisible(p);
+              publishStretched(p);
+          });
     return info;
 }
 
 const TkavClassInfo &TkavPageHeader::StaticClassInfo()
 {
     using H = TkavPageHeader;
-    static const TkavClassInfo info =
-        bandInfo<H, TkavBand>(u"TkavPageHeader", [](TkavPropBuilder<H> &p) {
-            publishChild(p);
-            publishPrintChildIfInvisible(p);
-            p.Bool(u"PrintOnFirstPage"_s, &H::PrintOnFirstPage, &H::SetPrintOnFirstPage)
-                .Default(true);
-            publishStretched(p);
-        });
+    static const TkavClassInfo info
+        = bandInfo<H, TkavBand>(u"TkavPageHeader", [](TkavPropBuilder<H> &p) {
+              publishChild(p);
+              publishPrintChildIfInvisible(p);
+              p.Bool(u"PrintOnFirstPage"_s, &H::PrintOnFirstPage, &H::SetPrintOnFirstPage)
+                  .Default(true);
+              publishStretched(p);
+          });
     return info;
 }
 
 const TkavClassInfo &TkavPageFooter::StaticClassInfo()
 {
     using F = TkavPageFooter;
-    static const TkavClassInfo info =
-        bandInfo<F, TkavBand>(u"TkavPageFooter", [](TkavPropBuilder<F> &p) {
+    static const TkavClassInfo info = bandInfo<F, TkavBand>(
+        u"TkavPageFooter", [](TkavPropBuilder<F> &p) {
             p.Bool(u"PrintOnFirstPage"_s, &F::PrintOnFirstPage, &F::SetPrintOnFirstPage)
                 .Default(true);
-            p.Bool(u"PrintOnLastPage"_s, &F::PrintOnLastPage, &F::SetPrintOnLastPage)
-                .Default(true);
+            p.Bool(u"PrintOnLastPage"_s, &F::PrintOnLastPage, &F::SetPrintOnLastPage).Default(true);
         });
     return info;
 }
@@ -440,11 +448,11 @@ const TkavClassInfo &TkavPageFooter::StaticClassInfo()
 const TkavClassInfo &TkavColumnHeader::StaticClassInfo()
 {
     using H = TkavColumnHeader;
-    static const TkavClassInfo info =
-        bandInfo<H, TkavBand>(u"TkavColumnHeader", [](TkavPropBuilder<H> &p) {
-            publishChild(p);
-            publishStretched(p);
-        });
+    static const TkavClassInfo info
+        = bandInfo<H, TkavBand>(u"TkavColumnHeader", [](TkavPropBuilder<H> &p) {
+              publishChild(p);
+              publishStretched(p);
+          });
     return info;
 }
 
@@ -458,32 +466,28 @@ const TkavClassInfo &TkavColumnFooter::StaticClassInfo()
 const TkavClassInfo &TkavGroupHeader::StaticClassInfo()
 {
     using G = TkavGroupHeader;
-    static const TkavClassInfo info =
-        bandInfo<G, TkavBand>(u"TkavGroupHeader", [](TkavPropBuilder<G> &p) {
-            publishAllowSplit(p);
-            publishChild(p);
-            p.String(u"Condition"_s, &G::Condition, &G::SetCondition);
-            p.Bool(u"DrillDown"_s, &G::DrillDown, &G::SetDrillDown).Default(false);
-            p.Bool(u"ExpandDrillDown"_s, &G::ExpandDrillDown, &G::SetExpandDrillDown)
-                .Default(false);
-            publishKeepChild(p);
-            p.Bool(u"KeepTogether"_s, &G::KeepTogether, &G::SetKeepTogether).Default(false);
-            p.Bool(u"ReprintOnNewPage"_s, &G::ReprintOnNewPage, &G::SetReprintOnNewPage)
-                .Default(false);
-            publishOutlineText(p);
-            publishPrintChildIfInvisible(p);
-            p.Bool(u"ResetPageNumbers"_s, &G::ResetPageNumbers, &G::SetResetPageNumbers)
-                .Default(false);
-            p.Bool(u"ShowFooterIfDrillDown"_s,
-                   &G::ShowFooterIfDrillDown,
-                   &G::SetShowFooterIfDrillDown)
-                .Default(false);
-            p.Bool(u"ShowChildIfDrillDown"_s, &G::ShowChildIfDrillDown, &G::SetShowChildIfDrillDown)
-                .Default(false);
-            publishStartNewPage(p);
-            publishStretched(p);
-            p.String(u"DrillName"_s, &G::DrillName, &G::SetDrillName);
-        });
+    static const TkavClassInfo info = bandInfo<
+        G,
+        TkavBand>(u"TkavGroupHeader", [](TkavPropBuilder<G> &p) {
+        publishAllowSplit(p);
+        publishChild(p);
+        p.String(u"Condition"_s, &G::Condition, &G::SetCondition);
+        p.Bool(u"DrillDown"_s, &G::DrillDown, &G::SetDrillDown).Default(false);
+        p.Bool(u"ExpandDrillDown"_s, &G::ExpandDrillDown, &G::SetExpandDrillDown).Default(false);
+        publishKeepChild(p);
+        p.Bool(u"KeepTogether"_s, &G::KeepTogether, &G::SetKeepTogether).Default(false);
+        p.Bool(u"ReprintOnNewPage"_s, &G::ReprintOnNewPage, &G::SetReprintOnNewPage).Default(false);
+        publishOutlineText(p);
+        publishPrintChildIfInvisible(p);
+        p.Bool(u"ResetPageNumbers"_s, &G::ResetPageNumbers, &G::SetResetPageNumbers).Default(false);
+        p.Bool(u"ShowFooterIfDrillDown"_s, &G::ShowFooterIfDrillDown, &G::SetShowFooterIfDrillDown)
+            .Default(false);
+        p.Bool(u"ShowChildIfDrillDown"_s, &G::ShowChildIfDrillDown, &G::SetShowChildIfDrillDown)
+            .Default(false);
+        publishStartNewPage(p);
+        publishStretched(p);
+        p.String(u"DrillName"_s, &G::DrillName, &G::SetDrillName);
+    });
     return info;
 }
 
@@ -498,18 +502,18 @@ QString TkavGroupHeader::Diff(const TkavComponent &AComponent) const
 const TkavClassInfo &TkavGroupFooter::StaticClassInfo()
 {
     using F = TkavGroupFooter;
-    static const TkavClassInfo info =
-        bandInfo<F, TkavBand>(u"TkavGroupFooter", [](TkavPropBuilder<F> &p) {
-            publishAllowSplit(p);
-            publishChild(p);
-            p.Bool(u"HideIfSingleDataRecord"_s,
-                   &F::HideIfSingleDataRecord,
-                   &F::SetHideIfSingleDataRecord)
-                .Default(false);
-            publishKeepChild(p);
-            publishPrintChildIfInvisible(p);
-            publishStretched(p);
-        });
+    static const TkavClassInfo info
+        = bandInfo<F, TkavBand>(u"TkavGroupFooter", [](TkavPropBuilder<F> &p) {
+              publishAllowSplit(p);
+              publishChild(p);
+              p.Bool(u"HideIfSingleDataRecord"_s,
+                     &F::HideIfSingleDataRecord,
+                     &F::SetHideIfSingleDataRecord)
+                  .Default(false);
+              publishKeepChild(p);
+              publishPrintChildIfInvisible(p);
+              publishStretched(p);
+          });
     return info;
 }
 
@@ -537,16 +541,17 @@ const TkavClassInfo &TkavChild::StaticClassInfo()
 const TkavClassInfo &TkavOverlay::StaticClassInfo()
 {
     using O = TkavOverlay;
-    static const TkavClassInfo info = bandInfo<O, TkavBand>(u"TkavOverlay", [](TkavPropBuilder<O> &p) {
-        p.Bool(u"PrintOnTop"_s, &O::PrintOnTop, &O::SetPrintOnTop).Default(false);
-    });
+    static const TkavClassInfo info
+        = bandInfo<O, TkavBand>(u"TkavOverlay", [](TkavPropBuilder<O> &p) {
+              p.Bool(u"PrintOnTop"_s, &O::PrintOnTop, &O::SetPrintOnTop).Default(false);
+          });
     return info;
 }
 
 const TkavClassInfo &TkavNullBand::StaticClassInfo()
 {
-    static const TkavClassInfo info =
-        bandInfo<TkavNullBand, TkavBand>(u"TkavNullBand", [](TkavPropBuilder<TkavNullBand> &) {});
+    static const TkavClassInfo info
+        = bandInfo<TkavNullBand, TkavBand>(u"TkavNullBand", [](TkavPropBuilder<TkavNullBand> &) {});
     return info;
 }
 

@@ -216,8 +216,7 @@ private:
     int FColumns = 0;
     double FColumnWidth = 0;
     double FColumnGap = 0;
-    TkavComponentRef<TkavDataSet> FDataSet;
-    QString FDataSetName;
+    TkavDataSetLink FDataSetLink;
     bool FFooterAfterEach = false;
     QString FFilter;
     bool FKeepFooter = false;

@@ -605,6 +605,25 @@ void TkavComponentRef<T>::reset(T *component)
         FCell.reset();
 }
 
+// A data-set binding of a report object by reference and user name. While the data set
+// lives the name follows its UserName; once it is gone (or was never found) the name
+// stays, so a run can say which data set is missing.
+class TkavDataSetLink
+{
+public:
+    TkavDataSet *DataSet() const;
+    // Also takes the data set's user name (empty for null).
+    void SetDataSet(TkavDataSet *Value);
+    QString Name() const;
+    // Keeps Name and resolves it as Resolver sees data sets (TkavComponent::FindDataSet).
+    void SetName(const QString &Value, const TkavComponent &Resolver);
+    void Clear();
+
+private:
+    TkavComponentRef<TkavDataSet> FDataSet;
+    QString FName;
+};
+
 template <class T>
 T *TkavComponent::Create(TkavComponent *AOwner)
 {

@@ -583,6 +583,38 @@ TkavGlobalDataSetList &kavGlobalDataSets()
 
 TkavDataSetItem::~TkavDataSetItem() = default;
 
+// ---------------------------------------------------------------------------------------
+// Data-set links of report objects
+
+TkavDataSet *TkavDataSetLink::DataSet() const
+{
+    return FDataSet.get();
+}
+
+void TkavDataSetLink::SetDataSet(TkavDataSet *Value)
+{
+    FDataSet = Value;
+    FName = Value ? Value->UserName() : QString();
+}
+
+QString TkavDataSetLink::Name() const
+{
+    const TkavDataSet *dataSet = FDataSet.get();
+    return dataSet ? dataSet->UserName() : FName;
+}
+
+void TkavDataSetLink::SetName(const QString &Value, const TkavComponent &Resolver)
+{
+    FName = Value;
+    FDataSet = Resolver.FindDataSet(FDataSet.get(), Value);
+}
+
+void TkavDataSetLink::Clear()
+{
+    FDataSet = nullptr;
+    FName.clear();
+}
+
 TkavDataSet *TkavDataSetItem::DataSet() const
 {
     return FDataSet.get();

@@ -3,6 +3,7 @@
 #include "kavBands.h"
 #include "kavDataSets.h"
 #include "kavViews.h"
+
 #include <rtl/kavFormat.h>
 #include <rtl/kavMath.h>
 #include <rtl/kavRTTI.h>
@@ -110,8 +111,7 @@ const TkavClassInfo &TkavReportPage::StaticClassInfo()
                 .Default(true);
             p.Bool(u"BackPicturePrintable"_s, &P::BackPicturePrintable, &P::SetBackPicturePrintable)
                 .Default(true);
-            p.Int(u"PageCount"_s, &P::PageCount, &P::SetPageCount)
-                .Default(kavPageDefaultPageCount);
+            p.Int(u"PageCount"_s, &P::PageCount, &P::SetPageCount).Default(kavPageDefaultPageCount);
             p.Int(u"Color"_s, &P::Color, &P::SetColor).TypeName(u"TColor"_s).Default(clNone);
             p.Component(u"DataSet"_s, &P::DataSet, &P::SetDataSet).Stored(false);
             p.String(u"DataSetName"_s, &P::DataSetName, &P::SetDataSetName)
@@ -261,26 +261,22 @@ void TkavReportPage::SetPageCount(int Value)
 
 TkavDataSet *TkavReportPage::DataSet() const
 {
-    return FDataSet.get();
+    return FDataSetLink.DataSet();
 }
 
 void TkavReportPage::SetDataSet(TkavDataSet *Value)
 {
-    FDataSet = Value;
-    FDataSetName = Value ? Value->UserName() : QString();
+    FDataSetLink.SetDataSet(Value);
 }
 
 QString TkavReportPage::DataSetName() const
 {
-    if (TkavDataSet *dataSet = FDataSet.get())
-        return dataSet->UserName();
-    return FDataSetName;
+    return FDataSetLink.Name();
 }
 
 void TkavReportPage::SetDataSetName(const QString &Value)
 {
-    FDataSetName = Value;
-    FDataSet = FindDataSet(FDataSet.get(), Value);
+    FDataSetLink.SetName(Value, *this);
 }
 
 TkavPicture &TkavReportPage::BackPicture() const
@@ -344,11 +340,11 @@ namespace {
 bool isPageWideBand(const TkavBand &band)
 {
     return band.InheritsFrom(TkavNullBand::StaticClassInfo())
-        || band.InheritsFrom(TkavReportSummary::StaticClassInfo())
-        || band.InheritsFrom(TkavPageHeader::StaticClassInfo())
-        || band.InheritsFrom(TkavPageFooter::StaticClassInfo())
-        || band.InheritsFrom(TkavReportTitle::StaticClassInfo())
-        || band.InheritsFrom(TkavOverlay::StaticClassInfo());
+           || band.InheritsFrom(TkavReportSummary::StaticClassInfo())
+           || band.InheritsFrom(TkavPageHeader::StaticClassInfo())
+           || band.InheritsFrom(TkavPageFooter::StaticClassInfo())
+           || band.InheritsFrom(TkavReportTitle::StaticClassInfo())
+           || band.InheritsFrom(TkavOverlay::StaticClassInfo());
 }
 
 } // namespace

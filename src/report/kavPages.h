@@ -221,8 +221,7 @@ private:
     bool FBackPicturePrintable = true;
     int FPageCount = kavPageDefaultPageCount;
     std::unique_ptr<TkavPictureView> FBackPictureView; // no aspect ratio, colour clNone
-    TkavComponentRef<TkavDataSet> FDataSet;
-    QString FDataSetName;
+    TkavDataSetLink FDataSetLink;
     TkavDuplexMode FDuplex = kavPageDefaultDuplex;
     bool FEndlessHeight = false;
     bool FEndlessWidth = false;

@@ -203,8 +203,7 @@ void TkavReport::Clear()
     FPreviewOptions->Clear();
     FPrintOptions->Clear();
     FReportOptions->Clear();
-    FDataSet = nullptr;
-    FDataSetName.clear();
+    FDataSetLink.Clear();
     FDotMatrixReport = false;
     FParentReport.clear();
     FScriptLanguage = u"PascalScript"_s;
@@ -229,29 +228,26 @@ void TkavReport::Clear()
 
 TkavDataSet *TkavReport::DataSet() const
 {
-    return FDataSet.get();
+    return FDataSetLink.DataSet();
 }
 
+// The report also hears when its main data set goes away, whoever owns it.
 void TkavReport::SetDataSet(TkavDataSet *Value)
 {
-    FDataSet = Value;
+    FDataSetLink.SetDataSet(Value);
     if (Value)
         Value->FreeNotification(this);
-    FDataSetName = Value ? Value->UserName() : QString();
 }
 
 QString TkavReport::DataSetName() const
 {
-    if (const TkavDataSet *dataSet = FDataSet.get())
-        return dataSet->UserName();
-    return FDataSetName;
+    return FDataSetLink.Name();
 }
 
 void TkavReport::SetDataSetName(const QString &Value)
 {
-    FDataSetName = Value;
-    FDataSet = FindDataSet(FDataSet.get(), Value);
-    if (TkavDataSet *dataSet = FDataSet.get())
+    FDataSetLink.SetName(Value, *this);
+    if (TkavDataSet *dataSet = FDataSetLink.DataSet())
         dataSet->FreeNotification(this);
 }
 
@@ -271,8 +267,6 @@ void TkavReport::Notification(TkavComponent *AComponent, TOperation Operation)
                 list->Delete(i);
         }
     }
-    if (FDataSet.RefersTo(AComponent))
-        FDataSet = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -229,8 +229,7 @@ private:
     std::unique_ptr<TStringList> FSysVariables;
     std::unique_ptr<TkavReportDataSets> FEnabledDataSets;
     std::unique_ptr<TStringList> FDrillState;
-    TkavComponentRef<TkavDataSet> FDataSet;
-    QString FDataSetName;
+    TkavDataSetLink FDataSetLink;
     QString FParentReport;
     bool FDotMatrixReport = false;
     QString FIniFile;

@@ -240,19 +240,17 @@ TkavView::~TkavView() = default;
 
 TkavDataSet *TkavView::DataSet() const
 {
-    return FDataSet.get();
+    return FDataSetLink.DataSet();
 }
 
 void TkavView::SetDataSet(TkavDataSet *value)
 {
-    FDataSet = value;
-    FDataSetName = value ? value->UserName() : QString();
+    FDataSetLink.SetDataSet(value);
 }
 
 void TkavView::SetDataSetName(const QString &value)
 {
-    FDataSetName = value;
-    FDataSet = FindDataSet(FDataSet.get(), value);
+    FDataSetLink.SetName(value, *this);
 }
 
 bool TkavView::IsDataField() const

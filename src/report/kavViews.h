@@ -246,7 +246,7 @@ public:
     TkavDataSet *DataSet() const;
     // Also sets DataSetName from the data set's user name (empty for none).
     void SetDataSet(TkavDataSet *value);
-    const QString &DataSetName() const { return FDataSetName; }
+    QString DataSetName() const { return FDataSetLink.Name(); }
     // Also resolves DataSet by user name among the data sets this view may see.
     void SetDataSetName(const QString &value);
     // DataSet set and DataField not empty.
@@ -309,8 +309,7 @@ private:
     TkavAlign FAlign = kavViewDefaultAlign;
     int FCursor = 0;
     QString FDataField;
-    TkavComponentRef<TkavDataSet> FDataSet;
-    QString FDataSetName;
+    TkavDataSetLink FDataSetLink;
     std::unique_ptr<TkavFrame> FFrame;
     TkavShiftMode FShiftMode = kavViewDefaultShiftMode;
     QString FTagStr;
