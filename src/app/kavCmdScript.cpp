@@ -1,5 +1,6 @@
-// kavrel script FILE [--language NAME] [--il] [--include DIR]: compile a script. With --il
-// the intermediate program is printed; running scripts comes with the interpreter.
+// kavrel script FILE [--language NAME] [--il] [--include DIR] [--limit N]: compile and run a
+// script with the standard library; ShowMessage prints to standard output. With --il the
+// intermediate program is printed instead of running it.
 #include "kavCommands.h"
 
 #include <rtl/kavExceptions.h>
@@ -7,7 +8,9 @@
 #include <rtl/kavStrings.h>
 #include <script/ky_ilparser.h>
 #include <script/ky_langs.h>
+#include <rtl/kavUIServices.h>
 #include <script/ky_script.h>
+#include <script/ky_sysfuncs.h>
 #include <script/ky_xml.h>
 
 #include <QFileInfo>
@@ -39,7 +42,22 @@ struct ScriptOptions
     QString Language;
     QStringList Include;
     bool IL = false;
+    // Statements a run may execute before it is stopped (0: no limit): a script from
+    // elsewhere must not hang a headless run.
+    qint64 Limit = 500'000'000;
 };
+
+// Messages of the script go to standard output, nothing else is echoed.
+void printMessagesToStandardOutput()
+{
+    auto services = std::make_unique<TkavHeadlessUIServices>();
+    services->SetEchoToStandardError(false);
+    services->SetMessageSink([](TMsgDlgType, const QString &text) {
+        std::fputs(text.toUtf8().constData(), stdout);
+        std::fputc('\n', stdout);
+    });
+    kavSetUIServices(std::move(services));
+}
 
 bool parseOptions(const QStringList &args, ScriptOptions &options)
 {
@@ -47,6 +65,12 @@ bool parseOptions(const QStringList &args, ScriptOptions &options)
         const QString &arg = args[i];
         if (arg == u"--il")
             options.IL = true;
+        else if (arg == u"--limit" && i + 1 < args.size()) {
+            bool ok = false;
+            options.Limit = args[++i].toLongLong(&ok);
+            if (!ok || options.Limit < 0)
+                return false;
+        }
         else if ((arg == u"--language" || arg == u"--include") && i + 1 < args.size())
             (arg == u"--language" ? options.Language : options.Include.emplaceBack()) = args[++i];
         else if (!arg.startsWith(u"--") && options.File.isEmpty())
@@ -57,13 +81,26 @@ bool parseOptions(const QStringList &args, ScriptOptions &options)
     return !options.File.isEmpty();
 }
 
+int reportCompileError(const QString &file, const TkyScript &script)
+{
+    const QString where = script.ErrorUnit().isEmpty() ? file : script.ErrorUnit();
+    std::fprintf(stderr,
+                 "%s:%s: %s\n",
+                 qPrintable(where),
+                 qPrintable(script.ErrorPos()),
+                 qPrintable(script.ErrorMsg()));
+    return 1;
+}
+
 } // namespace
 
 int kavCmdScript(const QStringList &args)
 {
     ScriptOptions options;
     if (!parseOptions(args, options)) {
-        std::fputs("usage: kavrel script FILE [--language NAME] [--il] [--include DIR]\n", stderr);
+        std::fputs("usage: kavrel script FILE [--language NAME] [--il] [--include DIR] "
+                   "[--limit STATEMENTS]\n",
+                   stderr);
         return 2;
     }
     const QString file = options.File;
@@ -81,26 +118,31 @@ int kavCmdScript(const QStringList &args)
         lines.LoadFromFile(file);
         TkyScript script;
         script.SetIncludePath(QStringList{QFileInfo(file).absolutePath()} + options.Include);
-        TkyILParser parser(&script);
-        parser.SelectLanguage(language);
-        if (!parser.MakeILScript(kyScriptLinesText(lines.Text()))) {
-            const QString where = script.ErrorUnit().isEmpty() ? file : script.ErrorUnit();
-            std::fprintf(stderr,
-                         "%s:%s: %s\n",
-                         qPrintable(where),
-                         qPrintable(script.ErrorPos()),
-                         qPrintable(script.ErrorMsg()));
-            return 1;
+        if (options.IL) {
+            TkyILParser parser(&script);
+            parser.SelectLanguage(language);
+            if (!parser.MakeILScript(kyScriptLinesText(lines.Text())))
+                return reportCompileError(file, script);
+            TkyXMLDocument &il = parser.ILScript();
+            il.SetAutoIndent(true);
+            std::fputs(il.SaveToText().toUtf8().constData(), stdout);
+            return 0;
         }
-        if (!options.IL) {
-            std::fputs("kavrel: running scripts is not available yet; --il prints the "
-                       "compiled program\n",
-                       stderr);
+        kyRegisterSystemModule();
+        script.AddRTTI();
+        script.SetSyntaxType(language);
+        script.SetLines(lines);
+        if (!script.Compile())
+            return reportCompileError(file, script);
+        printMessagesToStandardOutput();
+        script.SetStatementLimit(options.Limit);
+        try {
+            script.Execute();
+        } catch (const Exception &e) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "%s: error: %s\n", qPrintable(file), qPrintable(e.Message()));
             return 2;
         }
-        TkyXMLDocument &il = parser.ILScript();
-        il.SetAutoIndent(true);
-        std::fputs(il.SaveToText().toUtf8().constData(), stdout);
         return 0;
     } catch (const Exception &e) {
         std::fprintf(stderr, "%s: error: %s\n", qPrintable(file), qPrintable(e.Message()));

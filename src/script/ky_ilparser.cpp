@@ -432,6 +432,11 @@ TkyXMLDocument &TkyILParser::ILScript()
     return *FILScript;
 }
 
+void TkyILParser::SetILScript(std::unique_ptr<TkyXMLDocument> IL)
+{
+    FILScript = std::move(IL);
+}
+
 void TkyILParser::SelectLanguage(const QString &LangName)
 {
     FParser->Clear();

@@ -27,6 +27,8 @@
 #include <memory>
 #include <vector>
 
+class TkyDesignator;
+enum TkyEmitOp : int;
 class TkyGrammar;
 class TkyParser;
 class TkyScript;
@@ -69,6 +71,19 @@ public:
 
     // The IL of the last successful MakeILScript: root `program`, last child `types`.
     TkyXMLDocument &ILScript();
+    // Replaces the IL (IL loaded from a file, to be translated).
+    void SetILScript(std::unique_ptr<TkyXMLDocument> IL);
+
+    // Translates the IL into the program's items and statements. Errors in the IL are never
+    // raised: the program's ErrorMsg, ErrorPos and ErrorUnit get them, and the result is
+    // false; what was built before the error stays. SourceText: the text the IL came from
+    // (expressions keep their source for macro arguments), empty when unknown.
+    bool ParseILScript(const QString &SourceText = QString());
+    // Builds a designator from a `dsgn` element in scope Prog (EkyError on failure).
+    std::unique_ptr<TkyDesignator> DoDesignator(const TkyXMLItem &xi, TkyScript &Prog, TkyEmitOp EmitOp);
+
+    // The selected language's grammar (nullptr before SelectLanguage).
+    const TkyGrammar *Grammar() const { return FGrammar.get(); }
 
     const QString &LangName() const { return FLangName; }
     // False when the grammar sets declarevars "0".

@@ -1,15 +1,20 @@
 #include "ky_script.h"
 
+#include "ky_ilparser.h"
+#include "ky_procedures.h"
 #include "ky_statements.h"
+#include "ky_xml.h"
 
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavRTTI.h>
+#include <rtl/kavStreams.h>
 
 #include <algorithm>
 #include <atomic>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -75,10 +80,18 @@ void TkyScript::checkIndex(int index) const
         kavRaise<EListError>(u"List index out of bounds (%1)"_s.arg(index));
 }
 
+void TkyScript::AddBorrowed(const QString &Name, TkyCustomVariable &Item)
+{
+    const size_t at = lowerBound(Name);
+    FItems.insert(FItems.begin() + std::ptrdiff_t(at),
+                  Entry{kavUpperCase(Name), nullptr, &Item, Item.AddedBy()});
+}
+
 TObject *TkyScript::Items(int Index) const
 {
     checkIndex(Index);
-    return FItems[size_t(Index)].item.get();
+    const Entry &e = FItems[size_t(Index)];
+    return e.item ? e.item.get() : e.var;
 }
 
 const QString &TkyScript::ItemName(int Index) const
@@ -91,7 +104,7 @@ const QString &TkyScript::ItemName(int Index) const
 std::unique_ptr<TObject> TkyScript::Remove(TObject *Item)
 {
     const auto it = std::find_if(FItems.begin(), FItems.end(), [Item](const Entry &e) {
-        return e.item.get() == Item;
+        return e.item ? e.item.get() == Item : e.var == Item;
     });
     if (it == FItems.end())
         return nullptr;
@@ -140,13 +153,9 @@ void TkyScript::Clear()
 {
     if (FStatement)
         FStatement->Clear();
-    std::vector<std::unique_ptr<TObject>> doomed;
-    for (Entry &e : FItems) {
-        if (e.owner() != kyLibraryAddedBy)
-            doomed.push_back(std::move(e.item));
-    }
-    std::erase_if(FItems, [](const Entry &e) { return !e.item; });
-    doomed.clear(); // first to last
+    eraseEntries([](const Entry &e) { return e.owner() != kyLibraryAddedBy; }, false);
+    FObjects.clear();
+    FUnitLines.clear();
     FErrorMsg.clear();
     FErrorPos.clear();
     FErrorUnit.clear();
@@ -156,18 +165,31 @@ void TkyScript::ClearItems(TkyAddedBy Owner)
 {
     if (FStatement)
         FStatement->Clear();
+    FUnitLines.clear();
     RemoveItems(Owner);
 }
 
 void TkyScript::RemoveItems(TkyAddedBy Owner)
 {
-    // Taken out last to first and freed in that order, after the list is consistent again.
+    eraseEntries([Owner](const Entry &e) { return e.owner() == Owner; }, true);
+}
+
+template <class Pred>
+void TkyScript::eraseEntries(Pred pred, bool lastFirst)
+{
+    // Taken out first and freed after the list is consistent again, in the order asked.
     std::vector<std::unique_ptr<TObject>> doomed;
-    for (auto it = FItems.rbegin(); it != FItems.rend(); ++it) {
-        if (it->owner() == Owner)
-            doomed.push_back(std::move(it->item));
+    std::vector<Entry> kept;
+    kept.reserve(FItems.size());
+    for (Entry &e : FItems) {
+        if (!pred(e))
+            kept.push_back(std::move(e));
+        else if (e.item)
+            doomed.push_back(std::move(e.item));
     }
-    std::erase_if(FItems, [](const Entry &e) { return !e.item; });
+    FItems = std::move(kept);
+    if (lastFirst)
+        std::reverse(doomed.begin(), doomed.end());
     doomed.clear();
 }
 
@@ -317,8 +339,28 @@ void TkyScript::Execute()
     reset();
     FIsRunning = true;
     FMainProg = true;
-    FStatementCount = 0;
-    FBudgetGrace = false;
+    FOwnBudget.count = 0;
+    FOwnBudget.grace = false;
+    if (FStatement)
+        FStatement->Execute();
+}
+
+void TkyScript::ExecuteCall(TkyScript *main)
+{
+    Budget *const outer = FBudget;
+    const auto reset = [this, outer] {
+        FBreakCalled = FContinueCalled = FExitCalled = FTerminated = false;
+        FIsRunning = false;
+        FBudget = outer;
+    };
+    struct Guard
+    {
+        decltype(reset) &fn;
+        ~Guard() { fn(); }
+    } guard{reset};
+    reset();
+    FBudget = main ? main->FBudget : &FOwnBudget;
+    FIsRunning = true;
     if (FStatement)
         FStatement->Execute();
 }
@@ -327,16 +369,20 @@ void TkyScript::Terminate()
 {
     FExitCalled = true;
     FTerminated = true;
+    for (const Entry &e : FItems)
+        if (auto *proc = dynamic_cast<TkyProcVariable *>(e.var))
+            proc->Program().Terminate();
 }
 
 void TkyScript::countLimited()
 {
-    if (++FStatementCount <= FStatementLimit)
+    Budget &b = *FBudget;
+    if (++b.count <= b.limit)
         return;
-    if (!FBudgetGrace) {
+    if (!b.grace) {
         // Once per run: the finally parts the abort unwinds through may still finish.
-        FBudgetGrace = true;
-        FStatementCount = FStatementLimit - std::min(FStatementLimit, kyBudgetGrace);
+        b.grace = true;
+        b.count = b.limit - std::min(b.limit, kyBudgetGrace);
     }
     kavRaise<EkyBudgetExceeded>(u"Script stopped: statement limit reached"_s);
 }
@@ -364,4 +410,257 @@ void TkyScript::notifyRunLine(const QString &unit, const QString &pos)
             return;
         }
     }
+}
+
+// ---------------------------------------------------------------------------------------
+// Library modules
+
+namespace {
+
+std::vector<TkyRTTIModuleFactory> &moduleFactories()
+{
+    static std::vector<TkyRTTIModuleFactory> factories;
+    return factories;
+}
+
+} // namespace
+
+void kyRegisterRTTIModule(TkyRTTIModuleFactory factory)
+{
+    moduleFactories().push_back(std::move(factory));
+}
+
+void TkyScript::AddRTTI()
+{
+    if (FLibraryAdded)
+        return;
+    FLibraryAdded = true;
+    const TkyAddedBy outer = FAddedBy;
+    FAddedBy = kyLibraryAddedBy;
+    try {
+        for (const TkyRTTIModuleFactory &factory : moduleFactories())
+            Add(QString(), factory(*this));
+    } catch (...) {
+        FAddedBy = outer;
+        throw;
+    }
+    FAddedBy = outer;
+}
+
+void TkyScript::ClearRTTI()
+{
+    eraseEntries([](const Entry &e) { return e.owner() == kyLibraryAddedBy; }, true);
+    FLibraryAdded = false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Compiling and calling
+
+bool TkyScript::Compile()
+{
+    FErrorMsg.clear();
+    const QString text = kyScriptLinesText(FLines.Text());
+    TkyILParser parser(this);
+    parser.SelectLanguage(FSyntaxType);
+    if (parser.MakeILScript(text))
+        parser.ParseILScript(text);
+    else if (FErrorMsg.isEmpty())
+        FErrorMsg = u"Syntax error"_s; // the program rule matched nothing and said nothing
+    if (!FErrorMsg.isEmpty())
+        return false;
+    FErrorPos.clear();
+    return true;
+}
+
+bool TkyScript::Run()
+{
+    if (!Compile())
+        return false;
+    Execute();
+    return true;
+}
+
+bool TkyScript::GetILCode(QByteArray &IL)
+{
+    FErrorMsg.clear();
+    TkyILParser parser(this);
+    parser.SelectLanguage(FSyntaxType);
+    if (!parser.MakeILScript(kyScriptLinesText(FLines.Text()))) {
+        if (FErrorMsg.isEmpty())
+            FErrorMsg = u"Syntax error"_s;
+        return false;
+    }
+    TMemoryStream stream;
+    parser.ILScript().SaveToStream(stream);
+    IL = stream.Data();
+    return true;
+}
+
+bool TkyScript::SetILCode(const QByteArray &IL)
+{
+    FErrorMsg.clear();
+    TkyILParser parser(this);
+    parser.SelectLanguage(FSyntaxType);
+    auto doc = std::make_unique<TkyXMLDocument>();
+    try {
+        TMemoryStream stream(IL);
+        doc->LoadFromStream(stream);
+    } catch (const Exception &e) {
+        FErrorMsg = e.Message();
+        FErrorPos.clear();
+        return false;
+    }
+    parser.SetILScript(std::move(doc));
+    if (!parser.ParseILScript())
+        return false;
+    FErrorPos.clear();
+    return true;
+}
+
+void TkyScript::AddCodeLine(const QString &UnitName, const QString &APos)
+{
+    bool ok = false;
+    const int line = APos.section(u':', 0, 0).toInt(&ok);
+    if (!ok)
+        return;
+    QList<int> &lines = FUnitLines[UnitName];
+    const auto it = std::lower_bound(lines.begin(), lines.end(), line);
+    if (it == lines.end() || *it != line)
+        lines.insert(it, line);
+}
+
+bool TkyScript::IsExecutableLine(int LineN, const QString &UnitName) const
+{
+    const auto found = FUnitLines.constFind(UnitName);
+    return found != FUnitLines.cend() && std::binary_search(found->begin(), found->end(), LineN);
+}
+
+namespace {
+
+// The main program above scope, nullptr when none is marked.
+TkyScript *mainOf(TkyScript &scope)
+{
+    for (TkyScript *s = &scope; s; s = s->Parent())
+        if (s->MainProg())
+            return s;
+    return nullptr;
+}
+
+// Arguments of a host call: the elements of a variant array, none for anything else.
+std::vector<Variant> argumentsOf(const Variant &params)
+{
+    std::vector<Variant> args;
+    if (!params.IsArray())
+        return args;
+    const qint64 lo = VarArrayLowBound(params, 1);
+    const qint64 hi = VarArrayHighBound(params, 1);
+    for (qint64 i = lo; i <= hi; ++i)
+        args.push_back(params.ArrayElement(i));
+    return args;
+}
+
+} // namespace
+
+Variant TkyScript::CallFunction2(TkyProcVariable *Func, const Variant &Params)
+{
+    if (!Func)
+        return Variant::Null();
+    std::vector<Variant> args = argumentsOf(Params);
+    return Func->Call(args);
+}
+
+Variant TkyScript::CallFunction(const QString &Name, const Variant &Params, bool Global)
+{
+    auto *proc = dynamic_cast<TkyProcVariable *>(Global ? Find(Name) : FindLocal(Name));
+    return CallFunction2(proc, Params);
+}
+
+Variant TkyScript::CallFunction1(const QString &Name, Variant &Params, bool Global)
+{
+    auto *proc = dynamic_cast<TkyProcVariable *>(Global ? Find(Name) : FindLocal(Name));
+    if (!proc)
+        return Variant::Null();
+    std::vector<Variant> args = argumentsOf(Params);
+    const Variant result = proc->Call(args);
+    if (Params.IsArray()) {
+        const qint64 lo = VarArrayLowBound(Params, 1);
+        for (size_t i = 0; i < args.size() && int(i) < proc->Count(); ++i)
+            Params.SetArrayElement(lo + qint64(i), proc->GetParam(int(i))->GetValue());
+    }
+    return result;
+}
+
+Variant TkyScript::Evaluate(const QString &Expression)
+{
+    FEvaluteRiseError = false;
+    TkyScript *context = FProgRunning ? FProgRunning : this;
+    TkyScript temp;
+    if (!context->LibraryAdded() && !context->Find(u"ExceptionMessage"))
+        temp.AddRTTI();
+    temp.SetParent(context);
+    temp.SetOnGetVarValue(context->OnGetVarValue());
+    temp.SetSyntaxType(FSyntaxType);
+    // A line end after the expression, so a trailing // comment cannot swallow the rest.
+    const QString crlf = u"\r\n"_s;
+    QString text;
+    if (kavSameText(FSyntaxType, u"PascalScript"))
+        text = u"function kyEvaluateFUNC: Variant; begin Result := "_s + Expression + crlf
+               + u" end; begin end."_s;
+    else if (kavSameText(FSyntaxType, u"C++Script"))
+        text = u"Variant kyEvaluateFUNC() { return "_s + Expression + crlf + u"; } {}"_s;
+    else if (kavSameText(FSyntaxType, u"BasicScript"))
+        text = u"function kyEvaluateFUNC"_s + crlf + u"return "_s + Expression + crlf
+               + u"end function"_s;
+    else if (kavSameText(FSyntaxType, u"JScript"))
+        text = u"function kyEvaluateFUNC() { return ("_s + Expression + crlf + u"); }"_s;
+    temp.Lines().SetText(text);
+    // The debugger's hook stays quiet while it evaluates.
+    TkyRunLineEvent hook = std::exchange(FOnRunLine, nullptr);
+    const bool hooked = bool(hook);
+    if (hooked)
+        kyHookedScripts.fetch_sub(1, std::memory_order_relaxed);
+    struct Restore
+    {
+        TkyScript &s;
+        TkyRunLineEvent &hook;
+        bool hooked;
+        ~Restore()
+        {
+            if (hooked)
+                kyHookedScripts.fetch_add(1, std::memory_order_relaxed);
+            s.FOnRunLine = std::move(hook);
+        }
+    } restore{*this, hook, hooked};
+    if (!temp.Compile()) {
+        FEvaluteRiseError = true;
+        return temp.ErrorMsg();
+    }
+    return temp.CallFunction(u"kyEvaluateFUNC"_s, Variant::Null(), false);
+}
+
+// ---------------------------------------------------------------------------------------
+// Objects created by scripts
+
+Variant TkyScript::AdoptObject(std::unique_ptr<TObject> Obj)
+{
+    TkyScript *top = this;
+    while (TkyScript *p = top->Parent())
+        top = p;
+    const Variant ref = Variant::FromObject(Obj.get());
+    top->FObjects.push_back(std::move(Obj));
+    return ref;
+}
+
+bool TkyScript::FreeObject(TObject *Obj)
+{
+    TkyScript *top = this;
+    while (TkyScript *p = top->Parent())
+        top = p;
+    const auto it = std::find_if(top->FObjects.begin(), top->FObjects.end(),
+                                 [Obj](const auto &o) { return o.get() == Obj; });
+    if (it == top->FObjects.end())
+        return false;
+    std::unique_ptr<TObject> doomed = std::move(*it);
+    top->FObjects.erase(it);
+    return true;
 }

@@ -10,12 +10,14 @@
 // FindClass with the class bridge; Compile, GetILCode, SetILCode, AddCodeLine and
 // OnGetILUnit with the IL translator; AddRTTI with the library.
 
+#include "ky_classes.h"
 #include "ky_variables.h"
 
 #include <rtl/kavExceptions.h>
 #include <rtl/kavStrings.h>
 
 #include <QString>
+#include <QHash>
 #include <QStringList>
 
 #include <functional>
@@ -23,6 +25,7 @@
 #include <vector>
 
 class TkyScript;
+class TkyProcVariable;
 class TkyStatement;
 
 // The statement budget ran out: stops the run. try...except never handles it (finally
@@ -52,6 +55,9 @@ public:
     // that are not variables (library modules) are accepted too; a variable is stamped with
     // AddedBy.
     TObject *Add(const QString &Name, std::unique_ptr<TObject> Item);
+    // Lists Item under Name without taking it over (a procedure's parameters belong to the
+    // procedure and are found in its scope); the owner removes it before freeing it.
+    void AddBorrowed(const QString &Name, TkyCustomVariable &Item);
     int Count() const { return int(FItems.size()); }
     // The index-th item in name order; EListError outside.
     TObject *Items(int Index) const;
@@ -72,6 +78,12 @@ public:
 
     // Frees every item except those registered with the library; empties the error report.
     void Clear();
+    // Once per script: every registered library module is created for this script and its
+    // items are marked as library items.
+    void AddRTTI();
+    // Frees the library modules and their items.
+    void ClearRTTI();
+    bool LibraryAdded() const { return FLibraryAdded; }
     // Removes the host's items (RemoveItems). The statement list and the line table, when
     // they join, are cleared here too.
     void ClearItems(TkyAddedBy Owner);
@@ -96,6 +108,29 @@ public:
     // The same with one bit per name: 1, 2, 4, 8 ... (Int64 past 31 bits); more than 63
     // names raise EkyError "Too many elements in set type <Typ>".
     virtual void AddEnumSet(const QString &Typ, const QString &Names);
+    // A class descriptor for AClass under its name, or nullptr when that name exists. The
+    // ancestor's default property is inherited when Find finds the ancestor's descriptor.
+    virtual TkyClassVariable *AddClass(const TkavClassInfo &AClass, const QString &Ancestor);
+    // A native function from its declaration string, added under its name (no existence
+    // check). An empty Description becomes the function's name.
+    virtual TkyMethodHelper *AddMethod(const QString &Syntax,
+                                       TkyCallMethodNewEvent CallEvent,
+                                       const QString &Category = QString(),
+                                       const QString &Description = QString());
+    virtual TkyMethodHelper *AddMethod(const QString &Syntax,
+                                       TkyCallMethodEvent CallEvent,
+                                       const QString &Category = QString(),
+                                       const QString &Description = QString());
+
+    // The found item when it is a class descriptor.
+    TkyClassVariable *FindClass(QStringView Name) const;
+
+    // Objects a script creates (TStringList.Create) belong to the top script of the chain
+    // until the script frees them or is destroyed. Returns the object's reference.
+    Variant AdoptObject(std::unique_ptr<TObject> Obj);
+    // Destroys Obj when the chain's top script owns it and returns true; false otherwise
+    // (the object belongs to the host).
+    bool FreeObject(TObject *Obj);
 
     // --- Properties --------------------------------------------------------------------
 
@@ -159,24 +194,69 @@ public:
     // The main statement list (owned); nullptr until one is set.
     TkyStatement *Statement() const { return FStatement.get(); }
     void SetStatement(std::unique_ptr<TkyStatement> value);
+    // Turns Lines (in SyntaxType) into IL and the IL into items and statements. Never
+    // raises for errors in the text: returns false with ErrorMsg, ErrorPos ("line:column")
+    // and ErrorUnit set. Raises for an unknown language or a unit file that cannot be read.
+    // Items of earlier compiles stay; a host recompiling clears what it needs first.
+    bool Compile();
+    // Compile, then Execute when it succeeded; the compile result.
+    bool Run();
+    // The procedure or function Name (found up the parent chain when Global) called with
+    // Params (a variant array, or anything else for no arguments); null when Name is not a
+    // script procedure. A call that re-enters a running procedure keeps its locals.
+    Variant CallFunction(const QString &Name, const Variant &Params, bool Global = true);
+    // The same; afterwards Params holds the parameters' values (by-reference results).
+    Variant CallFunction1(const QString &Name, Variant &Params, bool Global = true);
+    // The same with a given procedure item (nullptr: null).
+    Variant CallFunction2(TkyProcVariable *Func, const Variant &Params);
+    // The value of an expression in this script's language, seeing the locals of the
+    // procedure running now. A compile error is returned as its message, with
+    // EvaluteRiseError set; run-time errors raise.
+    Variant Evaluate(const QString &Expression);
+    bool EvaluteRiseError() const { return FEvaluteRiseError; }
+    // The procedure scope running now (on a main program), nullptr when only the main
+    // program runs.
+    TkyScript *ProgRunning() const { return FProgRunning; }
+    void SetProgRunning(TkyScript *value) { FProgRunning = value; }
+
+    // The IL of Lines (the first half of Compile) as XML text; false with the error report
+    // when the text does not parse.
+    bool GetILCode(QByteArray &IL);
+    // Translates IL (from GetILCode) into this script: runs a program without its source.
+    // Hostile or damaged IL gives an error report, never a crash.
+    bool SetILCode(const QByteArray &IL);
+    // Supplies the ready IL of a unit during translation instead of its source.
+    const TkyGetUnitEvent &OnGetILUnit() const { return FOnGetILUnit; }
+    void SetOnGetILUnit(TkyGetUnitEvent handler) { FOnGetILUnit = std::move(handler); }
+
+    // Executable lines, recorded by the translator for the debugger's breakpoints.
+    void AddCodeLine(const QString &UnitName, const QString &APos);
+    bool IsExecutableLine(int LineN, const QString &UnitName = QString()) const;
+
     // Runs the main statement list as the main program. Every flow flag is cleared before
     // and after (also when it raises), so none survives into the next run; the statement
     // count starts again at 0.
     void Execute();
-    // Stops the running lists of this scope before their next statement.
+    // Stops the running lists of this scope and of every procedure declared in it before
+    // their next statement.
     void Terminate();
 
     // The most statements one Execute may run in this scope's lists, loop passes
     // included; 0 = no limit. Reaching it raises EkyBudgetExceeded "Script stopped:
     // statement limit reached"; the finally parts it unwinds through get a short grace.
-    qint64 StatementLimit() const { return FStatementLimit; }
-    void SetStatementLimit(qint64 value) { FStatementLimit = value; }
+    // Procedures called during the run count against the same limit.
+    qint64 StatementLimit() const { return FOwnBudget.limit; }
+    void SetStatementLimit(qint64 value) { FOwnBudget.limit = value; }
     // Counts one statement against the limit (one test when there is none).
     void CountStatement()
     {
-        if (FStatementLimit > 0)
+        if (FBudget->limit > 0)
             countLimited();
     }
+    // Runs this procedure scope's statements as one call from main (the main program,
+    // nullptr when there is none): flow flags cleared before and after, statements counted
+    // against main's budget.
+    void ExecuteCall(TkyScript *main);
 
     // Run-line notification: the handler of the first script up the parent chain (this
     // one first) that has one is called with this scope, unit and position.
@@ -201,7 +281,7 @@ private:
     struct Entry
     {
         QString key; // the name folded to upper case: the sort key
-        std::unique_ptr<TObject> item;
+        std::unique_ptr<TObject> item; // nullptr for a borrowed variable
         TkyCustomVariable *var; // item as a variable, nullptr for other objects
         TkyAddedBy addedBy; // the stamp of objects that are not variables
         TkyAddedBy owner() const { return var ? var->AddedBy() : addedBy; }
@@ -209,6 +289,8 @@ private:
 
     // Index of the first entry whose key is not below name.
     size_t lowerBound(QStringView name) const;
+    template <class Pred>
+    void eraseEntries(Pred pred, bool lastFirst);
     void addEnumValues(const QString &Typ, const QString &Names, bool bits);
     void checkIndex(int index) const;
     void countLimited();
@@ -237,10 +319,41 @@ private:
     bool FUseClassLateBinding = false;
     std::unique_ptr<TkyStatement> FStatement;
     TkyRunLineEvent FOnRunLine;
-    qint64 FStatementLimit = 0;
-    qint64 FStatementCount = 0;
-    bool FBudgetGrace = false; // the grace for finally parts was given in this run
+    TkyGetUnitEvent FOnGetILUnit;
+    bool FEvaluteRiseError = false;
+    bool FLibraryAdded = false;
+    TkyScript *FProgRunning = nullptr;
+    QHash<QString, QList<int>> FUnitLines; // unit -> sorted executable line numbers
+    std::vector<std::unique_ptr<TObject>> FObjects; // objects the scripts created
+    int FCallDepth = 0; // calls running below this main program
+    struct Budget
+    {
+        qint64 limit = 0;
+        qint64 count = 0;
+        bool grace = false; // the grace for finally parts was given in this run
+    };
+    Budget FOwnBudget;
+    Budget *FBudget = &FOwnBudget; // during a call: the main program's
 };
+
+// Base of library modules: created with a script, a module registers its functions,
+// constants, types and classes into it and lives as long as they do.
+class TkyRTTIModule : public TObject
+{
+public:
+    explicit TkyRTTIModule(TkyScript &AScript) : FScript(AScript) {}
+
+protected:
+    TkyScript &Script() const { return FScript; }
+
+private:
+    TkyScript &FScript;
+};
+
+using TkyRTTIModuleFactory = std::function<std::unique_ptr<TkyRTTIModule>(TkyScript &)>;
+
+// Adds a module to those AddRTTI creates, after the ones registered before (start-up only).
+void kyRegisterRTTIModule(TkyRTTIModuleFactory factory);
 
 // The kind a type name stands for in Script's scope chain; fvtClass when it is not found
 // (also when Script is nullptr).

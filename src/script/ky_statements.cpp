@@ -1,5 +1,6 @@
 #include "ky_statements.h"
 
+#include "ky_expressions.h"
 #include "ky_script.h"
 
 #include <rtl/kavExceptions.h>
@@ -357,4 +358,54 @@ void TkyExitStmt::Execute()
 {
     RunLine();
     Program().SetExitCalled(true);
+}
+
+// ---------------------------------------------------------------------------------------
+// Case and with
+
+TkyCaseSelector::TkyCaseSelector(TkyScript &AProgram, const QString &UnitName, const QString &SourcePos)
+    : TkyStatement(AProgram, UnitName, SourcePos)
+{}
+
+TkyCaseSelector::~TkyCaseSelector() = default;
+
+void TkyCaseSelector::SetSetExpression(std::unique_ptr<TkySetExpression> value)
+{
+    FSetExpression = std::move(value);
+}
+
+bool TkyCaseSelector::Check(const Variant &Value)
+{
+    return FSetExpression && FSetExpression->Check(Value);
+}
+
+TkyCaseStmt::TkyCaseStmt(TkyScript &AProgram, const QString &UnitName, const QString &SourcePos)
+    : TkyStatement(AProgram, UnitName, SourcePos)
+    , FElseStmt(std::make_unique<TkyStatement>(AProgram, UnitName, SourcePos))
+{}
+
+void TkyCaseStmt::Execute()
+{
+    const Variant value = required(FCondition, "selector").GetValue();
+    RunLine();
+    if (Terminated())
+        return;
+    for (int i = 0; i < Count(); ++i) {
+        auto *selector = static_cast<TkyCaseSelector *>(Statement(i));
+        if (selector->Check(value)) {
+            selector->Execute();
+            return;
+        }
+    }
+    FElseStmt->Execute();
+}
+
+void TkyWithStmt::Execute()
+{
+    RunLine();
+    if (Terminated())
+        return;
+    if (!FVariable)
+        kavRaise<EkyError>(u"Incomplete statement: no with variable"_s);
+    FVariable->SetValue(required(FDesignator, "object").GetValue());
 }

@@ -4,9 +4,6 @@
 // (loop bodies and branches are a statement's own items). Control flow travels as flags
 // on the scope the statement belongs to, checked between items.
 //
-// The case statement with its selectors and the with statement join with the expression
-// layer: they need set expressions and designators.
-
 #include "ky_variables.h"
 
 #include <QString>
@@ -15,6 +12,7 @@
 #include <type_traits>
 
 class TkyScript;
+class TkySetExpression;
 
 // A statement list: executes its items in order while the scope is not terminated, and
 // stops after an item that set break, continue or exit (the flags stay set for the
@@ -286,4 +284,52 @@ class TkyExitStmt : public TkyStatement
 public:
     using TkyStatement::TkyStatement;
     void Execute() override;
+};
+
+// One branch of a case statement: its items are the branch, run when the value is in
+// the set.
+class TkyCaseSelector : public TkyStatement
+{
+public:
+    TkyCaseSelector(TkyScript &AProgram, const QString &UnitName, const QString &SourcePos);
+    ~TkyCaseSelector() override;
+
+    void SetSetExpression(std::unique_ptr<TkySetExpression> value);
+    bool Check(const Variant &Value);
+
+private:
+    std::unique_ptr<TkySetExpression> FSetExpression;
+};
+
+// Items: the selectors, tested in order; the first that holds the value runs (no fall
+// through), else ElseStmt. A break in a branch ends the enclosing loop.
+class TkyCaseStmt : public TkyStatement
+{
+public:
+    TkyCaseStmt(TkyScript &AProgram, const QString &UnitName, const QString &SourcePos);
+
+    void SetCondition(TkyExpressionPtr value) { FCondition = std::move(value); }
+    TkyStatement &ElseStmt() { return *FElseStmt; }
+    void Execute() override;
+
+private:
+    TkyExpressionPtr FCondition;
+    std::unique_ptr<TkyStatement> FElseStmt;
+};
+
+// Stores the object of its designator into a hidden variable; the body follows in the
+// same list and reaches the object's members through that variable.
+class TkyWithStmt : public TkyStatement
+{
+public:
+    using TkyStatement::TkyStatement;
+
+    void SetDesignator(TkyExpressionPtr value) { FDesignator = std::move(value); }
+    // The hidden variable (not owned).
+    void SetVariable(TkyCustomVariable *value) { FVariable = value; }
+    void Execute() override;
+
+private:
+    TkyExpressionPtr FDesignator;
+    TkyCustomVariable *FVariable = nullptr;
 };

@@ -178,14 +178,20 @@ void TkyVariable::SetValue(const Variant &Value)
 // ---------------------------------------------------------------------------------------
 // TkyStringVariable
 
+TkyStringVariable::TkyStringVariable(const QString &AName, TkyVarType ATyp, const QString &ATypeName)
+    : TkyVariable(AName, ATyp, ATypeName)
+{
+    SetStoredValue(QString());
+}
+
 Variant TkyStringVariable::GetValue()
 {
-    return suppliedValue(FStr);
+    return suppliedValue(StoredValue());
 }
 
 void TkyStringVariable::SetValue(const Variant &Value)
 {
-    FStr = Value.AsString();
+    SetStoredValue(Value.AsString());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -113,6 +113,10 @@ public:
     const TkyGetVariableValueEvent &OnGetVarValue() const { return FOnGetVarValue; }
     void SetOnGetVarValue(TkyGetVariableValueEvent handler) { FOnGetVarValue = std::move(handler); }
 
+    // The stored value itself, for element writes in place (arrays) and for saving and
+    // restoring a scope around a re-entrant call.
+    Variant &ValueRef() { return FValue; }
+
 protected:
     const Variant &StoredValue() const { return FValue; }
     void SetStoredValue(const Variant &value) { FValue = value; }
@@ -147,18 +151,16 @@ public:
     void SetValue(const Variant &Value) override;
 };
 
-// A Char or String variable: keeps its text in a string field. Assignment converts to text
-// and works even on a read-only item.
+// A Char or String variable: its value is always text. Assignment converts to text and
+// works even on a read-only item.
 class TkyStringVariable : public TkyVariable
 {
 public:
-    using TkyVariable::TkyVariable;
+    // Starts as the empty string.
+    TkyStringVariable(const QString &AName, TkyVarType ATyp, const QString &ATypeName);
 
     Variant GetValue() override;
     void SetValue(const Variant &Value) override;
-
-private:
-    QString FStr;
 };
 
 // A type name known to a script: only its kind matters.

@@ -1,0 +1,486 @@
+#include "ky_designators.h"
+
+#include "ky_expressions.h"
+#include "ky_procedures.h"
+#include "ky_script.h"
+
+#include <rtl/kavCaseFold.h>
+#include <rtl/kavExceptions.h>
+#include <rtl/kavRTTI.h>
+
+#include <QVarLengthArray>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Args = QVarLengthArray<Variant, 8>;
+
+// 1-based character index of s, checked.
+qsizetype charIndex(const QString &s, const Variant &index)
+{
+    const qint64 i = index.AsInt64();
+    if (i < 1 || i > s.size())
+        kavRaise<ERangeError>(u"String index out of range: %1"_s.arg(i));
+    return qsizetype(i - 1);
+}
+
+QChar firstChar(const Variant &value)
+{
+    const QString s = value.AsString();
+    if (s.isEmpty())
+        kavRaise<ERangeError>(u"A character is required"_s);
+    return s.front();
+}
+
+// Evaluates the arguments of item: values, or the source texts for a macro function.
+void evaluateArgs(const TkyDesignatorItem &item, bool macro, Args &args)
+{
+    const int n = item.Count();
+    args.resize(n);
+    for (int i = 0; i < n; ++i) {
+        TkyExpression *arg = item.Arg(i);
+        args[i] = macro ? Variant(arg->Source()) : arg->GetValue();
+    }
+}
+
+// Writes the by-reference parameters of r back into the argument expressions.
+void writeBack(const TkyDesignatorItem &item, TkyCustomVariable &r)
+{
+    const int n = std::min(item.Count(), r.Count());
+    for (int i = 0; i < n; ++i) {
+        TkyParamItem *p = r.GetParam(i);
+        if (p->IsVarParam())
+            item.Arg(i)->SetValue(p->GetValue());
+    }
+}
+
+// The class descriptor serving obj: its own class's, else the nearest registered ancestor's.
+TkyClassVariable *descriptorOf(const TObject &obj, const TkyScript &scope)
+{
+    for (const TkavClassInfo *ci = &obj.ClassInfo(); ci; ci = ci->Parent())
+        if (TkyClassVariable *c = scope.FindClass(ci->ClassName()))
+            return c;
+    return nullptr;
+}
+
+QString quoted(const QString &name)
+{
+    return u"'"_s + name + u"'"_s;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Helpers
+
+TkyArrayHelper::TkyArrayHelper(const QString &AName, int Dims, bool Optional)
+    : TkyCustomHelper(AName, fvtVariant, QString())
+{
+    for (int i = 0; i < Dims; ++i) {
+        const bool opt = Optional && i > 0;
+        TkyItemList::Add(std::make_unique<TkyParamItem>(u"p%1"_s.arg(i), fvtInt, u"Integer"_s, opt, false));
+    }
+}
+
+int TkyArrayHelper::indexCount() const
+{
+    int n = 0;
+    while (n < Count() && !GetParam(n)->GetValue().IsNull())
+        ++n;
+    return n;
+}
+
+Variant TkyArrayHelper::GetValue()
+{
+    QVarLengthArray<qint64, 4> idx(indexCount());
+    for (int i = 0; i < idx.size(); ++i)
+        idx[i] = GetParam(i)->GetValue().AsInt64();
+    return ParentValue().ArrayElement(idx);
+}
+
+void TkyArrayHelper::SetValue(const Variant &Value)
+{
+    QVarLengthArray<qint64, 4> idx(indexCount());
+    for (int i = 0; i < idx.size(); ++i)
+        idx[i] = GetParam(i)->GetValue().AsInt64();
+    if (auto *var = dynamic_cast<TkyVariable *>(ParentRef())) {
+        var->ValueRef().SetArrayElement(idx, Value); // in place
+        return;
+    }
+    if (!ParentRef())
+        kavRaise<EkyError>(u"Variable required"_s);
+    Variant array = ParentValue();
+    array.SetArrayElement(idx, Value);
+    ParentRef()->SetValue(array);
+}
+
+TkyStringHelper::TkyStringHelper()
+    : TkyCustomHelper(u"__StringHelper"_s, fvtString, QString())
+{
+    TkyItemList::Add(std::make_unique<TkyParamItem>(u"p0"_s, fvtInt, u"Integer"_s, false, false));
+}
+
+Variant TkyStringHelper::GetValue()
+{
+    const QString s = ParentValue().AsString();
+    return QString(s[charIndex(s, GetParam(0)->GetValue())]);
+}
+
+void TkyStringHelper::SetValue(const Variant &Value)
+{
+    if (!ParentRef())
+        kavRaise<EkyError>(u"Variable required"_s);
+    QString s = ParentValue().AsString();
+    s[charIndex(s, GetParam(0)->GetValue())] = firstChar(Value);
+    ParentRef()->SetValue(s);
+}
+
+// ---------------------------------------------------------------------------------------
+// Items
+
+TkyDesignatorItem::TkyDesignatorItem(TkyCustomVariable *ARef, const QString &ASourcePos)
+    : FRef(nullptr)
+    , FSourcePos(ASourcePos)
+{
+    SetRef(ARef);
+}
+
+TkyDesignatorItem::~TkyDesignatorItem() = default;
+
+TkyExpression *TkyDesignatorItem::Arg(int Index) const
+{
+    return static_cast<TkyExpression *>(Items(Index));
+}
+
+void TkyDesignatorItem::AddArg(std::unique_ptr<TkyExpression> Arg)
+{
+    TkyItemList::Add(std::move(Arg));
+}
+
+void TkyDesignatorItem::SetRef(TkyCustomVariable *value)
+{
+    FRef = value;
+    if (!value)
+        FKind = ikDynamic;
+    else if (dynamic_cast<TkyProcVariable *>(value))
+        FKind = ikProc;
+    else if (dynamic_cast<TkyCustomHelper *>(value))
+        FKind = ikHelper;
+    else
+        FKind = ikPlain;
+}
+
+void TkyDesignatorItem::SetOwnedRef(std::unique_ptr<TkyCustomVariable> value)
+{
+    FOwnedRef = std::move(value);
+    SetRef(FOwnedRef.get());
+}
+
+void TkyDesignatorItem::SetDynamicName(const QString &value)
+{
+    FDynamicName = value;
+    SetRef(nullptr);
+}
+
+// ---------------------------------------------------------------------------------------
+// The designator
+
+TkyDesignator::TkyDesignator(TkyScript &AProgram)
+    : TkyCustomVariable(QString(), fvtVariant, QString())
+    , FProgram(AProgram)
+{}
+
+TkyDesignator::~TkyDesignator() = default;
+
+TkyDesignatorItem *TkyDesignator::AddItem(std::unique_ptr<TkyDesignatorItem> Item)
+{
+    return static_cast<TkyDesignatorItem *>(TkyItemList::Add(std::move(Item)));
+}
+
+TkyDesignatorItem *TkyDesignator::GetItem(int Index) const
+{
+    return static_cast<TkyDesignatorItem *>(Items(Index));
+}
+
+void TkyDesignator::RemoveLastItem()
+{
+    if (Count() > 0)
+        TkyItemList::Remove(Items(Count() - 1));
+}
+
+void TkyDesignator::Finalize()
+{
+    const int n = Count();
+    if (n == 0)
+        kavRaise<EkyError>(u"Variable required"_s);
+    TkyDesignatorItem *last = GetItem(n - 1);
+    TkyCustomVariable *r = last->Ref();
+    if (!r) {
+        SetTyp(fvtVariant);
+        SetTypeName(QString());
+        SetIsReadOnly(false);
+    } else if (r->Typ() == fvtConstructor) {
+        SetTyp(fvtClass);
+        SetTypeName(n > 1 && GetItem(n - 2)->Ref() ? GetItem(n - 2)->Ref()->TypeName() : QString());
+        SetIsReadOnly(true);
+    } else {
+        SetTyp(r->Typ());
+        SetTypeName(r->TypeName());
+        SetIsReadOnly(r->IsReadOnly());
+    }
+    FKind = dkOther;
+    TkyCustomVariable *first = GetItem(0)->Ref();
+    if (n == 1 && first && dynamic_cast<TkyVariable *>(first) && GetItem(0)->Count() == 0) {
+        FKind = dkVariable;
+        SetRefItem(first);
+    } else if (n == 2 && first && GetItem(0)->Count() == 0 && r) {
+        if (dynamic_cast<TkyStringVariable *>(first) && dynamic_cast<TkyStringHelper *>(r)
+            && last->Count() == 1) {
+            FKind = dkStringArray;
+            SetRefItem(first);
+            FRef1 = last->Arg(0);
+        } else if (dynamic_cast<TkyVariable *>(first) && first->Typ() == fvtArray
+                   && r == first->RefItem()) {
+            FKind = dkArray;
+            SetRefItem(first);
+            FRef1 = r;
+        }
+    }
+}
+
+void TkyDesignator::Borrow(TkyDesignator &other)
+{
+    while (other.Count() > 0)
+        TkyItemList::Add(other.TkyItemList::Remove(other.Items(0)));
+    FKind = other.FKind;
+    FRef1 = other.FRef1;
+    SetRefItem(other.RefItem());
+    SetTyp(other.Typ());
+    SetTypeName(other.TypeName());
+    SetIsReadOnly(other.IsReadOnly());
+    SetSourcePos(other.SourcePos());
+}
+
+std::unique_ptr<TkyDesignator> TkyDesignator::Specialize(std::unique_ptr<TkyDesignator> Designator)
+{
+    std::unique_ptr<TkyDesignator> special;
+    switch (Designator->FKind) {
+    case dkVariable: special = std::make_unique<TkyVariableDesignator>(Designator->FProgram); break;
+    case dkStringArray: special = std::make_unique<TkyStringDesignator>(Designator->FProgram); break;
+    case dkArray: special = std::make_unique<TkyArrayDesignator>(Designator->FProgram); break;
+    case dkOther: return Designator;
+    }
+    special->Borrow(*Designator);
+    return special;
+}
+
+Variant TkyDesignator::GetValue()
+{
+    return evaluate(nullptr);
+}
+
+void TkyDesignator::SetValue(const Variant &Value)
+{
+    evaluate(&Value);
+}
+
+Variant TkyDesignator::evaluate(const Variant *assigned)
+{
+    Variant v = Variant::Null();
+    TkyCustomVariable *prev = nullptr;
+    const int n = Count();
+    for (int i = 0; i < n; ++i) {
+        TkyDesignatorItem &item = *GetItem(i);
+        const bool last = i == n - 1;
+        switch (item.FKind) {
+        case TkyDesignatorItem::ikProc:
+            if (assigned && last)
+                kavRaise<EkyError>(u"Left side cannot be assigned to"_s);
+            v = callProc(item, *static_cast<TkyProcVariable *>(item.FRef));
+            break;
+        case TkyDesignatorItem::ikDynamic:
+            v = dynamicStep(item, prev, v, last, assigned);
+            break;
+        default:
+            v = callRef(item, *item.FRef, prev, v, last, assigned);
+            break;
+        }
+        prev = item.FKind == TkyDesignatorItem::ikDynamic ? item.FBoundRef : item.FRef;
+    }
+    return v;
+}
+
+Variant TkyDesignator::callProc(TkyDesignatorItem &item, TkyProcVariable &proc)
+{
+    Args args;
+    evaluateArgs(item, proc.IsMacro(), args);
+    Variant v = proc.Call(std::span(args.data(), size_t(args.size())));
+    const int n = std::min(item.Count(), proc.Count());
+    for (int i = 0; i < n; ++i)
+        if (proc.GetParam(i)->IsVarParam())
+            item.Arg(i)->SetValue(args[i]);
+    return v;
+}
+
+Variant TkyDesignator::callRef(TkyDesignatorItem &item,
+                               TkyCustomVariable &r,
+                               TkyCustomVariable *prev,
+                               const Variant &v,
+                               bool last,
+                               const Variant *assigned)
+{
+    if (item.Count() > 0) {
+        Args args;
+        evaluateArgs(item, r.IsMacro(), args);
+        if (args.size() > r.Count())
+            kavRaise<EkyError>(u"Too many actual parameters"_s);
+        for (int i = 0; i < args.size(); ++i)
+            r.GetParam(i)->SetValue(args[i]);
+    }
+    if (item.FKind == TkyDesignatorItem::ikHelper) {
+        auto &helper = static_cast<TkyCustomHelper &>(r);
+        helper.SetParentRef(prev);
+        helper.SetParentValue(v);
+        helper.SetProgram(&FProgram);
+    }
+    Variant result = Variant::Null();
+    if (assigned && last)
+        r.SetValue(*assigned);
+    else {
+        r.SetNeedResult(!last || NeedResult());
+        result = r.GetValue();
+    }
+    if (item.Count() > 0)
+        writeBack(item, r);
+    return result;
+}
+
+Variant TkyDesignator::dynamicStep(TkyDesignatorItem &item,
+                                   TkyCustomVariable *prev,
+                                   const Variant &v,
+                                   bool last,
+                                   const Variant *assigned)
+{
+    const QString &name = item.FDynamicName;
+    const bool index = name == u"[";
+    if (v.IsString() || v.IsArray()) {
+        if (!index)
+            kavRaise<EkyError>(v.IsString() ? u"Strings doesn't have properties or methods"_s
+                                            : u"Class type required"_s);
+        const bool isString = v.IsString();
+        if (!item.FBoundHelper || (dynamic_cast<TkyStringHelper *>(item.FBoundHelper.get()) != nullptr) != isString) {
+            if (isString)
+                item.FBoundHelper = std::make_unique<TkyStringHelper>();
+            else
+                item.FBoundHelper = std::make_unique<TkyArrayHelper>(u"__ArrayHelper"_s, item.Count(), false);
+        }
+        item.FBoundClass = nullptr;
+        item.FBoundRef = item.FBoundHelper.get();
+        if (item.Count() != item.FBoundRef->Count())
+            kavRaise<EkyError>(u"Index required"_s);
+        TkyDesignatorItem::Kind saved = item.FKind;
+        item.FKind = TkyDesignatorItem::ikHelper;
+        Variant result;
+        try {
+            result = callRef(item, *item.FBoundRef, prev, v, last, assigned);
+        } catch (...) {
+            item.FKind = saved;
+            throw;
+        }
+        item.FKind = saved;
+        return result;
+    }
+    TObject *obj = v.IsObject() ? v.AsObject() : nullptr;
+    if (!obj)
+        kavRaise<EkyError>(u"Class type required"_s);
+    if (item.FBoundClass != &obj->ClassInfo() || !item.FBoundRef) {
+        TkyClassVariable *cls = descriptorOf(*obj, FProgram);
+        if (!cls)
+            kavRaise<EkyError>(u"Unknown type: "_s + quoted(obj->ClassName()));
+        TkyCustomVariable *member = nullptr;
+        if (index) {
+            member = cls->DefProperty();
+            if (!member)
+                kavRaise<EkyError>(u"Class %1 does not have a default property"_s.arg(cls->Name()));
+        } else {
+            member = cls->Find(name);
+            if (!member)
+                kavRaise<EkyError>(u"Undeclared identifier: "_s + quoted(name));
+        }
+        item.FBoundClass = &obj->ClassInfo();
+        item.FBoundRef = member;
+    }
+    TkyCustomVariable &r = *item.FBoundRef;
+    if (item.Count() < r.GetNumberOfRequiredParams())
+        kavRaise<EkyError>(u"Not enough actual parameters"_s);
+    if (item.Count() > r.Count())
+        kavRaise<EkyError>(u"Too many actual parameters"_s);
+    for (int i = item.Count(); i < r.Count(); ++i) // defaults of the missing arguments
+        r.GetParam(i)->SetValue(r.GetParam(i)->DefValue());
+    const TkyDesignatorItem::Kind saved = item.FKind;
+    item.FKind = TkyDesignatorItem::ikHelper;
+    struct Restore
+    {
+        TkyDesignatorItem &item;
+        TkyDesignatorItem::Kind kind;
+        ~Restore() { item.FKind = kind; }
+    } restore{item, saved};
+    if (!dynamic_cast<TkyCustomHelper *>(&r))
+        item.FKind = TkyDesignatorItem::ikPlain;
+    return callRef(item, r, prev, v, last, assigned);
+}
+
+// ---------------------------------------------------------------------------------------
+// Specialised designators
+
+Variant TkyVariableDesignator::GetValue()
+{
+    return RefItem()->GetValue();
+}
+
+void TkyVariableDesignator::SetValue(const Variant &Value)
+{
+    RefItem()->SetValue(Value);
+}
+
+Variant TkyStringDesignator::GetValue()
+{
+    const QString s = RefItem()->GetValue().AsString();
+    return QString(s[charIndex(s, FRef1->GetValue())]);
+}
+
+void TkyStringDesignator::SetValue(const Variant &Value)
+{
+    const QChar c = firstChar(Value);
+    TkyCustomVariable *var = RefItem();
+    QString s = var->GetValue().AsString();
+    const qsizetype i = charIndex(s, FRef1->GetValue());
+    var->ValueRef() = Variant(); // s is now the only owner of the text: no copy
+    s[i] = c;
+    var->SetValue(s);
+}
+
+namespace {
+
+QVarLengthArray<qint64, 4> indexValues(const TkyDesignatorItem &item)
+{
+    QVarLengthArray<qint64, 4> idx(item.Count());
+    for (int i = 0; i < idx.size(); ++i)
+        idx[i] = item.Arg(i)->GetValue().AsInt64();
+    return idx;
+}
+
+} // namespace
+
+Variant TkyArrayDesignator::GetValue()
+{
+    const auto idx = indexValues(*GetItem(1));
+    return RefItem()->ValueRef().ArrayElement(idx);
+}
+
+void TkyArrayDesignator::SetValue(const Variant &Value)
+{
+    const auto idx = indexValues(*GetItem(1));
+    RefItem()->ValueRef().SetArrayElement(idx, Value);
+}

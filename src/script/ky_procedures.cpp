@@ -1,0 +1,193 @@
+#include "ky_procedures.h"
+
+#include "ky_script.h"
+
+#include <rtl/kavExceptions.h>
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Native stack kept free below the deepest call: room for a statement's own frames, for
+// raising and for unwinding.
+constexpr std::size_t kyCallStackReserve = 512 * 1024;
+
+// The lowest address calls may reach on this thread (null when unknown), queried once.
+const char *callStackLimit()
+{
+    thread_local const char *limit = [] () -> const char * {
+        pthread_attr_t attr;
+        if (pthread_getattr_np(pthread_self(), &attr) != 0)
+            return nullptr;
+        void *low = nullptr;
+        std::size_t size = 0;
+        const bool known = pthread_attr_getstack(&attr, &low, &size) == 0;
+        pthread_attr_destroy(&attr);
+        if (!known)
+            return nullptr;
+        return static_cast<const char *>(low) + std::min(kyCallStackReserve, size / 4);
+    }();
+    return limit;
+}
+
+thread_local int kyCallDepth = 0;
+
+// Counts a call for its duration; refuses one that goes too deep.
+class CallDepthGuard
+{
+public:
+    CallDepthGuard()
+    {
+        const char here = 0;
+        const char *limit = callStackLimit();
+        if (kyCallDepth >= kyMaxCallDepth || (limit && &here < limit))
+            kavRaise<EStackOverflow>(u"Stack overflow"_s);
+        ++kyCallDepth;
+    }
+    ~CallDepthGuard() { --kyCallDepth; }
+    CallDepthGuard(const CallDepthGuard &) = delete;
+    CallDepthGuard &operator=(const CallDepthGuard &) = delete;
+};
+
+// The main program above scope: the first scope up the chain marked as one.
+TkyScript *mainProgramOf(TkyScript &scope)
+{
+    for (TkyScript *s = &scope; s; s = s->Parent())
+        if (s->MainProg())
+            return s;
+    return nullptr;
+}
+
+} // namespace
+
+class TkyProcVariable::SavedLocals
+{
+public:
+    std::vector<std::pair<TkyCustomVariable *, Variant>> values;
+};
+
+TkyProcVariable::TkyProcVariable(const QString &AName,
+                                 TkyVarType ATyp,
+                                 TkyScript &AParent,
+                                 const QString &ATypeName,
+                                 bool AIsFunc)
+    : TkyCustomVariable(AName, ATyp, ATypeName)
+    , FIsFunc(AIsFunc)
+    , FProgram(std::make_unique<TkyScript>())
+{
+    SetIsReadOnly(true);
+    FProgram->SetParent(&AParent);
+    FProgram->SetUseClassLateBinding(AParent.UseClassLateBinding());
+    FProgram->SetSyntaxType(AParent.SyntaxType());
+    if (AIsFunc) {
+        const QString resultName = u"Result"_s;
+        std::unique_ptr<TkyVariable> result;
+        if (ATyp == fvtString || ATyp == fvtChar)
+            result = std::make_unique<TkyStringVariable>(resultName, ATyp, ATypeName);
+        else
+            result = std::make_unique<TkyVariable>(resultName, ATyp, ATypeName);
+        SetRefItem(result.get());
+        FProgram->Add(resultName, std::move(result));
+    }
+}
+
+TkyProcVariable::~TkyProcVariable()
+{
+    // The scope lists the parameters without owning them: out of it first.
+    for (int i = 0; i < Count(); ++i)
+        FProgram->Remove(Items(i));
+    FProgram.reset();
+}
+
+TkyParamItem *TkyProcVariable::AddParam(std::unique_ptr<TkyParamItem> Param)
+{
+    TkyParamItem *raw = Param.get();
+    TkyItemList::Add(std::move(Param));
+    FProgram->AddBorrowed(raw->Name(), *raw);
+    return raw;
+}
+
+Variant TkyProcVariable::GetValue()
+{
+    CallDepthGuard depth;
+    const bool wasExecuting = FExecuting;
+    FExecuting = true;
+    TkyScript *main = mainProgramOf(*FProgram);
+    TkyScript *const outerRunning = main ? main->ProgRunning() : nullptr;
+    if (main)
+        main->SetProgRunning(FProgram.get());
+    struct Restore
+    {
+        TkyProcVariable &proc;
+        TkyScript *main;
+        TkyScript *outerRunning;
+        bool wasExecuting;
+        ~Restore()
+        {
+            if (main)
+                main->SetProgRunning(outerRunning);
+            proc.FExecuting = wasExecuting;
+        }
+    } restore{*this, main, outerRunning, wasExecuting};
+    if (FIsFunc)
+        RefItem()->SetValue(Variant());
+    FProgram->ExecuteCall(main);
+    return FIsFunc ? RefItem()->GetValue() : Variant::Null();
+}
+
+Variant TkyProcVariable::Call(std::span<Variant> Args)
+{
+    const int n = Count();
+    if (qsizetype(Args.size()) > n)
+        kavRaise<EListError>(u"List index out of bounds (%1)"_s.arg(n));
+    std::unique_ptr<SavedLocals> saved;
+    if (FExecuting)
+        saved = SaveLocals();
+    for (int i = 0; i < n; ++i) {
+        TkyParamItem *p = GetParam(i);
+        p->SetValue(size_t(i) < Args.size() ? Args[size_t(i)] : p->DefValue());
+    }
+    Variant result;
+    try {
+        result = GetValue();
+    } catch (...) {
+        if (saved)
+            RestoreLocals(*saved);
+        throw;
+    }
+    // By-reference results are read before the running call's values come back.
+    for (size_t i = 0; i < Args.size(); ++i) {
+        TkyParamItem *p = GetParam(int(i));
+        if (p->IsVarParam())
+            Args[i] = p->GetValue();
+    }
+    if (saved)
+        RestoreLocals(*saved);
+    return result;
+}
+
+std::unique_ptr<TkyProcVariable::SavedLocals> TkyProcVariable::SaveLocals() const
+{
+    auto saved = std::make_unique<SavedLocals>();
+    const int n = FProgram->Count();
+    saved->values.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        TObject *item = FProgram->Items(i);
+        if (dynamic_cast<TkyVariable *>(item) || dynamic_cast<TkyParamItem *>(item)) {
+            auto *var = static_cast<TkyCustomVariable *>(item);
+            saved->values.emplace_back(var, var->ValueRef());
+        }
+    }
+    return saved;
+}
+
+void TkyProcVariable::RestoreLocals(const SavedLocals &saved) const
+{
+    for (const auto &[var, value] : saved.values)
+        var->ValueRef() = value;
+}
