@@ -38,10 +38,8 @@ void evaluateArgs(const TkyDesignatorItem &item, bool macro, Args &args)
 {
     const int n = item.Count();
     args.resize(n);
-    for (int i = 0; i < n; ++i) {
-        TkyExpression *arg = item.Arg(i);
-        args[i] = macro ? Variant(arg->Source()) : arg->GetValue();
-    }
+    for (int i = 0; i < n; ++i)
+        args[i] = macro ? Variant(item.Arg(i)->Source()) : item.ArgValue(i);
 }
 
 // Writes the by-reference parameters of r back into the argument expressions.
@@ -155,6 +153,7 @@ TkyExpression *TkyDesignatorItem::Arg(int Index) const
 
 void TkyDesignatorItem::AddArg(std::unique_ptr<TkyExpression> Arg)
 {
+    FArgSources.push_back(kyValueSource(Arg.get()));
     TkyItemList::Add(std::move(Arg));
 }
 
@@ -467,7 +466,7 @@ QVarLengthArray<qint64, 4> indexValues(const TkyDesignatorItem &item)
 {
     QVarLengthArray<qint64, 4> idx(item.Count());
     for (int i = 0; i < idx.size(); ++i)
-        idx[i] = item.Arg(i)->GetValue().AsInt64();
+        idx[i] = item.ArgValue(i).AsInt64();
     return idx;
 }
 

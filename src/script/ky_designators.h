@@ -17,6 +17,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class TkavClassInfo;
 class TkyExpression;
@@ -66,6 +67,8 @@ public:
 
     TkyExpression *Arg(int Index) const;
     void AddArg(std::unique_ptr<TkyExpression> Arg);
+    // The value of argument Index (through its most direct source).
+    Variant ArgValue(int Index) const { return FArgSources[size_t(Index)]->GetValue(); }
 
     // The arguments are an index (default or indexed property access).
     bool Flag() const { return FFlag; }
@@ -90,6 +93,7 @@ private:
     QString FSourcePos;
     QString FDynamicName;
     Kind FKind = ikPlain;
+    std::vector<TkyCustomVariable *> FArgSources;
     // Late-binding cache: the class last met and the member found for it.
     const TkavClassInfo *FBoundClass = nullptr;
     TkyCustomVariable *FBoundRef = nullptr;

@@ -81,12 +81,8 @@ public:
     {
         Variant a = Left()->GetValue();
         const Variant b = Right()->GetValue();
-        if (a.IsString()) {
-            QString s = a.AsString();
-            s += b.AsString();
-            return s;
-        }
-        VarBinaryOpInPlace(a, b, voAdd);
+        // Text joined as text (the length cap of + applies), anything else added.
+        VarBinaryOpInPlace(a, a.IsString() && !b.IsString() ? Variant(b.AsString()) : b, voAdd);
         return a;
     }
 };
@@ -316,6 +312,15 @@ bool kyTypesCompatible(TkyVarType target,
     case fvtConstructor: return false;
     }
     return false;
+}
+
+TkyCustomVariable *kyValueSource(TkyCustomVariable *expr)
+{
+    auto *e = dynamic_cast<TkyExpression *>(expr);
+    if (!e || !e->Root())
+        return expr;
+    TkyCustomVariable *single = e->SingleItem();
+    return single ? single : e->Root();
 }
 
 // ---------------------------------------------------------------------------------------

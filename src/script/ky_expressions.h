@@ -56,6 +56,10 @@ bool kyTypesCompatible(TkyVarType target,
                        const TkyScript *script,
                        bool holdsValue);
 
+// What gives expr's value most directly: the single operand or the root node of a
+// TkyExpression, anything else itself (nullptr stays nullptr).
+TkyCustomVariable *kyValueSource(TkyCustomVariable *expr);
+
 // A node of the tree. Owns its children.
 class TkyExpressionNode : public TkyCustomVariable
 {

@@ -54,10 +54,11 @@ public:
     CallDepthGuard &operator=(const CallDepthGuard &) = delete;
 };
 
-// The main program above scope: the first scope up the chain marked as one.
+// The main program above scope: the first scope up the chain marked as one. Procedure
+// scopes are owned by the scope declaring them, so that part of the walk needs no checks.
 TkyScript *mainProgramOf(TkyScript &scope)
 {
-    for (TkyScript *s = &scope; s; s = s->Parent())
+    for (TkyScript *s = &scope; s; s = s->OwnerScope() ? s->OwnerScope() : s->Parent())
         if (s->MainProg())
             return s;
     return nullptr;
@@ -82,6 +83,7 @@ TkyProcVariable::TkyProcVariable(const QString &AName,
 {
     SetIsReadOnly(true);
     FProgram->SetParent(&AParent);
+    FProgram->SetOwnerScope(&AParent);
     FProgram->SetUseClassLateBinding(AParent.UseClassLateBinding());
     FProgram->SetSyntaxType(AParent.SyntaxType());
     if (AIsFunc) {
@@ -149,7 +151,7 @@ Variant TkyProcVariable::Call(std::span<Variant> Args)
     if (FExecuting)
         saved = SaveLocals();
     for (int i = 0; i < n; ++i) {
-        TkyParamItem *p = GetParam(i);
+        TkyParamItem *p = param(i);
         p->SetValue(size_t(i) < Args.size() ? Args[size_t(i)] : p->DefValue());
     }
     Variant result;
@@ -162,7 +164,7 @@ Variant TkyProcVariable::Call(std::span<Variant> Args)
     }
     // By-reference results are read before the running call's values come back.
     for (size_t i = 0; i < Args.size(); ++i) {
-        TkyParamItem *p = GetParam(int(i));
+        TkyParamItem *p = param(int(i));
         if (p->IsVarParam())
             Args[i] = p->GetValue();
     }

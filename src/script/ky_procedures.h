@@ -55,6 +55,8 @@ public:
     TkyScript &Program() const { return *FProgram; }
 
 private:
+    TkyParamItem *param(int i) const { return static_cast<TkyParamItem *>(Items(i)); }
+
     bool FExecuting = false;
     bool FIsFunc;
     std::unique_ptr<TkyScript> FProgram;

@@ -25,8 +25,6 @@ const QString kyDefaultSyntaxType = u"PascalScript"_s;
 // Statements the finally parts may still run after the budget ran out.
 constexpr qint64 kyBudgetGrace = 10000;
 
-std::atomic<int> kyHookedScripts{0};
-
 } // namespace
 
 const TkavClassInfo &TkyScript::StaticClassInfo()
@@ -374,11 +372,9 @@ void TkyScript::Terminate()
             proc->Program().Terminate();
 }
 
-void TkyScript::countLimited()
+void TkyScript::budgetExceeded()
 {
     Budget &b = *FBudget;
-    if (++b.count <= b.limit)
-        return;
     if (!b.grace) {
         // Once per run: the finally parts the abort unwinds through may still finish.
         b.grace = true;
@@ -392,12 +388,7 @@ void TkyScript::SetOnRunLine(TkyRunLineEvent handler)
     const bool had = bool(FOnRunLine);
     FOnRunLine = std::move(handler);
     if (had != bool(FOnRunLine))
-        kyHookedScripts.fetch_add(had ? -1 : 1, std::memory_order_relaxed);
-}
-
-int TkyScript::hookedScripts()
-{
-    return kyHookedScripts.load(std::memory_order_relaxed);
+        FHookedScripts.fetch_add(had ? -1 : 1, std::memory_order_relaxed);
 }
 
 void TkyScript::notifyRunLine(const QString &unit, const QString &pos)
@@ -537,15 +528,6 @@ bool TkyScript::IsExecutableLine(int LineN, const QString &UnitName) const
 
 namespace {
 
-// The main program above scope, nullptr when none is marked.
-TkyScript *mainOf(TkyScript &scope)
-{
-    for (TkyScript *s = &scope; s; s = s->Parent())
-        if (s->MainProg())
-            return s;
-    return nullptr;
-}
-
 // Arguments of a host call: the elements of a variant array, none for anything else.
 std::vector<Variant> argumentsOf(const Variant &params)
 {
@@ -561,10 +543,25 @@ std::vector<Variant> argumentsOf(const Variant &params)
 
 } // namespace
 
+void TkyScript::beginHostCall(TkyScript &scope)
+{
+    // A call from the host outside any run is a run of its own for the statement budget.
+    for (TkyScript *s = &scope; s; s = s->OwnerScope() ? s->OwnerScope() : s->Parent()) {
+        if (!s->MainProg())
+            continue;
+        if (!s->FIsRunning) {
+            s->FOwnBudget.count = 0;
+            s->FOwnBudget.grace = false;
+        }
+        return;
+    }
+}
+
 Variant TkyScript::CallFunction2(TkyProcVariable *Func, const Variant &Params)
 {
     if (!Func)
         return Variant::Null();
+    beginHostCall(Func->Program());
     std::vector<Variant> args = argumentsOf(Params);
     return Func->Call(args);
 }
@@ -580,6 +577,7 @@ Variant TkyScript::CallFunction1(const QString &Name, Variant &Params, bool Glob
     auto *proc = dynamic_cast<TkyProcVariable *>(Global ? Find(Name) : FindLocal(Name));
     if (!proc)
         return Variant::Null();
+    beginHostCall(proc->Program());
     std::vector<Variant> args = argumentsOf(Params);
     const Variant result = proc->Call(args);
     if (Params.IsArray()) {
@@ -618,7 +616,7 @@ Variant TkyScript::Evaluate(const QString &Expression)
     TkyRunLineEvent hook = std::exchange(FOnRunLine, nullptr);
     const bool hooked = bool(hook);
     if (hooked)
-        kyHookedScripts.fetch_sub(1, std::memory_order_relaxed);
+        FHookedScripts.fetch_sub(1, std::memory_order_relaxed);
     struct Restore
     {
         TkyScript &s;
@@ -627,7 +625,7 @@ Variant TkyScript::Evaluate(const QString &Expression)
         ~Restore()
         {
             if (hooked)
-                kyHookedScripts.fetch_add(1, std::memory_order_relaxed);
+                FHookedScripts.fetch_add(1, std::memory_order_relaxed);
             s.FOnRunLine = std::move(hook);
         }
     } restore{*this, hook, hooked};

@@ -20,6 +20,7 @@
 #include <QHash>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -140,6 +141,9 @@ public:
 
     // The enclosing scope. Held by handle: a destroyed parent reads as none.
     TkyScript *Parent() const;
+    // A procedure's scope: the scope that declares the procedure and so outlives this one.
+    TkyScript *OwnerScope() const { return FOwnerScope; }
+    void SetOwnerScope(TkyScript *value) { FOwnerScope = value; }
     // EkyError "Circular script parent" when value is this script or one of its children.
     void SetParent(TkyScript *value);
 
@@ -250,8 +254,9 @@ public:
     // Counts one statement against the limit (one test when there is none).
     void CountStatement()
     {
-        if (FBudget->limit > 0)
-            countLimited();
+        Budget &b = *FBudget;
+        if (b.limit > 0 && ++b.count > b.limit)
+            budgetExceeded();
     }
     // Runs this procedure scope's statements as one call from main (the main program,
     // nullptr when there is none): flow flags cleared before and after, statements counted
@@ -264,7 +269,7 @@ public:
     void SetOnRunLine(TkyRunLineEvent handler);
     void RunLine(const QString &unit, const QString &pos)
     {
-        if (hookedScripts() > 0)
+        if (FHookedScripts.load(std::memory_order_relaxed) > 0)
             notifyRunLine(unit, pos);
     }
 
@@ -293,10 +298,11 @@ private:
     void eraseEntries(Pred pred, bool lastFirst);
     void addEnumValues(const QString &Typ, const QString &Names, bool bits);
     void checkIndex(int index) const;
-    void countLimited();
+    static void beginHostCall(TkyScript &scope);
+    [[noreturn]] void budgetExceeded();
     void notifyRunLine(const QString &unit, const QString &pos);
     // Number of live scripts with an OnRunLine handler: none means nothing to walk.
-    static int hookedScripts();
+    static inline std::atomic<int> FHookedScripts{0};
 
     TkyAddedBy FAddedBy = nullptr;
     bool FBreakCalled = false;
@@ -313,6 +319,7 @@ private:
     TkyGetUnitEvent FOnGetUnit;
     TkyGetVariableValueEvent FOnGetVarValue;
     quint64 FParent = 0; // the parent's handle
+    TkyScript *FOwnerScope = nullptr;
     QString FSyntaxType;
     bool FTerminated = false;
     QStringList FIncludePath{QString()}; // one empty entry: the current folder
@@ -325,7 +332,6 @@ private:
     TkyScript *FProgRunning = nullptr;
     QHash<QString, QList<int>> FUnitLines; // unit -> sorted executable line numbers
     std::vector<std::unique_ptr<TObject>> FObjects; // objects the scripts created
-    int FCallDepth = 0; // calls running below this main program
     struct Budget
     {
         qint64 limit = 0;

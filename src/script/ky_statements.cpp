@@ -1,5 +1,6 @@
 #include "ky_statements.h"
 
+#include "ky_designators.h"
 #include "ky_expressions.h"
 #include "ky_script.h"
 
@@ -25,11 +26,16 @@ bool leavesLoop(TkyScript &p)
     return false;
 }
 
-TkyCustomVariable &required(const TkyExpressionPtr &part, const char *what)
+TkyCustomVariable &required(TkyCustomVariable *part, const char *what)
 {
     if (!part)
         kavRaise<EkyError>(u"Incomplete statement: no %1"_s.arg(QLatin1StringView(what)));
     return *part;
+}
+
+TkyCustomVariable &required(const TkyExpressionPtr &part, const char *what)
+{
+    return required(part.get(), what);
 }
 
 } // namespace
@@ -90,7 +96,9 @@ void TkyAssignmentStmt::SetExpression(TkyExpressionPtr value)
 void TkyAssignmentStmt::Optimize()
 {
     FVar = FDesignator.get();
-    FExpr = FExpression.get();
+    if (auto *d = dynamic_cast<TkyDesignator *>(FVar); d && d->PlainVariable())
+        FVar = d->PlainVariable();
+    FExpr = kyValueSource(FExpression.get());
     FPlainVar = dynamic_cast<TkyVariable *>(FVar) != nullptr;
 }
 
@@ -157,15 +165,27 @@ TkyIfStmt::TkyIfStmt(TkyScript &AProgram, const QString &UnitName, const QString
     , FElseStmt(std::make_unique<TkyStatement>(AProgram, UnitName, SourcePos))
 {}
 
+void TkyIfStmt::SetCondition(TkyExpressionPtr value)
+{
+    FCondition = std::move(value);
+    FCond = kyValueSource(FCondition.get());
+}
+
 void TkyIfStmt::Execute()
 {
     RunLine();
     if (Terminated())
         return;
-    if (isTrue(required(FCondition, "condition")))
+    if (isTrue(required(FCond, "condition")))
         ExecuteItems();
     else
         FElseStmt->Execute();
+}
+
+void TkyWhileStmt::SetCondition(TkyExpressionPtr value)
+{
+    FCondition = std::move(value);
+    FCond = kyValueSource(FCondition.get());
 }
 
 void TkyWhileStmt::Execute()
@@ -174,7 +194,7 @@ void TkyWhileStmt::Execute()
     if (Terminated())
         return;
     TkyScript &p = Program();
-    TkyCustomVariable &condition = required(FCondition, "condition");
+    TkyCustomVariable &condition = required(FCond, "condition");
     for (;;) {
         p.CountStatement(); // an empty body still spends the budget
         if (!isTrue(condition))
@@ -186,13 +206,19 @@ void TkyWhileStmt::Execute()
     p.SetBreakCalled(false);
 }
 
+void TkyRepeatStmt::SetCondition(TkyExpressionPtr value)
+{
+    FCondition = std::move(value);
+    FCond = kyValueSource(FCondition.get());
+}
+
 void TkyRepeatStmt::Execute()
 {
     RunLine();
     if (Terminated())
         return;
     TkyScript &p = Program();
-    TkyCustomVariable &condition = required(FCondition, "condition");
+    TkyCustomVariable &condition = required(FCond, "condition");
     for (;;) {
         p.CountStatement();
         ExecuteItems();
@@ -257,6 +283,12 @@ TkyCppForStmt::TkyCppForStmt(TkyScript &AProgram, const QString &UnitName, const
     , FSecondStmt(std::make_unique<TkyStatement>(AProgram, UnitName, SourcePos))
 {}
 
+void TkyCppForStmt::SetExpression(TkyExpressionPtr value)
+{
+    FExpression = std::move(value);
+    FCond = kyValueSource(FExpression.get());
+}
+
 void TkyCppForStmt::Execute()
 {
     RunLine();
@@ -269,7 +301,7 @@ void TkyCppForStmt::Execute()
     for (;;) {
         p.CountStatement();
         // No condition (for (;;)) loops until the body leaves.
-        if (FExpression && !isTrue(*FExpression))
+        if (FCond && !isTrue(*FCond))
             break;
         ExecuteItems();
         if (leavesLoop(p))
@@ -384,9 +416,15 @@ TkyCaseStmt::TkyCaseStmt(TkyScript &AProgram, const QString &UnitName, const QSt
     , FElseStmt(std::make_unique<TkyStatement>(AProgram, UnitName, SourcePos))
 {}
 
+void TkyCaseStmt::SetCondition(TkyExpressionPtr value)
+{
+    FCondition = std::move(value);
+    FCond = kyValueSource(FCondition.get());
+}
+
 void TkyCaseStmt::Execute()
 {
-    const Variant value = required(FCondition, "selector").GetValue();
+    const Variant value = required(FCond, "selector").GetValue();
     RunLine();
     if (Terminated())
         return;

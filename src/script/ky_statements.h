@@ -139,13 +139,14 @@ class TkyIfStmt : public TkyStatement
 public:
     TkyIfStmt(TkyScript &AProgram, const QString &UnitName, const QString &SourcePos);
 
-    void SetCondition(TkyExpressionPtr value) { FCondition = std::move(value); }
+    void SetCondition(TkyExpressionPtr value);
     TkyStatement &ElseStmt() { return *FElseStmt; }
 
     void Execute() override;
 
 private:
     TkyExpressionPtr FCondition;
+    TkyCustomVariable *FCond = nullptr; // what gives the condition's value most directly
     std::unique_ptr<TkyStatement> FElseStmt;
 };
 
@@ -155,11 +156,12 @@ class TkyWhileStmt : public TkyStatement
 public:
     using TkyStatement::TkyStatement;
 
-    void SetCondition(TkyExpressionPtr value) { FCondition = std::move(value); }
+    void SetCondition(TkyExpressionPtr value);
     void Execute() override;
 
 private:
     TkyExpressionPtr FCondition;
+    TkyCustomVariable *FCond = nullptr; // what gives the condition's value most directly
 };
 
 // Items: the body, run at least once; repeats until the condition is True, or, inverse
@@ -169,13 +171,14 @@ class TkyRepeatStmt : public TkyStatement
 public:
     using TkyStatement::TkyStatement;
 
-    void SetCondition(TkyExpressionPtr value) { FCondition = std::move(value); }
+    void SetCondition(TkyExpressionPtr value);
     bool InverseCondition() const { return FInverseCondition; }
     void SetInverseCondition(bool value) { FInverseCondition = value; }
     void Execute() override;
 
 private:
     TkyExpressionPtr FCondition;
+    TkyCustomVariable *FCond = nullptr; // what gives the condition's value most directly
     bool FInverseCondition = false;
 };
 
@@ -232,13 +235,14 @@ public:
 
     TkyStatement &FirstStmt() { return *FFirstStmt; }
     TkyStatement &SecondStmt() { return *FSecondStmt; }
-    void SetExpression(TkyExpressionPtr value) { FExpression = std::move(value); }
+    void SetExpression(TkyExpressionPtr value);
 
     void Execute() override;
 
 private:
     std::unique_ptr<TkyStatement> FFirstStmt;
     TkyExpressionPtr FExpression;
+    TkyCustomVariable *FCond = nullptr;
     std::unique_ptr<TkyStatement> FSecondStmt;
 };
 
@@ -308,12 +312,13 @@ class TkyCaseStmt : public TkyStatement
 public:
     TkyCaseStmt(TkyScript &AProgram, const QString &UnitName, const QString &SourcePos);
 
-    void SetCondition(TkyExpressionPtr value) { FCondition = std::move(value); }
+    void SetCondition(TkyExpressionPtr value);
     TkyStatement &ElseStmt() { return *FElseStmt; }
     void Execute() override;
 
 private:
     TkyExpressionPtr FCondition;
+    TkyCustomVariable *FCond = nullptr; // what gives the condition's value most directly
     std::unique_ptr<TkyStatement> FElseStmt;
 };
 

@@ -50,11 +50,9 @@ std::unique_ptr<TkyItemList> TkyItemList::Remove(TkyItemList *item)
     return taken;
 }
 
-TkyItemList *TkyItemList::Items(int index) const
+void TkyItemList::RaiseIndex(int index)
 {
-    if (index < 0 || index >= Count())
-        raiseIndex(index);
-    return FItems[size_t(index)].get();
+    raiseIndex(index);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -56,9 +56,16 @@ public:
     // Takes item out without freeing it; nullptr when it is not in this list.
     std::unique_ptr<TkyItemList> Remove(TkyItemList *item);
     // The index-th item; EListError "List index out of bounds (<index>)" outside.
-    TkyItemList *Items(int index) const;
+    TkyItemList *Items(int index) const
+    {
+        if (unsigned(index) >= FItems.size())
+            RaiseIndex(index);
+        return FItems[size_t(index)].get();
+    }
 
 private:
+    [[noreturn]] static void RaiseIndex(int index);
+
     std::vector<std::unique_ptr<TkyItemList>> FItems;
 };
 

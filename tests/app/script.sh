@@ -1,6 +1,8 @@
 #!/bin/bash
-# kavrel script on small files: the IL is printed, compile errors are "FILE:LINE:COL: MESSAGE"
-# with exit 1, an unknown language is an error with exit 3, and units load from the folder.
+# kavrel script on small files: programs run with ShowMessage on standard output, the IL is
+# printed with --il, compile errors are "FILE:LINE:COL: MESSAGE" with exit 1, run-time errors
+# "FILE: error: MESSAGE" with exit 2, an unknown language is an error with exit 3, units load
+# from the folder, and an endless loop ends at the statement limit.
 set -u
 kavrel=$1
 work=$(mktemp -d)
@@ -33,4 +35,33 @@ grep -q '<uses unit="u.pas">' out.txt || fail "main.pas: unit not included"
 printf "uses '../../etc/passwd';\r\nbegin end.\r\n" > evil.pas
 "$kavrel" script evil.pas --il > /dev/null 2> err.txt && fail "evil.pas: a file outside the allowed folders was read"
 grep -q "not allowed" err.txt || fail "evil.pas: message $(cat err.txt)"
+# Running, in each language (the extension names it).
+printf "var i, s: Integer;\r\nbegin\r\n  for i := 1 to 4 do s := s + i;\r\n  ShowMessage(s);\r\nend.\r\n" > sum.pas
+[ "$("$kavrel" script sum.pas)" = "10" ] || fail "sum.pas: $("$kavrel" script sum.pas 2>&1)"
+printf '{ int i; for (i = 0; i < 3; i++) ShowMessage(i * 2); }\n' > loop.cpp
+[ "$("$kavrel" script loop.cpp | tr '\n' ' ')" = "0 2 4 " ] || fail "loop.cpp"
+printf 'Dim a, b\r\na = "a"\r\nb = 1\r\nShowMessage(a & b)\r\n' > cat.vb
+[ "$("$kavrel" script cat.vb)" = "a1" ] || fail "cat.vb: $("$kavrel" script cat.vb 2>&1)"
+printf 'function f(n) { return n + 1; }\nShowMessage(f(41));\n' > f.js
+[ "$("$kavrel" script f.js)" = "42" ] || fail "f.js"
+"$kavrel" script main.pas --include lib > out.txt || fail "main.pas run: exit $?"
+[ "$(cat out.txt)" = "u" ] || fail "main.pas: the unit's statement did not run"
+
+# Run-time errors: the messages printed before stay, the error goes to standard error.
+printf "var i: Integer;\r\nbegin ShowMessage('before'); i := 0; i := 1 div i; end.\r\n" > div.pas
+"$kavrel" script div.pas > out.txt 2> err.txt
+[ $? -eq 2 ] || fail "div.pas: exit code"
+[ "$(cat out.txt)" = "before" ] || fail "div.pas: output"
+grep -qx "div.pas: error: Division by zero" err.txt || fail "div.pas: $(cat err.txt)"
+
+# Endless loops and recursion end cleanly.
+printf "begin while True do ; end.\r\n" > endless.pas
+"$kavrel" script endless.pas --limit 100000 2> err.txt
+[ $? -eq 2 ] || fail "endless.pas: exit code"
+grep -q "statement limit reached" err.txt || fail "endless.pas: $(cat err.txt)"
+printf "procedure R; begin R; end;\r\nbegin R; end.\r\n" > deep.pas
+"$kavrel" script deep.pas 2> err.txt
+[ $? -eq 2 ] || fail "deep.pas: exit code"
+grep -qx "deep.pas: error: Stack overflow" err.txt || fail "deep.pas: $(cat err.txt)"
+"$kavrel" script sum.pas --limit x > /dev/null 2>&1 && fail "--limit x accepted"
 echo "script: ok"
