@@ -597,10 +597,13 @@ QString TkyExpression::inferTypes(TkyExpressionNode &node)
     QString rName;
     TkyExpressionNode *left = op->Left();
     TkyExpressionNode *right = op->Right();
-    if ((op->Op() == opNot || op->Op() == opUnMinus) && !left) {
+    const bool unary = op->Op() == opNot || op->Op() == opUnMinus;
+    if (unary && !left) {
         left = right;
         right = nullptr;
     }
+    if (!left || (!unary && !right))
+        kavRaise<EkyError>(u"Operand expected"_s); // only hand-made IL gets here
     for (TkyExpressionNode *child : {left, right}) {
         if (!child)
             continue;
@@ -620,7 +623,6 @@ QString TkyExpression::inferTypes(TkyExpressionNode &node)
     op->FOptimizeBool = l == fvtBool && r == fvtBool;
     bool valid = (o == opIs && l == fvtClass && r == fvtClass) || op->FOptimizeBool;
     if (!valid) {
-        const bool unary = o == opNot || o == opUnMinus;
         valid = (unary || o == opIn || kyTypesCompatible(l, lName, r, rName, &FScript, false))
                 && operatorAllowed(l, o);
     }
