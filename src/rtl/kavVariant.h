@@ -230,6 +230,8 @@ public:
     bool IsArray() const { return FType == varArray; }
     bool IsObject() const { return FType == varObject; }
     bool IsBoolean() const { return FType == varBoolean; }
+    // The value of an Integer variant, for fast paths that tested Type() == varInteger.
+    qint32 IntegerValue() const { return qint32(FInt); }
     // Any integer code (Boolean excluded).
     static bool IsIntegerCode(int varType)
     {

@@ -7,6 +7,8 @@
 #include <rtl/kavExceptions.h>
 #include <rtl/kavRTTI.h>
 
+#include <limits>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -32,6 +34,34 @@ const TkavClassInfo *classOf(const QString &typeName, const TkyScript *script)
 
 // Operators: the node classes, one per operator. Both sides are evaluated left first.
 
+// Two Integers: the common case of loops and conditions, without the general rules.
+bool bothIntegers(const Variant &a, const Variant &b)
+{
+    return a.Type() == varInteger && b.Type() == varInteger;
+}
+
+// An integer result as + gives it: Integer when it fits, else Int64.
+Variant integerResult(qint64 r)
+{
+    if (r >= std::numeric_limits<qint32>::min() && r <= std::numeric_limits<qint32>::max())
+        return Variant(qint32(r));
+    return Variant(r);
+}
+
+template <TkavVarCompareOp cmp>
+bool compareIntegers(qint32 a, qint32 b)
+{
+    switch (cmp) {
+    case vcEqual: return a == b;
+    case vcNotEqual: return a != b;
+    case vcLess: return a < b;
+    case vcLessEqual: return a <= b;
+    case vcGreater: return a > b;
+    case vcGreaterEqual: return a >= b;
+    }
+    return false;
+}
+
 template <TkavVarCompareOp cmp>
 class TCompareNode : public TkyOperatorNode
 {
@@ -40,7 +70,10 @@ public:
     Variant GetValue() override
     {
         const Variant a = Left()->GetValue();
-        return VarCompare(a, Right()->GetValue(), cmp);
+        const Variant b = Right()->GetValue();
+        if (bothIntegers(a, b))
+            return compareIntegers<cmp>(a.IntegerValue(), b.IntegerValue());
+        return VarCompare(a, b, cmp);
     }
 };
 using TGreatNode = TCompareNode<vcGreater>;
@@ -58,7 +91,26 @@ public:
     Variant GetValue() override
     {
         Variant a = Left()->GetValue();
-        VarBinaryOpInPlace(a, Right()->GetValue(), vop);
+        const Variant b = Right()->GetValue();
+        if (bothIntegers(a, b)) {
+            const qint64 x = a.IntegerValue();
+            const qint64 y = b.IntegerValue();
+            switch (vop) {
+            case voAdd: return integerResult(x + y);
+            case voSubtract: return integerResult(x - y);
+            case voMultiply: return integerResult(x * y);
+            case voIntDivide:
+                if (y != 0)
+                    return integerResult(x / y);
+                break;
+            case voModulus:
+                if (y != 0)
+                    return integerResult(x % y);
+                break;
+            default: break;
+            }
+        }
+        VarBinaryOpInPlace(a, b, vop);
         return a;
     }
 };

@@ -66,12 +66,6 @@ TkyScript *mainProgramOf(TkyScript &scope)
 
 } // namespace
 
-class TkyProcVariable::SavedLocals
-{
-public:
-    std::vector<std::pair<TkyCustomVariable *, Variant>> values;
-};
-
 TkyProcVariable::TkyProcVariable(const QString &AName,
                                  TkyVarType ATyp,
                                  TkyScript &AParent,
@@ -147,9 +141,10 @@ Variant TkyProcVariable::Call(std::span<Variant> Args)
     const int n = Count();
     if (qsizetype(Args.size()) > n)
         kavRaise<EListError>(u"List index out of bounds (%1)"_s.arg(n));
-    std::unique_ptr<SavedLocals> saved;
-    if (FExecuting)
-        saved = SaveLocals();
+    const bool reentered = FExecuting;
+    SavedLocals saved;
+    if (reentered)
+        saveLocals(saved);
     for (int i = 0; i < n; ++i) {
         TkyParamItem *p = param(i);
         p->SetValue(size_t(i) < Args.size() ? Args[size_t(i)] : p->DefValue());
@@ -158,8 +153,8 @@ Variant TkyProcVariable::Call(std::span<Variant> Args)
     try {
         result = GetValue();
     } catch (...) {
-        if (saved)
-            RestoreLocals(*saved);
+        if (reentered)
+            restoreLocals(saved);
         throw;
     }
     // By-reference results are read before the running call's values come back.
@@ -168,28 +163,29 @@ Variant TkyProcVariable::Call(std::span<Variant> Args)
         if (p->IsVarParam())
             Args[i] = p->GetValue();
     }
-    if (saved)
-        RestoreLocals(*saved);
+    if (reentered)
+        restoreLocals(saved);
     return result;
 }
 
-std::unique_ptr<TkyProcVariable::SavedLocals> TkyProcVariable::SaveLocals() const
+void TkyProcVariable::saveLocals(SavedLocals &saved)
 {
-    auto saved = std::make_unique<SavedLocals>();
-    const int n = FProgram->Count();
-    saved->values.reserve(size_t(n));
-    for (int i = 0; i < n; ++i) {
-        TObject *item = FProgram->Items(i);
-        if (dynamic_cast<TkyVariable *>(item) || dynamic_cast<TkyParamItem *>(item)) {
-            auto *var = static_cast<TkyCustomVariable *>(item);
-            saved->values.emplace_back(var, var->ValueRef());
+    if (FLocalsScopeCount != FProgram->Count()) {
+        FLocals.clear();
+        FLocalsScopeCount = FProgram->Count();
+        for (int i = 0; i < FLocalsScopeCount; ++i) {
+            TObject *item = FProgram->Items(i);
+            if (dynamic_cast<TkyVariable *>(item) || dynamic_cast<TkyParamItem *>(item))
+                FLocals.push_back(static_cast<TkyCustomVariable *>(item));
         }
     }
-    return saved;
+    saved.reserve(qsizetype(FLocals.size()));
+    for (TkyCustomVariable *var : FLocals)
+        saved.append(var->ValueRef());
 }
 
-void TkyProcVariable::RestoreLocals(const SavedLocals &saved) const
+void TkyProcVariable::restoreLocals(const SavedLocals &saved)
 {
-    for (const auto &[var, value] : saved.values)
-        var->ValueRef() = value;
+    for (size_t i = 0; i < FLocals.size(); ++i)
+        FLocals[i]->ValueRef() = saved[qsizetype(i)];
 }

@@ -9,9 +9,11 @@
 #include "ky_variables.h"
 
 #include <QString>
+#include <QVarLengthArray>
 
 #include <memory>
 #include <span>
+#include <vector>
 
 class TkyScript;
 
@@ -44,20 +46,22 @@ public:
     // restores the saved scope. Returns the result as GetValue does.
     Variant Call(std::span<Variant> Args);
 
-    // Values of the scope's variables and parameters, for a re-entrant call to put back.
-    class SavedLocals;
-    std::unique_ptr<SavedLocals> SaveLocals() const;
-    void RestoreLocals(const SavedLocals &saved) const;
-
     bool Executing() const { return FExecuting; }
     bool IsFunc() const { return FIsFunc; }
     // The procedure's own scope.
     TkyScript &Program() const { return *FProgram; }
 
 private:
+    // Values of the scope's variables and parameters, for a re-entrant call to put back.
+    using SavedLocals = QVarLengthArray<Variant, 8>;
+    void saveLocals(SavedLocals &saved);
+    void restoreLocals(const SavedLocals &saved);
     TkyParamItem *param(int i) const { return static_cast<TkyParamItem *>(Items(i)); }
 
     bool FExecuting = false;
+    // The scope's variables and parameters, listed once the scope stops changing.
+    std::vector<TkyCustomVariable *> FLocals;
+    int FLocalsScopeCount = -1;
     bool FIsFunc;
     std::unique_ptr<TkyScript> FProgram;
 };

@@ -246,7 +246,7 @@ void TkyForStmt::Execute()
     const qint64 step = FDown ? -1 : 1;
     for (qint64 pass = 0; pass < passes; ++pass) {
         p.CountStatement();
-        FVariable->SetValue(Variant(qint32(first + pass * step)));
+        FVariable->ValueRef() = Variant(qint32(first + pass * step)); // directly, as promised
         ExecuteItems();
         if (leavesLoop(p))
             break;
