@@ -298,11 +298,22 @@ Variant TkyDesignator::evaluate(const Variant *assigned)
                 kavRaise<EkyError>(u"Left side cannot be assigned to"_s);
             v = callProc(item, *static_cast<TkyProcVariable *>(item.FRef));
             break;
-        case TkyDesignatorItem::ikDynamic:
-            v = dynamicStep(item, prev, v, last, assigned);
+        case TkyDesignatorItem::ikDynamic: {
+            bindDynamic(item, v);
+            // An indexed property met late takes the index that follows as its arguments.
+            TkyDesignatorItem *args = &item;
+            auto *method = dynamic_cast<TkyMethodHelper *>(item.FBoundRef);
+            if (method && method->IndexMethod() && item.Count() == 0 && !last
+                && GetItem(i + 1)->FKind == TkyDesignatorItem::ikDynamic
+                && GetItem(i + 1)->FDynamicName == u"[") {
+                args = GetItem(++i);
+            }
+            v = dynamicStep(item, *args, prev, v, i == n - 1, assigned);
             break;
+        }
         default:
-            v = callRef(item, *item.FRef, prev, v, last, assigned);
+            v = callRef(item, *item.FRef, item.FKind == TkyDesignatorItem::ikHelper, prev, v, last,
+                        assigned);
             break;
         }
         prev = item.FKind == TkyDesignatorItem::ikDynamic ? item.FBoundRef : item.FRef;
@@ -324,6 +335,7 @@ Variant TkyDesignator::callProc(TkyDesignatorItem &item, TkyProcVariable &proc)
 
 Variant TkyDesignator::callRef(TkyDesignatorItem &item,
                                TkyCustomVariable &r,
+                               bool helper,
                                TkyCustomVariable *prev,
                                const Variant &v,
                                bool last,
@@ -337,11 +349,11 @@ Variant TkyDesignator::callRef(TkyDesignatorItem &item,
         for (int i = 0; i < args.size(); ++i)
             r.GetParam(i)->SetValue(args[i]);
     }
-    if (item.FKind == TkyDesignatorItem::ikHelper) {
-        auto &helper = static_cast<TkyCustomHelper &>(r);
-        helper.SetParentRef(prev);
-        helper.SetParentValue(v);
-        helper.SetProgram(&FProgram);
+    if (helper) {
+        auto &h = static_cast<TkyCustomHelper &>(r);
+        h.SetParentRef(prev);
+        h.SetParentValue(v);
+        h.SetProgram(&FProgram);
     }
     Variant result = Variant::Null();
     if (assigned && last)
@@ -355,11 +367,7 @@ Variant TkyDesignator::callRef(TkyDesignatorItem &item,
     return result;
 }
 
-Variant TkyDesignator::dynamicStep(TkyDesignatorItem &item,
-                                   TkyCustomVariable *prev,
-                                   const Variant &v,
-                                   bool last,
-                                   const Variant *assigned)
+void TkyDesignator::bindDynamic(TkyDesignatorItem &item, const Variant &v)
 {
     const QString &name = item.FDynamicName;
     const bool index = name == u"[";
@@ -367,67 +375,52 @@ Variant TkyDesignator::dynamicStep(TkyDesignatorItem &item,
         if (!index)
             kavRaise<EkyError>(v.IsString() ? u"Strings doesn't have properties or methods"_s
                                             : u"Class type required"_s);
+        // Strings and arrays get a helper of their own, kept while the kind stays.
         const bool isString = v.IsString();
-        if (!item.FBoundHelper || (dynamic_cast<TkyStringHelper *>(item.FBoundHelper.get()) != nullptr) != isString) {
+        if (!item.FBoundHelper || item.FBoundClass || item.FBoundToString != isString) {
             if (isString)
                 item.FBoundHelper = std::make_unique<TkyStringHelper>();
             else
                 item.FBoundHelper = std::make_unique<TkyArrayHelper>(u"__ArrayHelper"_s, item.Count(), false);
+            item.FBoundToString = isString;
         }
         item.FBoundClass = nullptr;
         item.FBoundRef = item.FBoundHelper.get();
-        if (item.Count() != item.FBoundRef->Count())
-            kavRaise<EkyError>(u"Index required"_s);
-        TkyDesignatorItem::Kind saved = item.FKind;
-        item.FKind = TkyDesignatorItem::ikHelper;
-        Variant result;
-        try {
-            result = callRef(item, *item.FBoundRef, prev, v, last, assigned);
-        } catch (...) {
-            item.FKind = saved;
-            throw;
-        }
-        item.FKind = saved;
-        return result;
+        return;
     }
     TObject *obj = v.IsObject() ? v.AsObject() : nullptr;
     if (!obj)
         kavRaise<EkyError>(u"Class type required"_s);
-    if (item.FBoundClass != &obj->ClassInfo() || !item.FBoundRef) {
-        TkyClassVariable *cls = descriptorOf(*obj, FProgram);
-        if (!cls)
-            kavRaise<EkyError>(u"Unknown type: "_s + quoted(obj->ClassName()));
-        TkyCustomVariable *member = nullptr;
-        if (index) {
-            member = cls->DefProperty();
-            if (!member)
-                kavRaise<EkyError>(u"Class %1 does not have a default property"_s.arg(cls->Name()));
-        } else {
-            member = cls->Find(name);
-            if (!member)
-                kavRaise<EkyError>(u"Undeclared identifier: "_s + quoted(name));
-        }
-        item.FBoundClass = &obj->ClassInfo();
-        item.FBoundRef = member;
-    }
+    if (item.FBoundClass == &obj->ClassInfo() && item.FBoundRef)
+        return;
+    TkyClassVariable *cls = descriptorOf(*obj, FProgram);
+    if (!cls)
+        kavRaise<EkyError>(u"Unknown type: "_s + quoted(obj->ClassName()));
+    TkyCustomVariable *member = index ? cls->DefProperty() : cls->Find(name);
+    if (!member && index)
+        kavRaise<EkyError>(u"Class %1 does not have a default property"_s.arg(cls->Name()));
+    if (!member)
+        kavRaise<EkyError>(u"Undeclared identifier: "_s + quoted(name));
+    item.FBoundClass = &obj->ClassInfo();
+    item.FBoundRef = member;
+}
+
+Variant TkyDesignator::dynamicStep(TkyDesignatorItem &item,
+                                   TkyDesignatorItem &args,
+                                   TkyCustomVariable *prev,
+                                   const Variant &v,
+                                   bool last,
+                                   const Variant *assigned)
+{
     TkyCustomVariable &r = *item.FBoundRef;
-    if (item.Count() < r.GetNumberOfRequiredParams())
-        kavRaise<EkyError>(u"Not enough actual parameters"_s);
-    if (item.Count() > r.Count())
+    // Arguments are checked here, as the compiler checks those of static items.
+    if (args.Count() < r.GetNumberOfRequiredParams())
+        kavRaise<EkyError>(item.FBoundClass ? u"Not enough actual parameters"_s : u"Index required"_s);
+    if (args.Count() > r.Count())
         kavRaise<EkyError>(u"Too many actual parameters"_s);
-    for (int i = item.Count(); i < r.Count(); ++i) // defaults of the missing arguments
+    for (int i = args.Count(); i < r.Count(); ++i) // defaults of the missing arguments
         r.GetParam(i)->SetValue(r.GetParam(i)->DefValue());
-    const TkyDesignatorItem::Kind saved = item.FKind;
-    item.FKind = TkyDesignatorItem::ikHelper;
-    struct Restore
-    {
-        TkyDesignatorItem &item;
-        TkyDesignatorItem::Kind kind;
-        ~Restore() { item.FKind = kind; }
-    } restore{item, saved};
-    if (!dynamic_cast<TkyCustomHelper *>(&r))
-        item.FKind = TkyDesignatorItem::ikPlain;
-    return callRef(item, r, prev, v, last, assigned);
+    return callRef(args, r, dynamic_cast<TkyCustomHelper *>(&r) != nullptr, prev, v, last, assigned);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -98,6 +98,7 @@ private:
     const TkavClassInfo *FBoundClass = nullptr;
     TkyCustomVariable *FBoundRef = nullptr;
     std::unique_ptr<TkyCustomVariable> FBoundHelper; // string or array helper of a dynamic step
+    bool FBoundToString = false;
 };
 
 class TkyDesignator : public TkyCustomVariable
@@ -138,11 +139,15 @@ private:
     Variant callProc(TkyDesignatorItem &item, TkyProcVariable &proc);
     Variant callRef(TkyDesignatorItem &item,
                     TkyCustomVariable &r,
+                    bool helper,
                     TkyCustomVariable *prev,
                     const Variant &v,
                     bool last,
                     const Variant *assigned);
+    // Resolves a dynamic item for the value before it (cached per class).
+    void bindDynamic(TkyDesignatorItem &item, const Variant &v);
     Variant dynamicStep(TkyDesignatorItem &item,
+                        TkyDesignatorItem &args,
                         TkyCustomVariable *prev,
                         const Variant &v,
                         bool last,
