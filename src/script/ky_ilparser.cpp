@@ -8,12 +8,12 @@
 
 #include <rtl/kavExceptions.h>
 #include <rtl/kavFilePolicy.h>
+#include <rtl/kavStack.h>
 #include <rtl/kavStrings.h>
 
 #include <QFileInfo>
 
 #include <algorithm>
-#include <pthread.h>
 
 using namespace Qt::StringLiterals;
 
@@ -26,20 +26,6 @@ struct NestingTooDeep
 
 // Native stack kept free below the deepest rule frame: room for raising and unwinding.
 constexpr std::size_t stackReserve = 128 * 1024;
-
-// The lowest address the interpreter's frames may reach on this thread, or null when the
-// thread's stack cannot be queried (then only the rule-level limit applies).
-const char *stackLimit()
-{
-    pthread_attr_t attr;
-    if (pthread_getattr_np(pthread_self(), &attr) != 0)
-        return nullptr;
-    void *low = nullptr;
-    std::size_t size = 0;
-    const bool known = pthread_attr_getstack(&attr, &low, &size) == 0 && size > 2 * stackReserve;
-    pthread_attr_destroy(&attr);
-    return known ? static_cast<const char *>(low) + stackReserve : nullptr;
-}
 
 [[noreturn]] void raiseInvalidLanguage()
 {
@@ -551,7 +537,7 @@ bool TkyILParser::MakeILScript(const QString &text)
         raiseInvalidLanguage();
 
     if (!FStackLimit)
-        FStackLimit = stackLimit();
+        FStackLimit = kavStackLimit(stackReserve);
     Interpreter interpreter(*this, FBaseDepth);
     interpreter.Lines().reserve(size_t(std::min<qsizetype>(text.size() / 8, 1 << 16)));
     bool matched = false;

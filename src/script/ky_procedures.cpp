@@ -3,8 +3,7 @@
 #include "ky_script.h"
 
 #include <rtl/kavExceptions.h>
-
-#include <pthread.h>
+#include <rtl/kavStack.h>
 
 #include <algorithm>
 #include <vector>
@@ -17,24 +16,6 @@ namespace {
 // raising and for unwinding.
 constexpr std::size_t kyCallStackReserve = 512 * 1024;
 
-// The lowest address calls may reach on this thread (null when unknown), queried once.
-const char *callStackLimit()
-{
-    thread_local const char *limit = [] () -> const char * {
-        pthread_attr_t attr;
-        if (pthread_getattr_np(pthread_self(), &attr) != 0)
-            return nullptr;
-        void *low = nullptr;
-        std::size_t size = 0;
-        const bool known = pthread_attr_getstack(&attr, &low, &size) == 0;
-        pthread_attr_destroy(&attr);
-        if (!known)
-            return nullptr;
-        return static_cast<const char *>(low) + std::min(kyCallStackReserve, size / 4);
-    }();
-    return limit;
-}
-
 thread_local int kyCallDepth = 0;
 
 // Counts a call for its duration; refuses one that goes too deep.
@@ -44,7 +25,7 @@ public:
     CallDepthGuard()
     {
         const char here = 0;
-        const char *limit = callStackLimit();
+        const char *limit = kavStackLimit(kyCallStackReserve);
         if (kyCallDepth >= kyMaxCallDepth || (limit && &here < limit))
             kavRaise<EStackOverflow>(u"Stack overflow"_s);
         ++kyCallDepth;
