@@ -340,7 +340,23 @@ void TkyScript::Execute()
     FOwnBudget.count = 0;
     FOwnBudget.grace = false;
     if (FStatement)
-        FStatement->Execute();
+        recordingErrors([this] { FStatement->Execute(); });
+}
+
+template <class Fn>
+auto TkyScript::recordingErrors(Fn fn) -> decltype(fn())
+{
+    FRunErrorPos.clear();
+    FRunErrorUnit.clear();
+    try {
+        return fn();
+    } catch (...) {
+        if (const TkyStatement *s = kyRunningStatement()) {
+            FRunErrorPos = s->SourcePos();
+            FRunErrorUnit = s->UnitName();
+        }
+        throw;
+    }
 }
 
 void TkyScript::ExecuteCall(TkyScript *main)
@@ -563,7 +579,7 @@ Variant TkyScript::CallFunction2(TkyProcVariable *Func, const Variant &Params)
         return Variant::Null();
     beginHostCall(Func->Program());
     std::vector<Variant> args = argumentsOf(Params);
-    return Func->Call(args);
+    return recordingErrors([&] { return Func->Call(args); });
 }
 
 Variant TkyScript::CallFunction(const QString &Name, const Variant &Params, bool Global)
@@ -579,7 +595,7 @@ Variant TkyScript::CallFunction1(const QString &Name, Variant &Params, bool Glob
         return Variant::Null();
     beginHostCall(proc->Program());
     std::vector<Variant> args = argumentsOf(Params);
-    const Variant result = proc->Call(args);
+    const Variant result = recordingErrors([&] { return proc->Call(args); });
     if (Params.IsArray()) {
         const qint64 lo = VarArrayLowBound(Params, 1);
         for (size_t i = 0; i < args.size() && int(i) < proc->Count(); ++i)

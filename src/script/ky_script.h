@@ -218,6 +218,10 @@ public:
     // EvaluteRiseError set; run-time errors raise.
     Variant Evaluate(const QString &Expression);
     bool EvaluteRiseError() const { return FEvaluteRiseError; }
+    // Where the last run-time error that left Execute or a call of this script happened:
+    // the "line:column" and unit of the statement that was running (empty when unknown).
+    const QString &RunErrorPos() const { return FRunErrorPos; }
+    const QString &RunErrorUnit() const { return FRunErrorUnit; }
     // The procedure scope running now (on a main program), nullptr when only the main
     // program runs.
     TkyScript *ProgRunning() const { return FProgRunning; }
@@ -299,6 +303,9 @@ private:
     void addEnumValues(const QString &Typ, const QString &Names, bool bits);
     void checkIndex(int index) const;
     static void beginHostCall(TkyScript &scope);
+    // Runs fn; a run-time error leaving it records where it happened first.
+    template <class Fn>
+    auto recordingErrors(Fn fn) -> decltype(fn());
     [[noreturn]] void budgetExceeded();
     void notifyRunLine(const QString &unit, const QString &pos);
     // Number of live scripts with an OnRunLine handler: none means nothing to walk.
@@ -328,6 +335,8 @@ private:
     TkyRunLineEvent FOnRunLine;
     TkyGetUnitEvent FOnGetILUnit;
     bool FEvaluteRiseError = false;
+    QString FRunErrorPos;
+    QString FRunErrorUnit;
     bool FLibraryAdded = false;
     TkyScript *FProgRunning = nullptr;
     QHash<QString, QList<int>> FUnitLines; // unit -> sorted executable line numbers

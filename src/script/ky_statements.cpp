@@ -68,8 +68,23 @@ void TkyStatement::ExecuteItems()
     }
 }
 
+namespace {
+thread_local const TkyStatement *kyRunning = nullptr;
+} // namespace
+
+const TkyStatement *kyRunningStatement()
+{
+    return kyRunning;
+}
+
+void TkyStatement::MarkRunning() const
+{
+    kyRunning = this;
+}
+
 void TkyStatement::RunLine() const
 {
+    kyRunning = this;
     FProgram.RunLine(FUnitName, FSourcePos);
 }
 
@@ -232,6 +247,7 @@ void TkyRepeatStmt::Execute()
 
 void TkyForStmt::Execute()
 {
+    MarkRunning();
     // Bounds first, the notification after them.
     const qint32 first = required(FBeginValue, "start value").GetValue().AsInteger();
     const qint32 last = required(FEndValue, "end value").GetValue().AsInteger();
@@ -256,6 +272,7 @@ void TkyForStmt::Execute()
 
 void TkyVbForStmt::Execute()
 {
+    MarkRunning();
     Variant current = required(FBeginValue, "start value").GetValue();
     const Variant last = required(FEndValue, "end value").GetValue();
     const Variant step = FStep ? FStep->GetValue() : Variant(1);
@@ -424,6 +441,7 @@ void TkyCaseStmt::SetCondition(TkyExpressionPtr value)
 
 void TkyCaseStmt::Execute()
 {
+    MarkRunning();
     const Variant value = required(FCond, "selector").GetValue();
     RunLine();
     if (Terminated())

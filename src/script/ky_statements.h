@@ -42,8 +42,11 @@ public:
 protected:
     // Runs this statement's own items as a list.
     void ExecuteItems();
-    // Sends the run-line notification for this statement through its scope.
+    // Sends the run-line notification for this statement through its scope (and marks it
+    // as the running statement).
     void RunLine() const;
+    // Marks this statement as the one running on this thread.
+    void MarkRunning() const;
     bool Terminated() const;
 
 private:
@@ -51,6 +54,10 @@ private:
     QString FSourcePos;
     QString FUnitName;
 };
+
+// The statement that started last on this thread (nullptr before any): where a run-time
+// error that leaves a script happened.
+const TkyStatement *kyRunningStatement();
 
 using TkyExpressionPtr = std::unique_ptr<TkyCustomVariable>;
 

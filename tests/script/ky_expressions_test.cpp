@@ -374,6 +374,20 @@ TEST_F(ScriptRun, EvaluateSeesTheLocalsOfAPausedProcedure)
     EXPECT_FALSE(bad.AsString().isEmpty());
 }
 
+TEST_F(ScriptRun, RunTimeErrorsKnowTheirStatement)
+{
+    ASSERT_TRUE(compile(u"PascalScript"_s,
+                        u"var i: Integer;\nprocedure P;\nbegin\n  i := 1 div i;\nend;\n"
+                        "begin\n  i := 0;\n  P;\nend."_s));
+    EXPECT_THROW(script.Execute(), EDivByZero);
+    EXPECT_EQ(script.RunErrorPos(), u"4:3"_s);
+    EXPECT_THROW(script.CallFunction(u"P"_s, Variant()), EDivByZero);
+    EXPECT_EQ(script.RunErrorPos(), u"4:3"_s);
+    script.SetVariables(u"i"_s, 1);
+    script.CallFunction(u"P"_s, Variant());
+    EXPECT_TRUE(script.RunErrorPos().isEmpty());
+}
+
 TEST_F(ScriptRun, TerminateStopsProceduresAndTheMainProgram)
 {
     ASSERT_TRUE(compile(u"PascalScript"_s,
