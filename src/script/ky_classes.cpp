@@ -11,6 +11,7 @@
 #include <rtl/kavRTTI.h>
 
 #include <QHash>
+#include <QScopeGuard>
 #include <QStringList>
 
 #include <optional>
@@ -39,7 +40,8 @@ bool isBooleanType(const TkavPropInfo &prop)
 {
     return prop.IsBoolean()
            || (prop.Kind() == pkEnumeration
-               && (kavSameText(prop.TypeName(), u"Boolean") || kavSameText(prop.TypeName(), u"bool")));
+               && (kavSameText(prop.TypeName(), u"Boolean")
+                   || kavSameText(prop.TypeName(), u"bool")));
 }
 
 // Native callbacks (pkMethod) have no script kind: std::nullopt.
@@ -117,7 +119,7 @@ QString indexDeclaration(const QString &Name, const QString &Params, const QStri
     for (const QString &type : Params.split(u',')) {
         const QString t = type.trimmed();
         if (!t.isEmpty())
-            params << u"p%1: %2"_s.arg(params.size()).arg(t);
+            params << u"p%1: %2"_s.arg(QString::number(params.size()), t);
     }
     QString syntax = u"function "_s + Name;
     if (!params.isEmpty())
@@ -155,8 +157,10 @@ TObject *TkyCustomHelper::Instance() const
 // ---------------------------------------------------------------------------------------
 // TkyPropertyHelper
 
-TkyPropertyHelper::TkyPropertyHelper(const QString &AName, TkyVarType ATyp,
-                                     const QString &ATypeName, const TkavClassInfo *AClassRef)
+TkyPropertyHelper::TkyPropertyHelper(const QString &AName,
+                                     TkyVarType ATyp,
+                                     const QString &ATypeName,
+                                     const TkavClassInfo *AClassRef)
     : TkyCustomHelper(AName, ATyp, ATypeName)
     , FClassRef(AClassRef)
 {}
@@ -279,12 +283,8 @@ void TkyMethodHelper::SetValue(const Variant &Value)
     } else if (FOnCallNew) {
         // The value is GetVParam(n) for the handler's duration; a nested write through the
         // same member puts the outer value back when it ends.
-        struct Restore
-        {
-            Variant &slot;
-            Variant saved;
-            ~Restore() { slot = std::move(saved); }
-        } restore{FSetValue, FSetValue};
+        const Variant saved = FSetValue;
+        const auto restore = qScopeGuard([this, &saved] { FSetValue = saved; });
         FSetValue = Value;
         FOnCallNew(instance, cls, handlerName(u".SET"), *this);
     }
@@ -305,8 +305,10 @@ void TkyMethodHelper::SetVParam(int Index, const Variant &Value)
 // ---------------------------------------------------------------------------------------
 // TkyEventHelper
 
-TkyEventHelper::TkyEventHelper(const QString &AName, const TkavClassInfo *AClassRef,
-                               TkyEventFactory AEvent, TkyEventSetter ASetter)
+TkyEventHelper::TkyEventHelper(const QString &AName,
+                               const TkavClassInfo *AClassRef,
+                               TkyEventFactory AEvent,
+                               TkyEventSetter ASetter)
     : TkyCustomHelper(AName, fvtString, QString())
     , FClassRef(AClassRef)
     , FEvent(std::move(AEvent))
@@ -324,8 +326,8 @@ void TkyEventHelper::SetValue(const Variant &Value)
     if (!instance)
         return;
     TkyScript *scope = Program();
-    const QString name = Value.IsNull() || Value.IsEmpty() || Value.IsNil() ? QString()
-                                                                              : VarToStr(Value);
+    const QString name
+        = Value.IsNull() || Value.IsEmpty() || Value.IsNil() ? QString() : VarToStr(Value);
     const bool detach = name.isEmpty() || name == u"0"_s;
     TkyProcVariable *proc = nullptr;
     if (!detach) {
@@ -335,15 +337,20 @@ void TkyEventHelper::SetValue(const Variant &Value)
     }
 
     // The bridge this scope made earlier for the same event of the same object goes, so
-    // repeated assignments do not pile up. Its callable, still stored in the native object
-    // until the setter below replaces it, turns into a no-op.
+    // repeated assignments do not pile up; so do bridges whose object or procedure died
+    // (they can never run again). A freed bridge's callable, still stored in the native
+    // object until the setter below replaces it, is a no-op.
     if (scope) {
-        for (int i = 0; i < scope->Count(); ++i) {
+        for (int i = 0; i < scope->Count();) {
             auto *old = dynamic_cast<TkyCustomEvent *>(scope->Items(i));
-            if (old && old->Instance() == instance && kavSameText(old->EventName(), Name())) {
+            const bool obsolete
+                = old
+                  && (!old->Instance() || !old->Handler()
+                      || (old->Instance() == instance && kavSameText(old->EventName(), Name())));
+            if (obsolete)
                 scope->Remove(old);
-                break;
-            }
+            else
+                ++i;
         }
     }
 
@@ -412,8 +419,7 @@ TkyMethodHelper *TkyClassVariable::AddMethod(const QString &Syntax, TkyCallMetho
     return addMember(std::move(method));
 }
 
-TkyMethodHelper *TkyClassVariable::AddMethod(const QString &Syntax,
-                                             TkyCallMethodNewEvent CallEvent)
+TkyMethodHelper *TkyClassVariable::AddMethod(const QString &Syntax, TkyCallMethodNewEvent CallEvent)
 {
     auto method = std::make_unique<TkyMethodHelper>(Syntax, FProgram);
     method->SetClassRef(FClassRef);
@@ -438,33 +444,37 @@ TkyMethodHelper *TkyClassVariable::AddConstructor(const QString &Syntax,
     return method;
 }
 
-TkyPropertyHelper *TkyClassVariable::AddProperty(const QString &Name, const QString &Typ,
+TkyPropertyHelper *TkyClassVariable::AddProperty(const QString &Name,
+                                                 const QString &Typ,
                                                  TkyGetValueEvent GetEvent,
                                                  TkySetValueEvent SetEvent)
 {
-    auto prop = std::make_unique<TkyPropertyHelper>(Name, StrToVarType(Typ, FProgram), Typ,
-                                                    FClassRef);
+    auto prop
+        = std::make_unique<TkyPropertyHelper>(Name, StrToVarType(Typ, FProgram), Typ, FClassRef);
     prop->SetIsReadOnly(!SetEvent);
     prop->SetOnGetValue(std::move(GetEvent));
     prop->SetOnSetValue(std::move(SetEvent));
     return addMember(std::move(prop));
 }
 
-TkyPropertyHelper *TkyClassVariable::AddPropertyEx(const QString &Name, const QString &Typ,
+TkyPropertyHelper *TkyClassVariable::AddPropertyEx(const QString &Name,
+                                                   const QString &Typ,
                                                    TkyGetValueNewEvent GetEvent,
                                                    TkySetValueNewEvent SetEvent)
 {
-    auto prop = std::make_unique<TkyPropertyHelper>(Name, StrToVarType(Typ, FProgram), Typ,
-                                                    FClassRef);
+    auto prop
+        = std::make_unique<TkyPropertyHelper>(Name, StrToVarType(Typ, FProgram), Typ, FClassRef);
     prop->SetIsReadOnly(!SetEvent);
     prop->SetOnGetValueNew(std::move(GetEvent));
     prop->SetOnSetValueNew(std::move(SetEvent));
     return addMember(std::move(prop));
 }
 
-TkyMethodHelper *TkyClassVariable::AddIndexProperty(const QString &Name, const QString &Params,
+TkyMethodHelper *TkyClassVariable::AddIndexProperty(const QString &Name,
+                                                    const QString &Params,
                                                     const QString &Typ,
-                                                    TkyCallMethodEvent CallEvent, bool AReadOnly)
+                                                    TkyCallMethodEvent CallEvent,
+                                                    bool AReadOnly)
 {
     TkyMethodHelper *method = AddMethod(indexDeclaration(Name, Params, Typ), std::move(CallEvent));
     method->SetIsReadOnly(AReadOnly);
@@ -472,7 +482,8 @@ TkyMethodHelper *TkyClassVariable::AddIndexProperty(const QString &Name, const Q
     return method;
 }
 
-TkyMethodHelper *TkyClassVariable::AddIndexProperty(const QString &Name, const QString &Params,
+TkyMethodHelper *TkyClassVariable::AddIndexProperty(const QString &Name,
+                                                    const QString &Params,
                                                     const QString &Typ,
                                                     TkyCallMethodNewEvent CallEvent,
                                                     bool AReadOnly)
@@ -483,30 +494,30 @@ TkyMethodHelper *TkyClassVariable::AddIndexProperty(const QString &Name, const Q
     return method;
 }
 
-TkyMethodHelper *TkyClassVariable::AddDefaultProperty(const QString &Name, const QString &Params,
+TkyMethodHelper *TkyClassVariable::AddDefaultProperty(const QString &Name,
+                                                      const QString &Params,
                                                       const QString &Typ,
                                                       TkyCallMethodEvent CallEvent,
                                                       bool AReadOnly)
 {
-    TkyMethodHelper *method
-        = AddIndexProperty(Name, Params, Typ, std::move(CallEvent), AReadOnly);
+    TkyMethodHelper *method = AddIndexProperty(Name, Params, Typ, std::move(CallEvent), AReadOnly);
     FDefProperty = method;
     return method;
 }
 
-TkyMethodHelper *TkyClassVariable::AddDefaultProperty(const QString &Name, const QString &Params,
+TkyMethodHelper *TkyClassVariable::AddDefaultProperty(const QString &Name,
+                                                      const QString &Params,
                                                       const QString &Typ,
                                                       TkyCallMethodNewEvent CallEvent,
                                                       bool AReadOnly)
 {
-    TkyMethodHelper *method
-        = AddIndexProperty(Name, Params, Typ, std::move(CallEvent), AReadOnly);
+    TkyMethodHelper *method = AddIndexProperty(Name, Params, Typ, std::move(CallEvent), AReadOnly);
     FDefProperty = method;
     return method;
 }
 
-TkyEventHelper *TkyClassVariable::AddEvent(const QString &Name, TkyEventFactory AEvent,
-                                           TkyEventSetter ASetter)
+TkyEventHelper *
+TkyClassVariable::AddEvent(const QString &Name, TkyEventFactory AEvent, TkyEventSetter ASetter)
 {
     return addMember(
         std::make_unique<TkyEventHelper>(Name, FClassRef, std::move(AEvent), std::move(ASetter)));
@@ -518,8 +529,8 @@ void TkyClassVariable::AddPublishedProperties(const TkavClassInfo &AClass)
         const std::optional<TkyPropKind> kind = scriptKind(*prop);
         if (!kind)
             continue;
-        auto helper = std::make_unique<TkyPropertyHelper>(prop->Name(), kind->typ, kind->typeName,
-                                                          FClassRef);
+        auto helper = std::make_unique<TkyPropertyHelper>(
+            prop->Name(), kind->typ, kind->typeName, FClassRef);
         helper->SetIsPublished(true);
         helper->SetIsReadOnly(prop->IsReadOnly());
         addMember(std::move(helper));
@@ -660,8 +671,7 @@ void BuildContentsXML(const TkyScript &Script, TkyXMLItem &Root, bool FunctionsO
             continue;
         const QString typeName = type->Name();
         type->SetName(u"item"_s);
-        type->SetProp(u"text"_s,
-                      typeName + u": ("_s + enumValues.value(type).join(u", "_s) + u')');
+        type->SetProp(u"text"_s, typeName + u": ("_s + enumValues.value(type).join(u", "_s) + u')');
     }
 }
 
@@ -689,8 +699,10 @@ TkyClassVariable *TkyScript::AddClass(const TkavClassInfo &AClass, const QString
     return raw;
 }
 
-TkyMethodHelper *TkyScript::AddMethod(const QString &Syntax, TkyCallMethodNewEvent CallEvent,
-                                      const QString &Category, const QString &Description)
+TkyMethodHelper *TkyScript::AddMethod(const QString &Syntax,
+                                      TkyCallMethodNewEvent CallEvent,
+                                      const QString &Category,
+                                      const QString &Description)
 {
     auto method = std::make_unique<TkyMethodHelper>(Syntax, this);
     method->SetOnCallNew(std::move(CallEvent));
@@ -701,8 +713,10 @@ TkyMethodHelper *TkyScript::AddMethod(const QString &Syntax, TkyCallMethodNewEve
     return raw;
 }
 
-TkyMethodHelper *TkyScript::AddMethod(const QString &Syntax, TkyCallMethodEvent CallEvent,
-                                      const QString &Category, const QString &Description)
+TkyMethodHelper *TkyScript::AddMethod(const QString &Syntax,
+                                      TkyCallMethodEvent CallEvent,
+                                      const QString &Category,
+                                      const QString &Description)
 {
     auto method = std::make_unique<TkyMethodHelper>(Syntax, this);
     method->SetOnCall(std::move(CallEvent));

@@ -178,7 +178,8 @@ public:
 
     Variant GetValue() override;
     // EkyError "Event handler must be a procedure" for a name that is not a script
-    // procedure. A new bridge replaces the one this event had on the same object.
+    // procedure. A new bridge replaces (frees) the one this scope made for the same event
+    // of the same object; without an object nothing happens. Bridges: ky_events.h.
     void SetValue(const Variant &Value) override;
 
 private:

@@ -93,7 +93,10 @@ class TkyMouseMoveEvent : public TkyCustomEvent
 public:
     using TMethod = std::function<void(TObject *Sender, int Shift, int X, int Y)>;
     using TkyCustomEvent::TkyCustomEvent;
-    TMethod Method() const { return bindMethod<TkyMouseMoveEvent, TObject *, int, int, int>(*this); }
+    TMethod Method() const
+    {
+        return bindMethod<TkyMouseMoveEvent, TObject *, int, int, int>(*this);
+    }
     void DoEvent(TObject *Sender, int Shift, int X, int Y);
 };
 

@@ -4,7 +4,7 @@
 // a designator drives it: context first (ParentRef, ParentValue, Program), then
 // GetValue/SetValue.
 
-#include "../kavTestSupport.h"
+#include "kyScriptTestSupport.h"
 
 #include <rtl/kavExceptions.h>
 #include <rtl/kavFont.h>
@@ -17,9 +17,8 @@
 #include <script/ky_statements.h>
 #include <script/ky_xml.h>
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
@@ -150,6 +149,8 @@ public:
         return key;
     }
 
+    void SetOnClose(const TkyCloseEvent::TMethod &value) { OnClose = value; }
+
     TkyNotifyEvent::TMethod OnClick;
     TkyKeyEvent::TMethod OnKeyDown;
     TkyKeyPressEvent::TMethod OnKeyPress;
@@ -215,17 +216,17 @@ protected:
     }
 
     // The member Name of cls in the context of obj, as a designator prepares it.
-    TkyCustomHelper *member(TkyClassVariable *cls, const QString &name, const Variant &obj)
+    TkyCustomHelper *member(TkyClassVariable *cls, const QString &name, const Variant &context)
     {
         TkyCustomHelper *m = cls->Find(name);
         if (m) {
             m->SetParentRef(nullptr);
-            m->SetParentValue(obj);
+            m->SetParentValue(context);
             m->SetProgram(&script);
         }
         return m;
     }
-    Variant ref(const TObject &obj) { return Variant::FromObject(&obj); }
+    Variant ref(const TObject &target) { return Variant::FromObject(&target); }
 
     TkavFormatSettingsGuard pinned{TFormatSettings::Invariant()};
     TkyScript script;
@@ -279,7 +280,8 @@ TEST_F(ClassBridge, PublishedPropertyKinds)
     EXPECT_EQ(item->MembersCount(), int(std::size(cases)));
     EXPECT_EQ(item->Members(0)->Name(), u"Count"_s);
     EXPECT_EQ(item->Members(12)->Name(), u"OnPrint"_s);
-    EXPECT_EQ(kavErrorOf<EListError>([&] { item->Members(13); }), u"List index out of bounds (13)"_s);
+    EXPECT_EQ(kavErrorOf<EListError>([&] { item->Members(13); }),
+              u"List index out of bounds (13)"_s);
 }
 
 struct RoundTripCase
@@ -416,12 +418,12 @@ TEST_F(ClassBridge, StaleReferenceRaisesNeverTouchesMemory)
         stale = ref(gone);
     }
     int handlerCalls = 0;
-    item->AddMethod(u"procedure Touch"_s,
-                    TkyCallMethodEvent([&](TObject *, const TkavClassInfo *, const QString &,
-                                           Variant &) {
-                        ++handlerCalls;
-                        return Variant();
-                    }));
+    item->AddMethod(
+        u"procedure Touch"_s,
+        TkyCallMethodEvent([&](TObject *, const TkavClassInfo *, const QString &, Variant &) {
+            ++handlerCalls;
+            return Variant();
+        }));
     const auto invalid = [&](const QString &name, bool write) {
         return kavErrorOf<EVariantError>([&] {
             TkyCustomHelper *m = member(item, name, stale);
@@ -495,9 +497,9 @@ TEST_F(ClassBridge, HandlerPropertiesOldAndNewStyle)
 TEST_F(ClassBridge, BooleanHandlerPropertyReadsTrueOrFalse)
 {
     Variant raw;
-    item->AddProperty(u"Busy"_s, u"Boolean"_s, [&](TObject *, const TkavClassInfo *, const QString &) {
-        return raw;
-    });
+    item->AddProperty(u"Busy"_s,
+                      u"Boolean"_s,
+                      [&](TObject *, const TkavClassInfo *, const QString &) { return raw; });
     const struct
     {
         Variant raw;
@@ -544,16 +546,15 @@ TEST_F(ClassBridge, MethodFromDeclaration)
 
 TEST_F(ClassBridge, OldStyleMethodWritesByReferenceArgumentsBack)
 {
-    item->AddMethod(u"function Sum(a: Integer; var Total: Integer; b: Integer): Integer"_s,
-                    [&](TObject *instance, const TkavClassInfo *cls, const QString &name,
-                        Variant &params) {
-                        calls.push_back({instance, cls, name, elements(params)});
-                        const int sum = params.ArrayElement(0).AsInteger()
-                                        + params.ArrayElement(2).AsInteger();
-                        params.SetArrayElement(1, sum);   // by reference: comes back
-                        params.SetArrayElement(2, 1000); // by value: stays local
-                        return Variant(sum * 10);
-                    });
+    item->AddMethod(
+        u"function Sum(a: Integer; var Total: Integer; b: Integer): Integer"_s,
+        [&](TObject *instance, const TkavClassInfo *cls, const QString &name, Variant &params) {
+            calls.push_back({instance, cls, name, elements(params)});
+            const int sum = params.ArrayElement(0).AsInteger() + params.ArrayElement(2).AsInteger();
+            params.SetArrayElement(1, sum);  // by reference: comes back
+            params.SetArrayElement(2, 1000); // by value: stays local
+            return Variant(sum * 10);
+        });
     TkyCustomHelper *m = member(item, u"sum"_s, ref(obj));
     setArgs(m, {2, 0, 3});
     EXPECT_EQ(m->GetValue().AsInteger(), 50);
@@ -606,8 +607,7 @@ TEST_F(ClassBridge, NewStyleMethodReadsAndWritesParameters)
 {
     TkyMethodHelper *caller = nullptr;
     item->AddMethod(u"function Find(const S: String; var Index: Integer): Boolean"_s,
-                    [&](TObject *, const TkavClassInfo *, const QString &name,
-                        TkyMethodHelper &m) {
+                    [&](TObject *, const TkavClassInfo *, const QString &name, TkyMethodHelper &m) {
                         caller = &m;
                         m.SetVParam(1, m.GetVParam(0).AsString().size());
                         return Variant(name == u"FIND"_s);
@@ -702,11 +702,11 @@ TEST_F(ClassBridge, ReadOnlyIndexedPropertyIgnoresWrites)
     m->SetValue(1);
     EXPECT_TRUE(calls.empty());
     // A plain method is no indexed property: writing it does nothing either.
-    item->AddMethod(u"procedure Run"_s, [&](TObject *, const TkavClassInfo *, const QString &n,
-                                            Variant &) {
-        calls.push_back({nullptr, nullptr, n, {}});
-        return Variant();
-    });
+    item->AddMethod(u"procedure Run"_s,
+                    [&](TObject *, const TkavClassInfo *, const QString &n, Variant &) {
+                        calls.push_back({nullptr, nullptr, n, {}});
+                        return Variant();
+                    });
     member(item, u"Run"_s, ref(obj))->SetValue(1);
     EXPECT_TRUE(calls.empty());
 }
@@ -715,15 +715,19 @@ TEST_F(ClassBridge, DefaultPropertyIsInheritedByDescendants)
 {
     EXPECT_EQ(item->DefProperty(), nullptr);
     TkyMethodHelper *items = item->AddDefaultProperty(
-        u"Items"_s, u"Integer"_s, u"String"_s,
-        TkyCallMethodNewEvent([](TObject *, const TkavClassInfo *, const QString &,
-                                 TkyMethodHelper &) { return Variant(); }));
+        u"Items"_s,
+        u"Integer"_s,
+        u"String"_s,
+        TkyCallMethodNewEvent(
+            [](TObject *, const TkavClassInfo *, const QString &, TkyMethodHelper &) {
+                return Variant();
+            }));
     EXPECT_EQ(item->DefProperty(), items);
     EXPECT_TRUE(items->IndexMethod());
     // TTestButton was registered before its ancestor got a default property.
     EXPECT_EQ(button->DefProperty(), items);
-    TkyMethodHelper *own = button->AddDefaultProperty(u"Keys"_s, u"Integer"_s, u"String"_s,
-                                                      TkyCallMethodEvent{});
+    TkyMethodHelper *own
+        = button->AddDefaultProperty(u"Keys"_s, u"Integer"_s, u"String"_s, TkyCallMethodEvent{});
     EXPECT_EQ(button->DefProperty(), own);
     EXPECT_EQ(item->DefProperty(), items);
 }
@@ -738,13 +742,13 @@ TEST_F(ClassBridge, MemberLookupThroughAncestorsAndShadowing)
     TkyMethodHelper *click = button->AddMethod(u"procedure Click"_s, TkyCallMethodEvent{});
     TkyMethodHelper *ownFree = nullptr;
 
-    EXPECT_EQ(button->Find(u"FREE"), free);              // from the ancestor
-    EXPECT_EQ(button->Find(u"click"), click);            // its own
-    EXPECT_EQ(item->Find(u"Click"), nullptr);            // never downwards
-    EXPECT_NE(item->Find(u"Count"), count);              // the published property hides it
+    EXPECT_EQ(button->Find(u"FREE"), free);   // from the ancestor
+    EXPECT_EQ(button->Find(u"click"), click); // its own
+    EXPECT_EQ(item->Find(u"Click"), nullptr); // never downwards
+    EXPECT_NE(item->Find(u"Count"), count);   // the published property hides it
     EXPECT_TRUE(dynamic_cast<TkyPropertyHelper *>(item->Find(u"count")));
     ownFree = button->AddMethod(u"procedure Free"_s, TkyCallMethodEvent{});
-    EXPECT_EQ(button->Find(u"Free"), ownFree);           // the descendant's own first
+    EXPECT_EQ(button->Find(u"Free"), ownFree); // the descendant's own first
     EXPECT_EQ(button->Find(u"NoSuch"), nullptr);
 }
 
@@ -795,16 +799,17 @@ TEST(ClassBridgeRegistration, ScriptFunctions)
     kyAddStandardTypes(script);
     int marker = 0;
     script.SetAddedBy(&marker);
-    TkyMethodHelper *first = script.AddMethod(
-        u"function Twice(x: Integer): Integer"_s,
-        TkyCallMethodNewEvent([](TObject *instance, const TkavClassInfo *cls, const QString &name,
-                                 TkyMethodHelper &m) {
-            EXPECT_EQ(instance, nullptr);
-            EXPECT_EQ(cls, nullptr);
-            EXPECT_EQ(name, u"TWICE"_s);
-            return Variant(m.GetVParam(0).AsInteger() * 2);
-        }),
-        u"ctMath"_s);
+    TkyMethodHelper *first = script.AddMethod(u"function Twice(x: Integer): Integer"_s,
+                                              TkyCallMethodNewEvent([](TObject *instance,
+                                                                       const TkavClassInfo *cls,
+                                                                       const QString &name,
+                                                                       TkyMethodHelper &m) {
+                                                  EXPECT_EQ(instance, nullptr);
+                                                  EXPECT_EQ(cls, nullptr);
+                                                  EXPECT_EQ(name, u"TWICE"_s);
+                                                  return Variant(m.GetVParam(0).AsInteger() * 2);
+                                              }),
+                                              u"ctMath"_s);
     EXPECT_EQ(first->Category(), u"ctMath"_s);
     EXPECT_EQ(first->Description(), u"Twice"_s);
     EXPECT_EQ(first->AddedBy(), &marker);
@@ -813,8 +818,8 @@ TEST(ClassBridgeRegistration, ScriptFunctions)
     EXPECT_EQ(first->GetValue().AsInteger(), 42);
 
     // No existence check: the newest registration is found first.
-    TkyMethodHelper *second = script.AddMethod(u"function Twice(x: Integer): Integer"_s,
-                                               TkyCallMethodEvent{}, QString(), u"Doubles"_s);
+    TkyMethodHelper *second = script.AddMethod(
+        u"function Twice(x: Integer): Integer"_s, TkyCallMethodEvent{}, QString(), u"Doubles"_s);
     EXPECT_NE(second, first);
     EXPECT_EQ(script.Find(u"Twice"), second);
     EXPECT_EQ(second->Description(), u"Doubles"_s);
@@ -827,7 +832,7 @@ struct CastCase
 {
     const char *row;
     bool onButton; // the cast to TTestButton, else to TTestItem
-    int value; // 0 null, 1 button, 2 item, 3 nil, 4 integer, 5 string
+    int value;     // 0 null, 1 button, 2 item, 3 nil, 4 integer, 5 string
     QString error;
 };
 
@@ -851,8 +856,9 @@ TEST_F(ClassBridge, CastChecksTheClass)
         cls->GetParam(0)->SetValue(arg);
         Variant result;
         EXPECT_EQ(kyError([&] { result = cls->GetValue(); }), c.error);
-        if (c.error.isEmpty())
+        if (c.error.isEmpty()) {
             EXPECT_TRUE(result.IsIdentical(arg));
+        }
         // The argument never stays for the next use.
         EXPECT_TRUE(cls->GetParam(0)->GetValue().IsNull());
     }
@@ -909,30 +915,39 @@ class EventBridge : public ClassBridge
 protected:
     EventBridge()
     {
-        button->AddEvent(u"OnClick"_s, kyEventFactory<TkyNotifyEvent>(),
+        button->AddEvent(u"OnClick"_s,
+                         kyEventFactory<TkyNotifyEvent>(),
                          kyEventSetter<TkyNotifyEvent>(&TTestButton::OnClick));
-        button->AddEvent(u"OnKeyDown"_s, kyEventFactory<TkyKeyEvent>(),
+        button->AddEvent(u"OnKeyDown"_s,
+                         kyEventFactory<TkyKeyEvent>(),
                          kyEventSetter<TkyKeyEvent>(&TTestButton::OnKeyDown));
-        button->AddEvent(u"OnKeyPress"_s, kyEventFactory<TkyKeyPressEvent>(),
+        button->AddEvent(u"OnKeyPress"_s,
+                         kyEventFactory<TkyKeyPressEvent>(),
                          kyEventSetter<TkyKeyPressEvent>(&TTestButton::OnKeyPress));
-        button->AddEvent(u"OnCloseQuery"_s, kyEventFactory<TkyCloseQueryEvent>(),
+        button->AddEvent(u"OnCloseQuery"_s,
+                         kyEventFactory<TkyCloseQueryEvent>(),
                          kyEventSetter<TkyCloseQueryEvent>(&TTestButton::OnCloseQuery));
-        button->AddEvent(u"OnCanResize"_s, kyEventFactory<TkyCanResizeEvent>(),
+        button->AddEvent(u"OnCanResize"_s,
+                         kyEventFactory<TkyCanResizeEvent>(),
                          kyEventSetter<TkyCanResizeEvent>(&TTestButton::OnCanResize));
-        button->AddEvent(u"OnMouseDown"_s, kyEventFactory<TkyMouseEvent>(),
+        button->AddEvent(u"OnMouseDown"_s,
+                         kyEventFactory<TkyMouseEvent>(),
                          kyEventSetter<TkyMouseEvent>(&TTestButton::OnMouseDown));
-        button->AddEvent(u"OnClose"_s, kyEventFactory<TkyCloseEvent>(),
-                         kyEventSetter<TkyCloseEvent>(&TTestButton::OnClose));
+        button->AddEvent(u"OnClose"_s,
+                         kyEventFactory<TkyCloseEvent>(),
+                         kyEventSetter<TkyCloseEvent>(&TTestButton::SetOnClose));
     }
 
     // A procedure Name(params...) in the script whose body is body.
-    TkyProcVariable *addProc(const QString &name, const QList<QPair<QString, bool>> &params,
+    TkyProcVariable *addProc(const QString &name,
+                             const QList<QPair<QString, bool>> &params,
                              std::function<void(TkyProcVariable &)> body)
     {
         auto proc = std::make_unique<TkyProcVariable>(name, fvtInt, script, QString(), false);
         TkyProcVariable *raw = proc.get();
         for (const auto &[pname, byRef] : params)
-            raw->AddParam(std::make_unique<TkyParamItem>(pname, fvtVariant, QString(), false, byRef));
+            raw->AddParam(
+                std::make_unique<TkyParamItem>(pname, fvtVariant, QString(), false, byRef));
         raw->Program().SetStatement(
             std::make_unique<TTestBody>(raw->Program(), [raw, body] { body(*raw); }));
         script.Add(name, std::move(proc));
@@ -968,7 +983,8 @@ TEST_F(EventBridge, AttachFireDetach)
     EXPECT_TRUE(member(button, u"OnClick"_s, ref(btn))->GetValue().IsIdentical(QString()));
 
     // nil, '' and '0' detach and free the bridge.
-    for (const Variant &none : {Variant(0), Variant(QString()), Variant(u"0"_s), Variant::FromObject(nullptr)}) {
+    for (const Variant &none :
+         {Variant(0), Variant(QString()), Variant(u"0"_s), Variant::FromObject(nullptr)}) {
         assign(u"OnClick"_s, u"Clicked"_s, btn);
         EXPECT_EQ(bridges(), 1);
         assign(u"OnClick"_s, none, btn);
@@ -1006,6 +1022,18 @@ TEST_F(EventBridge, ReassigningReplacesTheBridge)
     btn.Click();
     other.Click();
     EXPECT_EQ(log, (QStringList{u"second"_s, u"first"_s}));
+}
+
+TEST_F(EventBridge, BridgesOfDestroyedObjectsDoNotPileUp)
+{
+    addProc(u"Clicked"_s, {}, [&](TkyProcVariable &) { log << u"run"_s; });
+    for (int i = 0; i < 10; ++i) {
+        TTestButton temp;
+        assign(u"OnClick"_s, u"Clicked"_s, temp);
+        temp.Click();
+    }
+    EXPECT_EQ(log.size(), 10);
+    EXPECT_EQ(bridges(), 1); // only the last one's: the next assignment sweeps it
 }
 
 TEST_F(EventBridge, FreedBridgeOrHandlerMakesTheEventANoOp)
@@ -1059,7 +1087,8 @@ TEST_F(EventBridge, HandlerMayReassignItsOwnEvent)
 
 TEST_F(EventBridge, ByReferenceArgumentsComeBack)
 {
-    addProc(u"KeyDown"_s, {{u"Sender"_s, false}, {u"Key"_s, true}, {u"Shift"_s, false}},
+    addProc(u"KeyDown"_s,
+            {{u"Sender"_s, false}, {u"Key"_s, true}, {u"Shift"_s, false}},
             [&](TkyProcVariable &p) {
                 log << p.GetParam(2)->GetValue().AsString();
                 p.GetParam(1)->SetValue(p.GetParam(1)->GetValue().AsInteger() + 1);
@@ -1068,8 +1097,9 @@ TEST_F(EventBridge, ByReferenceArgumentsComeBack)
         const QString key = p.GetParam(1)->GetValue().AsString();
         p.GetParam(1)->SetValue(key == u"x"_s ? QString() : key.toUpper() + u"tail"_s);
     });
-    addProc(u"ByValue"_s, {{u"Sender"_s, false}, {u"Key"_s, false}},
-            [&](TkyProcVariable &p) { p.GetParam(1)->SetValue(u"Z"_s); });
+    addProc(u"ByValue"_s, {{u"Sender"_s, false}, {u"Key"_s, false}}, [&](TkyProcVariable &p) {
+        p.GetParam(1)->SetValue(u"Z"_s);
+    });
     addProc(u"SenderOnly"_s, {{u"Sender"_s, false}}, [&](TkyProcVariable &) { log << u"s"_s; });
 
     assign(u"OnKeyDown"_s, u"KeyDown"_s, btn);
@@ -1088,7 +1118,8 @@ TEST_F(EventBridge, ByReferenceArgumentsComeBack)
 
 TEST_F(EventBridge, OtherSignatures)
 {
-    addProc(u"CloseQuery"_s, {{u"Sender"_s, false}, {u"CanClose"_s, true}},
+    addProc(u"CloseQuery"_s,
+            {{u"Sender"_s, false}, {u"CanClose"_s, true}},
             [&](TkyProcVariable &p) { p.GetParam(1)->SetValue(false); });
     addProc(u"CanResize"_s,
             {{u"Sender"_s, false}, {u"W"_s, true}, {u"H"_s, false}},
@@ -1097,7 +1128,10 @@ TEST_F(EventBridge, OtherSignatures)
                 p.GetParam(2)->SetValue(0);
             });
     addProc(u"Mouse"_s,
-            {{u"Sender"_s, false}, {u"Button"_s, false}, {u"Shift"_s, false}, {u"X"_s, false},
+            {{u"Sender"_s, false},
+             {u"Button"_s, false},
+             {u"Shift"_s, false},
+             {u"X"_s, false},
              {u"Y"_s, false}},
             [&](TkyProcVariable &p) {
                 QStringList parts;
@@ -1105,8 +1139,9 @@ TEST_F(EventBridge, OtherSignatures)
                     parts << p.GetParam(i)->GetValue().AsString();
                 log << parts.join(u',');
             });
-    addProc(u"Close"_s, {{u"Sender"_s, false}, {u"Action"_s, true}},
-            [&](TkyProcVariable &p) { p.GetParam(1)->SetValue(2); });
+    addProc(u"Close"_s, {{u"Sender"_s, false}, {u"Action"_s, true}}, [&](TkyProcVariable &p) {
+        p.GetParam(1)->SetValue(2);
+    });
 
     assign(u"OnCloseQuery"_s, u"CloseQuery"_s, btn);
     assign(u"OnCanResize"_s, u"CanResize"_s, btn);
@@ -1120,8 +1155,8 @@ TEST_F(EventBridge, OtherSignatures)
     bool resize = true;
     btn.OnCanResize(&btn, w, h, resize);
     EXPECT_EQ(w, 20);
-    EXPECT_EQ(h, 20);      // by value in the procedure
-    EXPECT_TRUE(resize);   // no such parameter
+    EXPECT_EQ(h, 20);    // by value in the procedure
+    EXPECT_TRUE(resize); // no such parameter
     btn.OnMouseDown(&btn, 1, 0x102, 3, 4);
     EXPECT_EQ(log, QStringList{u"1,2,3,4"_s});
     int action = 0;
@@ -1145,6 +1180,66 @@ TEST_F(EventBridge, DestroyedInstanceDoesNothing)
     EXPECT_EQ(bridges(), 1);
 }
 
+// The same through a compiled program: the designator supplies the scope and the object.
+TEST(ClassBridgeProgram, EventsAssignedByAPascalScript)
+{
+    kyEnsureBuiltinLanguages();
+    TkyScript script;
+    kyAddStandardTypes(script);
+    QStringList shown;
+    script.AddMethod(
+        u"procedure ShowMessage(Msg: Variant)"_s,
+        TkyCallMethodNewEvent(
+            [&](TObject *, const TkavClassInfo *, const QString &, TkyMethodHelper &m) {
+                shown << VarToStr(m.GetVParam(0));
+                return Variant();
+            }));
+    script.AddConst(u"nil"_s, u"Variant"_s, 0); // the library's constant
+    script.AddClass(TObject::StaticClassInfo(), QString());
+    script.AddClass(TTestItem::StaticClassInfo(), u"TObject"_s);
+    TkyClassVariable *cls = script.AddClass(TTestButton::StaticClassInfo(), u"TTestItem"_s);
+    cls->AddMethod(u"procedure Click"_s,
+                   [](TObject *instance, const TkavClassInfo *, const QString &, Variant &) {
+                       static_cast<TTestButton *>(instance)->Click();
+                       return Variant();
+                   });
+    cls->AddEvent(u"OnClick"_s,
+                  kyEventFactory<TkyNotifyEvent>(),
+                  kyEventSetter<TkyNotifyEvent>(&TTestButton::OnClick));
+    cls->AddEvent(u"OnKeyDown"_s,
+                  kyEventFactory<TkyKeyEvent>(),
+                  kyEventSetter<TkyKeyEvent>(&TTestButton::OnKeyDown));
+    TTestButton btn;
+    btn.SetCaption(u"B1"_s);
+    script.AddObject(u"B"_s, &btn);
+    script.SetSyntaxType(u"PascalScript"_s);
+    script.Lines().SetText(kyScriptLinesText(uR"(procedure Clicked(Sender: TObject);
+begin
+  ShowMessage('clicked ' + TTestButton(Sender).Caption);
+end;
+
+procedure KeyDown(Sender: TObject; var Key: Integer; Shift: Integer);
+begin
+  Key := Key + Shift;
+end;
+
+begin
+  B.OnClick := 'Clicked';
+  B.Click;
+  B.OnClick := nil;
+  B.Click;
+  ShowMessage(B.OnClick);
+  B.OnKeyDown := 'KeyDown';
+  B.OnClick := 'NoSuch';
+end.)"_s));
+    ASSERT_TRUE(script.Compile()) << script.ErrorPos().toStdString() << ": "
+                                  << script.ErrorMsg().toStdString();
+    EXPECT_EQ(kyError([&] { script.Execute(); }), u"Event handler must be a procedure"_s);
+    EXPECT_EQ(shown, (QStringList{u"clicked B1"_s, QString()}));
+    // The handler attached by the program runs when the native event fires later.
+    EXPECT_EQ(btn.KeyDown(65, 2), 67);
+}
+
 // ---------------------------------------------------------------------------------------
 // Catalogue
 
@@ -1164,7 +1259,9 @@ TEST_F(ClassBridge, ContentsCatalogue)
     cls->AddMethod(u"function Find(const S: String = '<x>'): Boolean"_s, TkyCallMethodEvent{});
     cls->AddIndexProperty(u"Values"_s, u"String"_s, u"String"_s, TkyCallMethodEvent{});
     cls->AddEvent(u"OnClick"_s, kyEventFactory<TkyNotifyEvent>(), {});
-    small.AddMethod(u"function Quote(S: String): String"_s, TkyCallMethodEvent{}, u"ctString"_s,
+    small.AddMethod(u"function Quote(S: String): String"_s,
+                    TkyCallMethodEvent{},
+                    u"ctString"_s,
                     u"Puts \"quotes\" & <brackets> around"_s);
     small.AddMethod(u"function Loose: Integer"_s, TkyCallMethodEvent{});
     small.AddEnum(u"TTestAlign"_s, u"taNone, taLeft"_s);
@@ -1174,8 +1271,8 @@ TEST_F(ClassBridge, ContentsCatalogue)
     TkyXMLItem root;
     BuildContentsXML(small, root, false);
     ASSERT_EQ(root.Count(), 5);
-    const QStringList groups{u"Functions"_s, u"Classes"_s, u"Types"_s, u"Variables"_s,
-                             u"Constants"_s};
+    const QStringList groups{
+        u"Functions"_s, u"Classes"_s, u"Types"_s, u"Variables"_s, u"Constants"_s};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(root.Items(i)->Name(), groups[i]);
 
@@ -1204,7 +1301,8 @@ TEST_F(ClassBridge, ContentsCatalogue)
     EXPECT_EQ(members.value(2), u"property Align: TTestAlign"_s);
     EXPECT_EQ(members.value(3), u"property Ratio: Extended"_s);
     EXPECT_EQ(members.value(5), u"property Buddy: TTestItem"_s);
-    EXPECT_EQ(members.value(members.size() - 3), u"function Find(const S: String = '<x>'): Boolean"_s);
+    EXPECT_EQ(members.value(members.size() - 3),
+              u"function Find(const S: String = '<x>'): Boolean"_s);
     EXPECT_EQ(members.value(members.size() - 2), u"index property Values(p0: String): String"_s);
     EXPECT_EQ(members.value(members.size() - 1), u"event OnClick"_s);
     EXPECT_FALSE(clsItem->Text().contains(u'<'));
