@@ -609,7 +609,10 @@ Variant TkyScript::Evaluate(const QString &Expression)
     FEvaluteRiseError = false;
     TkyScript *context = FProgRunning ? FProgRunning : this;
     TkyScript temp;
-    if (!context->LibraryAdded() && !context->Find(u"ExceptionMessage"))
+    bool library = false;
+    for (const TkyScript *s = context; s && !library; s = s->OwnerScope() ? s->OwnerScope() : s->Parent())
+        library = s->LibraryAdded();
+    if (!library)
         temp.AddRTTI();
     temp.SetParent(context);
     temp.SetOnGetVarValue(context->OnGetVarValue());
