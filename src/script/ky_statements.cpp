@@ -176,14 +176,19 @@ void TkyCallStmt::Execute()
 // If and loops
 
 TkyIfStmt::TkyIfStmt(TkyScript &AProgram, const QString &UnitName, const QString &SourcePos)
-    : TkyStatement(AProgram, UnitName, SourcePos)
+    : TkyConditionalStmt(AProgram, UnitName, SourcePos)
     , FElseStmt(std::make_unique<TkyStatement>(AProgram, UnitName, SourcePos))
 {}
 
-void TkyIfStmt::SetCondition(TkyExpressionPtr value)
+void TkyConditionalStmt::SetCondition(TkyExpressionPtr value)
 {
     FCondition = std::move(value);
     FCond = kyValueSource(FCondition.get());
+}
+
+TkyCustomVariable &TkyConditionalStmt::Condition() const
+{
+    return required(FCond, "condition");
 }
 
 void TkyIfStmt::Execute()
@@ -191,16 +196,10 @@ void TkyIfStmt::Execute()
     RunLine();
     if (Terminated())
         return;
-    if (isTrue(required(FCond, "condition")))
+    if (isTrue(Condition()))
         ExecuteItems();
     else
         FElseStmt->Execute();
-}
-
-void TkyWhileStmt::SetCondition(TkyExpressionPtr value)
-{
-    FCondition = std::move(value);
-    FCond = kyValueSource(FCondition.get());
 }
 
 void TkyWhileStmt::Execute()
@@ -209,7 +208,7 @@ void TkyWhileStmt::Execute()
     if (Terminated())
         return;
     TkyScript &p = Program();
-    TkyCustomVariable &condition = required(FCond, "condition");
+    TkyCustomVariable &condition = Condition();
     for (;;) {
         p.CountStatement(); // an empty body still spends the budget
         if (!isTrue(condition))
@@ -221,19 +220,13 @@ void TkyWhileStmt::Execute()
     p.SetBreakCalled(false);
 }
 
-void TkyRepeatStmt::SetCondition(TkyExpressionPtr value)
-{
-    FCondition = std::move(value);
-    FCond = kyValueSource(FCondition.get());
-}
-
 void TkyRepeatStmt::Execute()
 {
     RunLine();
     if (Terminated())
         return;
     TkyScript &p = Program();
-    TkyCustomVariable &condition = required(FCond, "condition");
+    TkyCustomVariable &condition = Condition();
     for (;;) {
         p.CountStatement();
         ExecuteItems();
@@ -429,20 +422,14 @@ bool TkyCaseSelector::Check(const Variant &Value)
 }
 
 TkyCaseStmt::TkyCaseStmt(TkyScript &AProgram, const QString &UnitName, const QString &SourcePos)
-    : TkyStatement(AProgram, UnitName, SourcePos)
+    : TkyConditionalStmt(AProgram, UnitName, SourcePos)
     , FElseStmt(std::make_unique<TkyStatement>(AProgram, UnitName, SourcePos))
 {}
-
-void TkyCaseStmt::SetCondition(TkyExpressionPtr value)
-{
-    FCondition = std::move(value);
-    FCond = kyValueSource(FCondition.get());
-}
 
 void TkyCaseStmt::Execute()
 {
     MarkRunning();
-    const Variant value = required(FCond, "selector").GetValue();
+    const Variant value = Condition().GetValue();
     RunLine();
     if (Terminated())
         return;

@@ -140,52 +140,57 @@ private:
     QString FModificator;
 };
 
+// A statement governed by a condition (or, for case, a selector value).
+class TkyConditionalStmt : public TkyStatement
+{
+public:
+    using TkyStatement::TkyStatement;
+
+    void SetCondition(TkyExpressionPtr value);
+
+protected:
+    // The condition's value source; EkyError "Incomplete statement" when it has none.
+    TkyCustomVariable &Condition() const;
+
+private:
+    TkyExpressionPtr FCondition;
+    TkyCustomVariable *FCond = nullptr; // what gives the condition's value most directly
+};
+
 // Items: the then-branch; ElseStmt: the else-branch.
-class TkyIfStmt : public TkyStatement
+class TkyIfStmt : public TkyConditionalStmt
 {
 public:
     TkyIfStmt(TkyScript &AProgram, const QString &UnitName, const QString &SourcePos);
 
-    void SetCondition(TkyExpressionPtr value);
     TkyStatement &ElseStmt() { return *FElseStmt; }
 
     void Execute() override;
 
 private:
-    TkyExpressionPtr FCondition;
-    TkyCustomVariable *FCond = nullptr; // what gives the condition's value most directly
     std::unique_ptr<TkyStatement> FElseStmt;
 };
 
 // Items: the body, run while the condition is True.
-class TkyWhileStmt : public TkyStatement
+class TkyWhileStmt : public TkyConditionalStmt
 {
 public:
-    using TkyStatement::TkyStatement;
-
-    void SetCondition(TkyExpressionPtr value);
+    using TkyConditionalStmt::TkyConditionalStmt;
     void Execute() override;
-
-private:
-    TkyExpressionPtr FCondition;
-    TkyCustomVariable *FCond = nullptr; // what gives the condition's value most directly
 };
 
 // Items: the body, run at least once; repeats until the condition is True, or, inverse
 // (do ... while), while it is True.
-class TkyRepeatStmt : public TkyStatement
+class TkyRepeatStmt : public TkyConditionalStmt
 {
 public:
-    using TkyStatement::TkyStatement;
+    using TkyConditionalStmt::TkyConditionalStmt;
 
-    void SetCondition(TkyExpressionPtr value);
     bool InverseCondition() const { return FInverseCondition; }
     void SetInverseCondition(bool value) { FInverseCondition = value; }
     void Execute() override;
 
 private:
-    TkyExpressionPtr FCondition;
-    TkyCustomVariable *FCond = nullptr; // what gives the condition's value most directly
     bool FInverseCondition = false;
 };
 
@@ -314,18 +319,15 @@ private:
 
 // Items: the selectors, tested in order; the first that holds the value runs (no fall
 // through), else ElseStmt. A break in a branch ends the enclosing loop.
-class TkyCaseStmt : public TkyStatement
+class TkyCaseStmt : public TkyConditionalStmt
 {
 public:
     TkyCaseStmt(TkyScript &AProgram, const QString &UnitName, const QString &SourcePos);
 
-    void SetCondition(TkyExpressionPtr value);
     TkyStatement &ElseStmt() { return *FElseStmt; }
     void Execute() override;
 
 private:
-    TkyExpressionPtr FCondition;
-    TkyCustomVariable *FCond = nullptr; // what gives the condition's value most directly
     std::unique_ptr<TkyStatement> FElseStmt;
 };
 

@@ -8,9 +8,13 @@
 #include <script/ky_ilparser.h>
 #include <script/ky_langs.h>
 #include <script/ky_script.h>
+#include <script/ky_sysfuncs.h>
 #include <script/ky_xml.h>
 
+#include <rtl/kavUIServices.h>
+
 #include <QString>
+#include <QStringList>
 
 #include <mutex>
 
@@ -53,4 +57,34 @@ inline QString kyILText(const QString &language, const QString &source, TkyScrip
         return result;
     }
     return kyILDocumentText(parser.ILScript());
+}
+
+// For its lifetime, what scripts show (ShowMessage and the other messages of the UI
+// services) is collected in lines instead of being echoed.
+class KyShownMessages
+{
+public:
+    KyShownMessages()
+    {
+        auto services = std::make_unique<TkavHeadlessUIServices>();
+        services->SetEchoToStandardError(false);
+        services->SetMessageSink([this](TMsgDlgType, const QString &text) { lines << text; });
+        FPrevious = kavSetUIServices(std::move(services));
+    }
+    ~KyShownMessages() { kavSetUIServices(std::move(FPrevious)); }
+    KyShownMessages(const KyShownMessages &) = delete;
+    KyShownMessages &operator=(const KyShownMessages &) = delete;
+
+    QStringList lines;
+
+private:
+    std::unique_ptr<TkavUIServices> FPrevious;
+};
+
+// A script with the built-in languages and the library registered.
+inline void kyPrepareLibraryScript(TkyScript &script)
+{
+    kyEnsureBuiltinLanguages();
+    kyRegisterSystemModule();
+    script.AddRTTI();
 }

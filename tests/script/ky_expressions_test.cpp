@@ -281,15 +281,8 @@ class ScriptRun : public ::testing::Test
 protected:
     void SetUp() override
     {
-        kyEnsureBuiltinLanguages();
-        kyRegisterSystemModule();
-        auto services = std::make_unique<TkavHeadlessUIServices>();
-        services->SetEchoToStandardError(false);
-        services->SetMessageSink([this](TMsgDlgType, const QString &text) { shown << text; });
-        previous = kavSetUIServices(std::move(services));
-        script.AddRTTI();
+        kyPrepareLibraryScript(script);
     }
-    void TearDown() override { kavSetUIServices(std::move(previous)); }
 
     bool compile(const QString &language, const QString &source)
     {
@@ -298,9 +291,9 @@ protected:
         return script.Compile();
     }
 
+    KyShownMessages messages;
+    QStringList &shown = messages.lines;
     TkyScript script;
-    QStringList shown;
-    std::unique_ptr<TkavUIServices> previous;
 };
 
 TEST_F(ScriptRun, ILSavedAndLoadedRunsTheSame)

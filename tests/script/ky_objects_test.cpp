@@ -120,13 +120,7 @@ class ObjectScripts : public ::testing::Test
 protected:
     void SetUp() override
     {
-        kyEnsureBuiltinLanguages();
-        kyRegisterSystemModule();
-        auto services = std::make_unique<TkavHeadlessUIServices>();
-        services->SetEchoToStandardError(false);
-        services->SetMessageSink([this](TMsgDlgType, const QString &text) { shown << text; });
-        previous = kavSetUIServices(std::move(services));
-        script.AddRTTI();
+        kyPrepareLibraryScript(script);
         registerHost();
     }
 
@@ -159,7 +153,6 @@ protected:
         script.AddClass(TBigBag::StaticClassInfo(), u"TBag"_s);
         script.AddObject(u"Shared"_s, &shared);
     }
-    void TearDown() override { kavSetUIServices(std::move(previous)); }
 
     // Compiles into a fresh script and runs: the messages shown, then "compile error at
     // POS: ..." or "runtime error: ...", joined by blanks.
@@ -181,9 +174,9 @@ protected:
     }
 
     TBag shared;
+    KyShownMessages messages;
+    QStringList &shown = messages.lines;
     TkyScript script;
-    QStringList shown;
-    std::unique_ptr<TkavUIServices> previous;
 };
 
 TEST_F(ObjectScripts, PascalObjectsFromCreateToFree)
