@@ -17,6 +17,7 @@
 
 #include <limits>
 #include <new>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -153,7 +154,6 @@ private:
                       const QString &pos);
     QString sourceOf(const TkyXMLItem &e) const;
     qsizetype offsetOf(const QString &pos) const;
-    Variant evaluateNow(TkyExpression &expr);
     TkyStatement &mainList(TkyScript &s);
     QString linePos(const TkyXMLItem &x) const { return x.Prop(u"pos"_s); }
 
@@ -285,11 +285,11 @@ void TkyTranslator::declareParams(const TkyXMLItem &params, TkyProcVariable &pro
             at(g);
             const QString name = g.Prop(u"text"_s);
             checkIdent(proc.Program(), name);
-            std::unique_ptr<TkyCustomVariable> item
-                = createVar(group, proc.Program(), byRef, true, nullptr, name);
-            auto *param = static_cast<TkyParamItem *>(item.release());
+            // createVar makes a TkyParamItem for a parameter.
+            std::unique_ptr<TkyParamItem> param(static_cast<TkyParamItem *>(
+                createVar(group, proc.Program(), byRef, true, nullptr, name).release()));
             param->SetDefValue(param->GetValue());
-            proc.AddParam(std::unique_ptr<TkyParamItem>(param));
+            proc.AddParam(std::move(param));
         }
     }
 }
@@ -594,31 +594,23 @@ void TkyTranslator::translateWith(const TkyXMLItem &x, TkyScript &s, TkyStatemen
 
 void TkyTranslator::translateUses(const TkyXMLItem &x, TkyScript &s)
 {
-    const QString outerUnit = FUnitName;
-    FUnitName = x.Prop(u"unit"_s);
-    const QString outerSource = FSource;
-    FSource.clear(); // positions in a unit do not point into the main text
-    const auto restore = [&] {
-        FUnitName = outerUnit;
-        FSource = outerSource;
-    };
-    try {
-        QString il;
-        if (FProgram.OnGetILUnit())
-            il = FProgram.OnGetILUnit()(FProgram, FUnitName);
-        if (!il.isEmpty()) {
-            TkyXMLDocument doc;
-            doc.LoadFromText(il);
-            translateBlock(*doc.Root(), s);
-        } else {
-            for (int i = 0; i < x.Count(); ++i)
-                translateBlock(*x.Items(i), s);
-        }
-    } catch (...) {
-        FSource = outerSource; // the unit stays named in the error report
-        throw;
+    // On an error the unit stays named, for the error report.
+    const QString outerUnit = std::exchange(FUnitName, x.Prop(u"unit"_s));
+    // Positions in a unit do not point into the main text.
+    const QString outerSource = std::exchange(FSource, QString());
+    QString il;
+    if (FProgram.OnGetILUnit())
+        il = FProgram.OnGetILUnit()(FProgram, FUnitName);
+    if (!il.isEmpty()) {
+        TkyXMLDocument doc;
+        doc.LoadFromText(il);
+        translateBlock(*doc.Root(), s);
+    } else {
+        for (int i = 0; i < x.Count(); ++i)
+            translateBlock(*x.Items(i), s);
     }
-    restore();
+    FUnitName = outerUnit;
+    FSource = outerSource;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -644,7 +636,7 @@ void TkyTranslator::translateConst(const TkyXMLItem &x, TkyScript &s)
     const QString name = ident.Prop(u"text"_s);
     checkIdent(s, name);
     std::unique_ptr<TkyExpression> expr = translateExpression(child(x, 1), s);
-    const Variant value = evaluateNow(*expr);
+    const Variant value = expr->GetValue(); // evaluated now
     std::unique_ptr<TkyVariable> c;
     if (expr->Typ() == fvtString || expr->Typ() == fvtChar)
         c = std::make_unique<TkyStringVariable>(name, expr->Typ(), expr->TypeName());
@@ -677,15 +669,15 @@ std::unique_ptr<TkyCustomVariable> TkyTranslator::createVar(const TkyXMLItem &x,
     }
     TkyVarType kind = findType(typeName);
     // Scan what follows the name: its array dimensions and initialiser.
-    int at_ = -1;
+    int nameIndex = -1;
     for (int i = 0; i < x.Count(); ++i)
         if (isNamed(*x.Items(i), u"ident") && x.Items(i)->Prop(u"text"_s) == name) {
-            at_ = i;
+            nameIndex = i;
             break;
         }
     const TkyXMLItem *array = nullptr;
     const TkyXMLItem *init = nullptr;
-    for (int i = at_ + 1; at_ >= 0 && i < x.Count(); ++i) {
+    for (int i = nameIndex + 1; nameIndex >= 0 && i < x.Count(); ++i) {
         const TkyXMLItem &c = *x.Items(i);
         if (typeFirst && isNamed(c, u"ident"))
             break;
@@ -726,7 +718,7 @@ std::unique_ptr<TkyCustomVariable> TkyTranslator::createVar(const TkyXMLItem &x,
         std::unique_ptr<TkyExpression> expr = translateExpression(child(*init, 0), s);
         checkCompatible(*item, *expr);
         if (isParam)
-            item->SetValue(evaluateNow(*expr));
+            item->SetValue(expr->GetValue());
         else if (l) {
             auto target = std::make_unique<TkyDesignator>(s);
             target->AddItem(std::make_unique<TkyDesignatorItem>(item.get(), linePos(*init)));
@@ -749,10 +741,10 @@ Variant TkyTranslator::arrayValue(const TkyXMLItem &array, TkyScript &s)
             continue;
         at(dim);
         std::unique_ptr<TkyExpression> first = translateExpression(child(dim, 0), s);
-        const qint64 a = evaluateNow(*first).AsInt64();
+        const qint64 a = first->GetValue().AsInt64();
         if (dim.Count() > 1) {
             std::unique_ptr<TkyExpression> second = translateExpression(child(dim, 1), s);
-            bounds << a << evaluateNow(*second).AsInt64();
+            bounds << a << second->GetValue().AsInt64();
         } else
             bounds << 0 << a - 1;
     }
@@ -819,11 +811,6 @@ std::unique_ptr<TkySetExpression> TkyTranslator::translateSet(const TkyXMLItem &
             set->AddItem(nullptr);
     }
     return set;
-}
-
-Variant TkyTranslator::evaluateNow(TkyExpression &expr)
-{
-    return expr.GetValue();
 }
 
 qsizetype TkyTranslator::offsetOf(const QString &pos) const
