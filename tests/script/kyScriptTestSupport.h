@@ -8,7 +8,7 @@
 #include <script/ky_ilparser.h>
 #include <script/ky_langs.h>
 #include <script/ky_script.h>
-#include <script/ky_sysfuncs.h>
+#include <script/ky_library.h>
 #include <script/ky_xml.h>
 
 #include <rtl/kavUIServices.h>
@@ -85,6 +85,6 @@ private:
 inline void kyPrepareLibraryScript(TkyScript &script)
 {
     kyEnsureBuiltinLanguages();
-    kyRegisterSystemModule();
+    kyRegisterStandardLibrary();
     script.AddRTTI();
 }

@@ -1,0 +1,5 @@
+#include "ky_classesrtti.h"
+
+void kyRegisterClassesModule()
+{
+}

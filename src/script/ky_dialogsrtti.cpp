@@ -1,0 +1,5 @@
+#include "ky_dialogsrtti.h"
+
+void kyRegisterDialogsModule()
+{
+}

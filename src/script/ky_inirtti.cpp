@@ -1,0 +1,5 @@
+#include "ky_inirtti.h"
+
+void kyRegisterIniModule()
+{
+}
