@@ -230,7 +230,9 @@ void TkyDesignator::Finalize()
     }
     FKind = dkOther;
     TkyCustomVariable *first = GetItem(0)->Ref();
-    if (n == 1 && first && dynamic_cast<TkyVariable *>(first) && GetItem(0)->Count() == 0) {
+    // Parameters are read and written as directly as variables.
+    const bool plain = dynamic_cast<TkyVariable *>(first) || dynamic_cast<TkyParamItem *>(first);
+    if (n == 1 && plain && GetItem(0)->Count() == 0) {
         FKind = dkVariable;
         SetRefItem(first);
     } else if (n == 2 && first && GetItem(0)->Count() == 0 && r) {

@@ -114,7 +114,7 @@ void TkyAssignmentStmt::Optimize()
     if (auto *d = dynamic_cast<TkyDesignator *>(FVar); d && d->PlainVariable())
         FVar = d->PlainVariable();
     FExpr = kyValueSource(FExpression.get());
-    FPlainVar = dynamic_cast<TkyVariable *>(FVar) != nullptr;
+    FPlainVar = dynamic_cast<TkyVariable *>(FVar) || dynamic_cast<TkyParamItem *>(FVar);
 }
 
 void TkyAssignmentStmt::Execute()
@@ -123,7 +123,7 @@ void TkyAssignmentStmt::Execute()
     if (Terminated())
         return;
     required(FDesignator, "target");
-    const Variant v = required(FExpression, "value").GetValue();
+    const Variant v = required(FExpr, "value").GetValue();
     FVar->SetValue(v);
 }
 
@@ -134,7 +134,7 @@ void TkyAssignmentStmt::ExecuteCompound(TkavVarOp op)
         return;
     required(FDesignator, "target");
     Variant a = FVar->GetValue();
-    const Variant b = required(FExpression, "value").GetValue();
+    const Variant b = required(FExpr, "value").GetValue();
     const TkyVarType kind = FVar->Typ();
     if (op == voAdd && FPlainVar && a.IsString() && b.IsString()
         && (kind == fvtString || kind == fvtChar || kind == fvtVariant)) {

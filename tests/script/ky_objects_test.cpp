@@ -127,8 +127,9 @@ protected:
     // The classes and the shared object (Clear removes them with everything of the host).
     void registerHost()
     {
-        TkyClassVariable *object = script.AddClass(TObject::StaticClassInfo(), QString());
-        object->AddMethod(u"procedure Free"_s, &bagMethod);
+        // TObject and TPersistent come with the library; a bare script gets them here.
+        if (TkyClassVariable *object = script.AddClass(TObject::StaticClassInfo(), QString()))
+            object->AddMethod(u"procedure Free"_s, &bagMethod);
         script.AddClass(TPersistent::StaticClassInfo(), u"TObject"_s);
         TkyClassVariable *bag = script.AddClass(TBag::StaticClassInfo(), u"TPersistent"_s);
         bag->AddConstructor(u"constructor Create"_s, &bagMethod);
