@@ -3,6 +3,8 @@
 // Byte streams: the abstract TStream and its memory and file kinds, plus the unique
 // temporary file that XML swap files and picture-cache segments live in.
 
+#include "kavObject.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -15,7 +17,7 @@ enum TSeekOrigin : int {
     soEnd
 };
 
-class TStream
+class TStream : public TObject
 {
 public:
     virtual ~TStream() = default;

@@ -302,6 +302,14 @@ private:
     quint16 FType; // the type code; varArray for every array
 };
 
+// An Integer when value fits in 32 bits, else an Int64: how integer results are typed.
+inline Variant VarFromInteger(qint64 value)
+{
+    if (value >= -2147483647LL - 1 && value <= 2147483647LL)
+        return Variant(qint32(value));
+    return Variant(value);
+}
+
 // The value's type code.
 int VarType(const Variant &v);
 // The name of a type code as used in messages ("Integer", "Array Variant" ...).

@@ -16,14 +16,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The narrowest integer variant for v: Integer within 32 bits, else Int64.
-Variant integerValue(qint64 v)
-{
-    if (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
-        return Variant(int(v));
-    return Variant(v);
-}
-
 // Reads one declaration with the script engine's tokenizer.
 class DeclarationReader
 {
@@ -208,7 +200,7 @@ Variant DeclarationReader::numberValue(const QString &number, bool negative) con
                                   : QStringView(number).toULongLong(&ok, 10);
     constexpr quint64 maxInt64 = quint64(std::numeric_limits<qint64>::max());
     if (ok && magnitude <= maxInt64)
-        return integerValue(negative ? -qint64(magnitude) : qint64(magnitude));
+        return VarFromInteger(negative ? -qint64(magnitude) : qint64(magnitude));
     if (ok && negative && magnitude == maxInt64 + 1)
         return Variant(std::numeric_limits<qint64>::min());
     if (!hex) {

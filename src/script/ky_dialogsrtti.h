@@ -1,6 +1,9 @@
 #pragma once
 
-// Library module (being written).
+// The dialogs module: the common dialogs (open, save, colour, font, print, printer setup)
+// and MessageDlg, InputBox and InputQuery for scripts. Everything goes through the UI
+// services, so in a headless run nothing blocks: dialogs report "cancelled" and questions
+// take their safe answer.
 
 // Registers the module with the library (once; later calls do nothing).
 void kyRegisterDialogsModule();

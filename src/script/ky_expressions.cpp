@@ -7,7 +7,6 @@
 #include <rtl/kavExceptions.h>
 #include <rtl/kavRTTI.h>
 
-#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -38,14 +37,6 @@ const TkavClassInfo *classOf(const QString &typeName, const TkyScript *script)
 bool bothIntegers(const Variant &a, const Variant &b)
 {
     return a.Type() == varInteger && b.Type() == varInteger;
-}
-
-// An integer result as + gives it: Integer when it fits, else Int64.
-Variant integerResult(qint64 r)
-{
-    if (r >= std::numeric_limits<qint32>::min() && r <= std::numeric_limits<qint32>::max())
-        return Variant(qint32(r));
-    return Variant(r);
 }
 
 template <TkavVarCompareOp cmp>
@@ -96,16 +87,16 @@ public:
             const qint64 x = a.IntegerValue();
             const qint64 y = b.IntegerValue();
             switch (vop) {
-            case voAdd: return integerResult(x + y);
-            case voSubtract: return integerResult(x - y);
-            case voMultiply: return integerResult(x * y);
+            case voAdd: return VarFromInteger(x + y);
+            case voSubtract: return VarFromInteger(x - y);
+            case voMultiply: return VarFromInteger(x * y);
             case voIntDivide:
                 if (y != 0)
-                    return integerResult(x / y);
+                    return VarFromInteger(x / y);
                 break;
             case voModulus:
                 if (y != 0)
-                    return integerResult(x % y);
+                    return VarFromInteger(x % y);
                 break;
             default: break;
             }
