@@ -11,6 +11,7 @@
 #include <script/ky_library.h>
 #include <script/ky_xml.h>
 
+#include <rtl/kavExceptions.h>
 #include <rtl/kavUIServices.h>
 
 #include <QString>
@@ -87,4 +88,25 @@ inline void kyPrepareLibraryScript(TkyScript &script)
     kyEnsureBuiltinLanguages();
     kyRegisterStandardLibrary();
     script.AddRTTI();
+}
+
+// Compiles source in language into script and runs it. The lines shown (shown, which the
+// caller's message capture fills), then "runtime error: MESSAGE" when the run failed, are
+// joined by separator; a compile failure gives "compile error at POS: MESSAGE" instead.
+inline QString kyRunOutcome(TkyScript &script,
+                            QStringList &shown,
+                            const QString &language,
+                            const QString &source,
+                            QChar separator = u' ')
+{
+    script.SetSyntaxType(language);
+    script.Lines().SetText(kyScriptLinesText(source));
+    if (!script.Compile())
+        return QStringLiteral("compile error at %1: %2").arg(script.ErrorPos(), script.ErrorMsg());
+    try {
+        script.Execute();
+    } catch (const Exception &e) {
+        shown << QStringLiteral("runtime error: ") + e.Message();
+    }
+    return shown.join(separator);
 }

@@ -68,17 +68,7 @@ protected:
         script.AddObject(u"HostList"_s, &hostList);
         script.AddVariable(u"Inside"_s, u"String"_s, inside.path());
         script.AddVariable(u"Outside"_s, u"String"_s, outside.path());
-        script.SetSyntaxType(language);
-        script.Lines().SetText(kyScriptLinesText(source));
-        if (!script.Compile())
-            return u"compile error at %1: %2"_s.arg(script.ErrorPos(), script.ErrorMsg())
-                .toStdString();
-        try {
-            script.Execute();
-        } catch (const Exception &e) {
-            shown << u"runtime error: "_s + e.Message();
-        }
-        return shown.join(u' ').toStdString();
+        return kyRunOutcome(script, shown, language, source).toStdString();
     }
 
     void runTable(const QString &language, const std::vector<ScriptCase> &cases)

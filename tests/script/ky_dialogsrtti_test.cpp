@@ -100,17 +100,7 @@ protected:
         shown.clear();
         ui->asked.clear();
         script.Clear();
-        script.SetSyntaxType(language);
-        script.Lines().SetText(kyScriptLinesText(source));
-        if (!script.Compile())
-            return u"compile error at %1: %2"_s.arg(script.ErrorPos(), script.ErrorMsg())
-                .toStdString();
-        try {
-            script.Execute();
-        } catch (const Exception &e) {
-            shown << u"runtime error: "_s + e.Message();
-        }
-        return shown.join(u' ').toStdString();
+        return kyRunOutcome(script, shown, language, source).toStdString();
     }
 
     ScriptedUI *ui = nullptr;

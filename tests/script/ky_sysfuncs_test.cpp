@@ -43,16 +43,7 @@ QString runScript(const QString &language, const QString &source)
     KyShownMessages shown;
     TkyScript script;
     kyPrepareLibraryScript(script);
-    script.SetSyntaxType(language);
-    script.Lines().SetText(kyScriptLinesText(source));
-    if (!script.Compile())
-        return u"compile error at %1: %2"_s.arg(script.ErrorPos(), script.ErrorMsg());
-    try {
-        script.Execute();
-    } catch (const Exception &e) {
-        shown.lines << u"runtime error: "_s + e.Message();
-    }
-    return shown.lines.join(u'\n');
+    return kyRunOutcome(script, shown.lines, language, source, u'\n');
 }
 
 // One expression shown by a one-line program of each language. Expressions are written
