@@ -229,6 +229,9 @@ void TkyDesignator::Finalize()
         SetIsReadOnly(r->IsReadOnly());
     }
     FKind = dkOther;
+    FSingleCall = n == 1 && GetItem(0)->ItemKind() == TkyDesignatorItem::ikProc
+                      ? static_cast<TkyProcVariable *>(GetItem(0)->Ref())
+                      : nullptr;
     TkyCustomVariable *first = GetItem(0)->Ref();
     // Parameters are read and written as directly as variables.
     const bool plain = dynamic_cast<TkyVariable *>(first) || dynamic_cast<TkyParamItem *>(first);
@@ -278,6 +281,8 @@ std::unique_ptr<TkyDesignator> TkyDesignator::Specialize(std::unique_ptr<TkyDesi
 
 Variant TkyDesignator::GetValue()
 {
+    if (FSingleCall) // a plain call of a script routine: the common case worth a shortcut
+        return callProc(*GetItem(0), *FSingleCall);
     return evaluate(nullptr);
 }
 
@@ -330,7 +335,7 @@ Variant TkyDesignator::callProc(TkyDesignatorItem &item, TkyProcVariable &proc)
     Variant v = proc.Call(std::span(args.data(), size_t(args.size())));
     const int n = std::min(item.Count(), proc.Count());
     for (int i = 0; i < n; ++i)
-        if (proc.GetParam(i)->IsVarParam())
+        if (proc.Param(i)->IsVarParam())
             item.Arg(i)->SetValue(args[i]);
     return v;
 }

@@ -154,6 +154,7 @@ private:
                         const Variant *assigned);
 
     TkyDesignatorKind FKind = dkOther;
+    TkyProcVariable *FSingleCall = nullptr; // the routine when that is all the designator is
     TkyScript &FProgram;
 };
 

@@ -127,7 +127,7 @@ Variant TkyProcVariable::Call(std::span<Variant> Args)
     if (reentered)
         saveLocals(saved);
     for (int i = 0; i < n; ++i) {
-        TkyParamItem *p = param(i);
+        TkyParamItem *p = Param(i);
         p->SetValue(size_t(i) < Args.size() ? Args[size_t(i)] : p->DefValue());
     }
     Variant result;
@@ -140,7 +140,7 @@ Variant TkyProcVariable::Call(std::span<Variant> Args)
     }
     // By-reference results are read before the running call's values come back.
     for (size_t i = 0; i < Args.size(); ++i) {
-        TkyParamItem *p = param(int(i));
+        TkyParamItem *p = Param(int(i));
         if (p->IsVarParam())
             Args[i] = p->GetValue();
     }

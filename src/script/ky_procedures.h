@@ -46,6 +46,9 @@ public:
     // restores the saved scope. Returns the result as GetValue does.
     Variant Call(std::span<Variant> Args);
 
+    // Parameter i (unchecked kind: a procedure's items are its parameters).
+    TkyParamItem *Param(int i) const { return static_cast<TkyParamItem *>(Items(i)); }
+
     bool Executing() const { return FExecuting; }
     bool IsFunc() const { return FIsFunc; }
     // The procedure's own scope.
@@ -56,8 +59,6 @@ private:
     using SavedLocals = QVarLengthArray<Variant, 8>;
     void saveLocals(SavedLocals &saved);
     void restoreLocals(const SavedLocals &saved);
-    TkyParamItem *param(int i) const { return static_cast<TkyParamItem *>(Items(i)); }
-
     bool FExecuting = false;
     // The scope's variables and parameters, listed once the scope stops changing.
     std::vector<TkyCustomVariable *> FLocals;
