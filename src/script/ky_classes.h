@@ -71,7 +71,7 @@ public:
     void SetParentRef(TkyCustomVariable *value) { FParentRef = value; }
     // That item's value: the object the member applies to, or null.
     const Variant &ParentValue() const { return FParentValue; }
-    void SetParentValue(const Variant &value) { FParentValue = value; }
+    void SetParentValue(Variant value) { FParentValue = std::move(value); }
     // The scope the designator is evaluated in.
     TkyScript *Program() const { return FProgram; }
     void SetProgram(TkyScript *value) { FProgram = value; }

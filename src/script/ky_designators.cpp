@@ -103,7 +103,10 @@ void TkyArrayHelper::SetValue(const Variant &Value)
     for (int i = 0; i < idx.size(); ++i)
         idx[i] = GetParam(i)->GetValue().AsInt64();
     if (auto *var = dynamic_cast<TkyVariable *>(ParentRef())) {
-        var->ValueRef().SetArrayElement(idx, Value); // in place
+        // In place: the copy of the array held here is let go first, or the write would
+        // copy the whole array.
+        SetParentValue(Variant());
+        var->ValueRef().SetArrayElement(idx, Value);
         return;
     }
     if (!ParentRef())
@@ -315,12 +318,12 @@ Variant TkyDesignator::evaluate(const Variant *assigned)
                 && GetItem(i + 1)->FDynamicName == u"[") {
                 args = GetItem(++i);
             }
-            v = dynamicStep(item, *args, prev, v, i == n - 1, assigned);
+            v = dynamicStep(item, *args, prev, std::move(v), i == n - 1, assigned);
             break;
         }
         default:
-            v = callRef(item, *item.FRef, item.FKind == TkyDesignatorItem::ikHelper, prev, v, last,
-                        assigned);
+            v = callRef(item, *item.FRef, item.FKind == TkyDesignatorItem::ikHelper, prev,
+                        std::move(v), last, assigned);
             break;
         }
         prev = item.FKind == TkyDesignatorItem::ikDynamic ? item.FBoundRef : item.FRef;
@@ -344,7 +347,7 @@ Variant TkyDesignator::callRef(TkyDesignatorItem &item,
                                TkyCustomVariable &r,
                                bool helper,
                                TkyCustomVariable *prev,
-                               const Variant &v,
+                               Variant v,
                                bool last,
                                const Variant *assigned)
 {
@@ -359,7 +362,7 @@ Variant TkyDesignator::callRef(TkyDesignatorItem &item,
     if (helper) {
         auto &h = static_cast<TkyCustomHelper &>(r);
         h.SetParentRef(prev);
-        h.SetParentValue(v);
+        h.SetParentValue(std::move(v)); // the only copy: an element write stays in place
         h.SetProgram(&FProgram);
     }
     Variant result = Variant::Null();
@@ -415,7 +418,7 @@ void TkyDesignator::bindDynamic(TkyDesignatorItem &item, const Variant &v)
 Variant TkyDesignator::dynamicStep(TkyDesignatorItem &item,
                                    TkyDesignatorItem &args,
                                    TkyCustomVariable *prev,
-                                   const Variant &v,
+                                   Variant v,
                                    bool last,
                                    const Variant *assigned)
 {
@@ -427,7 +430,8 @@ Variant TkyDesignator::dynamicStep(TkyDesignatorItem &item,
         kavRaise<EkyError>(u"Too many actual parameters"_s);
     for (int i = args.Count(); i < r.Count(); ++i) // defaults of the missing arguments
         r.GetParam(i)->SetValue(r.GetParam(i)->DefValue());
-    return callRef(args, r, dynamic_cast<TkyCustomHelper *>(&r) != nullptr, prev, v, last, assigned);
+    return callRef(args, r, dynamic_cast<TkyCustomHelper *>(&r) != nullptr, prev, std::move(v), last,
+                   assigned);
 }
 
 // ---------------------------------------------------------------------------------------

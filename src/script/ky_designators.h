@@ -141,7 +141,7 @@ private:
                     TkyCustomVariable &r,
                     bool helper,
                     TkyCustomVariable *prev,
-                    const Variant &v,
+                    Variant v,
                     bool last,
                     const Variant *assigned);
     // Resolves a dynamic item for the value before it (cached per class).
@@ -149,7 +149,7 @@ private:
     Variant dynamicStep(TkyDesignatorItem &item,
                         TkyDesignatorItem &args,
                         TkyCustomVariable *prev,
-                        const Variant &v,
+                        Variant v,
                         bool last,
                         const Variant *assigned);
 

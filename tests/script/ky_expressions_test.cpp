@@ -367,6 +367,21 @@ TEST_F(ScriptRun, EvaluateSeesTheLocalsOfAPausedProcedure)
     EXPECT_FALSE(bad.AsString().isEmpty());
 }
 
+TEST_F(ScriptRun, VariantArraysAreWrittenInPlaceButKeepValueSemantics)
+{
+    // Elements of an array held by a Variant are written in place (no copy of the whole
+    // array per write), yet a second variable holding the same array keeps its values.
+    ASSERT_TRUE(compile(u"PascalScript"_s,
+                        u"var v, w: Variant; i: Integer;\nbegin\n"
+                        "  v := VarArrayCreate([0, 2], varVariant);\n"
+                        "  for i := 0 to 2 do v[i] := i * 10;\n"
+                        "  w := v;\n  v[1] := 'x';\n"
+                        "  ShowMessage(v[1] + '/' + IntToStr(w[1]) + '/' + IntToStr(v[2]));\nend."_s))
+        << script.ErrorMsg().toStdString();
+    script.Execute();
+    EXPECT_EQ(shown, QStringList{u"x/10/20"_s});
+}
+
 TEST_F(ScriptRun, RunTimeErrorsKnowTheirStatement)
 {
     ASSERT_TRUE(compile(u"PascalScript"_s,
