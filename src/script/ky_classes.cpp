@@ -3,6 +3,7 @@
 #include "ky_declarations.h"
 #include "ky_events.h"
 #include "ky_procedures.h"
+#include "ky_messages.h"
 #include "ky_script.h"
 #include "ky_xml.h"
 
@@ -150,7 +151,7 @@ TObject *TkyCustomHelper::Instance() const
         return nullptr;
     // Integers are never taken as objects: only references are.
     if (!v.IsObject())
-        kavRaise<EkyError>(u"Class type required"_s);
+        kyRaise(u"SClassRequired");
     return v.AsObject();
 }
 
@@ -333,7 +334,7 @@ void TkyEventHelper::SetValue(const Variant &Value)
     if (!detach) {
         proc = scope ? dynamic_cast<TkyProcVariable *>(scope->Find(name)) : nullptr;
         if (!proc)
-            kavRaise<EkyError>(u"Event handler must be a procedure"_s);
+            kyRaise(u"SEventError");
     }
 
     // The bridge this scope made earlier for the same event of the same object goes, so

@@ -1,6 +1,7 @@
 #include "ky_classesrtti.h"
 
 #include "ky_classes.h"
+#include "ky_messages.h"
 #include "ky_script.h"
 #include "ky_xml.h"
 
@@ -286,7 +287,7 @@ Variant objectRef(const Variant &value)
         return value;
     if (value.IsNull() || value.IsEmpty() || (value.IsNumeric() && value.AsInt64() == 0))
         return Variant::FromObject(nullptr);
-    throw EkyError(u"Class type required"_s);
+    kyRaise(u"SClassRequired");
 }
 
 qint64 byteCount(const Variant &value)

@@ -2,15 +2,14 @@
 // error, so every malformation raises instead of registering a half-parsed method.
 #include "ky_declarations.h"
 
+#include "ky_expressions.h"
 #include "ky_iparser.h"
 #include "ky_script.h"
 
 #include <rtl/kavExceptions.h>
 
-#include <QLocale>
 #include <QStringList>
 
-#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -191,24 +190,10 @@ Variant DeclarationReader::readDefault()
     return item ? item->GetValue() : Variant::Null();
 }
 
-// Integer text (decimal or "$" hex) -> Integer or Int64; other decimal text -> Double.
 Variant DeclarationReader::numberValue(const QString &number, bool negative) const
 {
-    const bool hex = number.startsWith(u'$');
-    bool ok = false;
-    const quint64 magnitude = hex ? QStringView(number).mid(1).toULongLong(&ok, 16)
-                                  : QStringView(number).toULongLong(&ok, 10);
-    constexpr quint64 maxInt64 = quint64(std::numeric_limits<qint64>::max());
-    if (ok && magnitude <= maxInt64)
-        return VarFromInteger(negative ? -qint64(magnitude) : qint64(magnitude));
-    if (ok && negative && magnitude == maxInt64 + 1)
-        return Variant(std::numeric_limits<qint64>::min());
-    if (!hex) {
-        // Fractions, exponents and integers past 64 bits.
-        const double value = QLocale::c().toDouble(number, &ok);
-        if (ok)
-            return Variant(negative ? -value : value);
-    }
+    if (std::optional<Variant> value = kyNumberLiteral(number, negative))
+        return *value;
     fail(u"the number "_s + (negative ? u"-"_s : QString()) + number + u" is out of range"_s);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ky_expressions.h"
 #include "ky_procedures.h"
+#include "ky_messages.h"
 #include "ky_script.h"
 
 #include <rtl/kavCaseFold.h>
@@ -62,11 +63,6 @@ TkyClassVariable *descriptorOf(const TObject &obj, const TkyScript &scope)
     return nullptr;
 }
 
-QString quoted(const QString &name)
-{
-    return u"'"_s + name + u"'"_s;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -110,7 +106,7 @@ void TkyArrayHelper::SetValue(const Variant &Value)
         return;
     }
     if (!ParentRef())
-        kavRaise<EkyError>(u"Variable required"_s);
+        kyRaise(u"SVarRequired");
     Variant array = ParentValue();
     array.SetArrayElement(idx, Value);
     ParentRef()->SetValue(array);
@@ -131,7 +127,7 @@ Variant TkyStringHelper::GetValue()
 void TkyStringHelper::SetValue(const Variant &Value)
 {
     if (!ParentRef())
-        kavRaise<EkyError>(u"Variable required"_s);
+        kyRaise(u"SVarRequired");
     QString s = ParentValue().AsString();
     s[charIndex(s, GetParam(0)->GetValue())] = firstChar(Value);
     ParentRef()->SetValue(s);
@@ -215,7 +211,7 @@ void TkyDesignator::Finalize()
 {
     const int n = Count();
     if (n == 0)
-        kavRaise<EkyError>(u"Variable required"_s);
+        kyRaise(u"SVarRequired");
     TkyDesignatorItem *last = GetItem(n - 1);
     TkyCustomVariable *r = last->Ref();
     if (!r) {
@@ -305,7 +301,7 @@ Variant TkyDesignator::evaluate(const Variant *assigned)
         switch (item.FKind) {
         case TkyDesignatorItem::ikProc:
             if (assigned && last)
-                kavRaise<EkyError>(u"Left side cannot be assigned to"_s);
+                kyRaise(u"SLeftCantAssigned");
             v = callProc(item, *static_cast<TkyProcVariable *>(item.FRef));
             break;
         case TkyDesignatorItem::ikDynamic: {
@@ -355,7 +351,7 @@ Variant TkyDesignator::callRef(TkyDesignatorItem &item,
         Args args;
         evaluateArgs(item, r.IsMacro(), args);
         if (args.size() > r.Count())
-            kavRaise<EkyError>(u"Too many actual parameters"_s);
+            kyRaise(u"STooManyParams");
         for (int i = 0; i < args.size(); ++i)
             r.GetParam(i)->SetValue(args[i]);
     }
@@ -383,8 +379,7 @@ void TkyDesignator::bindDynamic(TkyDesignatorItem &item, const Variant &v)
     const bool index = name == u"[";
     if (v.IsString() || v.IsArray()) {
         if (!index)
-            kavRaise<EkyError>(v.IsString() ? u"Strings doesn't have properties or methods"_s
-                                            : u"Class type required"_s);
+            kyRaise(v.IsString() ? u"SStringError" : u"SClassRequired");
         // Strings and arrays get a helper of their own, kept while the kind stays.
         const bool isString = v.IsString();
         if (!item.FBoundHelper || item.FBoundClass || item.FBoundToString != isString) {
@@ -400,17 +395,17 @@ void TkyDesignator::bindDynamic(TkyDesignatorItem &item, const Variant &v)
     }
     TObject *obj = v.IsObject() ? v.AsObject() : nullptr;
     if (!obj)
-        kavRaise<EkyError>(u"Class type required"_s);
+        kyRaise(u"SClassRequired");
     if (item.FBoundClass == &obj->ClassInfo() && item.FBoundRef)
         return;
     TkyClassVariable *cls = descriptorOf(*obj, FProgram);
     if (!cls)
-        kavRaise<EkyError>(u"Unknown type: "_s + quoted(obj->ClassName()));
+        kyRaiseNamed(u"SUnknownType", obj->ClassName());
     TkyCustomVariable *member = index ? cls->DefProperty() : cls->Find(name);
     if (!member && index)
-        kavRaise<EkyError>(u"Class %1 does not have a default property"_s.arg(cls->Name()));
+        kyRaiseWith(u"SClassError", cls->Name());
     if (!member)
-        kavRaise<EkyError>(u"Undeclared identifier: "_s + quoted(name));
+        kyRaiseNamed(u"SIdUndeclared", name);
     item.FBoundClass = &obj->ClassInfo();
     item.FBoundRef = member;
 }
@@ -425,9 +420,9 @@ Variant TkyDesignator::dynamicStep(TkyDesignatorItem &item,
     TkyCustomVariable &r = *item.FBoundRef;
     // Arguments are checked here, as the compiler checks those of static items.
     if (args.Count() < r.GetNumberOfRequiredParams())
-        kavRaise<EkyError>(item.FBoundClass ? u"Not enough actual parameters"_s : u"Index required"_s);
+        kyRaise(item.FBoundClass ? u"SNotEnoughParams" : u"SIndexRequired");
     if (args.Count() > r.Count())
-        kavRaise<EkyError>(u"Too many actual parameters"_s);
+        kyRaise(u"STooManyParams");
     for (int i = args.Count(); i < r.Count(); ++i) // defaults of the missing arguments
         r.GetParam(i)->SetValue(r.GetParam(i)->DefValue());
     return callRef(args, r, dynamic_cast<TkyCustomHelper *>(&r) != nullptr, prev, std::move(v), last,

@@ -7,6 +7,10 @@
 #include <rtl/kavExceptions.h>
 #include <rtl/kavRTTI.h>
 
+#include <QLocale>
+
+#include <limits>
+
 
 using namespace Qt::StringLiterals;
 
@@ -355,6 +359,24 @@ bool kyTypesCompatible(TkyVarType target,
     case fvtConstructor: return false;
     }
     return false;
+}
+
+std::optional<Variant> kyNumberLiteral(QStringView number, bool negative)
+{
+    const bool hex = number.startsWith(u'$');
+    bool ok = false;
+    const quint64 magnitude = hex ? number.mid(1).toULongLong(&ok, 16) : number.toULongLong(&ok, 10);
+    constexpr quint64 maxInt64 = quint64(std::numeric_limits<qint64>::max());
+    if (ok && magnitude <= maxInt64)
+        return VarFromInteger(negative ? -qint64(magnitude) : qint64(magnitude));
+    if (ok && negative && magnitude == maxInt64 + 1)
+        return Variant(std::numeric_limits<qint64>::min());
+    if (hex)
+        return std::nullopt;
+    const double value = QLocale::c().toDouble(number, &ok); // "." whatever the locale
+    if (!ok)
+        return std::nullopt;
+    return Variant(negative ? -value : value);
 }
 
 TkyCustomVariable *kyValueSource(TkyCustomVariable *expr)

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class TkyDesignator;
 class TkyScript;
@@ -55,6 +56,11 @@ bool kyTypesCompatible(TkyVarType target,
                        const QString &sourceName,
                        const TkyScript *script,
                        bool holdsValue);
+
+// The value of a number literal ("$" hex or decimal; negative: with a leading minus):
+// Integer within 32 bits, else Int64, else Double for fractions, exponents and integers
+// past 64 bits; nullopt when the text is no number or out of every range.
+std::optional<Variant> kyNumberLiteral(QStringView number, bool negative = false);
 
 // What gives expr's value most directly: the single operand or the root node of a
 // TkyExpression, anything else itself (nullptr stays nullptr).

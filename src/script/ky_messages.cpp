@@ -1,5 +1,7 @@
 #include "ky_messages.h"
 
+#include <rtl/kavExceptions.h>
+
 #include <QHash>
 
 #include <array>
@@ -87,4 +89,19 @@ void kyResetMessages()
 {
     for (const DefaultMessage &m : kDefaults)
         table().insert(m.key.toString(), m.text.toString());
+}
+
+void kyRaise(QStringView key)
+{
+    throw EkyError(kyMessage(key));
+}
+
+void kyRaiseNamed(QStringView key, const QString &name)
+{
+    throw EkyError(kyMessage(key) + u'\'' + name + u'\'');
+}
+
+void kyRaiseWith(QStringView key, const QString &arg)
+{
+    throw EkyError(kyMessage(key).replace(QStringLiteral("%s"), arg));
 }

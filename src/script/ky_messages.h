@@ -23,3 +23,9 @@ QString kyDefaultMessage(QStringView key);
 
 // Restores every built-in English text.
 void kyResetMessages();
+
+// Raise EkyError with the text of key: as it is; followed by name in apostrophes
+// ("Undeclared identifier: 'Foo'"); or with its "%s" replaced by arg.
+[[noreturn]] void kyRaise(QStringView key);
+[[noreturn]] void kyRaiseNamed(QStringView key, const QString &name);
+[[noreturn]] void kyRaiseWith(QStringView key, const QString &arg);

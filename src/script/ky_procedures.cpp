@@ -35,16 +35,6 @@ public:
     CallDepthGuard &operator=(const CallDepthGuard &) = delete;
 };
 
-// The main program above scope: the first scope up the chain marked as one. Procedure
-// scopes are owned by the scope declaring them, so that part of the walk needs no checks.
-TkyScript *mainProgramOf(TkyScript &scope)
-{
-    for (TkyScript *s = &scope; s; s = s->OwnerScope() ? s->OwnerScope() : s->Parent())
-        if (s->MainProg())
-            return s;
-    return nullptr;
-}
-
 } // namespace
 
 TkyProcVariable::TkyProcVariable(const QString &AName,
@@ -94,7 +84,7 @@ Variant TkyProcVariable::GetValue()
     CallDepthGuard depth;
     const bool wasExecuting = FExecuting;
     FExecuting = true;
-    TkyScript *main = mainProgramOf(*FProgram);
+    TkyScript *main = FProgram->MainProgram();
     TkyScript *const outerRunning = main ? main->ProgRunning() : nullptr;
     if (main)
         main->SetProgRunning(FProgram.get());

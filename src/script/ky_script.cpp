@@ -10,6 +10,8 @@
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <atomic>
 #include <iterator>
@@ -323,24 +325,35 @@ void TkyScript::SetStatement(std::unique_ptr<TkyStatement> value)
 
 void TkyScript::Execute()
 {
-    // Flags of an earlier run (a break left by a raise, a terminate) must not leak in,
-    // and none of this run may leak out.
+    FMainProg = true;
+    FOwnBudget.count = 0;
+    FOwnBudget.grace = false;
+    recordingErrors([this] { runStatements(&FOwnBudget); });
+}
+
+void TkyScript::ExecuteCall(TkyScript *main)
+{
+    runStatements(main ? main->FBudget : &FOwnBudget);
+}
+
+void TkyScript::runStatements(Budget *budget)
+{
+    // Flags of an earlier run (a break left by a raise, a terminate) must not leak in, and
+    // none of this run may leak out, also when it raises.
+    Budget *const outer = FBudget;
     const auto reset = [this] {
         FBreakCalled = FContinueCalled = FExitCalled = FTerminated = false;
         FIsRunning = false;
     };
-    struct Guard
-    {
-        decltype(reset) &fn;
-        ~Guard() { fn(); }
-    } guard{reset};
+    const auto restore = qScopeGuard([this, outer, &reset] {
+        reset();
+        FBudget = outer;
+    });
     reset();
+    FBudget = budget;
     FIsRunning = true;
-    FMainProg = true;
-    FOwnBudget.count = 0;
-    FOwnBudget.grace = false;
     if (FStatement)
-        recordingErrors([this] { FStatement->Execute(); });
+        FStatement->Execute();
 }
 
 template <class Fn>
@@ -357,26 +370,6 @@ auto TkyScript::recordingErrors(Fn fn) -> decltype(fn())
         }
         throw;
     }
-}
-
-void TkyScript::ExecuteCall(TkyScript *main)
-{
-    Budget *const outer = FBudget;
-    const auto reset = [this, outer] {
-        FBreakCalled = FContinueCalled = FExitCalled = FTerminated = false;
-        FIsRunning = false;
-        FBudget = outer;
-    };
-    struct Guard
-    {
-        decltype(reset) &fn;
-        ~Guard() { fn(); }
-    } guard{reset};
-    reset();
-    FBudget = main ? main->FBudget : &FOwnBudget;
-    FIsRunning = true;
-    if (FStatement)
-        FStatement->Execute();
 }
 
 void TkyScript::Terminate()
@@ -559,17 +552,21 @@ std::vector<Variant> argumentsOf(const Variant &params)
 
 } // namespace
 
+TkyScript *TkyScript::MainProgram()
+{
+    for (TkyScript *s = this; s; s = s->Enclosing())
+        if (s->FMainProg)
+            return s;
+    return nullptr;
+}
+
 void TkyScript::beginHostCall(TkyScript &scope)
 {
     // A call from the host outside any run is a run of its own for the statement budget.
-    for (TkyScript *s = &scope; s; s = s->OwnerScope() ? s->OwnerScope() : s->Parent()) {
-        if (!s->MainProg())
-            continue;
-        if (!s->FIsRunning) {
-            s->FOwnBudget.count = 0;
-            s->FOwnBudget.grace = false;
-        }
-        return;
+    TkyScript *main = scope.MainProgram();
+    if (main && !main->FIsRunning) {
+        main->FOwnBudget.count = 0;
+        main->FOwnBudget.grace = false;
     }
 }
 
@@ -610,7 +607,7 @@ Variant TkyScript::Evaluate(const QString &Expression)
     TkyScript *context = FProgRunning ? FProgRunning : this;
     TkyScript temp;
     bool library = false;
-    for (const TkyScript *s = context; s && !library; s = s->OwnerScope() ? s->OwnerScope() : s->Parent())
+    for (const TkyScript *s = context; s && !library; s = s->Enclosing())
         library = s->LibraryAdded();
     if (!library)
         temp.AddRTTI();

@@ -144,6 +144,11 @@ public:
     // A procedure's scope: the scope that declares the procedure and so outlives this one.
     TkyScript *OwnerScope() const { return FOwnerScope; }
     void SetOwnerScope(TkyScript *value) { FOwnerScope = value; }
+    // The next scope outwards: the owner of a procedure scope (no handle look-up needed),
+    // else the parent.
+    TkyScript *Enclosing() const { return FOwnerScope ? FOwnerScope : Parent(); }
+    // The first scope from this one outwards that is a main program, or nullptr.
+    TkyScript *MainProgram();
     // EkyError "Circular script parent" when value is this script or one of its children.
     void SetParent(TkyScript *value);
 
@@ -303,6 +308,9 @@ private:
     void addEnumValues(const QString &Typ, const QString &Names, bool bits);
     void checkIndex(int index) const;
     static void beginHostCall(TkyScript &scope);
+    struct Budget;
+    // Runs the main statement list with clear flags, counting against budget.
+    void runStatements(Budget *budget);
     // Runs fn; a run-time error leaving it records where it happened first.
     template <class Fn>
     auto recordingErrors(Fn fn) -> decltype(fn());

@@ -6,6 +6,7 @@
 #include "ky_expressions.h"
 #include "ky_ilparser.h"
 #include "ky_langs.h"
+#include "ky_messages.h"
 #include "ky_procedures.h"
 #include "ky_script.h"
 #include "ky_statements.h"
@@ -13,20 +14,13 @@
 
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavExceptions.h>
-#include <rtl/kavFormat.h>
 
-#include <limits>
 #include <new>
 #include <utility>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString quoted(const QString &name)
-{
-    return u"'"_s + name + u"'"_s;
-}
 
 bool isNamed(const TkyXMLItem &x, QStringView name)
 {
@@ -41,24 +35,16 @@ const TkyXMLItem *findChild(const TkyXMLItem &x, QStringView name)
     return nullptr;
 }
 
-// A literal: 'text', an integer (32 bits when it fits, else 64; "$" hex), or a float.
+// A literal: 'text' (what stands between the first and the last apostrophe) or a number.
 Variant literalValue(const QString &text)
 {
     if (text.startsWith(u'\'')) {
         const qsizetype last = text.lastIndexOf(u'\'');
         return last > 0 ? text.mid(1, last - 1) : QString();
     }
-    qint64 i = 0;
-    if (TryStrToInt64(text, i)) {
-        if (i >= 0 && i <= std::numeric_limits<qint32>::max())
-            return Variant(qint32(i));
-        return Variant(i);
-    }
-    bool ok = false;
-    const double d = text.toDouble(&ok); // "." whatever the locale
-    if (!ok)
-        kavRaise<EConvertError>(u"'%1' is not a valid floating point value"_s.arg(text));
-    return d;
+    if (std::optional<Variant> value = kyNumberLiteral(text))
+        return *value;
+    kavRaise<EConvertError>(u"'%1' is not a valid floating point value"_s.arg(text));
 }
 
 // Starts of the lines of a text, for turning "line:column" into offsets.
@@ -379,7 +365,7 @@ void TkyTranslator::translateAssign(const TkyXMLItem &x, TkyScript &s, TkyStatem
     std::unique_ptr<TkyExpression> expr = translateExpression(child(x, exprIndex), s);
     at(x);
     if (target->IsReadOnly())
-        kavRaise<EkyError>(u"Left side cannot be assigned to"_s);
+        kyRaise(u"SLeftCantAssigned");
     checkCompatible(*target, *expr);
     if (modificator.isEmpty())
         modificator = expr->Optimize(target.get());
@@ -404,7 +390,7 @@ void TkyTranslator::translateCall(const TkyXMLItem &x, TkyScript &s, TkyStatemen
     if (x.Count() > 1) {
         at(x);
         if (d->IsReadOnly())
-            kavRaise<EkyError>(u"Left side cannot be assigned to"_s);
+            kyRaise(u"SLeftCantAssigned");
         stmt->SetModificator(child(x, 1).Prop(u"text"_s));
     }
     stmt->SetDesignator(std::move(d));
@@ -452,7 +438,7 @@ void TkyTranslator::translateFor(const TkyXMLItem &x, TkyScript &s, TkyStatement
     const TkyVarType k = var->Typ();
     if (!dynamic_cast<TkyVariable *>(var) || var->IsReadOnly()
         || (k != fvtInt && k != fvtFloat && k != fvtVariant && k != fvtInt64))
-        kavRaise<EkyError>(u"For loop variable must be numeric variable"_s);
+        kyRaise(u"SForError");
     const auto bound = [&](int i) {
         std::unique_ptr<TkyExpression> e = translateExpression(child(x, i), s);
         checkCompatible(*var, *e);
@@ -568,7 +554,7 @@ void TkyTranslator::translateWith(const TkyXMLItem &x, TkyScript &s, TkyStatemen
     for (int i = 0; i < x.Count() - 1; ++i) {
         std::unique_ptr<TkyDesignator> d = doDesignator(child(x, i), s, emNone);
         if (d->Typ() != fvtClass && d->Typ() != fvtVariant)
-            kavRaise<EkyError>(u"Class type required"_s);
+            kyRaise(u"SClassRequired");
         QString name;
         for (int n = 0;; ++n) {
             name = u"_WithList_%1"_s.arg(n);
@@ -769,7 +755,7 @@ std::unique_ptr<TkyExpression> TkyTranslator::translateExpression(const TkyXMLIt
     const QString errorPos = expr->Finalize();
     if (!errorPos.isEmpty()) {
         FErrorPos = errorPos;
-        kavRaise<EkyError>(u"Incompatible types"_s);
+        kyRaise(u"SIncompatibleTypes");
     }
     return expr;
 }
@@ -845,7 +831,7 @@ TkyCustomVariable *TkyTranslator::findVar(TkyScript &s, const QString &name)
     if (TkyCustomVariable *found = s.Find(name))
         return found;
     if (FParser.NeedDeclareVars())
-        kavRaise<EkyError>(u"Undeclared identifier: "_s + quoted(name));
+        kyRaiseNamed(u"SIdUndeclared", name);
     // Implicit variables are global.
     auto var = std::make_unique<TkyVariable>(name, fvtVariant, u"Variant"_s);
     var->SetValue(Variant::Null());
@@ -871,22 +857,22 @@ TkyVarType TkyTranslator::findType(const QString &name)
         alias(FParser.Grammar()->Types());
     const TkyVarType kind = StrToVarType(type, &FProgram);
     if (kind == fvtClass && !FProgram.FindClass(type))
-        kavRaise<EkyError>(u"Unknown type: "_s + quoted(name));
+        kyRaiseNamed(u"SUnknownType", name);
     return kind;
 }
 
 void TkyTranslator::checkIdent(const TkyScript &s, const QString &name) const
 {
     if (s.FindLocal(name))
-        kavRaise<EkyError>(u"Identifier redeclared: "_s + quoted(name));
+        kyRaiseNamed(u"SIdRedeclared", name);
 }
 
 void TkyTranslator::checkCompatible(const TkyCustomVariable &target, const TkyCustomVariable &source) const
 {
     if (!kyTypesCompatible(target.Typ(), target.TypeName(), source.Typ(), source.TypeName(),
                            &FProgram, true))
-        kavRaise<EkyError>(u"Incompatible types: '%1', '%2'"_s.arg(target.GetFullTypeName(),
-                                                                   source.GetFullTypeName()));
+        throw EkyError(kyMessage(u"SIncompatibleTypes") + u": '"_s + target.GetFullTypeName()
+                       + u"', '"_s + source.GetFullTypeName() + u"'"_s);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -913,7 +899,7 @@ void TkyTranslator::appendMember(TkyDesignator &d, TkyCustomVariable &classItem,
     TkyClassVariable *cls = FProgram.FindClass(classItem.TypeName());
     TkyCustomHelper *m = cls ? cls->Find(member) : nullptr;
     if (!m)
-        kavRaise<EkyError>(u"Undeclared identifier: "_s + quoted(member));
+        kyRaiseNamed(u"SIdUndeclared", member);
     d.AddItem(std::make_unique<TkyDesignatorItem>(m, pos));
 }
 
@@ -951,7 +937,7 @@ void TkyTranslator::addDesignatorNode(TkyDesignator &d, const TkyXMLItem &node, 
         d.AddItem(std::move(item));
         if (emitOp == emCreate) {
             if (!ref || !dynamic_cast<TkyClassVariable *>(ref))
-                kavRaise<EkyError>(u"Class type required"_s);
+                kyRaise(u"SClassRequired");
             appendMember(d, *ref, u"Create"_s, pos);
         }
         return;
@@ -966,7 +952,7 @@ void TkyTranslator::addDesignatorNode(TkyDesignator &d, const TkyXMLItem &node, 
     if (auto *m = dynamic_cast<TkyMethodHelper *>(p);
         m && m->IndexMethod() && !prevItem.Flag() && prevItem.Count() == 0) {
         if (!index)
-            kavRaise<EkyError>(u"Index required"_s);
+            kyRaise(u"SIndexRequired");
         prevItem.SetFlag(true); // the index expressions that follow are its arguments
         return;
     }
@@ -975,7 +961,7 @@ void TkyTranslator::addDesignatorNode(TkyDesignator &d, const TkyXMLItem &node, 
     case fvtString:
     case fvtChar: {
         if (!index)
-            kavRaise<EkyError>(u"Strings doesn't have properties or methods"_s);
+            kyRaise(u"SStringError");
         auto item = std::make_unique<TkyDesignatorItem>(nullptr, pos);
         item->SetOwnedRef(std::make_unique<TkyStringHelper>());
         d.AddItem(std::move(item));
@@ -984,10 +970,10 @@ void TkyTranslator::addDesignatorNode(TkyDesignator &d, const TkyXMLItem &node, 
     case fvtClass: {
         TkyClassVariable *cls = FProgram.FindClass(p->TypeName());
         if (!cls)
-            kavRaise<EkyError>(u"Unknown type: "_s + quoted(p->TypeName()));
+            kyRaiseNamed(u"SUnknownType", p->TypeName());
         if (index) {
             if (!cls->DefProperty())
-                kavRaise<EkyError>(u"Class %1 does not have a default property"_s.arg(cls->Name()));
+                kyRaiseWith(u"SClassError", cls->Name());
             auto item = std::make_unique<TkyDesignatorItem>(cls->DefProperty(), pos);
             item->SetFlag(true);
             d.AddItem(std::move(item));
@@ -1001,7 +987,7 @@ void TkyTranslator::addDesignatorNode(TkyDesignator &d, const TkyXMLItem &node, 
             d.AddItem(dynamicItem(t, pos));
             return;
         }
-        kavRaise<EkyError>(u"Undeclared identifier: "_s + quoted(t));
+        kyRaiseNamed(u"SIdUndeclared", t);
     }
     case fvtArray:
         if (auto *helper = dynamic_cast<TkyArrayHelper *>(p->RefItem()); helper && index)
@@ -1009,7 +995,7 @@ void TkyTranslator::addDesignatorNode(TkyDesignator &d, const TkyXMLItem &node, 
         else
             d.AddItem(dynamicItem(t, pos)); // an array value: its shape is known at run time
         return;
-    default: kavRaise<EkyError>(u"Array type required"_s);
+    default: kyRaise(u"SArrayRequired");
     }
 }
 
@@ -1026,7 +1012,7 @@ std::unique_ptr<TkyDesignator> TkyTranslator::doDesignator(const TkyXMLItem &xi,
         at(c);
         if (isNamed(c, u"addr")) {
             if (xi.Count() != 2 || !isNamed(child(xi, 1), u"node"))
-                kavRaise<EkyError>(u"Variable required"_s);
+                kyRaise(u"SVarRequired");
             const QString routine = child(xi, 1).Prop(u"text"_s);
             auto name = std::make_unique<TkyStringVariable>(QString(), fvtString, u"String"_s);
             name->SetValue(routine);
@@ -1054,12 +1040,12 @@ std::unique_ptr<TkyDesignator> TkyTranslator::doDesignator(const TkyXMLItem &xi,
             TkyClassVariable *obj = FProgram.FindClass(u"TObject");
             TkyCustomHelper *free = obj ? obj->Find(u"Free") : nullptr;
             if (!free)
-                kavRaise<EkyError>(u"Undeclared identifier: 'Free'"_s);
+                kyRaiseNamed(u"SIdUndeclared", u"Free"_s);
             d->AddItem(std::make_unique<TkyDesignatorItem>(free, pos));
         } else if (last->Typ() == fvtVariant)
             d->AddItem(dynamicItem(u"Free"_s, pos));
         else
-            kavRaise<EkyError>(u"Class type required"_s);
+            kyRaise(u"SClassRequired");
     }
     d->Finalize();
     checkArguments(*d);
@@ -1076,9 +1062,9 @@ void TkyTranslator::checkArguments(TkyDesignator &d)
         FErrorPos = item.SourcePos();
         const int given = item.Count();
         if (given < r->GetNumberOfRequiredParams())
-            kavRaise<EkyError>(u"Not enough actual parameters"_s);
+            kyRaise(u"SNotEnoughParams");
         if (given > r->Count())
-            kavRaise<EkyError>(u"Too many actual parameters"_s);
+            kyRaise(u"STooManyParams");
         for (int a = 0; a < given; ++a)
             checkCompatible(*r->GetParam(a), *item.Arg(a));
         for (int a = given; a < r->Count(); ++a) {
