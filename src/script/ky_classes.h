@@ -19,6 +19,8 @@
 
 #include "ky_variables.h"
 
+#include <rtl/kavExceptions.h>
+
 #include <QString>
 
 #include <functional>
@@ -259,6 +261,33 @@ private:
     std::vector<std::unique_ptr<TkyCustomHelper>> FMembers;
     TkyScript *FProgram = nullptr;
 };
+
+// For the handlers of library modules: obj as T. EkyError "Object reference is nil" for
+// nil, "Invalid class typecast" for an object of another class.
+template <class T>
+T &kyObjectAs(TObject *obj)
+{
+    if (!obj)
+        throw EkyError(QStringLiteral("Object reference is nil"));
+    auto *typed = dynamic_cast<T *>(obj);
+    if (!typed)
+        throw EkyError(QStringLiteral("Invalid class typecast"));
+    return *typed;
+}
+
+// Argument Index of a native call as an object of class T, nullptr for nil; any other
+// value raises "Invalid class typecast".
+template <class T>
+T *kyArgObject(const TkyMethodHelper &m, int Index)
+{
+    const Variant v = m.GetVParam(Index);
+    if (v.IsNull() || v.IsEmpty() || v.IsNil())
+        return nullptr;
+    if (!v.IsObject())
+        throw EkyError(QStringLiteral("Invalid class typecast"));
+    TObject *obj = v.AsObject();
+    return obj ? &kyObjectAs<T>(obj) : nullptr;
+}
 
 // The designer's catalogue: Functions (by category), Classes, Types, Variables, Constants
 // of Script, as children of Root. Attribute values are escaped like every XML text.

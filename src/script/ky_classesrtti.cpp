@@ -27,14 +27,6 @@ namespace {
 
 using Method = TkyMethodHelper;
 
-// Script values of counts and positions: Integer when they fit, else Int64.
-Variant number(qint64 value)
-{
-    if (value >= std::numeric_limits<qint32>::min() && value <= std::numeric_limits<qint32>::max())
-        return Variant(int(value));
-    return Variant(value);
-}
-
 // A class known to scripts only: a name and an ancestor, no published properties.
 TkavClassInfo makeInfo(const QString &name, const TkavClassInfo &parent)
 {
@@ -262,22 +254,10 @@ const TkavClassInfo &TkyXMLDocumentObject::StaticClassInfo()
 // ---------------------------------------------------------------------------------------
 // Helpers of the handlers
 
-// obj as T: EkyError for nil and for objects of another kind.
-template <class T>
-T &as(TObject *obj)
-{
-    if (!obj)
-        throw EkyError(u"Object reference is nil"_s);
-    auto *typed = dynamic_cast<T *>(obj);
-    if (!typed)
-        throw EkyError(u"Invalid class typecast"_s);
-    return *typed;
-}
-
 template <class T>
 T &paramAs(const Method &m, int index)
 {
-    return as<T>(m.GetVParam(index).AsObject());
+    return kyObjectAs<T>(m.GetVParam(index).AsObject());
 }
 
 // An object reference from a script value: nil and null give the null reference.
@@ -351,7 +331,7 @@ Variant objectMethod(TObject *obj, const TkavClassInfo *cls, const QString &name
         return obj ? obj->ClassName() : cls->ClassName();
     else if (name == u"ASSIGN") {
         TObject *source = m.GetVParam(0).AsObject();
-        as<TPersistent>(obj).Assign(as<TPersistent>(source));
+        kyObjectAs<TPersistent>(obj).Assign(kyObjectAs<TPersistent>(source));
     }
     return Variant();
 }
@@ -361,7 +341,7 @@ Variant objectMethod(TObject *obj, const TkavClassInfo *cls, const QString &name
 
 Variant listMethod(TObject *obj, const TkavClassInfo *, const QString &name, Method &m)
 {
-    TkyList &list = as<TkyList>(obj);
+    TkyList &list = kyObjectAs<TkyList>(obj);
     if (name == u"ADD") {
         list.Items.append(objectRef(m.GetVParam(0)));
         return int(list.Items.size()) - 1;
@@ -407,7 +387,7 @@ Variant stringsObject(const TStrings &list, int index)
 
 Variant stringsMethod(TObject *obj, const TkavClassInfo *, const QString &name, Method &m)
 {
-    TStrings &list = as<TStrings>(obj);
+    TStrings &list = kyObjectAs<TStrings>(obj);
     auto text = [&m](int i) { return m.GetVParam(i).AsString(); };
     auto integer = [&m](int i) { return m.GetVParam(i).AsInteger(); };
     auto object = [&m](int i) { return objectRef(m.GetVParam(i)).AsObject(); };
@@ -466,11 +446,11 @@ Variant stringsMethod(TObject *obj, const TkavClassInfo *, const QString &name, 
         list.SetStrings(integer(0), text(1));
     else if (name == u"FIND") {
         int index = 0;
-        const bool found = as<TStringList>(obj).Find(text(0), index);
+        const bool found = kyObjectAs<TStringList>(obj).Find(text(0), index);
         m.SetVParam(1, index);
         return found;
     } else if (name == u"SORT")
-        as<TStringList>(obj).Sort();
+        kyObjectAs<TStringList>(obj).Sort();
     return Variant();
 }
 
@@ -500,7 +480,7 @@ Variant streamMethod(TObject *obj, const TkavClassInfo *cls, const QString &name
             throw EkyError(u"Cannot create an instance of %1"_s.arg(cls->ClassName()));
         return m.Program()->AdoptObject(std::make_unique<TkyFileStream>(fileName, native));
     }
-    TStream &stream = as<TStream>(obj);
+    TStream &stream = kyObjectAs<TStream>(obj);
     if (name == u"READ") {
         // At most Count bytes, never more than the stream has left nor than the buffer
         // holds; the buffer's characters past what was read keep their value.
@@ -513,20 +493,20 @@ Variant streamMethod(TObject *obj, const TkavClassInfo *cls, const QString &name
         bytes.truncate(qMax<qint64>(0, got));
         buffer.replace(0, bytes.size(), QString::fromLatin1(bytes));
         m.SetVParam(0, buffer);
-        return number(bytes.size());
+        return VarFromInteger(bytes.size());
     }
     if (name == u"WRITE") {
         const QByteArray bytes = m.GetVParam(0).AsString().toLatin1();
         const qint64 count = qMin(byteCount(m.GetVParam(1)), qint64(bytes.size()));
         checkGrowth(stream, count);
-        return number(count > 0 ? stream.Write(bytes.constData(), count) : 0);
+        return VarFromInteger(count > 0 ? stream.Write(bytes.constData(), count) : 0);
     }
     if (name == u"SEEK") {
         const qint64 offset = m.GetVParam(0).AsInt64();
         const int origin = m.GetVParam(1).AsInteger();
         if (origin < soBeginning || origin > soEnd)
             throw EkyError(u"Invalid seek origin (%1)"_s.arg(origin));
-        return number(stream.Seek(offset, TSeekOrigin(origin)));
+        return VarFromInteger(stream.Seek(offset, TSeekOrigin(origin)));
     }
     if (name == u"COPYFROM") {
         TStream &source = paramAs<TStream>(m, 0);
@@ -534,9 +514,9 @@ Variant streamMethod(TObject *obj, const TkavClassInfo *cls, const QString &name
             throw EkyError(u"Cannot copy a stream into itself"_s);
         const qint64 count = byteCount(m.GetVParam(1));
         checkGrowth(stream, count > 0 ? count : source.Size());
-        return number(stream.CopyFrom(source, count));
+        return VarFromInteger(stream.CopyFrom(source, count));
     }
-    auto &memory = as<TMemoryStream>(obj);
+    auto &memory = kyObjectAs<TMemoryStream>(obj);
     if (name == u"CLEAR")
         memory.Clear();
     else if (name == u"LOADFROMSTREAM") {
@@ -585,7 +565,7 @@ Variant xmlItemMethod(TObject *obj, const TkavClassInfo *cls, const QString &nam
 {
     if (name == u"CREATE")
         return createObject(cls, m);
-    auto &self = as<TkyXMLItemObject>(obj);
+    auto &self = kyObjectAs<TkyXMLItemObject>(obj);
     TkyXMLItem &item = self.Item();
     TkyXMLWrappers &tree = self.Tree();
     if (name == u"ADDITEM")
@@ -619,7 +599,7 @@ Variant xmlDocumentMethod(TObject *obj, const TkavClassInfo *cls, const QString 
 {
     if (name == u"CREATE")
         return createObject(cls, m);
-    auto &doc = as<TkyXMLDocumentObject>(obj);
+    auto &doc = kyObjectAs<TkyXMLDocumentObject>(obj);
     if (name == u"SAVETOSTREAM")
         doc.Document.SaveToStream(paramAs<TStream>(m, 0));
     else if (name == u"LOADFROMSTREAM") {
@@ -712,7 +692,7 @@ void TkyClassesRTTI::addLists()
         c->AddMethod(u"function Remove(Item: TObject): Integer"_s, &listMethod);
         c->AddProperty(
             u"Count"_s, u"Integer"_s, [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return Variant(int(as<TkyList>(obj).Items.size()));
+                return Variant(int(kyObjectAs<TkyList>(obj).Items.size()));
             });
         c->AddDefaultProperty(u"Items"_s, u"Integer"_s, u"TObject"_s, &listMethod);
     }
@@ -737,14 +717,14 @@ void TkyClassesRTTI::addLists()
             u"CommaText"_s,
             u"String"_s,
             [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return Variant(as<TStrings>(obj).CommaText());
+                return Variant(kyObjectAs<TStrings>(obj).CommaText());
             },
             [](TObject *obj, const TkavClassInfo *, const QString &, const Variant &v) {
-                as<TStrings>(obj).SetCommaText(v.AsString());
+                kyObjectAs<TStrings>(obj).SetCommaText(v.AsString());
             });
         c->AddProperty(
             u"Count"_s, u"Integer"_s, [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return Variant(as<TStrings>(obj).Count());
+                return Variant(kyObjectAs<TStrings>(obj).Count());
             });
         c->AddIndexProperty(u"Names"_s, u"Integer"_s, u"String"_s, &stringsMethod, true);
         c->AddIndexProperty(u"Objects"_s, u"Integer"_s, u"TObject"_s, &stringsMethod);
@@ -754,10 +734,10 @@ void TkyClassesRTTI::addLists()
             u"Text"_s,
             u"String"_s,
             [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return Variant(as<TStrings>(obj).Text());
+                return Variant(kyObjectAs<TStrings>(obj).Text());
             },
             [](TObject *obj, const TkavClassInfo *, const QString &, const Variant &v) {
-                as<TStrings>(obj).SetText(v.AsString());
+                kyObjectAs<TStrings>(obj).SetText(v.AsString());
             });
     }
     if (TkyClassVariable *c = Script().AddClass(TStringList::StaticClassInfo(), u"TStrings"_s)) {
@@ -767,22 +747,22 @@ void TkyClassesRTTI::addLists()
             u"Duplicates"_s,
             u"TDuplicates"_s,
             [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return Variant(int(as<TStringList>(obj).Duplicates()));
+                return Variant(int(kyObjectAs<TStringList>(obj).Duplicates()));
             },
             [](TObject *obj, const TkavClassInfo *, const QString &, const Variant &v) {
                 const int value = v.AsInteger();
                 if (value < dupIgnore || value > dupError)
                     throw ERangeError(u"Range check error"_s);
-                as<TStringList>(obj).SetDuplicates(TDuplicates(value));
+                kyObjectAs<TStringList>(obj).SetDuplicates(TDuplicates(value));
             });
         c->AddProperty(
             u"Sorted"_s,
             u"Boolean"_s,
             [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return Variant(as<TStringList>(obj).Sorted());
+                return Variant(kyObjectAs<TStringList>(obj).Sorted());
             },
             [](TObject *obj, const TkavClassInfo *, const QString &, const Variant &v) {
-                as<TStringList>(obj).SetSorted(v.AsBoolean());
+                kyObjectAs<TStringList>(obj).SetSorted(v.AsBoolean());
             });
     }
 }
@@ -800,14 +780,14 @@ void TkyClassesRTTI::addStreams()
             u"Position"_s,
             u"Longint"_s,
             [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return number(as<TStream>(obj).Position());
+                return VarFromInteger(kyObjectAs<TStream>(obj).Position());
             },
             [](TObject *obj, const TkavClassInfo *, const QString &, const Variant &v) {
-                as<TStream>(obj).SetPosition(v.AsInt64());
+                kyObjectAs<TStream>(obj).SetPosition(v.AsInt64());
             });
         c->AddProperty(
             u"Size"_s, u"Longint"_s, [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return number(as<TStream>(obj).Size());
+                return VarFromInteger(kyObjectAs<TStream>(obj).Size());
             });
     }
     if (TkyClassVariable *c = Script().AddClass(TkyFileStream::StaticClassInfo(), u"TStream"_s))
@@ -837,14 +817,14 @@ void TkyClassesRTTI::addXML()
             u"Data"_s,
             u"Variant"_s,
             [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return as<TkyXMLItemObject>(obj).Data;
+                return kyObjectAs<TkyXMLItemObject>(obj).Data;
             },
             [](TObject *obj, const TkavClassInfo *, const QString &, const Variant &v) {
-                as<TkyXMLItemObject>(obj).Data = v;
+                kyObjectAs<TkyXMLItemObject>(obj).Data = v;
             });
         c->AddProperty(
             u"Count"_s, u"Integer"_s, [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return Variant(as<TkyXMLItemObject>(obj).Item().Count());
+                return Variant(kyObjectAs<TkyXMLItemObject>(obj).Item().Count());
             });
         c->AddDefaultProperty(u"Items"_s, u"Integer"_s, u"TkyXMLItem"_s, &xmlItemMethod, true);
         c->AddIndexProperty(u"Prop"_s, u"String"_s, u"String"_s, &xmlItemMethod);
@@ -852,24 +832,24 @@ void TkyClassesRTTI::addXML()
             u"Name"_s,
             u"String"_s,
             [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return Variant(as<TkyXMLItemObject>(obj).Item().Name());
+                return Variant(kyObjectAs<TkyXMLItemObject>(obj).Item().Name());
             },
             [](TObject *obj, const TkavClassInfo *, const QString &, const Variant &v) {
-                as<TkyXMLItemObject>(obj).Item().SetName(v.AsString());
+                kyObjectAs<TkyXMLItemObject>(obj).Item().SetName(v.AsString());
             });
         c->AddProperty(
             u"Parent"_s, u"TkyXMLItem"_s, [](TObject *obj, const TkavClassInfo *, const QString &) {
-                auto &self = as<TkyXMLItemObject>(obj);
+                auto &self = kyObjectAs<TkyXMLItemObject>(obj);
                 return xmlRef(self.Tree(), self.Item().Parent());
             });
         c->AddProperty(
             u"Text"_s,
             u"String"_s,
             [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return Variant(as<TkyXMLItemObject>(obj).Item().Text());
+                return Variant(kyObjectAs<TkyXMLItemObject>(obj).Item().Text());
             },
             [](TObject *obj, const TkavClassInfo *, const QString &, const Variant &v) {
-                as<TkyXMLItemObject>(obj).Item().SetText(v.AsString());
+                kyObjectAs<TkyXMLItemObject>(obj).Item().SetText(v.AsString());
             });
     }
     if (TkyClassVariable *c
@@ -881,7 +861,7 @@ void TkyClassesRTTI::addXML()
         c->AddMethod(u"procedure LoadFromFile(const FileName: String)"_s, &xmlDocumentMethod);
         c->AddProperty(
             u"Root"_s, u"TkyXMLItem"_s, [](TObject *obj, const TkavClassInfo *, const QString &) {
-                auto &doc = as<TkyXMLDocumentObject>(obj);
+                auto &doc = kyObjectAs<TkyXMLDocumentObject>(obj);
                 return xmlRef(doc.Tree, doc.Document.Root());
             });
     }

@@ -201,15 +201,6 @@ const TkavClassInfo &TkyPrinterSetupDialog::StaticClassInfo()
 
 namespace {
 
-template <class D>
-D &dialogOf(TObject *obj)
-{
-    auto *dialog = dynamic_cast<D *>(obj);
-    if (!dialog)
-        kavRaise<EkyError>(u"Invalid object reference"_s);
-    return *dialog;
-}
-
 // Sets come from scripts as arrays of their elements' bit values ([mbYes, mbNo]) or as a
 // bit mask, and go back as arrays, so that "in" and set literals work on them.
 qint64 setMask(const Variant &v)
@@ -253,12 +244,12 @@ void addField(TkyClassVariable &cls, const QString &name, const QString &typ, V 
         typ,
         [field](TObject *obj, const TkavClassInfo *, const QString &) {
             if constexpr (std::is_same_v<V, qint64>)
-                return setValue(dialogOf<D>(obj).*field);
+                return setValue(kyObjectAs<D>(obj).*field);
             else
-                return Variant(dialogOf<D>(obj).*field);
+                return Variant(kyObjectAs<D>(obj).*field);
         },
         [field](TObject *obj, const TkavClassInfo *, const QString &, const Variant &v) {
-            dialogOf<D>(obj).*field = fromVariant<V>(v);
+            kyObjectAs<D>(obj).*field = fromVariant<V>(v);
         });
 }
 
@@ -272,7 +263,7 @@ Variant callDialog(TObject *obj, const TkavClassInfo *cls, const QString &name, 
         return m.Program()->AdoptObject(cls->Create());
     }
     if (name == u"EXECUTE")
-        return dialogOf<TkyCommonDialog>(obj).Execute();
+        return kyObjectAs<TkyCommonDialog>(obj).Execute();
     return Variant::Null();
 }
 
@@ -313,7 +304,7 @@ void addFileDialogMembers(TkyClassVariable &cls)
     addField(cls, u"Options"_s, u"TOpenOptions"_s, &D::Options);
     cls.AddProperty(
         u"Files"_s, u"TStrings"_s, [](TObject *obj, const TkavClassInfo *, const QString &) {
-            return Variant::FromObject(&dialogOf<D>(obj).Files);
+            return Variant::FromObject(&kyObjectAs<D>(obj).Files);
         });
 }
 
@@ -407,7 +398,7 @@ void TkyDialogsRTTI::addClasses()
         using D = TkyFontDialog;
         font->AddProperty(
             u"Font"_s, u"TFont"_s, [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return Variant::FromObject(&dialogOf<D>(obj).Font);
+                return Variant::FromObject(&kyObjectAs<D>(obj).Font);
             });
         addField(*font, u"Options"_s, u"TFontDialogOptions"_s, &D::Options);
         addField(*font, u"Device"_s, u"TFontDialogDevice"_s, &D::Device);

@@ -59,33 +59,6 @@ constexpr const char16_t *memOnlyMembers[] = {
     u"procedure SetStrings(List: TStrings)",
 };
 
-TCustomIniFile &iniOf(TObject *obj)
-{
-    auto *ini = dynamic_cast<TCustomIniFile *>(obj);
-    if (!ini)
-        kavRaise<EkyError>(u"Invalid object reference"_s);
-    return *ini;
-}
-
-// The object argument as T: nullptr for nil, "Invalid class typecast" for other kinds.
-template <class T>
-T *argObject(const TkyMethodHelper &m, int index)
-{
-    const Variant v = m.GetVParam(index);
-    if (!v.IsObject()) {
-        if (v.IsNull() || v.IsEmpty() || v.AsInt64() == 0) // nil
-            return nullptr;
-        kavRaise<EkyError>(u"Invalid class typecast"_s);
-    }
-    TObject *obj = v.AsObject();
-    if (!obj)
-        return nullptr;
-    auto *typed = dynamic_cast<T *>(obj);
-    if (!typed)
-        kavRaise<EkyError>(u"Invalid class typecast"_s);
-    return typed;
-}
-
 QString str(const TkyMethodHelper &m, int index)
 {
     return VarToStr(m.GetVParam(index));
@@ -109,7 +82,7 @@ Variant callWithStrings(TCustomIniFile &ini, const QString &name, TkyMethodHelpe
 {
     const bool sectionFirst
         = name != u"READSECTIONS" && name != u"GETSTRINGS" && name != u"SETSTRINGS";
-    TStrings *list = argObject<TStrings>(m, sectionFirst ? 1 : 0);
+    TStrings *list = kyArgObject<TStrings>(m, sectionFirst ? 1 : 0);
     if (!list)
         return name == u"READTSTRINGS" ? Variant(QString()) : Variant::Null();
     const QString section = sectionFirst ? str(m, 0) : QString();
@@ -136,7 +109,7 @@ Variant callWithStrings(TCustomIniFile &ini, const QString &name, TkyMethodHelpe
 Variant callWithStream(TCustomIniFile &ini, const QString &name, TkyMethodHelper &m)
 {
     const bool whole = name == u"SAVEINIFILETOSTREAM" || name == u"LOADINIFILEFROMSTREAM";
-    TStream *stream = argObject<TStream>(m, whole ? 0 : 2);
+    TStream *stream = kyArgObject<TStream>(m, whole ? 0 : 2);
     if (!stream)
         return name == u"READBINARYSTREAM" ? Variant(0) : Variant::Null();
     if (name == u"SAVEINIFILETOSTREAM")
@@ -154,7 +127,7 @@ Variant callIni(TObject *obj, const TkavClassInfo *cls, const QString &name, Tky
 {
     if (name == u"CREATE")
         return createIni(cls, m);
-    TCustomIniFile &ini = iniOf(obj);
+    TCustomIniFile &ini = kyObjectAs<TCustomIniFile>(obj);
     if (name == u"READSTRING")
         return ini.ReadString(str(m, 0), str(m, 1), str(m, 2));
     if (name == u"WRITESTRING")
@@ -225,7 +198,7 @@ TkyIniRTTI::TkyIniRTTI(TkyScript &script)
         addMembers(*custom, customMembers);
         custom->AddProperty(
             u"FileName"_s, u"String"_s, [](TObject *obj, const TkavClassInfo *, const QString &) {
-                return Variant(iniOf(obj).FileName());
+                return Variant(kyObjectAs<TCustomIniFile>(obj).FileName());
             });
     }
     if (TkyClassVariable *mem
