@@ -15,7 +15,6 @@
 #include <QHash>
 #include <QList>
 
-#include <limits>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
