@@ -1,6 +1,10 @@
-// Test entry: a Qt application object (Gui when the suite links Qt Gui) around GoogleTest.
+// Test entry: a Qt application object (Widgets or Gui when the suite links them) around
+// GoogleTest.
 #include <QtGlobal>
-#ifdef QT_GUI_LIB
+#ifdef QT_WIDGETS_LIB
+#include <QApplication>
+using KavTestApp = QApplication;
+#elif defined(QT_GUI_LIB)
 #include <QGuiApplication>
 using KavTestApp = QGuiApplication;
 #else

@@ -10,7 +10,7 @@
 #include <script/ky_langs.h>
 #include <rtl/kavUIServices.h>
 #include <script/ky_script.h>
-#include <script/ky_library.h>
+#include <report/kavScriptLibrary.h>
 #include <script/ky_xml.h>
 
 #include <QFileInfo>
@@ -128,7 +128,7 @@ int kavCmdScript(const QStringList &args)
             std::fputs(il.SaveToText().toUtf8().constData(), stdout);
             return 0;
         }
-        kyRegisterStandardLibrary();
+        kavRegisterScriptLibrary();
         script.AddRTTI();
         script.SetSyntaxType(language);
         script.SetLines(lines);

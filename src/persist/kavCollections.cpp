@@ -16,7 +16,7 @@ using namespace Qt::StringLiterals;
 
 const TkavClassInfo &TkavCollectionItem::StaticClassInfo()
 {
-    static const TkavClassInfo info = kavMakeClassInfo<TkavCollectionItem, TPersistent>(
+    static const TkavClassInfo info = kavMakeClassInfo<TkavCollectionItem, TCollectionItem>(
         u"TkavCollectionItem"_s, [](TkavPropBuilder<TkavCollectionItem> &p) {
             p.String(u"InheritedName"_s,
                      &TkavCollectionItem::GetInheritedName,
@@ -80,7 +80,7 @@ void TkavCollectionItem::CreateUniqueName()
 
 const TkavClassInfo &TkavCollection::StaticClassInfo()
 {
-    static const TkavClassInfo info = kavMakeClassInfo<TkavCollection, TPersistent>(
+    static const TkavClassInfo info = kavMakeClassInfo<TkavCollection, TCollection>(
         u"TkavCollection"_s, [](TkavPropBuilder<TkavCollection> &) {});
     return info;
 }

@@ -16,7 +16,7 @@ class TkavXMLSerializer;
 
 // One item of a TkavCollection. Items are owned by their collection; an item taken out
 // with TkavCollection::Extract belongs to whoever holds it.
-class TkavCollectionItem : public TPersistent
+class TkavCollectionItem : public TCollectionItem
 {
 public:
     KAV_CLASSINFO
@@ -56,7 +56,7 @@ private:
 
 // An ordered list of owned items of one item class (TkavCollectionItem or a descendant).
 // Index errors raise EListError "List index out of bounds (%d)"; the list is then unchanged.
-class TkavCollection : public TPersistent
+class TkavCollection : public TCollection
 {
 public:
     KAV_CLASSINFO
@@ -66,8 +66,8 @@ public:
     ~TkavCollection() override;
 
     const TkavClassInfo &ItemClass() const { return *FItemClass; }
-    int Count() const { return int(FItems.size()); }
-    TkavCollectionItem *Items(int index) const;
+    int Count() const override { return int(FItems.size()); }
+    TkavCollectionItem *Items(int index) const override;
 
     // A new item of the item class at the end / at index (0 .. Count).
     TkavCollectionItem *Add();
@@ -79,7 +79,7 @@ public:
     std::unique_ptr<TkavCollectionItem> Extract(int index);
     // Destroys the item at index.
     void Delete(int index);
-    void Clear();
+    void Clear() override;
     // Position of item, -1 when it is not in this collection.
     int IndexOf(const TkavCollectionItem *item) const;
     // Moves the item at curIndex so that it ends up at newIndex; both in 0 .. Count - 1.

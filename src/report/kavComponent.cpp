@@ -33,23 +33,6 @@ thread_local bool designCreatePending = false;
 // Coordinates closer than this are the same position.
 constexpr double positionTolerance = 0.0001;
 
-bool isAsciiLetter(QChar c)
-{
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-}
-
-// A letter or underscore, then letters, digits and underscores.
-bool isIdentifier(QStringView name)
-{
-    if (name.isEmpty() || !(isAsciiLetter(name[0]) || name[0] == u'_'))
-        return false;
-    for (QChar c : name) {
-        if (!isAsciiLetter(c) && !c.isDigit() && c != u'_')
-            return false;
-    }
-    return true;
-}
-
 // A resource text with its "%s" filled by arg. Resource texts come from language files,
 // so they are never used as format strings.
 QString resourceText(const QString &key, const QString &arg)
@@ -373,7 +356,7 @@ void TkavComponent::SetName(const QString &Value)
     }
     if (IsAncestor())
         throw EkavError(resourceText(u"clCantRen"_s, FName));
-    if (!Value.isEmpty() && !isIdentifier(Value))
+    if (!Value.isEmpty() && !kavIsValidIdent(Value))
         throw EComponentError(u"''%1'' is not a valid component name"_s.arg(Value));
     if (FOwner) {
         const TkavComponent *other = FOwner->FindComponent(Value);

@@ -26,7 +26,6 @@ class TkavDataSet;
 class TkavReport;
 class TkavXMLItem;
 
-KAV_DECLARE_EXCEPTION(EComponentError, Exception) // a name that is no identifier or already owned
 KAV_DECLARE_EXCEPTION(EDuplicateName, EkavError)  // a name already used in the report ("prDupl")
 
 // Event properties of report objects hold the name of a script procedure; empty: no handler.

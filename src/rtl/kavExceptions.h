@@ -48,6 +48,7 @@ KAV_DECLARE_EXCEPTION(EReadError, EStreamError)    // "Stream read error"
 KAV_DECLARE_EXCEPTION(EWriteError, EStreamError)   // "Stream write error"
 KAV_DECLARE_EXCEPTION(EFOpenError, EStreamError)   // a file that cannot be opened
 KAV_DECLARE_EXCEPTION(EFCreateError, EStreamError) // a file that cannot be created
+KAV_DECLARE_EXCEPTION(EComponentError, Exception) // a name that is no identifier or already owned
 KAV_DECLARE_EXCEPTION(EkavError, Exception)        // report side: messages from resources
 KAV_DECLARE_EXCEPTION(EkyError, Exception)         // script side: fixed English messages
 

@@ -1,0 +1,7 @@
+#pragma once
+
+// The script library as report programs see it: the standard modules with the graphics
+// and forms modules in their place among them.
+
+// Registers every library module in its order (once per process; later calls do nothing).
+void kavRegisterScriptLibrary();

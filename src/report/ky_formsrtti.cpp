@@ -1,0 +1,3 @@
+#include "ky_formsrtti.h"
+
+void kyRegisterFormsModule() {}

@@ -1,0 +1,3 @@
+#include "ky_graphicsrtti.h"
+
+void kyRegisterGraphicsModule() {}
