@@ -7,8 +7,7 @@
 
 void kavRegisterScriptLibrary()
 {
-    kyRegisterStandardLibrary([] {
-        kyRegisterGraphicsModule();
-        kyRegisterFormsModule();
-    });
+    kyRegisterStandardLibrary();
+    kyRegisterGraphicsModule();
+    kyRegisterFormsModule();
 }

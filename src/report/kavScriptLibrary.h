@@ -3,5 +3,5 @@
 // The script library as report programs see it: the standard modules with the graphics
 // and forms modules in their place among them.
 
-// Registers every library module in its order (once per process; later calls do nothing).
+// Registers every library module (each once per process; later calls do nothing).
 void kavRegisterScriptLibrary();

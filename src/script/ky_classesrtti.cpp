@@ -872,7 +872,7 @@ void kyRegisterClassesModule()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        kyRegisterRTTIModule(
+        kyRegisterRTTIModule(kyModuleClasses,
             [](TkyScript &script) { return std::make_unique<TkyClassesRTTI>(script); });
     });
 }

@@ -427,7 +427,7 @@ void kyRegisterDialogsModule()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        kyRegisterRTTIModule(
+        kyRegisterRTTIModule(kyModuleDialogs,
             [](TkyScript &script) { return std::make_unique<TkyDialogsRTTI>(script); });
     });
 }

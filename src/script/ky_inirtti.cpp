@@ -217,7 +217,7 @@ void kyRegisterIniModule()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        kyRegisterRTTIModule(
+        kyRegisterRTTIModule(kyModuleIni,
             [](TkyScript &script) { return std::make_unique<TkyIniRTTI>(script); });
     });
 }

@@ -5,17 +5,11 @@
 #include "ky_inirtti.h"
 #include "ky_sysfuncs.h"
 
-#include <mutex>
-
-void kyRegisterStandardLibrary(const std::function<void()> &middle)
+void kyRegisterStandardLibrary()
 {
-    static std::once_flag once;
-    std::call_once(once, [&middle] {
-        kyRegisterSystemModule();
-        kyRegisterClassesModule();
-        if (middle)
-            middle();
-        kyRegisterDialogsModule();
-        kyRegisterIniModule();
-    });
+    // Each module registers itself once, so repeated calls are harmless.
+    kyRegisterSystemModule();
+    kyRegisterClassesModule();
+    kyRegisterDialogsModule();
+    kyRegisterIniModule();
 }

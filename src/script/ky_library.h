@@ -1,11 +1,8 @@
 #pragma once
 
-// The standard library of scripts: registers the library modules in their fixed order so
-// that every script given AddRTTI receives the same functions, constants and classes.
+// The standard library of scripts: every module that needs no more than Qt Core (system
+// functions, basic classes, dialogs, ini files). Programs that draw add the graphics and
+// forms modules, which take their places among these (TkyModuleOrder).
 
-#include <functional>
-
-// Registers the system functions, the basic classes, then what middle registers (the
-// graphics, forms and report modules of the program), then the dialogs and the ini
-// files. Once per process; later calls do nothing.
-void kyRegisterStandardLibrary(const std::function<void()> &middle = {});
+// Registers those modules. Once per process; later calls do nothing.
+void kyRegisterStandardLibrary();

@@ -417,17 +417,20 @@ void TkyScript::notifyRunLine(const QString &unit, const QString &pos)
 
 namespace {
 
-std::vector<TkyRTTIModuleFactory> &moduleFactories()
+std::vector<std::pair<TkyModuleOrder, TkyRTTIModuleFactory>> &moduleFactories()
 {
-    static std::vector<TkyRTTIModuleFactory> factories;
+    static std::vector<std::pair<TkyModuleOrder, TkyRTTIModuleFactory>> factories;
     return factories;
 }
 
 } // namespace
 
-void kyRegisterRTTIModule(TkyRTTIModuleFactory factory)
+void kyRegisterRTTIModule(TkyModuleOrder order, TkyRTTIModuleFactory factory)
 {
-    moduleFactories().push_back(std::move(factory));
+    auto &factories = moduleFactories();
+    const auto at = std::upper_bound(factories.begin(), factories.end(), order,
+                                     [](TkyModuleOrder o, const auto &entry) { return o < entry.first; });
+    factories.emplace(at, order, std::move(factory));
 }
 
 void TkyScript::AddRTTI()
@@ -438,7 +441,7 @@ void TkyScript::AddRTTI()
     const TkyAddedBy outer = FAddedBy;
     FAddedBy = kyLibraryAddedBy;
     try {
-        for (const TkyRTTIModuleFactory &factory : moduleFactories())
+        for (const auto &[order, factory] : moduleFactories())
             Add(QString(), factory(*this));
     } catch (...) {
         FAddedBy = outer;

@@ -375,8 +375,21 @@ private:
 
 using TkyRTTIModuleFactory = std::function<std::unique_ptr<TkyRTTIModule>(TkyScript &)>;
 
-// Adds a module to those AddRTTI creates, after the ones registered before (start-up only).
-void kyRegisterRTTIModule(TkyRTTIModuleFactory factory);
+// Where a library module stands among the others: AddRTTI creates them in this order,
+// whatever order they were registered in (a class registered under an ancestor name
+// inherits its members only when that ancestor is already known).
+enum TkyModuleOrder : int {
+    kyModuleSystem,
+    kyModuleClasses,
+    kyModuleGraphics,
+    kyModuleForms,
+    kyModuleReport,
+    kyModuleDialogs,
+    kyModuleIni
+};
+
+// Adds a module to those AddRTTI creates, at its place (start-up only).
+void kyRegisterRTTIModule(TkyModuleOrder order, TkyRTTIModuleFactory factory);
 
 // The kind a type name stands for in Script's scope chain; fvtClass when it is not found
 // (also when Script is nullptr).

@@ -733,7 +733,7 @@ void kyRegisterSystemModule()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        kyRegisterRTTIModule(
+        kyRegisterRTTIModule(kyModuleSystem,
             [](TkyScript &script) { return std::make_unique<TkySysFunctions>(script); });
     });
 }
