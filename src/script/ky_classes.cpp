@@ -207,6 +207,21 @@ void TkyPropertyHelper::SetValue(const Variant &Value)
 }
 
 // ---------------------------------------------------------------------------------------
+// TkyComponentHelper
+
+TkyComponentHelper::TkyComponentHelper(const TComponent &Component)
+    : TkyCustomHelper(Component.Name(), fvtClass, Component.ClassName())
+    , FComponent(Component.Handle())
+{
+    SetIsReadOnly(true);
+}
+
+Variant TkyComponentHelper::GetValue()
+{
+    return Variant::FromObject(TObject::FromHandle(FComponent));
+}
+
+// ---------------------------------------------------------------------------------------
 // TkyMethodHelper
 
 TkyMethodHelper::TkyMethodHelper(const QString &Syntax, const TkyScript *Script)
@@ -522,6 +537,11 @@ TkyClassVariable::AddEvent(const QString &Name, TkyEventFactory AEvent, TkyEvent
 {
     return addMember(
         std::make_unique<TkyEventHelper>(Name, FClassRef, std::move(AEvent), std::move(ASetter)));
+}
+
+TkyComponentHelper *TkyClassVariable::AddComponent(const TComponent &Component)
+{
+    return addMember(std::make_unique<TkyComponentHelper>(Component));
 }
 
 void TkyClassVariable::AddPublishedProperties(const TkavClassInfo &AClass)

@@ -5,7 +5,7 @@
 // class's own property table; properties, methods, constructors, indexed properties,
 // owned components and events are registered by hand with handler functions. Designators
 // reach a member with its context (the object before it) and the member forwards to the
-// native object. (Form components as members come with the forms library.)
+// native object.
 //
 // Objects are checked handles: a member applied to a stale reference raises
 // "Invalid object reference", never touches freed memory.
@@ -20,6 +20,7 @@
 #include "ky_variables.h"
 
 #include <rtl/kavExceptions.h>
+#include <rtl/kavObject.h>
 
 #include <QString>
 
@@ -190,6 +191,20 @@ private:
     TkyEventSetter FSetter;
 };
 
+// A component its form owns, as a member of the form's class: Form1.Button1 yields the
+// button. Read-only; a destroyed component reads as nil.
+class TkyComponentHelper : public TkyCustomHelper
+{
+public:
+    explicit TkyComponentHelper(const TComponent &Component);
+
+    Variant GetValue() override;
+    void SetValue(const Variant &) override {}
+
+private:
+    quint64 FComponent; // the component's handle
+};
+
 // A class descriptor: named after the native class, kind fvtClass, one optional Variant
 // parameter (the cast argument). Members are looked up by name ignoring case in
 // registration order (published properties first), then in the ancestor's descriptor
@@ -231,6 +246,8 @@ public:
                                         const QString &Typ, TkyCallMethodNewEvent CallEvent,
                                         bool AReadOnly = false);
     TkyEventHelper *AddEvent(const QString &Name, TkyEventFactory AEvent, TkyEventSetter ASetter);
+    // A member named after Component that yields it (for the components a form owns).
+    TkyComponentHelper *AddComponent(const TComponent &Component);
     // One published-property member per property of AClass (inherited ones included;
     // native callbacks are skipped).
     void AddPublishedProperties(const TkavClassInfo &AClass);

@@ -303,16 +303,36 @@ std::unique_ptr<TObject> makeKnown(const TkavClassInfo &cls)
     return nullptr;
 }
 
-// Create: the class the script named, through its own constructor or its factory; the
-// new object belongs to the script.
-Variant createObject(const TkavClassInfo *cls, Method &m)
+std::unique_ptr<TObject> makeObject(const TkavClassInfo *cls)
 {
     std::unique_ptr<TObject> made = makeKnown(*cls);
     if (!made && cls->CanCreate())
         made = cls->Create(nullptr);
     if (!made)
         throw EkyError(u"Cannot create an instance of %1"_s.arg(cls->ClassName()));
-    return m.Program()->AdoptObject(std::move(made));
+    return made;
+}
+
+// Create: the class the script named, through its own constructor or its factory; the
+// new object belongs to the script.
+Variant createObject(const TkavClassInfo *cls, Method &m)
+{
+    return m.Program()->AdoptObject(makeObject(cls));
+}
+
+// TComponent.Create(AOwner): an owner takes the new component over (it dies with its
+// owner); without one it belongs to the script.
+Variant createComponent(const TkavClassInfo *cls, Method &m)
+{
+    std::unique_ptr<TObject> made = makeObject(cls);
+    TComponent *owner = kyArgObject<TComponent>(m, 0);
+    if (!owner)
+        return m.Program()->AdoptObject(std::move(made));
+    auto *component = dynamic_cast<TComponent *>(made.get());
+    if (!component)
+        throw EkyError(u"Cannot create an instance of %1"_s.arg(cls->ClassName()));
+    made.release();
+    return Variant::FromObject(owner->InsertComponent(std::unique_ptr<TComponent>(component)));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -323,8 +343,12 @@ Variant objectMethod(TObject *obj, const TkavClassInfo *cls, const QString &name
     if (name == u"CREATE")
         return createObject(cls, m);
     if (name == u"FREE") {
-        // Only what the script created may die here; the host still uses everything else.
-        if (obj && !m.Program()->FreeObject(obj))
+        // Only what the script created may die here, or a component through its owner;
+        // the host still uses everything else.
+        auto *component = dynamic_cast<TComponent *>(obj);
+        if (component && component->Owner())
+            component->Owner()->RemoveComponent(component).reset();
+        else if (obj && !m.Program()->FreeObject(obj))
             throw EkyError(u"Cannot free this object"_s);
     } else if (name == u"CLASSNAME")
         return obj ? obj->ClassName() : cls->ClassName();
@@ -678,6 +702,32 @@ void TkyClassesRTTI::addObjects()
     }
     if (TkyClassVariable *c = Script().AddClass(TPersistent::StaticClassInfo(), u"TObject"_s))
         c->AddMethod(u"procedure Assign(Source: TPersistent)"_s, &objectMethod);
+    if (TkyClassVariable *c = Script().AddClass(TComponent::StaticClassInfo(), u"TPersistent"_s)) {
+        c->AddConstructor(u"constructor Create(AOwner: TComponent)"_s,
+                          [](TObject *, const TkavClassInfo *cls, const QString &, Method &m) {
+                              return createComponent(cls, m);
+                          });
+        c->AddProperty(u"Owner"_s, u"TComponent"_s, [](TObject *obj, const TkavClassInfo *, const QString &) {
+            return Variant::FromObject(kyObjectAs<TComponent>(obj).Owner());
+        });
+    }
+    Script().AddClass(TCollectionItem::StaticClassInfo(), u"TPersistent"_s);
+    if (TkyClassVariable *c = Script().AddClass(TCollection::StaticClassInfo(), u"TPersistent"_s)) {
+        c->AddMethod(u"procedure Clear"_s, [](TObject *obj, const TkavClassInfo *, const QString &, Method &) {
+            kyObjectAs<TCollection>(obj).Clear();
+            return Variant();
+        });
+        c->AddProperty(u"Count"_s, u"Integer"_s, [](TObject *obj, const TkavClassInfo *, const QString &) {
+            return Variant(kyObjectAs<TCollection>(obj).Count());
+        });
+        c->AddDefaultProperty(
+            u"Items"_s, u"Integer"_s, u"TCollectionItem"_s,
+            [](TObject *obj, const TkavClassInfo *, const QString &, Method &m) {
+                const TCollection &items = kyObjectAs<TCollection>(obj);
+                return Variant::FromObject(items.Items(m.GetVParam(0).AsInteger()));
+            },
+            true);
+    }
 }
 
 void TkyClassesRTTI::addLists()

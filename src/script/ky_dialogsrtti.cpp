@@ -41,7 +41,7 @@ constexpr qint64 bit(int ordinal)
 
 // Base of the script's dialogs: Execute shows the dialog through the UI services and
 // returns True when the user accepted it.
-class TkyCommonDialog : public TPersistent
+class TkyCommonDialog : public TComponent
 {
 public:
     KAV_CLASSINFO
@@ -172,7 +172,7 @@ const TkavClassInfo &dialogInfo(const char16_t *name)
 
 const TkavClassInfo &TkyCommonDialog::StaticClassInfo()
 {
-    return dialogInfo<TkyCommonDialog, TPersistent>(u"TCommonDialog");
+    return dialogInfo<TkyCommonDialog, TComponent>(u"TCommonDialog");
 }
 const TkavClassInfo &TkyOpenDialog::StaticClassInfo()
 {
@@ -253,15 +253,8 @@ void addField(TkyClassVariable &cls, const QString &name, const QString &typ, V 
         });
 }
 
-Variant callDialog(TObject *obj, const TkavClassInfo *cls, const QString &name, TkyMethodHelper &m)
+Variant callDialog(TObject *obj, const TkavClassInfo *, const QString &name, TkyMethodHelper &)
 {
-    if (name == u"CREATE") {
-        // The owner is accepted for the platform's signature; scripts free dialogs themselves.
-        if (!cls || !cls->CanCreate())
-            kavRaise<EkyError>(u"Cannot create an instance of the abstract class %1"_s.arg(
-                cls ? cls->ClassName() : u"TCommonDialog"_s));
-        return m.Program()->AdoptObject(cls->Create());
-    }
     if (name == u"EXECUTE")
         return kyObjectAs<TkyCommonDialog>(obj).Execute();
     return Variant::Null();
@@ -374,14 +367,10 @@ void TkyDialogsRTTI::addTypes()
 void TkyDialogsRTTI::addClasses()
 {
     TkyScript &script = Script();
-    const bool hasComponent = script.FindClass(u"TComponent") != nullptr;
+    // Dialogs are created through TComponent's constructor (an owner takes them over).
     if (TkyClassVariable *common
-        = script.AddClass(TkyCommonDialog::StaticClassInfo(), u"TComponent"_s)) {
-        common->AddConstructor(hasComponent ? u"constructor Create(AOwner: TComponent)"_s
-                                            : u"constructor Create(AOwner: Variant)"_s,
-                               &callDialog);
+        = script.AddClass(TkyCommonDialog::StaticClassInfo(), u"TComponent"_s))
         common->AddMethod(u"function Execute: Boolean"_s, &callDialog);
-    }
     // The save dialog has the open dialog's members (its native ancestor) under its own
     // descriptor, as both descend from TCommonDialog for scripts.
     for (const TkavClassInfo *info :

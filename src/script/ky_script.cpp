@@ -229,6 +229,28 @@ void TkyScript::AddObject(const QString &Name, const TObject *Obj)
     AddVariable(Name, className, Variant::FromObject(Obj));
 }
 
+void TkyScript::AddComponent(const TComponent &Form)
+{
+    TkyClassVariable *cls = FindClass(Form.ClassName());
+    if (!cls) {
+        static const char16_t *const formKinds[] = {u"TForm", u"TDataModule", u"TFrame"};
+        for (const char16_t *kind : formKinds) {
+            if (Form.InheritsFrom(QStringView(kind))) {
+                cls = AddClass(Form.ClassInfo(), QString::fromUtf16(kind));
+                break;
+            }
+        }
+        if (!cls)
+            return;
+    }
+    for (int i = 0; i < Form.ComponentCount(); ++i) {
+        const TComponent *component = Form.Components(i);
+        if (!component->Name().isEmpty())
+            cls->AddComponent(*component);
+    }
+    AddObject(Form.Name(), &Form);
+}
+
 void TkyScript::addEnumValues(const QString &Typ, const QString &Names, bool bits)
 {
     QStringList names;

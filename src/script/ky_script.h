@@ -123,6 +123,12 @@ public:
                                        const QString &Category = QString(),
                                        const QString &Description = QString());
 
+    // The form's class (registered under "TForm", "TDataModule" or "TFrame" as the form
+    // descends from, when not known yet) gets every component the form owns as a member,
+    // and the form becomes a variable named after it. Other components: nothing happens.
+    virtual void AddComponent(const TComponent &Form);
+    void AddForm(const TComponent &Form) { AddComponent(Form); }
+
     // The found item when it is a class descriptor.
     TkyClassVariable *FindClass(QStringView Name) const;
 

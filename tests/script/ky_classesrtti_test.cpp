@@ -515,6 +515,166 @@ end.)",
     EXPECT_EQ(hostList.Strings(0), u"host"_s);
 }
 
+TEST_F(ClassesScripts, ComponentsBelongToTheirOwners)
+{
+    runTable(u"PascalScript"_s,
+             {
+                 {"owner, names and tags",
+                  uR"(
+var C, D: TComponent;
+begin
+  C := TComponent.Create(nil); C.Name := 'Top';
+  D := TComponent.Create(C); D.Name := 'Child'; D.Tag := 7;
+  ShowMessage(D.Owner.Name); ShowMessage(D.Tag);
+  ShowMessage(C.Owner = nil);
+end.)",
+                  "Top 7 True"},
+                 {"freeing the owner frees what it owns",
+                  uR"(
+var C, D: TComponent;
+begin
+  C := TComponent.Create(nil);
+  D := TOpenDialog.Create(C); D.Name := 'Dlg';
+  C.Free;
+  ShowMessage(D.Name);
+end.)",
+                  "runtime error: Invalid object reference"},
+                 {"an owned component can be freed alone",
+                  uR"(
+var C, D, E: TComponent;
+begin
+  C := TComponent.Create(nil);
+  D := TComponent.Create(C); D.Name := 'Same';
+  D.Free;
+  E := TComponent.Create(C); E.Name := 'Same';
+  ShowMessage(E.Name);
+  C.Free;
+end.)",
+                  "Same"},
+                 {"names are identifiers and unique under one owner",
+                  uR"(
+var C, D, E: TComponent;
+begin
+  C := TComponent.Create(nil);
+  D := TComponent.Create(C); D.Name := 'A';
+  E := TComponent.Create(C);
+  try E.Name := 'a'; except ShowMessage(ExceptionMessage); end;
+  E.Name := '1x';
+end.)",
+                  "A component named a already exists "
+                  "runtime error: ''1x'' is not a valid component name"},
+                 {"abstract classes are refused",
+                  uR"(var C: TCollection; begin C := TCollection.Create; end.)",
+                  "runtime error: Cannot create an instance of TCollection"},
+             });
+}
+
+// A collection the host owns, as report collections are.
+class TestCollection : public TCollection
+{
+public:
+    int Count() const override { return int(FItems.size()); }
+    TCollectionItem *Items(int index) const override
+    {
+        if (index < 0 || index >= Count())
+            throw EListError(u"List index out of bounds (%1)"_s.arg(index));
+        return FItems[size_t(index)].get();
+    }
+    void Clear() override { FItems.clear(); }
+    void Add() { FItems.push_back(std::make_unique<TCollectionItem>()); }
+
+private:
+    std::vector<std::unique_ptr<TCollectionItem>> FItems;
+};
+
+TEST_F(ClassesScripts, HostCollections)
+{
+    TestCollection items;
+    items.Add();
+    items.Add();
+    script.Clear();
+    script.AddObject(u"Items"_s, &items);
+    EXPECT_EQ(kyRunOutcome(script, shown, u"PascalScript"_s, uR"(
+begin
+  ShowMessage(Items.Count); ShowMessage(Items[1].ClassName);
+  Items.Clear; ShowMessage(Items.Count);
+  ShowMessage(Items[0].ClassName);
+end.)"_s)
+                  .toStdString(),
+              "2 TCollectionItem 0 runtime error: List index out of bounds (0)");
+}
+
+// Host forms: a class whose script name descends from "TForm", owning named components.
+class TestFormBase : public TComponent
+{
+public:
+    KAV_CLASSINFO
+};
+class TestForm : public TestFormBase
+{
+public:
+    KAV_CLASSINFO
+};
+class TestWidget : public TComponent
+{
+public:
+    KAV_CLASSINFO
+};
+
+} // namespace
+
+const TkavClassInfo &TestFormBase::StaticClassInfo()
+{
+    static const TkavClassInfo info
+        = kavMakeClassInfo<TestFormBase, TComponent>(u"TForm"_s, [](TkavPropBuilder<TestFormBase> &) {});
+    return info;
+}
+
+const TkavClassInfo &TestForm::StaticClassInfo()
+{
+    static const TkavClassInfo info = kavMakeClassInfo<TestForm, TestFormBase>(
+        u"TTestForm"_s, [](TkavPropBuilder<TestForm> &) {});
+    return info;
+}
+
+const TkavClassInfo &TestWidget::StaticClassInfo()
+{
+    static const TkavClassInfo info
+        = kavMakeClassInfo<TestWidget, TComponent>(u"TTestWidget"_s, [](TkavPropBuilder<TestWidget> &) {});
+    return info;
+}
+
+namespace {
+
+TEST_F(ClassesScripts, HostFormsShowTheirComponentsAsMembers)
+{
+    TestForm form;
+    form.SetName(u"Form1"_s);
+    auto button = std::make_unique<TComponent>();
+    button->SetName(u"Button1"_s);
+    TComponent *buttonRef = form.InsertComponent(std::move(button));
+    form.InsertComponent(std::make_unique<TComponent>()); // unnamed: no member
+    TestWidget plain; // a component class unknown to scripts that is no form
+    plain.SetName(u"Plain"_s);
+
+    script.Clear();
+    script.AddForm(form);
+    script.AddComponent(plain); // not a form: nothing is added
+    ASSERT_NE(script.FindClass(u"TTestForm"), nullptr);
+    EXPECT_EQ(script.FindClass(u"TTestForm")->Ancestor(), u"TForm"_s);
+    EXPECT_EQ(script.FindClass(u"TTestForm")->MembersCount(),
+              TestForm::StaticClassInfo().Props().size() + 1);
+    EXPECT_EQ(kyRunOutcome(script, shown, u"PascalScript"_s, uR"(
+begin
+  ShowMessage(Form1.Button1.Name); Form1.Button1.Tag := 5;
+  ShowMessage(Form1.Button1.Owner.Name);
+end.)"_s)
+                  .toStdString(),
+              "Button1 Form1");
+    EXPECT_EQ(buttonRef->Tag(), 5);
+    EXPECT_EQ(script.Find(u"Plain"), nullptr);
+}
+
 TEST_F(ClassesScripts, JScriptUsesTheClasses)
 {
     EXPECT_EQ(run(u"JScript"_s, uR"(
@@ -570,6 +730,9 @@ TEST(ClassesModule, RegistersTheClassesWithTheirAncestors)
         {u"TMemoryStream", u"TStream"},
         {u"TkyXMLItem", u"TObject"},
         {u"TkyXMLDocument", u"TObject"},
+        {u"TComponent", u"TPersistent"},
+        {u"TCollection", u"TPersistent"},
+        {u"TCollectionItem", u"TPersistent"},
     };
     for (const auto &c : classes) {
         const QString name = QString::fromUtf16(c.name);

@@ -270,7 +270,7 @@ TEST_F(DialogScripts, ConstantsAndTheAbstractDialog)
               "0 14 4 1024 2");
     EXPECT_EQ(run(u"PascalScript"_s,
                   u"var D: TCommonDialog; begin D := TCommonDialog.Create(nil); end."_s),
-              "runtime error: Cannot create an instance of the abstract class TCommonDialog");
+              "runtime error: Cannot create an instance of TCommonDialog");
 }
 
 // Without scripted services: the headless default answers at once.
