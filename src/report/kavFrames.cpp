@@ -193,6 +193,44 @@ PixelArea visibleArea(const QPainter &canvas)
     return visibleArea(canvas, -far, -far, far, far);
 }
 
+Qt::PenStyle dashStyle(TkavFrameStyle style)
+{
+    switch (style) {
+    case fsDash:
+        return Qt::DashLine;
+    case fsDot:
+        return Qt::DotLine;
+    case fsDashDot:
+        return Qt::DashDotLine;
+    case fsDashDotDot:
+        return Qt::DashDotDotLine;
+    default:
+        return Qt::SolidLine;
+    }
+}
+
+Qt::BrushStyle hatchPattern(TBrushStyle style)
+{
+    switch (style) {
+    case bsHorizontal:
+        return Qt::HorPattern;
+    case bsVertical:
+        return Qt::VerPattern;
+    case bsFDiagonal:
+        return Qt::FDiagPattern;
+    case bsBDiagonal:
+        return Qt::BDiagPattern;
+    case bsCross:
+        return Qt::CrossPattern;
+    case bsDiagCross:
+        return Qt::DiagCrossPattern;
+    case bsSolid:
+    case bsClear:
+        break;
+    }
+    return Qt::NoBrush;
+}
+
 } // namespace kavFramesPrivate
 
 namespace {
@@ -304,22 +342,6 @@ private:
                 FCanvas.drawLine(c, FSide.a, c, FSide.b);
             else
                 FCanvas.drawLine(FSide.a, c, FSide.b, c);
-        }
-    }
-
-    static Qt::PenStyle dashStyle(TkavFrameStyle style)
-    {
-        switch (style) {
-        case fsDash:
-            return Qt::DashLine;
-        case fsDot:
-            return Qt::DotLine;
-        case fsDashDot:
-            return Qt::DashDotLine;
-        case fsDashDotDot:
-            return Qt::DashDotDotLine;
-        default:
-            return Qt::SolidLine;
         }
     }
 

@@ -43,28 +43,6 @@ TColor blendColor(TColor start, TColor end, qint64 i, qint64 n)
                   blendChannel(kavBValue(start), kavBValue(end), i, n));
 }
 
-Qt::BrushStyle hatchPattern(TBrushStyle style)
-{
-    switch (style) {
-    case bsHorizontal:
-        return Qt::HorPattern;
-    case bsVertical:
-        return Qt::VerPattern;
-    case bsFDiagonal:
-        return Qt::FDiagPattern;
-    case bsBDiagonal:
-        return Qt::BDiagPattern;
-    case bsCross:
-        return Qt::CrossPattern;
-    case bsDiagCross:
-        return Qt::DiagCrossPattern;
-    case bsSolid:
-    case bsClear:
-        break;
-    }
-    return Qt::NoBrush;
-}
-
 // ellipse that contains it. With r the pixel centre's distance from the centre relative to
 // the first ellipse, that is ellipse floor(155 * (1 - r)). Computed per visible pixel, so
 // no bitmap of the whole box is needed however large the box is scaled; beyond

@@ -3,9 +3,12 @@
 // Internals shared by the frame and fill units: difference-text attributes and aliased
 // drawing in integer device pixels.
 
+#include "kavFrames.h"
+
 #include <rtl/kavColors.h>
 
 #include <QString>
+#include <qnamespace.h>
 
 class QBrush;
 class QColor;
@@ -25,6 +28,11 @@ QString textAttr(const QString &name, const QString &value);
 
 // The device colour of a colour value (system colours resolved).
 QColor toQColor(TColor color);
+// The pen style of the dashed frame styles (solid for the others, which are painted by
+// hand or as solid lines).
+Qt::PenStyle dashStyle(TkavFrameStyle style);
+// The hatch of a brush style (no brush for solid and clear).
+Qt::BrushStyle hatchPattern(TBrushStyle style);
 // Fills the half-open pixel ranges [x0, x1) x [y0, y1); empty ranges paint nothing.
 void fillBox(QPainter &canvas, qint64 x0, qint64 y0, qint64 x1, qint64 y1, const QBrush &brush);
 

@@ -298,29 +298,52 @@ void TkavView::Draw(QPainter *Canvas, double ScaleX, double ScaleY, double Offse
 {
     if (!Canvas)
         return;
-    const int x = roundEven(OffsetX + ScaleX * AbsLeft());
-    const int y = roundEven(OffsetY + ScaleY * AbsTop());
-    int x1 = roundEven(OffsetX + ScaleX * (AbsLeft() + Width()));
-    int y1 = roundEven(OffsetY + ScaleY * (AbsTop() + Height()));
+    BeginDraw(Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
+    DrawBackground();
+    DrawFrame();
+}
+
+void TkavView::BeginDraw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY)
+{
+    FCanvas = Canvas;
+    FScaleX = ScaleX;
+    FScaleY = ScaleY;
+    FOffsetX = OffsetX;
+    FOffsetY = OffsetY;
+    FX = roundEven(OffsetX + ScaleX * AbsLeft());
+    FY = roundEven(OffsetY + ScaleY * AbsTop());
+    FX1 = roundEven(OffsetX + ScaleX * (AbsLeft() + Width()));
+    FY1 = roundEven(OffsetY + ScaleY * (AbsTop() + Height()));
     if (FFrame->DropShadow()) {
-        x1 -= roundEven(ScaleX * FFrame->ShadowWidth());
-        y1 -= roundEven(ScaleY * FFrame->ShadowWidth());
+        FX1 -= roundEven(ScaleX * FFrame->ShadowWidth());
+        FY1 -= roundEven(ScaleY * FFrame->ShadowWidth());
     }
+    FDX = FX1 - FX;
+    FDY = FY1 - FY;
+    FFrameWidth = roundEven(ScaleX * FFrame->Width());
+}
+
+void TkavView::DrawBackground()
+{
     // The fill reaches under half of each frame line, so thick lines sit on the fill.
     const double w = FFrame->Width();
     const TkavFrameTypes typ = FFrame->Typ();
-    const int halfX = roundEven(w * ScaleX / 2);
-    const int halfY = roundEven(w * ScaleY / 2);
-    const int oddX = roundEven(w * ScaleX) % 2;
-    const int oddY = roundEven(w * ScaleY) % 2;
-    FFill->Draw(*Canvas,
-                typ.Contains(ftLeft) ? x - halfX : x,
-                typ.Contains(ftTop) ? y - halfY : y,
-                typ.Contains(ftRight) ? x1 + halfX + oddX : x1,
-                typ.Contains(ftBottom) ? y1 + halfY + oddY : y1,
-                ScaleX,
-                ScaleY);
-    FFrame->Draw(*Canvas, x, y, x1, y1, ScaleX, ScaleY);
+    const int halfX = roundEven(w * FScaleX / 2);
+    const int halfY = roundEven(w * FScaleY / 2);
+    const int oddX = roundEven(w * FScaleX) % 2;
+    const int oddY = roundEven(w * FScaleY) % 2;
+    FFill->Draw(*FCanvas,
+                typ.Contains(ftLeft) ? FX - halfX : FX,
+                typ.Contains(ftTop) ? FY - halfY : FY,
+                typ.Contains(ftRight) ? FX1 + halfX + oddX : FX1,
+                typ.Contains(ftBottom) ? FY1 + halfY + oddY : FY1,
+                FScaleX,
+                FScaleY);
+}
+
+void TkavView::DrawFrame()
+{
+    FFrame->Draw(*FCanvas, FX, FY, FX1, FY1, FScaleX, FScaleY);
 }
 
 void TkavView::BeforePrint()

@@ -223,8 +223,8 @@ public:
     explicit TkavView(TkavComponent *AOwner = nullptr);
     ~TkavView() override;
 
-    // Background fill, then the frame, at pixel position OffsetX + ScaleX * AbsLeft,
-    // OffsetY + ScaleY * AbsTop.
+    // BeginDraw, DrawBackground, DrawFrame: the view at pixel position OffsetX + ScaleX *
+    // AbsLeft, OffsetY + ScaleY * AbsTop.
     void
     Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) override;
     // Saves the bounds, TagStr and the hyperlink's Value; AfterPrint restores them.
@@ -304,6 +304,20 @@ public:
     void SetOnMouseMove(const TkavNotifyEvent &value) { FOnMouseMove = value; }
     const TkavNotifyEvent &OnMouseUp() const { return FOnMouseUp; }
     void SetOnMouseUp(const TkavNotifyEvent &value) { FOnMouseUp = value; }
+
+protected:
+    // Remembers canvas, scales and offsets and computes the device rectangle (FX, FY)-(FX1,
+    // FY1) (a drop shadow's strip left free), its size and the frame width in pixels.
+    virtual void BeginDraw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY);
+    // The fill, reaching under half of each frame line.
+    virtual void DrawBackground();
+    virtual void DrawFrame();
+
+    // Drawing working values, valid from BeginDraw to the end of Draw.
+    QPainter *FCanvas = nullptr;
+    int FX = 0, FY = 0, FX1 = 0, FY1 = 0, FDX = 0, FDY = 0;
+    int FFrameWidth = 0;
+    double FScaleX = 1, FScaleY = 1, FOffsetX = 0, FOffsetY = 0;
 
 private:
     TkavAlign FAlign = kavViewDefaultAlign;
@@ -548,6 +562,12 @@ public:
     int ArrowWidth() const { return FArrowWidth; }
     void SetArrowWidth(int value) { FArrowWidth = value; }
 
+    // A line that is not diagonal is first made straight (vertical when Width <= Height,
+    // else horizontal) and drawn as that frame side; a diagonal one from corner to corner.
+    // Then the arrow heads.
+    void
+    Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) override;
+
 protected:
     // 0 a straight line; 1 diagonal; 2 diagonal with an end arrow; 3 with a start arrow;
     // 4 with both arrows.
@@ -586,6 +606,11 @@ public:
     // Corner size of rounded rectangles (0: a quarter of the smaller side).
     int Curve() const { return FCurve; }
     void SetCurve(int value) { FCurve = value; }
+
+    // The shape in the frame's colour, width and style, filled with Color (a hatch brush
+    // style paints the hatch over it in the frame colour); fsDouble paints it twice.
+    void
+    Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) override;
 
 protected:
     // Flags is the shape kind; out-of-range values keep the rectangle.
@@ -657,6 +682,11 @@ public:
     // success, kavPictureInvalidArgument (with the picture cleared) otherwise. Never throws
     // for bad picture bytes.
     int LoadPictureFromStream(TStream &Stream, bool ResetStreamPos);
+
+    // Background (unless DrawAsMask), the picture stretched, kept in proportion, centred
+    // or at its own size as the properties say (clipped to the view), then the frame.
+    void
+    Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) override;
 
     bool AutoSize() const { return FAutoSize; }
     // Turning it on sizes the view to the picture (when there is one).

@@ -4,11 +4,15 @@
 #include "kavViews.h"
 #include "kavViews_p.h"
 
+#include <persist/kavUtils.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QtEndian>
 
 using namespace Qt::StringLiterals;
@@ -188,6 +192,74 @@ int TkavPictureView::LoadPictureFromStream(TStream &Stream, bool ResetStreamPos)
         data.resize(qsizetype(Stream.Read(data.data(), remaining)));
     }
     return FPicture->LoadFromBytes(data) ? 0 : kavPictureInvalidArgument;
+}
+
+namespace {
+
+// Printers and PDF writers get smooth resampling whatever the picture asks for.
+bool isPrinting(const QPainter &canvas)
+{
+    const QPaintDevice *device = canvas.device();
+    const QPaintEngine *engine = canvas.paintEngine();
+    return (device && device->devType() == QInternal::Printer)
+           || (engine && engine->type() == QPaintEngine::Pdf);
+}
+
+// Where a picture of size (w, h) goes in the box: stretched (in proportion when keep),
+// or at its own size times the scale; centred when center.
+QRectF pictureRect(QRectF box, double w, double h, bool stretched, bool keep, bool center,
+                   double scaleX, double scaleY)
+{
+    QSizeF size(w * scaleX, h * scaleY);
+    if (stretched) {
+        size = box.size();
+        if (keep && w > 0 && h > 0) {
+            const double k = qMin(box.width() / w, box.height() / h);
+            size = QSizeF(w * k, h * k);
+        }
+    }
+    QPointF at = box.topLeft();
+    if (center)
+        at += QPointF((box.width() - size.width()) / 2, (box.height() - size.height()) / 2);
+    return QRectF(at, size);
+}
+
+// What stands for a picture that cannot be drawn (a metafile) or is missing in the
+// designer: a small framed box with a cross.
+void drawPlaceholder(QPainter &canvas, QRect box)
+{
+    canvas.save();
+    canvas.setPen(QPen(Qt::gray, 1));
+    canvas.setBrush(Qt::NoBrush);
+    canvas.drawRect(box);
+    canvas.drawLine(box.topLeft(), box.bottomRight());
+    canvas.drawLine(box.bottomLeft(), box.topRight());
+    canvas.restore();
+}
+
+} // namespace
+
+void TkavPictureView::Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY)
+{
+    if (!Canvas)
+        return;
+    BeginDraw(Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
+    if (!DrawAsMask())
+        DrawBackground();
+    const QRect box(FX, FY, FDX, FDY);
+    const QImage &image = FPicture->Image();
+    if (!image.isNull() && FDX > 0 && FDY > 0) {
+        const QRectF target = pictureRect(box, image.width(), image.height(), FStretched,
+                                          FKeepAspectRatio, FCenter, ScaleX, ScaleY);
+        Canvas->save();
+        Canvas->setClipRect(box, Qt::IntersectClip);
+        kavPaintPicture(*Canvas, target, image, FTransparentColor, FTransparent, FHightQuality,
+                        isPrinting(*Canvas));
+        Canvas->restore();
+    } else if (!FPicture->IsEmpty() || IsDesigning()) {
+        drawPlaceholder(*Canvas, QRect(FX + 1, FY + 2, qMin(16, FDX - 2), qMin(16, FDY - 3)));
+    }
+    DrawFrame();
 }
 
 void TkavPictureView::SetAutoSize(bool value)

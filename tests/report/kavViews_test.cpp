@@ -664,7 +664,7 @@ TEST(ViewsSetters, OutputBracketRestoresTagAndHyperlinkValue)
 
 TEST(ViewsDraw, BackgroundFillsTheScaledRectangle)
 {
-    TkavShapeView view;
+    TkavPictureView view; // without a picture: the view's background and frame only
     view.SetBounds(10, 10, 20, 20);
     view.SetColor(0x0000FF); // red
     QImage image(100, 100, QImage::Format_RGB32);
