@@ -146,12 +146,6 @@ QString textAttr(const QString &name, const QString &value)
 // Drawing helpers. All drawing is aliased: pixel rectangles follow the integer device
 // coordinates the views compute.
 
-QColor toQColor(TColor color)
-{
-    const TColor rgb = ColorToRGB(color);
-    return QColor(kavRValue(rgb), kavGValue(rgb), kavBValue(rgb));
-}
-
 void fillBox(QPainter &canvas, qint64 x0, qint64 y0, qint64 x1, qint64 y1, const QBrush &brush)
 {
     // Far beyond any device, so clamping changes nothing visible but keeps QRect's
@@ -264,7 +258,7 @@ public:
         : FCanvas(canvas)
         , FSide(side)
         , FW(width)
-        , FColor(toQColor(side.line.Color()))
+        , FColor(kavColorToQColor(side.line.Color()))
         , FVisibleFrom(side.vertical ? visible.y0 : visible.x0)
         , FVisibleTo(side.vertical ? visible.y1 : visible.x1)
     {}
@@ -594,7 +588,7 @@ void TkavFrame::Draw(
     if (FDropShadow && FShadowColor != clNone) {
         const qint64 s = kavRound(FShadowWidth * ScaleX);
         const qint64 t = kavRound(FShadowWidth * ScaleY);
-        const QColor shadow = toQColor(FShadowColor);
+        const QColor shadow = kavColorToQColor(FShadowColor);
         fillBox(Canvas, X1, Y + s, qint64(X1) + s + 1, qint64(Y1) + 1, shadow);
         fillBox(Canvas, X + t, Y1, qint64(X1) + t + 1, qint64(Y1) + t + 1, shadow);
     }

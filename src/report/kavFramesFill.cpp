@@ -144,12 +144,12 @@ void TkavBrushFill::Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, double,
     Canvas.save();
     Canvas.setRenderHint(QPainter::Antialiasing, false);
     if (FBackColor != clNone)
-        fillBox(Canvas, X, Y, X1, Y1, toQColor(FBackColor));
+        fillBox(Canvas, X, Y, X1, Y1, kavColorToQColor(FBackColor));
     // The hatch covers the same pixels as the background and leaves the gaps transparent.
     const Qt::BrushStyle hatch = hatchPattern(FStyle);
     if (hatch != Qt::NoBrush && FForeColor != clNone) {
         Canvas.setBackgroundMode(Qt::TransparentMode);
-        fillBox(Canvas, X, Y, X1, Y1, QBrush(toQColor(FForeColor), hatch));
+        fillBox(Canvas, X, Y, X1, Y1, QBrush(kavColorToQColor(FForeColor), hatch));
     }
     Canvas.restore();
 }
@@ -220,7 +220,7 @@ void TkavGradientFill::Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, doub
         return;
     const TColor start = ColorToRGB(FStartColor);
     const TColor end = ColorToRGB(FEndColor);
-    auto color = [&](qint64 i, qint64 n) { return toQColor(blendColor(start, end, i, n)); };
+    auto color = [&](qint64 i, qint64 n) { return kavColorToQColor(blendColor(start, end, i, n)); };
 
     Canvas.save();
     Canvas.setRenderHint(QPainter::Antialiasing, false);
@@ -264,8 +264,8 @@ void TkavGradientFill::Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, doub
             qint64 j = i;
             while (j < n && blendColor(start, end, j + 1, n) == c)
                 ++j;
-            band(lo + i, lo + j, toQColor(c));
-            band(hi - j, hi - i, toQColor(c));
+            band(lo + i, lo + j, kavColorToQColor(c));
+            band(hi - j, hi - i, kavColorToQColor(c));
             i = j + 1;
         }
         break;
@@ -339,24 +339,24 @@ void TkavGlassFill::Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, double,
     const TColor light = lightColor();
     Canvas.save();
     Canvas.setRenderHint(QPainter::Antialiasing, false);
-    fillBox(Canvas, X, Y, X1, Y1, toQColor(FColor));
+    fillBox(Canvas, X, Y, X1, Y1, kavColorToQColor(FColor));
     switch (FOrientation) {
     case foVertical:
-        fillBox(Canvas, X, Y, X1 - halfW, Y1, toQColor(light));
+        fillBox(Canvas, X, Y, X1 - halfW, Y1, kavColorToQColor(light));
         break;
     case foHorizontal:
-        fillBox(Canvas, X, Y, X1, Y1 - halfH, toQColor(light));
+        fillBox(Canvas, X, Y, X1, Y1 - halfH, kavColorToQColor(light));
         break;
     case foVerticalMirror:
-        fillBox(Canvas, X + halfW, Y, X1, Y1, toQColor(light));
+        fillBox(Canvas, X + halfW, Y, X1, Y1, kavColorToQColor(light));
         break;
     case foHorizontalMirror:
-        fillBox(Canvas, X, Y + halfH, X1, Y1, toQColor(light));
+        fillBox(Canvas, X, Y + halfH, X1, Y1, kavColorToQColor(light));
         break;
     }
     if (FHatch) {
         Canvas.setBackgroundMode(Qt::TransparentMode);
-        fillBox(Canvas, X, Y, X1, Y1, QBrush(toQColor(darker(light, 6)), Qt::BDiagPattern));
+        fillBox(Canvas, X, Y, X1, Y1, QBrush(kavColorToQColor(darker(light, 6)), Qt::BDiagPattern));
     }
     Canvas.restore();
 }

@@ -5,13 +5,13 @@
 
 #include "kavFrames.h"
 
+#include <prepared/kavPaintUtils.h>
 #include <rtl/kavColors.h>
 
 #include <QString>
 #include <qnamespace.h>
 
 class QBrush;
-class QColor;
 class QPainter;
 
 namespace kavFramesPrivate {
@@ -26,8 +26,6 @@ QString boolAttr(const QString &name, bool value);
 QString floatAttr(const QString &name, double value);
 QString textAttr(const QString &name, const QString &value);
 
-// The device colour of a colour value (system colours resolved).
-QColor toQColor(TColor color);
 // The pen style of the dashed frame styles (solid for the others, which are painted by
 // hand or as solid lines).
 Qt::PenStyle dashStyle(TkavFrameStyle style);

@@ -7,6 +7,7 @@
 #include <persist/kavVariables.h>
 #include <persist/kavXML.h>
 #include <persist/kavXMLSerializer.h>
+#include <prepared/kavDrawText.h>
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavSettings.h>
@@ -178,6 +179,7 @@ TkavReport::TkavReport(TkavComponent *AOwner)
     , FScriptText(std::make_unique<TStringList>())
     , FErrors(std::make_unique<TStringList>())
     , FSysVariables(std::make_unique<TStringList>())
+    , FDrawText(std::make_unique<TkavDrawText>())
     , FEnabledDataSets(std::make_unique<TkavReportDataSets>(this))
     , FDrillState(std::make_unique<TStringList>())
     , FIniFile(u"\\Software\\Orvane"_s)

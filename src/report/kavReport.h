@@ -20,6 +20,7 @@
 #include <mutex>
 
 class TkavDataSet;
+class TkavDrawText;
 class TkavIniFile;
 class TkavReportDataSets;
 class TkavVariables;
@@ -125,6 +126,8 @@ public:
     // "Date", "Time", "Page", "Page#", "TotalPages", "TotalPages#", "Line", "Line#",
     // "CopyName#".
     TStringList &SysVariables() const { return *FSysVariables; }
+    // The text layout engine every memo of the report shares (lock it around each use).
+    TkavDrawText &DrawText() const { return *FDrawText; }
     // The reader of a load in progress (collections read during the load reuse it), else null.
     TkavXMLSerializer *XMLSerializer() const { return FXMLSerializer; }
     void SetXMLSerializer(TkavXMLSerializer *Value) { FXMLSerializer = Value; }
@@ -227,6 +230,7 @@ private:
     std::unique_ptr<TStringList> FScriptText;
     std::unique_ptr<TStringList> FErrors;
     std::unique_ptr<TStringList> FSysVariables;
+    std::unique_ptr<TkavDrawText> FDrawText;
     std::unique_ptr<TkavReportDataSets> FEnabledDataSets;
     std::unique_ptr<TStringList> FDrillState;
     TkavDataSetLink FDataSetLink;

@@ -303,6 +303,19 @@ void TkavView::Draw(QPainter *Canvas, double ScaleX, double ScaleY, double Offse
     DrawFrame();
 }
 
+QRect TkavView::DeviceRect(double ScaleX, double ScaleY, double OffsetX, double OffsetY) const
+{
+    const int x = roundEven(OffsetX + ScaleX * AbsLeft());
+    const int y = roundEven(OffsetY + ScaleY * AbsTop());
+    int x1 = roundEven(OffsetX + ScaleX * (AbsLeft() + Width()));
+    int y1 = roundEven(OffsetY + ScaleY * (AbsTop() + Height()));
+    if (FFrame->DropShadow()) {
+        x1 -= roundEven(ScaleX * FFrame->ShadowWidth());
+        y1 -= roundEven(ScaleY * FFrame->ShadowWidth());
+    }
+    return QRect(QPoint(x, y), QPoint(x1, y1));
+}
+
 void TkavView::BeginDraw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY)
 {
     FCanvas = Canvas;
@@ -310,14 +323,11 @@ void TkavView::BeginDraw(QPainter *Canvas, double ScaleX, double ScaleY, double 
     FScaleY = ScaleY;
     FOffsetX = OffsetX;
     FOffsetY = OffsetY;
-    FX = roundEven(OffsetX + ScaleX * AbsLeft());
-    FY = roundEven(OffsetY + ScaleY * AbsTop());
-    FX1 = roundEven(OffsetX + ScaleX * (AbsLeft() + Width()));
-    FY1 = roundEven(OffsetY + ScaleY * (AbsTop() + Height()));
-    if (FFrame->DropShadow()) {
-        FX1 -= roundEven(ScaleX * FFrame->ShadowWidth());
-        FY1 -= roundEven(ScaleY * FFrame->ShadowWidth());
-    }
+    const QRect r = DeviceRect(ScaleX, ScaleY, OffsetX, OffsetY);
+    FX = r.left();
+    FY = r.top();
+    FX1 = r.right();
+    FY1 = r.bottom();
     FDX = FX1 - FX;
     FDY = FY1 - FY;
     FFrameWidth = roundEven(ScaleX * FFrame->Width());

@@ -17,6 +17,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QImage>
+#include <QRect>
 #include <QString>
 
 #include <memory>
@@ -24,6 +25,7 @@
 class TStream;
 class TkavDataSet;
 class TkavReportPage;
+class TkavDrawText;
 
 // ORDER persisted: files store the identifier, prepared pages the ordinal.
 enum TkavAlign : int {
@@ -305,6 +307,10 @@ public:
     const TkavNotifyEvent &OnMouseUp() const { return FOnMouseUp; }
     void SetOnMouseUp(const TkavNotifyEvent &value) { FOnMouseUp = value; }
 
+    // The device rectangle (X, Y)-(X1, Y1) at that scale and offset, a drop shadow's strip
+    // left free.
+    QRect DeviceRect(double ScaleX, double ScaleY, double OffsetX, double OffsetY) const;
+
 protected:
     // Remembers canvas, scales and offsets and computes the device rectangle (FX, FY)-(FX1,
     // FY1) (a drop shadow's strip left free), its size and the frame width in pixels.
@@ -355,6 +361,14 @@ public:
 
     TkavStretchMode StretchMode() const { return FStretchMode; }
     void SetStretchMode(TkavStretchMode value) { FStretchMode = value; }
+
+    // The height the content needs (the base: Height).
+    virtual double CalcHeight() { return Height(); }
+    // Splitting across pages: InitPart starts, each DrawPart keeps what fits into Height and
+    // returns the unused height (0 in the base); HasNextDataPart: more data follows.
+    virtual void InitPart() {}
+    virtual double DrawPart() { return 0; }
+    virtual bool HasNextDataPart() { return false; }
     // Engine working values.
     double SavedHeight() const { return FSavedHeight; }
     void SetSavedHeight(double value) { FSavedHeight = value; }
@@ -389,6 +403,38 @@ public:
     // LastParaBreak's value and LastParaBreak is cleared (the next part of a split memo
     // starts with the right flag).
     QString Diff(const TkavComponent &AComponent) const override;
+
+    // Drawing-time placeholders replaced (outside the designer), background and frame,
+    // underlines, then the text laid out in the text rectangle.
+    void
+    Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) override;
+    // At scale 1, in whole pixels: the text's height / width plus the frame and gaps.
+    double CalcHeight() override;
+    double CalcWidth();
+    void InitPart() override;
+    // Keeps the part of the text that fits into Height as the lines and the rest for the
+    // next part; returns the unused height (Height when the layout reports exactly 0).
+    double DrawPart() override;
+    // The text laid out at scale 1: its wrapped lines (WrapWords) or its text without tags.
+    QString WrapText(bool WrapWords);
+    // Frame lines, gaps and shadow around the text.
+    double VerticalPadding() const;
+    double HorizontalPadding() const;
+    // The device rectangle of the text at that scale and offset (after frame and gaps).
+    QRect TextRect(double ScaleX, double ScaleY, double OffsetX, double OffsetY) const;
+
+    // Set by the prepared pages before drawing: the total page count and copy number the
+    // drawing-time placeholders show, and the scale of printed output.
+    int TotalPages() const { return FTotalPages; }
+    void SetTotalPages(int value) { FTotalPages = value; }
+    int CopyNo() const { return FCopyNo; }
+    void SetCopyNo(int value) { FCopyNo = value; }
+    double PrintScale() const { return FPrintScale; }
+    void SetPrintScale(double value) { FPrintScale = value; }
+    // "[TOTALPAGES#]" and "[COPYNAME#]" replaced (only when AllowExpressions).
+    void ExtractMacros();
+    // The text with the first "[TOTALPAGES]" replaced (when AllowExpressions), for exports.
+    QString GetComponentText() const;
 
     // IkavXMLText: the text without its final line break.
     QString XMLText() const override;
@@ -483,6 +529,14 @@ public:
 
 private:
     const TkavFormat *firstFormat() const;
+    // The text engine of the memo's report, or the process-wide one.
+    TkavDrawText &drawText() const;
+    // Hands the memo's font, options, gaps, geometry and text to engine (locked by the
+    // caller). At scale 1 with wide the text area is 10000 x 10000 pixels.
+    void prepareLayout(TkavDrawText &engine, double ScaleX, double ScaleY, double OffsetX,
+                       double OffsetY, bool wide = false);
+    // AutoWidth: Width follows the text, the right edge or centre kept by HAlign.
+    void applyAutoWidth(TkavDrawText &engine);
 
     bool FAutoWidth = false;
     bool FAllowExpressions = true;
@@ -515,6 +569,10 @@ private:
     std::unique_ptr<TkavCollection> FFormats;
     std::unique_ptr<TkavCollection> FHighlights;
     QString FSavedText;
+    QString FPartText; // what is left of a text split across pages
+    int FTotalPages = 0;
+    int FCopyNo = 0;
+    double FPrintScale = 1;
 };
 
 // The text object of the designer.
@@ -757,6 +815,10 @@ public:
     void SetSubPage(TkavReportPage *value);
     bool PrintOnParent() const { return FPrintOnParent; }
     void SetPrintOnParent(bool value) { FPrintOnParent = value; }
+
+    // The view, then its name in its own font at (X + 2, Y + 2).
+    void
+    Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) override;
 
 private:
     void releasePage();

@@ -21,7 +21,7 @@ int roundEven(double value)
 // A pen in a frame's colour and style; double lines draw as solid ones.
 QPen framePen(TColor color, int width, TkavFrameStyle style)
 {
-    QPen pen(toQColor(color), qMax(1, width), dashStyle(style), Qt::FlatCap, Qt::MiterJoin);
+    QPen pen(kavColorToQColor(color), qMax(1, width), dashStyle(style), Qt::FlatCap, Qt::MiterJoin);
     if (style == fsAltDot || style == fsSquare)
         pen.setStyle(Qt::DotLine);
     return pen;
@@ -86,11 +86,11 @@ void TkavCustomLineView::Draw(
                 continue;
             const QPolygonF head = arrowHead(tip, start, length, halfWidth);
             if (FArrowSolid) {
-                Canvas->setPen(QPen(toQColor(frame.Color()), 1));
-                Canvas->setBrush(toQColor(fill));
+                Canvas->setPen(QPen(kavColorToQColor(frame.Color()), 1));
+                Canvas->setBrush(kavColorToQColor(fill));
                 Canvas->drawPolygon(head);
             } else {
-                Canvas->setPen(QPen(toQColor(frame.Color()), qMax(1, FFrameWidth), Qt::SolidLine, Qt::RoundCap));
+                Canvas->setPen(QPen(kavColorToQColor(frame.Color()), qMax(1, FFrameWidth), Qt::SolidLine, Qt::RoundCap));
                 Canvas->drawLine(head[0], head[1]);
                 Canvas->drawLine(head[0], head[2]);
             }
@@ -168,10 +168,10 @@ void TkavShapeView::Draw(QPainter *Canvas, double ScaleX, double ScaleY, double 
                                              : framePen(frame.Color(), FFrameWidth, frame.Style());
     // A hatch paints over the plain colour in the frame colour.
     Canvas->setPen(pen);
-    Canvas->setBrush(color == clNone ? QBrush(Qt::NoBrush) : QBrush(toQColor(color)));
+    Canvas->setBrush(color == clNone ? QBrush(Qt::NoBrush) : QBrush(kavColorToQColor(color)));
     paintShape(*Canvas, FShape, FX, FY, FX1, FY1, curve);
     if (hatch != Qt::NoBrush && frame.Color() != clNone) {
-        Canvas->setBrush(QBrush(toQColor(frame.Color()), hatch));
+        Canvas->setBrush(QBrush(kavColorToQColor(frame.Color()), hatch));
         paintShape(*Canvas, FShape, FX, FY, FX1, FY1, curve);
     }
     if (frame.Style() == fsDouble && FFrameWidth > 0) {

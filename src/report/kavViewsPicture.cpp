@@ -5,13 +5,12 @@
 #include "kavViews_p.h"
 
 #include <persist/kavUtils.h>
+#include <prepared/kavPaintUtils.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
 
 #include <QBuffer>
 #include <QImageReader>
-#include <QPaintDevice>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QtEndian>
 
@@ -196,15 +195,6 @@ int TkavPictureView::LoadPictureFromStream(TStream &Stream, bool ResetStreamPos)
 
 namespace {
 
-// Printers and PDF writers get smooth resampling whatever the picture asks for.
-bool isPrinting(const QPainter &canvas)
-{
-    const QPaintDevice *device = canvas.device();
-    const QPaintEngine *engine = canvas.paintEngine();
-    return (device && device->devType() == QInternal::Printer)
-           || (engine && engine->type() == QPaintEngine::Pdf);
-}
-
 // Where a picture of size (w, h) goes in the box: stretched (in proportion when keep),
 // or at its own size times the scale; centred when center.
 QRectF pictureRect(QRectF box, double w, double h, bool stretched, bool keep, bool center,
@@ -254,7 +244,7 @@ void TkavPictureView::Draw(QPainter *Canvas, double ScaleX, double ScaleY, doubl
         Canvas->save();
         Canvas->setClipRect(box, Qt::IntersectClip);
         kavPaintPicture(*Canvas, target, image, FTransparentColor, FTransparent, FHightQuality,
-                        isPrinting(*Canvas));
+                        Canvas->device() && kavIsPrinterDevice(*Canvas->device()));
         Canvas->restore();
     } else if (!FPicture->IsEmpty() || IsDesigning()) {
         drawPlaceholder(*Canvas, QRect(FX + 1, FY + 2, qMin(16, FDX - 2), qMin(16, FDY - 3)));
