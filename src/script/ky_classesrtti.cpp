@@ -313,12 +313,6 @@ std::unique_ptr<TObject> makeObject(const TkavClassInfo *cls)
     return made;
 }
 
-// Create: the class the script named, through its own constructor or its factory; the
-// new object belongs to the script.
-Variant createObject(const TkavClassInfo *cls, Method &m)
-{
-    return m.Program()->AdoptObject(makeObject(cls));
-}
 
 // TComponent.Create(AOwner): an owner takes the new component over (it dies with its
 // owner); without one it belongs to the script.
@@ -341,7 +335,7 @@ Variant createComponent(const TkavClassInfo *cls, Method &m)
 Variant objectMethod(TObject *obj, const TkavClassInfo *cls, const QString &name, Method &m)
 {
     if (name == u"CREATE")
-        return createObject(cls, m);
+        return kyCreateObject(cls, m);
     if (name == u"FREE") {
         // Only what the script created may die here, or a component through its owner;
         // the host still uses everything else.
@@ -587,7 +581,7 @@ std::unique_ptr<TkyXMLItem> xmlCopy(const Method &m, int index)
 Variant xmlItemMethod(TObject *obj, const TkavClassInfo *cls, const QString &name, Method &m)
 {
     if (name == u"CREATE")
-        return createObject(cls, m);
+        return kyCreateObject(cls, m);
     auto &self = kyObjectAs<TkyXMLItemObject>(obj);
     TkyXMLItem &item = self.Item();
     TkyXMLWrappers &tree = self.Tree();
@@ -621,7 +615,7 @@ Variant xmlItemMethod(TObject *obj, const TkavClassInfo *cls, const QString &nam
 Variant xmlDocumentMethod(TObject *obj, const TkavClassInfo *cls, const QString &name, Method &m)
 {
     if (name == u"CREATE")
-        return createObject(cls, m);
+        return kyCreateObject(cls, m);
     auto &doc = kyObjectAs<TkyXMLDocumentObject>(obj);
     if (name == u"SAVETOSTREAM")
         doc.Document.SaveToStream(paramAs<TStream>(m, 0));
@@ -925,4 +919,9 @@ void kyRegisterClassesModule()
         kyRegisterRTTIModule(kyModuleClasses,
             [](TkyScript &script) { return std::make_unique<TkyClassesRTTI>(script); });
     });
+}
+
+Variant kyCreateObject(const TkavClassInfo *cls, TkyMethodHelper &m)
+{
+    return m.Program()->AdoptObject(makeObject(cls));
 }

@@ -4,5 +4,15 @@
 // XML classes for scripts, with the file-mode and seek constants. Objects a script creates
 // belong to the script; Free refuses objects that belong to the host.
 
+#include <rtl/kavVariant.h>
+
+class TkavClassInfo;
+class TkyMethodHelper;
+
 // Registers the module with the library (once; later calls do nothing).
 void kyRegisterClassesModule();
+
+// The constructor every library class shares: a new object of the class the script named,
+// belonging to the script; EkyError "Cannot create an instance of <class>" for classes
+// that cannot be created (abstract ones).
+Variant kyCreateObject(const TkavClassInfo *cls, TkyMethodHelper &m);
