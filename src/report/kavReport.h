@@ -14,6 +14,7 @@
 #include <rtl/kavVariant.h>
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -126,6 +127,17 @@ public:
     // "Date", "Time", "Page", "Page#", "TotalPages", "TotalPages#", "Line", "Line#",
     // "CopyName#".
     TStringList &SysVariables() const { return *FSysVariables; }
+    // --- values and expressions ------------------------------------------------------------
+    // The value of a name without evaluating anything: a data field (DataSet."Field", with
+    // ConvertNulls), a report variable (a text without a line break is an expression and
+    // is computed), a global variable. False when nothing of that name exists.
+    bool GetValueByName(const QString &Name, Variant &Value);
+    // The value of an expression: a name as above, else a literal (a quoted text or a
+    // number). Anything else is an error: its line ("CurObject: " and the message) goes to
+    // Errors and EkavError is raised. A report variable whose expression comes back to
+    // itself is such an error, not an endless loop.
+    Variant Calc(const QString &Expr);
+
     // The text layout engine every memo of the report shares (lock it around each use).
     TkavDrawText &DrawText() const { return *FDrawText; }
     // The reader of a load in progress (collections read during the load reuse it), else null.
@@ -231,6 +243,7 @@ private:
     std::unique_ptr<TStringList> FErrors;
     std::unique_ptr<TStringList> FSysVariables;
     std::unique_ptr<TkavDrawText> FDrawText;
+    QStringList FEvaluating; // report variables whose expressions are being computed
     std::unique_ptr<TkavReportDataSets> FEnabledDataSets;
     std::unique_ptr<TStringList> FDrillState;
     TkavDataSetLink FDataSetLink;

@@ -162,6 +162,24 @@ private:
     TkavFormatKind FKind = fkText;
 };
 
+// A bracketed expression: the opening delimiter at Start (-1: none was found), the
+// expression in [ExprStart, ExprEnd), the bracket's last character at End.
+struct TkavBracket
+{
+    qsizetype Start = -1;
+    qsizetype ExprStart = 0;
+    qsizetype ExprEnd = 0;
+    qsizetype End = 0;
+};
+// Scans the bracket opening at pos: brackets nest, delimiters inside quoted texts ('...'
+// or "...") do not count, and a bracket never closed takes the rest of the text.
+TkavBracket kavScanBracket(const QString &text, qsizetype pos, QStringView open, QStringView close);
+
+// The text of value in format: empty for null; numbers through a picture ("#,##0.00") or a
+// printf-like format ("%2.2f", "%d") with the format's separators; dates through a date
+// pattern; Booleans as "Yes,No" pairs. A value the format cannot take gives its plain text.
+QString kavFormatData(const Variant &value, const TkavFormat &format);
+
 // ---------------------------------------------------------------------------------------
 // A highlight: the look a memo takes while its condition holds.
 class TkavHighlight : public TkavCollectionItem
@@ -229,6 +247,9 @@ public:
     // AbsLeft, OffsetY + ScaleY * AbsTop.
     void
     Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) override;
+    // Every bracketed expression in TagStr and in the hyperlink's Value replaced by the text
+    // of its value; a hyperlink Expression computed (text quoted for the report's language).
+    void GetData() override;
     // Saves the bounds, TagStr and the hyperlink's Value; AfterPrint restores them.
     void BeforePrint() override;
     void AfterPrint() override;
@@ -391,6 +412,12 @@ public:
     explicit TkavCustomMemoView(TkavComponent *AOwner = nullptr);
     ~TkavCustomMemoView() override;
 
+    // The view's data, then the text: a data field's content or value, or the bracketed
+    // expressions expanded with the display formats; repeated values suppressed; what does
+    // not fit handed to FlowTo.
+    void GetData() override;
+    // The next value is never taken as a repetition.
+    void ResetSuppress() { FLastOutput = Variant::Null(); }
     // Saves the text (unless bound to a data field); AfterPrint restores it.
     void BeforePrint() override;
     void AfterPrint() override;
@@ -529,6 +556,10 @@ public:
 
 private:
     const TkavFormat *firstFormat() const;
+    // The bracketed expressions of the text replaced by their display texts.
+    void expandExpressions();
+    // The display text of one expression with format (an inline " #tag" overrides it).
+    QString expressionText(const QString &expr, const TkavFormat &format);
     // The text engine of the memo's report, or the process-wide one.
     TkavDrawText &drawText() const;
     // Hands the memo's font, options, gaps, geometry and text to engine (locked by the
@@ -570,6 +601,7 @@ private:
     std::unique_ptr<TkavCollection> FHighlights;
     QString FSavedText;
     QString FPartText; // what is left of a text split across pages
+    Variant FLastOutput = Variant::Null(); // the text last output, for SuppressRepeated
     int FTotalPages = 0;
     int FCopyNo = 0;
     double FPrintScale = 1;
@@ -741,6 +773,9 @@ public:
     // for bad picture bytes.
     int LoadPictureFromStream(TStream &Stream, bool ResetStreamPos);
 
+    // The view's data, then the picture: from FileLink (expressions expanded; cleared when
+    // the file is missing or refused by the file policy) or from a binary data field.
+    void GetData() override;
     // Background (unless DrawAsMask), the picture stretched, kept in proportion, centred
     // or at its own size as the properties say (clipped to the view), then the frame.
     void

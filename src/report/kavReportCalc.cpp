@@ -1,0 +1,126 @@
+// The report's values: the lookup of names (data fields, report and global variables) and
+// the evaluation of expressions. Until the report compiles its script, an expression is a
+// name or a literal.
+
+#include "kavDataSets.h"
+#include "kavReport.h"
+
+#include <persist/kavRes.h>
+#include <persist/kavVariables.h>
+#include <rtl/kavExceptions.h>
+#include <rtl/kavFormat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A null field value as ConvertNulls turns it: 0, empty text or False by the field's type.
+Variant convertedNull(TkavFieldType type)
+{
+    switch (type) {
+    case fftNumeric:
+    case fftDateTime:
+        return Variant(0);
+    case fftString:
+        return Variant(QString());
+    case fftBoolean:
+        return Variant(false);
+    }
+    return Variant::Null();
+}
+
+// A quoted text ('it''s' or "say \"hi\"") or a number; false for anything else.
+bool literalValue(const QString &expr, Variant &value)
+{
+    const QString e = expr.trimmed();
+    if (e.size() >= 2 && e.front() == e.back() && (e.front() == u'\'' || e.front() == u'"')) {
+        const QChar quote = e.front();
+        QString text;
+        for (qsizetype i = 1; i < e.size() - 1; ++i) {
+            const QChar c = e[i];
+            const bool escaped = quote == u'\'' ? c == u'\'' : c == u'\\';
+            if (escaped && i + 1 < e.size() - 1)
+                ++i;
+            else if (c == quote)
+                return false; // two literals joined by something: an expression
+            text += e[i];
+        }
+        value = Variant(text);
+        return true;
+    }
+    qint64 integer = 0;
+    if (TryStrToInt64(e, integer)) {
+        value = VarFromInteger(integer);
+        return true;
+    }
+    double number = 0;
+    if (kavTryFileTextToFloat(e, number)) {
+        value = Variant(number);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool TkavReport::GetValueByName(const QString &Name, Variant &Value)
+{
+    Value = Variant::Null();
+    TkavDataSet *dataSet = nullptr;
+    QString field;
+    GetDatasetAndField(Name, dataSet, field);
+    if (dataSet) {
+        Value = dataSet->GetValue(field);
+        if (Value.IsNull() && FEngineOptions->ConvertNulls())
+            Value = convertedNull(dataSet->GetFieldType(field));
+        return true;
+    }
+    if (FVariables->IndexOf(Name) >= 0) {
+        const Variant v = FVariables->GetVariable(Name);
+        if (v.IsString() && !v.AsString().contains(u'\r') && !v.AsString().contains(u'\n')) {
+            if (FEvaluating.contains(Name, Qt::CaseInsensitive))
+                throw EkavError(u"The variable %1 refers to itself"_s.arg(Name));
+            FEvaluating.append(Name);
+            try {
+                Value = Calc(v.AsString());
+            } catch (...) {
+                FEvaluating.removeLast();
+                throw;
+            }
+            FEvaluating.removeLast();
+        } else {
+            Value = v;
+        }
+        return true;
+    }
+    if (kavGlobalVariables().IndexOf(Name) >= 0) {
+        Value = kavGlobalVariables().GetVariable(Name);
+        return true;
+    }
+    return false;
+}
+
+Variant TkavReport::Calc(const QString &Expr)
+{
+    // Only the outermost evaluation reports: a variable's expression fails once, not once
+    // per variable on the way to it.
+    const bool outermost = FEvaluating.isEmpty();
+    Variant value;
+    QString message;
+    try {
+        if (GetValueByName(Expr, value) || literalValue(Expr, value))
+            return value;
+        message = u"%1 '%2': Undeclared identifier: '%3'"_s.arg(
+            kavResourceTable().Get(u"clExprError"_s), Expr, Expr.trimmed());
+    } catch (const EkavError &e) {
+        if (!outermost)
+            throw;
+        message = e.Message();
+    }
+    if (!outermost)
+        throw EkavError(message);
+    if (!FCurObject.isEmpty())
+        message = FCurObject + u": "_s + message;
+    FErrors->Add(message);
+    throw EkavError(message);
+}

@@ -1,0 +1,297 @@
+// Taking data before output: bracketed expressions, display formats, and the data of
+// views, pictures and memos.
+
+#include "kavDataSets.h"
+#include "kavReport.h"
+#include "kavViews.h"
+
+#include <rtl/kavDateTime.h>
+#include <rtl/kavExceptions.h>
+#include <rtl/kavFilePolicy.h>
+#include <rtl/kavFormat.h>
+#include <rtl/kavMath.h>
+#include <rtl/kavStreams.h>
+
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+// ---------------------------------------------------------------------------------------
+// Brackets and formats
+
+TkavBracket kavScanBracket(const QString &text, qsizetype pos, QStringView open, QStringView close)
+{
+    TkavBracket bracket;
+    if (open.isEmpty() || close.isEmpty())
+        return bracket;
+    int depth = 0;
+    bool outsideDouble = true, outsideSingle = true;
+    qsizetype i = pos;
+    for (; i < text.size(); ++i) {
+        const QStringView rest = QStringView(text).mid(i);
+        if (outsideDouble && outsideSingle) {
+            if (rest.startsWith(open)) {
+                if (depth++ == 0)
+                    bracket.Start = i;
+            } else if (rest.startsWith(close)) {
+                --depth;
+            }
+        }
+        if (text[i] == u'"' && outsideSingle)
+            outsideDouble = !outsideDouble;
+        else if (text[i] == u'\'' && outsideDouble)
+            outsideSingle = !outsideSingle;
+        if (depth <= 0)
+            break;
+    }
+    if (bracket.Start < 0)
+        return bracket;
+    bracket.ExprStart = bracket.Start + open.size();
+    if (i >= text.size()) { // never closed: the rest of the text
+        bracket.ExprEnd = text.size();
+        bracket.End = text.size() - 1;
+    } else {
+        bracket.ExprEnd = qMax(bracket.ExprStart, i);
+        bracket.End = qMin(text.size() - 1, i + close.size() - 1);
+    }
+    return bracket;
+}
+
+namespace {
+
+// A number as the numeric formats take it: doubles and currencies at four decimals, so
+// the noise of binary fractions does not show.
+double numericValue(const Variant &value)
+{
+    if (value.Type() == varDouble || value.Type() == varSingle || value.Type() == varCurrency)
+        return double(kavRound(value.AsDouble() * 10000)) / 10000;
+    return value.AsDouble();
+}
+
+QString formatNumber(const Variant &value, const TkavFormat &format)
+{
+    const double number = numericValue(value);
+    const QString &fmt = format.FormatStr();
+    const TFormatSettings &fs = FormatSettings();
+    QString text;
+    if (fmt.contains(u'#') || fmt.startsWith(u'0'))
+        text = FormatFloat(fmt, number, fs);
+    else if (fmt.contains(u'd') || fmt.contains(u'u'))
+        text = Format(fmt, {Variant(qint64(kavTrunc(number)))}, fs);
+    else
+        text = Format(fmt, {Variant(number)}, fs);
+    // Both separators are swapped in one pass, so a new decimal separator that equals the
+    // old thousands separator is not replaced again.
+    const bool newDecimal = format.DecimalSeparator().size() == 1
+                            && format.DecimalSeparator()[0] != fs.DecimalSeparator;
+    const bool newThousand = format.ThousandSeparator().size() == 1 && !fs.ThousandSeparator.isNull()
+                             && format.ThousandSeparator()[0] != fs.ThousandSeparator;
+    const qsizetype decimalAt = newDecimal ? text.lastIndexOf(fs.DecimalSeparator) : -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (i == decimalAt)
+            text[i] = format.DecimalSeparator()[0];
+        else if (newThousand && text[i] == fs.ThousandSeparator)
+            text[i] = format.ThousandSeparator()[0];
+    }
+    return text;
+}
+
+// The text a script literal gives for text: quoted for PascalScript ('it''s'), else for
+// the C-like languages ("say \"hi\"", backslashes escaped).
+QString quotedForScript(const QString &text, const QString &language)
+{
+    if (language.compare(u"PascalScript"_s, Qt::CaseInsensitive) == 0 || language.isEmpty())
+        return u'\'' + QString(text).replace(u"'"_s, u"''"_s) + u'\'';
+    QString escaped = text;
+    escaped.replace(u"\\"_s, u"\\\\"_s).replace(u"\""_s, u"\\\""_s);
+    return u'"' + escaped + u'"';
+}
+
+} // namespace
+
+QString kavFormatData(const Variant &value, const TkavFormat &format)
+{
+    if (value.IsNull() || value.IsEmpty())
+        return QString();
+    try {
+        switch (format.Kind()) {
+        case fkText:
+            break;
+        case fkNumeric:
+            return formatNumber(value, format);
+        case fkDateTime:
+            return FormatDateTime(format.FormatStr(), value.AsDate());
+        case fkBoolean: {
+            const qsizetype comma = format.FormatStr().indexOf(u',');
+            const QString yes = comma < 0 ? format.FormatStr() : format.FormatStr().left(comma);
+            const QString no = comma < 0 ? QString() : format.FormatStr().mid(comma + 1);
+            return value.AsBoolean() ? yes : no;
+        }
+        }
+    } catch (const Exception &) {
+        // A value the format cannot take shows as it is.
+    }
+    return VarToStr(value);
+}
+
+// ---------------------------------------------------------------------------------------
+// Views
+
+namespace {
+
+// Every "[...]" in text replaced by the plain text of its value.
+QString expandPlain(const QString &text, TkavReport &report)
+{
+    QString result = text;
+    for (qsizetype pos = result.indexOf(u'['); pos >= 0 && pos < result.size();) {
+        const TkavBracket b = kavScanBracket(result, pos, u"[", u"]");
+        if (b.Start < 0)
+            break;
+        const QString value = VarToStr(report.Calc(result.mid(b.ExprStart, b.ExprEnd - b.ExprStart)));
+        result.replace(b.Start, b.End - b.Start + 1, value);
+        pos = result.indexOf(u'[', b.Start + value.size());
+    }
+    return result;
+}
+
+} // namespace
+
+void TkavView::GetData()
+{
+    TkavReport *report = Report();
+    if (!report)
+        return;
+    if (FTagStr.contains(u'['))
+        FTagStr = expandPlain(FTagStr, *report);
+    if (FHyperlink->Value().contains(u'['))
+        FHyperlink->SetValue(expandPlain(FHyperlink->Value(), *report));
+    if (!FHyperlink->Expression().isEmpty()) {
+        const Variant value = report->Calc(FHyperlink->Expression());
+        FHyperlink->SetValue(value.IsString() ? quotedForScript(value.AsString(), report->ScriptLanguage())
+                                              : VarToStr(value));
+    }
+}
+
+void TkavPictureView::GetData()
+{
+    TkavView::GetData();
+    if (!FFileLink.isEmpty()) {
+        TkavReport *report = Report();
+        const QString file = FFileLink.contains(u'[') && report ? expandPlain(FFileLink, *report) : FFileLink;
+        // A refused or missing file leaves no picture, as a missing one does.
+        if (QFileInfo::exists(file) && kavFilePolicy().IsAllowed(file, false)) {
+            TFileStream stream(file, fmOpenRead);
+            LoadPictureFromStream(stream, true);
+        } else {
+            FPicture->Clear();
+        }
+    } else if (IsDataField() && DataSet()->IsBlobField(DataField())) {
+        TMemoryStream stream;
+        DataSet()->AssignBlobTo(DataField(), &stream);
+        LoadPictureFromStream(stream, true);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Memos
+
+void TkavCustomMemoView::GetData()
+{
+    TkavStretcheable::GetData();
+    DisplayFormat(); // at least one format from here on
+    if (IsDataField()) {
+        TkavDataSet *dataSet = DataSet();
+        if (dataSet->IsBlobField(DataField())) {
+            dataSet->AssignBlobTo(DataField(), FMemo.get());
+        } else {
+            FValue = dataSet->GetValue(DataField());
+            const TkavFormat &format = DisplayFormat();
+            QString text = format.Kind() != fkText ? kavFormatData(FValue, format)
+                                                   : dataSet->GetDisplayText(DataField());
+            if (FHideZeros && !FValue.IsString() && FValue.IsNumeric() && FValue.AsDouble() == 0)
+                text.clear();
+            FMemo->SetText(text);
+        }
+    } else if (FAllowExpressions) {
+        expandExpressions();
+    }
+    if (FSuppressRepeated) {
+        const QString text = FMemo->Text();
+        if (!FLastOutput.IsNull() && FLastOutput.AsString() == text)
+            FMemo->SetText(QString());
+        else
+            FLastOutput = Variant(text);
+    }
+    if (TkavCustomMemoView *next = FFlowTo.get(); next && next != this) {
+        InitPart();
+        DrawPart();
+        next->SetText(FPartText);
+        next->SetAllowExpressions(false);
+    }
+}
+
+void TkavCustomMemoView::expandExpressions()
+{
+    const qsizetype comma = FExpressionDelimiters.indexOf(u',');
+    const QString open = FExpressionDelimiters.left(comma < 0 ? FExpressionDelimiters.size() : comma).left(255);
+    const QString close = comma < 0 ? QString() : FExpressionDelimiters.mid(comma + 1).left(255);
+    QString text = FMemo->Text();
+    if (open.isEmpty() || close.isEmpty() || !text.contains(open))
+        return;
+    int formatIndex = 0;
+    for (qsizetype pos = 0; pos < text.size();) {
+        while (pos < text.size() - 1 && !QStringView(text).mid(pos).startsWith(open))
+            ++pos;
+        const TkavBracket b = kavScanBracket(text, pos, open, close);
+        if (b.Start < 0)
+            break;
+        const auto &format = static_cast<const TkavFormat &>(*FFormats->Items(formatIndex));
+        const QString value = expressionText(text.mid(b.ExprStart, b.ExprEnd - b.ExprStart), format);
+        text.replace(b.Start, b.End - b.Start + 1, value);
+        pos = b.Start + value.size();
+        formatIndex = qMin(formatIndex + 1, FFormats->Count() - 1);
+    }
+    FMemo->SetText(text);
+}
+
+QString TkavCustomMemoView::expressionText(const QString &expr, const TkavFormat &format)
+{
+    QString e = expr;
+    TkavFormat inlineFormat;
+    const TkavFormat *f = &format;
+    if (const qsizetype at = e.indexOf(u" #"); at >= 0 && !e.mid(at + 2).contains(u')')) {
+        QString tag = e.mid(at + 2);
+        e.truncate(at);
+        const QChar kind = tag.isEmpty() ? QChar() : tag[0];
+        if (kind == u'N' || kind == u'n') {
+            inlineFormat.SetKind(fkNumeric);
+            QChar last;
+            for (QChar &c : tag) {
+                if (c == u',' || c == u'-' || c == u'.') {
+                    last = c;
+                    c = u'.';
+                }
+            }
+            if (!last.isNull())
+                inlineFormat.SetDecimalSeparator(QString(last));
+        } else if (QStringLiteral("DTdt").contains(kind) && !kind.isNull()) {
+            inlineFormat.SetKind(fkDateTime);
+        } else if (kind == u'B' || kind == u'b') {
+            inlineFormat.SetKind(fkBoolean);
+        }
+        inlineFormat.SetFormatStr(tag.mid(1));
+        f = &inlineFormat;
+    }
+    const QString upper = e.trimmed().toUpper();
+    if (upper == u"TOTALPAGES#")
+        return u"[TotalPages#]"_s;
+    if (upper == u"COPYNAME#")
+        return u"[CopyName#]"_s;
+    TkavReport *report = Report();
+    if (!report)
+        return QString();
+    FValue = report->Calc(e);
+    if (FHideZeros && !FValue.IsString() && FValue.IsNumeric() && FValue.AsDouble() == 0)
+        return QString();
+    return kavFormatData(FValue, *f);
+}
