@@ -1,12 +1,15 @@
 #pragma once
 
 // Helpers shared by the test suites: readable QString failure output, the message of an
-// expected conversion error, and the "," format settings the number and date tables pin.
+// expected conversion error, the "," format settings the number and date tables pin, and
+// a guard that restores the file policy.
 
 #include <rtl/kavExceptions.h>
+#include <rtl/kavFilePolicy.h>
 #include <rtl/kavFormatSettings.h>
 
 #include <QString>
+#include <QStringList>
 
 #include <ostream>
 
@@ -42,3 +45,26 @@ inline TFormatSettings kavCommaSettings()
     fs.NegCurrFormat = 8;  // "-1 €"
     return fs;
 }
+
+// Restores the process's file policy when the test ends.
+class KavFilePolicyGuard
+{
+public:
+    KavFilePolicyGuard()
+        : FTrusted(kavFilePolicy().Trusted())
+        , FRoots(kavFilePolicy().Roots())
+    {}
+    ~KavFilePolicyGuard()
+    {
+        if (FTrusted)
+            kavFilePolicy().SetTrusted();
+        else
+            kavFilePolicy().SetRestricted(FRoots);
+    }
+    KavFilePolicyGuard(const KavFilePolicyGuard &) = delete;
+    KavFilePolicyGuard &operator=(const KavFilePolicyGuard &) = delete;
+
+private:
+    bool FTrusted;
+    QStringList FRoots;
+};

@@ -203,28 +203,6 @@ Qt::PenStyle dashStyle(TkavFrameStyle style)
     }
 }
 
-Qt::BrushStyle hatchPattern(TBrushStyle style)
-{
-    switch (style) {
-    case bsHorizontal:
-        return Qt::HorPattern;
-    case bsVertical:
-        return Qt::VerPattern;
-    case bsFDiagonal:
-        return Qt::FDiagPattern;
-    case bsBDiagonal:
-        return Qt::BDiagPattern;
-    case bsCross:
-        return Qt::CrossPattern;
-    case bsDiagCross:
-        return Qt::DiagCrossPattern;
-    case bsSolid:
-    case bsClear:
-        break;
-    }
-    return Qt::NoBrush;
-}
-
 } // namespace kavFramesPrivate
 
 namespace {
@@ -614,6 +592,29 @@ void TkavFrame::Draw(
         }
     }
     Canvas.restore();
+}
+
+Qt::BrushStyle kavBrushPattern(TBrushStyle style)
+{
+    switch (style) {
+    case bsSolid:
+        return Qt::SolidPattern;
+    case bsHorizontal:
+        return Qt::HorPattern;
+    case bsVertical:
+        return Qt::VerPattern;
+    case bsFDiagonal:
+        return Qt::FDiagPattern;
+    case bsBDiagonal:
+        return Qt::BDiagPattern;
+    case bsCross:
+        return Qt::CrossPattern;
+    case bsDiagCross:
+        return Qt::DiagCrossPattern;
+    case bsClear:
+        break;
+    }
+    return Qt::NoBrush;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <rtl/kavSet.h>
 
 #include <QString>
+#include <qnamespace.h>
 
 #include <memory>
 
@@ -48,6 +49,9 @@ enum TBrushStyle : int {
     bsCross,
     bsDiagCross
 };
+
+// Qt's pattern for a brush style: solid, a hatch, or no brush for bsClear.
+Qt::BrushStyle kavBrushPattern(TBrushStyle style);
 
 // ORDER persisted: a view's FillType selects the fill class by this ordinal.
 enum TkavFillType : int {

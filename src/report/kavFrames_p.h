@@ -30,7 +30,10 @@ QString textAttr(const QString &name, const QString &value);
 // hand or as solid lines).
 Qt::PenStyle dashStyle(TkavFrameStyle style);
 // The hatch of a brush style (no brush for solid and clear).
-Qt::BrushStyle hatchPattern(TBrushStyle style);
+inline Qt::BrushStyle hatchPattern(TBrushStyle style)
+{
+    return style == bsSolid ? Qt::NoBrush : kavBrushPattern(style);
+}
 // Fills the half-open pixel ranges [x0, x1) x [y0, y1); empty ranges paint nothing.
 void fillBox(QPainter &canvas, qint64 x0, qint64 y0, qint64 x1, qint64 y1, const QBrush &brush);
 

@@ -109,29 +109,6 @@ QPainter::CompositionMode compositionOf(TPenMode mode)
     return QPainter::CompositionMode_SourceOver;
 }
 
-Qt::BrushStyle brushPattern(TBrushStyle style)
-{
-    switch (style) {
-    case bsSolid:
-        return Qt::SolidPattern;
-    case bsHorizontal:
-        return Qt::HorPattern;
-    case bsVertical:
-        return Qt::VerPattern;
-    case bsFDiagonal:
-        return Qt::FDiagPattern;
-    case bsBDiagonal:
-        return Qt::BDiagPattern;
-    case bsCross:
-        return Qt::CrossPattern;
-    case bsDiagCross:
-        return Qt::DiagCrossPattern;
-    case bsClear:
-        break;
-    }
-    return Qt::NoBrush;
-}
-
 // A device to measure text on when the canvas has none: 96 dpi like report pixels.
 class MeasureDevice
 {
@@ -342,7 +319,7 @@ void TkyCanvas::applyPen(QPainter &painter) const
 
 void TkyCanvas::applyBrush(QPainter &painter) const
 {
-    const Qt::BrushStyle pattern = brushPattern(FBrush.Style());
+    const Qt::BrushStyle pattern = kavBrushPattern(FBrush.Style());
     if (pattern == Qt::NoBrush || FBrush.Color() == clNone)
         painter.setBrush(Qt::NoBrush);
     else

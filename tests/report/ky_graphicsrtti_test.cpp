@@ -21,32 +21,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "kavTestSupport.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Restores the process's file policy when the test ends.
-class PolicyGuard
-{
-public:
-    PolicyGuard()
-        : FTrusted(kavFilePolicy().Trusted())
-        , FRoots(kavFilePolicy().Roots())
-    {}
-    ~PolicyGuard()
-    {
-        if (FTrusted)
-            kavFilePolicy().SetTrusted();
-        else
-            kavFilePolicy().SetRestricted(FRoots);
-    }
-    PolicyGuard(const PolicyGuard &) = delete;
-    PolicyGuard &operator=(const PolicyGuard &) = delete;
-
-private:
-    bool FTrusted;
-    QStringList FRoots;
-};
 
 struct ScriptCase
 {
@@ -515,9 +494,9 @@ end.)"_s),
     EXPECT_EQ(readFile(path(u"out.wmf"_s)), wmf);
 }
 
-TEST_F(GraphicsScripts, FilePolicyGuardsLoadingAndSaving)
+TEST_F(GraphicsScripts, FileKavFilePolicyGuardsLoadingAndSaving)
 {
-    PolicyGuard guard;
+    KavFilePolicyGuard guard;
     QTemporaryDir outside;
     ASSERT_TRUE(outside.isValid());
     writeFile(outside.filePath(u"in.emf"_s), emfBytes(2540, 2540));

@@ -20,29 +20,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Restores the process's file policy when the test ends.
-class PolicyGuard
-{
-public:
-    PolicyGuard()
-        : FTrusted(kavFilePolicy().Trusted())
-        , FRoots(kavFilePolicy().Roots())
-    {}
-    ~PolicyGuard()
-    {
-        if (FTrusted)
-            kavFilePolicy().SetTrusted();
-        else
-            kavFilePolicy().SetRestricted(FRoots);
-    }
-    PolicyGuard(const PolicyGuard &) = delete;
-    PolicyGuard &operator=(const PolicyGuard &) = delete;
-
-private:
-    bool FTrusted;
-    QStringList FRoots;
-};
-
 struct ScriptCase
 {
     const char *name;
@@ -309,7 +286,7 @@ TEST_F(ClassesScripts, FilesObeyThePolicy)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("secret\n");
     }
-    PolicyGuard guard;
+    KavFilePolicyGuard guard;
     kavFilePolicy().SetRestricted({inside.path()});
 
     EXPECT_EQ(run(u"PascalScript"_s, uR"(
