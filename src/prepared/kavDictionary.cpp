@@ -8,7 +8,8 @@ void TkavDictionary::Add(const QString &Name, const QString &SourceName, TkavCom
     FEntries.push_back({Name, SourceName, Obj});
 }
 
-QString TkavDictionary::AddUnique(const QString &Base, const QString &SourceName, TkavComponent *Obj)
+QString
+TkavDictionary::AddUnique(const QString &Base, const QString &SourceName, TkavComponent *Obj)
 {
     const QString name = CreateUniqueName(Base);
     Add(name, SourceName, Obj);

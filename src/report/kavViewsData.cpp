@@ -84,7 +84,8 @@ QString formatNumber(const Variant &value, const TkavFormat &format)
     // old thousands separator is not replaced again.
     const bool newDecimal = format.DecimalSeparator().size() == 1
                             && format.DecimalSeparator()[0] != fs.DecimalSeparator;
-    const bool newThousand = format.ThousandSeparator().size() == 1 && !fs.ThousandSeparator.isNull()
+    const bool newThousand = format.ThousandSeparator().size() == 1
+                             && !fs.ThousandSeparator.isNull()
                              && format.ThousandSeparator()[0] != fs.ThousandSeparator;
     const qsizetype decimalAt = newDecimal ? text.lastIndexOf(fs.DecimalSeparator) : -1;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -147,7 +148,8 @@ QString expandPlain(const QString &text, TkavReport &report)
         const TkavBracket b = kavScanBracket(result, pos, u"[", u"]");
         if (b.Start < 0)
             break;
-        const QString value = VarToStr(report.Calc(result.mid(b.ExprStart, b.ExprEnd - b.ExprStart)));
+        const QString value
+            = VarToStr(report.Calc(result.mid(b.ExprStart, b.ExprEnd - b.ExprStart)));
         result.replace(b.Start, b.End - b.Start + 1, value);
         pos = result.indexOf(u'[', b.Start + value.size());
     }
@@ -167,8 +169,9 @@ void TkavView::GetData()
         FHyperlink->SetValue(expandPlain(FHyperlink->Value(), *report));
     if (!FHyperlink->Expression().isEmpty()) {
         const Variant value = report->Calc(FHyperlink->Expression());
-        FHyperlink->SetValue(value.IsString() ? quotedForScript(value.AsString(), report->ScriptLanguage())
-                                              : VarToStr(value));
+        FHyperlink->SetValue(value.IsString()
+                                 ? quotedForScript(value.AsString(), report->ScriptLanguage())
+                                 : VarToStr(value));
     }
 }
 
@@ -177,7 +180,8 @@ void TkavPictureView::GetData()
     TkavView::GetData();
     if (!FFileLink.isEmpty()) {
         TkavReport *report = Report();
-        const QString file = FFileLink.contains(u'[') && report ? expandPlain(FFileLink, *report) : FFileLink;
+        const QString file
+            = FFileLink.contains(u'[') && report ? expandPlain(FFileLink, *report) : FFileLink;
         // A refused or missing file leaves no picture, as a missing one does.
         if (QFileInfo::exists(file) && kavFilePolicy().IsAllowed(file, false)) {
             TFileStream stream(file, fmOpenRead);
@@ -233,7 +237,8 @@ void TkavCustomMemoView::GetData()
 void TkavCustomMemoView::expandExpressions()
 {
     const qsizetype comma = FExpressionDelimiters.indexOf(u',');
-    const QString open = FExpressionDelimiters.left(comma < 0 ? FExpressionDelimiters.size() : comma).left(255);
+    const QString open
+        = FExpressionDelimiters.left(comma < 0 ? FExpressionDelimiters.size() : comma).left(255);
     const QString close = comma < 0 ? QString() : FExpressionDelimiters.mid(comma + 1).left(255);
     QString text = FMemo->Text();
     if (open.isEmpty() || close.isEmpty() || !text.contains(open))
@@ -246,7 +251,8 @@ void TkavCustomMemoView::expandExpressions()
         if (b.Start < 0)
             break;
         const auto &format = static_cast<const TkavFormat &>(*FFormats->Items(formatIndex));
-        const QString value = expressionText(text.mid(b.ExprStart, b.ExprEnd - b.ExprStart), format);
+        const QString value
+            = expressionText(text.mid(b.ExprStart, b.ExprEnd - b.ExprStart), format);
         text.replace(b.Start, b.End - b.Start + 1, value);
         pos = b.Start + value.size();
         formatIndex = qMin(formatIndex + 1, FFormats->Count() - 1);

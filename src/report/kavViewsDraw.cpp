@@ -81,7 +81,8 @@ void TkavCustomLineView::Draw(
         const double halfWidth = FArrowWidth * ScaleX;
         const QPointF a(FX, FY), b(FX1, FY1);
         Canvas->setRenderHint(QPainter::Antialiasing, true);
-        for (const auto &[on, tip, start] : {std::tuple{FArrowStart, a, b}, std::tuple{FArrowEnd, b, a}}) {
+        for (const auto &[on, tip, start] :
+             {std::tuple{FArrowStart, a, b}, std::tuple{FArrowEnd, b, a}}) {
             if (!on)
                 continue;
             const QPolygonF head = arrowHead(tip, start, length, halfWidth);
@@ -90,7 +91,10 @@ void TkavCustomLineView::Draw(
                 Canvas->setBrush(kavColorToQColor(fill));
                 Canvas->drawPolygon(head);
             } else {
-                Canvas->setPen(QPen(kavColorToQColor(frame.Color()), qMax(1, FFrameWidth), Qt::SolidLine, Qt::RoundCap));
+                Canvas->setPen(QPen(kavColorToQColor(frame.Color()),
+                                    qMax(1, FFrameWidth),
+                                    Qt::SolidLine,
+                                    Qt::RoundCap));
                 Canvas->drawLine(head[0], head[1]);
                 Canvas->drawLine(head[0], head[2]);
             }
@@ -126,8 +130,10 @@ void paintShape(QPainter &canvas, TkavShapeKind kind, int x, int y, int x1, int 
         canvas.drawPolygon(QPolygon({QPoint(x1, y1), QPoint(x, y1), QPoint(x + dx / 2, y)}));
         break;
     case skDiamond:
-        canvas.drawPolygon(QPolygon({QPoint(x + dx / 2, y), QPoint(x1, y + dy / 2),
-                                     QPoint(x + dx / 2, y1), QPoint(x, y + dy / 2)}));
+        canvas.drawPolygon(QPolygon({QPoint(x + dx / 2, y),
+                                     QPoint(x1, y + dy / 2),
+                                     QPoint(x + dx / 2, y1),
+                                     QPoint(x, y + dy / 2)}));
         break;
     case skDiagonal1:
         canvas.drawLine(x, y1, x1, y);
@@ -153,7 +159,8 @@ int doubleInset(TkavShapeKind kind)
 
 } // namespace
 
-void TkavShapeView::Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY)
+void TkavShapeView::Draw(
+    QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY)
 {
     if (!Canvas)
         return;

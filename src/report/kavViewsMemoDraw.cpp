@@ -72,7 +72,10 @@ TkavDrawText &TkavCustomMemoView::drawText() const
     return report ? report->DrawText() : kavDefaultDrawText();
 }
 
-QRect TkavCustomMemoView::TextRect(double ScaleX, double ScaleY, double OffsetX, double OffsetY) const
+QRect TkavCustomMemoView::TextRect(double ScaleX,
+                                   double ScaleY,
+                                   double OffsetX,
+                                   double OffsetY) const
 {
     const QRect r = DeviceRect(ScaleX, ScaleY, OffsetX, OffsetY);
     const TkavFrame &frame = Frame();
@@ -119,7 +122,8 @@ void TkavCustomMemoView::prepareLayout(
     TkavDrawText &engine, double ScaleX, double ScaleY, double OffsetX, double OffsetY, bool wide)
 {
     engine.SetFont(Font());
-    engine.SetOptions(FWordWrap, FAllowHTMLTags, FRTLReading, FWordBreak, FClipped, FWysiwyg, FRotation);
+    engine.SetOptions(
+        FWordWrap, FAllowHTMLTags, FRTLReading, FWordBreak, FClipped, FWysiwyg, FRotation);
     engine.SetGaps(FParagraphGap, FCharSpacing, FLineSpacing);
     engine.SetUseDefaultCharset(FUseDefaultCharset);
     engine.SetMonoFont(DrawAsMask());
@@ -129,7 +133,10 @@ void TkavCustomMemoView::prepareLayout(
         const QRectF big(0, 0, wideArea, wideArea);
         engine.SetDimensions(1, 1, 1, big, big);
     } else {
-        engine.SetDimensions(ScaleX, ScaleY, FPrintScale, area(TextRect(1, 1, 0, 0)),
+        engine.SetDimensions(ScaleX,
+                             ScaleY,
+                             FPrintScale,
+                             area(TextRect(1, 1, 0, 0)),
                              area(TextRect(ScaleX, ScaleY, OffsetX, OffsetY)));
     }
     engine.SetText(linesOf(*FMemo), FFirstParaBreak);
@@ -177,7 +184,8 @@ QString TkavCustomMemoView::GetComponentText() const
     return text;
 }
 
-void TkavCustomMemoView::Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY)
+void TkavCustomMemoView::Draw(
+    QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY)
 {
     if (!Canvas)
         return;
@@ -258,14 +266,16 @@ QString TkavCustomMemoView::WrapText(bool WrapWords)
 // ---------------------------------------------------------------------------------------
 // Subreports
 
-void TkavSubreport::Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY)
+void TkavSubreport::Draw(
+    QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY)
 {
     if (!Canvas)
         return;
     TkavView::Draw(Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
     const TFont &font = Font();
     Canvas->save();
-    Canvas->setFont(kavToQFont(font, qMax(1, roundEven(-kavFontSizeToHeight(font.Size()) * ScaleY))));
+    Canvas->setFont(
+        kavToQFont(font, qMax(1, roundEven(-kavFontSizeToHeight(font.Size()) * ScaleY))));
     Canvas->setPen(kavColorToQColor(font.Color()));
     const QRect box(QPoint(FX + 2, FY + 2), QPoint(FX1, FY1));
     Canvas->setClipRect(box, Qt::IntersectClip);

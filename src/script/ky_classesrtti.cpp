@@ -313,7 +313,6 @@ std::unique_ptr<TObject> makeObject(const TkavClassInfo *cls)
     return made;
 }
 
-
 // TComponent.Create(AOwner): an owner takes the new component over (it dies with its
 // owner); without one it belongs to the script.
 Variant createComponent(const TkavClassInfo *cls, Method &m)

@@ -42,7 +42,8 @@ TEST(Brackets, Scanning)
     for (const auto &c : cases) {
         const QString text = QString::fromUtf16(c.text);
         SCOPED_TRACE(text.toStdString());
-        const TkavBracket b = kavScanBracket(text, c.pos, QStringView(c.open), QStringView(c.close));
+        const TkavBracket b
+            = kavScanBracket(text, c.pos, QStringView(c.open), QStringView(c.close));
         if (!c.expression) {
             EXPECT_EQ(b.Start, -1);
             continue;
@@ -61,7 +62,10 @@ struct FormatSpec
     QString thousand;
 };
 
-FormatSpec format(TkavFormatKind kind, const QString &str, const QString &decimal = {}, const QString &thousand = {})
+FormatSpec format(TkavFormatKind kind,
+                  const QString &str,
+                  const QString &decimal = {},
+                  const QString &thousand = {})
 {
     return {kind, str, decimal, thousand};
 }
@@ -78,7 +82,10 @@ TEST(DisplayFormats, FormatData)
         {"null is empty", Variant::Null(), format(fkNumeric, u"%2.2f"_s), u""},
         {"text as it is", Variant(u"abc"_s), format(fkText, QString()), u"abc"},
         {"picture", Variant(1234.5), format(fkNumeric, u"#,##0.00"_s), u"1,234.50"},
-        {"picture with separators", Variant(1234.5), format(fkNumeric, u"#,##0.00"_s, u","_s, u" "_s), u"1 234,50"},
+        {"picture with separators",
+         Variant(1234.5),
+         format(fkNumeric, u"#,##0.00"_s, u","_s, u" "_s),
+         u"1 234,50"},
         {"float", Variant(3.14159), format(fkNumeric, u"%2.2f"_s), u"3.14"},
         {"float with comma", Variant(3.14159), format(fkNumeric, u"%2.2f"_s, u","_s), u"3,14"},
         {"integer truncates", Variant(3.7), format(fkNumeric, u"%d"_s), u"3"},
@@ -154,7 +161,8 @@ TEST_F(ReportData, ValuesByName)
     EXPECT_EQ(report.Calc(u"Rate"_s).AsDouble(), 1.5);
     EXPECT_EQ(report.Calc(u"Label"_s).AsString(), u"fixed"_s) << "a text variable is an expression";
     EXPECT_EQ(report.Calc(u"Alias"_s).AsDouble(), 1.5);
-    EXPECT_EQ(report.Calc(u"Lines"_s).AsString(), u"one\r\ntwo"_s) << "a text with a line break is text";
+    EXPECT_EQ(report.Calc(u"Lines"_s).AsString(), u"one\r\ntwo"_s)
+        << "a text with a line break is text";
     EXPECT_EQ(report.Calc(u"Shared"_s).AsInteger(), 7);
     EXPECT_EQ(report.Calc(u"'it''s'"_s).AsString(), u"it's"_s);
     EXPECT_EQ(report.Calc(u"\"say \\\"hi\\\"\""_s).AsString(), u"say \"hi\""_s);
@@ -196,7 +204,8 @@ TEST_F(ReportData, MemoTakesFieldsAndExpressions)
     EXPECT_EQ(dataOf(u"Hello [People.\"Name\"]!"_s), u"Hello Ann!\r\n"_s);
     // An inline numeric tag takes its last separator as the decimal one.
     EXPECT_EQ(dataOf(u"[Total #n%2,2f] and [Total #n0.000]"_s), u"1234,50 and 1234.500\r\n"_s);
-    EXPECT_EQ(dataOf(u"Page of [TotalPages#], [copyname#]"_s), u"Page of [TotalPages#], [CopyName#]\r\n"_s);
+    EXPECT_EQ(dataOf(u"Page of [TotalPages#], [copyname#]"_s),
+              u"Page of [TotalPages#], [CopyName#]\r\n"_s);
     memo->SetHideZeros(true);
     EXPECT_EQ(dataOf(u"<[Zero]>"_s), u"<>\r\n"_s);
     memo->SetHideZeros(false);
@@ -265,7 +274,8 @@ TEST_F(ReportData, TagsHyperlinksAndPictures)
     report.SetScriptLanguage(u"C++Script"_s);
     picture->Hyperlink().SetExpression(u"'a\"b\\\\c'"_s);
     picture->GetData();
-    EXPECT_EQ(picture->Hyperlink().Value(), u"\"a\\\"b\\\\\\\\c\""_s) << "quotes and backslashes escaped";
+    EXPECT_EQ(picture->Hyperlink().Value(), u"\"a\\\"b\\\\\\\\c\""_s)
+        << "quotes and backslashes escaped";
     picture->Hyperlink().SetExpression(QString());
 
     QTemporaryDir dir;

@@ -10,10 +10,9 @@
 #include <QImage>
 #include <QPainter>
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -125,16 +124,17 @@ TEST_P(ViewsAtTwoScales, DiagonalLinesRunCornerToCorner)
 TEST_P(ViewsAtTwoScales, Shapes)
 {
     const double k = GetParam();
-    const auto shape = [k](TkavShapeKind kind, const std::function<void(TkavShapeView &)> &setUp = {}) {
-        TkavShapeView view;
-        setBounds(view, 10, 10, 100, 80);
-        view.SetShape(kind);
-        view.SetColor(clRed);
-        view.Frame().SetColor(clBlack);
-        if (setUp)
-            setUp(view);
-        return drawn(view, k);
-    };
+    const auto shape
+        = [k](TkavShapeKind kind, const std::function<void(TkavShapeView &)> &setUp = {}) {
+              TkavShapeView view;
+              setBounds(view, 10, 10, 100, 80);
+              view.SetShape(kind);
+              view.SetColor(clRed);
+              view.Frame().SetColor(clBlack);
+              if (setUp)
+                  setUp(view);
+              return drawn(view, k);
+          };
     const int x = int(10 * k), y = int(10 * k), x1 = int(110 * k), y1 = int(90 * k);
     const int cx = (x + x1) / 2, cy = (y + y1) / 2;
 

@@ -22,10 +22,14 @@ namespace {
 class MemoLayout : public ::testing::Test
 {
 protected:
-    void SetUp() override { kavDefaultDrawText().SetMeasurer(std::make_shared<TkavFixedTextMeasurer>()); }
+    void SetUp() override
+    {
+        kavDefaultDrawText().SetMeasurer(std::make_shared<TkavFixedTextMeasurer>());
+    }
     void TearDown() override { kavDefaultDrawText().SetMeasurer(kavDefaultTextMeasurer()); }
 
-    static void setUp(TkavMemoView &memo, double l, double t, double w, double h, const QString &text)
+    static void
+    setUp(TkavMemoView &memo, double l, double t, double w, double h, const QString &text)
     {
         memo.SetLeft(l);
         memo.SetTop(t);
@@ -43,7 +47,8 @@ TEST_F(MemoLayout, TextRectangleAndPadding)
     memo.Frame().SetTyp(TkavFrameTypes{ftLeft, ftTop, ftRight, ftBottom});
     // round(0) on the left and top, round(0.5) = 0 on the right and bottom.
     EXPECT_EQ(memo.TextRect(1, 1, 0, 0), QRect(QPoint(12, 21), QPoint(109, 70)));
-    EXPECT_EQ(memo.TextRect(2, 2, 5, 0), QRect(QPoint(5 + 20 + 4 + 0, 40 + 2), QPoint(225 - 1 - 4 + 1, 140 - 1 - 2 + 1)));
+    EXPECT_EQ(memo.TextRect(2, 2, 5, 0),
+              QRect(QPoint(5 + 20 + 4 + 0, 40 + 2), QPoint(225 - 1 - 4 + 1, 140 - 1 - 2 + 1)));
     EXPECT_DOUBLE_EQ(memo.VerticalPadding(), 2 + 0 + 0.5);
     memo.Frame().SetWidth(3);
     memo.Frame().SetDropShadow(true);
