@@ -13,18 +13,24 @@ TkavDictionary::AddUnique(const QString &Base, const QString &SourceName, TkavCo
 {
     const QString name = CreateUniqueName(Base);
     Add(name, SourceName, Obj);
+    FNext[kavUpperCase(Base)] = name.mid(Base.size()).toInt() + 1;
     return name;
+}
+
+int TkavDictionary::firstCandidate(const QString &upperBase) const
+{
+    if (const auto it = FNext.find(upperBase); it != FNext.end())
+        return it->second;
+    for (int probe = 10000; probe > 1; probe /= 2) {
+        if (Contains(upperBase + QString::number(probe)))
+            return probe;
+    }
+    return 1;
 }
 
 QString TkavDictionary::CreateUniqueName(const QString &Base) const
 {
-    int number = 1;
-    for (int probe = 10000; probe > 1; probe /= 2) {
-        if (Contains(Base + QString::number(probe))) {
-            number = probe;
-            break;
-        }
-    }
+    int number = firstCandidate(kavUpperCase(Base));
     while (Contains(Base + QString::number(number)))
         ++number;
     return Base + QString::number(number);
@@ -57,6 +63,7 @@ void TkavDictionary::Clear()
 {
     FEntries.clear();
     FByName.clear();
+    FNext.clear();
 }
 
 QStringList TkavDictionary::Names() const

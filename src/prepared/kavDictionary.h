@@ -21,8 +21,9 @@ public:
     // Add under CreateUniqueName(Base); returns the name used.
     QString AddUnique(const QString &Base, const QString &SourceName, TkavComponent *Obj);
     // Base followed by a number no name has yet: probes 10000, 5000, 2500 ... 2 for the
-    // first number in use, then counts up from it (from 1 when none is), so allocation
-    // stays fast with very many aliases.
+    // first number in use, then counts up from it (from 1 when none is). After the first
+    // name of a base the count goes on from the last one given, so allocating n aliases
+    // costs O(n log n), also beyond 10000.
     QString CreateUniqueName(const QString &Base) const;
     // The source object / source name of an alias; null / empty when it is unknown.
     TkavComponent *GetObject(const QString &Name) const;
@@ -45,6 +46,11 @@ private:
     };
     const Entry *find(const QString &Name) const;
 
+    // The number to try first for a base: after CreateUniqueName's probe, one past the
+    // last name handed out.
+    int firstCandidate(const QString &upperBase) const;
+
     std::vector<Entry> FEntries;       // in insertion order
     std::map<QString, size_t> FByName; // upper-cased alias -> entry
+    std::map<QString, int> FNext;      // upper-cased base -> next number to try
 };

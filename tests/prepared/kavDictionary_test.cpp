@@ -30,14 +30,18 @@ TEST(Dictionary, UniqueNamesCountUpFromTheFirstProbeInUse)
     EXPECT_EQ(gaps.CreateUniqueName(u"m"_s), u"m10001"_s) << "probes compare ignoring case";
 }
 
-TEST(Dictionary, ManyAliasesStayUnique)
+TEST(Dictionary, ManyAliasesStayUniqueAndInSequence)
 {
     TkavDictionary d;
     QSet<QString> seen;
-    for (int i = 0; i < 20000; ++i)
+    for (int i = 0; i < 30000; ++i)
         seen.insert(d.AddUnique(u"m"_s, QString::number(i), nullptr).toLower());
-    EXPECT_EQ(seen.size(), 20000);
-    EXPECT_EQ(d.Count(), 20000);
+    EXPECT_EQ(seen.size(), 30000);
+    EXPECT_TRUE(d.Contains(u"m30000"_s)) << "numbers run 1..n without gaps";
+    EXPECT_FALSE(d.Contains(u"m30001"_s));
+    // A name taken by hand is skipped by the sequence.
+    d.Add(u"m30001"_s, u"Page0.X"_s, nullptr);
+    EXPECT_EQ(d.AddUnique(u"m"_s, u"Page0.Y"_s, nullptr), u"m30002"_s);
 }
 
 TEST(Dictionary, LookupsIgnoreCase)
