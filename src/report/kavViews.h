@@ -773,8 +773,9 @@ public:
     // for bad picture bytes.
     int LoadPictureFromStream(TStream &Stream, bool ResetStreamPos);
 
-    // The view's data, then the picture: from FileLink (expressions expanded; cleared when
-    // the file is missing or refused by the file policy) or from a binary data field.
+    // The view's data, then the picture: from FileLink (expressions expanded; none when the
+    // file is missing, and an error line when it cannot be read or the file policy refuses
+    // it) or from a binary data field.
     void GetData() override;
     // Background (unless DrawAsMask), the picture stretched, kept in proportion, centred
     // or at its own size as the properties say (clipped to the view), then the frame.

@@ -182,12 +182,18 @@ void TkavPictureView::GetData()
         TkavReport *report = Report();
         const QString file
             = FFileLink.contains(u'[') && report ? expandPlain(FFileLink, *report) : FFileLink;
-        // A refused or missing file leaves no picture, as a missing one does.
-        if (QFileInfo::exists(file) && kavFilePolicy().IsAllowed(file, false)) {
-            TFileStream stream(file, fmOpenRead);
-            LoadPictureFromStream(stream, true);
-        } else {
-            FPicture->Clear();
+        // A missing file leaves no picture; one that cannot be read (or that the file
+        // policy refuses) does the same and says why in the report's errors.
+        FPicture->Clear();
+        if (QFileInfo::exists(file)) {
+            try {
+                kavCheckFileAccess(file, false);
+                TFileStream stream(file, fmOpenRead);
+                LoadPictureFromStream(stream, true);
+            } catch (const Exception &e) {
+                if (report)
+                    report->Errors().Add(Name() + u": "_s + e.Message());
+            }
         }
     } else if (IsDataField() && DataSet()->IsBlobField(DataField())) {
         TMemoryStream stream;

@@ -3,6 +3,7 @@
 // pictures.
 
 #include "kavReportTestSupport.h"
+#include "kavTestSupport.h"
 
 #include <persist/kavRes.h>
 #include <persist/kavVariables.h>
@@ -289,6 +290,18 @@ TEST_F(ReportData, TagsHyperlinksAndPictures)
     people->Next(); // Bob.png does not exist
     picture->GetData();
     EXPECT_TRUE(picture->Picture().IsEmpty());
+    EXPECT_EQ(report.Errors().Count(), 0) << "a missing file is no error";
+
+    // A file outside the allowed folders: no picture, and the reason in the errors.
+    people->First();
+    KavFilePolicyGuard guard;
+    QTemporaryDir allowed;
+    kavFilePolicy().SetRestricted({allowed.path()});
+    picture->GetData();
+    EXPECT_TRUE(picture->Picture().IsEmpty());
+    ASSERT_EQ(report.Errors().Count(), 1);
+    EXPECT_TRUE(report.Errors().Strings(0).startsWith(u"Picture1: "_s))
+        << report.Errors().Strings(0).toStdString();
 }
 
 } // namespace
