@@ -14,16 +14,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// Nearest integer, halves to the even neighbour.
-int roundEven(double value)
-{
-    return int(std::nearbyint(value));
-}
-
-} // namespace
-
 namespace kavViewsPrivate {
 
 bool floatsDiffer(double a, double b)

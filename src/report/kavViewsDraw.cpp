@@ -1,6 +1,7 @@
 // Drawing of lines and shapes.
 #include "kavFrames_p.h"
 #include "kavViews.h"
+#include "kavViews_p.h"
 
 #include <rtl/kavMath.h>
 
@@ -10,13 +11,9 @@
 #include <cmath>
 
 using namespace kavFramesPrivate;
+using namespace kavViewsPrivate;
 
 namespace {
-
-int roundEven(double value)
-{
-    return int(kavRound(value));
-}
 
 // A pen in a frame's colour and style; double lines draw as solid ones.
 QPen framePen(TColor color, int width, TkavFrameStyle style)

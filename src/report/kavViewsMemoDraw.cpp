@@ -4,6 +4,7 @@
 #include "kavFrames_p.h"
 #include "kavReport.h"
 #include "kavViews.h"
+#include "kavViews_p.h"
 
 #include <persist/kavVariables.h>
 #include <prepared/kavDrawText.h>
@@ -15,13 +16,9 @@
 
 using namespace Qt::StringLiterals;
 using namespace kavFramesPrivate;
+using namespace kavViewsPrivate;
 
 namespace {
-
-int roundEven(double value)
-{
-    return int(kavRound(value));
-}
 
 // The width and height of the area AutoWidth and CalcWidth measure in.
 constexpr int wideArea = 10000;

@@ -6,12 +6,19 @@
 #include "kavDataSets.h"
 #include "kavViews.h"
 
+#include <rtl/kavMath.h>
 #include <rtl/kavRTTI.h>
 
 #include <QString>
 #include <QStringView>
 
 namespace kavViewsPrivate {
+
+// Device pixels from scaled coordinates: the nearest integer, halves to even.
+inline int roundEven(double value)
+{
+    return int(kavRound(value));
+}
 
 // Coordinates and gaps differ when they are more than 0.0001 apart.
 bool floatsDiffer(double a, double b);

@@ -8,6 +8,8 @@
 #include <rtl/kavExceptions.h>
 #include <rtl/kavRTTI.h>
 #include <script/ky_classes.h>
+#include <script/ky_classesrtti.h>
+#include <script/ky_dialogsrtti.h>
 #include <script/ky_script.h>
 
 #include <QCoreApplication>
@@ -278,20 +280,6 @@ struct Constant
     int value;
 };
 
-// Modal results: the dialogs module adds them only when they are missing, so forms (which
-// come first) own them.
-const Constant modalResults[] = {{u"mrNone", mrNone},
-                                 {u"mrOk", mrOk},
-                                 {u"mrCancel", mrCancel},
-                                 {u"mrAbort", mrAbort},
-                                 {u"mrRetry", mrRetry},
-                                 {u"mrIgnore", mrIgnore},
-                                 {u"mrYes", mrYes},
-                                 {u"mrNo", mrNo},
-                                 {u"mrAll", mrAll},
-                                 {u"mrNoToAll", mrNoToAll},
-                                 {u"mrYesToAll", mrYesToAll}};
-
 const Constant cursors[]
     = {{u"crDefault", 0},     {u"crNone", -1},       {u"crArrow", -2},    {u"crCross", -3},
        {u"crIBeam", -4},      {u"crSize", -22},      {u"crSizeNESW", -6}, {u"crSizeNS", -7},
@@ -399,9 +387,7 @@ void TkyFormsRTTI::addConstants()
     TkyScript &script = Script();
     script.AddType(u"TCursor"_s, fvtInt);
     script.AddType(u"TModalResult"_s, fvtInt);
-    for (const Constant &c : modalResults)
-        if (!script.Find(QStringView(c.name)))
-            script.AddConst(QString::fromUtf16(c.name), u"Integer"_s, c.value);
+    kyAddModalResults(script);
     for (const Constant &c : cursors)
         script.AddConst(QString::fromUtf16(c.name), u"Integer"_s, c.value);
     for (const Constant &c : virtualKeys)
@@ -423,11 +409,7 @@ void TkyFormsRTTI::freeForm(TObject *obj, Method &m)
     form.DoDestroy();
     if (!TObject::FromHandle(handle))
         return; // the handler freed it already
-    // As every component: an owned one goes through its owner, else it must be the script's.
-    if (TComponent *owner = form.Owner())
-        owner->RemoveComponent(&form).reset();
-    else if (!m.Program()->FreeObject(&form))
-        throw EkyError(u"Cannot free this object"_s);
+    kyFreeObject(&form, m);
 }
 
 Variant

@@ -335,15 +335,9 @@ Variant objectMethod(TObject *obj, const TkavClassInfo *cls, const QString &name
 {
     if (name == u"CREATE")
         return kyCreateObject(cls, m);
-    if (name == u"FREE") {
-        // Only what the script created may die here, or a component through its owner;
-        // the host still uses everything else.
-        auto *component = dynamic_cast<TComponent *>(obj);
-        if (component && component->Owner())
-            component->Owner()->RemoveComponent(component).reset();
-        else if (obj && !m.Program()->FreeObject(obj))
-            throw EkyError(u"Cannot free this object"_s);
-    } else if (name == u"CLASSNAME")
+    if (name == u"FREE")
+        kyFreeObject(obj, m);
+    else if (name == u"CLASSNAME")
         return obj ? obj->ClassName() : cls->ClassName();
     else if (name == u"ASSIGN") {
         TObject *source = m.GetVParam(0).AsObject();
@@ -923,4 +917,15 @@ void kyRegisterClassesModule()
 Variant kyCreateObject(const TkavClassInfo *cls, TkyMethodHelper &m)
 {
     return m.Program()->AdoptObject(makeObject(cls));
+}
+
+void kyFreeObject(TObject *obj, TkyMethodHelper &m)
+{
+    // Only what the script created may die here, or a component through its owner; the
+    // host still uses everything else.
+    auto *component = dynamic_cast<TComponent *>(obj);
+    if (component && component->Owner())
+        component->Owner()->RemoveComponent(component).reset();
+    else if (obj && !m.Program()->FreeObject(obj))
+        throw EkyError(u"Cannot free this object"_s);
 }

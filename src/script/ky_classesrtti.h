@@ -6,6 +6,8 @@
 
 #include <rtl/kavVariant.h>
 
+class TObject;
+
 class TkavClassInfo;
 class TkyMethodHelper;
 
@@ -16,3 +18,7 @@ void kyRegisterClassesModule();
 // belonging to the script; EkyError "Cannot create an instance of <class>" for classes
 // that cannot be created (abstract ones).
 Variant kyCreateObject(const TkavClassInfo *cls, TkyMethodHelper &m);
+// The Free every library class shares: a component owned by another goes through its
+// owner, anything else must belong to the script (EkyError "Cannot free this object"
+// for the host's objects); nil does nothing.
+void kyFreeObject(TObject *obj, TkyMethodHelper &m);

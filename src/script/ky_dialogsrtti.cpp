@@ -347,21 +347,7 @@ void TkyDialogsRTTI::addTypes()
     script.AddEnum(u"TPrintRange"_s, u"prAllPages, prSelection, prPageNums"_s);
     script.AddEnum(u"TMsgDlgType"_s,
                    u"mtWarning, mtError, mtInformation, mtConfirmation, mtCustom"_s);
-    // The modal results belong with forms; they are added here only when no module did.
-    const std::pair<const char16_t *, int> results[] = {{u"mrNone", mrNone},
-                                                        {u"mrOk", mrOk},
-                                                        {u"mrCancel", mrCancel},
-                                                        {u"mrAbort", mrAbort},
-                                                        {u"mrRetry", mrRetry},
-                                                        {u"mrIgnore", mrIgnore},
-                                                        {u"mrYes", mrYes},
-                                                        {u"mrNo", mrNo},
-                                                        {u"mrAll", mrAll},
-                                                        {u"mrNoToAll", mrNoToAll},
-                                                        {u"mrYesToAll", mrYesToAll}};
-    for (const auto &[name, value] : results)
-        if (!script.Find(QStringView(name)))
-            script.AddConst(QString::fromUtf16(name), u"Integer"_s, value);
+    kyAddModalResults(script);
 }
 
 void TkyDialogsRTTI::addClasses()
@@ -419,4 +405,22 @@ void kyRegisterDialogsModule()
         kyRegisterRTTIModule(kyModuleDialogs,
             [](TkyScript &script) { return std::make_unique<TkyDialogsRTTI>(script); });
     });
+}
+
+void kyAddModalResults(TkyScript &script)
+{
+    const std::pair<const char16_t *, int> results[] = {{u"mrNone", mrNone},
+                                                        {u"mrOk", mrOk},
+                                                        {u"mrCancel", mrCancel},
+                                                        {u"mrAbort", mrAbort},
+                                                        {u"mrRetry", mrRetry},
+                                                        {u"mrIgnore", mrIgnore},
+                                                        {u"mrYes", mrYes},
+                                                        {u"mrNo", mrNo},
+                                                        {u"mrAll", mrAll},
+                                                        {u"mrNoToAll", mrNoToAll},
+                                                        {u"mrYesToAll", mrYesToAll}};
+    for (const auto &[name, value] : results)
+        if (!script.Find(QStringView(name)))
+            script.AddConst(QString::fromUtf16(name), u"Integer"_s, value);
 }

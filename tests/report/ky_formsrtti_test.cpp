@@ -15,13 +15,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct ScriptCase
-{
-    const char *name;
-    const char16_t *source;
-    const char *expected;
-};
-
 class FormsScripts : public ::testing::Test
 {
 protected:
@@ -44,9 +37,9 @@ protected:
     }
     std::string run(const QString &source) { return run(u"PascalScript"_s, source); }
 
-    void runTable(const std::vector<ScriptCase> &cases)
+    void runTable(const std::vector<KyScriptCase> &cases)
     {
-        for (const ScriptCase &c : cases)
+        for (const KyScriptCase &c : cases)
             EXPECT_EQ(run(QString::fromUtf16(c.source)), c.expected) << c.name;
     }
 

@@ -3,6 +3,7 @@
 // size limits, and a canvas drawing through a painter it is given.
 
 #include "../script/kyScriptTestSupport.h"
+#include "kavTestSupport.h"
 
 #include <report/kavScriptLibrary.h>
 #include <report/ky_graphicsrtti.h>
@@ -21,18 +22,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "kavTestSupport.h"
-
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct ScriptCase
-{
-    const char *name;
-    const char16_t *source;
-    const char *expected;
-};
 
 // Little-endian writers for the file headers the tests make.
 void put32(QByteArray &data, qsizetype at, quint32 value)
@@ -128,9 +120,9 @@ protected:
         return kyRunOutcome(script, shown, language, source).toStdString();
     }
 
-    void runTable(const QString &language, const std::vector<ScriptCase> &cases)
+    void runTable(const QString &language, const std::vector<KyScriptCase> &cases)
     {
-        for (const ScriptCase &c : cases)
+        for (const KyScriptCase &c : cases)
             EXPECT_EQ(run(language, QString::fromUtf16(c.source)), c.expected) << c.name;
     }
 
@@ -588,27 +580,18 @@ TEST(GraphicsModule, RegistersTheClassesWithTheirAncestors)
     kavRegisterScriptLibrary();
     TkyScript script;
     script.AddRTTI();
-    const struct
-    {
-        const char16_t *name;
-        const char16_t *ancestor;
-    } classes[] = {
-        {u"TFont", u"TPersistent"},
-        {u"TPen", u"TPersistent"},
-        {u"TBrush", u"TPersistent"},
-        {u"TCanvas", u"TPersistent"},
-        {u"TGraphic", u"TPersistent"},
-        {u"TPicture", u"TPersistent"},
-        {u"TMetafile", u"TGraphic"},
-        {u"TMetafileCanvas", u"TCanvas"},
-        {u"TBitmap", u"TGraphic"},
-    };
-    for (const auto &c : classes) {
-        const TkyClassVariable *cls = script.FindClass(QStringView(c.name));
-        ASSERT_NE(cls, nullptr) << QString::fromUtf16(c.name).toStdString();
-        EXPECT_EQ(cls->Ancestor(), QString::fromUtf16(c.ancestor))
-            << QString::fromUtf16(c.name).toStdString();
-    }
+    kyExpectAncestors(script,
+                      {
+                          {u"TFont", u"TPersistent"},
+                          {u"TPen", u"TPersistent"},
+                          {u"TBrush", u"TPersistent"},
+                          {u"TCanvas", u"TPersistent"},
+                          {u"TGraphic", u"TPersistent"},
+                          {u"TPicture", u"TPersistent"},
+                          {u"TMetafile", u"TGraphic"},
+                          {u"TMetafileCanvas", u"TCanvas"},
+                          {u"TBitmap", u"TGraphic"},
+                      });
     // Members inherited along the chain.
     const TkyClassVariable *bitmap = script.FindClass(u"TBitmap");
     ASSERT_NE(bitmap, nullptr);

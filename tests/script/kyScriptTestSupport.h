@@ -12,11 +12,15 @@
 #include <script/ky_xml.h>
 
 #include <rtl/kavExceptions.h>
+#include <rtl/kavRTTI.h>
 #include <rtl/kavUIServices.h>
+
+#include <gtest/gtest.h>
 
 #include <QString>
 #include <QStringList>
 
+#include <initializer_list>
 #include <mutex>
 
 // Registers the built-in languages once per process.
@@ -109,4 +113,32 @@ inline QString kyRunOutcome(TkyScript &script,
         shown << QStringLiteral("runtime error: ") + e.Message();
     }
     return shown.join(separator);
+}
+
+// One script of a table: its name, its source and the outcome kyRunOutcome should give.
+struct KyScriptCase
+{
+    const char *name;
+    const char16_t *source;
+    const char *expected;
+};
+
+// A library class and the ancestor name it is registered under.
+struct KyClassAncestor
+{
+    const char16_t *name;
+    const char16_t *ancestor;
+};
+
+// Every class of the table is registered in script under its name and ancestor, for a
+// native class of that name.
+inline void kyExpectAncestors(const TkyScript &script, std::initializer_list<KyClassAncestor> classes)
+{
+    for (const KyClassAncestor &c : classes) {
+        const QString name = QString::fromUtf16(c.name);
+        const TkyClassVariable *cls = script.FindClass(name);
+        ASSERT_NE(cls, nullptr) << name.toStdString();
+        EXPECT_EQ(cls->Ancestor(), QString::fromUtf16(c.ancestor)) << name.toStdString();
+        EXPECT_EQ(cls->ClassRef()->ClassName(), name);
+    }
 }

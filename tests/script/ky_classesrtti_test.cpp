@@ -20,13 +20,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct ScriptCase
-{
-    const char *name;
-    const char16_t *source;
-    const char *expected;
-};
-
 class ClassesScripts : public ::testing::Test
 {
 protected:
@@ -48,9 +41,9 @@ protected:
         return kyRunOutcome(script, shown, language, source).toStdString();
     }
 
-    void runTable(const QString &language, const std::vector<ScriptCase> &cases)
+    void runTable(const QString &language, const std::vector<KyScriptCase> &cases)
     {
-        for (const ScriptCase &c : cases)
+        for (const KyScriptCase &c : cases)
             EXPECT_EQ(run(language, QString::fromUtf16(c.source)), c.expected) << c.name;
     }
 
@@ -602,8 +595,8 @@ public:
 
 const TkavClassInfo &TestFormBase::StaticClassInfo()
 {
-    static const TkavClassInfo info
-        = kavMakeClassInfo<TestFormBase, TComponent>(u"TForm"_s, [](TkavPropBuilder<TestFormBase> &) {});
+    static const TkavClassInfo info = kavMakeClassInfo<TestFormBase, TComponent>(
+        u"TForm"_s, [](TkavPropBuilder<TestFormBase> &) {});
     return info;
 }
 
@@ -616,8 +609,8 @@ const TkavClassInfo &TestForm::StaticClassInfo()
 
 const TkavClassInfo &TestWidget::StaticClassInfo()
 {
-    static const TkavClassInfo info
-        = kavMakeClassInfo<TestWidget, TComponent>(u"TTestWidget"_s, [](TkavPropBuilder<TestWidget> &) {});
+    static const TkavClassInfo info = kavMakeClassInfo<TestWidget, TComponent>(
+        u"TTestWidget"_s, [](TkavPropBuilder<TestWidget> &) {});
     return info;
 }
 
@@ -692,32 +685,22 @@ TEST(ClassesModule, RegistersTheClassesWithTheirAncestors)
 {
     TkyScript script;
     kyPrepareLibraryScript(script);
-    const struct
-    {
-        const char16_t *name;
-        const char16_t *ancestor;
-    } classes[] = {
-        {u"TObject", u""},
-        {u"TPersistent", u"TObject"},
-        {u"TList", u"TObject"},
-        {u"TStrings", u"TPersistent"},
-        {u"TStringList", u"TStrings"},
-        {u"TStream", u"TObject"},
-        {u"TFileStream", u"TStream"},
-        {u"TMemoryStream", u"TStream"},
-        {u"TkyXMLItem", u"TObject"},
-        {u"TkyXMLDocument", u"TObject"},
-        {u"TComponent", u"TPersistent"},
-        {u"TCollection", u"TPersistent"},
-        {u"TCollectionItem", u"TPersistent"},
-    };
-    for (const auto &c : classes) {
-        const QString name = QString::fromUtf16(c.name);
-        const TkyClassVariable *cls = script.FindClass(name);
-        ASSERT_NE(cls, nullptr) << name.toStdString();
-        EXPECT_EQ(cls->Ancestor(), QString::fromUtf16(c.ancestor)) << name.toStdString();
-        EXPECT_EQ(cls->ClassRef()->ClassName(), name);
-    }
+    kyExpectAncestors(script,
+                      {
+                          {u"TObject", u""},
+                          {u"TPersistent", u"TObject"},
+                          {u"TList", u"TObject"},
+                          {u"TStrings", u"TPersistent"},
+                          {u"TStringList", u"TStrings"},
+                          {u"TStream", u"TObject"},
+                          {u"TFileStream", u"TStream"},
+                          {u"TMemoryStream", u"TStream"},
+                          {u"TkyXMLItem", u"TObject"},
+                          {u"TkyXMLDocument", u"TObject"},
+                          {u"TComponent", u"TPersistent"},
+                          {u"TCollection", u"TPersistent"},
+                          {u"TCollectionItem", u"TPersistent"},
+                      });
 }
 
 } // namespace
