@@ -753,8 +753,10 @@ bool TkavXMLReader::readItemTree(TkavXMLItem &item, bool readChildren, int depth
     if (!reload) {
         item.FName = tagName;
         item.FText = textFromBytes(textBytes);
-        if (mayHoldLazyMarker(textBytes) && removeLazyMarker(item.FText))
+        if (mayHoldLazyMarker(textBytes) && removeLazyMarker(item.FText)) {
+            item.FUnloadable = true; // so that writing it again keeps the marker
             lazy = !readChildren;
+        }
     }
     if (!leaf) {
         // Children of a lazy item are parsed (to find its end) but not kept.
@@ -779,8 +781,8 @@ bool TkavXMLReader::readItemTree(TkavXMLItem &item, bool readChildren, int depth
     }
     if (lazy) {
         item.FOffset = start;
-        item.FUnloadable = true;
         item.FLoaded = false;
+        item.FStored = true;
     }
     return false;
 }
@@ -987,14 +989,21 @@ void TkavXMLDocument::UnloadItem(TkavXMLItem &item)
 {
     if (!item.FLoaded || !item.FUnloadable)
         return;
+    // Children unchanged since they were read back are still where they were read from.
+    if (item.FStored && !item.FModified) {
+        item.Clear();
+        return;
+    }
     if (FTempStream && !FTempFileCreated)
-        return; // partially loaded: lazy offsets point into the source stream
+        return; // partially loaded: changed items cannot go back into the source
     EnsureTempFile();
     const qint64 offset = FTempStream->Seek(0, soEnd);
     TkavXMLWriter writer(*FTempStream);
     writer.WriteRootItem(item);
     item.Clear();
     item.FOffset = offset;
+    item.FStored = true;
+    item.FModified = false;
 }
 
 void TkavXMLDocument::LoadItem(TkavXMLItem &item)
@@ -1011,4 +1020,5 @@ void TkavXMLDocument::LoadItem(TkavXMLItem &item)
         throw;
     }
     item.FLoaded = true;
+    item.FModified = false;
 }

@@ -96,12 +96,16 @@ public:
     void SetValue(const QString &value) { FValue = value; }
     void *Data() const { return FData; }
     void SetData(void *data) { FData = data; }
+    // Whoever changes the children of a loaded-back item sets this, so that unloading it
+    // writes it again instead of returning to the stored copy.
     bool Modified() const { return FModified; }
     void SetModified(bool modified) { FModified = modified; }
     bool Unloadable() const { return FUnloadable; }
     void SetUnloadable(bool unloadable) { FUnloadable = unloadable; }
     // False while the children live only in the document's backing stream.
     bool Loaded() const { return FLoaded; }
+    // The backing stream holds the children at Offset.
+    bool Stored() const { return FStored; }
     // Byte offset of the item in the backing stream of its document.
     qint64 Offset() const { return FOffset; }
     void SetOffset(qint64 offset) { FOffset = offset; }
@@ -124,6 +128,7 @@ private:
     bool FLoaded = true;
     bool FModified = false;
     bool FUnloadable = false;
+    bool FStored = false;
 };
 
 // Forward reader of tags and element trees from a stream (not owned). Reading starts at
@@ -240,8 +245,10 @@ public:
     // fileName, then loads the new file. On failure the old file is left intact.
     void SaveToFile(const QString &fileName);
 
-    // Swaps the children of a loaded unloadable item to the swap file. Does nothing for
-    // other items, and on a partially loaded document (its offsets point into the source).
+    // Swaps the children of a loaded unloadable item out: an item read back and not
+    // modified just drops them (its stored copy stays valid); any other is appended to the
+    // swap file, except on a partially loaded document, whose backing stream is the source.
+    // Does nothing for other items.
     void UnloadItem(TkavXMLItem &item);
     // Reads the children of an unloaded item back from the backing stream.
     void LoadItem(TkavXMLItem &item);

@@ -368,6 +368,13 @@ void TkavComponent::SetName(const QString &Value)
     indexName(true);
 }
 
+void TkavComponent::setPreparedName(const QString &Value)
+{
+    indexName(false);
+    FName = Value;
+    indexName(true);
+}
+
 // Adds the current name to, or takes it from, the tree root's and the owner's indexes.
 void TkavComponent::indexName(bool add)
 {

@@ -179,6 +179,9 @@ public:
     // EkavError ("clCantRen"); a name that is not empty nor an identifier, or one that the
     // owner already holds, raises EComponentError. The old name stays on every error.
     void SetName(const QString &Value);
+    // Names an object of a prepared page: such a page holds one copy of a template object
+    // per time it was printed, all under the template's name, so nothing is checked.
+    void setPreparedName(const QString &Value);
     int Tag() const { return FTag; }
     void SetTag(int Value) { FTag = Value; }
     // Stem of generated names: the class name without its first "Tkav", then without its

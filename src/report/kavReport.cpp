@@ -8,6 +8,7 @@
 #include <persist/kavXML.h>
 #include <persist/kavXMLSerializer.h>
 #include <prepared/kavDrawText.h>
+#include <prepared/kavPreviewPages.h>
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavSettings.h>
@@ -180,6 +181,7 @@ TkavReport::TkavReport(TkavComponent *AOwner)
     , FErrors(std::make_unique<TStringList>())
     , FSysVariables(std::make_unique<TStringList>())
     , FDrawText(std::make_unique<TkavDrawText>())
+    , FPreviewPages(std::make_unique<TkavPreviewPages>(this))
     , FEnabledDataSets(std::make_unique<TkavReportDataSets>(this))
     , FDrillState(std::make_unique<TStringList>())
     , FIniFile(u"\\Software\\Orvane"_s)
@@ -193,6 +195,7 @@ TkavReport::TkavReport(TkavComponent *AOwner)
 
 TkavReport::~TkavReport()
 {
+    FPreviewPages.reset(); // its source pages point at the template pages
     destroyContent();
 }
 

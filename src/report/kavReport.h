@@ -20,6 +20,7 @@
 #include <memory>
 #include <mutex>
 
+class TkavCustomPreviewPages;
 class TkavDataSet;
 class TkavDrawText;
 class TkavIniFile;
@@ -138,6 +139,8 @@ public:
     // itself is such an error, not an endless loop.
     Variant Calc(const QString &Expr);
 
+    // The prepared pages of the last run or load (a TkavPreviewPages).
+    TkavCustomPreviewPages *PreviewPages() const { return FPreviewPages.get(); }
     // The text layout engine every memo of the report shares (lock it around each use).
     TkavDrawText &DrawText() const { return *FDrawText; }
     // The reader of a load in progress (collections read during the load reuse it), else null.
@@ -243,6 +246,7 @@ private:
     std::unique_ptr<TStringList> FErrors;
     std::unique_ptr<TStringList> FSysVariables;
     std::unique_ptr<TkavDrawText> FDrawText;
+    std::unique_ptr<TkavCustomPreviewPages> FPreviewPages;
     QStringList FEvaluating; // report variables whose expressions are being computed
     std::unique_ptr<TkavReportDataSets> FEnabledDataSets;
     std::unique_ptr<TStringList> FDrillState;

@@ -1,0 +1,2 @@
+// Placeholder: the prepared-pages benchmark is being written.
+int main() { return 0; }

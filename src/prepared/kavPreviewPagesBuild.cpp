@@ -1,0 +1,245 @@
+// Building prepared pages back into objects, the cache of built pages, and drawing.
+
+#include "kavPaintUtils.h"
+#include "kavPictureCache.h"
+#include "kavPreviewPages.h"
+#include "kavPreviewPages_p.h"
+
+#include <persist/kavXML.h>
+#include <persist/kavXMLSerializer.h>
+#include <report/kavCustomEngine.h>
+#include <report/kavPages.h>
+#include <report/kavReport.h>
+#include <report/kavViews.h>
+#include <rtl/kavMath.h>
+#include <rtl/kavRTTI.h>
+
+#include <QPainter>
+#include <QScopeGuard>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Objects nested deeper than this on a prepared page are left out (a hostile file could
+// otherwise exhaust the stack).
+constexpr int maxObjectDepth = 64;
+
+// Splits the Name attribute off an attribute text, so that the many copies of one template
+// object on a page can share its name.
+QString takeName(QString &text)
+{
+    TkavXMLItem item;
+    item.SetText(text);
+    const QString name = item.GetProp(u"Name");
+    if (item.PropExists(u"Name")) {
+        item.DeleteProp(u"Name");
+        text = item.Text();
+    }
+    return name;
+}
+
+} // namespace
+
+QList<int> TkavPreviewPages::CachedPages() const
+{
+    QList<int> pages;
+    for (const auto &entry : FPageCache)
+        pages.append(entry.first);
+    return pages;
+}
+
+void TkavPreviewPages::ClearPageCache()
+{
+    FPageCache.clear();
+}
+
+void TkavPreviewPages::evictCachedPage()
+{
+    const int index = FPageCache.back().first;
+    FPageCache.pop_back();
+    // The element returns to the swap file or to the file it was loaded from.
+    if (!useFileCache() && !FAllowPartialLoading)
+        return;
+    TkavXMLItem &pages = PagesItem();
+    if (index >= 0 && index < pages.Count() && pages.Items(index)->Unloadable())
+        FXMLDoc->UnloadItem(*pages.Items(index));
+}
+
+std::shared_ptr<TkavReportPage> TkavPreviewPages::GetPage(int Index)
+{
+    if (Index < 0 || Index >= Count())
+        return nullptr;
+    const auto cached = std::find_if(FPageCache.begin(), FPageCache.end(), [Index](const auto &e) {
+        return e.first == Index;
+    });
+    // A running engine may still change the page: build it afresh.
+    if (cached != FPageCache.end()) {
+        if (!(Engine() && Engine()->Running())) {
+            std::rotate(FPageCache.begin(), cached, cached + 1);
+            return FPageCache.front().second;
+        }
+        FPageCache.erase(cached);
+    }
+    std::shared_ptr<TkavReportPage> page = BuildPage(*PageItem(Index, false));
+    page->AlignChildren();
+    ++FPagesBuilt;
+    FPageCache.insert(FPageCache.begin(), {Index, page});
+    if (FPageCache.size() > 1 && int(FPageCache.size()) > pagesInCache())
+        evictCachedPage();
+    return page;
+}
+
+std::shared_ptr<TkavReportPage> TkavPreviewPages::BuildPage(TkavXMLItem &Item)
+{
+    TkavXMLSerializer serializer;
+    std::shared_ptr<TkavReportPage> page;
+    int source = -1;
+    if (kavIsPrepPageName(Item.Name(), source)) {
+        if (source < int(FSourcePages.size())) {
+            TkavReportPage &sourcePage = *FSourcePages[size_t(source)];
+            page = kavCreateObjectAs<TkavReportPage>(sourcePage.ClassName());
+            serializer.XMLToObj(FSources[&sourcePage].Text, page.get());
+            page->setPreparedName(sourcePage.Name());
+        } else {
+            serializer.Errors().Add(u"A prepared page names source page %1, which does not exist"_s.arg(source));
+        }
+    } else {
+        const TkavClassInfo *cls = kavFindClass(Item.Name());
+        if (cls && cls->InheritsFrom(TkavReportPage::StaticClassInfo())) {
+            page = kavCreateObjectAs<TkavReportPage>(cls->ClassName());
+            QString text = Item.Text();
+            const QString name = takeName(text);
+            serializer.XMLToObj(text, page.get());
+            page->setPreparedName(name);
+        } else {
+            serializer.Errors().Add(u"A prepared page is of the unknown class %1"_s.arg(Item.Name()));
+        }
+    }
+    // A page that cannot be built shows empty rather than failing its caller.
+    if (!page)
+        page = std::make_shared<TkavReportPage>();
+    else
+        BuildObjectsFromItems(Item, *page, 0, serializer);
+    for (int i = 0; i < serializer.Errors().Count(); ++i) {
+        const QString &line = serializer.Errors().Strings(i);
+        if (!FBuildErrors.contains(line))
+            FBuildErrors.append(line);
+        if (Report())
+            Report()->Errors().Add(line);
+    }
+    return page;
+}
+
+void TkavPreviewPages::BuildObjectsFromItems(TkavXMLItem &Item,
+                                             TkavComponent &Parent,
+                                             int Depth,
+                                             TkavXMLSerializer &Serializer)
+{
+    if (Depth >= maxObjectDepth) {
+        Serializer.Errors().Add(u"Objects nested too deeply on a prepared page are left out"_s);
+        return;
+    }
+    for (int i = 0; i < Item.Count(); ++i) {
+        TkavXMLItem &child = *Item.Items(i);
+        const SourceObject *source = GetSourceObject(child.Name());
+        TkavComponent *obj;
+        if (source) {
+            // Class and source properties first, then the differences, which override them.
+            obj = Serializer.ReadComponentStr(&Parent, source->Text + u' ' + child.Text(), true);
+            if (obj)
+                obj->setPreparedName(source->Copy->Name());
+        } else {
+            QString text = child.Text();
+            const QString name = takeName(text);
+            obj = Serializer.ReadComponentStr(&Parent, child.Name() + u' ' + text, true);
+            if (obj)
+                obj->setPreparedName(name);
+        }
+        if (!obj)
+            continue;
+        if (auto *picture = dynamic_cast<TkavPictureView *>(obj); picture && picture->Picture().IsEmpty())
+            FPictureCache->GetPicture(*picture);
+        BuildObjectsFromItems(child, *obj, Depth + 1, Serializer);
+    }
+}
+
+QPoint TkavPreviewPages::GetPageSize(int Index)
+{
+    if (Index < 0 || Index >= Count())
+        return {};
+    const auto toPixels = [](double mm) {
+        return int(kavRoundFloat(mm * kavMMToPixels));
+    };
+    int source = -1;
+    const QString name = PagesItem().Items(Index)->Name();
+    if (kavIsPrepPageName(name, source) && source < int(FSourcePages.size())) {
+        const TkavReportPage &page = *FSourcePages[size_t(source)];
+        return {toPixels(page.PaperWidth()), toPixels(page.PaperHeight())};
+    }
+    const std::shared_ptr<TkavReportPage> page = GetPage(Index);
+    return {toPixels(page->PaperWidth()), toPixels(page->PaperHeight())};
+}
+
+void TkavPreviewPages::DrawPage(int Index,
+                                QPainter *Canvas,
+                                double ScaleX,
+                                double ScaleY,
+                                double OffsetX,
+                                double OffsetY)
+{
+    const std::shared_ptr<TkavReportPage> page = GetPage(Index);
+    if (!page || !Canvas)
+        return;
+    const double savedLeft = page->LeftMargin();
+    const double savedRight = page->RightMargin();
+    const auto restoreMargins = qScopeGuard([&] {
+        page->SetLeftMargin(savedLeft);
+        page->SetRightMargin(savedRight);
+    });
+    if (page->MirrorMargins() && Index % 2 == 1) {
+        page->SetLeftMargin(savedRight);
+        page->SetRightMargin(savedLeft);
+    }
+    const bool printer = Canvas->device() && kavIsPrinterDevice(*Canvas->device());
+    Canvas->save();
+    const auto restoreCanvas = qScopeGuard([Canvas] { Canvas->restore(); });
+    if (!printer) {
+        const int left = int(std::lround(OffsetX));
+        const int top = int(std::lround(OffsetY));
+        const int right = int(std::lround(page->PaperWidth() * kavMMToPixels * ScaleX + OffsetX)) - 1;
+        const int bottom = int(std::lround(page->PaperHeight() * kavMMToPixels * ScaleY + OffsetY)) - 1;
+        Canvas->setClipRect(QRect(QPoint(left, top), QPoint(right, bottom)), Qt::IntersectClip);
+    }
+    page->Draw(Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
+    const double originX = OffsetX + page->LeftMargin() * kavMMToPixels * ScaleX;
+    const double originY = OffsetY + page->TopMargin() * kavMMToPixels * ScaleY;
+    const QRect clip = Canvas->hasClipping() ? Canvas->clipBoundingRect().toAlignedRect()
+                                             : QRect(0, 0, Canvas->device()->width(), Canvas->device()->height());
+    const TkavVisibilityType medium = printer ? vsPrint : vsPreview;
+    for (TkavComponent *obj : page->AllObjects()) {
+        auto *component = dynamic_cast<TkavReportComponent *>(obj);
+        if (!component)
+            continue;
+        auto *view = dynamic_cast<TkavView *>(obj);
+        if (view && !view->Visibility().Contains(medium))
+            continue;
+        const QRectF bounds(obj->AbsLeft() * ScaleX + originX - 20,
+                            obj->AbsTop() * ScaleY + originY - 20,
+                            obj->Width() * ScaleX + 40,
+                            obj->Height() * ScaleY + 40);
+        if (!bounds.intersects(clip))
+            continue;
+        if (auto *memo = dynamic_cast<TkavCustomMemoView *>(obj)) {
+            memo->SetTotalPages(Count());
+            memo->SetCopyNo(FCopyNo);
+            memo->SetPrintScale(FPrintScale);
+        }
+        obj->SetIsPrinting(printer);
+        component->Draw(Canvas, ScaleX, ScaleY, originX, originY);
+        obj->SetIsPrinting(false);
+    }
+}
