@@ -445,6 +445,9 @@ void TkavPreviewPages::AddObjectItem(TkavXMLItem &Parent, TkavComponent *Obj, bo
             text = Obj->AllDiff(source);
         else
             text = Obj->Diff(*source);
+        // A picture on a page is its number in the picture cache.
+        if (auto *picture = dynamic_cast<TkavPictureView *>(Obj); picture && picture->ImageIndex() > 0)
+            text += u" ImageIndex=\""_s + QString::number(picture->ImageIndex()) + u'"';
     }
     TkavXMLItem *item = Parent.Add(name);
     FXMLSize += name.size() + text.size() + 68;
@@ -592,7 +595,8 @@ void TkavPreviewPages::IncLogicalPageNumber()
 
 void TkavPreviewPages::ResetLogicalPageNumber()
 {
-    if (Engine() && Engine()->DoublePass() && Engine()->FinalPass())
+    // Nothing counted since the last reset: the totals written then stand.
+    if ((Engine() && Engine()->DoublePass() && Engine()->FinalPass()) || FLogicalPageN == 0)
         return;
     TkavXMLItem &numbers = ChildItem(kavLogicalElement);
     for (int i = CurPage(); i > FFirstPageIndex; --i) {
@@ -741,6 +745,8 @@ void TkavPreviewPages::ModifyPage(int Index, TkavReportPage *Page)
         return;
     auto item = std::make_unique<TkavXMLItem>();
     TkavXMLSerializer().WriteRootComponent(Page, true, item.get());
+    if (!item->PropExists(u"Name") && !Page->Name().isEmpty())
+        item->SetProp(u"Name", Page->Name());
     pages.DeleteItem(Index);
     pages.InsertItem(Index, std::move(item));
     ClearPageCache();

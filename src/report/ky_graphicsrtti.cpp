@@ -5,6 +5,7 @@
 #include <rtl/kavExceptions.h>
 #include <rtl/kavFilePolicy.h>
 #include <rtl/kavRTTI.h>
+#include <rtl/kavStreams.h>
 #include <script/ky_classesrtti.h>
 #include <script/ky_classes.h>
 #include <script/ky_script.h>
@@ -18,7 +19,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -154,17 +154,16 @@ QByteArray readFileBytes(const QString &fileName)
     return data;
 }
 
-// Writes through write(QIODevice &) into a temporary file that replaces fileName only when
-// everything was written.
+// Writes through write(QIODevice &) into memory, then into a temporary file that replaces
+// fileName only when everything was written.
 template <class W>
 void saveAtomically(const QString &fileName, W write)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(u"Cannot create file \"%1\". %2"_s.arg(fileName, file.errorString()));
-    write(file);
-    if (!file.commit())
-        throw EFCreateError(u"Cannot create file \"%1\". %2"_s.arg(fileName, file.errorString()));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    write(buffer);
+    kavWriteFileAtomically(fileName, [&bytes](TStream &stream) { stream.WriteBytes(bytes); });
 }
 
 bool isMetafileName(const QString &fileName)

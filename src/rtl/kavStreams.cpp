@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -238,51 +237,60 @@ QString kavTempFolder(const QString &dir)
 
 namespace {
 
-// A TStream over a Qt device.
-class TDeviceStream : public TStream
+// A new file beside a target that replaces the target on Commit and is removed otherwise.
+// Every write is checked (a file device can report a cut-off file as written).
+class TReplacingFileStream : public TFileStream
 {
 public:
-    explicit TDeviceStream(QIODevice &device)
-        : FDevice(device)
-    {}
+    static std::unique_ptr<TReplacingFileStream> Create(const QString &target)
+    {
+        const QFileInfo info(target);
+        if (!info.absoluteDir().exists())
+            throw EFCreateError(QStringLiteral("Cannot create file \"%1\". The folder does not exist")
+                                    .arg(target));
+        QByteArray path = QFile::encodeName(info.absoluteFilePath() + QStringLiteral(".XXXXXX"));
+        const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+        if (fd < 0)
+            throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(target, systemError()));
+        return std::unique_ptr<TReplacingFileStream>(
+            new TReplacingFileStream(fd, QFile::decodeName(path)));
+    }
+    ~TReplacingFileStream() override
+    {
+        if (!FCommitted)
+            ::unlink(QFile::encodeName(FileName()).constData());
+    }
 
-    qint64 Read(void *buffer, qint64 count) override
+    void Commit(const QString &target)
     {
-        return std::max<qint64>(0, FDevice.read(static_cast<char *>(buffer), count));
-    }
-    qint64 Write(const void *buffer, qint64 count) override
-    {
-        return std::max<qint64>(0, FDevice.write(static_cast<const char *>(buffer), count));
-    }
-    qint64 Seek(qint64 offset, TSeekOrigin origin) override
-    {
-        const qint64 base = origin == soBeginning ? 0
-                            : origin == soCurrent ? FDevice.pos()
-                                                  : FDevice.size();
-        if (!FDevice.seek(base + offset))
-            throw EStreamError(QStringLiteral("Stream seek error: %1").arg(FDevice.errorString()));
-        return FDevice.pos();
-    }
-    qint64 Size() override { return FDevice.size(); }
-    void SetSize(qint64) override
-    {
-        throw EStreamError(QStringLiteral("Stream size cannot be set"));
+        Flush();
+        // The new file takes the old one's permissions, else the usual ones for new files.
+        struct stat old {};
+        const QByteArray targetPath = QFile::encodeName(target);
+        mode_t mode;
+        if (::stat(targetPath.constData(), &old) == 0) {
+            mode = old.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
+        }
+        const QByteArray path = QFile::encodeName(FileName());
+        if (::chmod(path.constData(), mode) != 0 || ::rename(path.constData(), targetPath.constData()) != 0)
+            throw EWriteError(QStringLiteral("Stream write error: %1").arg(systemError()));
+        FCommitted = true;
     }
 
 private:
-    QIODevice &FDevice;
+    using TFileStream::TFileStream;
+    bool FCommitted = false;
 };
 
 } // namespace
 
 void kavWriteFileAtomically(const QString &fileName, const std::function<void(TStream &)> &write)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
-    TDeviceStream stream(file);
-    write(stream);
-    if (!file.commit())
-        throw EWriteError(QStringLiteral("Stream write error: %1").arg(file.errorString()));
+    std::unique_ptr<TReplacingFileStream> file = TReplacingFileStream::Create(fileName);
+    write(*file);
+    file->Commit(fileName);
 }

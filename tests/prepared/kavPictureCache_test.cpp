@@ -2,6 +2,7 @@
 // prepared-report file, damaged input, failed writes and the removal of segment files.
 
 #include "../kavTestSupport.h"
+#include "kavPreparedTestSupport.h"
 
 #include <persist/kavXML.h>
 #include <prepared/kavPictureCache.h>
@@ -15,10 +16,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
-#include <csignal>
 #include <gtest/gtest.h>
 #include <limits>
-#include <sys/resource.h>
 #include <zlib.h>
 
 using namespace Qt::StringLiterals;
@@ -92,32 +91,6 @@ std::unique_ptr<TkavXMLItem> cacheElement(const QStringList &streams)
     }
     return element;
 }
-
-// Lowers the file size limit of this process for the guard's lifetime; writes beyond it
-// fail (EFBIG) instead of raising SIGXFSZ.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &FOld);
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = FOld;
-        lowered.rlim_cur = limit;
-        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &lowered), 0);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit FOld{};
-    void (*FOldHandler)(int) = nullptr;
-};
 
 // Points the system's temporary folder elsewhere for the guard's lifetime.
 class TmpDirGuard
