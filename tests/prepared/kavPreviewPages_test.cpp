@@ -713,3 +713,49 @@ TEST_F(PreviewPagesTest, DrawingAPagePaintsItsObjectsInsideThePaper)
     EXPECT_GT(dark, 20) << "the title's text";
     EXPECT_EQ(image.pixel(850, 1190), qRgb(255, 255, 255)) << "beyond the paper";
 }
+
+// ---------------------------------------------------------------------------------------
+// Composing
+
+TEST_F(PreviewPagesTest, ComposingAppendsAnotherReportsPagesOutlineAndAnchors)
+{
+    run(2, 2);
+    const QList<QStringList> first = allPages(store());
+    // A second report with its own run.
+    TkavReport other;
+    auto *otherPage = TkavComponent::Create<TkavReportPage>(&other);
+    auto *band = TkavComponent::Create<TkavReportTitle>(otherPage);
+    band->SetHeight(30);
+    auto *memo = TkavComponent::Create<TkavMemoView>(band);
+    memo->SetName(u"Note"_s);
+    memo->SetBounds(5, 5, 200, 20);
+    memo->SetText(u"Second report"_s);
+    otherPage->AlignChildren();
+    auto &second = static_cast<TkavPreviewPages &>(*other.PreviewPages());
+    second.AddSourcePage(otherPage);
+    second.AddPage(otherPage);
+    second.AddObject(band);
+    second.Outline().AddItem(u"Part two"_s, 5);
+    second.AddAnchor(u"Two"_s);
+    second.Finish();
+
+    store().AddFrom(&other);
+    ASSERT_EQ(store().Count(), 3);
+    EXPECT_EQ(str(allPages(store()).mid(0, 2)), str(first));
+    EXPECT_TRUE(built(2).join(u'|').contains(u"Second report"_s));
+    EXPECT_EQ(store().GetAnchorPage(u"Two"_s), 3);
+    TkavCustomOutline &outline = store().Outline();
+    outline.LevelRoot();
+    QString text;
+    int pageNo = -1;
+    int top = -1;
+    outline.GetItem(outline.Count() - 1, text, pageNo, top);
+    EXPECT_EQ(std::tuple(text, pageNo, top), std::tuple(u"Part two"_s, 2, 5));
+    EXPECT_DOUBLE_EQ(store().GetLastY(), 30);
+    // Composed pages are stored in full and survive a round trip.
+    const QByteArray bytes = saved();
+    TkavReport third;
+    auto &loaded = static_cast<TkavPreviewPages &>(*third.PreviewPages());
+    loaded.LoadFromStream(std::make_unique<TMemoryStream>(bytes));
+    EXPECT_EQ(str(allPages(loaded)), str(allPages(store())));
+}

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -152,4 +154,51 @@ TEST(TempFileStream, UniquePrivateAndRemovedByItsOwner)
     // A folder that does not exist falls back to the system's temporary folder.
     auto c = TTempFileStream::Create(dir.filePath(u"missing"_s), u"kvPic"_s);
     EXPECT_EQ(QFileInfo(c->FileName()).absolutePath(), QDir(QDir::tempPath()).absolutePath());
+}
+
+// Replacing a file: the old one stays until the new one is complete, whatever fails.
+TEST(AtomicWrite, ReplacesOnlyACompleteFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"report.kw3"_s);
+    const auto readAll = [&path] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const auto writeBytes = [&path](const QByteArray &bytes) {
+        kavWriteFileAtomically(path, [&bytes](TStream &s) { s.WriteBytes(bytes); });
+    };
+    writeBytes("first");
+    ASSERT_EQ(readAll(), QByteArray("first"));
+    ::chmod(QFile::encodeName(path).constData(), 0640);
+    writeBytes("second");
+    EXPECT_EQ(readAll(), QByteArray("second"));
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << "the replaced file keeps its permissions";
+
+    // The writer fails half-way.
+    EXPECT_THROW(kavWriteFileAtomically(path,
+                                        [](TStream &s) {
+                                            s.WriteBytes("partial");
+                                            throw EWriteError(u"disk full"_s);
+                                        }),
+                 EWriteError);
+    EXPECT_EQ(readAll(), QByteArray("second"));
+    // The system refuses to write beyond a size limit: a file cut off is not a file saved.
+    {
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = old;
+        lowered.rlim_cur = 100;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lowered), 0);
+        EXPECT_THROW(writeBytes(QByteArray(4096, 'x')), EWriteError);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    EXPECT_EQ(readAll(), QByteArray("second"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({u"report.kw3"_s}));
+    EXPECT_THROW(kavWriteFileAtomically(dir.filePath(u"no/such/folder/x.kw3"_s), [](TStream &) {}),
+                 EFCreateError);
 }
