@@ -318,7 +318,7 @@ private:
     void evictCachedPage();
     void resetContent();
 
-    // Declaration order: the document and the pages built from it go before the sources.
+    // Destroyed in reverse order: built pages and the document before the source pages.
     std::vector<std::unique_ptr<TkavReportPage>> FSourcePages;
     std::unordered_map<const TkavComponent *, SourceObject> FSources; // by source copy
     TkavDictionary FDictionary;
@@ -326,7 +326,6 @@ private:
     std::unique_ptr<TkavXMLDocument> FXMLDoc;
     std::vector<std::pair<int, std::shared_ptr<TkavReportPage>>> FPageCache; // MRU first
     QStringList FBuildErrors;
-    TkavXMLItem *FPagesItem = nullptr;
     qint64 FXMLSize = 0;
     int FCopyNo = 1;
     double FPrintScale = 1;
