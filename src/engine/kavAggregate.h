@@ -1,0 +1,102 @@
+#pragma once
+
+// Aggregates of a report run: every SUM, AVG, MIN, MAX and COUNT call written in a text
+// object of a footer becomes an item bound to the data band whose rows it accumulates;
+// each output row feeds the items bound to its band, and showing the footer resets them.
+
+#include <rtl/kavVariant.h>
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class TkavBand;
+class TkavBandTree;
+class TkavComponent;
+class TkavDataBand;
+class TkavReport;
+class TkavReportPage;
+
+// ORDER persisted: the function's ordinal is part of the item.
+enum TkavAggregateFunction : int { agSum, agAvg, agMin, agMax, agCount };
+
+// One call site.
+class TkavAggregateItem
+{
+public:
+    TkavAggregateFunction AggregateFunction() const { return FAggregateFunction; }
+    TkavDataBand *Band() const { return FBand; }
+    TkavBand *ParentBand() const { return FParentBand; }
+    const QString &Expression() const { return FExpression; }
+    const QString &OriginalName() const { return FOriginalName; }
+    const QString &MemoName() const { return FMemoName; }
+    bool CountInvisibleBands() const { return FCountInvisibleBands; }
+    bool DontReset() const { return FDontReset; }
+    bool IsPageFooter() const { return FIsPageFooter; }
+    int ItemsCount() const { return FItemsCount; }
+
+private:
+    friend class TkavAggregateList;
+
+    TkavAggregateFunction FAggregateFunction = agSum;
+    TkavDataBand *FBand = nullptr;
+    TkavBand *FParentBand = nullptr;
+    QString FExpression;
+    QString FOriginalName;
+    QString FMemoName;
+    TkavReport *FReport = nullptr;
+    bool FCountInvisibleBands = false;
+    bool FDontReset = false;
+    bool FIsPageFooter = false;
+    int FItemsCount = 0;
+    Variant FItemsValue;
+    int FLastCount = 0;
+    Variant FLastValue;
+    bool FKeeping = false;
+    int FTempItemsCount = 0;
+    Variant FTempItemsValue;
+    // Per vertical column (index = column); grown on demand, empty until the first vertical row.
+    std::vector<Variant> FItemsArray;
+    std::vector<int> FItemsCountArray;
+    int FVColumn = 0;
+};
+
+// The items of a run, owned by the engine.
+class TkavAggregateList
+{
+public:
+    explicit TkavAggregateList(TkavReport *AReport) : FReport(AReport) {}
+    ~TkavAggregateList();
+    TkavAggregateList(const TkavAggregateList &) = delete;
+    TkavAggregateList &operator=(const TkavAggregateList &) = delete;
+
+    // Finds the calls of one report page through its band trees (horizontal, vertical).
+    void AddItems(TkavReportPage &Page, const TkavBandTree &Tree, const TkavBandTree &VTree);
+    // Every item bound to Band accumulates the current row (for vertical column VColumn).
+    void AddValue(TkavBand *Band, int VColumn = 0);
+    // Every item bound to Band forgets the latest row.
+    void DeleteValue(TkavBand *Band);
+    // Every item shown by ParentBand restarts (running totals keep their value).
+    void Reset(TkavBand *ParentBand);
+    void StartKeep();
+    void EndKeep();
+    // Every item restarts, running totals included.
+    void ClearValues();
+    void Clear();
+    // The value of the item shown by ParentBand with that function, expression (ignoring
+    // case and outer spaces), flags and, when Band is given, bound band; Null when none.
+    Variant GetValue(TkavBand *ParentBand,
+                     int VColumn,
+                     const QString &FunctionName,
+                     const QString &Expression,
+                     TkavBand *Band,
+                     int Flags) const;
+
+    int Count() const { return int(FItems.size()); }
+    const TkavAggregateItem &Items(int Index) const { return *FItems.at(size_t(Index)); }
+
+private:
+    TkavReport *FReport; // not owned
+    std::vector<std::unique_ptr<TkavAggregateItem>> FItems;
+};

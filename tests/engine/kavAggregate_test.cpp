@@ -1,0 +1,3 @@
+#include <engine/kavAggregate.h>
+
+#include <gtest/gtest.h>

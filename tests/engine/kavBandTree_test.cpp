@@ -1,0 +1,3 @@
+#include <engine/kavBandTree.h>
+
+#include <gtest/gtest.h>
