@@ -6,6 +6,8 @@
 //   bench_prepared [--file-cache] [--pages N (2000)] [--objects M (300)]
 // The figures go to stdout; a wrong page count, object count or page content after the
 // round trip prints a MISMATCH line and exits with 1.
+#include "kavBenchSupport.h"
+
 #include <persist/kavXML.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavClass.h>
@@ -63,41 +65,6 @@ bool parseOptions(const QStringList &args, Options &options)
     }
     return true;
 }
-
-// Kilobytes of a line of /proc/self/status ("VmHWM", "VmRSS"); 0 when unreadable.
-qint64 statusKB(QByteArrayView key)
-{
-    QFile file(u"/proc/self/status"_s);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : file.readAll().split('\n'))
-        if (line.startsWith(key) && line.size() > key.size() && line.at(key.size()) == ':')
-            return line.mid(key.size() + 1).trimmed().split(' ').value(0).toLongLong();
-    return 0;
-}
-
-double mb(qint64 bytes)
-{
-    return double(bytes) / 1048576.0;
-}
-
-QString memoryLine()
-{
-    return u"peak %1 MB (rss %2 MB)"_s.arg(double(statusKB("VmHWM")) / 1024, 0, 'f', 1)
-        .arg(double(statusKB("VmRSS")) / 1024, 0, 'f', 1);
-}
-
-class Stopwatch
-{
-public:
-    double ms() const
-    {
-        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - FStart).count();
-    }
-
-private:
-    std::chrono::steady_clock::time_point FStart = std::chrono::steady_clock::now();
-};
 
 template <class T>
 T *named(TkavComponent *parent)

@@ -7,3 +7,4 @@
 
 int kavCmdResave(const QStringList &args);
 int kavCmdScript(const QStringList &args);
+int kavCmdPrepare(const QStringList &args);

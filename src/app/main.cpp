@@ -70,6 +70,8 @@ int main(int argc, char **argv)
         return kavCmdResave(args.mid(1));
     if (command == QLatin1String("script"))
         return kavCmdScript(args.mid(1));
+    if (command == QLatin1String("prepare"))
+        return kavCmdPrepare(args.mid(1));
     if (args.isEmpty() || command == QLatin1String("--help")) {
         std::fputs(usageText, stdout);
         return 0;

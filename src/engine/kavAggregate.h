@@ -38,6 +38,23 @@ public:
 
 private:
     friend class TkavAggregateList;
+    friend class TkavAggregateScanner; // creates the items it finds
+
+    // Accumulates the bound band's current row (into column FVColumn when it is 1 or more).
+    void Calc();
+    // The row's value as a number, or Null; false when the row cannot be counted (the
+    // reason is in the report's errors).
+    bool rowValue(Variant &Value);
+    // Acc combined with Value by the function; Null on either side gives the other side.
+    Variant combine(const Variant &Acc, const Variant &Value) const;
+    // The value shown for vertical column VColumn (0: horizontal); Null as 0.
+    Variant Value(int VColumn) const;
+    // Force also restarts running totals and drops an open keep block.
+    void Reset(bool Force);
+    void StartKeep();
+    void EndKeep();
+    void DeleteValue();
+    void addError(const QString &Message) const;
 
     TkavAggregateFunction FAggregateFunction = agSum;
     TkavDataBand *FBand = nullptr;
@@ -60,6 +77,10 @@ private:
     std::vector<Variant> FItemsArray;
     std::vector<int> FItemsCountArray;
     int FVColumn = 0;
+    // An undo state (FLastCount, FLastValue) exists, and whether it belongs to the keep
+    // block's accumulation instead of the item's own.
+    bool FHasLast = false;
+    bool FLastInTemp = false;
 };
 
 // The items of a run, owned by the engine.
@@ -85,7 +106,8 @@ public:
     void ClearValues();
     void Clear();
     // The value of the item shown by ParentBand with that function, expression (ignoring
-    // case and outer spaces), flags and, when Band is given, bound band; Null when none.
+    // outer spaces and the case of letters outside quoted texts), flags and, when Band is
+    // given, bound band; Null when none. A value without rows is 0.
     Variant GetValue(TkavBand *ParentBand,
                      int VColumn,
                      const QString &FunctionName,
@@ -97,6 +119,8 @@ public:
     const TkavAggregateItem &Items(int Index) const { return *FItems.at(size_t(Index)); }
 
 private:
+    friend class TkavAggregateScanner; // appends the items it finds
+
     TkavReport *FReport; // not owned
     std::vector<std::unique_ptr<TkavAggregateItem>> FItems;
 };

@@ -8,6 +8,7 @@
 
 #include <QList>
 
+#include <cstddef>
 #include <unordered_map>
 #include <vector>
 
@@ -34,7 +35,8 @@ public:
 
     // Builds the tree of Page's horizontal bands (Vertical false) or vertical bands. The page's
     // children are aligned first; in the horizontal pass objects lying inside a vertical band
-    // move into it. Error lines ("<resource text> <band name>") are added to Errors.
+    // move into it. Bands at equal positions keep their object order; none is dropped.
+    // Error lines ("<resource text> <band name>") are added to Errors.
     void Build(TkavReportPage &Page, bool Vertical, TStrings &Errors);
     void Clear();
 
@@ -44,6 +46,13 @@ public:
     const Links &LinksOf(const TkavBand *Band) const;
 
 private:
+    // Steps of Build over the tree bands in position order; each takes the bands it links
+    // (or reports) out of the list.
+    void linkGroups(std::vector<TkavBand *> &list, TStrings &errors);
+    void linkHeadersAndFooters(std::vector<TkavBand *> &list, TStrings &errors);
+    void linkDataBands(std::vector<TkavBand *> &list);
+    size_t linkDetails(const std::vector<TkavBand *> &list, std::vector<bool> &used, size_t parent);
+
     std::vector<TkavDataBand *> FTopBands;
     std::unordered_map<const TkavBand *, Links> FLinks;
 };

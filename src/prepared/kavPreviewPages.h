@@ -35,6 +35,11 @@ class TkavXMLSerializer;
 // ORDER persisted: scripts read this as a number.
 enum TkavAddPageAction : int { apWriteOver, apAdd };
 
+// A text of every prepared page: a line "page N" (from 1), then one line per object on it,
+// indented two spaces per nesting level: class, name, "l=", "t=", "w=", "h=" with two
+// decimals and, for a text object, its text in double quotes (line breaks as "\n").
+QString kavDumpPreparedPages(TkavCustomPreviewPages &Pages);
+
 // ---------------------------------------------------------------------------------------
 // The outline (bookmark tree) of a prepared report, as the engine and the preview use it.
 class TkavCustomOutline : public TPersistent

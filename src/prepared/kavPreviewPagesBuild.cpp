@@ -243,3 +243,41 @@ void TkavPreviewPages::DrawPage(int Index,
         obj->SetIsPrinting(false);
     }
 }
+
+// ---------------------------------------------------------------------------------------
+// Dump
+
+namespace {
+
+void dumpObject(const TkavComponent &obj, int level, QString &out)
+{
+    out += QString(level * 2, u' ') + obj.ClassName() + u' ' + obj.Name();
+    out += u" l=%1 t=%2 w=%3 h=%4"_s.arg(obj.Left(), 0, 'f', 2)
+               .arg(obj.Top(), 0, 'f', 2)
+               .arg(obj.Width(), 0, 'f', 2)
+               .arg(obj.Height(), 0, 'f', 2);
+    if (auto *memo = dynamic_cast<const TkavCustomMemoView *>(&obj)) {
+        QString text = memo->Text();
+        if (text.endsWith(u"\r\n"_s))
+            text.chop(2);
+        text.replace(u"\r\n"_s, u"\\n"_s).replace(u'\n', u"\\n"_s).replace(u'\r', u"\\n"_s);
+        out += u" \""_s + text + u'"';
+    }
+    out += u'\n';
+    for (const TkavComponent *child : obj.Objects())
+        dumpObject(*child, level + 1, out);
+}
+
+} // namespace
+
+QString kavDumpPreparedPages(TkavCustomPreviewPages &Pages)
+{
+    QString out;
+    for (int i = 0; i < Pages.Count(); ++i) {
+        out += u"page %1\n"_s.arg(i + 1);
+        if (const std::shared_ptr<TkavReportPage> page = Pages.GetPage(i))
+            for (const TkavComponent *obj : page->Objects())
+                dumpObject(*obj, 1, out);
+    }
+    return out;
+}

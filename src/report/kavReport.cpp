@@ -8,6 +8,7 @@
 #include <persist/kavXML.h>
 #include <persist/kavXMLSerializer.h>
 #include <prepared/kavDrawText.h>
+#include <engine/kavEngine.h>
 #include <prepared/kavPreviewPages.h>
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavFormat.h>
@@ -182,10 +183,13 @@ TkavReport::TkavReport(TkavComponent *AOwner)
     , FSysVariables(std::make_unique<TStringList>())
     , FDrawText(std::make_unique<TkavDrawText>())
     , FPreviewPages(std::make_unique<TkavPreviewPages>(this))
+    , FEngine(std::make_unique<TkavEngine>(this))
     , FEnabledDataSets(std::make_unique<TkavReportDataSets>(this))
     , FDrillState(std::make_unique<TStringList>())
     , FIniFile(u"\\Software\\Orvane"_s)
 {
+    FEngine->SetPreviewPages(FPreviewPages.get());
+    FPreviewPages->SetEngine(FEngine.get());
     FErrors->SetSorted(true);
     FErrors->SetDuplicates(dupIgnore);
     FErrors->SetCaseSensitive(false);
@@ -196,6 +200,7 @@ TkavReport::TkavReport(TkavComponent *AOwner)
 TkavReport::~TkavReport()
 {
     FPreviewPages.reset(); // its source pages point at the template pages
+    FEngine.reset();
     destroyContent();
 }
 
@@ -445,7 +450,6 @@ void TkavReport::notAvailable(const QString &what)
 
 bool TkavReport::PrepareReport(bool ClearLastReport)
 {
-    Q_UNUSED(ClearLastReport);
     FErrors->Clear();
     FTerminated = false;
     for (int i = 0; i < FDataSets->Count(); ++i) {
@@ -457,8 +461,42 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
         ReportErrors();
         return false;
     }
-    notAvailable(u"Running a report"_s);
-    return false;
+    if (ClearLastReport)
+        FPreviewPages->Clear();
+    bool result = false;
+    try {
+        result = FEngine->Run(true, ClearLastReport, nullptr);
+    } catch (const Exception &e) {
+        FErrors->Add(e.Message());
+    }
+    if (FErrors->Count() > 0)
+        ReportErrors();
+    return result;
+}
+
+void TkavReport::DoNotifyEvent(TkavComponent *Obj, const QString &EventName, bool RunAlways)
+{
+    Q_UNUSED(Obj);
+    if (EventName.trimmed().isEmpty() || !(RunAlways || FEngine->Running()))
+        return;
+    // Script procedures run once the report compiles its script; until then a report runs
+    // with an empty script and there is nothing to call.
+}
+
+void TkavReport::DoBeforePrint(TkavComponent *Obj)
+{
+    if (FOnBeforePrint)
+        FOnBeforePrint(Obj);
+    if (auto *component = dynamic_cast<TkavReportComponent *>(Obj))
+        DoNotifyEvent(Obj, component->OnBeforePrint());
+}
+
+void TkavReport::DoAfterPrint(TkavComponent *Obj)
+{
+    if (FOnAfterPrint)
+        FOnAfterPrint(Obj);
+    if (auto *component = dynamic_cast<TkavReportComponent *>(Obj))
+        DoNotifyEvent(Obj, component->OnAfterPrint());
 }
 
 void TkavReport::ShowReport(bool ClearLastReport)

@@ -20,7 +20,9 @@
 #include <memory>
 #include <mutex>
 
+class TkavCustomEngine;
 class TkavCustomPreviewPages;
+class TkavPage;
 class TkavDataSet;
 class TkavDrawText;
 class TkavIniFile;
@@ -141,6 +143,17 @@ public:
 
     // The prepared pages of the last run or load (a TkavPreviewPages).
     TkavCustomPreviewPages *PreviewPages() const { return FPreviewPages.get(); }
+    // The engine that runs the report (a TkavEngine), linked with PreviewPages.
+    TkavCustomEngine *Engine() const { return FEngine.get(); }
+
+    // --- events of a run --------------------------------------------------------------------
+    // Calls the script procedure EventName with Obj as its sender when EventName is not blank
+    // and (RunAlways or a run is going on). A report without a compiled script runs nothing.
+    void DoNotifyEvent(TkavComponent *Obj, const QString &EventName, bool RunAlways = false);
+    // The application's OnBeforePrint / OnAfterPrint callback, then the object's own script
+    // procedure of that name (objects that have one).
+    void DoBeforePrint(TkavComponent *Obj);
+    void DoAfterPrint(TkavComponent *Obj);
     // The text layout engine every memo of the report shares (lock it around each use).
     TkavDrawText &DrawText() const { return *FDrawText; }
     // The reader of a load in progress (collections read during the load reuse it), else null.
@@ -156,6 +169,14 @@ public:
     {
         FOnSaveCustomData = std::move(Value);
     }
+    // Called for every object before / after it is output.
+    const std::function<void(TkavComponent *)> &OnBeforePrint() const { return FOnBeforePrint; }
+    void SetOnBeforePrint(std::function<void(TkavComponent *)> Value) { FOnBeforePrint = std::move(Value); }
+    const std::function<void(TkavComponent *)> &OnAfterPrint() const { return FOnAfterPrint; }
+    void SetOnAfterPrint(std::function<void(TkavComponent *)> Value) { FOnAfterPrint = std::move(Value); }
+    // Builds a page's content instead of its data bands (the engine's ShowBand, NewPage ...).
+    const std::function<void(TkavPage *)> &OnManualBuild() const { return FOnManualBuild; }
+    void SetOnManualBuild(std::function<void(TkavPage *)> Value) { FOnManualBuild = std::move(Value); }
     // Called with each connection string stored under a connection name (ReportOptions).
     const std::function<void(const QString &)> &OnSetConnection() const { return FOnSetConnection; }
     void SetOnSetConnection(std::function<void(const QString &)> Value)
@@ -230,6 +251,7 @@ public:
     bool ReadNestedProperty(TkavXMLItem *Item) override;
 
 private:
+    bool systemVariable(const QString &Name, Variant &Value) const;
     // LoadFromStream; false when the text is not a report (nothing was changed).
     bool readStream(TStream &Stream);
     void checkDataPage();
@@ -247,6 +269,10 @@ private:
     std::unique_ptr<TStringList> FSysVariables;
     std::unique_ptr<TkavDrawText> FDrawText;
     std::unique_ptr<TkavCustomPreviewPages> FPreviewPages;
+    std::unique_ptr<TkavCustomEngine> FEngine;
+    std::function<void(TkavComponent *)> FOnBeforePrint;
+    std::function<void(TkavComponent *)> FOnAfterPrint;
+    std::function<void(TkavPage *)> FOnManualBuild;
     QStringList FEvaluating; // report variables whose expressions are being computed
     std::unique_ptr<TkavReportDataSets> FEnabledDataSets;
     std::unique_ptr<TStringList> FDrillState;

@@ -2,11 +2,13 @@
 // the evaluation of expressions. Until the report compiles its script, an expression is a
 // name or a literal.
 
+#include "kavCustomEngine.h"
 #include "kavDataSets.h"
 #include "kavReport.h"
 
 #include <persist/kavRes.h>
 #include <persist/kavVariables.h>
+#include <prepared/kavPreviewPages.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavFormat.h>
 
@@ -63,6 +65,34 @@ bool literalValue(const QString &expr, Variant &value)
 
 } // namespace
 
+// The system variables, by exact name: the run's dates, page numbers and row numbers.
+bool TkavReport::systemVariable(const QString &Name, Variant &Value) const
+{
+    const TkavCustomEngine &engine = *FEngine;
+    TkavCustomPreviewPages &pages = *FPreviewPages;
+    if (Name == u"Date")
+        Value = Variant::FromDate(engine.StartDate());
+    else if (Name == u"Time")
+        Value = Variant::FromDate(engine.StartTime());
+    else if (Name == u"Page")
+        Value = Variant(pages.GetLogicalPageNo());
+    else if (Name == u"Page#")
+        Value = Variant(pages.CurPage() + 1);
+    else if (Name == u"TotalPages")
+        Value = Variant(pages.GetLogicalTotalPages());
+    else if (Name == u"TotalPages#")
+        Value = Variant(engine.TotalPages());
+    else if (Name == u"Line")
+        Value = Variant(engine.CurLine());
+    else if (Name == u"Line#")
+        Value = Variant(engine.CurLineThrough());
+    else if (Name == u"CopyName#")
+        Value = kavGlobalVariables().GetVariable(u"CopyName0"_s);
+    else
+        return false;
+    return true;
+}
+
 bool TkavReport::GetValueByName(const QString &Name, Variant &Value)
 {
     Value = Variant::Null();
@@ -75,6 +105,8 @@ bool TkavReport::GetValueByName(const QString &Name, Variant &Value)
             Value = convertedNull(dataSet->GetFieldType(field));
         return true;
     }
+    if (systemVariable(Name, Value))
+        return true;
     if (FVariables->IndexOf(Name) >= 0) {
         const Variant v = FVariables->GetVariable(Name);
         if (v.IsString() && !v.AsString().contains(u'\r') && !v.AsString().contains(u'\n')) {

@@ -96,6 +96,7 @@ const TkavClassInfo &TkavEngineOptions::StaticClassInfo()
               p.String(u"TempDir"_s, &E::TempDir, &E::SetTempDir);
               p.Bool(u"UseFileCache"_s, &E::UseFileCache, &E::SetUseFileCache)
                   .Default(kavEngineDefaultUseFileCache);
+              p.Int(u"MaxPages"_s, &E::MaxPages, &E::SetMaxPages).Default(0);
           });
     return info;
 }
@@ -119,6 +120,7 @@ void TkavEngineOptions::Assign(const TPersistent &source)
     FTempDir = o->FTempDir;
     FUseFileCache = o->FUseFileCache;
     FIgnoreDevByZero = o->FIgnoreDevByZero;
+    FMaxPages = o->FMaxPages;
 }
 
 void TkavEngineOptions::Clear()

@@ -121,7 +121,7 @@ public:
     ~TkavEngineOptions() override;
 
     // Copies ConvertNulls, DoublePass, MaxMemSize, PrintIfEmpty, NewSilentMode, TempDir,
-    // UseFileCache and IgnoreDevByZero; nothing else.
+    // UseFileCache, IgnoreDevByZero and MaxPages; nothing else.
     void Assign(const TPersistent &source) override;
     // Resets ConvertNulls, DoublePass and IgnoreDevByZero, the options a file decides; the
     // rest belong to the application and survive loading.
@@ -147,6 +147,9 @@ public:
     void SetTempDir(const QString &value) { FTempDir = value; }
     bool UseFileCache() const { return FUseFileCache; }
     void SetUseFileCache(bool value) { FUseFileCache = value; }
+    // A run stops with an error line after this many output pages (0: no limit).
+    int MaxPages() const { return FMaxPages; }
+    void SetMaxPages(int value) { FMaxPages = value; }
 
     // Public only. Save the report before a run and reload it afterwards (initially on).
     bool DestroyForms() const { return FDestroyForms; }
@@ -167,6 +170,7 @@ private:
     TkavSilentMode FNewSilentMode = kavEngineDefaultSilentMode;
     QString FTempDir;
     bool FUseFileCache = kavEngineDefaultUseFileCache;
+    int FMaxPages = 0;
     bool FDestroyForms = true;
     bool FEnableThreadSafe = false;
     bool FUseGlobalDataSetList = true;

@@ -173,7 +173,7 @@ TEST_F(ReportOptionsTest, ClassesAreRegisteredWithTheirTablesInOrder)
     } rows[] = {
         {u"TkavEngineOptions",
          u"ConvertNulls DoublePass IgnoreDevByZero MaxMemSize PrintIfEmpty SilentMode "
-         u"NewSilentMode TempDir UseFileCache"},
+         u"NewSilentMode TempDir UseFileCache MaxPages"},
         {u"TkavPreviewOptions",
          u"AllowEdit Buttons DoubleBuffered Maximized MDIChild Modal OutlineExpand "
          u"OutlineVisible OutlineWidth PagesInCache ThumbnailVisible ShowCaptions Zoom ZoomMode "

@@ -1,0 +1,115 @@
+// The engine on a list report of N rows: a page header, a data band of eight memos, a group
+// header and footer every 100 rows, a page footer "Page [Page#]" and a summary. Each
+// configuration runs in its own process so that its peak memory stands alone:
+//   bench_engine [--rows N (100000)] [--file-cache]
+// Prints rows and pages per second and the peak memory.
+#include "kavBenchSupport.h"
+
+#include <prepared/kavPreviewPages.h>
+#include <report/kavClass.h>
+#include <rtl/kavRTTI.h>
+
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+template <class T>
+T *add(TkavComponent *parent, double top, double height)
+{
+    T *component = TkavComponent::Create<T>(parent);
+    component->CreateUniqueName();
+    component->SetTop(top);
+    component->SetHeight(height);
+    return component;
+}
+
+void addMemo(TkavComponent *band, double left, double width, const QString &text)
+{
+    auto *memo = add<TkavMemoView>(band, 0, 18);
+    memo->SetLeft(left);
+    memo->SetWidth(width);
+    memo->SetText(text);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    kavRegisterRTLClasses();
+    kavRegisterReportClasses();
+    int rows = 100000;
+    bool fileCache = false;
+    const QStringList args = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == u"--file-cache")
+            fileCache = true;
+        else if (args[i] == u"--rows" && i + 1 < args.size())
+            rows = args[++i].toInt();
+        else {
+            QTextStream(stderr) << "usage: bench_engine [--rows N] [--file-cache]\n";
+            return 2;
+        }
+    }
+    TkavReport report;
+    report.EngineOptions().SetNewSilentMode(simSilent);
+    report.EngineOptions().SetUseFileCache(fileCache);
+    TkavUserDataSet data;
+    data.SetUserName(u"Orders"_s);
+    data.SetRangeEnd(reCount);
+    data.SetRangeEndCount(rows);
+    data.ValueHandlers().OnGetValue = [&data](const QString &field, Variant &value) {
+        const int row = data.RecNo();
+        if (field == u"Group")
+            value = Variant(row / 100);
+        else if (field == u"Amount")
+            value = Variant(double(row % 997) / 4);
+        else
+            value = Variant(u"%1 %2"_s.arg(field).arg(row));
+    };
+    report.DataSets().Add(&data);
+    auto *page = TkavComponent::Create<TkavReportPage>(&report);
+    page->CreateUniqueName();
+    auto *header = add<TkavPageHeader>(page, 0, 30);
+    addMemo(header, 0, 300, u"Orders"_s);
+    auto *group = add<TkavGroupHeader>(page, 50, 24);
+    group->SetCondition(u"Orders.\"Group\""_s);
+    addMemo(group, 0, 300, u"Group [Orders.\"Group\"]"_s);
+    auto *band = add<TkavMasterData>(page, 100, 20);
+    band->SetDataSet(&data);
+    const char16_t *fields[] = {u"No", u"Customer", u"City", u"Product", u"Date", u"Status", u"Note", u"Amount"};
+    for (int i = 0; i < 8; ++i)
+        addMemo(band, 90.0 * i, 88, u"[Orders.\""_s + QString::fromUtf16(fields[i]) + u"\"]"_s);
+    auto *groupFooter = add<TkavGroupFooter>(page, 150, 24);
+    addMemo(groupFooter, 0, 300, u"End of group [Orders.\"Group\"]"_s);
+    auto *summary = add<TkavReportSummary>(page, 200, 30);
+    addMemo(summary, 0, 300, u"Rows: [Line#]"_s);
+    auto *footer = add<TkavPageFooter>(page, 300, 24);
+    addMemo(footer, 0, 200, u"Page [Page#]"_s);
+
+    QTextStream out(stdout);
+    out << u"bench_engine: %1 rows, file cache %2"_s.arg(rows).arg(fileCache ? u"on"_s : u"off"_s)
+        << Qt::endl;
+    const Stopwatch run;
+    const bool ok = report.PrepareReport(true);
+    const double ms = run.ms();
+    const int pages = report.PreviewPages()->Count();
+    if (!ok) {
+        out << u"run failed: "_s << report.ErrorsText() << Qt::endl;
+        return 1;
+    }
+    out << u"run: %1 ms, %2 pages, %3 rows/s, %4 pages/s"_s.arg(ms, 0, 'f', 0)
+               .arg(pages)
+               .arg(rows / (ms / 1000), 0, 'f', 0)
+               .arg(pages / (ms / 1000), 0, 'f', 0)
+        << Qt::endl;
+    out << u"after the run: "_s << memoryLine() << Qt::endl;
+    return 0;
+}

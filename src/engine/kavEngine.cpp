@@ -1,0 +1,673 @@
+// The run as a whole: pages, output pages, headers and footers, columns, free space, page
+// breaks and keep-together.
+
+#include "kavEngine.h"
+
+#include <persist/kavXML.h>
+#include <prepared/kavPreviewPages.h>
+#include <report/kavBands.h>
+#include <report/kavDataSets.h>
+#include <report/kavPages.h>
+#include <report/kavReport.h>
+#include <rtl/kavCaseFold.h>
+#include <rtl/kavDateTime.h>
+#include <rtl/kavFormat.h>
+#include <rtl/kavMath.h>
+#include <rtl/kavRTTI.h>
+
+#include <QScopeGuard>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+// ---------------------------------------------------------------------------------------
+// TkavHeaderList
+
+void TkavHeaderList::AddItem(TkavBand *ABand, double ALeft, bool AInKeepList)
+{
+    FItems.push_back(TkavHeaderListItem{ABand, ALeft, AInKeepList});
+}
+
+void TkavHeaderList::RemoveItem(TkavBand *ABand)
+{
+    for (auto it = FItems.begin(); it != FItems.end(); ++it)
+        if (it->Band.get() == ABand) {
+            FItems.erase(it);
+            return;
+        }
+}
+
+// ---------------------------------------------------------------------------------------
+// TkavEngine: construction
+
+TkavEngine::TkavEngine(TkavReport *AReport)
+    : TkavCustomEngine(AReport)
+    , FAggregates(AReport)
+{
+}
+
+TkavEngine::~TkavEngine() = default;
+
+const TkavClassInfo &TkavEngine::StaticClassInfo()
+{
+    static const TkavClassInfo info =
+        kavMakeClassInfo<TkavEngine, TkavCustomEngine>(u"TkavEngine"_s, [](auto &) {});
+    return info;
+}
+
+double TkavEngine::PageHeight() const
+{
+    // An endless page is always as high as what is on it.
+    if (FPage && FPage->EndlessHeight())
+        return const_cast<TkavEngine *>(this)->FooterHeight() + CurY();
+    return TkavCustomEngine::PageHeight();
+}
+
+bool TkavEngine::terminated() const
+{
+    return Report()->Terminated();
+}
+
+void TkavEngine::idle()
+{
+    if (FOnIdle && !Report()->EngineOptions().EnableThreadSafe())
+        FOnIdle();
+}
+
+
+const TkavBandTree &TkavEngine::tree() const
+{
+    return treeFor(*FPage);
+}
+
+// ---------------------------------------------------------------------------------------
+// The run
+
+std::vector<std::pair<TkavReportPage *, TkavEngine::PageTrees *>> TkavEngine::pageTrees() const
+{
+    std::vector<std::pair<TkavReportPage *, PageTrees *>> result;
+    for (int i = 0; i < Report()->PagesCount(); ++i) {
+        auto *page = dynamic_cast<TkavReportPage *>(Report()->Pages(i));
+        const auto found = FTrees.find(page);
+        if (found != FTrees.end())
+            result.emplace_back(page, found->second.get());
+    }
+    return result;
+}
+
+bool TkavEngine::Initialize()
+{
+    TkavReport &report = *Report();
+    FPrevFooterHeight = 0;
+    PreviewPages()->Initialize();
+    PreviewPages()->SetAddPageAction(apAdd);
+    SetStartDate(Date());
+    SetStartTime(Time());
+    SetRunning(true);
+    BreakAllKeep();
+    SetCurVColumn(0);
+    FAggregates.Clear();
+    FTrees.clear();
+    FPageLimitReached = false;
+    for (int i = 0; i < report.PagesCount(); ++i) {
+        auto *page = dynamic_cast<TkavReportPage *>(report.Pages(i));
+        if (!page)
+            continue;
+        auto trees = std::make_unique<PageTrees>();
+        trees->Horizontal.Build(*page, false, report.Errors());
+        trees->Vertical.Build(*page, true, report.Errors());
+        FTrees[page] = std::move(trees);
+    }
+    // Data sets used twice at different levels would be walked by two loops at once.
+    TkavDataSet *reportDataSet = report.DataSet();
+    for (const auto &[page, trees] : pageTrees()) {
+        if (reportDataSet && reportDataSet == page->DataSet()) {
+            report.Errors().Add(u"Cannot use the same dataset for Report.DataSet and Page.DataSet"_s);
+            break;
+        }
+        for (TkavDataBand *band : trees->Horizontal.TopBands()) {
+            if (reportDataSet && band->DataSet() == reportDataSet) {
+                report.Errors().Add(u"Cannot use the same dataset for Report.DataSet and Band.DataSet"_s);
+                break;
+            }
+            if (page->DataSet() && band->DataSet() == page->DataSet()) {
+                report.Errors().Add(u"Cannot use the same dataset for Page.DataSet and Band.DataSet"_s);
+                break;
+            }
+        }
+    }
+    return report.Errors().Count() == 0;
+}
+
+void TkavEngine::Finalize()
+{
+    Report()->DataSets().Finalize();
+    PreviewPages()->Finish();
+    SetRunning(false);
+}
+
+bool TkavEngine::Run(bool ARunDialogs, bool AClearLast, TkavPage *APage)
+{
+    Q_UNUSED(ARunDialogs);
+    Q_UNUSED(AClearLast);
+    TkavReport &report = *Report();
+    bool started = false;
+    const auto finalize = qScopeGuard([&] {
+        if (started)
+            report.DoNotifyEvent(&report, report.OnStopReport());
+        Finalize();
+    });
+    if (!Initialize())
+        return false;
+    report.DataSets().Initialize();
+    started = true;
+    report.DoNotifyEvent(&report, report.OnStartReport());
+    for (const auto &[page, trees] : pageTrees()) {
+        if (APage && page != APage)
+            continue;
+        PreviewPages()->AddSourcePage(page);
+        FAggregates.AddItems(*page, trees->Horizontal, trees->Vertical);
+    }
+    SetFinalPass(!DoublePass());
+    SetTotalPages(0);
+    PreviewPages()->BeginPass();
+    runReportPages(APage);
+    if (DoublePass() && !terminated()) {
+        SetTotalPages(PreviewPages()->Count());
+        PreviewPages()->SetCurPage(PreviewPages()->Count() - 1);
+        PreviewPages()->ClearFirstPassPages();
+        FAggregates.ClearValues();
+        SetFinalPass(true);
+        runReportPages(APage);
+    }
+    return true;
+}
+
+void TkavEngine::runReportPages(TkavPage *APage)
+{
+    TkavReport &report = *Report();
+    FFirstReportPage = true;
+    const auto runOnce = [&] {
+        for (int i = 0; i < report.PagesCount() && !terminated(); ++i) {
+            auto *page = dynamic_cast<TkavReportPage *>(report.Pages(i));
+            if (!page || (APage && page != APage))
+                continue;
+            if (!APage && (page->IsSubReport() || !page->Visible()))
+                continue;
+            runPage(*page);
+            FFirstReportPage = false;
+        }
+    };
+    if (TkavDataSet *dataSet = report.DataSet()) {
+        dataSet->First();
+        while (!dataSet->Eof() && !terminated()) {
+            runOnce();
+            dataSet->Next();
+        }
+    } else {
+        runOnce();
+    }
+}
+
+void TkavEngine::runPage(TkavReportPage &Page)
+{
+    FPage = &Page;
+    FIsFirstBand = true;
+    Report()->SetCurObject(Page.Name());
+    Report()->DoNotifyEvent(&Page, Page.OnBeforePrint());
+    if (TkavDataSet *dataSet = Page.DataSet()) {
+        dataSet->First();
+        while (!dataSet->Eof() && !terminated()) {
+            runPageBody(Page);
+            dataSet->Next();
+        }
+    } else {
+        for (int i = 0; i < std::max(Page.PageCount(), 1) && !terminated(); ++i)
+            runPageBody(Page);
+    }
+    Report()->DoNotifyEvent(&Page, Page.OnAfterPrint());
+}
+
+void TkavEngine::runPageBody(TkavReportPage &Page)
+{
+    if (!DetailHasData(Page, Report()->EngineOptions().PrintIfEmpty()))
+        return;
+    startPage();
+    if (Report()->OnManualBuild())
+        Report()->OnManualBuild()(&Page);
+    else if (!Page.OnManualBuild().trimmed().isEmpty())
+        Report()->DoNotifyEvent(&Page, Page.OnManualBuild());
+    else
+        RunDataBands(Page);
+    FIsLastPage = true;
+    if (Page.EndlessHeight() || Page.EndlessWidth()) {
+        auto *page = const_cast<TkavReportPage *>(&Page);
+        PreviewPages()->UpdatePageDimensions(
+            page,
+            Page.EndlessWidth() ? PageWidth() + (Page.LeftMargin() + Page.RightMargin()) * kavMMToPixels
+                                : Page.PaperWidth() * kavMMToPixels,
+            (FooterHeight() + CurY()) + (Page.TopMargin() + Page.BottomMargin()) * kavMMToPixels);
+    }
+    EndPage();
+    FIsLastPage = false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Output pages
+
+void TkavEngine::startPage()
+{
+    TkavReportPage &page = *FPage;
+    TkavComponent *title = page.FindBand(TkavReportTitle::StaticClassInfo());
+    TkavComponent *header = page.FindBand(TkavPageHeader::StaticClassInfo());
+    FHeaderList.Clear();
+    if (page.TitleBeforeHeader()) {
+        FHeaderList.AddItem(static_cast<TkavBand *>(title), 0, false);
+        FHeaderList.AddItem(static_cast<TkavBand *>(header), 0, false);
+    } else {
+        FHeaderList.AddItem(static_cast<TkavBand *>(header), 0, false);
+        FHeaderList.AddItem(static_cast<TkavBand *>(title), 0, false);
+    }
+    SetPageHeight((page.PaperHeight() - page.TopMargin() - page.BottomMargin()) * kavMMToPixels);
+    SetPageWidth((page.PaperWidth() - page.LeftMargin() - page.RightMargin()) * kavMMToPixels);
+    SetCurX(0);
+    SetCurY(0);
+    SetCurColumn(1);
+    FPageCurX = 0;
+    FIsFirstPage = true;
+    FIsLastPage = false;
+    PreviewPages()->Outline().LevelRoot();
+    if (page.ResetPageNumbers())
+        PreviewPages()->ResetLogicalPageNumber();
+    if (PreviewPages()->Count() > 0 && page.PrintOnPreviousPage()) {
+        PreviewPages()->SetCurPage(PreviewPages()->Count() - 1);
+        SetCurY(PreviewPages()->GetLastY(0));
+        FHeaderList.RemoveItem(static_cast<TkavBand *>(title));
+        ShowBand(static_cast<TkavBand *>(title));
+    } else {
+        addOutputPage();
+    }
+    if (FFirstReportPage)
+        PreviewPages()->SetFirstPage(PreviewPages()->CurPage());
+    FFirstColumnY = CurY();
+    auto *columnHeader = static_cast<TkavBand *>(page.FindBand(TkavColumnHeader::StaticClassInfo()));
+    ShowBand(columnHeader);
+    if (columnHeader)
+        FHeaderList.AddItem(columnHeader, 0, false);
+    FHeaderList.RemoveItem(static_cast<TkavBand *>(title));
+    addPageOutline();
+}
+
+void TkavEngine::addPageOutline()
+{
+    if (FPage->OutlineText().trimmed().isEmpty())
+        return;
+    PreviewPages()->Outline().LevelRoot();
+    PreviewPages()->Outline().AddItem(Report()->Calc(FPage->OutlineText()).AsString(), 0);
+    PreviewPages()->Outline().LevelRoot();
+}
+
+void TkavEngine::checkPageLimit()
+{
+    const int limit = Report()->EngineOptions().MaxPages();
+    // The page just added is the last one: the run winds down on it.
+    if (limit <= 0 || PreviewPages()->Count() < limit || FPageLimitReached)
+        return;
+    FPageLimitReached = true;
+    Report()->Errors().Add(
+        u"The report was stopped after %1 pages (EngineOptions.MaxPages)"_s.arg(limit));
+    Report()->SetTerminated(true);
+}
+
+void TkavEngine::addOutputPage()
+{
+    FPrevFooterHeight = 0;
+    PreviewPages()->AddPage(FPage);
+    checkPageLimit();
+    SetCurY(0);
+    for (TkavComponent *obj : FPage->Objects())
+        if (auto *overlay = dynamic_cast<TkavOverlay *>(obj); overlay && !overlay->PrintOnTop()) {
+            outputFooter(overlay);
+            break;
+        }
+    SetCurY(0);
+    FFirstColumnY = 0;
+    showHeaderList();
+}
+
+void TkavEngine::showHeaderList()
+{
+    const double savedX = CurX();
+    const bool firstOutputPage = FIsFirstPage;
+    for (int i = 0; i < FHeaderList.Count(); ++i) {
+        TkavHeaderListItem &item = FHeaderList.Items(i);
+        TkavBand *band = item.Band.get();
+        if (!band || band == FStartNewPageBand.get())
+            continue;
+        if (auto *header = dynamic_cast<TkavPageHeader *>(band);
+            header && firstOutputPage && !header->PrintOnFirstPage()) {
+            if (header->PrintChildIfInvisible())
+                ShowBand(header->Child());
+            continue;
+        }
+        const bool dataHeader = band->InheritsFrom(TkavHeader::StaticClassInfo());
+        if ((dataHeader && FKeepHeader) || (item.IsInKeepList && !FKeepFooter))
+            continue;
+        if ((dataHeader || band->InheritsFrom(TkavGroupHeader::StaticClassInfo())) && FDontShowHeaders)
+            continue;
+        if (dataHeader && band == FLastBandOnPage.get())
+            continue;
+        SetCurX(item.Left);
+        const int savedLine = CurLine();
+        const int savedThrough = CurLineThrough();
+        SetCurLine(band->LineN());
+        SetCurLineThrough(band->LineThrough());
+        const bool pageHeader = band->InheritsFrom(TkavPageHeader::StaticClassInfo());
+        const bool title = band->InheritsFrom(TkavReportTitle::StaticClassInfo());
+        band->SetOverflow(true);
+        FCallFromAddPage = true;
+        FCallFromPHeader = pageHeader;
+        const auto restore = qScopeGuard([&] {
+            band->SetOverflow(false);
+            FCallFromAddPage = false;
+            FCallFromPHeader = false;
+            SetCurLine(savedLine);
+            SetCurLineThrough(savedThrough);
+        });
+        ShowBand(band);
+        if (title) {
+            item.Band = nullptr; // the title is output once
+            if (FIsFirstBand)
+                FTitlePrinted = true;
+        }
+        if (pageHeader)
+            FFirstColumnY = band->StretchedHeight();
+    }
+    SetCurX(savedX);
+}
+
+void TkavEngine::EndPage()
+{
+    TkavReportPage &page = *FPage;
+    if (!FCallFromEndPage)
+        outputColumnFooter();
+    if (!FIsLastPage) {
+        SetCurX(FPageCurX);
+        SetCurColumn(1);
+    }
+    if (FIsLastPage && !FCallFromEndPage) {
+        FCallFromEndPage = true;
+        const auto leave = qScopeGuard([this] { FCallFromEndPage = false; });
+        auto *summary = static_cast<TkavBand *>(page.FindBand(TkavReportSummary::StaticClassInfo()));
+        ShowBand(summary);
+        if (page.EndlessHeight() && summary) {
+            PreviewPages()->UpdatePageDimensions(
+                FPage,
+                page.PaperWidth() * kavMMToPixels,
+                FooterHeight() + CurY() + (page.TopMargin() + page.BottomMargin()) * kavMMToPixels);
+        }
+    }
+    if (auto *footer = static_cast<TkavPageFooter *>(page.FindBand(TkavPageFooter::StaticClassInfo()))) {
+        SetCurY(PageHeight() - footer->Height());
+        FPrevFooterHeight =
+            FIsLastPage && footer->PrintOnLastPage() && !FCallFromEndPage ? footer->Height() : 0;
+        outputFooter(footer);
+    }
+    for (TkavComponent *obj : page.Objects())
+        if (auto *overlay = dynamic_cast<TkavOverlay *>(obj); overlay && overlay->PrintOnTop()) {
+            SetCurY(0);
+            outputFooter(overlay);
+            break;
+        }
+    FIsFirstPage = false;
+}
+
+// Page footers and overlays: placed where CurY is, never moved or split.
+void TkavEngine::outputFooter(TkavBand *Band)
+{
+    const auto finish = qScopeGuard([this, Band] { FinishBand(*Band); });
+    PrepareBand(*Band);
+    if (!Band->Visible())
+        return;
+    Band->SetLeft(0);
+    Band->SetTop(CurY());
+    if (auto *footer = dynamic_cast<TkavPageFooter *>(Band)) {
+        const bool suppressed = (FIsFirstPage && !footer->PrintOnFirstPage())
+                                || (FIsLastPage && !footer->PrintOnLastPage() && !FCallFromEndPage);
+        if (suppressed)
+            return;
+    }
+    if (!PreviewPages()->BandExists(Band))
+        PreviewPages()->AddObject(Band);
+    SetCurY(CurY() + Band->Height());
+    FAggregates.Reset(Band);
+}
+
+void TkavEngine::outputColumnFooter()
+{
+    auto *footer = static_cast<TkavBand *>(FPage->FindBand(TkavColumnFooter::StaticClassInfo()));
+    if (!footer)
+        return;
+    const auto finish = qScopeGuard([this, footer] { FinishBand(*footer); });
+    PrepareBand(*footer);
+    if (footer->Visible()) {
+        footer->SetLeft(CurX() - FPageCurX);
+        footer->SetTop(CurY());
+        PreviewPages()->AddObject(footer);
+        SetCurY(CurY() + footer->Height());
+    }
+    FAggregates.Reset(footer);
+}
+
+// ---------------------------------------------------------------------------------------
+// Space
+
+double TkavEngine::FooterHeight()
+{
+    double height = 0;
+    if (auto *footer = FPage ? FPage->FindBand(TkavColumnFooter::StaticClassInfo()) : nullptr)
+        height += footer->Height();
+    if (auto *footer = FPage ? FPage->FindBand(TkavPageFooter::StaticClassInfo()) : nullptr)
+        height += footer->Height();
+    return height;
+}
+
+double TkavEngine::HeaderHeight()
+{
+    double height = 0;
+    for (const TkavClassInfo *cls : {&TkavColumnHeader::StaticClassInfo(), &TkavPageHeader::StaticClassInfo()}) {
+        auto *band = FPage ? static_cast<TkavBand *>(FPage->FindBand(*cls)) : nullptr;
+        for (int guard = 0; band && guard < 1000; ++guard) {
+            height += band->Height();
+            band = band->Child();
+        }
+    }
+    return height;
+}
+
+double TkavEngine::FreeSpace()
+{
+    if (FPage && FPage->EndlessHeight())
+        return 1000000;
+    if (FPrevFooterHeight != 0)
+        return PageHeight() - FPrevFooterHeight - CurY();
+    return PageHeight() - FooterHeight() - CurY();
+}
+
+// ---------------------------------------------------------------------------------------
+// Breaks
+
+void TkavEngine::cutKept()
+{
+    TkavBand *keepBand = FKeepBand.get();
+    if (keepBand && CurY() - FKeepCurY + keepBand->Height() > PageHeight() - FooterHeight()) {
+        // The block cannot fit even on an empty page: output it where it falls.
+        FKeeping = false;
+        FAggregates.EndKeep();
+        return;
+    }
+    PreviewPages()->CutObjects(FKeepPosition);
+    FKeptHeader = nullptr;
+    auto *data = dynamic_cast<TkavDataBand *>(FCurBand.get());
+    if (data && std::abs(PreviewPages()->GetLastY(0) - CurY()) >= 1e-4) {
+        if (TkavBand *header = tree().LinksOf(data).Header) {
+            FHeaderList.RemoveItem(header);
+            FKeptHeader = header;
+        }
+    }
+}
+
+void TkavEngine::pasteKept(double X)
+{
+    FAggregates.EndKeep();
+    const double top = CurY();
+    PreviewPages()->PasteObjects(X, top);
+    PreviewPages()->Outline().ShiftItems(FKeepOutline, int(kavRoundFloat(top)));
+    PreviewPages()->ShiftAnchors(FKeepAnchor, int(kavRoundFloat(top)));
+    SetCurY(PreviewPages()->GetLastY(X == 0 ? 0 : X));
+    if (TkavBand *header = FKeptHeader.get())
+        AddToHeaderList(header);
+    FKeptHeader = nullptr;
+}
+
+void TkavEngine::NewPage()
+{
+    const bool keeping = FKeeping;
+    if (keeping)
+        cutKept();
+    const bool stillKeeping = FKeeping;
+    FLastBandOnPage = FCurBand.get();
+    EndPage();
+    if (FPage->EndlessHeight()) {
+        const std::shared_ptr<TkavReportPage> last = PreviewPages()->GetPage(PreviewPages()->CurPage());
+        if (last) {
+            last->SetPaperHeight((FooterHeight() + CurY()) / kavMMToPixels + FPage->TopMargin()
+                                 + FPage->BottomMargin());
+            last->SetPaperWidth(PageWidth() / kavMMToPixels + FPage->LeftMargin() + FPage->RightMargin());
+            last->SetPaperSize(kavPaperCustom);
+            PreviewPages()->ModifyPage(PreviewPages()->CurPage(), last.get());
+        }
+    }
+    addOutputPage();
+    FLastBandOnPage = nullptr;
+    if (stillKeeping && keeping)
+        pasteKept(0);
+    FKeeping = false;
+    FKeepBand = nullptr;
+    FKeepHeader = false;
+    addPageOutline();
+}
+
+void TkavEngine::NewColumn()
+{
+    if (CurColumn() >= FPage->Columns()) {
+        NewPage();
+        return;
+    }
+    const bool keeping = FKeeping;
+    if (keeping) {
+        cutKept();
+        SetCurY(PreviewPages()->GetLastY(0));
+    }
+    FLastBandOnPage = FCurBand.get();
+    outputColumnFooter();
+    startColumn();
+    FLastBandOnPage = nullptr;
+    if (keeping && FKeeping)
+        pasteKept(CurX());
+    FKeeping = false;
+    FKeepBand = nullptr;
+}
+
+double TkavEngine::columnOffset(int Column) const
+{
+    const TStrings &positions = FPage->ColumnPositions();
+    double mm = 0;
+    if (Column < 1 || Column > positions.Count()
+        || !kavTryFileTextToFloat(positions.Strings(Column - 1).trimmed(), mm))
+        return 0;
+    return mm * kavMMToPixels;
+}
+
+void TkavEngine::startColumn()
+{
+    SetCurColumn(CurColumn() + 1);
+    const double offset = columnOffset(CurColumn());
+    SetCurY(FFirstColumnY);
+    for (int i = 0; i < FHeaderList.Count(); ++i) {
+        TkavHeaderListItem &item = FHeaderList.Items(i);
+        TkavBand *band = item.Band.get();
+        if (!band || band->InheritsFrom(TkavPageHeader::StaticClassInfo())
+            || band == FLastBandOnPage.get() || item.IsInKeepList || FKeepHeader)
+            continue;
+        SetCurX(item.Left + offset);
+        band->SetOverflow(true);
+        FCallFromAddPage = true;
+        const auto restore = qScopeGuard([&] {
+            band->SetOverflow(false);
+            FCallFromAddPage = false;
+        });
+        // The header and its chain of child bands, without free-space checks.
+        for (TkavBand *b = band; b;) {
+            outputBand(*b);
+            if (!b->Visible() && !b->PrintChildIfInvisible())
+                break;
+            b = b->Child();
+        }
+    }
+    SetCurX(FPageCurX + offset);
+}
+
+// ---------------------------------------------------------------------------------------
+// Keep-together and the header list
+
+void TkavEngine::StartKeep(TkavBand *Band, int Position)
+{
+    if (FKeeping || FIsFirstBand)
+        return;
+    FKeeping = true;
+    FKeepCurY = CurY();
+    FKeepBand = Band;
+    FKeepPosition = Position != 0 ? Position : PreviewPages()->GetCurPosition();
+    FKeepOutline = PreviewPages()->Outline().GetCurPosition();
+    FKeepAnchor = PreviewPages()->GetAnchorCurPosition();
+    FAggregates.StartKeep();
+}
+
+void TkavEngine::EndKeep(TkavBand *Band)
+{
+    if (!FKeeping || FKeepBand.get() != Band)
+        return;
+    FKeeping = false;
+    FKeepBand = nullptr;
+    FAggregates.EndKeep();
+    FKeepHeader = false;
+}
+
+void TkavEngine::BreakAllKeep()
+{
+    FKeeping = false;
+    FKeepBand = nullptr;
+}
+
+void TkavEngine::AddToHeaderList(TkavBand *Band)
+{
+    const auto *header = dynamic_cast<TkavHeader *>(Band);
+    const auto *group = dynamic_cast<TkavGroupHeader *>(Band);
+    if ((header && header->ReprintOnNewPage()) || (group && group->ReprintOnNewPage()))
+        FHeaderList.AddItem(Band, FPageCurX, FKeeping && !header);
+}
+
+void TkavEngine::RemoveFromHeaderList(TkavBand *Band)
+{
+    FHeaderList.RemoveItem(Band);
+}
+
+Variant TkavEngine::GetAggregateValue(const QString &Name,
+                                      const QString &Expression,
+                                      TkavBand *Band,
+                                      int Flags)
+{
+    return FAggregates.GetValue(FCurBand.get(), CurVColumn(), Name, Expression, Band, Flags);
+}

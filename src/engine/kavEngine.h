@@ -1,0 +1,176 @@
+#pragma once
+
+// TkavEngine: turns a report template and its data into prepared pages. It walks the band
+// trees of the report pages row by row, places bands on output pages (headers, footers,
+// columns, keep-together, page breaks, stretching and splitting) and hands every placed band
+// to the prepared-page store.
+
+#include "kavAggregate.h"
+#include "kavBandTree.h"
+
+#include <report/kavComponent.h>
+#include <report/kavCustomEngine.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+class TkavBand;
+class TkavDataBand;
+class TkavGroupHeader;
+class TkavReportPage;
+
+// One band printed again at the top of every new output page and column.
+struct TkavHeaderListItem
+{
+    TkavComponentRef<TkavBand> Band; // may be null
+    double Left = 0;
+    bool IsInKeepList = false;
+};
+
+class TkavHeaderList
+{
+public:
+    void Clear() { FItems.clear(); }
+    int Count() const { return int(FItems.size()); }
+    TkavHeaderListItem &Items(int Index) { return FItems.at(size_t(Index)); }
+    void AddItem(TkavBand *ABand, double ALeft, bool AInKeepList);
+    // Removes the first item of ABand; nothing when there is none.
+    void RemoveItem(TkavBand *ABand);
+
+private:
+    std::vector<TkavHeaderListItem> FItems;
+};
+
+class TkavEngine : public TkavCustomEngine
+{
+public:
+    KAV_CLASSINFO
+
+    explicit TkavEngine(TkavReport *AReport);
+    ~TkavEngine() override;
+
+    double PageHeight() const override;
+    void EndPage() override;
+    void BreakAllKeep() override;
+    void NewColumn() override;
+    void NewPage() override;
+    void ShowBand(TkavBand *Band) override;
+    void ShowBand(const TkavClassInfo &BandClass) override;
+    double HeaderHeight() override;
+    double FooterHeight() override;
+    double FreeSpace() override;
+    Variant GetAggregateValue(const QString &Name,
+                              const QString &Expression,
+                              TkavBand *Band,
+                              int Flags) override;
+    // The whole report, or only APage. False when the run could not start (Errors tell
+    // why) or a dialog was cancelled; a run stopped by Terminated returns true and leaves
+    // Terminated set for the caller to see.
+    bool Run(bool ARunDialogs, bool AClearLast, TkavPage *APage) override;
+    // The band named BandName shown now.
+    void ShowBandByName(const QString &BandName);
+
+    bool Initialize();
+    void Finalize();
+
+    TkavAggregateList &Aggregates() { return FAggregates; }
+    // Called between the steps of long loops (pumping user-interface messages), unless the
+    // report's EngineOptions.EnableThreadSafe is set.
+    void SetOnIdle(std::function<void()> Value) { FOnIdle = std::move(Value); }
+
+private:
+    struct PageTrees
+    {
+        TkavBandTree Horizontal;
+        TkavBandTree Vertical;
+    };
+
+    // The report pages with their band trees, in page order.
+    std::vector<std::pair<TkavReportPage *, PageTrees *>> pageTrees() const;
+
+    // --- pages (kavEngine.cpp) ---
+    void runReportPages(TkavPage *APage);
+    void runPage(TkavReportPage &Page);
+    void runPageBody(TkavReportPage &Page);
+    void startPage();
+    void addOutputPage();
+    void showHeaderList();
+    void outputFooter(TkavBand *Band);
+    void outputColumnFooter();
+    void startColumn();
+    // Left offset of page column Column (1-based) from the page's ColumnPositions.
+    double columnOffset(int Column) const;
+    void addPageOutline();
+    void checkPageLimit();
+    bool terminated() const;
+    void idle();
+    const TkavBandTree &tree() const;
+
+    // --- keep-together and the header list ---
+    void StartKeep(TkavBand *Band, int Position = 0);
+    void EndKeep(TkavBand *Band);
+    void cutKept();
+    void pasteKept(double X);
+    void AddToHeaderList(TkavBand *Band);
+    void RemoveFromHeaderList(TkavBand *Band);
+
+    // --- one band (kavEngineBands.cpp) ---
+    void outputBand(TkavBand &Band);
+    void placeBand(TkavBand &Band);
+    void PrepareBand(TkavBand &Band);
+    void FinishBand(TkavBand &Band);
+    void SplitBand(TkavBand &Band);
+    // Forgets the suppressed values of Band's texts; true when any had one.
+    bool resetSuppressed(TkavBand &Band);
+    void addBandOutline(TkavBand &Band);
+    void runSubreports(TkavBand &Band);
+
+    // --- data bands and groups (kavEngineData.cpp) ---
+    void RunDataBands(TkavComponent &Parent);
+    void runDataBand(TkavDataBand &Band);
+    bool DetailHasData(TkavComponent &Component, bool Override);
+    void startGroups(TkavDataBand &Band, int From, bool FirstRow);
+    void checkGroups(TkavDataBand &Band);
+    void endGroups(TkavDataBand &Band, int From);
+    std::vector<TkavGroupHeader *> groupChain(const TkavDataBand &Band) const;
+    void bandColumnStep(TkavDataBand &Band, double RowTop, int RowPosition);
+    bool evaluatesTrue(const QString &Expr);
+    Variant groupValue(TkavGroupHeader &Header);
+    // The horizontal band tree of Component's page.
+    const TkavBandTree &treeFor(const TkavComponent &Component) const;
+
+    std::function<void()> FOnIdle;
+    TkavAggregateList FAggregates;
+    TkavHeaderList FHeaderList;
+    std::map<const TkavReportPage *, std::unique_ptr<PageTrees>> FTrees;
+    TkavReportPage *FPage = nullptr;
+    double FPageCurX = 0;
+    TkavComponentRef<TkavBand> FCurBand;
+    TkavComponentRef<TkavBand> FLastBandOnPage;
+    TkavComponentRef<TkavBand> FStartNewPageBand;
+    bool FFirstReportPage = false;
+    double FFirstColumnY = 0;
+    bool FIsFirstBand = false;
+    bool FIsFirstPage = false;
+    bool FIsLastPage = false;
+    bool FTitlePrinted = false;
+    bool FCallFromAddPage = false;
+    bool FCallFromEndPage = false;
+    bool FCallFromPHeader = false;
+    bool FDontShowHeaders = false;
+    bool FKeeping = false;
+    TkavComponentRef<TkavBand> FKeepBand;
+    double FKeepCurY = 0;
+    int FKeepPosition = 0;
+    TkavXMLItem *FKeepOutline = nullptr;
+    int FKeepAnchor = -1;
+    bool FKeepHeader = false;
+    bool FKeepFooter = false;
+    double FPrevFooterHeight = 0; // a continued page footer's space kept free
+    // Header taken out of the header list while its kept block moves to the next page.
+    TkavComponentRef<TkavBand> FKeptHeader;
+    bool FPageLimitReached = false;
+    std::vector<std::pair<QString, int>> FHBandNamesTree;
+};

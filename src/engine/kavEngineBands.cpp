@@ -1,0 +1,415 @@
+// Showing one band: preparing it (data, stretching, shifting, height), placing it or moving
+// it to the next column or page, splitting it across pages, and finishing it.
+
+#include "kavEngine.h"
+
+#include <prepared/kavPreviewPages.h>
+#include <report/kavBands.h>
+#include <report/kavPages.h>
+#include <report/kavReport.h>
+#include <report/kavViews.h>
+#include <rtl/kavMath.h>
+
+#include <QScopeGuard>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool isNullBand(const TkavBand &band)
+{
+    return band.InheritsFrom(TkavNullBand::StaticClassInfo());
+}
+
+double lowestBottom(const TkavBand &band)
+{
+    double bottom = 0;
+    for (const TkavComponent *obj : band.Objects())
+        bottom = std::max(bottom, obj->Top() + obj->Height());
+    return bottom;
+}
+
+} // namespace
+
+void TkavEngine::ShowBand(TkavBand *Band)
+{
+    if (!Band)
+        return;
+    bool keeping = false;
+    if (Band->KeepChild()) {
+        StartKeep(Band);
+        keeping = FKeeping && FKeepBand.get() == Band;
+    }
+    outputBand(*Band);
+    auto *data = dynamic_cast<TkavDataBand *>(Band);
+    if ((Band->Visible() || Band->PrintChildIfInvisible()) && !(data && data->CurColumn() > 1))
+        ShowBand(Band->Child());
+    if (keeping)
+        EndKeep(Band);
+    if (data)
+        FAggregates.AddValue(Band, 0);
+}
+
+void TkavEngine::ShowBand(const TkavClassInfo &BandClass)
+{
+    if (FPage)
+        ShowBand(static_cast<TkavBand *>(FPage->FindBand(BandClass)));
+}
+
+void TkavEngine::ShowBandByName(const QString &BandName)
+{
+    ShowBand(dynamic_cast<TkavBand *>(Report()->FindObject(BandName)));
+}
+
+void TkavEngine::outputBand(TkavBand &Band)
+{
+    auto *data = dynamic_cast<TkavDataBand *>(&Band);
+    auto *group = dynamic_cast<TkavGroupHeader *>(&Band);
+    const bool multiColumn = data && data->Columns() > 1;
+    // A band that starts a new page, unless it is the first row of its data.
+    if (!FCallFromAddPage && Band.Visible() && Band.StartNewPage()
+        && (!(data || group) || Band.LineN() != 1)) {
+        FStartNewPageBand = &Band;
+        if (group && group->ResetPageNumbers())
+            PreviewPages()->ResetLogicalPageNumber();
+        NewPage();
+        FStartNewPageBand = nullptr;
+    }
+    {
+        const auto finish = qScopeGuard([this, &Band] { FinishBand(Band); });
+        PrepareBand(Band);
+        Band.SetStretchedHeight(Band.Height());
+        const bool placeable = Band.Visible() && !multiColumn && !isNullBand(Band)
+                               && !Band.InheritsFrom(TkavOverlay::StaticClassInfo());
+        if (placeable && FreeSpace() < Band.Height()) {
+            if (FCallFromAddPage) {
+                // Bands printed again at the top of a page never break it: a break would
+                // print them again, without end.
+                Report()->Errors().Add(
+                    u"The band %1 does not fit below the page's headers and is output where it falls"_s
+                        .arg(Band.Name()));
+            } else if ((Band.AllowSplit() && !FKeeping)
+                       || (Band.Height() > PageHeight() - FooterHeight() && !Band.HasVBands())) {
+                if (!Band.AllowSplit() && Band.LineThrough() > 1 && !Band.StartNewPage()) {
+                    FCurBand = &Band;
+                    NewColumn();
+                }
+                EndKeep(&Band);
+                SplitBand(Band);
+                return;
+            } else {
+                if (!FKeeping && resetSuppressed(Band) && !Band.HasVBands()) {
+                    // The values suppressed as repeats show again at the top of the new page.
+                    FinishBand(Band);
+                    const int savedLine = CurLine();
+                    const int savedThrough = CurLineThrough();
+                    SetCurLine(Band.LineN());
+                    SetCurLineThrough(Band.LineThrough());
+                    SetSecondScriptCall(true);
+                    const auto restore = qScopeGuard([&] {
+                        SetSecondScriptCall(false);
+                        SetCurLine(savedLine);
+                        SetCurLineThrough(savedThrough);
+                    });
+                    PrepareBand(Band);
+                    Band.SetStretchedHeight(Band.Height());
+                }
+                if (!(Band.InheritsFrom(TkavChild::StaticClassInfo()) && FCallFromPHeader))
+                    NewColumn();
+            }
+        }
+        placeBand(Band);
+    }
+    FAggregates.Reset(&Band);
+    if (Band.Visible())
+        runSubreports(Band);
+}
+
+void TkavEngine::placeBand(TkavBand &Band)
+{
+    auto *data = dynamic_cast<TkavDataBand *>(&Band);
+    if (data && data->Columns() > 1)
+        Band.SetLeft(Band.Left() + CurX());
+    else
+        Band.SetLeft(CurX());
+    if (!isNullBand(Band))
+        Band.SetTop(CurY());
+    if (!Band.Visible())
+        return;
+    Band.CreateFillMemo();
+    if (!FCallFromAddPage || !PreviewPages()->BandExists(&Band))
+        PreviewPages()->AddObject(&Band);
+    SetCurY(CurY() + Band.Height());
+}
+
+// ---------------------------------------------------------------------------------------
+// Preparing and finishing
+
+void TkavEngine::PrepareBand(TkavBand &Band)
+{
+    TkavReport &report = *Report();
+    FCurBand = &Band;
+    kavBuildShiftTree(Band);
+    report.SetCurObject(Band.Name());
+    Band.BeforePrint();
+    report.DoBeforePrint(&Band);
+    bool grew = false;
+    for (TkavComponent *obj : Band.Objects()) {
+        auto *component = dynamic_cast<TkavReportComponent *>(obj);
+        if (!component)
+            continue;
+        report.SetCurObject(obj->Name());
+        component->BeforePrint();
+        if (Band.Visible()) {
+            report.DoBeforePrint(obj);
+            if (obj->Visible()) {
+                component->GetData();
+                report.DoNotifyEvent(obj, component->OnAfterData());
+            }
+        }
+        auto *stretch = dynamic_cast<TkavStretcheable *>(obj);
+        if (Band.Visible() && obj->Visible() && stretch && stretch->StretchMode() != smDontStretch) {
+            const double height = stretch->CalcHeight();
+            if (height <= stretch->Height()) {
+                stretch->SetShiftAmount(0);
+            } else {
+                stretch->SetShiftAmount(height - stretch->Height());
+                stretch->SetHeight(height);
+                grew = true;
+            }
+        }
+    }
+    if (!Band.Visible())
+        return;
+    if (grew)
+        kavShiftObjects(Band, 0);
+    const double bottom = lowestBottom(Band);
+    if (Band.Stretched())
+        Band.SetHeight(bottom);
+    report.DoNotifyEvent(&Band, Band.OnAfterCalcHeight());
+    for (TkavComponent *obj : Band.Objects())
+        if (auto *stretch = dynamic_cast<TkavStretcheable *>(obj); stretch && stretch->StretchMode() == smMaxHeight)
+            stretch->SetHeight(bottom - stretch->Top());
+}
+
+void TkavEngine::FinishBand(TkavBand &Band)
+{
+    TkavReport &report = *Report();
+    const QList<TkavComponent *> objects = Band.Objects();
+    if (Band.Visible())
+        for (TkavComponent *obj : objects)
+            report.DoAfterPrint(obj);
+    for (TkavComponent *obj : objects)
+        if (auto *component = dynamic_cast<TkavReportComponent *>(obj))
+            component->AfterPrint();
+    report.DoAfterPrint(&Band);
+    Band.AfterPrint();
+    // Objects the run added to the band for this output only.
+    if (Band.OriginalObjectsCount() >= 0) {
+        while (Band.Objects().size() > Band.OriginalObjectsCount())
+            Band.Objects().last()->Free();
+        Band.SetOriginalObjectsCount(-1);
+    }
+}
+
+bool TkavEngine::resetSuppressed(TkavBand &Band)
+{
+    bool any = false;
+    for (TkavComponent *obj : Band.Objects())
+        if (auto *memo = dynamic_cast<TkavCustomMemoView *>(obj); memo && memo->SuppressRepeated()) {
+            memo->ResetSuppress();
+            any = true;
+        }
+    return any;
+}
+
+void TkavEngine::addBandOutline(TkavBand &Band)
+{
+    if (!Band.Visible() || Band.OutlineText().trimmed().isEmpty())
+        return;
+    const double height = Band.Stretched() ? Band.StretchedHeight() : Band.Height();
+    PreviewPages()->Outline().AddItem(Report()->Calc(Band.OutlineText()).AsString(),
+                                      int(kavRoundFloat(CurY() - height)));
+}
+
+// ---------------------------------------------------------------------------------------
+// Splitting
+
+// Cuts Band into parts that fit the free space of successive pages or columns. Objects are
+// hidden from a part rather than taken out of the band, so the band stays whole.
+void TkavEngine::SplitBand(TkavBand &Band)
+{
+    std::vector<TkavReportComponent *> work;
+    std::map<TkavReportComponent *, double> saveHeight;
+    std::map<TkavReportComponent *, bool> wasVisible;
+    for (TkavComponent *obj : Band.Objects()) {
+        auto *component = dynamic_cast<TkavReportComponent *>(obj);
+        if (!component)
+            continue;
+        wasVisible[component] = obj->Visible();
+        if (obj->InheritsFrom(TkavSubreport::StaticClassInfo()) || !obj->Visible())
+            continue;
+        work.push_back(component);
+        if (auto *stretch = dynamic_cast<TkavStretcheable *>(obj))
+            stretch->InitPart();
+        saveHeight[component] = obj->Height();
+    }
+    const auto restoreVisible = qScopeGuard([&] {
+        for (const auto &[obj, visible] : wasVisible)
+            obj->SetVisible(visible);
+    });
+    const size_t initialCount = work.size();
+    double free = FreeSpace();
+    bool split = false;
+    while (!work.empty() && !terminated()) {
+        idle();
+        std::set<TkavReportComponent *> shifted;
+        std::vector<TkavReportComponent *> part;
+        // The objects of the work list below obj move down by dy.
+        const auto pushBelow = [&](TkavReportComponent *obj, double dy) {
+            const double bottom = obj->Top() + obj->Height();
+            for (TkavReportComponent *other : work) {
+                if (other == obj || shifted.count(other) || other->Top() < bottom)
+                    continue;
+                const double overlap = std::min(obj->Left() + obj->Width(), other->Left() + other->Width())
+                                       - std::max(obj->Left(), other->Left());
+                if (overlap > 1e-4) {
+                    other->SetTop(other->Top() + dy);
+                    shifted.insert(other);
+                }
+            }
+        };
+        for (auto it = work.begin(); it != work.end();) {
+            TkavReportComponent *obj = *it;
+            auto *stretch = dynamic_cast<TkavStretcheable *>(obj);
+            if (stretch) {
+                stretch->SetSavedTop(obj->Top());
+                obj->SetHeight(free - obj->Top());
+                double unused = 0;
+                if (obj->Top() < free) {
+                    unused = stretch->DrawPart();
+                    if (unused == 0)
+                        unused = obj->Height();
+                }
+                const bool more = stretch->HasNextDataPart();
+                if (obj->Top() + saveHeight[obj] <= free && !more) {
+                    obj->SetHeight(saveHeight[obj]);
+                    part.push_back(obj);
+                    it = work.erase(it);
+                    continue;
+                }
+                if (obj->Top() < free) {
+                    pushBelow(obj, unused);
+                    if (std::abs(unused - obj->Height()) < 1e-4) {
+                        obj->SetTop(free);
+                        obj->SetHeight(saveHeight[obj]);
+                    } else {
+                        part.push_back(obj);
+                        saveHeight[obj] = saveHeight[obj] - obj->Height() + unused;
+                        split = true;
+                    }
+                }
+            } else {
+                if (obj->Top() + obj->Height() <= free || obj->Height() > PageHeight() - FooterHeight()) {
+                    part.push_back(obj);
+                    it = work.erase(it);
+                    continue;
+                }
+                if (obj->Top() < free) {
+                    pushBelow(obj, free - obj->Top());
+                    obj->SetTop(free);
+                }
+            }
+            ++it;
+        }
+        // Nothing fitted on a whole empty page: output the first object clipped rather
+        // than look for room that will never come.
+        if (part.empty() && free >= PageHeight() - FooterHeight() - 1e-4) {
+            Report()->Errors().Add(
+                u"The object %1 of band %2 is higher than a page and is clipped"_s.arg(work.front()->Name(), Band.Name()));
+            part.push_back(work.front());
+            work.erase(work.begin());
+        }
+        double partHeight = 0;
+        for (TkavReportComponent *obj : part)
+            partHeight = std::max(partHeight, obj->Top() + obj->Height());
+        if (work.empty()) {
+            for (TkavReportComponent *obj : part) {
+                auto *view = dynamic_cast<TkavView *>(obj);
+                if (view && view->Align() == baBottom)
+                    obj->SetTop(partHeight - obj->Height());
+                auto *stretch = dynamic_cast<TkavStretcheable *>(obj);
+                if (stretch && stretch->StretchMode() == smMaxHeight)
+                    obj->SetHeight(partHeight - obj->Top());
+            }
+        }
+        // Output the part: the band with only the part's objects showing.
+        for (const auto &[obj, visible] : wasVisible)
+            obj->SetVisible(visible && std::find(part.begin(), part.end(), obj) != part.end());
+        Band.SetLeft(CurX());
+        Band.SetTop(CurY());
+        Band.SetHeight(partHeight);
+        PreviewPages()->AddObject(&Band);
+        SetCurY(CurY() + partHeight);
+        FCurBand = &Band;
+        if (!work.empty())
+            NewColumn();
+        for (TkavReportComponent *obj : work) {
+            obj->SetTop(obj->Top() - free);
+            auto *stretch = dynamic_cast<TkavStretcheable *>(obj);
+            if (stretch && !split && work.size() == initialCount)
+                obj->SetTop(stretch->SavedTop());
+            if (obj->Top() < 0)
+                obj->SetTop(0);
+            obj->SetHeight(saveHeight[obj]);
+        }
+        free = FreeSpace();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Subreports on their own region of the page
+
+void TkavEngine::runSubreports(TkavBand &Band)
+{
+    std::vector<TkavSubreport *> subreports;
+    for (TkavComponent *obj : Band.Objects())
+        if (auto *sub = dynamic_cast<TkavSubreport *>(obj); sub && sub->Visible() && !sub->PrintOnParent() && sub->SubPage())
+            subreports.push_back(sub);
+    if (subreports.empty())
+        return;
+    const int startPage = PreviewPages()->CurPage();
+    const int startColumn = CurColumn();
+    const double savedX = CurX();
+    const double startY = CurY() - Band.StretchedHeight();
+    const double savedPageX = FPageCurX;
+    int maxPage = startPage;
+    int maxColumn = startColumn;
+    double maxY = CurY();
+    for (TkavSubreport *sub : subreports) {
+        PreviewPages()->SetCurPage(startPage);
+        SetCurColumn(startColumn);
+        SetCurX(savedX + sub->Left());
+        SetCurY(startY + sub->Top());
+        FPageCurX = savedPageX + sub->Left();
+        RunDataBands(*sub->SubPage());
+        const int page = PreviewPages()->CurPage();
+        if (page > maxPage || (page == maxPage && CurColumn() > maxColumn)
+            || (page == maxPage && CurColumn() == maxColumn && CurY() > maxY)) {
+            maxPage = page;
+            maxColumn = CurColumn();
+            maxY = CurY();
+        }
+    }
+    FPageCurX = savedPageX;
+    PreviewPages()->SetCurPage(maxPage);
+    SetCurColumn(maxColumn);
+    SetCurY(maxY);
+    const double offset = maxColumn > 1 ? columnOffset(maxColumn) : 0;
+    SetCurX(FPageCurX + offset);
+}

@@ -1,0 +1,310 @@
+// Walking the data: data bands row by row with their headers, footers and details, group
+// chains and band columns.
+
+#include "kavEngine.h"
+
+#include <prepared/kavPreviewPages.h>
+#include <report/kavBands.h>
+#include <report/kavDataSets.h>
+#include <report/kavPages.h>
+#include <report/kavReport.h>
+#include <report/kavViews.h>
+
+#include <QScopeGuard>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TkavDataSet *dataSetOf(const TkavDataBand &band)
+{
+    if (TkavDataSet *dataSet = band.DataSet())
+        return dataSet;
+    return band.RowCount() > 0 ? &band.VirtualDataSet() : nullptr;
+}
+
+void forgetSuppressed(TkavBand &band)
+{
+    for (TkavComponent *obj : band.Objects())
+        if (auto *memo = dynamic_cast<TkavCustomMemoView *>(obj); memo && memo->SuppressRepeated())
+            memo->ResetSuppress();
+}
+
+} // namespace
+
+// A group without a condition never changes.
+Variant TkavEngine::groupValue(TkavGroupHeader &Header)
+{
+    if (Header.Condition().trimmed().isEmpty())
+        return Variant();
+    return Report()->Calc(Header.Condition());
+}
+
+bool TkavEngine::evaluatesTrue(const QString &Expr)
+{
+    const Variant value = Report()->Calc(Expr);
+    return value.IsNull() ? false : value.AsBoolean();
+}
+
+namespace {
+
+// The data bands below Component (a page's top bands, a data band's details).
+std::vector<TkavDataBand *> subBandsOf(const TkavBandTree &tree, TkavComponent &component)
+{
+    if (auto *band = dynamic_cast<TkavBand *>(&component)) {
+        std::vector<TkavDataBand *> bands;
+        for (TkavBand *sub : tree.LinksOf(band).SubBands)
+            if (auto *data = dynamic_cast<TkavDataBand *>(sub))
+                bands.push_back(data);
+        return bands;
+    }
+    return tree.TopBands();
+}
+
+} // namespace
+
+const TkavBandTree &TkavEngine::treeFor(const TkavComponent &Component) const
+{
+    static const TkavBandTree empty;
+    const auto *page = dynamic_cast<const TkavReportPage *>(Component.Page());
+    const auto found = FTrees.find(page);
+    return found == FTrees.end() ? empty : found->second->Horizontal;
+}
+
+bool TkavEngine::DetailHasData(TkavComponent &Component, bool Override)
+{
+    if (Override)
+        return true;
+    const std::vector<TkavDataBand *> subs = subBandsOf(treeFor(Component), Component);
+    bool result = subs.empty() && dynamic_cast<TkavBand *>(&Component) != nullptr;
+    for (TkavDataBand *sub : subs) {
+        TkavDataSet *dataSet = dataSetOf(*sub);
+        if (!dataSet)
+            continue;
+        Report()->DoNotifyEvent(sub, sub->OnMasterDetail());
+        dataSet->First();
+        while (!dataSet->Eof() && !terminated()) {
+            if (DetailHasData(*sub, sub->PrintIfDetailEmpty()))
+                return true;
+            dataSet->Next();
+        }
+    }
+    return result;
+}
+
+void TkavEngine::RunDataBands(TkavComponent &Parent)
+{
+    idle();
+    if (terminated())
+        return;
+    for (TkavDataBand *band : subBandsOf(treeFor(Parent), Parent)) {
+        if (terminated())
+            break;
+        if (dataSetOf(*band))
+            runDataBand(*band);
+    }
+    FIsFirstBand = false;
+}
+
+void TkavEngine::runDataBand(TkavDataBand &Band)
+{
+    const TkavBandTree::Links &links = treeFor(Band).LinksOf(&Band);
+    TkavDataSet &dataSet = *dataSetOf(Band);
+    Report()->DoNotifyEvent(&Band, Band.OnMasterDetail());
+    dataSet.First();
+    Band.SetLineN(1);
+    Band.SetLineThrough(1);
+    Band.SetCurColumn(1);
+    forgetSuppressed(Band);
+    bool first = true;
+    bool used = false;
+    int footerPosition = 0;
+    while (!dataSet.Eof() && !terminated()) {
+        idle();
+        const bool rowUsed = (Band.Filter().trimmed().isEmpty() || evaluatesTrue(Band.Filter()))
+                             && DetailHasData(Band, Band.PrintIfDetailEmpty());
+        if (rowUsed) {
+            used = true;
+            if (first) {
+                if (Band.KeepHeader() && links.Header) {
+                    if (PreviewPages()->GetCurPosition() <= (FTitlePrinted ? 1 : 0))
+                        FIsFirstBand = false;
+                    FKeepHeader = !FIsFirstBand;
+                    StartKeep(&Band);
+                }
+                if (links.Header) {
+                    AddToHeaderList(links.Header);
+                    ShowBand(links.Header);
+                }
+                if (Band.KeepTogether())
+                    StartKeep(&Band);
+                startGroups(Band, 0, true);
+            } else {
+                if (!links.Group && Band.KeepTogether())
+                    StartKeep(&Band);
+                checkGroups(Band);
+            }
+            if (Band.KeepFooter())
+                footerPosition = PreviewPages()->GetCurPosition();
+            const double rowTop = CurY();
+            const int rowPosition = PreviewPages()->GetCurPosition();
+            SetCurLine(Band.LineN());
+            SetCurLineThrough(Band.LineThrough());
+            ShowBand(&Band);
+            FKeepHeader = false;
+            if (first && Band.KeepHeader())
+                EndKeep(&Band);
+            first = false;
+            FHBandNamesTree.emplace_back(Band.Name(), Band.LineThrough());
+            Band.SetLineN(Band.LineN() + 1);
+            Band.SetLineThrough(Band.LineThrough() + 1);
+            if (Band.Columns() > 1)
+                bandColumnStep(Band, rowTop, rowPosition);
+            addBandOutline(Band);
+            RunDataBands(Band);
+            FHBandNamesTree.pop_back();
+            if (!Band.OutlineText().trimmed().isEmpty() && Band.Visible())
+                PreviewPages()->Outline().LevelUp();
+            FIsFirstBand = false;
+            if (Band.FooterAfterEach())
+                ShowBand(links.Footer);
+        }
+        if (!links.Group && Band.KeepTogether())
+            EndKeep(&Band);
+        dataSet.Next();
+        if (Band.RowCount() != 0 && Band.LineN() > Band.RowCount())
+            break;
+    }
+    if (Band.Columns() > 1) {
+        Band.SetCurColumn(Band.Columns());
+        bandColumnStep(Band, CurY(), PreviewPages()->GetCurPosition());
+    }
+    if (used) {
+        endGroups(Band, 0);
+        if (FKeeping && links.Header)
+            RemoveFromHeaderList(links.Header);
+        if (!Band.FooterAfterEach() && links.Footer) {
+            if (Band.KeepFooter())
+                StartKeep(links.Footer, footerPosition);
+            FKeepFooter = true;
+            const auto done = qScopeGuard([this] { FKeepFooter = false; });
+            ShowBand(links.Footer);
+            if (Band.KeepFooter())
+                EndKeep(links.Footer);
+        }
+        if (links.Header)
+            RemoveFromHeaderList(links.Header);
+        if (links.Group && links.Group->KeepTogether())
+            EndKeep(links.Group);
+    }
+    FIsFirstBand = false;
+}
+
+// After a row of a multi-column data band: the next row goes beside it, or below the row
+// when the last column is reached.
+void TkavEngine::bandColumnStep(TkavDataBand &Band, double RowTop, int RowPosition)
+{
+    if (Band.Visible()) {
+        Band.SetMaxY(std::max(Band.MaxY(), CurY()));
+        if (Band.CurColumn() < Band.Columns()) {
+            SetCurY(RowTop);
+        } else if (PageHeight() - FooterHeight() - Band.MaxY() > 0.0001 || FPage->EndlessHeight()) {
+            SetCurY(Band.MaxY());
+        } else if (FKeeping) {
+            NewColumn();
+        } else {
+            // No room below the row: it moves whole to the next column or page.
+            PreviewPages()->CutObjects(RowPosition);
+            NewColumn();
+            const double top = CurY();
+            PreviewPages()->PasteObjects(CurX(), top);
+            SetCurY(top + Band.MaxY() - RowTop);
+        }
+    }
+    Band.SetCurColumn(Band.CurColumn() + 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// Groups
+
+std::vector<TkavGroupHeader *> TkavEngine::groupChain(const TkavDataBand &Band) const
+{
+    std::vector<TkavGroupHeader *> chain;
+    const TkavBandTree &tree = treeFor(Band);
+    if (TkavGroupHeader *outer = tree.LinksOf(&Band).Group)
+        for (TkavBand *band : tree.LinksOf(outer).SubBands)
+            if (auto *header = dynamic_cast<TkavGroupHeader *>(band))
+                chain.push_back(header);
+    return chain;
+}
+
+void TkavEngine::startGroups(TkavDataBand &Band, int From, bool FirstRow)
+{
+    const std::vector<TkavGroupHeader *> chain = groupChain(Band);
+    for (int i = From; i < int(chain.size()); ++i) {
+        TkavGroupHeader &header = *chain[size_t(i)];
+        if (FirstRow) {
+            header.SetLineN(1);
+            header.SetLineThrough(1);
+            forgetSuppressed(header);
+        } else {
+            header.SetLineN(header.LineN() + 1);
+            if (i + 1 < int(chain.size()))
+                chain[size_t(i + 1)]->SetLineN(0);
+            header.SetLineThrough(header.LineThrough() + 1);
+        }
+    }
+    for (int i = From; i < int(chain.size()); ++i) {
+        TkavGroupHeader &header = *chain[size_t(i)];
+        SetCurLine(header.LineN());
+        SetCurLineThrough(header.LineThrough());
+        header.SetLastValue(groupValue(header));
+        if (header.KeepTogether())
+            StartKeep(&header);
+        ShowBand(&header);
+        addBandOutline(header);
+        AddToHeaderList(&header);
+    }
+}
+
+void TkavEngine::checkGroups(TkavDataBand &Band)
+{
+    const std::vector<TkavGroupHeader *> chain = groupChain(Band);
+    for (int i = 0; i < int(chain.size()); ++i) {
+        TkavGroupHeader &header = *chain[size_t(i)];
+        if (groupValue(header).AsString() == header.LastValue().AsString())
+            continue;
+        if (Band.Columns() > 1) {
+            Band.SetCurColumn(Band.Columns());
+            bandColumnStep(Band, CurY(), PreviewPages()->GetCurPosition());
+        }
+        // The footers see the group's last row.
+        TkavDataSet &dataSet = *dataSetOf(Band);
+        dataSet.Prior();
+        endGroups(Band, i);
+        dataSet.Next();
+        startGroups(Band, i, false);
+        Band.SetLineN(1);
+        forgetSuppressed(Band);
+        return;
+    }
+}
+
+void TkavEngine::endGroups(TkavDataBand &Band, int From)
+{
+    const std::vector<TkavGroupHeader *> chain = groupChain(Band);
+    const TkavBandTree &tree = treeFor(Band);
+    for (int i = int(chain.size()) - 1; i >= From; --i) {
+        TkavGroupHeader &header = *chain[size_t(i)];
+        TkavBand *footer = tree.LinksOf(&header).Footer;
+        auto *groupFooter = dynamic_cast<TkavGroupFooter *>(footer);
+        if (groupFooter && groupFooter->HideIfSingleDataRecord() && Band.LineN() < 3)
+            FAggregates.Reset(footer);
+        else
+            ShowBand(footer);
+        if (header.Visible() && !header.OutlineText().trimmed().isEmpty())
+            PreviewPages()->Outline().LevelUp();
+        RemoveFromHeaderList(&header);
+        EndKeep(&header);
+    }
+}

@@ -1,0 +1,420 @@
+// The engine on reports built in code: page filling, titles and headers, first and last
+// page flags, moving and splitting bands, page columns, keep-together, data-set conflicts,
+// empty reports, two passes, groups, master-detail, stretching, and the guards that end a
+// run that could not otherwise end.
+
+#include "../kavTestSupport.h"
+
+#include <engine/kavEngine.h>
+#include <prepared/kavPreviewPages.h>
+#include <report/kavBands.h>
+#include <report/kavDataSets.h>
+#include <report/kavPages.h>
+#include <report/kavReport.h>
+#include <report/kavViews.h>
+#include <rtl/kavRTTI.h>
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A4 portrait, margins 10 mm: the printable height is 277 mm.
+constexpr double pageHeight = 277 * kavMMToPixels;
+
+// Details of a master data set: two rows for every master row but the second.
+class DetailSet : public TkavUserDataSet
+{
+public:
+    explicit DetailSet(TkavDataSet &master) : FMaster(master)
+    {
+        SetRangeEnd(reCount);
+        SetRangeEndCount(2);
+    }
+    bool Eof() override { return FMaster.RecNo() == 1 || TkavUserDataSet::Eof(); }
+
+private:
+    TkavDataSet &FMaster;
+};
+
+class EngineTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        kavRegisterRTLClasses();
+        kavRegisterReportClasses();
+        report = std::make_unique<TkavReport>();
+        report->EngineOptions().SetNewSilentMode(simSilent);
+        page = TkavComponent::Create<TkavReportPage>(report.get());
+        page->SetName(u"Page1"_s);
+        for (const auto set : {&TkavReportPage::SetLeftMargin,
+                               &TkavReportPage::SetRightMargin,
+                               &TkavReportPage::SetTopMargin,
+                               &TkavReportPage::SetBottomMargin})
+            (page->*set)(10);
+        ds = std::make_unique<TkavUserDataSet>();
+        ds->SetUserName(u"DS"_s);
+        ds->SetRangeEnd(reCount);
+        ds->SetRangeEndCount(100);
+        ds->ValueHandlers().OnGetValue = [this](const QString &field, Variant &value) {
+            value = field == u"Group" ? Variant(ds->RecNo() / 5) : Variant(ds->RecNo() + 1);
+        };
+        report->DataSets().Add(ds.get());
+    }
+
+    template <class T>
+    T *band(const QString &name, double top, double height)
+    {
+        T *b = TkavComponent::Create<T>(page);
+        b->SetName(name);
+        b->SetTop(top);
+        b->SetHeight(height);
+        return b;
+    }
+
+    TkavMasterData *masterData(double height = 20)
+    {
+        auto *data = band<TkavMasterData>(u"MasterData1"_s, 200, height);
+        data->SetDataSet(ds.get());
+        return data;
+    }
+
+    TkavMemoView *memo(TkavBand *parent, const QString &name, const QString &text, double height = 18)
+    {
+        auto *m = TkavComponent::Create<TkavMemoView>(parent);
+        m->SetName(name);
+        m->SetBounds(0, 0, 200, height);
+        m->SetText(text);
+        return m;
+    }
+
+    bool prepare()
+    {
+        const bool ok = report->PrepareReport(true);
+        dumped = kavDumpPreparedPages(*report->PreviewPages()).split(u'\n', Qt::SkipEmptyParts);
+        return ok;
+    }
+
+    int pages() const { return report->PreviewPages()->Count(); }
+
+    // The top-level lines of page n (1-based): "Class Name l=.. t=.. w=.. h=..".
+    QStringList bandsOf(int n) const
+    {
+        QStringList lines;
+        bool in = false;
+        for (const QString &line : dumped) {
+            if (line.startsWith(u"page "_s))
+                in = line == u"page %1"_s.arg(n);
+            else if (in && line.startsWith(u"  "_s) && !line.startsWith(u"    "_s))
+                lines.append(line.trimmed());
+        }
+        return lines;
+    }
+
+    int count(int n, const QString &cls) const
+    {
+        return int(bandsOf(n).filter(QRegularExpression(u"^"_s + cls + u" "_s)).size());
+    }
+
+    // The value of attribute attr ("l", "t", "w", "h") in a dump line.
+    static double attr(const QString &line, const QString &name)
+    {
+        const QRegularExpression re(u"\\b"_s + name + u"=(-?[0-9.]+)"_s);
+        return re.match(line).captured(1).toDouble();
+    }
+
+    std::unique_ptr<TkavReport> report;
+    std::unique_ptr<TkavUserDataSet> ds;
+    TkavReportPage *page = nullptr;
+    QStringList dumped;
+};
+
+} // namespace
+
+TEST_F(EngineTest, PagesFillRowByRowBetweenHeaderAndFooter)
+{
+    band<TkavPageHeader>(u"PageHeader1"_s, 0, 40);
+    masterData();
+    band<TkavPageFooter>(u"PageFooter1"_s, 400, 30);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_EQ(pages(), 3);
+    EXPECT_EQ(count(1, u"TkavMasterData"_s), 48);
+    EXPECT_EQ(count(2, u"TkavMasterData"_s), 48);
+    EXPECT_EQ(count(3, u"TkavMasterData"_s), 4);
+    const QStringList first = bandsOf(1);
+    EXPECT_TRUE(first.first().startsWith(u"TkavPageHeader"_s));
+    EXPECT_DOUBLE_EQ(attr(first.first(), u"t"_s), 0);
+    EXPECT_DOUBLE_EQ(attr(first.at(1), u"t"_s), 40);
+    EXPECT_DOUBLE_EQ(attr(first.at(48), u"t"_s), 980);
+    EXPECT_TRUE(first.last().startsWith(u"TkavPageFooter"_s));
+    EXPECT_NEAR(attr(first.last(), u"t"_s), pageHeight - 30, 0.01);
+    EXPECT_TRUE(bandsOf(3).last().startsWith(u"TkavPageFooter"_s));
+}
+
+TEST_F(EngineTest, TheTitleGoesAboveOrBelowThePageHeader)
+{
+    band<TkavReportTitle>(u"ReportTitle1"_s, 0, 50);
+    band<TkavPageHeader>(u"PageHeader1"_s, 60, 40);
+    masterData();
+    for (const bool titleFirst : {true, false}) {
+        page->SetTitleBeforeHeader(titleFirst);
+        ASSERT_TRUE(prepare());
+        const QStringList first = bandsOf(1);
+        ASSERT_GE(first.size(), 3);
+        EXPECT_TRUE(first[0].startsWith(titleFirst ? u"TkavReportTitle"_s : u"TkavPageHeader"_s)) << titleFirst;
+        EXPECT_DOUBLE_EQ(attr(first[1], u"t"_s), titleFirst ? 50 : 40);
+        EXPECT_DOUBLE_EQ(attr(first[2], u"t"_s), 90);
+        EXPECT_EQ(count(2, u"TkavReportTitle"_s), 0) << "the title is printed once";
+        EXPECT_EQ(count(2, u"TkavPageHeader"_s), 1);
+    }
+}
+
+TEST_F(EngineTest, FirstAndLastPageFlagsOfHeaderAndFooter)
+{
+    auto *header = band<TkavPageHeader>(u"PageHeader1"_s, 0, 40);
+    header->SetPrintOnFirstPage(false);
+    masterData();
+    auto *footer = band<TkavPageFooter>(u"PageFooter1"_s, 400, 30);
+    footer->SetPrintOnLastPage(false);
+    ASSERT_TRUE(prepare());
+    EXPECT_EQ(count(1, u"TkavPageHeader"_s), 0);
+    EXPECT_DOUBLE_EQ(attr(bandsOf(1).first(), u"t"_s), 0);
+    EXPECT_EQ(count(1, u"TkavMasterData"_s), 50);
+    EXPECT_EQ(count(2, u"TkavPageHeader"_s), 1);
+    EXPECT_EQ(count(1, u"TkavPageFooter"_s), 1);
+    EXPECT_EQ(count(pages(), u"TkavPageFooter"_s), 0);
+}
+
+TEST_F(EngineTest, ABandMovesWholeOrIsSplitWhenHigherThanAPage)
+{
+    band<TkavReportTitle>(u"ReportTitle1"_s, 0, 500);
+    ds->SetRangeEndCount(1);
+    masterData(600);
+    ASSERT_TRUE(prepare());
+    ASSERT_EQ(pages(), 2);
+    EXPECT_EQ(bandsOf(1).size(), 1);
+    EXPECT_DOUBLE_EQ(attr(bandsOf(2).first(), u"t"_s), 0);
+
+    // Higher than a page: output once, clipped, and the run ends.
+    report->Pages(0)->FindObject(u"ReportTitle1"_s)->Free();
+    auto *data = static_cast<TkavMasterData *>(page->FindObject(u"MasterData1"_s));
+    data->SetHeight(1500);
+    auto *shape = TkavComponent::Create<TkavShapeView>(data);
+    shape->SetName(u"Shape1"_s);
+    shape->SetBounds(0, 0, 100, 1500);
+    ASSERT_TRUE(prepare());
+    EXPECT_EQ(pages(), 1);
+    EXPECT_EQ(dumped.filter(u"TkavShapeView"_s).size(), 1);
+}
+
+TEST_F(EngineTest, PageColumnsFillSideBySide)
+{
+    band<TkavPageHeader>(u"PageHeader1"_s, 0, 40);
+    masterData();
+    band<TkavPageFooter>(u"PageFooter1"_s, 400, 30);
+    page->SetColumns(2);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_EQ(pages(), 2);
+    const QStringList rows = bandsOf(1).filter(u"TkavMasterData"_s);
+    ASSERT_EQ(rows.size(), 96);
+    EXPECT_DOUBLE_EQ(attr(rows[47], u"l"_s), 0);
+    EXPECT_NEAR(attr(rows[48], u"l"_s), 95 * kavMMToPixels, 0.01);
+    EXPECT_DOUBLE_EQ(attr(rows[48], u"t"_s), 40);
+    EXPECT_EQ(count(1, u"TkavPageHeader"_s), 1) << "not repeated in column 2";
+}
+
+TEST_F(EngineTest, AKeptGroupMovesWholeToTheNextPage)
+{
+    band<TkavPageHeader>(u"PageHeader1"_s, 0, 40);
+    auto *group = band<TkavGroupHeader>(u"GroupHeader1"_s, 100, 20);
+    group->SetCondition(u"DS.\"Group\""_s);
+    group->SetKeepTogether(true);
+    masterData();
+    band<TkavGroupFooter>(u"GroupFooter1"_s, 300, 20);
+    band<TkavPageFooter>(u"PageFooter1"_s, 400, 30);
+    ds->SetRangeEndCount(60);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    // Every page holds whole groups only: header, five rows, footer.
+    for (int n = 1; n <= pages(); ++n) {
+        const QStringList bands = bandsOf(n);
+        EXPECT_EQ(count(n, u"TkavGroupHeader"_s), count(n, u"TkavGroupFooter"_s)) << n;
+        EXPECT_EQ(count(n, u"TkavMasterData"_s), 5 * count(n, u"TkavGroupHeader"_s)) << n;
+        EXPECT_TRUE(bands.last().startsWith(u"TkavPageFooter"_s)) << n;
+        EXPECT_NEAR(attr(bands.last(), u"t"_s), pageHeight - 30, 0.01);
+    }
+    EXPECT_EQ(dumped.filter(u"TkavGroupHeader"_s).size(), 12);
+    EXPECT_GE(pages(), 2);
+}
+
+TEST_F(EngineTest, DataSetConflictsStopTheRunWithTheirMessage)
+{
+    auto *data = masterData();
+    struct Case
+    {
+        TkavDataSet *reportSet;
+        TkavDataSet *pageSet;
+        QString message;
+    } cases[] = {
+        {ds.get(), ds.get(), u"Cannot use the same dataset for Report.DataSet and Page.DataSet"_s},
+        {ds.get(), nullptr, u"Cannot use the same dataset for Report.DataSet and Band.DataSet"_s},
+        {nullptr, ds.get(), u"Cannot use the same dataset for Page.DataSet and Band.DataSet"_s},
+    };
+    for (const Case &c : cases) {
+        report->SetDataSet(c.reportSet);
+        page->SetDataSet(c.pageSet);
+        data->SetDataSet(ds.get());
+        EXPECT_FALSE(prepare());
+        EXPECT_EQ(report->Errors().Text().trimmed(), c.message);
+        EXPECT_EQ(pages(), 0);
+    }
+}
+
+TEST_F(EngineTest, AReportWithoutDataPrintsOnlyWhenAskedTo)
+{
+    band<TkavPageHeader>(u"PageHeader1"_s, 0, 40);
+    band<TkavPageFooter>(u"PageFooter1"_s, 400, 30);
+    report->EngineOptions().SetPrintIfEmpty(false);
+    ASSERT_TRUE(prepare());
+    EXPECT_EQ(pages(), 0);
+    report->EngineOptions().SetPrintIfEmpty(true);
+    ASSERT_TRUE(prepare());
+    ASSERT_EQ(pages(), 1);
+    EXPECT_EQ(bandsOf(1).size(), 2);
+}
+
+TEST_F(EngineTest, TwoPassesKnowTheTotalAndKeepOnlyTheSecondPass)
+{
+    masterData();
+    report->EngineOptions().SetDoublePass(true);
+    std::vector<std::pair<int, bool>> seen;
+    report->SetOnBeforePrint([&](TkavComponent *obj) {
+        if (obj->Name() == u"MasterData1")
+            seen.emplace_back(report->Engine()->TotalPages(), report->Engine()->FinalPass());
+    });
+    ASSERT_TRUE(prepare());
+    EXPECT_EQ(pages(), 2);
+    ASSERT_EQ(seen.size(), 200u);
+    EXPECT_EQ(seen.front(), std::pair(0, false));
+    EXPECT_EQ(seen.back(), std::pair(2, true));
+}
+
+TEST_F(EngineTest, GroupsPrintHeadersAndFootersAroundTheirRows)
+{
+    auto *outer = band<TkavGroupHeader>(u"GroupHeader1"_s, 100, 20);
+    outer->SetCondition(u"DS.\"Group\""_s);
+    memo(outer, u"GroupName"_s, u"Group [DS.\"Group\"]"_s);
+    auto *data = masterData();
+    memo(data, u"Value"_s, u"[DS.\"N\"]"_s);
+    auto *footer = band<TkavGroupFooter>(u"GroupFooter1"_s, 300, 20);
+    memo(footer, u"GroupEnd"_s, u"End [DS.\"Group\"]"_s);
+    ds->SetRangeEndCount(12);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    const QStringList texts = dumped.filter(QRegularExpression(u"^    TkavMemoView"_s));
+    QStringList values;
+    for (const QString &line : texts)
+        values.append(line.section(u'"', 1, 1));
+    EXPECT_EQ(values.join(u'|'),
+              u"Group 0|1|2|3|4|5|End 0|Group 1|6|7|8|9|10|End 1|Group 2|11|12|End 2"_s);
+}
+
+TEST_F(EngineTest, MasterRowsWithoutDetailsAreLeftOutUnlessAskedFor)
+{
+    ds->SetRangeEndCount(3);
+    auto *master = masterData();
+    // Two detail rows for every master row but the second.
+    DetailSet details(*ds);
+    details.SetUserName(u"Details"_s);
+    report->DataSets().Add(&details);
+    auto *detail = band<TkavDetailData>(u"DetailData1"_s, 300, 20);
+    detail->SetDataSet(&details);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    EXPECT_EQ(dumped.filter(u"TkavDetailData"_s).size(), 4);
+    EXPECT_EQ(dumped.filter(u"TkavMasterData"_s).size(), 2);
+    master->SetPrintIfDetailEmpty(true);
+    ASSERT_TRUE(prepare());
+    EXPECT_EQ(dumped.filter(u"TkavMasterData"_s).size(), 3);
+}
+
+TEST_F(EngineTest, StretchingMemosGrowTheirBandAndLongOnesSplitAcrossPages)
+{
+    ds->SetRangeEndCount(1);
+    auto *data = masterData(20);
+    data->SetStretched(true);
+    auto *text = memo(data, u"Text"_s, QString(), 18);
+    text->SetStretchMode(smActualHeight);
+    text->SetWordWrap(true);
+    QStringList lines;
+    for (int i = 1; i <= 10; ++i)
+        lines.append(u"Line %1"_s.arg(i));
+    text->SetText(lines.join(u"\r\n"_s));
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_EQ(pages(), 1);
+    const double grown = attr(bandsOf(1).first(), u"h"_s);
+    EXPECT_GT(grown, 100);
+
+    // A text longer than a page goes on over the following pages.
+    lines.clear();
+    for (int i = 1; i <= 200; ++i)
+        lines.append(u"Line %1"_s.arg(i));
+    text->SetText(lines.join(u"\r\n"_s));
+    data->SetAllowSplit(true);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    EXPECT_GE(pages(), 3);
+    const QString all = dumped.join(u'\n');
+    for (const int i : {1, 50, 100, 200})
+        EXPECT_TRUE(all.contains(u"Line %1\\n"_s.arg(i)) || all.contains(u"Line %1\""_s.arg(i))) << i;
+}
+
+TEST_F(EngineTest, RunsThatCouldNotEndAreEnded)
+{
+    band<TkavPageHeader>(u"PageHeader1"_s, 0, 40);
+    // Taller than a page below the page header, but not than a page: it would move on and on.
+    auto *group = band<TkavGroupHeader>(u"GroupHeader1"_s, 100, 1020);
+    group->SetCondition(u"DS.\"Group\""_s);
+    group->SetReprintOnNewPage(true);
+    masterData();
+    ds->SetRangeEndCount(20);
+    ASSERT_TRUE(prepare());
+    EXPECT_LE(pages(), 25);
+    EXPECT_TRUE(report->Errors().Text().contains(u"GroupHeader1"_s));
+
+    // A page limit stops a runaway report, and the caller sees it.
+    group->Free();
+    ds->SetRangeEndCount(100000);
+    report->EngineOptions().SetMaxPages(5);
+    prepare();
+    EXPECT_EQ(pages(), 5);
+    EXPECT_TRUE(report->Terminated());
+    EXPECT_TRUE(report->Errors().Text().contains(u"MaxPages"_s));
+}
+
+TEST_F(EngineTest, BandsAtTheSameTopAreAllOutputInOrder)
+{
+    auto *first = masterData();
+    first->SetTop(0);
+    TkavUserDataSet other;
+    other.SetUserName(u"Other"_s);
+    other.SetRangeEnd(reCount);
+    other.SetRangeEndCount(2);
+    report->DataSets().Add(&other);
+    auto *second = band<TkavMasterData>(u"MasterData2"_s, 0, 20);
+    second->SetDataSet(&other);
+    ds->SetRangeEndCount(3);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    QStringList names;
+    for (const QString &line : bandsOf(1))
+        names.append(line.section(u' ', 1, 1));
+    EXPECT_EQ(names.join(u' '), u"MasterData1 MasterData1 MasterData1 MasterData2 MasterData2"_s);
+}
+
+TEST_F(EngineTest, RowCountBandsPrintThatManyRows)
+{
+    auto *rows = band<TkavMasterData>(u"MasterData1"_s, 100, 20);
+    rows->SetRowCount(5);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    EXPECT_EQ(count(1, u"TkavMasterData"_s), 5);
+}
