@@ -1,5 +1,6 @@
 // The engine on a list report of N rows: a page header, a data band of eight memos, a group
-// header and footer every 100 rows, a page footer "Page [Page#]" and a summary. Each
+// header and footer with a sum every 100 rows, a page footer "Page [Page#]" and a summary
+// with a sum. Each
 // configuration runs in its own process so that its peak memory stands alone:
 //   bench_engine [--rows N (100000)] [--file-cache]
 // Prints rows and pages per second and the peak memory.
@@ -88,9 +89,9 @@ int main(int argc, char **argv)
     for (int i = 0; i < 8; ++i)
         addMemo(band, 90.0 * i, 88, u"[Orders.\""_s + QString::fromUtf16(fields[i]) + u"\"]"_s);
     auto *groupFooter = add<TkavGroupFooter>(page, 150, 24);
-    addMemo(groupFooter, 0, 300, u"End of group [Orders.\"Group\"]"_s);
+    addMemo(groupFooter, 0, 300, u"Group [Orders.\"Group\"]: [SUM(Orders.\"Amount\")]"_s);
     auto *summary = add<TkavReportSummary>(page, 200, 30);
-    addMemo(summary, 0, 300, u"Rows: [Line#]"_s);
+    addMemo(summary, 0, 300, u"Rows: [Line#], total [SUM(Orders.\"Amount\", MasterData1)]"_s);
     auto *footer = add<TkavPageFooter>(page, 300, 24);
     addMemo(footer, 0, 200, u"Page [Page#]"_s);
 

@@ -7,6 +7,8 @@
 #include <rtl/kavVariant.h>
 
 #include <QString>
+#include <QStringList>
+#include <QStringView>
 
 #include <memory>
 #include <vector>
@@ -21,6 +23,11 @@ class TkavReportPage;
 // ORDER persisted: the function's ordinal is part of the item.
 enum TkavAggregateFunction : int { agSum, agAvg, agMin, agMax, agCount };
 
+// The function a name stands for: SUM, AVG, MIN or MAX in any case; any other name COUNT.
+TkavAggregateFunction kavAggregateFunctionOf(QStringView Name);
+// The parts of an argument list, split at commas outside quotes and parentheses, each
+// trimmed. An empty or blank text has no arguments.
+QStringList kavSplitAggregateArgs(QStringView Text);
 // One call site.
 class TkavAggregateItem
 {

@@ -23,11 +23,6 @@ struct TkavAggregateCall
     int Flags = 0;      // bit 0: count invisible rows; bit 1: running total
 };
 
-// The function a name stands for: SUM, AVG, MIN or MAX in any case; any other name COUNT.
-TkavAggregateFunction kavAggregateFunctionOf(QStringView Name);
-// The parts of an argument list, split at commas outside quotes and parentheses, each
-// trimmed. An empty or blank text has no arguments.
-QStringList kavSplitAggregateArgs(QStringView Text);
 // NAME(args): COUNT(band, flags) or NAME(expression, band, flags); a missing argument is
 // empty (flags 0), flags that are not an integer are 0.
 TkavAggregateCall kavParseAggregateCall(QStringView Text);

@@ -252,6 +252,7 @@ public:
 
 private:
     bool systemVariable(const QString &Name, Variant &Value) const;
+    bool aggregateCall(const QString &Expr, Variant &Value);
     // LoadFromStream; false when the text is not a report (nothing was changed).
     bool readStream(TStream &Stream);
     void checkDataPage();

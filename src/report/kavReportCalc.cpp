@@ -2,10 +2,12 @@
 // the evaluation of expressions. Until the report compiles its script, an expression is a
 // name or a literal.
 
+#include "kavBands.h"
 #include "kavCustomEngine.h"
 #include "kavDataSets.h"
 #include "kavReport.h"
 
+#include <engine/kavAggregate.h>
 #include <persist/kavRes.h>
 #include <persist/kavVariables.h>
 #include <prepared/kavPreviewPages.h>
@@ -64,6 +66,33 @@ bool literalValue(const QString &expr, Variant &value)
 }
 
 } // namespace
+
+// SUM(expression, band, flags), AVG, MIN, MAX and COUNT(band, flags): the engine's value of
+// that aggregate for the band being output. Band and flags are evaluated when given.
+bool TkavReport::aggregateCall(const QString &Expr, Variant &Value)
+{
+    const QString e = Expr.trimmed();
+    const qsizetype open = e.indexOf(u'(');
+    if (open <= 0 || !e.endsWith(u')'))
+        return false;
+    const QString name = e.left(open).trimmed().toUpper();
+    if (name != u"SUM" && name != u"AVG" && name != u"MIN" && name != u"MAX" && name != u"COUNT")
+        return false;
+    const QStringList args = kavSplitAggregateArgs(QStringView(e).mid(open + 1, e.size() - open - 2));
+    const int first = name == u"COUNT" ? 0 : 1;
+    const QString bandText = args.value(first);
+    const QString flagsText = args.value(first + 1);
+    TkavBand *band = nullptr;
+    if (!bandText.isEmpty()) {
+        band = dynamic_cast<TkavBand *>(FindObject(bandText));
+        if (!band)
+            throw EkavError(u"%1 '%2': Undeclared identifier: '%3'"_s.arg(
+                kavResourceTable().Get(u"clExprError"_s), Expr, bandText));
+    }
+    const int flags = flagsText.isEmpty() ? 0 : int(Calc(flagsText).AsInteger());
+    Value = FEngine->GetAggregateValue(name, first == 1 ? args.value(0) : QString(), band, flags);
+    return true;
+}
 
 // The system variables, by exact name: the run's dates, page numbers and row numbers.
 bool TkavReport::systemVariable(const QString &Name, Variant &Value) const
@@ -140,7 +169,7 @@ Variant TkavReport::Calc(const QString &Expr)
     Variant value;
     QString message;
     try {
-        if (GetValueByName(Expr, value) || literalValue(Expr, value))
+        if (GetValueByName(Expr, value) || literalValue(Expr, value) || aggregateCall(Expr, value))
             return value;
         message = u"%1 '%2': Undeclared identifier: '%3'"_s.arg(
             kavResourceTable().Get(u"clExprError"_s), Expr, Expr.trimmed());

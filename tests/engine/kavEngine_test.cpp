@@ -310,7 +310,9 @@ TEST_F(EngineTest, GroupsPrintHeadersAndFootersAroundTheirRows)
     auto *data = masterData();
     memo(data, u"Value"_s, u"[DS.\"N\"]"_s);
     auto *footer = band<TkavGroupFooter>(u"GroupFooter1"_s, 300, 20);
-    memo(footer, u"GroupEnd"_s, u"End [DS.\"Group\"]"_s);
+    memo(footer, u"GroupEnd"_s, u"End [DS.\"Group\"] [SUM(DS.\"N\")]"_s);
+    auto *summary = band<TkavReportSummary>(u"ReportSummary1"_s, 400, 20);
+    memo(summary, u"Total"_s, u"[COUNT(MasterData1)] rows [SUM(DS.\"N\")] [MAX(DS.\"N\")]"_s);
     ds->SetRangeEndCount(12);
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
     const QStringList texts = dumped.filter(QRegularExpression(u"^    TkavMemoView"_s));
@@ -318,7 +320,8 @@ TEST_F(EngineTest, GroupsPrintHeadersAndFootersAroundTheirRows)
     for (const QString &line : texts)
         values.append(line.section(u'"', 1, 1));
     EXPECT_EQ(values.join(u'|'),
-              u"Group 0|1|2|3|4|5|End 0|Group 1|6|7|8|9|10|End 1|Group 2|11|12|End 2"_s);
+              u"Group 0|1|2|3|4|5|End 0 15|Group 1|6|7|8|9|10|End 1 40|Group 2|11|12|End 2 23|"
+              u"12 rows 78 12"_s);
 }
 
 TEST_F(EngineTest, MasterRowsWithoutDetailsAreLeftOutUnlessAskedFor)
