@@ -234,6 +234,7 @@ void TkavEngine::runPageBody(TkavReportPage &Page)
     if (!DetailHasData(Page, Report()->EngineOptions().PrintIfEmpty()))
         return;
     startPage();
+    outputPageObjects();
     if (Report()->OnManualBuild())
         Report()->OnManualBuild()(&Page);
     else if (!Page.OnManualBuild().trimmed().isEmpty())
@@ -251,6 +252,34 @@ void TkavEngine::runPageBody(TkavReportPage &Page)
     }
     EndPage();
     FIsLastPage = false;
+}
+
+void TkavEngine::outputPageObjects()
+{
+    QList<TkavComponent *> objects;
+    for (TkavComponent *obj : FPage->Objects())
+        if (!dynamic_cast<TkavBand *>(obj) && dynamic_cast<TkavReportComponent *>(obj))
+            objects.append(obj);
+    if (objects.isEmpty())
+        return;
+    // A container as large as the page holds them while they are output, then they return.
+    TkavNullBand container;
+    container.SetName(u"PageObjects"_s);
+    container.SetBounds(0, CurY(), PageWidth(), PageHeight());
+    std::vector<int> places;
+    for (TkavComponent *obj : objects) {
+        places.push_back(int(FPage->Objects().indexOf(obj)));
+        obj->SetParent(&container);
+    }
+    const double y = CurY();
+    const auto restore = qScopeGuard([&] {
+        for (size_t i = 0; i < size_t(objects.size()); ++i) {
+            objects[qsizetype(i)]->SetParent(FPage);
+            FPage->MoveObject(objects[qsizetype(i)], places[i]);
+        }
+        SetCurY(y);
+    });
+    ShowBand(&container);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -94,6 +94,8 @@ private:
     void runReportPages(TkavPage *APage);
     void runPage(TkavReportPage &Page);
     void runPageBody(TkavReportPage &Page);
+    // The page's objects that are not bands, output once at CurY.
+    void outputPageObjects();
     void startPage();
     void addOutputPage();
     void showHeaderList();
@@ -133,6 +135,7 @@ private:
     bool DetailHasData(TkavComponent &Component, bool Override);
     void startGroups(TkavDataBand &Band, int From, bool FirstRow);
     void checkGroups(TkavDataBand &Band);
+    void applyDrillDown(TkavDataBand &Band);
     void endGroups(TkavDataBand &Band, int From);
     std::vector<TkavGroupHeader *> groupChain(const TkavDataBand &Band) const;
     void bandColumnStep(TkavDataBand &Band, double RowTop, int RowPosition);

@@ -238,6 +238,38 @@ std::vector<TkavGroupHeader *> TkavEngine::groupChain(const TkavDataBand &Band) 
     return chain;
 }
 
+// Collapsed drill-down groups hide what is below them: inner headers and footers, the data
+// band, and the header's own child and footer unless it asks to show them.
+void TkavEngine::applyDrillDown(TkavDataBand &Band)
+{
+    const std::vector<TkavGroupHeader *> chain = groupChain(Band);
+    const TkavBandTree &tree = treeFor(Band);
+    QString path;
+    for (const auto &[name, row] : FHBandNamesTree)
+        path += name + u'.' + QString::number(row) + u'.';
+    for (size_t i = 0; i < chain.size(); ++i) {
+        TkavGroupHeader &header = *chain[i];
+        if (!header.DrillDown())
+            continue;
+        const QString drillName = path + header.Name() + u'.' + QString::number(header.LineThrough());
+        header.SetDrillName(drillName);
+        const bool listed = Report()->DrillState().IndexOf(drillName) >= 0;
+        const bool expanded = header.ExpandDrillDown() ? !listed : listed;
+        if (TkavBand *child = header.Child(); child && !chain.front()->ShowChildIfDrillDown())
+            child->SetVisible(expanded);
+        for (size_t j = i + 1; j < chain.size(); ++j) {
+            chain[j]->SetVisible(expanded);
+            if (TkavBand *footer = tree.LinksOf(chain[j]).Footer)
+                footer->SetVisible(expanded);
+        }
+        Band.SetVisible(expanded);
+        if (TkavBand *footer = tree.LinksOf(&header).Footer; footer && !header.ShowFooterIfDrillDown())
+            footer->SetVisible(expanded);
+        if (!expanded)
+            break;
+    }
+}
+
 void TkavEngine::startGroups(TkavDataBand &Band, int From, bool FirstRow)
 {
     const std::vector<TkavGroupHeader *> chain = groupChain(Band);
@@ -254,6 +286,7 @@ void TkavEngine::startGroups(TkavDataBand &Band, int From, bool FirstRow)
             header.SetLineThrough(header.LineThrough() + 1);
         }
     }
+    applyDrillDown(Band);
     for (int i = From; i < int(chain.size()); ++i) {
         TkavGroupHeader &header = *chain[size_t(i)];
         SetCurLine(header.LineN());
@@ -269,6 +302,7 @@ void TkavEngine::startGroups(TkavDataBand &Band, int From, bool FirstRow)
 
 void TkavEngine::checkGroups(TkavDataBand &Band)
 {
+    applyDrillDown(Band);
     const std::vector<TkavGroupHeader *> chain = groupChain(Band);
     for (int i = 0; i < int(chain.size()); ++i) {
         TkavGroupHeader &header = *chain[size_t(i)];

@@ -421,3 +421,42 @@ TEST_F(EngineTest, RowCountBandsPrintThatManyRows)
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
     EXPECT_EQ(count(1, u"TkavMasterData"_s), 5);
 }
+
+TEST_F(EngineTest, ThePagesOwnObjectsArePrintedOnceAtTheTop)
+{
+    masterData();
+    ds->SetRangeEndCount(60);
+    auto *stamp = TkavComponent::Create<TkavMemoView>(page);
+    stamp->SetName(u"Stamp"_s);
+    stamp->SetBounds(500, 10, 100, 20);
+    stamp->SetText(u"Draft"_s);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    const QStringList stamps = dumped.filter(u"\"Draft\""_s);
+    ASSERT_EQ(stamps.size(), 1);
+    EXPECT_DOUBLE_EQ(attr(stamps.first(), u"l"_s), 500);
+    EXPECT_EQ(count(1, u"TkavNullBand"_s), 1);
+    EXPECT_EQ(stamp->Parent(), page) << "the object returns to its page";
+    EXPECT_DOUBLE_EQ(attr(bandsOf(1).at(1), u"t"_s), 0) << "the rows start at the top all the same";
+}
+
+TEST_F(EngineTest, CollapsedDrillDownGroupsHideTheirRows)
+{
+    auto *group = band<TkavGroupHeader>(u"GroupHeader1"_s, 100, 20);
+    group->SetCondition(u"DS.\"Group\""_s);
+    group->SetDrillDown(true);
+    masterData();
+    band<TkavGroupFooter>(u"GroupFooter1"_s, 300, 20);
+    ds->SetRangeEndCount(10);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    EXPECT_EQ(dumped.filter(u"TkavGroupHeader"_s).size(), 2);
+    EXPECT_EQ(dumped.filter(u"TkavMasterData"_s).size(), 0);
+    EXPECT_EQ(dumped.filter(u"TkavGroupFooter"_s).size(), 0);
+    // The second group expanded: its rows and footer show.
+    report->DrillState().Add(u"GroupHeader1.2"_s);
+    ASSERT_TRUE(prepare());
+    EXPECT_EQ(dumped.filter(u"TkavMasterData"_s).size(), 5);
+    EXPECT_EQ(dumped.filter(u"TkavGroupFooter"_s).size(), 1);
+    group->SetExpandDrillDown(true); // listed now means collapsed
+    ASSERT_TRUE(prepare());
+    EXPECT_EQ(dumped.filter(u"TkavMasterData"_s).size(), 5);
+}
