@@ -19,6 +19,7 @@
 class TkavBand;
 class TkavDataBand;
 class TkavGroupHeader;
+class TkavNullBand;
 class TkavReportPage;
 
 // One band printed again at the top of every new output page and column.
@@ -128,6 +129,8 @@ private:
     bool resetSuppressed(TkavBand &Band);
     void addBandOutline(TkavBand &Band);
     void runSubreports(TkavBand &Band);
+    // Runs the band's subreports printed on it into the band itself.
+    void runInlineSubreports(TkavBand &Band);
 
     // --- data bands and groups (kavEngineData.cpp) ---
     void RunDataBands(TkavComponent &Parent);
@@ -175,5 +178,7 @@ private:
     // Header taken out of the header list while its kept block moves to the next page.
     TkavComponentRef<TkavBand> FKeptHeader;
     bool FPageLimitReached = false;
+    // While an inline subreport runs: bands are copied here instead of being output.
+    TkavNullBand *FOutputTo = nullptr;
     std::vector<std::pair<QString, int>> FHBandNamesTree;
 };

@@ -72,7 +72,7 @@ void TkavEngine::outputBand(TkavBand &Band)
     auto *group = dynamic_cast<TkavGroupHeader *>(&Band);
     const bool multiColumn = data && data->Columns() > 1;
     // A band that starts a new page, unless it is the first row of its data.
-    if (!FCallFromAddPage && Band.Visible() && Band.StartNewPage()
+    if (!FCallFromAddPage && Band.Visible() && Band.StartNewPage() && !FOutputTo
         && (!(data || group) || Band.LineN() != 1)) {
         FStartNewPageBand = &Band;
         if (group && group->ResetPageNumbers())
@@ -84,7 +84,7 @@ void TkavEngine::outputBand(TkavBand &Band)
         const auto finish = qScopeGuard([this, &Band] { FinishBand(Band); });
         PrepareBand(Band);
         Band.SetStretchedHeight(Band.Height());
-        const bool placeable = Band.Visible() && !multiColumn && !isNullBand(Band)
+        const bool placeable = Band.Visible() && !multiColumn && !isNullBand(Band) && !FOutputTo
                                && !Band.InheritsFrom(TkavOverlay::StaticClassInfo());
         if (placeable && FreeSpace() < Band.Height()) {
             if (FCallFromAddPage) {
@@ -141,6 +141,14 @@ void TkavEngine::placeBand(TkavBand &Band)
         Band.SetTop(CurY());
     if (!Band.Visible())
         return;
+    if (FOutputTo) {
+        // An inline subreport's band: a copy goes into the band it prints on.
+        TkavComponent *copy = TkavComponent::Create(Band.ClassName(), FOutputTo);
+        copy->AssignAll(Band);
+        copy->SetBounds(Band.Left(), Band.Top(), Band.Width(), Band.Height());
+        SetCurY(CurY() + Band.Height());
+        return;
+    }
     Band.CreateFillMemo();
     if (!FCallFromAddPage || !PreviewPages()->BandExists(&Band))
         PreviewPages()->AddObject(&Band);
@@ -159,6 +167,7 @@ void TkavEngine::PrepareBand(TkavBand &Band)
     Band.BeforePrint();
     report.DoBeforePrint(&Band);
     bool grew = false;
+    bool inlineSubreports = false;
     for (TkavComponent *obj : Band.Objects()) {
         auto *component = dynamic_cast<TkavReportComponent *>(obj);
         if (!component)
@@ -172,6 +181,8 @@ void TkavEngine::PrepareBand(TkavBand &Band)
                 report.DoNotifyEvent(obj, component->OnAfterData());
             }
         }
+        if (auto *sub = dynamic_cast<TkavSubreport *>(obj); sub && sub->PrintOnParent())
+            inlineSubreports = true;
         auto *stretch = dynamic_cast<TkavStretcheable *>(obj);
         if (Band.Visible() && obj->Visible() && stretch && stretch->StretchMode() != smDontStretch) {
             const double height = stretch->CalcHeight();
@@ -188,6 +199,8 @@ void TkavEngine::PrepareBand(TkavBand &Band)
         return;
     if (grew)
         kavShiftObjects(Band, 0);
+    if (inlineSubreports && !FOutputTo)
+        runInlineSubreports(Band);
     const double bottom = lowestBottom(Band);
     if (Band.Stretched())
         Band.SetHeight(bottom);
@@ -369,6 +382,58 @@ void TkavEngine::SplitBand(TkavBand &Band)
             obj->SetHeight(saveHeight[obj]);
         }
         free = FreeSpace();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Subreports printed on their band
+
+void TkavEngine::runInlineSubreports(TkavBand &Band)
+{
+    TkavNullBand target;
+    if (Band.OriginalObjectsCount() < 0)
+        Band.SetOriginalObjectsCount(int(Band.Objects().size()));
+    const double savedX = CurX();
+    const double savedY = CurY();
+    const double savedPageX = FPageCurX;
+    {
+        FOutputTo = &target;
+        const auto restore = qScopeGuard([&] {
+            FOutputTo = nullptr;
+            SetCurX(savedX);
+            SetCurY(savedY);
+            FPageCurX = savedPageX;
+        });
+        for (TkavComponent *obj : QList<TkavComponent *>(Band.Objects())) {
+            auto *sub = dynamic_cast<TkavSubreport *>(obj);
+            if (!sub || !sub->PrintOnParent() || !sub->Visible() || !sub->SubPage())
+                continue;
+            FPageCurX = sub->Left();
+            SetCurX(sub->Left());
+            SetCurY(sub->Top());
+            RunDataBands(*sub->SubPage());
+        }
+    }
+    // The views of the copied bands join the band at their place; they leave it again when
+    // the band is finished.
+    for (TkavComponent *copy : QList<TkavComponent *>(target.Objects())) {
+        for (TkavComponent *obj : copy->AllObjects()) {
+            auto *view = dynamic_cast<TkavView *>(obj);
+            if (!view || view->InheritsFrom(TkavSubreport::StaticClassInfo()) || view->Parent() != copy)
+                continue;
+            const double left = copy->Left() + view->Left();
+            const double top = copy->Top() + view->Top();
+            std::unique_ptr<TkavComponent> owned = view->Owner()->RemoveComponent(view);
+            if (!owned)
+                continue;
+            owned->setPreparedName(QString());
+            Band.InsertComponent(std::move(owned));
+            view->SetParent(&Band);
+            view->SetBounds(left, top, view->Width(), view->Height());
+            view->SetParentFont(false);
+            if (auto *stretch = dynamic_cast<TkavStretcheable *>(view))
+                stretch->SetStretchMode(smDontStretch);
+        }
     }
 }
 

@@ -460,3 +460,46 @@ TEST_F(EngineTest, CollapsedDrillDownGroupsHideTheirRows)
     ASSERT_TRUE(prepare());
     EXPECT_EQ(dumped.filter(u"TkavMasterData"_s).size(), 5);
 }
+
+TEST_F(EngineTest, SubreportsPrintBesideTheirBandOrInsideIt)
+{
+    ds->SetRangeEndCount(3);
+    auto *master = masterData(30);
+    memo(master, u"M"_s, u"Master [DS.\"N\"]"_s);
+    auto *subPage = TkavComponent::Create<TkavReportPage>(report.get());
+    subPage->SetName(u"SubPage"_s);
+    auto *rows = TkavComponent::Create<TkavMasterData>(subPage);
+    rows->SetName(u"SubRows"_s);
+    rows->SetBounds(0, 100, 300, 16);
+    rows->SetRowCount(2);
+    auto *text = TkavComponent::Create<TkavMemoView>(rows);
+    text->SetName(u"SubText"_s);
+    text->SetBounds(0, 0, 200, 16);
+    text->SetText(u"Sub [Line]"_s);
+    auto *sub = TkavComponent::Create<TkavSubreport>(master);
+    sub->SetName(u"Subreport1"_s);
+    sub->SetBounds(300, 5, 300, 20);
+    sub->SetSubPage(subPage);
+
+    // On its own region: the sub rows go to the store beside the master row, and the run
+    // goes on below the lowest of them.
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    QStringList order;
+    for (const QString &line : bandsOf(1))
+        order.append(line.section(u' ', 1, 1) + u'@' + QString::number(attr(line, u"t"_s)));
+    EXPECT_EQ(order.join(u' '),
+              u"MasterData1@0 SubRows@5 SubRows@21 MasterData1@37 SubRows@42 SubRows@58 "
+              u"MasterData1@74 SubRows@79 SubRows@95"_s);
+    EXPECT_NEAR(attr(bandsOf(1).at(1), u"l"_s), 300, 1e-6);
+
+    // Printed on the band: its rows become objects of the master row, which grows.
+    sub->SetPrintOnParent(true);
+    master->SetStretched(true);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    EXPECT_EQ(count(1, u"SubRows"_s), 0);
+    EXPECT_EQ(count(1, u"TkavMasterData"_s), 3);
+    EXPECT_EQ(dumped.filter(u"\"Sub 1\""_s).size(), 3);
+    EXPECT_EQ(dumped.filter(u"\"Sub 2\""_s).size(), 3);
+    EXPECT_NEAR(attr(bandsOf(1).first(), u"h"_s), 37, 1e-6) << "the band grew around the rows";
+    EXPECT_EQ(master->Objects().size(), 2) << "the moved objects left the template again";
+}
