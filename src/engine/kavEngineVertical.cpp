@@ -1,0 +1,2 @@
+// Vertical bands: bands that run sideways across the page.
+#include "kavEngine.h"

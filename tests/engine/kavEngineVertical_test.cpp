@@ -1,0 +1,4 @@
+// Vertical bands run by the engine.
+#include <engine/kavEngine.h>
+
+#include <gtest/gtest.h>
