@@ -503,3 +503,55 @@ TEST_F(EngineTest, SubreportsPrintBesideTheirBandOrInsideIt)
     EXPECT_NEAR(attr(bandsOf(1).first(), u"h"_s), 37, 1e-6) << "the band grew around the rows";
     EXPECT_EQ(master->Objects().size(), 2) << "the moved objects left the template again";
 }
+
+TEST_F(EngineTest, OverlaysAndColumnBandsTakeTheirPlaces)
+{
+    auto *under = band<TkavOverlay>(u"Under"_s, 0, 100);
+    auto *over = band<TkavOverlay>(u"Over"_s, 0, 50);
+    over->SetPrintOnTop(true);
+    band<TkavPageHeader>(u"PageHeader1"_s, 120, 40);
+    band<TkavColumnHeader>(u"ColumnHeader1"_s, 170, 20);
+    masterData();
+    band<TkavColumnFooter>(u"ColumnFooter1"_s, 300, 20);
+    ds->SetRangeEndCount(3);
+    Q_UNUSED(under);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    QStringList order;
+    for (const QString &line : bandsOf(1))
+        order.append(line.section(u' ', 1, 1) + u'@' + QString::number(attr(line, u"t"_s)));
+    EXPECT_EQ(order.join(u' '),
+              u"Under@0 PageHeader1@0 ColumnHeader1@40 MasterData1@60 MasterData1@80 "
+              u"MasterData1@100 ColumnFooter1@120 Over@0"_s);
+}
+
+TEST_F(EngineTest, FootersAfterEveryRowAndGroupsStartingNewPages)
+{
+    auto *data = masterData();
+    data->SetFooterAfterEach(true);
+    band<TkavFooter>(u"Footer1"_s, 300, 10);
+    ds->SetRangeEndCount(3);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    QStringList names;
+    for (const QString &line : bandsOf(1))
+        names.append(line.section(u' ', 1, 1));
+    EXPECT_EQ(names.join(u' '), u"MasterData1 Footer1 MasterData1 Footer1 MasterData1 Footer1"_s);
+
+    // A group header that starts a new page and restarts the page numbers.
+    page->FindObject(u"Footer1"_s)->Free();
+    data->SetFooterAfterEach(false);
+    auto *group = band<TkavGroupHeader>(u"GroupHeader1"_s, 100, 20);
+    group->SetCondition(u"DS.\"Group\""_s);
+    group->SetStartNewPage(true);
+    group->SetResetPageNumbers(true);
+    ds->SetRangeEndCount(15);
+    auto *footer = band<TkavPageFooter>(u"PageFooter1"_s, 400, 20);
+    memo(footer, u"No"_s, u"[Page] of [TotalPages] ([Page#])"_s);
+    report->EngineOptions().SetDoublePass(true);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_EQ(pages(), 3);
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_EQ(count(n, u"TkavGroupHeader"_s), 1) << n;
+    const QStringList numbers = dumped.filter(u"TkavMemoView No"_s);
+    ASSERT_EQ(numbers.size(), 3);
+    EXPECT_TRUE(numbers[2].endsWith(u"\"1 of 1 (3)\""_s)) << numbers[2].toStdString();
+}
