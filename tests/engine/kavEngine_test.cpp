@@ -555,3 +555,51 @@ TEST_F(EngineTest, FootersAfterEveryRowAndGroupsStartingNewPages)
     ASSERT_EQ(numbers.size(), 3);
     EXPECT_TRUE(numbers[2].endsWith(u"\"1 of 1 (3)\""_s)) << numbers[2].toStdString();
 }
+
+TEST_F(EngineTest, ASecondPageGoesOnBelowTheFirstWhenAskedTo)
+{
+    masterData();
+    ds->SetRangeEndCount(3);
+    auto *footer = band<TkavPageFooter>(u"PageFooter1"_s, 400, 30);
+    footer->SetPrintOnLastPage(true);
+    auto *second = TkavComponent::Create<TkavReportPage>(report.get());
+    second->SetName(u"Page2"_s);
+    for (const auto set : {&TkavReportPage::SetLeftMargin,
+                           &TkavReportPage::SetRightMargin,
+                           &TkavReportPage::SetTopMargin,
+                           &TkavReportPage::SetBottomMargin})
+        (second->*set)(10);
+    second->SetPrintOnPreviousPage(true);
+    auto *title = TkavComponent::Create<TkavReportTitle>(second);
+    title->SetName(u"Appendix"_s);
+    title->SetHeight(25);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_EQ(pages(), 1);
+    QStringList order;
+    for (const QString &line : bandsOf(1))
+        order.append(line.section(u' ', 1, 1) + u'@' + QString::number(attr(line, u"t"_s), 'f', 0));
+    EXPECT_EQ(order.join(u' '),
+              u"MasterData1@0 MasterData1@20 MasterData1@40 PageFooter1@1017 Appendix@60"_s);
+
+    // Without room left above the kept footer, the second page starts a new one.
+    ds->SetRangeEndCount(50);
+    ASSERT_TRUE(prepare());
+    EXPECT_EQ(pages(), 2);
+    EXPECT_EQ(count(2, u"TkavReportTitle"_s), 1);
+}
+
+TEST_F(EngineTest, AKeptFooterTakesTheLastRowsAlong)
+{
+    auto *data = masterData();
+    data->SetKeepFooter(true);
+    band<TkavFooter>(u"Footer1"_s, 300, 40);
+    band<TkavPageFooter>(u"PageFooter1"_s, 400, 30);
+    // 50 rows fill page 1 up to 1000; the footer (40) no longer fits below them.
+    ds->SetRangeEndCount(50);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_EQ(pages(), 2);
+    EXPECT_EQ(count(2, u"TkavFooter"_s), 1);
+    EXPECT_GE(count(2, u"TkavMasterData"_s), 1) << "the footer does not stand alone";
+    EXPECT_EQ(count(1, u"TkavMasterData"_s) + count(2, u"TkavMasterData"_s), 50);
+    EXPECT_TRUE(bandsOf(1).last().startsWith(u"TkavPageFooter"_s));
+}
