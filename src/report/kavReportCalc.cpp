@@ -171,6 +171,11 @@ Variant TkavReport::Calc(const QString &Expr)
     try {
         if (GetValueByName(Expr, value) || literalValue(Expr, value) || aggregateCall(Expr, value))
             return value;
+        // <Name> names a variable or a data field the way expressions write it.
+        const QString e = Expr.trimmed();
+        if (e.size() > 2 && e.front() == u'<' && e.back() == u'>'
+            && GetValueByName(e.mid(1, e.size() - 2).trimmed(), value))
+            return value;
         message = u"%1 '%2': Undeclared identifier: '%3'"_s.arg(
             kavResourceTable().Get(u"clExprError"_s), Expr, Expr.trimmed());
     } catch (const EkavError &e) {
