@@ -107,6 +107,7 @@ bool TkavEngine::Initialize()
     SetRunning(true);
     BreakAllKeep();
     SetCurVColumn(0);
+    FVContinuations.clear();
     FAggregates.Clear();
     FTrees.clear();
     FPageLimitReached = false;
@@ -437,6 +438,7 @@ void TkavEngine::EndPage()
                 FooterHeight() + CurY() + (page.TopMargin() + page.BottomMargin()) * kavMMToPixels);
         }
     }
+    outputContinuationFooters();
     if (auto *footer = static_cast<TkavPageFooter *>(page.FindBand(TkavPageFooter::StaticClassInfo()))) {
         SetCurY(PageHeight() - footer->Height());
         FPrevFooterHeight =
@@ -453,7 +455,7 @@ void TkavEngine::EndPage()
 }
 
 // Page footers and overlays: placed where CurY is, never moved or split.
-void TkavEngine::outputFooter(TkavBand *Band)
+void TkavEngine::outputFooter(TkavBand *Band, bool ResetAggregates)
 {
     const auto finish = qScopeGuard([this, Band] { FinishBand(*Band); });
     PrepareBand(*Band);
@@ -470,7 +472,8 @@ void TkavEngine::outputFooter(TkavBand *Band)
     if (!PreviewPages()->BandExists(Band))
         PreviewPages()->AddObject(Band);
     SetCurY(CurY() + Band->Height());
-    FAggregates.Reset(Band);
+    if (ResetAggregates)
+        FAggregates.Reset(Band);
 }
 
 void TkavEngine::outputColumnFooter()
@@ -684,13 +687,17 @@ void TkavEngine::AddToHeaderList(TkavBand *Band)
 {
     const auto *header = dynamic_cast<TkavHeader *>(Band);
     const auto *group = dynamic_cast<TkavGroupHeader *>(Band);
-    if ((header && header->ReprintOnNewPage()) || (group && group->ReprintOnNewPage()))
+    if (!(header && header->ReprintOnNewPage()) && !(group && group->ReprintOnNewPage()))
+        return;
+    if (FVRunning)
+        FVHeaderList.AddItem(Band, 0, false);
+    else
         FHeaderList.AddItem(Band, FPageCurX, FKeeping && !header);
 }
 
 void TkavEngine::RemoveFromHeaderList(TkavBand *Band)
 {
-    FHeaderList.RemoveItem(Band);
+    (FVRunning ? FVHeaderList : FHeaderList).RemoveItem(Band);
 }
 
 Variant TkavEngine::GetAggregateValue(const QString &Name,

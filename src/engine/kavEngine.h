@@ -100,7 +100,8 @@ private:
     void startPage();
     void addOutputPage();
     void showHeaderList();
-    void outputFooter(TkavBand *Band);
+    // ResetAggregates false: a footer repeated on a continuation page leaves the totals alone.
+    void outputFooter(TkavBand *Band, bool ResetAggregates = true);
     void outputColumnFooter();
     void startColumn();
     // Left offset of page column Column (1-based) from the page's ColumnPositions.
@@ -124,6 +125,9 @@ private:
     void placeBand(TkavBand &Band);
     void PrepareBand(TkavBand &Band);
     void FinishBand(TkavBand &Band);
+    // The objects that get Band's print events: for the vertical master band those it had
+    // before its cells were added, else all.
+    int ownObjectsCount(const TkavBand &Band) const;
     void SplitBand(TkavBand &Band);
     // Forgets the suppressed values of Band's texts; true when any had one.
     bool resetSuppressed(TkavBand &Band);
@@ -131,6 +135,37 @@ private:
     void runSubreports(TkavBand &Band);
     // Runs the band's subreports printed on it into the band itself.
     void runInlineSubreports(TkavBand &Band);
+
+    // --- vertical bands (kavEngineVertical.cpp) ---
+    // Saves the vertical state of an outer master band for the time Band is one.
+    class VerticalScope
+    {
+    public:
+        VerticalScope(TkavEngine &Engine, TkavBand &Band);
+        ~VerticalScope();
+        VerticalScope(const VerticalScope &) = delete;
+        VerticalScope &operator=(const VerticalScope &) = delete;
+
+    private:
+        TkavEngine &FEngine;
+        TkavHeaderList FHeaderList;
+        std::vector<int> FPageList;
+        TkavComponentRef<TkavBand> FMasterBand;
+        int FVColumn = 0;
+        bool FPageHasBand = false;
+    };
+    // Band gave objects to vertical bands and is output sideways now.
+    bool isVerticalMaster(const TkavBand &Band) const;
+    // Runs the page's vertical data bands for master band Band: its cells become
+    // temporary objects of Band, each horizontal page's share recorded in FVPageList.
+    void runVerticalBands(TkavBand &Band);
+    void showVerticalBand(TkavBand &Band, bool Reprint = false);
+    void addVerticalCells(TkavBand &VBand, TkavBand &Master, bool Clip);
+    // The master band output in slices, one per horizontal page.
+    void outputVerticalPages(TkavBand &Band);
+    void addContinuationPage();
+    // The page footers of the current page's horizontal continuation pages.
+    void outputContinuationFooters();
 
     // --- data bands and groups (kavEngineData.cpp) ---
     void RunDataBands(TkavComponent &Parent);
@@ -181,4 +216,14 @@ private:
     // While an inline subreport runs: bands are copied here instead of being output.
     TkavNullBand *FOutputTo = nullptr;
     std::vector<std::pair<QString, int>> FHBandNamesTree;
+    // Vertical output: headers reprinted on every horizontal page, master band object
+    // counts at which each horizontal page starts, the band being output sideways.
+    TkavHeaderList FVHeaderList;
+    std::vector<int> FVPageList;
+    TkavComponentRef<TkavBand> FVMasterBand;
+    bool FVRunning = false;     // the vertical data bands are being run
+    bool FVSlicing = false;     // a master band is being output page by page
+    bool FVPageHasBand = false; // a band other than a reprinted header is on this horizontal page
+    // Store pages: the current output page, then its horizontal continuation pages.
+    std::vector<int> FVContinuations;
 };

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <set>
 
 using namespace Qt::StringLiterals;
@@ -41,7 +42,7 @@ void TkavEngine::ShowBand(TkavBand *Band)
     if (!Band)
         return;
     bool keeping = false;
-    if (Band->KeepChild()) {
+    if (Band->KeepChild() && !Band->Vertical()) {
         StartKeep(Band);
         keeping = FKeeping && FKeepBand.get() == Band;
     }
@@ -68,6 +69,17 @@ void TkavEngine::ShowBandByName(const QString &BandName)
 
 void TkavEngine::outputBand(TkavBand &Band)
 {
+    if (Band.Vertical()) {
+        showVerticalBand(Band);
+        return;
+    }
+    // A band that gave objects to vertical bands first runs them; its cells join it.
+    std::optional<VerticalScope> vertical;
+    if (isVerticalMaster(Band)) {
+        vertical.emplace(*this, Band);
+        runVerticalBands(Band);
+    }
+    const bool vMaster = vertical.has_value();
     auto *data = dynamic_cast<TkavDataBand *>(&Band);
     auto *group = dynamic_cast<TkavGroupHeader *>(&Band);
     const bool multiColumn = data && data->Columns() > 1;
@@ -93,8 +105,9 @@ void TkavEngine::outputBand(TkavBand &Band)
                 Report()->Errors().Add(
                     u"The band %1 does not fit below the page's headers and is output where it falls"_s
                         .arg(Band.Name()));
-            } else if ((Band.AllowSplit() && !FKeeping)
-                       || (Band.Height() > PageHeight() - FooterHeight() && !Band.HasVBands())) {
+            } else if (!vMaster
+                       && ((Band.AllowSplit() && !FKeeping)
+                           || (Band.Height() > PageHeight() - FooterHeight() && !Band.HasVBands()))) {
                 if (!Band.AllowSplit() && Band.LineThrough() > 1 && !Band.StartNewPage()) {
                     FCurBand = &Band;
                     NewColumn();
@@ -150,7 +163,9 @@ void TkavEngine::placeBand(TkavBand &Band)
         return;
     }
     Band.CreateFillMemo();
-    if (!FCallFromAddPage || !PreviewPages()->BandExists(&Band))
+    if (FVMasterBand.get() == &Band && !FVSlicing)
+        outputVerticalPages(Band);
+    else if (!FCallFromAddPage || !PreviewPages()->BandExists(&Band))
         PreviewPages()->AddObject(&Band);
     SetCurY(CurY() + Band.Height());
 }
@@ -163,22 +178,30 @@ void TkavEngine::PrepareBand(TkavBand &Band)
     TkavReport &report = *Report();
     FCurBand = &Band;
     kavBuildShiftTree(Band);
-    report.SetCurObject(Band.Name());
-    Band.BeforePrint();
-    report.DoBeforePrint(&Band);
+    // A vertical master band ran its events and evaluated its cells already.
+    const int prepared = ownObjectsCount(Band);
+    if (FVMasterBand.get() != &Band) {
+        report.SetCurObject(Band.Name());
+        Band.BeforePrint();
+        report.DoBeforePrint(&Band);
+    }
     bool grew = false;
     bool inlineSubreports = false;
-    for (TkavComponent *obj : Band.Objects()) {
+    const QList<TkavComponent *> objects = Band.Objects();
+    for (int i = 0; i < objects.size(); ++i) {
+        TkavComponent *obj = objects[i];
         auto *component = dynamic_cast<TkavReportComponent *>(obj);
         if (!component)
             continue;
-        report.SetCurObject(obj->Name());
-        component->BeforePrint();
-        if (Band.Visible()) {
-            report.DoBeforePrint(obj);
-            if (obj->Visible()) {
-                component->GetData();
-                report.DoNotifyEvent(obj, component->OnAfterData());
+        if (i < prepared) {
+            report.SetCurObject(obj->Name());
+            component->BeforePrint();
+            if (Band.Visible()) {
+                report.DoBeforePrint(obj);
+                if (obj->Visible()) {
+                    component->GetData();
+                    report.DoNotifyEvent(obj, component->OnAfterData());
+                }
             }
         }
         if (auto *sub = dynamic_cast<TkavSubreport *>(obj); sub && sub->PrintOnParent())
@@ -213,7 +236,8 @@ void TkavEngine::PrepareBand(TkavBand &Band)
 void TkavEngine::FinishBand(TkavBand &Band)
 {
     TkavReport &report = *Report();
-    const QList<TkavComponent *> objects = Band.Objects();
+    // The cells of a vertical master band were finished when they were evaluated.
+    const QList<TkavComponent *> objects = Band.Objects().mid(0, ownObjectsCount(Band));
     if (Band.Visible())
         for (TkavComponent *obj : objects)
             report.DoAfterPrint(obj);

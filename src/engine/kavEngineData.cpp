@@ -68,7 +68,9 @@ const TkavBandTree &TkavEngine::treeFor(const TkavComponent &Component) const
     static const TkavBandTree empty;
     const auto *page = dynamic_cast<const TkavReportPage *>(Component.Page());
     const auto found = FTrees.find(page);
-    return found == FTrees.end() ? empty : found->second->Horizontal;
+    if (found == FTrees.end())
+        return empty;
+    return FVRunning ? found->second->Vertical : found->second->Horizontal;
 }
 
 bool TkavEngine::DetailHasData(TkavComponent &Component, bool Override)
@@ -114,19 +116,24 @@ void TkavEngine::runDataBand(TkavDataBand &Band)
     dataSet.First();
     Band.SetLineN(1);
     Band.SetLineThrough(1);
-    Band.SetCurColumn(1);
+    // Moving to a band column sets the band's left, which a vertical band keeps.
+    if (!FVRunning)
+        Band.SetCurColumn(1);
     forgetSuppressed(Band);
     bool first = true;
     bool used = false;
     int footerPosition = 0;
     while (!dataSet.Eof() && !terminated()) {
         idle();
-        const bool rowUsed = (Band.Filter().trimmed().isEmpty() || evaluatesTrue(Band.Filter()))
+        // Vertical bands have no filters, keep rules or band columns.
+        const bool keepRules = !FVRunning;
+        const bool rowUsed = (!keepRules || Band.Filter().trimmed().isEmpty()
+                              || evaluatesTrue(Band.Filter()))
                              && DetailHasData(Band, Band.PrintIfDetailEmpty());
         if (rowUsed) {
             used = true;
             if (first) {
-                if (Band.KeepHeader() && links.Header) {
+                if (keepRules && Band.KeepHeader() && links.Header) {
                     if (PreviewPages()->GetCurPosition() <= (FTitlePrinted ? 1 : 0))
                         FIsFirstBand = false;
                     FKeepHeader = !FIsFirstBand;
@@ -136,34 +143,36 @@ void TkavEngine::runDataBand(TkavDataBand &Band)
                     AddToHeaderList(links.Header);
                     ShowBand(links.Header);
                 }
-                if (Band.KeepTogether())
+                if (keepRules && Band.KeepTogether())
                     StartKeep(&Band);
                 startGroups(Band, 0, true);
             } else {
-                if (!links.Group && Band.KeepTogether())
+                if (keepRules && !links.Group && Band.KeepTogether())
                     StartKeep(&Band);
                 checkGroups(Band);
             }
-            if (Band.KeepFooter())
+            if (keepRules && Band.KeepFooter())
                 footerPosition = PreviewPages()->GetCurPosition();
             const double rowTop = CurY();
             const int rowPosition = PreviewPages()->GetCurPosition();
             SetCurLine(Band.LineN());
             SetCurLineThrough(Band.LineThrough());
             ShowBand(&Band);
-            FKeepHeader = false;
+            if (keepRules)
+                FKeepHeader = false;
             if (first && Band.KeepHeader())
                 EndKeep(&Band);
             first = false;
             FHBandNamesTree.emplace_back(Band.Name(), Band.LineThrough());
             Band.SetLineN(Band.LineN() + 1);
             Band.SetLineThrough(Band.LineThrough() + 1);
-            if (Band.Columns() > 1)
+            if (Band.Columns() > 1 && !FVRunning)
                 bandColumnStep(Band, rowTop, rowPosition);
-            addBandOutline(Band);
+            if (!FVRunning)
+                addBandOutline(Band);
             RunDataBands(Band);
             FHBandNamesTree.pop_back();
-            if (!Band.OutlineText().trimmed().isEmpty() && Band.Visible())
+            if (!FVRunning && !Band.OutlineText().trimmed().isEmpty() && Band.Visible())
                 PreviewPages()->Outline().LevelUp();
             FIsFirstBand = false;
             if (Band.FooterAfterEach())
@@ -175,15 +184,17 @@ void TkavEngine::runDataBand(TkavDataBand &Band)
         if (Band.RowCount() != 0 && Band.LineN() > Band.RowCount())
             break;
     }
-    if (Band.Columns() > 1) {
+    if (Band.Columns() > 1 && !FVRunning) {
         Band.SetCurColumn(Band.Columns());
         bandColumnStep(Band, CurY(), PreviewPages()->GetCurPosition());
     }
     if (used) {
         endGroups(Band, 0);
-        if (FKeeping && links.Header)
+        if (FKeeping && links.Header && !FVRunning)
             RemoveFromHeaderList(links.Header);
-        if (!Band.FooterAfterEach() && links.Footer) {
+        if (!Band.FooterAfterEach() && links.Footer && FVRunning) {
+            ShowBand(links.Footer); // no keep rules sideways
+        } else if (!Band.FooterAfterEach() && links.Footer) {
             if (Band.KeepFooter())
                 StartKeep(links.Footer, footerPosition);
             FKeepFooter = true;
@@ -292,10 +303,11 @@ void TkavEngine::startGroups(TkavDataBand &Band, int From, bool FirstRow)
         SetCurLine(header.LineN());
         SetCurLineThrough(header.LineThrough());
         header.SetLastValue(groupValue(header));
-        if (header.KeepTogether())
+        if (header.KeepTogether() && !FVRunning)
             StartKeep(&header);
         ShowBand(&header);
-        addBandOutline(header);
+        if (!FVRunning)
+            addBandOutline(header);
         AddToHeaderList(&header);
     }
 }
@@ -308,7 +320,7 @@ void TkavEngine::checkGroups(TkavDataBand &Band)
         TkavGroupHeader &header = *chain[size_t(i)];
         if (groupValue(header).AsString() == header.LastValue().AsString())
             continue;
-        if (Band.Columns() > 1) {
+        if (Band.Columns() > 1 && !FVRunning) {
             Band.SetCurColumn(Band.Columns());
             bandColumnStep(Band, CurY(), PreviewPages()->GetCurPosition());
         }
@@ -336,7 +348,7 @@ void TkavEngine::endGroups(TkavDataBand &Band, int From)
             FAggregates.Reset(footer);
         else
             ShowBand(footer);
-        if (header.Visible() && !header.OutlineText().trimmed().isEmpty())
+        if (!FVRunning && header.Visible() && !header.OutlineText().trimmed().isEmpty())
             PreviewPages()->Outline().LevelUp();
         RemoveFromHeaderList(&header);
         EndKeep(&header);

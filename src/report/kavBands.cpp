@@ -236,6 +236,9 @@ void TkavBand::CreateFillMemo()
     if (!memo) {
         memo = TkavComponent::Create<TkavMemoView>(this);
         FFillMemo = memo;
+        // It stays with the band: it is no temporary object of the output in progress.
+        if (FOriginalObjectsCount >= 0)
+            ++FOriginalObjectsCount;
     }
     memo->SetFill(*FFill);
     const TkavFillGaps &gap = *FFillGap;

@@ -502,6 +502,14 @@ TEST_F(EngineTest, SubreportsPrintBesideTheirBandOrInsideIt)
     EXPECT_EQ(dumped.filter(u"\"Sub 2\""_s).size(), 3);
     EXPECT_NEAR(attr(bandsOf(1).first(), u"h"_s), 37, 1e-6) << "the band grew around the rows";
     EXPECT_EQ(master->Objects().size(), 2) << "the moved objects left the template again";
+
+    // A band that also gets its fill memo on this output keeps all its own objects.
+    master->SetFillType(ftBrush);
+    static_cast<TkavBrushFill *>(master->Fill())->SetBackColor(clYellow);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    EXPECT_EQ(master->Objects().size(), 3) << "the memo, the subreport and the fill";
+    EXPECT_TRUE(master->FindObject(u"M"_s));
+    EXPECT_TRUE(master->FindObject(u"Subreport1"_s));
 }
 
 TEST_F(EngineTest, OverlaysAndColumnBandsTakeTheirPlaces)
