@@ -128,7 +128,8 @@ bool TkavReport::GetValueByName(const QString &Name, Variant &Value)
     TkavDataSet *dataSet = nullptr;
     QString field;
     GetDatasetAndField(Name, dataSet, field);
-    if (dataSet) {
+    // Only a whole name is a field: DS."A" * DS."B" is an expression, not the field A" * DS."B.
+    if (dataSet && Name.trimmed().endsWith(u'"') && !field.contains(u'"')) {
         Value = dataSet->GetValue(field);
         if (Value.IsNull() && FEngineOptions->ConvertNulls())
             Value = convertedNull(dataSet->GetFieldType(field));

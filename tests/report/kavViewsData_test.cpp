@@ -186,6 +186,8 @@ TEST_F(ReportData, ExpressionErrorsAreLinesAndExceptions)
     EXPECT_EQ(report.Errors().Strings(0),
               u"Memo1: "_s + kavResourceTable().Get(u"clExprError"_s)
                   + u" 'Nobody': Undeclared identifier: 'Nobody'"_s);
+    // Two fields joined by an operator are no field name (nor the value of the first).
+    EXPECT_THROW(report.Calc(u"People.\"Name\" + People.\"Name\""_s), EkavError);
 
     // A variable that comes back to itself ends with one error line instead of a hang.
     report.Errors().Clear();
