@@ -445,9 +445,6 @@ void TkavPreviewPages::AddObjectItem(TkavXMLItem &Parent, TkavComponent *Obj, bo
             text = Obj->AllDiff(source);
         else
             text = Obj->Diff(*source);
-        // A picture on a page is its number in the picture cache.
-        if (auto *picture = dynamic_cast<TkavPictureView *>(Obj); picture && picture->ImageIndex() > 0)
-            text += u" ImageIndex=\""_s + QString::number(picture->ImageIndex()) + u'"';
     }
     TkavXMLItem *item = Parent.Add(name);
     FXMLSize += name.size() + text.size() + 68;

@@ -781,6 +781,9 @@ public:
     // or at its own size as the properties say (clipped to the view), then the frame.
     void
     Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) override;
+    // The view's difference, then " ImageIndex" when it differs: a picture on a prepared page
+    // is its number in the picture cache.
+    QString Diff(const TkavComponent &AComponent) const override;
 
     bool AutoSize() const { return FAutoSize; }
     // Turning it on sizes the view to the picture (when there is one).

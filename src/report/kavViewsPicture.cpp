@@ -175,6 +175,15 @@ TkavPictureView::TkavPictureView(TkavComponent *AOwner)
     FPicture->SetOnChange([this] { pictureChanged(); });
 }
 
+QString TkavPictureView::Diff(const TkavComponent &AComponent) const
+{
+    QString text = TkavView::Diff(AComponent);
+    const auto *other = dynamic_cast<const TkavPictureView *>(&AComponent);
+    if (!other || other->FImageIndex != FImageIndex)
+        addAttr(text, u"ImageIndex", QString::number(FImageIndex));
+    return text;
+}
+
 TkavPictureView::~TkavPictureView()
 {
     FPicture->SetOnChange(nullptr);

@@ -71,7 +71,7 @@ std::vector<std::string> lines(const TStrings &list)
 }
 
 // One band of a layout: class "Tkav" + kind, position, whether a data band has data.
-struct BandSpec
+struct BandLayout
 {
     const char *kind;
     const char *name;
@@ -97,17 +97,17 @@ struct Layout
         ds->SetRangeEndCount(2);
     }
 
-    TkavBand *add(const BandSpec &spec)
+    TkavBand *add(const BandLayout &wanted)
     {
         auto *band = dynamic_cast<TkavBand *>(
-            TkavComponent::Create(QString(u"Tkav"_s + QLatin1String(spec.kind)), page));
-        EXPECT_NE(band, nullptr) << spec.kind;
-        band->SetName(QLatin1String(spec.name));
-        band->SetBounds(0, spec.top, 0, 20);
+            TkavComponent::Create(QString(u"Tkav"_s + QLatin1String(wanted.kind)), page));
+        EXPECT_NE(band, nullptr) << wanted.kind;
+        band->SetName(QLatin1String(wanted.name));
+        band->SetBounds(0, wanted.top, 0, 20);
         if (auto *data = dynamic_cast<TkavDataBand *>(band)) {
-            if (spec.data)
+            if (wanted.data)
                 data->SetDataSet(ds);
-            data->SetRowCount(spec.rowCount);
+            data->SetRowCount(wanted.rowCount);
         }
         return band;
     }
@@ -136,7 +136,7 @@ protected:
 struct TreeCase
 {
     const char *name;
-    std::vector<BandSpec> bands; // in creation (object) order
+    std::vector<BandLayout> bands; // in creation (object) order
     std::string tree;
     std::vector<std::string> errors;
 };
@@ -317,8 +317,8 @@ TEST_F(BandTreeTest, BuildsTreesOfLayouts)
     for (const TreeCase &row : cases) {
         SCOPED_TRACE(row.name);
         Layout layout;
-        for (const BandSpec &spec : row.bands)
-            layout.add(spec);
+        for (const BandLayout &wanted : row.bands)
+            layout.add(wanted);
         TStringList errors;
         TkavBandTree tree;
         tree.Build(*layout.page, false, errors);
@@ -486,7 +486,7 @@ TEST_F(BandTreeTest, RowCountBandGetsItsCountedDataSet)
 
 // --- shift tree ------------------------------------------------------------------------
 
-struct ObjSpec
+struct ObjectLayout
 {
     const char *name;
     double left, top, width, height;
@@ -517,7 +517,7 @@ class ShiftTreeTest : public BandTreeTest
 struct ShiftTreeCase
 {
     const char *name;
-    std::vector<ObjSpec> objects;
+    std::vector<ObjectLayout> objects;
     std::string tree;
 };
 
@@ -560,7 +560,7 @@ TEST_F(ShiftTreeTest, LinksObjectsBelowEachOther)
         Layout layout;
         auto *band = layout.add({"MasterData", "MasterData1", 100});
         band->SetWidth(700);
-        for (const ObjSpec &o : row.objects)
+        for (const ObjectLayout &o : row.objects)
             layout.memo<TkavMemoView>(band, o.name, o.left, o.top, o.width, o.height);
         kavBuildShiftTree(*band);
         EXPECT_EQ(shiftDump(*band), row.tree);

@@ -5,6 +5,8 @@
 
 #include "../kavTestSupport.h"
 
+#include "kavEngineTestSupport.h"
+
 #include <engine/kavEngine.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavBands.h>
@@ -39,17 +41,8 @@ class VerticalBandsTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        kavRegisterRTLClasses();
-        kavRegisterReportClasses();
-        report = std::make_unique<TkavReport>();
-        report->EngineOptions().SetNewSilentMode(simSilent);
-        page = TkavComponent::Create<TkavReportPage>(report.get());
-        page->SetName(u"Page1"_s);
-        for (const auto set : {&TkavReportPage::SetLeftMargin,
-                               &TkavReportPage::SetRightMargin,
-                               &TkavReportPage::SetTopMargin,
-                               &TkavReportPage::SetBottomMargin})
-            (page->*set)(10);
+        report = kavNewTestReport();
+        page = kavAddTestPage(*report, u"Page1"_s);
         rows = dataSet(u"DS"_s, 3);
         columns = dataSet(u"VDS"_s, 3);
     }

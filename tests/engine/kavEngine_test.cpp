@@ -4,6 +4,7 @@
 // run that could not otherwise end.
 
 #include "../kavTestSupport.h"
+#include "kavEngineTestSupport.h"
 
 #include <engine/kavEngine.h>
 #include <prepared/kavPreviewPages.h>
@@ -45,17 +46,8 @@ class EngineTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        kavRegisterRTLClasses();
-        kavRegisterReportClasses();
-        report = std::make_unique<TkavReport>();
-        report->EngineOptions().SetNewSilentMode(simSilent);
-        page = TkavComponent::Create<TkavReportPage>(report.get());
-        page->SetName(u"Page1"_s);
-        for (const auto set : {&TkavReportPage::SetLeftMargin,
-                               &TkavReportPage::SetRightMargin,
-                               &TkavReportPage::SetTopMargin,
-                               &TkavReportPage::SetBottomMargin})
-            (page->*set)(10);
+        report = kavNewTestReport();
+        page = kavAddTestPage(*report, u"Page1"_s);
         ds = std::make_unique<TkavUserDataSet>();
         ds->SetUserName(u"DS"_s);
         ds->SetRangeEnd(reCount);
@@ -113,6 +105,24 @@ protected:
                 lines.append(line.trimmed());
         }
         return lines;
+    }
+
+    // The names of page n's top-level objects, in order, separated by spaces.
+    QString namesOf(int n) const
+    {
+        QStringList names;
+        for (const QString &line : bandsOf(n))
+            names.append(line.section(u' ', 1, 1));
+        return names.join(u' ');
+    }
+
+    // The same with each top as "Name@top" (whole pixels).
+    QString placesOf(int n) const
+    {
+        QStringList places;
+        for (const QString &line : bandsOf(n))
+            places.append(line.section(u' ', 1, 1) + u'@' + QString::number(attr(line, u"t"_s), 'f', 0));
+        return places.join(u' ');
     }
 
     int count(int n, const QString &cls) const
@@ -408,10 +418,7 @@ TEST_F(EngineTest, BandsAtTheSameTopAreAllOutputInOrder)
     second->SetDataSet(&other);
     ds->SetRangeEndCount(3);
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
-    QStringList names;
-    for (const QString &line : bandsOf(1))
-        names.append(line.section(u' ', 1, 1));
-    EXPECT_EQ(names.join(u' '), u"MasterData1 MasterData1 MasterData1 MasterData2 MasterData2"_s);
+    EXPECT_EQ(namesOf(1), u"MasterData1 MasterData1 MasterData1 MasterData2 MasterData2"_s);
 }
 
 TEST_F(EngineTest, RowCountBandsPrintThatManyRows)
@@ -484,10 +491,7 @@ TEST_F(EngineTest, SubreportsPrintBesideTheirBandOrInsideIt)
     // On its own region: the sub rows go to the store beside the master row, and the run
     // goes on below the lowest of them.
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
-    QStringList order;
-    for (const QString &line : bandsOf(1))
-        order.append(line.section(u' ', 1, 1) + u'@' + QString::number(attr(line, u"t"_s)));
-    EXPECT_EQ(order.join(u' '),
+    EXPECT_EQ(placesOf(1),
               u"MasterData1@0 SubRows@5 SubRows@21 MasterData1@37 SubRows@42 SubRows@58 "
               u"MasterData1@74 SubRows@79 SubRows@95"_s);
     EXPECT_NEAR(attr(bandsOf(1).at(1), u"l"_s), 300, 1e-6);
@@ -524,10 +528,7 @@ TEST_F(EngineTest, OverlaysAndColumnBandsTakeTheirPlaces)
     ds->SetRangeEndCount(3);
     Q_UNUSED(under);
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
-    QStringList order;
-    for (const QString &line : bandsOf(1))
-        order.append(line.section(u' ', 1, 1) + u'@' + QString::number(attr(line, u"t"_s)));
-    EXPECT_EQ(order.join(u' '),
+    EXPECT_EQ(placesOf(1),
               u"Under@0 PageHeader1@0 ColumnHeader1@40 MasterData1@60 MasterData1@80 "
               u"MasterData1@100 ColumnFooter1@120 Over@0"_s);
 }
@@ -539,10 +540,7 @@ TEST_F(EngineTest, FootersAfterEveryRowAndGroupsStartingNewPages)
     band<TkavFooter>(u"Footer1"_s, 300, 10);
     ds->SetRangeEndCount(3);
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
-    QStringList names;
-    for (const QString &line : bandsOf(1))
-        names.append(line.section(u' ', 1, 1));
-    EXPECT_EQ(names.join(u' '), u"MasterData1 Footer1 MasterData1 Footer1 MasterData1 Footer1"_s);
+    EXPECT_EQ(namesOf(1), u"MasterData1 Footer1 MasterData1 Footer1 MasterData1 Footer1"_s);
 
     // A group header that starts a new page and restarts the page numbers.
     page->FindObject(u"Footer1"_s)->Free();
@@ -570,23 +568,14 @@ TEST_F(EngineTest, ASecondPageGoesOnBelowTheFirstWhenAskedTo)
     ds->SetRangeEndCount(3);
     auto *footer = band<TkavPageFooter>(u"PageFooter1"_s, 400, 30);
     footer->SetPrintOnLastPage(true);
-    auto *second = TkavComponent::Create<TkavReportPage>(report.get());
-    second->SetName(u"Page2"_s);
-    for (const auto set : {&TkavReportPage::SetLeftMargin,
-                           &TkavReportPage::SetRightMargin,
-                           &TkavReportPage::SetTopMargin,
-                           &TkavReportPage::SetBottomMargin})
-        (second->*set)(10);
+    auto *second = kavAddTestPage(*report, u"Page2"_s);
     second->SetPrintOnPreviousPage(true);
     auto *title = TkavComponent::Create<TkavReportTitle>(second);
     title->SetName(u"Appendix"_s);
     title->SetHeight(25);
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
     ASSERT_EQ(pages(), 1);
-    QStringList order;
-    for (const QString &line : bandsOf(1))
-        order.append(line.section(u' ', 1, 1) + u'@' + QString::number(attr(line, u"t"_s), 'f', 0));
-    EXPECT_EQ(order.join(u' '),
+    EXPECT_EQ(placesOf(1),
               u"MasterData1@0 MasterData1@20 MasterData1@40 PageFooter1@1017 Appendix@60"_s);
 
     // Without room left above the kept footer, the second page starts a new one.

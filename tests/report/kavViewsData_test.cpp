@@ -55,7 +55,7 @@ TEST(Brackets, Scanning)
     }
 }
 
-struct FormatSpec
+struct FormatCase
 {
     TkavFormatKind kind;
     QString str;
@@ -63,7 +63,7 @@ struct FormatSpec
     QString thousand;
 };
 
-FormatSpec format(TkavFormatKind kind,
+FormatCase format(TkavFormatKind kind,
                   const QString &str,
                   const QString &decimal = {},
                   const QString &thousand = {})
@@ -77,7 +77,7 @@ TEST(DisplayFormats, FormatData)
     {
         const char *name;
         Variant value;
-        FormatSpec format;
+        FormatCase format;
         const char16_t *expected;
     } cases[] = {
         {"null is empty", Variant::Null(), format(fkNumeric, u"%2.2f"_s), u""},
