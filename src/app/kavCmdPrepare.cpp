@@ -50,7 +50,9 @@ int kavCmdPrepare(const QStringList &args)
     report.EngineOptions().SetNewSilentMode(simSilent);
     const bool prepared = report.PrepareReport(true);
     printErrors(in);
-    if (!prepared)
+    // A run with error lines may still have made its pages (a band clipped, a page limit
+    // reached): they are written, and the exit code tells the caller.
+    if (!prepared && report.PreviewPages()->Count() == 0)
         return 1;
     try {
         report.PreviewPages()->SaveToFile(out);
@@ -64,5 +66,5 @@ int kavCmdPrepare(const QStringList &args)
         std::fprintf(stderr, "kavrel: %s: the run was stopped; the pages are incomplete\n", qPrintable(in));
         return 1;
     }
-    return report.Errors().Count() > 0 ? 1 : 0;
+    return prepared ? 0 : 1;
 }

@@ -14,6 +14,7 @@
 #include <rtl/kavFormat.h>
 #include <rtl/kavMath.h>
 #include <rtl/kavRTTI.h>
+#include <rtl/kavUIServices.h>
 
 #include <QScopeGuard>
 
@@ -164,6 +165,8 @@ bool TkavEngine::Run(bool ARunDialogs, bool AClearLast, TkavPage *APage)
     report.DataSets().Initialize();
     started = true;
     report.DoNotifyEvent(&report, report.OnStartReport());
+    if (!runDialogs())
+        return false;
     for (const auto &[page, trees] : pageTrees()) {
         if (APage && page != APage)
             continue;
@@ -181,6 +184,27 @@ bool TkavEngine::Run(bool ARunDialogs, bool AClearLast, TkavPage *APage)
         FAggregates.ClearValues();
         SetFinalPass(true);
         runReportPages(APage);
+    }
+    return true;
+}
+
+bool TkavEngine::runDialogs()
+{
+    TkavReport &report = *Report();
+    if (!report.OnRunDialogs().trimmed().isEmpty()) {
+        Variant answer = VarArrayOf({Variant(true)});
+        report.DoParamEvent(report.OnRunDialogs(), answer);
+        return answer.ArrayElement(0).AsBoolean();
+    }
+    for (int i = 0; i < report.PagesCount(); ++i) {
+        auto *page = dynamic_cast<TkavPage *>(report.Pages(i));
+        if (!page || !page->InheritsFrom(u"TkavDialogPage") || !page->Visible()
+            || page->Objects().isEmpty())
+            continue;
+        // Dialog pages get their own windows with the dialog page class; until then only a
+        // host that shows them through OnRunDialog can ask the user anything.
+        if (OnRunDialog() && OnRunDialog()(*page) == mrCancel)
+            return false;
     }
     return true;
 }

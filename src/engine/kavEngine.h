@@ -92,6 +92,9 @@ private:
     std::vector<std::pair<TkavReportPage *, PageTrees *>> pageTrees() const;
 
     // --- pages (kavEngine.cpp) ---
+    // The report's OnRunDialogs procedure, or else its visible dialog pages; false when the
+    // user cancelled.
+    bool runDialogs();
     void runReportPages(TkavPage *APage);
     void runPage(TkavReportPage &Page);
     void runPageBody(TkavReportPage &Page);
@@ -170,6 +173,8 @@ private:
     // --- data bands and groups (kavEngineData.cpp) ---
     void RunDataBands(TkavComponent &Parent);
     void runDataBand(TkavDataBand &Band);
+    // Every object of the NotifyList told about the row of Band just shown.
+    void notifyRow(TkavDataBand &Band);
     bool DetailHasData(TkavComponent &Component, bool Override);
     void startGroups(TkavDataBand &Band, int From, bool FirstRow);
     void checkGroups(TkavDataBand &Band);

@@ -108,6 +108,16 @@ void TkavEngine::RunDataBands(TkavComponent &Parent)
     FIsFirstBand = false;
 }
 
+void TkavEngine::notifyRow(TkavDataBand &Band)
+{
+    // A copy: an object told may add to or clear the list.
+    const std::vector<TkavComponentRef<TkavComponent>> list = NotifyList();
+    for (TkavComponent *object : list) {
+        if (object)
+            object->OnNotify(&Band);
+    }
+}
+
 void TkavEngine::runDataBand(TkavDataBand &Band)
 {
     const TkavBandTree::Links &links = treeFor(Band).LinksOf(&Band);
@@ -160,6 +170,7 @@ void TkavEngine::runDataBand(TkavDataBand &Band)
             ShowBand(&Band);
             if (keepRules)
                 FKeepHeader = false;
+            notifyRow(Band);
             if (first && Band.KeepHeader())
                 EndKeep(&Band);
             first = false;

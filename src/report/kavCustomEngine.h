@@ -4,16 +4,24 @@
 // It turns a template and its data into prepared pages; the one implementation lives with
 // the engine. The base keeps the published run state and its report.
 
+#include <report/kavComponent.h>
 #include <rtl/kavObject.h>
 #include <rtl/kavVariant.h>
 
 #include <QString>
+
+#include <functional>
+#include <vector>
 
 class TkavBand;
 class TkavClassInfo;
 class TkavCustomPreviewPages;
 class TkavPage;
 class TkavReport;
+
+// Shows a dialog page in place of its modal window and returns the modal result
+// (mrCancel stops the run).
+using TkavRunDialogEvent = std::function<int(TkavPage &Page)>;
 
 class TkavCustomEngine : public TPersistent
 {
@@ -61,6 +69,11 @@ public:
     TkavReport *Report() const { return FReport; }
     bool Running() const { return FRunning; }
     void SetRunning(bool Value) { FRunning = Value; }
+    // Objects told (OnNotify with the band) after every data row is shown; an object freed
+    // meanwhile is skipped.
+    std::vector<TkavComponentRef<TkavComponent>> &NotifyList() { return FNotifyList; }
+    const TkavRunDialogEvent &OnRunDialog() const { return FOnRunDialog; }
+    void SetOnRunDialog(TkavRunDialogEvent Value) { FOnRunDialog = std::move(Value); }
 
     // --- operations ----------------------------------------------------------------------
     virtual void EndPage() = 0;
@@ -97,4 +110,6 @@ private:
     int FCurLine = 0;
     int FCurLineThrough = 0;
     bool FRunning = false;
+    std::vector<TkavComponentRef<TkavComponent>> FNotifyList;
+    TkavRunDialogEvent FOnRunDialog;
 };

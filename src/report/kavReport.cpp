@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <utility>
 
@@ -378,7 +379,7 @@ bool TkavReport::readStream(TStream &Stream)
         FLastLoadOk = false;
         FErrors->Add(invalidPasswordText);
     }
-    if (FErrors->Count() > 0)
+    if (FErrors->Count() > 0 && !FReloading) // a run reports its reload's errors itself
         ReportErrors();
     return true;
 }
@@ -463,15 +464,44 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
     }
     if (ClearLastReport)
         FPreviewPages->Clear();
+    const QString password = FReportOptions->Password();
+    const int splicingLine = FPrintOptions->SplicingLine();
+    // The document as it was, read back after the run so that nothing the run or its script
+    // changed in report objects stays behind.
+    std::unique_ptr<TMemoryStream> saved;
+    if (FEngineOptions->DestroyForms()) {
+        saved = std::make_unique<TMemoryStream>();
+        FReportOptions->SetPassword(QString());
+        SaveToStream(*saved, true, false, false);
+        FReportOptions->SetPassword(password);
+    }
     bool result = false;
     try {
         result = FEngine->Run(true, ClearLastReport, nullptr);
     } catch (const Exception &e) {
         FErrors->Add(e.Message());
     }
+    if (saved)
+        reloadAfterRun(*saved, password, splicingLine);
     if (FErrors->Count() > 0)
         ReportErrors();
-    return result;
+    return result && FErrors->Count() == 0;
+}
+
+void TkavReport::reloadAfterRun(TMemoryStream &Saved, const QString &Password, int SplicingLine)
+{
+    const QString errors = FErrors->Text();
+    Saved.Seek(0, soBeginning);
+    FReloading = true;
+    const auto restore = qScopeGuard([&] {
+        FReloading = false;
+        FReportOptions->SetPassword(Password);
+        FPrintOptions->SetSplicingLine(SplicingLine);
+    });
+    readStream(Saved);
+    // The run's errors first; a failed reload adds its own.
+    const QString reloadErrors = FErrors->Text();
+    FErrors->SetText(errors + reloadErrors);
 }
 
 void TkavReport::DoNotifyEvent(TkavComponent *Obj, const QString &EventName, bool RunAlways)
@@ -481,6 +511,14 @@ void TkavReport::DoNotifyEvent(TkavComponent *Obj, const QString &EventName, boo
         return;
     // Script procedures run once the report compiles its script; until then a report runs
     // with an empty script and there is nothing to call.
+}
+
+void TkavReport::DoParamEvent(const QString &EventName, Variant &Params, bool RunAlways)
+{
+    Q_UNUSED(Params);
+    if (EventName.trimmed().isEmpty() || !(RunAlways || FEngine->Running()))
+        return;
+    // As DoNotifyEvent: nothing to call before the report compiles its script.
 }
 
 void TkavReport::DoBeforePrint(TkavComponent *Obj)

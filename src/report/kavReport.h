@@ -29,6 +29,7 @@ class TkavIniFile;
 class TkavReportDataSets;
 class TkavVariables;
 class TkavXMLSerializer;
+class TMemoryStream;
 
 // The process-wide report lock: thread-safe report loads and dialog-page destruction run
 // under it. Recursive, so a load may nest another under the same thread.
@@ -150,6 +151,9 @@ public:
     // Calls the script procedure EventName with Obj as its sender when EventName is not blank
     // and (RunAlways or a run is going on). A report without a compiled script runs nothing.
     void DoNotifyEvent(TkavComponent *Obj, const QString &EventName, bool RunAlways = false);
+    // Runs the procedure named EventName with the elements of the variant array Params as
+    // its parameters; what the procedure assigns to them comes back in Params.
+    void DoParamEvent(const QString &EventName, Variant &Params, bool RunAlways = false);
     // The application's OnBeforePrint / OnAfterPrint callback, then the object's own script
     // procedure of that name (objects that have one).
     void DoBeforePrint(TkavComponent *Obj);
@@ -244,6 +248,8 @@ public:
     // Shows the errors by the silent mode: a message box, nothing, or an EkavError for the
     // caller. The text is the "clErrors" line, CR LF and the error lines joined by CR LF.
     void ReportErrors();
+    // Reads back the copy saved before a run, keeping the run's errors.
+    void reloadAfterRun(TMemoryStream &Saved, const QString &Password, int SplicingLine);
     QString ErrorsText() const;
 
     void Notification(TkavComponent *AComponent, TOperation Operation) override;

@@ -8,13 +8,15 @@
 
 #include <memory>
 
-// The classes registered and a report whose errors are left in Errors for the test.
+// The classes registered and a report whose errors are left in Errors for the test. Runs
+// work on the template itself (no reload afterwards), so tests may look at its objects.
 inline std::unique_ptr<TkavReport> kavNewTestReport()
 {
     kavRegisterRTLClasses();
     kavRegisterReportClasses();
     auto report = std::make_unique<TkavReport>();
     report->EngineOptions().SetNewSilentMode(simSilent);
+    report->EngineOptions().SetDestroyForms(false);
     return report;
 }
 

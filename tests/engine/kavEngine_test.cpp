@@ -391,7 +391,8 @@ TEST_F(EngineTest, RunsThatCouldNotEndAreEnded)
     group->SetReprintOnNewPage(true);
     masterData();
     ds->SetRangeEndCount(20);
-    ASSERT_TRUE(prepare());
+    EXPECT_FALSE(prepare()) << "a run with errors is no success, though its pages are kept";
+    EXPECT_GT(pages(), 1);
     EXPECT_LE(pages(), 25);
     EXPECT_TRUE(report->Errors().Text().contains(u"GroupHeader1"_s));
 
@@ -599,4 +600,64 @@ TEST_F(EngineTest, AKeptFooterTakesTheLastRowsAlong)
     EXPECT_GE(count(2, u"TkavMasterData"_s), 1) << "the footer does not stand alone";
     EXPECT_EQ(count(1, u"TkavMasterData"_s) + count(2, u"TkavMasterData"_s), 50);
     EXPECT_TRUE(bandsOf(1).last().startsWith(u"TkavPageFooter"_s));
+}
+
+TEST_F(EngineTest, ARunLeavesTheTemplateAsItWasUnlessItKeepsItsChanges)
+{
+    memo(masterData(), u"Memo1"_s, u"Row"_s);
+    ds->SetRangeEndCount(3);
+    report->SetOnBeforePrint([](TkavComponent *c) {
+        if (auto *m = dynamic_cast<TkavMemoView *>(c)) {
+            m->SetText(u"Changed"_s); // the memo itself restores its text after printing
+            m->SetTag(7);
+        }
+    });
+    report->ReportOptions().SetPassword(u"secret"_s);
+    report->PrintOptions().SetSplicingLine(7);
+    report->EngineOptions().SetDestroyForms(true);
+    for (int run = 1; run <= 2; ++run) {
+        ASSERT_TRUE(prepare()) << run << ": " << report->ErrorsText().toStdString();
+        EXPECT_EQ(dumped.filter(u"\"Changed\""_s).size(), 3) << run;
+        const auto *reloaded = dynamic_cast<TkavMemoView *>(report->FindObject(u"Memo1"_s));
+        ASSERT_NE(reloaded, nullptr) << run;
+        EXPECT_EQ(reloaded->Tag(), 0) << run;
+        EXPECT_EQ(report->ReportOptions().Password(), u"secret"_s);
+        EXPECT_EQ(report->PrintOptions().SplicingLine(), 7);
+        EXPECT_TRUE(report->EngineOptions().DestroyForms());
+    }
+
+    // The run's own errors survive the reload.
+    report->EngineOptions().SetMaxPages(1);
+    ds->SetRangeEndCount(100);
+    EXPECT_FALSE(prepare());
+    EXPECT_TRUE(report->Errors().Text().contains(u"MaxPages"_s)) << report->ErrorsText().toStdString();
+
+    report->EngineOptions().SetMaxPages(0);
+    report->EngineOptions().SetDestroyForms(false);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    EXPECT_EQ(report->FindObject(u"Memo1"_s)->Tag(), 7);
+}
+
+namespace {
+
+// Remembers the band of every row it is told about.
+class RowListener : public TkavComponent
+{
+public:
+    void OnNotify(TObject *Sender) override { bands.append(static_cast<TkavComponent *>(Sender)->Name()); }
+    QStringList bands;
+};
+
+} // namespace
+
+TEST_F(EngineTest, TheNotifyListHearsOfEveryRow)
+{
+    masterData();
+    ds->SetRangeEndCount(4);
+    RowListener listener;
+    auto gone = std::make_unique<RowListener>();
+    report->Engine()->NotifyList() = {&listener, gone.get()};
+    gone.reset();
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    EXPECT_EQ(listener.bands.join(u' '), u"MasterData1 MasterData1 MasterData1 MasterData1"_s);
 }
