@@ -72,10 +72,13 @@ bool TkavEngine::terminated() const
 
 void TkavEngine::idle()
 {
-    if (FOnIdle && !Report()->EngineOptions().EnableThreadSafe())
-        FOnIdle();
+    // Pending user-interface messages (a cancel button, a repaint) every 20 ms: often enough
+    // to stay responsive, rarely enough to cost nothing per row.
+    if (Report()->EngineOptions().EnableThreadSafe() || FIdleClock.elapsed() < 20)
+        return;
+    FIdleClock.restart();
+    kavUIServices().ProcessMessages();
 }
-
 
 const TkavBandTree &TkavEngine::tree() const
 {
@@ -106,6 +109,7 @@ bool TkavEngine::Initialize()
     SetStartDate(Date());
     SetStartTime(Time());
     SetRunning(true);
+    FIdleClock.start();
     BreakAllKeep();
     SetCurVColumn(0);
     FVContinuations.clear();

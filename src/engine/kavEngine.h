@@ -11,6 +11,8 @@
 #include <report/kavComponent.h>
 #include <report/kavCustomEngine.h>
 
+#include <QElapsedTimer>
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -77,9 +79,6 @@ public:
     void Finalize();
 
     TkavAggregateList &Aggregates() { return FAggregates; }
-    // Called between the steps of long loops (pumping user-interface messages), unless the
-    // report's EngineOptions.EnableThreadSafe is set.
-    void SetOnIdle(std::function<void()> Value) { FOnIdle = std::move(Value); }
 
 private:
     struct PageTrees
@@ -187,7 +186,7 @@ private:
     // The horizontal band tree of Component's page.
     const TkavBandTree &treeFor(const TkavComponent &Component) const;
 
-    std::function<void()> FOnIdle;
+    QElapsedTimer FIdleClock;
     TkavAggregateList FAggregates;
     TkavHeaderList FHeaderList;
     std::map<const TkavReportPage *, std::unique_ptr<PageTrees>> FTrees;

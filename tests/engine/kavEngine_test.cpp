@@ -661,3 +661,20 @@ TEST_F(EngineTest, TheNotifyListHearsOfEveryRow)
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
     EXPECT_EQ(listener.bands.join(u' '), u"MasterData1 MasterData1 MasterData1 MasterData1"_s);
 }
+
+TEST_F(EngineTest, AnEndlessPageGrowsWithItsRows)
+{
+    page->SetEndlessHeight(true);
+    band<TkavPageHeader>(u"PageHeader1"_s, 0, 40);
+    masterData();
+    band<TkavPageFooter>(u"PageFooter1"_s, 400, 30);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_EQ(pages(), 1);
+    EXPECT_EQ(count(1, u"TkavMasterData"_s), 100);
+    const QStringList bands = bandsOf(1);
+    EXPECT_DOUBLE_EQ(attr(bands.at(100), u"t"_s), 40 + 99 * 20);
+    EXPECT_TRUE(bands.last().startsWith(u"TkavPageFooter"_s));
+    EXPECT_DOUBLE_EQ(attr(bands.last(), u"t"_s), 40 + 100 * 20) << "the footer follows the last row";
+    const auto built = report->PreviewPages()->GetPage(0);
+    EXPECT_GE(built->Height(), 40 + 100 * 20 + 30) << "the page is as tall as what it holds";
+}
