@@ -377,9 +377,11 @@ TEST_F(EngineTest, StretchingMemosGrowTheirBandAndLongOnesSplitAcrossPages)
     data->SetAllowSplit(true);
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
     EXPECT_GE(pages(), 3);
-    const QString all = dumped.join(u'\n');
-    for (const int i : {1, 50, 100, 200})
-        EXPECT_TRUE(all.contains(u"Line %1\\n"_s.arg(i)) || all.contains(u"Line %1\""_s.arg(i))) << i;
+    // Every line once, in order, over the parts.
+    QStringList printed;
+    for (const QString &line : dumped.filter(u"TkavMemoView Text "_s))
+        printed.append(line.section(u'"', 1, -2).split(u"\\n"_s, Qt::SkipEmptyParts));
+    EXPECT_EQ(printed, lines);
 }
 
 TEST_F(EngineTest, RunsThatCouldNotEndAreEnded)
@@ -395,6 +397,13 @@ TEST_F(EngineTest, RunsThatCouldNotEndAreEnded)
     EXPECT_GT(pages(), 1);
     EXPECT_LE(pages(), 25);
     EXPECT_TRUE(report->Errors().Text().contains(u"GroupHeader1"_s));
+
+    // A data set that never ends is refused before the run.
+    ds->SetRangeEnd(reLast);
+    EXPECT_FALSE(prepare());
+    EXPECT_EQ(pages(), 0);
+    EXPECT_TRUE(report->Errors().Text().contains(u"has no end"_s)) << report->ErrorsText().toStdString();
+    ds->SetRangeEnd(reCount);
 
     // A page limit stops a runaway report, and the caller sees it.
     group->Free();
@@ -677,4 +686,88 @@ TEST_F(EngineTest, AnEndlessPageGrowsWithItsRows)
     EXPECT_DOUBLE_EQ(attr(bands.last(), u"t"_s), 40 + 100 * 20) << "the footer follows the last row";
     const auto built = report->PreviewPages()->GetPage(0);
     EXPECT_GE(built->Height(), 40 + 100 * 20 + 30) << "the page is as tall as what it holds";
+}
+
+TEST_F(EngineTest, FiltersSuppressionAndSingleRowFootersDecideWhatPrints)
+{
+    ds->SetRangeEndCount(6); // groups of 5 and 1 rows
+    auto *group = band<TkavGroupHeader>(u"GroupHeader1"_s, 100, 20);
+    group->SetCondition(u"DS.\"Group\""_s);
+    auto *data = masterData();
+    memo(data, u"Value"_s, u"[DS.\"N\"]"_s);
+    auto *footer = band<TkavGroupFooter>(u"GroupFooter1"_s, 300, 20);
+    footer->SetHideIfSingleDataRecord(true);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    EXPECT_EQ(namesOf(1),
+              u"GroupHeader1 MasterData1 MasterData1 MasterData1 MasterData1 MasterData1 "
+              "GroupFooter1 GroupHeader1 MasterData1"_s);
+
+    // Rows left out by the filter do not count as lines.
+    footer->Free();
+    group->Free();
+    QList<int> lines;
+    report->SetOnBeforePrint([&](TkavComponent *c) {
+        if (c == data)
+            lines.append(report->Engine()->CurLine());
+    });
+    ds->ValueHandlers().OnGetValue = [this](const QString &field, Variant &value) {
+        value = field == u"Keep" ? Variant(ds->RecNo() != 1) : Variant(ds->RecNo() + 1);
+    };
+    data->SetFilter(u"DS.\"Keep\""_s);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    EXPECT_EQ(count(1, u"TkavMasterData"_s), 5);
+    EXPECT_EQ(lines, (QList<int>{1, 2, 3, 4, 5}));
+    report->SetOnBeforePrint(nullptr);
+
+    // A repeated value prints on the first row and again on the first row of a new page.
+    data->SetFilter(QString());
+    ds->SetRangeEndCount(60);
+    auto *same = memo(data, u"Same"_s, u"A"_s);
+    same->SetLeft(300);
+    same->SetSuppressRepeated(true);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_EQ(pages(), 2);
+    EXPECT_EQ(dumped.filter(u"\"A\""_s).size(), 2);
+}
+
+TEST_F(EngineTest, ObjectsBelowAGrowingMemoShiftByTheirMode)
+{
+    ds->SetRangeEndCount(1);
+    auto *data = masterData(200);
+    auto *grows = memo(data, u"Grows"_s, u"1\r\n2\r\n3\r\n4"_s, 20);
+    grows->SetStretchMode(smActualHeight);
+    const struct
+    {
+        const char16_t *name;
+        TkavShiftMode mode;
+        double left;
+    } below[] = {{u"Always", smAlways, 0}, {u"Never", smDontShift, 0}, {u"Overlapped", smWhenOverlapped, 0},
+                 {u"Aside", smAlways, 300}};
+    for (const auto &b : below) {
+        auto *m = memo(data, QString::fromUtf16(b.name), u"x"_s, 10);
+        m->SetBounds(b.left, 30, 100, 10);
+        m->SetShiftMode(b.mode);
+    }
+    const auto before = [&] {
+        QStringList places;
+        for (const TkavComponent *c : data->AllObjects())
+            places.append(u"%1 %2 %3 %4 %5"_s.arg(c->Name()).arg(c->Left()).arg(c->Top()).arg(c->Width()).arg(c->Height()));
+        return places.join(u';') + u";%1"_s.arg(data->Objects().size());
+    };
+    const QString designed = before();
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    const auto topOf = [&](const QString &name) {
+        const QStringList found = dumped.filter(u"TkavMemoView "_s + name + u" "_s);
+        return found.isEmpty() ? -1.0 : attr(found.first(), u"t"_s);
+    };
+    const double grown = 0 + [&] {
+        const QStringList found = dumped.filter(u"TkavMemoView Grows "_s);
+        return found.isEmpty() ? -1.0 : attr(found.first(), u"h"_s);
+    }();
+    ASSERT_GT(grown, 40);
+    EXPECT_DOUBLE_EQ(topOf(u"Always"_s), 30 + grown - 20);
+    EXPECT_DOUBLE_EQ(topOf(u"Never"_s), 30);
+    EXPECT_DOUBLE_EQ(topOf(u"Overlapped"_s), grown);
+    EXPECT_DOUBLE_EQ(topOf(u"Aside"_s), 30) << "not below the growing memo";
+    EXPECT_EQ(before(), designed) << "the template is as designed after the run";
 }
