@@ -1,6 +1,7 @@
 #include "kavReport.h"
 
 #include "kavDataSets.h"
+#include "kavExpressionCache.h"
 #include "kavPages.h"
 
 #include <persist/kavRes.h>
@@ -11,6 +12,7 @@
 #include <engine/kavEngine.h>
 #include <prepared/kavPreviewPages.h>
 #include <rtl/kavCaseFold.h>
+#include <script/ky_script.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavSettings.h>
 #include <rtl/kavStreams.h>

@@ -29,6 +29,8 @@ class TkavIniFile;
 class TkavReportDataSets;
 class TkavVariables;
 class TkavXMLSerializer;
+class TkavExpressionCache;
+class TkyScript;
 class TMemoryStream;
 
 // The process-wide report lock: thread-safe report loads and dialog-page destruction run
@@ -140,7 +142,40 @@ public:
     // number). Anything else is an error: its line ("CurObject: " and the message) goes to
     // Errors and EkavError is raised. A report variable whose expression comes back to
     // itself is such an error, not an endless loop.
-    Variant Calc(const QString &Expr);
+    Variant Calc(const QString &Expr) { return Calc(Expr, nullptr); }
+    // The same evaluated with AScript as the expression's scope (null: the report script).
+    Variant Calc(const QString &Expr, TkyScript *AScript);
+    // The designer's evaluation: an error raises with the "clErrorInExp" text in front and
+    // is not added to Errors.
+    Variant CalcInDesigner(const QString &Expr);
+    // Expressions differing only in letter case share one compiled function unless set.
+    bool CaseSensitiveExpressions() const { return FCaseSensitiveExpressions; }
+    void SetCaseSensitiveExpressions(bool Value) { FCaseSensitiveExpressions = Value; }
+
+    // --- script (kavReportScript.cpp) -----------------------------------------------------
+    // The report's script program: the standard library, extended identifiers.
+    TkyScript &Script() const { return *FScript; }
+    // Compiles ScriptText with the report's objects, "Report", "Engine", "Outline",
+    // "Value", "Self" and the report functions visible to it (ActiveReport's objects when
+    // another report borrows this one's script). False, with a "clScrError" line in Errors,
+    // when it does not compile.
+    bool PrepareScript(TkavReport *ActiveReport = nullptr);
+    // The script variables "Value" (the last memo value) and "Self" (the view being output).
+    Variant LocalValue() const;
+    void SetLocalValue(const Variant &Value);
+    Variant SelfValue() const;
+    void SetSelfValue(const Variant &Value);
+    // Declares FuncName (a declaration such as "function Twice(X: Integer): Integer") to
+    // every script; its calls go to OnUserFunction.
+    void AddFunction(const QString &FuncName,
+                     const QString &Category = QString(),
+                     const QString &Description = QString());
+    using TkavUserFunctionEvent
+        = std::function<Variant(const QString &Name, const QList<Variant> &Params)>;
+    const TkavUserFunctionEvent &OnUserFunction() const { return FOnUserFunction; }
+    void SetOnUserFunction(TkavUserFunctionEvent Value) { FOnUserFunction = std::move(Value); }
+    // The ancestor copy while ParentReport names an ancestor report, else null.
+    TkavReport *ParentReportObject() const { return FParentReportObject.get(); }
 
     // The prepared pages of the last run or load (a TkavPreviewPages).
     TkavCustomPreviewPages *PreviewPages() const { return FPreviewPages.get(); }
@@ -248,8 +283,6 @@ public:
     // Shows the errors by the silent mode: a message box, nothing, or an EkavError for the
     // caller. The text is the "clErrors" line, CR LF and the error lines joined by CR LF.
     void ReportErrors();
-    // Reads back the copy saved before a run, keeping the run's errors.
-    void reloadAfterRun(TMemoryStream &Saved, const QString &Password, int SplicingLine);
     QString ErrorsText() const;
 
     void Notification(TkavComponent *AComponent, TOperation Operation) override;
@@ -257,6 +290,10 @@ public:
     bool ReadNestedProperty(TkavXMLItem *Item) override;
 
 private:
+    // Reads back the copy saved before a run, keeping the run's errors.
+    void reloadAfterRun(TMemoryStream &Saved, const QString &Password, int SplicingLine);
+    // The script's parent scope as it was before an ancestor's script took its place.
+    void restoreScriptParent();
     bool systemVariable(const QString &Name, Variant &Value) const;
     bool aggregateCall(const QString &Expr, Variant &Value);
     // LoadFromStream; false when the text is not a report (nothing was changed).
@@ -281,6 +318,13 @@ private:
     std::function<void(TkavComponent *)> FOnAfterPrint;
     std::function<void(TkavPage *)> FOnManualBuild;
     QStringList FEvaluating; // report variables whose expressions are being computed
+    std::unique_ptr<TkyScript> FScript;
+    std::unique_ptr<TkavExpressionCache> FExpressionCache;
+    std::unique_ptr<TkavReport> FParentReportObject; // the ancestor copy
+    TkyScript *FSavedScriptParent = nullptr; // the script's parent before any ancestor
+    bool FScriptParentSaved = false;
+    bool FCaseSensitiveExpressions = false;
+    TkavUserFunctionEvent FOnUserFunction;
     std::unique_ptr<TkavReportDataSets> FEnabledDataSets;
     std::unique_ptr<TStringList> FDrillState;
     TkavDataSetLink FDataSetLink;

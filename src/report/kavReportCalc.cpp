@@ -162,8 +162,9 @@ bool TkavReport::GetValueByName(const QString &Name, Variant &Value)
     return false;
 }
 
-Variant TkavReport::Calc(const QString &Expr)
+Variant TkavReport::Calc(const QString &Expr, TkyScript *AScript)
 {
+    Q_UNUSED(AScript);
     // Only the outermost evaluation reports: a variable's expression fails once, not once
     // per variable on the way to it.
     const bool outermost = FEvaluating.isEmpty();
