@@ -3,6 +3,7 @@
 
 #include <prepared/kavPreviewPages.h>
 #include <report/kavClass.h>
+#include <script/ky_script.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavStrings.h>
 
@@ -48,6 +49,8 @@ int kavCmdPrepare(const QStringList &args)
         return 1;
     }
     report.EngineOptions().SetNewSilentMode(simSilent);
+    // A report's script must not hang a headless run.
+    report.Script().SetStatementLimit(500'000'000);
     const bool prepared = report.PrepareReport(true);
     printErrors(in);
     // A run with error lines may still have made its pages (a band clipped, a page limit

@@ -1,6 +1,7 @@
-// kavrel script FILE [--language NAME] [--il] [--include DIR] [--limit N]: compile and run a
-// script with the standard library; ShowMessage prints to standard output. With --il the
-// intermediate program is printed instead of running it.
+// kavrel script FILE [--language NAME] [--il] [--include DIR] [--limit N] [--report KV3]:
+// compile and run a script with the standard library and the report classes; ShowMessage
+// prints to standard output. With --report the script sees that report as "Report" and its
+// objects by name. With --il the intermediate program is printed instead of running it.
 #include "kavCommands.h"
 
 #include <rtl/kavExceptions.h>
@@ -10,6 +11,8 @@
 #include <script/ky_langs.h>
 #include <rtl/kavUIServices.h>
 #include <script/ky_script.h>
+#include <report/kavClass.h>
+#include <report/kavReport.h>
 #include <report/kavScriptLibrary.h>
 #include <script/ky_xml.h>
 
@@ -41,6 +44,7 @@ struct ScriptOptions
     QString File;
     QString Language;
     QStringList Include;
+    QString Report;
     bool IL = false;
     // Statements a run may execute before it is stopped (0: no limit): a script from
     // elsewhere must not hang a headless run.
@@ -71,6 +75,8 @@ bool parseOptions(const QStringList &args, ScriptOptions &options)
             if (!ok || options.Limit < 0)
                 return false;
         }
+        else if (arg == u"--report" && i + 1 < args.size())
+            options.Report = args[++i];
         else if ((arg == u"--language" || arg == u"--include") && i + 1 < args.size())
             (arg == u"--language" ? options.Language : options.Include.emplaceBack()) = args[++i];
         else if (!arg.startsWith(u"--") && options.File.isEmpty())
@@ -99,7 +105,7 @@ int kavCmdScript(const QStringList &args)
     ScriptOptions options;
     if (!parseOptions(args, options)) {
         std::fputs("usage: kavrel script FILE [--language NAME] [--il] [--include DIR] "
-                   "[--limit STATEMENTS]\n",
+                   "[--limit STATEMENTS] [--report KV3]\n",
                    stderr);
         return 2;
     }
@@ -130,6 +136,18 @@ int kavCmdScript(const QStringList &args)
         }
         kavRegisterScriptLibrary();
         script.AddRTTI();
+        TkavReport report;
+        if (!options.Report.isEmpty()) {
+            kavRegisterReportClasses();
+            report.EngineOptions().SetNewSilentMode(simSilent);
+            report.LoadFromFile(options.Report, true);
+            if (!report.LastLoadOk())
+                throw EkavError(report.ErrorsText());
+            script.AddObject(u"Report"_s, &report);
+            for (TkavComponent *c : report.AllObjects())
+                if (!c->Name().isEmpty())
+                    script.AddObject(c->Name(), c);
+        }
         script.SetSyntaxType(language);
         script.SetLines(lines);
         if (!script.Compile())

@@ -166,7 +166,7 @@ bool TkavEngine::Run(bool ARunDialogs, bool AClearLast, TkavPage *APage)
     });
     if (!Initialize())
         return false;
-    report.DataSets().Initialize();
+    report.DataSets().Initialize(report.DataSetScriptLink());
     started = true;
     report.DoNotifyEvent(&report, report.OnStartReport());
     if (!runDialogs())

@@ -5,6 +5,7 @@
 #include "kavFrames.h"
 #include "kavPages.h"
 #include "kavReport.h"
+#include "kavStyles.h"
 #include "kavReportOptions.h"
 #include "kavViews.h"
 
@@ -945,6 +946,12 @@ void TkavComponent::SaveToStream(TStream &Stream,
     serializer.SetSerializeDefaultValues(SaveDefaultValues);
     if (auto *report = dynamic_cast<TkavReport *>(this); report && !FAncestorOnlyStream)
         serializer.SetOnSaveCustomDataEvent(report->OnSaveCustomData());
+    // A child report writes only what differs from its ancestor.
+    if (TkavReport *report = Report(); report && (report == this || FAncestorOnlyStream)) {
+        serializer.SetOnGetAncestor([report](const QString &name, TPersistent *&ancestor) {
+            ancestor = report->GetAncestor(name);
+        });
+    }
     serializer.WriteRootComponent(this, SaveChildren, nullptr, Streaming);
 }
 
@@ -1097,4 +1104,5 @@ void kavRegisterReportClasses()
     kavRegisterViewClasses();
     kavRegisterPageClasses();
     kavRegisterBandClasses();
+    kavRegisterStyleClasses();
 }

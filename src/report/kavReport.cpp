@@ -3,6 +3,7 @@
 #include "kavDataSets.h"
 #include "kavExpressionCache.h"
 #include "kavPages.h"
+#include "kavStyles.h"
 
 #include <persist/kavRes.h>
 #include <persist/kavVariables.h>
@@ -13,6 +14,7 @@
 #include <prepared/kavPreviewPages.h>
 #include <rtl/kavCaseFold.h>
 #include <script/ky_script.h>
+#include <script/ky_statements.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavSettings.h>
 #include <rtl/kavStreams.h>
@@ -177,6 +179,7 @@ TkavReport::TkavReport(TkavComponent *AOwner)
     : TkavComponent(AOwner)
     , FDataSets(std::make_unique<TkavReportDataSets>(this))
     , FVariables(std::make_unique<TkavVariables>())
+    , FStyles(std::make_unique<TkavStyles>(this))
     , FEngineOptions(std::make_unique<TkavEngineOptions>())
     , FPreviewOptions(std::make_unique<TkavPreviewOptions>())
     , FPrintOptions(std::make_unique<TkavPrintOptions>())
@@ -193,6 +196,9 @@ TkavReport::TkavReport(TkavComponent *AOwner)
 {
     FEngine->SetPreviewPages(FPreviewPages.get());
     FPreviewPages->SetEngine(FEngine.get());
+    FScript = std::make_unique<TkyScript>();
+    FScript->SetExtendedCharset(true);
+    FExpressionCache = std::make_unique<TkavExpressionCache>(*FScript);
     FErrors->SetSorted(true);
     FErrors->SetDuplicates(dupIgnore);
     FErrors->SetCaseSensitive(false);
@@ -204,21 +210,26 @@ TkavReport::~TkavReport()
 {
     FPreviewPages.reset(); // its source pages point at the template pages
     FEngine.reset();
+    // The ancestor copy goes before the script that may use its script as parent scope.
+    restoreScriptParent();
+    FParentReportObject.reset();
     destroyContent();
 }
 
 void TkavReport::Clear()
 {
+    // Unmarked first, so a previous ancestor's objects go with the rest of the document.
+    SetParentReport(QString());
     TkavComponent::Clear();
     FDataSets->Clear();
     FVariables->Clear();
+    FStyles->Clear();
     FEngineOptions->Clear();
     FPreviewOptions->Clear();
     FPrintOptions->Clear();
     FReportOptions->Clear();
     FDataSetLink.Clear();
     FDotMatrixReport = false;
-    FParentReport.clear();
     FScriptLanguage = u"PascalScript"_s;
     setDefaultScript(*FScriptText);
     FSysVariables->Clear();
@@ -269,6 +280,16 @@ void TkavReport::SetVariables(const TkavVariables &Value)
     FVariables->Assign(Value);
 }
 
+void TkavReport::SetStyles(const TkavStyles *Value)
+{
+    if (!Value) {
+        FStyles->Clear();
+        return;
+    }
+    FStyles->Assign(*Value);
+    FStyles->Apply();
+}
+
 void TkavReport::Notification(TkavComponent *AComponent, TOperation Operation)
 {
     TkavComponent::Notification(AComponent, Operation);
@@ -290,7 +311,18 @@ void TkavReport::WriteNestedProperties(TkavXMLItem *Item)
     if (FDataSets->Count() > 0)
         kavWriteCollection(*FDataSets, u"Datasets"_s, *Item, this);
     if (FVariables->Count() > 0)
-        kavWriteCollection(*FVariables, u"Variables"_s, *Item, this);
+        kavWriteCollection(*FVariables,
+                           u"Variables"_s,
+                           *Item,
+                           this,
+                           FParentReportObject ? &FParentReportObject->Variables() : nullptr);
+    // Before the pages: memos read later apply their styles as their Style is read.
+    if (FStyles->Count() > 0)
+        kavWriteCollection(*FStyles,
+                           u"Styles"_s,
+                           *Item,
+                           this,
+                           FParentReportObject ? &FParentReportObject->Styles() : nullptr);
 }
 
 bool TkavReport::ReadNestedProperty(TkavXMLItem *Item)
@@ -312,6 +344,11 @@ bool TkavReport::ReadNestedProperty(TkavXMLItem *Item)
             if (variable->Value().Type() == varString)
                 variable->SetValue(kavVariableValueFromText(variable->Value().AsString()));
         }
+        return true;
+    }
+    if (kavSameText(name, u"Styles")) {
+        const TkavXMLSerializer *reader = TkavXMLSerializer::ActiveReader();
+        FStyles->ReadReportElement(*Item, reader && reader->OldFormat(), IsAncestor());
         return true;
     }
     return false;
@@ -426,9 +463,13 @@ void TkavReport::checkDataPage()
 
 void TkavReport::SaveToFile(const QString &FileName)
 {
-    if (QDir::isAbsolutePath(FParentReport)) // kept relative, so the pair can move together
+    // Kept relative, so the pair can move together; a failed write keeps the old name.
+    const QString parent = FParentReport;
+    if (QDir::isAbsolutePath(FParentReport))
         FParentReport = QDir(QFileInfo(FileName).absolutePath()).relativeFilePath(FParentReport);
+    auto keepName = qScopeGuard([&] { FParentReport = parent; });
     kavWriteFileAtomically(FileName, [this](TStream &stream) { SaveToStream(stream); });
+    keepName.dismiss();
     FFileName = FileName;
 }
 
@@ -479,7 +520,12 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
     }
     bool result = false;
     try {
-        result = FEngine->Run(true, ClearLastReport, nullptr);
+        if (PrepareScript()) {
+            if (FScript->Statement() && FScript->Statement()->Count() > 0)
+                FScript->Execute();
+            if (!FTerminated)
+                result = FEngine->Run(true, ClearLastReport, nullptr);
+        }
     } catch (const Exception &e) {
         FErrors->Add(e.Message());
     }
@@ -504,23 +550,6 @@ void TkavReport::reloadAfterRun(TMemoryStream &Saved, const QString &Password, i
     // The run's errors first; a failed reload adds its own.
     const QString reloadErrors = FErrors->Text();
     FErrors->SetText(errors + reloadErrors);
-}
-
-void TkavReport::DoNotifyEvent(TkavComponent *Obj, const QString &EventName, bool RunAlways)
-{
-    Q_UNUSED(Obj);
-    if (EventName.trimmed().isEmpty() || !(RunAlways || FEngine->Running()))
-        return;
-    // Script procedures run once the report compiles its script; until then a report runs
-    // with an empty script and there is nothing to call.
-}
-
-void TkavReport::DoParamEvent(const QString &EventName, Variant &Params, bool RunAlways)
-{
-    Q_UNUSED(Params);
-    if (EventName.trimmed().isEmpty() || !(RunAlways || FEngine->Running()))
-        return;
-    // As DoNotifyEvent: nothing to call before the report compiles its script.
 }
 
 void TkavReport::DoBeforePrint(TkavComponent *Obj)

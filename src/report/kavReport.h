@@ -27,15 +27,29 @@ class TkavDataSet;
 class TkavDrawText;
 class TkavIniFile;
 class TkavReportDataSets;
+class TkavStyles;
 class TkavVariables;
 class TkavXMLSerializer;
 class TkavExpressionCache;
+class TkavDataSetScript;
+class TkyMethodHelper;
 class TkyScript;
 class TMemoryStream;
 
 // The process-wide report lock: thread-safe report loads and dialog-page destruction run
 // under it. Recursive, so a load may nest another under the same thread.
 std::recursive_mutex &kavReportLock();
+
+// How InheritFromTemplate treats the report's own objects, variables and styles whose names
+// the template uses too.
+enum TkavInheriteMode : int {
+    imDefault, // ask the user when duplicates exist (headless: delete them)
+    imDelete,  // drop the report's own duplicates
+    imRename   // keep them under new names
+};
+
+// Loads the ancestor named TemplateName into Report instead of reading a file.
+using TkavLoadTemplateEvent = std::function<void(TkavReport &Report, const QString &TemplateName)>;
 
 // The format version every report reads and writes.
 inline constexpr char16_t kavReportVersion[] = u"5.2.3";
@@ -60,7 +74,12 @@ public:
     // Any value given (also by a file) is replaced by the current version.
     void SetVersion(const QString &) {}
     const QString &ParentReport() const { return FParentReport; }
-    void SetParentReport(const QString &Value) { FParentReport = Value; }
+    // Makes the report a child of the ancestor file Value (relative names are taken from the
+    // folder of FileName, then the program folder): the ancestor is loaded into the report
+    // and every object, variable and the report itself are marked inherited. Empty clears
+    // every mark. A missing ancestor or a loop of ancestors adds an Errors line and loads
+    // nothing; the name is kept so that saving does not lose the link.
+    void SetParentReport(const QString &Value);
     TkavDataSet *DataSet() const;
     // Also takes the data set's user name as DataSetName.
     void SetDataSet(TkavDataSet *Value);
@@ -111,6 +130,11 @@ public:
     // Report variables (nested element "Variables").
     TkavVariables &Variables() const { return *FVariables; }
     void SetVariables(const TkavVariables &Value);
+    // The report's style set (nested element "Styles"), applied to the report's memos.
+    TkavStyles &Styles() const { return *FStyles; }
+    // Null empties the set; otherwise its items are replaced by copies of Value's (not its
+    // Name) and the set is applied.
+    void SetStyles(const TkavStyles *Value);
     // Error lines of the last load or run: sorted ignoring case, duplicates ignored.
     TStringList &Errors() const { return *FErrors; }
     // The file the report was loaded from or saved to.
@@ -174,8 +198,21 @@ public:
         = std::function<Variant(const QString &Name, const QList<Variant> &Params)>;
     const TkavUserFunctionEvent &OnUserFunction() const { return FOnUserFunction; }
     void SetOnUserFunction(TkavUserFunctionEvent Value) { FOnUserFunction = std::move(Value); }
+    // How the report's data sets reach their event procedures in the script.
+    std::weak_ptr<TkavDataSetScript> DataSetScriptLink();
     // The ancestor copy while ParentReport names an ancestor report, else null.
     TkavReport *ParentReportObject() const { return FParentReportObject.get(); }
+    // The ancestor lookup of the writer: the ancestor copy for the report's own name, else
+    // the copy's object of that name (ignoring case); null without an ancestor copy.
+    TPersistent *GetAncestor(const QString &ComponentName) const;
+    // Turns the report into a child of templName, keeping its own objects, variables,
+    // data sets and script (the template's script follows as a comment). False, with the
+    // report as it was, for the report's own file, a template that cannot be loaded, a
+    // loop of ancestors or a cancelled prompt.
+    bool InheritFromTemplate(const QString &templName, TkavInheriteMode InheriteMode = imDefault);
+    // Replaces file loading of ancestors (never stored).
+    const TkavLoadTemplateEvent &OnLoadTemplate() const { return FOnLoadTemplate; }
+    void SetOnLoadTemplate(TkavLoadTemplateEvent Value) { FOnLoadTemplate = std::move(Value); }
 
     // The prepared pages of the last run or load (a TkavPreviewPages).
     TkavCustomPreviewPages *PreviewPages() const { return FPreviewPages.get(); }
@@ -227,8 +264,9 @@ public:
     void ApplyConnectionName(const QString &Name);
 
     // --- document -------------------------------------------------------------------------
-    // Destroys the pages (inherited ones are kept), empties the data sets and variables and
-    // resets the options and script to their initial values.
+    // Drops the ancestor (ParentReport := empty) and then destroys every page, so a new or
+    // next document keeps nothing of a previous ancestor; empties the data sets and
+    // variables and resets the options and script to their initial values.
     void Clear() override;
     // Reads the file when it exists (or, with ExceptionIfNotFound, raises the file error);
     // a missing file otherwise clears the report and FileName. True when the file existed:
@@ -290,12 +328,21 @@ public:
     bool ReadNestedProperty(TkavXMLItem *Item) override;
 
 private:
+    // The inheritance steps (kavReportInherit.cpp).
+    friend class TkavReportInheritance;
+
     // Reads back the copy saved before a run, keeping the run's errors.
     void reloadAfterRun(TMemoryStream &Saved, const QString &Password, int SplicingLine);
     // The script's parent scope as it was before an ancestor's script took its place.
     void restoreScriptParent();
     bool systemVariable(const QString &Name, Variant &Value) const;
-    bool aggregateCall(const QString &Expr, Variant &Value);
+    // The value of Expr without reporting: false with Message when it failed.
+    bool evaluate(const QString &Expr, TkyScript *AScript, Variant &Value, QString &Message);
+    void addScriptFunctions(TkavReport &Active);
+    Variant callReportFunction(const QString &Name, TkyMethodHelper &Caller);
+    // The script function Get: a name's value, an aggregate call, or an unknown-name line.
+    Variant scriptGet(const QString &Name);
+    class DataSetScript;
     // LoadFromStream; false when the text is not a report (nothing was changed).
     bool readStream(TStream &Stream);
     void checkDataPage();
@@ -304,6 +351,7 @@ private:
 
     std::unique_ptr<TkavReportDataSets> FDataSets;
     std::unique_ptr<TkavVariables> FVariables;
+    std::unique_ptr<TkavStyles> FStyles;
     std::unique_ptr<TkavEngineOptions> FEngineOptions;
     std::unique_ptr<TkavPreviewOptions> FPreviewOptions;
     std::unique_ptr<TkavPrintOptions> FPrintOptions;
@@ -321,10 +369,13 @@ private:
     std::unique_ptr<TkyScript> FScript;
     std::unique_ptr<TkavExpressionCache> FExpressionCache;
     std::unique_ptr<TkavReport> FParentReportObject; // the ancestor copy
+    TkavLoadTemplateEvent FOnLoadTemplate;
     TkyScript *FSavedScriptParent = nullptr; // the script's parent before any ancestor
     bool FScriptParentSaved = false;
     bool FCaseSensitiveExpressions = false;
     TkavUserFunctionEvent FOnUserFunction;
+    QStringList FUserFunctions; // AddFunction's declarations
+    std::shared_ptr<TkavDataSetScript> FDataSetScript;
     std::unique_ptr<TkavReportDataSets> FEnabledDataSets;
     std::unique_ptr<TStringList> FDrillState;
     TkavDataSetLink FDataSetLink;

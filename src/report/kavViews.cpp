@@ -2,6 +2,7 @@
 
 #include "kavDataSets.h"
 #include "kavPages.h"
+#include "kavReport.h"
 #include "kavViews_p.h"
 
 #include <persist/kavXML.h>
@@ -349,6 +350,8 @@ void TkavView::DrawFrame()
 void TkavView::BeforePrint()
 {
     TkavReportComponent::BeforePrint();
+    if (TkavReport *report = Report())
+        report->SetSelfValue(Variant::FromObject(this));
     FSaveTagStr = FTagStr;
     FSaveHyperlinkValue = FHyperlink->Value();
 }

@@ -26,6 +26,7 @@ class TStream;
 class TkavDataSet;
 class TkavReportPage;
 class TkavDrawText;
+class TkavStyleItem;
 
 // ORDER persisted: files store the identifier, prepared pages the ordinal.
 enum TkavAlign : int {
@@ -418,7 +419,13 @@ public:
     void GetData() override;
     // The next value is never taken as a repetition.
     void ResetSuppress() { FLastOutput = Variant::Null(); }
-    // Saves the text (unless bound to a data field); AfterPrint restores it.
+    // Gives the memo AHighlight's look: its font, fill and frame as its Apply flags say,
+    // and its visibility.
+    void ApplyHighlight(const TkavHighlight &AHighlight);
+    // The first highlight when it is Active (prepared memos rebuilt for the preview).
+    void ApplyPreviewHighlight();
+    // Saves the text (unless bound to a data field); AfterPrint restores it and the look a
+    // highlight changed.
     void BeforePrint() override;
     void AfterPrint() override;
 
@@ -502,7 +509,11 @@ public:
     bool RTLReading() const { return FRTLReading; }
     void SetRTLReading(bool value) { FRTLReading = value; }
     const QString &Style() const { return FStyle; }
-    void SetStyle(const QString &value) { FStyle = value; }
+    // Stores the name and, inside a report, applies the report's style of that name.
+    void SetStyle(const QString &value);
+    // Copies the item's fill, font and frame, each when the item says to apply it; a
+    // missing item changes nothing.
+    void ApplyStyle(const TkavStyleItem *Item);
     bool SuppressRepeated() const { return FSuppressRepeated; }
     void SetSuppressRepeated(bool value) { FSuppressRepeated = value; }
     bool Underlines() const { return FUnderlines; }
@@ -558,6 +569,9 @@ private:
     const TkavFormat *firstFormat() const;
     // The bracketed expressions of the text replaced by their display texts.
     void expandExpressions();
+    // The first highlight whose condition holds, the look saved first.
+    void applyFirstHighlight();
+    void restoreLook();
     // The display text of one expression with format (an inline " #tag" overrides it).
     QString expressionText(const QString &expr, const TkavFormat &format);
     // The text engine of the memo's report, or the process-wide one.
@@ -600,6 +614,15 @@ private:
     std::unique_ptr<TkavCollection> FFormats;
     std::unique_ptr<TkavCollection> FHighlights;
     QString FSavedText;
+    // The look before a highlight was applied during an output (null when none was).
+    struct SavedLook
+    {
+        std::unique_ptr<TFont> Font;
+        std::unique_ptr<TkavCustomFill> Fill;
+        std::unique_ptr<TkavFrame> Frame;
+        bool Visible = true;
+    };
+    std::unique_ptr<SavedLook> FSavedLook;
     QString FPartText; // what is left of a text split across pages
     Variant FLastOutput = Variant::Null(); // the text last output, for SuppressRepeated
     int FTotalPages = 0;

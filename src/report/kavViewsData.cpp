@@ -225,6 +225,9 @@ void TkavCustomMemoView::GetData()
     } else if (FAllowExpressions) {
         expandExpressions();
     }
+    if (TkavReport *report = Report())
+        report->SetLocalValue(FValue);
+    applyFirstHighlight();
     if (FSuppressRepeated) {
         const QString text = FMemo->Text();
         if (!FLastOutput.IsNull() && FLastOutput.AsString() == text)
@@ -237,6 +240,63 @@ void TkavCustomMemoView::GetData()
         DrawPart();
         next->SetText(FPartText);
         next->SetAllowExpressions(false);
+    }
+}
+
+void TkavCustomMemoView::applyFirstHighlight()
+{
+    TkavReport *report = Report();
+    if (!report)
+        return;
+    for (int i = 0; i < FHighlights->Count(); ++i) {
+        const auto &h = static_cast<const TkavHighlight &>(*FHighlights->Items(i));
+        if (h.Condition().trimmed().isEmpty())
+            continue;
+        const Variant yes = report->Calc(h.Condition());
+        if (yes.IsNull() || !yes.AsBoolean())
+            continue;
+        if (!FSavedLook) {
+            FSavedLook = std::make_unique<SavedLook>();
+            FSavedLook->Font = std::make_unique<TFont>();
+            FSavedLook->Font->Assign(Font());
+            kavAssignFill(FSavedLook->Fill, Fill());
+            FSavedLook->Frame = std::make_unique<TkavFrame>();
+            FSavedLook->Frame->Assign(Frame());
+            FSavedLook->Visible = Visible();
+        }
+        ApplyHighlight(h);
+        return; // later highlights are not looked at
+    }
+}
+
+void TkavCustomMemoView::restoreLook()
+{
+    if (!FSavedLook)
+        return;
+    SetFont(*FSavedLook->Font);
+    SetFill(*FSavedLook->Fill);
+    SetFrame(*FSavedLook->Frame);
+    SetVisible(FSavedLook->Visible);
+    FSavedLook.reset();
+}
+
+void TkavCustomMemoView::ApplyHighlight(const TkavHighlight &AHighlight)
+{
+    if (AHighlight.ApplyFont())
+        SetFont(AHighlight.Font());
+    if (AHighlight.ApplyFill())
+        SetFill(AHighlight.Fill());
+    if (AHighlight.ApplyFrame())
+        SetFrame(AHighlight.Frame());
+    SetVisible(AHighlight.Visible());
+}
+
+void TkavCustomMemoView::ApplyPreviewHighlight()
+{
+    if (FHighlights->Count() > 0) {
+        const auto &first = static_cast<const TkavHighlight &>(*FHighlights->Items(0));
+        if (first.Active())
+            ApplyHighlight(first);
     }
 }
 

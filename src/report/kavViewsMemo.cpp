@@ -2,6 +2,8 @@
 
 #include "kavViews.h"
 #include "kavViews_p.h"
+#include "kavReport.h"
+#include "kavStyles.h"
 
 #include <persist/kavXML.h>
 #include <persist/kavXMLSerializer.h>
@@ -139,6 +141,25 @@ TkavCustomMemoView::TkavCustomMemoView(TkavComponent *AOwner)
 
 TkavCustomMemoView::~TkavCustomMemoView() = default;
 
+void TkavCustomMemoView::SetStyle(const QString &value)
+{
+    FStyle = value;
+    if (const TkavReport *report = Report())
+        ApplyStyle(report->Styles().Find(value));
+}
+
+void TkavCustomMemoView::ApplyStyle(const TkavStyleItem *Item)
+{
+    if (!Item)
+        return;
+    if (Item->ApplyFill())
+        SetFill(Item->Fill());
+    if (Item->ApplyFont())
+        SetFont(Item->Font());
+    if (Item->ApplyFrame())
+        SetFrame(Item->Frame());
+}
+
 void TkavCustomMemoView::BeforePrint()
 {
     TkavStretcheable::BeforePrint();
@@ -150,6 +171,7 @@ void TkavCustomMemoView::AfterPrint()
 {
     if (!IsDataField())
         FMemo->SetText(FSavedText);
+    restoreLook();
     TkavStretcheable::AfterPrint();
 }
 

@@ -19,4 +19,9 @@ head -c 38 "$work/rows.kw3" | grep -q '<?xml version="1.0" encoding="utf-8"' || 
 [ ! -e "$work/out.kw3" ] || fail "output written for missing input"
 "$kavrel" prepare "$data/rows.kv3" 2> /dev/null
 [ $? = 2 ] || fail "no usage error without -o"
+# A script sees a report given with --report, its objects by name.
+printf "begin\n  ShowMessage(Trim(RowText.Text));\n  ShowMessage(Report.FindObject('Total').Name);\nend.\n" > "$work/look.pas"
+"$kavrel" script "$work/look.pas" --report "$data/rows.kv3" > "$work/out" || fail "script --report exit $?"
+[ "$(head -1 "$work/out")" = "Row [Line#]" ] || fail "script --report: $(cat "$work/out")"
+[ "$(sed -n 2p "$work/out")" = "Total" ] || fail "script --report: object by name"
 echo "prepare: ok"

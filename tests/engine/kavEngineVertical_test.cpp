@@ -102,7 +102,7 @@ protected:
         vfooter = vband<TkavFooter>(u"VFooter1"_s, 100 + dataWidth, 100);
         memo(master, u"RowName"_s, 2, 90, u"R[DS.\"N\"]"_s);
         memo(master, u"Cell"_s, 105, dataWidth - 10, u"[DS.\"N\"]x[VDS.\"N\"]"_s);
-        memo(master, u"RowTotal"_s, 105 + dataWidth, 90, u"T[SUM(VDS.\"N\")]"_s);
+        memo(master, u"RowTotal"_s, 105 + dataWidth, 90, u"T[SUM(<VDS.\"N\">)]"_s);
     }
 
     bool prepare()
@@ -215,7 +215,7 @@ TEST_F(VerticalBandsTest, HeadersAndFootersOfBothAxesWithTotalsPerColumn)
     memo(header, u"TotalTitle"_s, 255, 90, u"Total"_s);
     auto *footer = band<TkavFooter>(u"Footer1"_s, 140, 20);
     memo(footer, u"SumTitle"_s, 2, 90, u"Sum"_s);
-    memo(footer, u"ColSum"_s, 105, 140, u"[SUM(VDS.\"N\", MasterData1)]/[COUNT(MasterData1)]"_s);
+    memo(footer, u"ColSum"_s, 105, 140, u"[SUM(<VDS.\"N\">, MasterData1)]/[COUNT(MasterData1)]"_s);
     rows->SetRangeEndCount(4);
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
     ASSERT_EQ(pages(), 1);
@@ -248,7 +248,7 @@ TEST_F(VerticalBandsTest, ColumnsBeyondThePageWidthContinueOnTheNextPage)
              u"PageTotal"_s,
              650,
              60,
-             u"P[SUM(DS.\"N\")]"_s);
+             u"P[SUM(<DS.\"N\">)]"_s);
         columns->SetRangeEndCount(5);
         rows->SetRangeEndCount(3);
         crossTab(200);
@@ -335,7 +335,7 @@ TEST_F(VerticalBandsTest, VerticalGroupsPrintTheirHeadersAndFootersBetweenColumn
     vband<TkavGroupFooter>(u"VGroupFooter1"_s, 110, 70);
     memo(master, u"GroupName"_s, 2, 40, u"G[VDS.\"G\"]"_s);
     memo(master, u"Cell"_s, 52, 50, u"[VDS.\"N\"]"_s);
-    memo(master, u"GroupSum"_s, 112, 60, u"S[SUM(VDS.\"N\")]"_s);
+    memo(master, u"GroupSum"_s, 112, 60, u"S[SUM(<VDS.\"N\">)]"_s);
     rows->SetRangeEndCount(2);
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
     ASSERT_EQ(pages(), 1);

@@ -535,7 +535,8 @@ void fillProperties(TPersistent &obj, TkavReport &report, int depth)
 {
     for (const TkavPropInfo *prop : obj.ClassInfo().Props()) {
         // A data-set name is the chosen data set's user name: the reference decides it.
-        if (prop->Name() == u"Name" || prop->Name() == u"DataSetName"
+        // ParentReport names a file the report loads (inheritance has its own tests).
+        if (prop->Name() == u"Name" || prop->Name() == u"DataSetName" || prop->Name() == u"ParentReport"
             || (prop->IsReadOnly() && prop->Kind() != pkObject))
             continue;
         try {
