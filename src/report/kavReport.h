@@ -29,6 +29,7 @@ class TkavIniFile;
 class TkavReportDataSets;
 class TkavStyles;
 class TkavVariables;
+class TkavView;
 class TkavXMLSerializer;
 class TkavExpressionCache;
 class TkavDataSetScript;
@@ -226,6 +227,25 @@ public:
     // Runs the procedure named EventName with the elements of the variant array Params as
     // its parameters; what the procedure assigns to them comes back in Params.
     void DoParamEvent(const QString &EventName, Variant &Params, bool RunAlways = false);
+    // A click on a prepared view in the preview: its OnPreviewClick (or OnPreviewDblClick)
+    // procedure with [view, button, shift mask, Modified], Modified taken back, then the
+    // application's OnClickObject (OnDblClickObject). Button and Shift as mouse events pass
+    // them (button number, shift-state bits).
+    void DoPreviewClick(TkavView *View, int Button, int Shift, bool &Modified, bool DblClick);
+    // The mouse entering / leaving a prepared view: the view's own handling, the
+    // application's callback, then the view's procedure with [view, Refresh].
+    void DoMouseEnter(TkavView *Sender, bool &Refresh);
+    void DoMouseLeave(TkavView *Sender, bool &Refresh);
+    // A button released over a view: its OnMouseUp procedure with [view, X, Y, button,
+    // shift mask, Modified]; Refresh is taken from the last element.
+    void DoMouseUp(TkavView *Sender, double X, double Y, int Button, int Shift, bool &Refresh);
+    using TkavClickObjectEvent
+        = std::function<void(TkavView *View, int Button, int Shift, bool &Modified)>;
+    using TkavMouseObjectEvent = std::function<void(TkavView *View)>;
+    void SetOnClickObject(TkavClickObjectEvent Value) { FOnClickObject = std::move(Value); }
+    void SetOnDblClickObject(TkavClickObjectEvent Value) { FOnDblClickObject = std::move(Value); }
+    void SetOnMouseEnter(TkavMouseObjectEvent Value) { FOnMouseEnter = std::move(Value); }
+    void SetOnMouseLeave(TkavMouseObjectEvent Value) { FOnMouseLeave = std::move(Value); }
     // The application's OnBeforePrint / OnAfterPrint callback, then the object's own script
     // procedure of that name (objects that have one).
     void DoBeforePrint(TkavComponent *Obj);
@@ -375,6 +395,10 @@ private:
     bool FCaseSensitiveExpressions = false;
     TkavUserFunctionEvent FOnUserFunction;
     QStringList FUserFunctions; // AddFunction's declarations
+    TkavClickObjectEvent FOnClickObject;
+    TkavClickObjectEvent FOnDblClickObject;
+    TkavMouseObjectEvent FOnMouseEnter;
+    TkavMouseObjectEvent FOnMouseLeave;
     std::shared_ptr<TkavDataSetScript> FDataSetScript;
     std::unique_ptr<TkavReportDataSets> FEnabledDataSets;
     std::unique_ptr<TStringList> FDrillState;

@@ -376,6 +376,48 @@ void TkavReport::DoParamEvent(const QString &EventName, Variant &Params, bool Ru
     FScript->CallFunction1(EventName.trimmed(), Params);
 }
 
+void TkavReport::DoPreviewClick(TkavView *View, int Button, int Shift, bool &Modified, bool DblClick)
+{
+    Variant params = VarArrayOf({Variant::FromObject(View), Variant(Button), Variant(Shift), Variant(Modified)});
+    DoParamEvent(DblClick ? View->OnPreviewDblClick() : View->OnPreviewClick(), params, true);
+    Modified = params.ArrayElement(3).AsBoolean();
+    if (const TkavClickObjectEvent &handler = DblClick ? FOnDblClickObject : FOnClickObject)
+        handler(View, Button, Shift, Modified);
+}
+
+void TkavReport::DoMouseEnter(TkavView *Sender, bool &Refresh)
+{
+    // Views of this library have no mouse handling of their own.
+    if (FOnMouseEnter)
+        FOnMouseEnter(Sender);
+    if (!Sender->OnMouseEnter().trimmed().isEmpty()) {
+        Variant params = VarArrayOf({Variant::FromObject(Sender), Variant(Refresh)});
+        DoParamEvent(Sender->OnMouseEnter(), params, true);
+        Refresh = params.ArrayElement(1).AsBoolean();
+    }
+}
+
+void TkavReport::DoMouseLeave(TkavView *Sender, bool &Refresh)
+{
+    if (FOnMouseLeave)
+        FOnMouseLeave(Sender);
+    if (!Sender->OnMouseLeave().trimmed().isEmpty()) {
+        Variant params = VarArrayOf({Variant::FromObject(Sender), Variant(Refresh)});
+        DoParamEvent(Sender->OnMouseLeave(), params, true);
+        Refresh = params.ArrayElement(1).AsBoolean();
+    }
+}
+
+void TkavReport::DoMouseUp(TkavView *Sender, double X, double Y, int Button, int Shift, bool &Refresh)
+{
+    if (Sender->OnMouseUp().trimmed().isEmpty())
+        return;
+    Variant params = VarArrayOf({Variant::FromObject(Sender), Variant(X), Variant(Y), Variant(Button),
+                                 Variant(Shift), Variant(FModified)});
+    DoParamEvent(Sender->OnMouseUp(), params, true);
+    Refresh = params.ArrayElement(5).AsBoolean();
+}
+
 // Data sets call their event procedures through the report's script.
 class TkavReport::DataSetScript : public TkavDataSetScript
 {

@@ -272,3 +272,39 @@ TEST_F(ReportExpressionTest, TheHighlightOfTheFirstTrueConditionApplies)
     EXPECT_EQ(colors, (QList<TColor>{clBlack, clRed, clBlue, clBlue}));
     EXPECT_EQ(m->Font().Color(), clBlack) << "the template's look comes back after each row";
 }
+
+TEST_F(ReportExpressionTest, PreviewClicksAndMouseEventsReachTheScriptAndTheApplication)
+{
+    TStringList lines;
+    lines.SetText(uR"(
+procedure MemoClick(Sender: TkavView; Button, Shift: Integer; var Modified: Boolean);
+begin
+  Modified := Button = 1;
+end;
+procedure MemoEnter(Sender: TkavView; var Refresh: Boolean);
+begin
+  Refresh := True;
+end;
+begin end.
+)"_s);
+    report->SetScriptText(lines);
+    auto *m = TkavComponent::Create<TkavMemoView>(page);
+    m->SetName(u"Memo1"_s);
+    m->SetOnPreviewClick(u"MemoClick"_s);
+    m->SetOnMouseEnter(u"MemoEnter"_s);
+    ASSERT_TRUE(report->PrepareScript()) << report->ErrorsText().toStdString();
+    QStringList heard;
+    report->SetOnClickObject([&](TkavView *v, int button, int, bool &modified) {
+        heard.append(u"%1 %2 %3"_s.arg(v->Name()).arg(button).arg(modified));
+    });
+    report->SetOnMouseEnter([&](TkavView *v) { heard.append(u"enter "_s + v->Name()); });
+    for (const int button : {1, 0}) {
+        bool modified = false;
+        report->DoPreviewClick(m, button, 0, modified, false);
+        EXPECT_EQ(modified, button == 1);
+    }
+    bool refresh = false;
+    report->DoMouseEnter(m, refresh);
+    EXPECT_TRUE(refresh);
+    EXPECT_EQ(heard.join(u','), u"Memo1 1 1,Memo1 0 0,enter Memo1"_s);
+}
