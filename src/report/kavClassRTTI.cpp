@@ -74,41 +74,6 @@ const TkavClassInfo &TkavScriptWideStrings::StaticClassInfo()
 
 namespace {
 
-// Objects put into string lists are kept there as plain addresses. Each one a script puts
-// in is remembered with its handle, so reading it back after it died gives a stale
-// reference (an error on use) rather than an address that is no longer an object.
-class TkavListedObjects
-{
-public:
-    void Remember(TObject *object)
-    {
-        if (!object)
-            return;
-        const quint64 handle = object->Handle();
-        std::lock_guard lock(FLock);
-        FHandles.insert(object, handle);
-    }
-    Variant Ref(TObject *object)
-    {
-        if (!object)
-            return Variant::FromObject(nullptr);
-        std::lock_guard lock(FLock);
-        const auto found = FHandles.constFind(object);
-        return found != FHandles.cend() ? Variant::FromHandle(found.value())
-                                        : Variant::FromObject(object);
-    }
-
-private:
-    std::mutex FLock;
-    QHash<const TObject *, quint64> FHandles;
-};
-
-TkavListedObjects &listedObjects()
-{
-    static TkavListedObjects objects;
-    return objects;
-}
-
 // ---------------------------------------------------------------------------------------
 // Argument and index helpers
 
@@ -192,7 +157,7 @@ Variant wideStringsMethod(TObject *obj, const TkavClassInfo *, const QString &na
     const auto index = [&m](int i) { return m.GetVParam(i).AsInteger(); };
     const auto listed = [&m](int i) {
         TObject *object = kyArgObject<TObject>(m, i);
-        listedObjects().Remember(object);
+        kyRememberListedObject(object);
         return object;
     };
     if (name == u"ADD")
@@ -227,7 +192,7 @@ Variant wideStringsMethod(TObject *obj, const TkavClassInfo *, const QString &na
         list.SetStrings(index(0), textArg(m, 1));
     } else if (name == u"OBJECTS.GET") {
         checkIndex(index(0), list.Count());
-        return listedObjects().Ref(list.Objects(index(0)));
+        return kyListedObjectRef(list.Objects(index(0)));
     } else if (name == u"OBJECTS.SET") {
         checkIndex(index(0), list.Count());
         list.SetObjects(index(0), listed(1));

@@ -113,6 +113,20 @@ TkyListedObjects &listedObjects()
     return objects;
 }
 
+} // namespace
+
+void kyRememberListedObject(TObject *object)
+{
+    listedObjects().Remember(object);
+}
+
+Variant kyListedObjectRef(TObject *object)
+{
+    return listedObjects().Ref(object);
+}
+
+namespace {
+
 // The stream kinds scripts create report their script class names.
 class TkyMemoryStream : public TMemoryStream
 {

@@ -22,3 +22,9 @@ Variant kyCreateObject(const TkavClassInfo *cls, TkyMethodHelper &m);
 // owner, anything else must belong to the script (EkyError "Cannot free this object"
 // for the host's objects); nil does nothing.
 void kyFreeObject(TObject *obj, TkyMethodHelper &m);
+
+// Objects scripts put into string lists, remembered with their handles: the reference read
+// back for an address is stale (an error on use) once its object died, instead of a
+// dangling address.
+void kyRememberListedObject(TObject *object);
+Variant kyListedObjectRef(TObject *object);
