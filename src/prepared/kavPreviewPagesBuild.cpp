@@ -163,6 +163,8 @@ void TkavPreviewPages::BuildObjectsFromItems(TkavXMLItem &Item,
             continue;
         if (auto *picture = dynamic_cast<TkavPictureView *>(obj); picture && picture->Picture().IsEmpty())
             FPictureCache->GetPicture(*picture);
+        if (auto *memo = dynamic_cast<TkavCustomMemoView *>(obj))
+            memo->ApplyPreviewHighlight();
         BuildObjectsFromItems(child, *obj, Depth + 1, Serializer);
     }
 }

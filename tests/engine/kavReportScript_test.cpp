@@ -271,6 +271,13 @@ TEST_F(ReportExpressionTest, TheHighlightOfTheFirstTrueConditionApplies)
     // Row 2 takes the first highlight only, rows 3 and 4 the second one.
     EXPECT_EQ(colors, (QList<TColor>{clBlack, clRed, clBlue, clBlue}));
     EXPECT_EQ(m->Font().Color(), clBlack) << "the template's look comes back after each row";
+
+    // A rebuilt prepared memo shows its first highlight when that one is marked active.
+    m->ApplyPreviewHighlight();
+    EXPECT_EQ(m->Font().Color(), clBlack);
+    static_cast<TkavHighlight &>(*m->Highlights().Items(0)).SetActive(true);
+    m->ApplyPreviewHighlight();
+    EXPECT_EQ(m->Font().Color(), clRed);
 }
 
 TEST_F(ReportExpressionTest, PreviewClicksAndMouseEventsReachTheScriptAndTheApplication)
