@@ -19,6 +19,12 @@ head -c 38 "$work/rows.kw3" | grep -q '<?xml version="1.0" encoding="utf-8"' || 
 [ ! -e "$work/out.kw3" ] || fail "output written for missing input"
 "$kavrel" prepare "$data/rows.kv3" 2> /dev/null
 [ $? = 2 ] || fail "no usage error without -o"
+# A template with a script: event procedures, IIF, formats and a script variable in the summary.
+"$kavrel" prepare "$data/scripted.kv3" -o "$work/s.kw3" --dump > "$work/sdump" || fail "scripted exit $?"
+[ "$(grep -c '"even"' "$work/sdump")" = 30 ] || fail "scripted: even rows"
+grep -q '"3.3%"' "$work/sdump" || fail "scripted: format"
+grep -q '"End of report\\n60 rows, 30 even"' "$work/sdump" || fail "scripted: summary"
+
 # A script sees a report given with --report, its objects by name.
 printf "begin\n  ShowMessage(Trim(RowText.Text));\n  ShowMessage(Report.FindObject('Total').Name);\nend.\n" > "$work/look.pas"
 "$kavrel" script "$work/look.pas" --report "$data/rows.kv3" > "$work/out" || fail "script --report exit $?"
