@@ -360,6 +360,7 @@ private:
     bool evaluate(const QString &Expr, TkyScript *AScript, Variant &Value, QString &Message);
     void addScriptFunctions(TkavReport &Active);
     Variant callReportFunction(const QString &Name, TkyMethodHelper &Caller);
+    void callProcedure(const QString &ObjectName, const QString &Procedure, Variant &Params);
     // The script function Get: a name's value, an aggregate call, or an unknown-name line.
     Variant scriptGet(const QString &Name);
     class DataSetScript;

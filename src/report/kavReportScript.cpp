@@ -366,14 +366,30 @@ void TkavReport::DoNotifyEvent(TkavComponent *Obj, const QString &EventName, boo
     if (EventName.trimmed().isEmpty() || !(RunAlways || FEngine->Running()))
         return;
     Variant params = VarArrayOf({Variant::FromObject(Obj)});
-    FScript->CallFunction1(EventName.trimmed(), params);
+    callProcedure(Obj ? Obj->Name() : QString(), EventName.trimmed(), params);
 }
 
 void TkavReport::DoParamEvent(const QString &EventName, Variant &Params, bool RunAlways)
 {
     if (EventName.trimmed().isEmpty() || !(RunAlways || FEngine->Running()))
         return;
-    FScript->CallFunction1(EventName.trimmed(), Params);
+    callProcedure(QString(), EventName.trimmed(), Params);
+}
+
+// A run-time error leaves with the object, the procedure and the place in the script.
+void TkavReport::callProcedure(const QString &ObjectName, const QString &Procedure, Variant &Params)
+{
+    try {
+        FScript->CallFunction1(Procedure, Params);
+    } catch (const EkyBudgetExceeded &) {
+        throw;
+    } catch (const Exception &e) {
+        QString where = Procedure;
+        if (!FScript->RunErrorPos().isEmpty())
+            where += u" at "_s + FScript->RunErrorPos();
+        throw EkavError((ObjectName.isEmpty() ? QString() : ObjectName + u": "_s) + e.Message()
+                        + u" ("_s + where + u')');
+    }
 }
 
 void TkavReport::DoPreviewClick(TkavView *View, int Button, int Shift, bool &Modified, bool DblClick)

@@ -315,3 +315,18 @@ begin end.
     EXPECT_TRUE(refresh);
     EXPECT_EQ(heard.join(u','), u"Memo1 1 1,Memo1 0 0,enter Memo1"_s);
 }
+
+TEST_F(ReportExpressionTest, AFailingEventProcedureStopsTheRunNamingObjectProcedureAndPlace)
+{
+    TStringList lines;
+    lines.SetText(u"procedure Boom(Sender: TkavComponent);\r\nbegin\r\n  RaiseException('no paper');\r\nend;\r\nbegin end."_s);
+    report->SetScriptText(lines);
+    auto *data = TkavComponent::Create<TkavMasterData>(page);
+    data->SetName(u"MasterData1"_s);
+    data->SetBounds(0, 100, 700, 20);
+    data->SetRowCount(3);
+    data->SetOnBeforePrint(u"Boom"_s);
+    EXPECT_FALSE(report->PrepareReport(true));
+    EXPECT_TRUE(report->ErrorsText().contains(u"MasterData1: no paper (Boom at 3:"_s))
+        << report->ErrorsText().toStdString();
+}
