@@ -41,6 +41,25 @@ QString wrapperProgram(const QString &language, const QString &name, const QStri
     return QString();
 }
 
+// Letter case does not matter in names and keywords, but it does inside string literals:
+// 'a' and 'A' must not share a compiled function.
+QString caseFoldedOutsideLiterals(const QString &expression)
+{
+    QString key = expression;
+    QChar quote;
+    for (QChar &c : key) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else {
+            c = c.toUpper();
+        }
+    }
+    return key;
+}
+
 QString text(const QString &key)
 {
     return kavResourceTable().Get(key);
@@ -99,7 +118,7 @@ Variant TkavExpressionCache::Calc(const QString &Expression, QString &ErrorMsg, 
         FScript->SetExtendedCharset(true);
     }
     FScript->SetParent(AScript ? AScript : &FMainScript);
-    const QString key = FCaseSensitive ? Expression : Expression.toUpper();
+    const QString key = FCaseSensitive ? Expression : caseFoldedOutsideLiterals(Expression);
     TkyProcVariable *function = FFunctions.value(key);
     if (!function) {
         function = compile(Expression, ErrorMsg);

@@ -206,6 +206,9 @@ TEST_F(ReportExpressionTest, CalcResolvesNamesAndCompilesTheRest)
     EXPECT_EQ(report->Calc(u"<Six> + 1"_s).AsInteger(), 7);
     EXPECT_EQ(report->Calc(u"Get('Six') * 2"_s).AsInteger(), 12);
     EXPECT_EQ(report->Calc(u"IIF(1 > 0, 'a', 'b')"_s).AsString(), u"a"_s);
+    // Expressions differing in case share a function, unless the difference is in a text.
+    EXPECT_EQ(report->Calc(u"uppercase('x') + 'a'"_s).AsString(), u"Xa"_s);
+    EXPECT_EQ(report->Calc(u"UpperCase('x') + 'A'"_s).AsString(), u"XA"_s);
     EXPECT_TRUE(report->Calc(u"IIF(1 / 0 > 0, 'a', 'b')"_s).IsNull()) << "errors inside IIF are swallowed";
     EXPECT_THROW(report->Calc(u"Loop"_s), EkavError) << "a variable refers to itself";
 
