@@ -199,6 +199,13 @@ public:
         = std::function<Variant(const QString &Name, const QList<Variant> &Params)>;
     const TkavUserFunctionEvent &OnUserFunction() const { return FOnUserFunction; }
     void SetOnUserFunction(TkavUserFunctionEvent Value) { FOnUserFunction = std::move(Value); }
+    // Values the application supplies by name, asked after the system variables (a null
+    // answer means "not mine").
+    using TkavGetValueEvent = std::function<void(const QString &Name, Variant &Value)>;
+    using TkavNewGetValueEvent
+        = std::function<void(TkavReport &Sender, const QString &Name, Variant &Value)>;
+    void SetOnGetValue(TkavGetValueEvent Value) { FOnGetValue = std::move(Value); }
+    void SetOnNewGetValue(TkavNewGetValueEvent Value) { FOnNewGetValue = std::move(Value); }
     // How the report's data sets reach their event procedures in the script.
     std::weak_ptr<TkavDataSetScript> DataSetScriptLink();
     // The ancestor copy while ParentReport names an ancestor report, else null.
@@ -396,6 +403,8 @@ private:
     bool FCaseSensitiveExpressions = false;
     TkavUserFunctionEvent FOnUserFunction;
     QStringList FUserFunctions; // AddFunction's declarations
+    TkavGetValueEvent FOnGetValue;
+    TkavNewGetValueEvent FOnNewGetValue;
     TkavClickObjectEvent FOnClickObject;
     TkavClickObjectEvent FOnDblClickObject;
     TkavMouseObjectEvent FOnMouseEnter;

@@ -1,18 +1,17 @@
-// The report's values: the lookup of names (data fields, report and global variables) and
-// the evaluation of expressions. Until the report compiles its script, an expression is a
-// name or a literal.
+// The report's values by name: data fields, system variables, report and global
+// variables. Expressions that are not names compile through the report's script
+// (kavReportScript.cpp).
 
-#include "kavBands.h"
 #include "kavCustomEngine.h"
 #include "kavDataSets.h"
 #include "kavReport.h"
 
-#include <engine/kavAggregate.h>
-#include <persist/kavRes.h>
 #include <persist/kavVariables.h>
 #include <prepared/kavPreviewPages.h>
 #include <rtl/kavExceptions.h>
-#include <rtl/kavFormat.h>
+#include <script/ky_classes.h>
+#include <script/ky_procedures.h>
+#include <script/ky_script.h>
 
 using namespace Qt::StringLiterals;
 
@@ -78,6 +77,17 @@ bool TkavReport::GetValueByName(const QString &Name, Variant &Value)
     }
     if (systemVariable(Name, Value))
         return true;
+    if (FOnGetValue || FOnNewGetValue) {
+        Variant given = Variant::Null();
+        if (FOnGetValue)
+            FOnGetValue(Name, given);
+        if (FOnNewGetValue)
+            FOnNewGetValue(*this, Name, given);
+        if (!given.IsNull()) {
+            Value = given;
+            return true;
+        }
+    }
     if (FVariables->IndexOf(Name) >= 0) {
         const Variant v = FVariables->GetVariable(Name);
         if (v.IsString() && !v.AsString().contains(u'\r') && !v.AsString().contains(u'\n')) {
@@ -98,6 +108,12 @@ bool TkavReport::GetValueByName(const QString &Name, Variant &Value)
     }
     if (kavGlobalVariables().IndexOf(Name) >= 0) {
         Value = kavGlobalVariables().GetVariable(Name);
+        return true;
+    }
+    // A variable of the script itself (not a procedure or method): its value now.
+    if (TkyCustomVariable *v = FScript->FindLocal(Name);
+        v && !dynamic_cast<TkyProcVariable *>(v) && !dynamic_cast<TkyCustomHelper *>(v)) {
+        Value = v->GetValue();
         return true;
     }
     return false;

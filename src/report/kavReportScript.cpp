@@ -225,7 +225,7 @@ bool TkavReport::PrepareScript(TkavReport *ActiveReport)
     FExpressionCache->Clear();
     FExpressionCache->SetScriptLanguage(FScriptLanguage);
     active.Engine()->NotifyList().clear();
-    FScript->RemoveItems(&active);
+    FScript->ClearItems(&active); // the items and the statements of the last compile
     FScript->SetMainProg(true);
     FScript->SetAddedBy(&active);
     const auto done = qScopeGuard([this] { FScript->SetAddedBy(nullptr); });

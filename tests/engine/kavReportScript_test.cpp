@@ -13,6 +13,7 @@
 #include <report/kavReport.h>
 #include <report/kavViews.h>
 #include <rtl/kavColors.h>
+#include <script/ky_script.h>
 
 #include <gtest/gtest.h>
 
@@ -211,6 +212,18 @@ TEST_F(ReportExpressionTest, CalcResolvesNamesAndCompilesTheRest)
     EXPECT_EQ(report->Calc(u"UpperCase('x') + 'A'"_s).AsString(), u"XA"_s);
     EXPECT_TRUE(report->Calc(u"IIF(1 / 0 > 0, 'a', 'b')"_s).IsNull()) << "errors inside IIF are swallowed";
     EXPECT_THROW(report->Calc(u"Loop"_s), EkavError) << "a variable refers to itself";
+
+    // The application answers names it knows; the script's own variables are read as
+    // they are now.
+    report->SetOnGetValue([](const QString &name, Variant &value) {
+        if (name == u"Host")
+            value = Variant(u"given"_s);
+    });
+    EXPECT_EQ(report->Calc(u"Host"_s).AsString(), u"given"_s);
+    report->Script().SetVariables(u"Counter"_s, Variant(41));
+    Variant counter;
+    ASSERT_TRUE(report->GetValueByName(u"Counter"_s, counter));
+    EXPECT_EQ(counter.AsInteger(), 41);
 
     // System variables are matched exactly.
     EXPECT_NO_THROW(report->Calc(u"Page#"_s));
