@@ -26,7 +26,8 @@ const char usageText[]
       "                                         compile (and, later, run) a script\n"
       "  resave IN.kv3 OUT.kv3                  load a template and save it again\n"
       "  prepare IN.kv3 -o OUT.kw3 [--dump]     run a report\n"
-      "  export IN.(kv3|kw3) -o OUT.(pdf|png|svg|txt|csv|html)\n"
+      "  export IN.(kv3|kw3) -o OUT.(png|jpg|svg) [--pages RANGE] [--dpi N]\n"
+      "                                         export the pages as files\n"
       "  --help                                 print this text\n"
       "  --version                              print the version\n";
 
@@ -72,6 +73,8 @@ int main(int argc, char **argv)
         return kavCmdScript(args.mid(1));
     if (command == QLatin1String("prepare"))
         return kavCmdPrepare(args.mid(1));
+    if (command == QLatin1String("export"))
+        return kavCmdExport(args.mid(1));
     if (args.isEmpty() || command == QLatin1String("--help")) {
         std::fputs(usageText, stdout);
         return 0;

@@ -22,6 +22,7 @@ class QPainter;
 class TStream;
 class TkavBand;
 class TkavComponent;
+class TkavCustomExportFilter;
 class TkavCustomEngine;
 class TkavCustomPreviewPages;
 class TkavPictureCache;
@@ -280,6 +281,9 @@ public:
 
     // Empties the page cache (built pages still held by callers stay valid).
     void ClearPageCache();
+    // Runs Filter over the pages (its PageNumbers or CurPage choose them). False when the
+    // filter's dialog was cancelled, Start refused, or an error was raised (an Errors line).
+    bool Export(TkavCustomExportFilter &Filter);
 
 private:
     friend class TkavOutline;

@@ -1,0 +1,45 @@
+#!/bin/bash
+# kavrel export on a real template and on its prepared pages: one image file per page of the
+# page's size, the range and resolution options, and exit codes for bad input.
+set -u
+kavrel=$1
+data=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+# "PNG image data, W x H, ..." -> "W x H"
+pngsize() { file -b "$1" | sed -n 's/^PNG image data, \([0-9]* x [0-9]*\),.*/\1/p'; }
+
+"$kavrel" export "$data/rows.kv3" -o "$work/x.png" || fail "export exit $?"
+[ -e "$work/x_1.png" ] && [ -e "$work/x_2.png" ] || fail "not 2 files: $(ls "$work")"
+[ ! -e "$work/x.png" ] || fail "unnumbered file for 2 pages"
+# A4 at 96 dpi: 210 mm and 297 mm in whole pixels.
+[ "$(pngsize "$work/x_1.png")" = "794 x 1123" ] || fail "page 1 size: $(file -b "$work/x_1.png")"
+[ "$(pngsize "$work/x_2.png")" = "794 x 1123" ] || fail "page 2 size"
+
+"$kavrel" export "$data/rows.kv3" -o "$work/one.png" --pages 2 --dpi 192 || fail "--pages exit $?"
+[ "$(pngsize "$work/one.png")" = "1588 x 2246" ] || fail "192 dpi size: $(file -b "$work/one.png")"
+
+"$kavrel" prepare "$data/rows.kv3" -o "$work/rows.kw3" || fail "prepare exit $?"
+"$kavrel" export "$work/rows.kw3" -o "$work/k.svg" --pages 1 || fail "kw3 to svg exit $?"
+grep -q '<svg' "$work/k.svg" || fail "no svg"
+"$kavrel" export "$work/rows.kw3" -o "$work/k.jpg" --pages 1 || fail "kw3 to jpg exit $?"
+file -b "$work/k.jpg" | grep -q '^JPEG image data' || fail "no jpeg"
+
+"$kavrel" export "$data/rows.kv3" -o "$work/bad.png" --pages 3-1 2> "$work/err"
+[ $? = 1 ] || fail "reversed range not exit 1"
+grep -q 'Invalid page range' "$work/err" || fail "range message: $(cat "$work/err")"
+"$kavrel" export "$data/rows.kv3" -o "$work/none.png" --pages 7 2> /dev/null
+[ $? = 1 ] || fail "empty range not exit 1"
+"$kavrel" export "$data/rows.kv3" -o "$work/x.pdf" 2> "$work/err"
+[ $? = 1 ] || fail "pdf not exit 1"
+grep -q 'export to .pdf is not available yet' "$work/err" || fail "pdf message"
+"$kavrel" export "$work/missing.kv3" -o "$work/m.png" 2> /dev/null
+[ $? = 1 ] || fail "missing input not exit 1"
+"$kavrel" export "$data/rows.kv3" -o "$work/nofolder/x/y.png" --pages 1 2> /dev/null
+[ $? = 1 ] || fail "unwritable output not exit 1"
+"$kavrel" export "$data/rows.kv3" 2> /dev/null
+[ $? = 2 ] || fail "no usage error without -o"
+"$kavrel" export "$data/rows.kv3" -o "$work/d.png" --dpi abc 2> /dev/null
+[ $? = 2 ] || fail "no usage error for a bad --dpi"
+echo "export: ok"
