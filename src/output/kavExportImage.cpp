@@ -1,12 +1,12 @@
 #include "kavExportImage.h"
 
 #include <prepared/kavPreviewPages.h>
+#include <rtl/kavStreams.h>
 
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSet>
 #include <QSvgGenerator>
 
@@ -99,10 +99,13 @@ void TkavCustomImageExport::StartPage(TkavReportPage *, int Index)
 void TkavCustomImageExport::FinishPage(TkavReportPage *, int Index)
 {
     const QString name = PageFileName(Index);
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(FPageData) != FPageData.size()
-        || !file.commit())
-        throw EkavError(u"Cannot write file \"%1\": %2"_s.arg(name, file.errorString()));
+    // Our atomic writer checks every write: a file cut short (a full disk, a size limit)
+    // is an error, never a committed file.
+    try {
+        kavWriteFileAtomically(name, [this](TStream &stream) { stream.WriteBytes(FPageData); });
+    } catch (const Exception &e) {
+        throw EkavError(u"Cannot write file \"%1\": %2"_s.arg(name, e.Message()));
+    }
     FPageData.clear();
     Files().append(name);
 }
