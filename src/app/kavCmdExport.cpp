@@ -1,7 +1,8 @@
-// kavrel export IN.(kv3|kw3) -o OUT.(png|jpg|svg) [--pages RANGE] [--dpi N]: write the pages
+// kavrel export IN.(kv3|kw3) -o OUT.(png|jpg|svg|csv) [--pages RANGE] [--dpi N]: write the pages
 // of a report (run first when it is a template) through the export filter of OUT's extension.
 #include "kavCommands.h"
 
+#include <output/kavExportCSV.h>
 #include <output/kavExportImage.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavClass.h>
@@ -95,11 +96,12 @@ int kavCmdExport(const QStringList &args)
     const std::optional<ExportArgs> a = parseArgs(args);
     if (!a) {
         std::fputs(
-            "usage: kavrel export IN.(kv3|kw3) -o OUT.(png|jpg|svg) [--pages RANGE] [--dpi N]\n",
+            "usage: kavrel export IN.(kv3|kw3) -o OUT.(png|jpg|svg|csv) [--pages RANGE] [--dpi N]\n",
             stderr);
         return 2;
     }
     kavRegisterImageExportFilters();
+    kavRegisterDataExportFilters();
     const QString ext = QFileInfo(a->out).suffix().toLower();
     TkavCustomExportFilter *filter = kavFindExportFilter(ext == u"jpeg" ? u"jpg"_s : ext);
     if (!filter) {

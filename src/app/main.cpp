@@ -26,7 +26,7 @@ const char usageText[]
       "                                         compile and run a script\n"
       "  resave IN.kv3 OUT.kv3                  load a template and save it again\n"
       "  prepare IN.kv3 -o OUT.kw3 [--dump]     run a report\n"
-      "  export IN.(kv3|kw3) -o OUT.(png|jpg|svg) [--pages RANGE] [--dpi N]\n"
+      "  export IN.(kv3|kw3) -o OUT.(png|jpg|svg|csv) [--pages RANGE] [--dpi N]\n"
       "                                         export the pages as files\n"
       "  --help                                 print this text\n"
       "  --version                              print the version\n";

@@ -34,6 +34,9 @@ grep -q 'Invalid page range' "$work/err" || fail "range message: $(cat "$work/er
 "$kavrel" export "$data/rows.kv3" -o "$work/x.pdf" 2> "$work/err"
 [ $? = 1 ] || fail "pdf not exit 1"
 grep -q 'export to .pdf is not available yet' "$work/err" || fail "pdf message"
+"$kavrel" export "$data/scripted.kv3" -o "$work/rows.csv" || fail "csv exit $?"
+[ "$(wc -l < "$work/rows.csv")" = 60 ] || fail "csv: not 60 rows"
+[ "$(head -1 "$work/rows.csv" | tr -d '\r')" = "Row 1,odd,1.7%" ] || fail "csv: first row $(head -1 "$work/rows.csv")"
 "$kavrel" export "$work/missing.kv3" -o "$work/m.png" 2> /dev/null
 [ $? = 1 ] || fail "missing input not exit 1"
 "$kavrel" export "$data/rows.kv3" -o "$work/nofolder/x/y.png" --pages 1 2> /dev/null
