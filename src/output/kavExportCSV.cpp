@@ -67,6 +67,9 @@ void TkavCSVExport::Finish()
     for (const QString &line : std::as_const(FLines))
         bytes += line.toUtf8() + "\r\n";
     FLines.clear();
+    FRows.clear();
+    if (Failed())
+        return;
     if (TStream *stream = Stream()) {
         stream->WriteBytes(bytes);
         return;

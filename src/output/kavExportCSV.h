@@ -21,7 +21,8 @@ public:
     bool Start() override;
     void ExportObject(TkavComponent *Obj) override;
     void FinishPage(TkavReportPage *Page, int Index) override;
-    // Writes the file (or Stream) once the last page is done.
+    // Writes the file (or Stream) once the last page is done; a failed run writes nothing,
+    // so an earlier file stays whole.
     void Finish() override;
 
     // The character between values (",", ";" or a tab); one character.
@@ -47,7 +48,6 @@ private:
     QChar FSeparator = u',';
     QList<Row> FRows; // the rows of the page being exported, in output order
     QStringList FLines;
-    bool FFailed = false;
 };
 
 // Adds the CSV filter to the list of available filters (once).

@@ -98,6 +98,8 @@ void TkavCustomImageExport::StartPage(TkavReportPage *, int Index)
 
 void TkavCustomImageExport::FinishPage(TkavReportPage *, int Index)
 {
+    if (Failed())
+        return;
     const QString name = PageFileName(Index);
     // Our atomic writer checks every write: a file cut short (a full disk, a size limit)
     // is an error, never a committed file.

@@ -38,12 +38,14 @@ public:
     // False when the filter refused to start.
     bool run()
     {
+        filter.SetFailed(false);
         if (filter.OnBeginExport)
             filter.OnBeginExport(filter);
         if (!filter.Start())
             return false;
         // On failure Finish still runs; the first error is the one reported.
         auto finish = qScopeGuard([this] {
+            filter.SetFailed(true);
             try {
                 filter.Finish();
             } catch (...) {
@@ -74,6 +76,7 @@ private:
         bool finished = false;
         const auto finishPage = qScopeGuard([&] {
             if (!finished) {
+                filter.SetFailed(true);
                 try {
                     filter.FinishPage(page.get(), i);
                 } catch (...) {

@@ -116,9 +116,14 @@ public:
     const QStringList &Files() const { return FFiles; }
     const QString &Name() const { return FName; }
     void SetName(const QString &Value) { FName = Value; }
+    // Set by the export while it winds down after an error: FinishPage and Finish then
+    // write nothing, so files from an earlier export stay whole.
+    bool Failed() const { return FFailed; }
+    void SetFailed(bool Value) { FFailed = Value; }
 
 private:
     bool FRegistered;
+    bool FFailed = false;
     bool FShowDialog = true;
     bool FExportNotPrintable = false;
     bool FUseFileCache = false;

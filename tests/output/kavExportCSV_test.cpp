@@ -100,6 +100,29 @@ TEST(ExportCSV, DataBandRowsBecomeRecordsAndOddValuesAreQuoted)
     for (int i = 0; i < 60; ++i)
         ASSERT_EQ(records[i], (QStringList{QString::number(i + 1), notes[i % notes.size()]})) << i;
 
+    // A run that fails inside a page leaves the earlier file whole.
+    const QByteArray before = [&] {
+        QFile f(csv->FileName());
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    struct Failing : TkavCSVExport
+    {
+        using TkavCSVExport::TkavCSVExport;
+        void ExportObject(TkavComponent *Obj) override
+        {
+            if (Obj->Name() == u"Note")
+                throw EkavError(u"disk full"_s);
+            TkavCSVExport::ExportObject(Obj);
+        }
+    } failing(frNoRegister);
+    failing.SetShowDialog(false);
+    failing.SetFileName(csv->FileName());
+    EXPECT_FALSE(pages.Export(failing));
+    QFile again(csv->FileName());
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), before);
+
     // A file that cannot be written fails the export.
     csv->SetFileName(dir.filePath(u"missing/out.csv"_s));
     EXPECT_FALSE(pages.Export(*csv));
