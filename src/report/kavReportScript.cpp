@@ -60,6 +60,12 @@ QString caseFoldedOutsideLiterals(const QString &expression)
     return key;
 }
 
+bool isAggregateName(const QString &name)
+{
+    const QString n = name.trimmed().toUpper();
+    return n == u"SUM" || n == u"AVG" || n == u"MIN" || n == u"MAX" || n == u"COUNT";
+}
+
 QString text(const QString &key)
 {
     return kavResourceTable().Get(key);
@@ -312,7 +318,7 @@ Variant TkavReport::callReportFunction(const QString &Name, TkyMethodHelper &Cal
         }
         return message.isEmpty() ? result : Variant::Null();
     }
-    if (Name == u"SUM" || Name == u"AVG" || Name == u"MIN" || Name == u"MAX" || Name == u"COUNT") {
+    if (isAggregateName(Name)) {
         const int first = Name == u"COUNT" ? 0 : 1;
         const QString bandText = textParam(first);
         const QString flagsText = textParam(first + 1);
@@ -337,9 +343,7 @@ Variant TkavReport::scriptGet(const QString &Name)
     Variant value;
     if (GetValueByName(Name, value))
         return value;
-    const QString head = Name.left(Name.indexOf(u'(')).trimmed().toUpper();
-    if (Name.contains(u'(')
-        && (head == u"SUM" || head == u"MIN" || head == u"MAX" || head == u"AVG" || head == u"COUNT"))
+    if (Name.contains(u'(') && isAggregateName(Name.left(Name.indexOf(u'('))))
         return Calc(Name);
     FErrors->Add(text(u"clUnknownVar"_s) + u' ' + Name);
     return Variant::Null();

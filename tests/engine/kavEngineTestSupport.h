@@ -32,3 +32,14 @@ inline TkavReportPage *kavAddTestPage(TkavReport &Report, const QString &Name)
         (page->*set)(10);
     return page;
 }
+
+// A new band of class T on Page, named Name, at Top with Height.
+template <class T>
+T *kavAddTestBand(TkavReportPage &Page, const QString &Name, double Top, double Height)
+{
+    T *band = TkavComponent::Create<T>(&Page);
+    band->SetName(Name);
+    band->SetTop(Top);
+    band->SetHeight(Height);
+    return band;
+}

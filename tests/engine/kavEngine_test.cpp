@@ -61,11 +61,7 @@ protected:
     template <class T>
     T *band(const QString &name, double top, double height)
     {
-        T *b = TkavComponent::Create<T>(page);
-        b->SetName(name);
-        b->SetTop(top);
-        b->SetHeight(height);
-        return b;
+        return kavAddTestBand<T>(*page, name, top, height);
     }
 
     TkavMasterData *masterData(double height = 20)

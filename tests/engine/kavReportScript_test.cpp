@@ -94,11 +94,7 @@ protected:
     template <class T>
     T *band(const QString &name, double top, double height)
     {
-        T *b = TkavComponent::Create<T>(page);
-        b->SetName(name);
-        b->SetTop(top);
-        b->SetHeight(height);
-        return b;
+        return kavAddTestBand<T>(*page, name, top, height);
     }
 
     TkavMemoView *memo(TkavBand *parent, const QString &name, const QString &text, double left = 0)
@@ -175,8 +171,8 @@ TEST_P(ReportScriptTest, ErrorsNameTheirObject)
 INSTANTIATE_TEST_SUITE_P(Languages,
                          ReportScriptTest,
                          ::testing::ValuesIn(languages),
-                         [](const ::testing::TestParamInfo<LanguageCase> &info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<LanguageCase> &language) {
+                             return std::string(language.param.name);
                          });
 
 namespace {
