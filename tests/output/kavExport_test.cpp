@@ -2,6 +2,7 @@
 // termination, placeholders), the filter list, and the PNG/JPEG/SVG filters' files.
 
 #include "../kavTestSupport.h"
+#include "kavOutputTestSupport.h"
 
 #include <output/kavExportImage.h>
 #include <prepared/kavPreviewPages.h>
@@ -138,36 +139,6 @@ public:
     QString failOn;
     QString stopOn;
 };
-
-QString rowsTemplate()
-{
-    return QDir::cleanPath(QStringLiteral(KAV_TEST_DATA) + u"/../../engine/data/rows.kv3"_s);
-}
-
-// rows.kv3 run: two pages, 60 rows, a page footer "Page [Page#] of [TotalPages#]". Adjust
-// may change the template before the run.
-std::unique_ptr<TkavReport> preparedRows(const std::function<void(TkavReport &)> &Adjust = {})
-{
-    kavRegisterRTLClasses();
-    kavRegisterReportClasses();
-    auto report = std::make_unique<TkavReport>();
-    report->EngineOptions().SetNewSilentMode(simSilent);
-    report->LoadFromFile(rowsTemplate(), true);
-    auto *footer = dynamic_cast<TkavMemoView *>(report->FindObject(u"PageNo"));
-    if (footer)
-        footer->SetText(u"Page [Page#] of [TotalPages#]"_s);
-    if (Adjust)
-        Adjust(*report);
-    report->PrepareReport(true);
-    report->EngineOptions().SetNewSilentMode(simSilent);
-    report->Errors().Clear();
-    return report;
-}
-
-TkavPreviewPages &store(TkavReport &report)
-{
-    return dynamic_cast<TkavPreviewPages &>(*report.PreviewPages());
-}
 
 class ExportRun : public testing::Test
 {
