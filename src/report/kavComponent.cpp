@@ -2,6 +2,7 @@
 
 #include "kavBands.h"
 #include "kavDataSets.h"
+#include "kavFileDataSets.h"
 #include "kavFrames.h"
 #include "kavPages.h"
 #include "kavReport.h"
@@ -1101,6 +1102,7 @@ void kavRegisterReportClasses()
     kavRegisterFrameClasses();
     kavRegisterReportOptionClasses();
     kavRegisterDataSetClasses();
+    kavRegisterFileDataSetClasses();
     kavRegisterViewClasses();
     kavRegisterPageClasses();
     kavRegisterBandClasses();
