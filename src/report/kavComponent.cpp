@@ -3,6 +3,7 @@
 #include "kavBands.h"
 #include "kavDataSets.h"
 #include "kavFileDataSets.h"
+#include "kavSQLDataSets.h"
 #include "kavFrames.h"
 #include "kavPages.h"
 #include "kavReport.h"
@@ -1103,6 +1104,7 @@ void kavRegisterReportClasses()
     kavRegisterReportOptionClasses();
     kavRegisterDataSetClasses();
     kavRegisterFileDataSetClasses();
+    kavRegisterSQLDataSetClasses();
     kavRegisterViewClasses();
     kavRegisterPageClasses();
     kavRegisterBandClasses();
