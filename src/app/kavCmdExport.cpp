@@ -1,6 +1,7 @@
 // kavrel export IN.(kv3|kw3) -o OUT.(png|jpg|svg|csv) [--pages RANGE] [--dpi N]: write the pages
 // of a report (run first when it is a template) through the export filter of OUT's extension.
 #include "kavCommands.h"
+#include "kavRunReport.h"
 
 #include <output/kavExportCSV.h>
 #include <output/kavExportImage.h>
@@ -26,6 +27,7 @@ struct ExportArgs
     QString out;
     QString pages;
     int dpi = TkavCustomImageExport::DefaultResolution;
+    TkavRunOptions options;
 };
 
 // Null on a usage error.
@@ -34,7 +36,11 @@ std::optional<ExportArgs> parseArgs(const QStringList &args)
     ExportArgs a;
     for (int i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
-        if (args[i] == u"-o" && hasValue) {
+        bool ok = true;
+        if (kavTakeRunOption(args, i, a.options, ok)) {
+            if (!ok)
+                return std::nullopt;
+        } else if (args[i] == u"-o" && hasValue) {
             a.out = args[++i];
         } else if (args[i] == u"--pages" && hasValue) {
             a.pages = args[++i];
@@ -53,40 +59,6 @@ std::optional<ExportArgs> parseArgs(const QStringList &args)
     if (a.in.isEmpty() || a.out.isEmpty())
         return std::nullopt;
     return a;
-}
-
-void printErrors(TkavReport &report, const QString &file)
-{
-    for (int i = 0; i < report.Errors().Count(); ++i)
-        std::fprintf(
-            stderr, "kavrel: %s: %s\n", qPrintable(file), qPrintable(report.Errors().Strings(i)));
-    report.Errors().Clear();
-}
-
-// Loads prepared pages, or runs a template; false (errors printed) when there are no pages.
-bool loadPages(TkavReport &report, const QString &in)
-{
-    try {
-        if (QFileInfo(in).suffix().compare(u"kw3", Qt::CaseInsensitive) == 0) {
-            report.PreviewPages()->LoadFromFile(in, true);
-            printErrors(report, in);
-            return true;
-        }
-        report.LoadFromFile(in, true);
-    } catch (const Exception &e) {
-        std::fprintf(stderr, "kavrel: %s: %s\n", qPrintable(in), qPrintable(e.Message()));
-        return false;
-    }
-    if (!report.LastLoadOk()) {
-        printErrors(report, in);
-        return false;
-    }
-    report.EngineOptions().SetNewSilentMode(simSilent);
-    // A report's script must not hang a headless run.
-    report.Script().SetStatementLimit(500'000'000);
-    const bool prepared = report.PrepareReport(true);
-    printErrors(report, in);
-    return prepared || report.PreviewPages()->Count() > 0;
 }
 
 } // namespace
@@ -109,9 +81,7 @@ int kavCmdExport(const QStringList &args)
         return 1;
     }
     TkavReport report;
-    report.SetReloading(true);                          // no password prompt
-    report.EngineOptions().SetNewSilentMode(simSilent); // errors are printed here
-    if (!loadPages(report, a->in))
+    if (!kavLoadReportPages(report, a->in, a->options))
         return 1;
     if (report.PreviewPages()->Count() == 0) {
         std::fprintf(stderr, "kavrel: %s: the report has no pages\n", qPrintable(a->in));
@@ -125,7 +95,7 @@ int kavCmdExport(const QStringList &args)
         image->SetResolution(a->dpi);
     auto *pages = dynamic_cast<TkavPreviewPages *>(report.PreviewPages());
     const bool ok = pages && pages->Export(*filter);
-    printErrors(report, a->out);
+    kavPrintReportErrors(report, a->out);
     if (!ok)
         return 1;
     if (filter->Files().isEmpty()) {

@@ -15,6 +15,8 @@
 #include <rtl/kavMath.h>
 #include <rtl/kavRTTI.h>
 
+#include <QScopeGuard>
+
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -432,6 +434,25 @@ void TkavPreviewPages::AddObjectItem(TkavXMLItem &Parent, TkavComponent *Obj, bo
     TkavComponent *source = Obj->OriginalComponent();
     if (source && FSources.count(source) == 0)
         source = nullptr;
+    // A picture travels through the picture cache, stored once until it changes: the page
+    // keeps only its ImageIndex (the flags are the view's own again afterwards).
+    auto *picture = dynamic_cast<TkavPictureView *>(Obj);
+    if (picture && picture->PictureChanged()) {
+        AddPicture(picture);
+        picture->SetPictureChanged(false);
+    }
+    const bool pictureStored = picture && picture->IsPictureStored();
+    const bool indexStored = picture && picture->IsImageIndexStored();
+    if (picture) {
+        picture->SetIsPictureStored(false);
+        picture->SetIsImageIndexStored(true);
+    }
+    const auto restoreFlags = qScopeGuard([&] {
+        if (picture) {
+            picture->SetIsPictureStored(pictureStored);
+            picture->SetIsImageIndexStored(indexStored);
+        }
+    });
     QString name;
     QString text;
     if (!source || FullPage) {

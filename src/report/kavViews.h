@@ -180,6 +180,8 @@ TkavBracket kavScanBracket(const QString &text, qsizetype pos, QStringView open,
 // printf-like format ("%2.2f", "%d") with the format's separators; dates through a date
 // pattern; Booleans as "Yes,No" pairs. A value the format cannot take gives its plain text.
 QString kavFormatData(const Variant &value, const TkavFormat &format);
+// The script literal of text in language: 'it''s' for PascalScript, else "say \"hi\"".
+QString kavQuotedForScript(const QString &text, const QString &language);
 
 // ---------------------------------------------------------------------------------------
 // A highlight: the look a memo takes while its condition holds.

@@ -12,6 +12,7 @@
 #include <rtl/kavMath.h>
 #include <rtl/kavStreams.h>
 
+#include <QDir>
 #include <QFileInfo>
 
 using namespace Qt::StringLiterals;
@@ -97,9 +98,9 @@ QString formatNumber(const Variant &value, const TkavFormat &format)
     return text;
 }
 
-// The text a script literal gives for text: quoted for PascalScript ('it''s'), else for
-// the C-like languages ("say \"hi\"", backslashes escaped).
-QString quotedForScript(const QString &text, const QString &language)
+} // namespace
+
+QString kavQuotedForScript(const QString &text, const QString &language)
 {
     if (language.compare(u"PascalScript"_s, Qt::CaseInsensitive) == 0 || language.isEmpty())
         return u'\'' + QString(text).replace(u"'"_s, u"''"_s) + u'\'';
@@ -107,8 +108,6 @@ QString quotedForScript(const QString &text, const QString &language)
     escaped.replace(u"\\"_s, u"\\\\"_s).replace(u"\""_s, u"\\\""_s);
     return u'"' + escaped + u'"';
 }
-
-} // namespace
 
 QString kavFormatData(const Variant &value, const TkavFormat &format)
 {
@@ -170,7 +169,7 @@ void TkavView::GetData()
     if (!FHyperlink->Expression().isEmpty()) {
         const Variant value = report->Calc(FHyperlink->Expression());
         FHyperlink->SetValue(value.IsString()
-                                 ? quotedForScript(value.AsString(), report->ScriptLanguage())
+                                 ? kavQuotedForScript(value.AsString(), report->ScriptLanguage())
                                  : VarToStr(value));
     }
 }
@@ -180,8 +179,11 @@ void TkavPictureView::GetData()
     TkavView::GetData();
     if (!FFileLink.isEmpty()) {
         TkavReport *report = Report();
-        const QString file
+        QString file
             = FFileLink.contains(u'[') && report ? expandPlain(FFileLink, *report) : FFileLink;
+        // A relative name belongs beside the report, wherever the program was started.
+        if (QFileInfo(file).isRelative() && report && !report->FileName().isEmpty())
+            file = QFileInfo(report->FileName()).absoluteDir().filePath(file);
         // A missing file leaves no picture; one that cannot be read (or that the file
         // policy refuses) does the same and says why in the report's errors.
         FPicture->Clear();
