@@ -7,6 +7,7 @@
 #include "kavEngineTestSupport.h"
 
 #include <engine/kavEngine.h>
+#include <prepared/kavPictureCache.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavBands.h>
 #include <report/kavDataSets.h>
@@ -14,8 +15,12 @@
 #include <report/kavReport.h>
 #include <report/kavViews.h>
 #include <rtl/kavRTTI.h>
+#include <rtl/kavStreams.h>
 
+#include <QBuffer>
+#include <QImage>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -772,3 +777,49 @@ TEST_F(EngineTest, ObjectsBelowAGrowingMemoShiftByTheirMode)
     EXPECT_DOUBLE_EQ(topOf(u"Aside"_s), 30) << "not below the growing memo";
     EXPECT_EQ(before(), designed) << "the template is as designed after the run";
 }
+
+namespace {
+
+// A picture printed on every row is stored once and comes back with its page, also from a
+// saved prepared file.
+TEST_F(EngineTest, PicturesTravelThroughThePictureCacheOnce)
+{
+    ds->SetRangeEndCount(3);
+    auto *data = masterData(40);
+    auto *logo = TkavComponent::Create<TkavPictureView>(data);
+    logo->SetName(u"Logo"_s);
+    logo->SetBounds(0, 0, 32, 32);
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    TMemoryStream stream;
+    stream.WriteBytes(png);
+    logo->LoadPictureFromStream(stream, true);
+    ASSERT_FALSE(logo->Picture().IsEmpty());
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    auto &pages = dynamic_cast<TkavPreviewPages &>(*report->PreviewPages());
+    EXPECT_EQ(pages.PictureCache().Items().Count(), 1);
+    EXPECT_FALSE(logo->Picture().IsEmpty()); // the template keeps its picture
+    const auto pictureOnPage = [](TkavPreviewPages &store) {
+        const std::shared_ptr<TkavReportPage> page = store.GetPage(0);
+        int found = 0;
+        for (TkavComponent *c : page->AllObjects())
+            if (auto *p = dynamic_cast<TkavPictureView *>(c); p && !p->Picture().IsEmpty())
+                ++found;
+        return found;
+    };
+    EXPECT_EQ(pictureOnPage(pages), 3);
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"p.kw3"_s);
+    pages.SaveToFile(file);
+    auto other = kavNewTestReport();
+    auto &loaded = dynamic_cast<TkavPreviewPages &>(*other->PreviewPages());
+    ASSERT_TRUE(loaded.LoadFromFile(file, true));
+    EXPECT_EQ(pictureOnPage(loaded), 3);
+}
+
+} // namespace
