@@ -14,7 +14,6 @@
 // to the right edge instead of the left. Characters keep their logical order.
 
 #include "kavDrawText.h"
-
 #include "kavFonts.h"
 #include "kavPaintUtils.h"
 
@@ -22,9 +21,11 @@
 #include <rtl/kavMath.h>
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QRawFont>
 
 #include <cmath>
 
@@ -37,7 +38,12 @@ int rnd(double x)
 
 // Pascal div/mod shares: every slot gets total div count, the remainder goes one unit at a
 // time to the middle of the range, the rest split between both halves.
-void spreadRemainder(std::vector<int> &values, const std::vector<size_t> &slots, size_t lo, size_t hi, int rest, int unit)
+void spreadRemainder(std::vector<int> &values,
+                     const std::vector<size_t> &slots,
+                     size_t lo,
+                     size_t hi,
+                     int rest,
+                     int unit)
 {
     if (rest <= 0 || lo >= hi)
         return;
@@ -110,11 +116,8 @@ struct TkavDrawText::Target
     }
 };
 
-void TkavDrawText::placeLine(const Target &target,
-                             int line,
-                             int available,
-                             TkavHAlign hAlign,
-                             TkavPlacedLine &placed) const
+void TkavDrawText::placeLine(
+    const Target &target, int line, int available, TkavHAlign hAlign, TkavPlacedLine &placed) const
 {
     const QString &text = FText[size_t(line)].Text;
     const TkavHTMLTags &tags = FHTMLTags.Items()[size_t(line)];
@@ -137,7 +140,8 @@ void TkavDrawText::placeLine(const Target &target,
         for (qsizetype i = start; i < end; ++i) {
             if (pairTail(text, i))
                 continue;
-            const bool pair = i + 1 < end && text[i].isHighSurrogate() && text[i + 1].isLowSurrogate();
+            const bool pair
+                = i + 1 < end && text[i].isHighSurrogate() && text[i + 1].isLowSurrogate();
             adv[size_t(i)] = rnd(metrics.horizontalAdvance(text.mid(i, pair ? 2 : 1))) + spacing;
         }
         start = end;
@@ -190,9 +194,8 @@ void TkavDrawText::placeLine(const Target &target,
     }
 }
 
-TkavTextPlacement TkavDrawText::PlaceText(const QPaintDevice &device,
-                                          TkavHAlign hAlign,
-                                          TkavVAlign vAlign) const
+TkavTextPlacement
+TkavDrawText::PlaceText(const QPaintDevice &device, TkavHAlign hAlign, TkavVAlign vAlign) const
 {
     TkavTextPlacement result;
     if (FText.empty())
@@ -222,7 +225,8 @@ TkavTextPlacement TkavDrawText::PlaceText(const QPaintDevice &device,
             const double e = kavTextInternalPPI / target.dpiY / FPrintScale;
             ideal = rnd((spacing * FScaleY * e * n + hi * n) / e);
         } else {
-            ideal = rnd((spacing * kavTextUnitsPerPixel * n + hi * n) / kavTextUnitsPerPixel * FScaleY);
+            ideal = rnd((spacing * kavTextUnitsPerPixel * n + hi * n) / kavTextUnitsPerPixel
+                        * FScaleY);
         }
         std::vector<size_t> slots(steps.size());
         for (size_t k = 0; k < slots.size(); ++k)
@@ -269,13 +273,15 @@ TkavTextPlacement TkavDrawText::PlaceText(const QPaintDevice &device,
         const double s = std::abs(std::sin(a));
         const double c = std::abs(std::cos(a));
         const bool sideways = (FRotation > 90 && FRotation < 180) || FRotation > 270;
-        length = sideways ? rnd((height - c * blockHeight) / s) : rnd((width - s * blockHeight) / c);
+        length
+            = sideways ? rnd((height - c * blockHeight) / s) : rnd((width - s * blockHeight) / c);
         length = std::max(1, length);
         space = blockHeight;
         // Bounding box of the rotated block (counter-clockwise on the page, y down).
         double minX = 0;
         double minY = 0;
-        for (const auto &[px, py] : {std::pair{double(length), 0.0}, {0.0, double(blockHeight)},
+        for (const auto &[px, py] : {std::pair{double(length), 0.0},
+                                     {0.0, double(blockHeight)},
                                      {double(length), double(blockHeight)}}) {
             minX = std::min(minX, px * std::cos(a) + py * std::sin(a));
             minY = std::min(minY, -px * std::sin(a) + py * std::cos(a));
@@ -292,7 +298,8 @@ TkavTextPlacement TkavDrawText::PlaceText(const QPaintDevice &device,
         y = rnd((space - blockHeight) / 2.0);
 
     for (int line = 0; line < n; ++line) {
-        const bool indented = (FText[size_t(line)].Flags & 1) && (hAlign == haLeft || hAlign == haBlock);
+        const bool indented
+            = (FText[size_t(line)].Flags & 1) && (hAlign == haLeft || hAlign == haBlock);
         const int indent = indented ? rnd(FParagraphGap * FScaleX) : 0;
         TkavPlacedLine placed;
         placeLine(target, line, length - indent, hAlign, placed);
@@ -326,24 +333,58 @@ void TkavDrawText::DrawText(QPainter &canvas, TkavHAlign hAlign, TkavVAlign vAli
         canvas.rotate(-placement.Angle);
     canvas.setBackgroundMode(Qt::TransparentMode);
 
+    // Characters of one format go out as one glyph run at their placed positions: one
+    // paint call per run instead of one per character (PDF pages shrink tenfold). A
+    // character the font has no single glyph for is drawn alone, so fallback fonts and
+    // surrogate pairs still work.
     const TkavHTMLTag *current = nullptr;
+    QFont font;
+    QRawFont raw;
     double ascent = 0;
     int lowered = 0;
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    const auto flush = [&] {
+        if (glyphs.isEmpty())
+            return;
+        QGlyphRun run;
+        run.setRawFont(raw);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        run.setUnderline(font.underline());
+        run.setStrikeOut(font.strikeOut());
+        canvas.drawGlyphRun(QPointF(0, 0), run);
+        glyphs.clear();
+        positions.clear();
+    };
     for (const TkavPlacedLine &line : placement.Lines) {
         const QString &text = FText[size_t(line.Line)].Text;
         const TkavHTMLTags &tags = FHTMLTags.Items()[size_t(line.Line)];
         for (const TkavPlacedChar &ch : line.Chars) {
             const TkavHTMLTag &tag = tags[size_t(ch.Index)];
             if (!current || !tag.SameFormat(*current)) {
-                const QFont font = target.font(FFontName, tag);
+                flush();
+                font = target.font(FFontName, tag);
                 canvas.setFont(font);
                 canvas.setPen(FMonoFont ? QColor(Qt::black) : kavColorToQColor(tag.Color));
+                raw = QRawFont::fromFont(font);
                 ascent = QFontMetricsF(font, canvas.device()).ascent();
                 lowered = rnd(tag.AddY * tag.Size * FScaleY);
                 current = &tag;
             }
-            canvas.drawText(QPointF(ch.X, line.Top + lowered + ascent), text.mid(ch.Index, ch.Units));
+            const QPointF at(ch.X, line.Top + lowered + ascent);
+            const QString piece = text.mid(ch.Index, ch.Units);
+            const QList<quint32> found
+                = raw.isValid() ? raw.glyphIndexesForString(piece) : QList<quint32>();
+            if (found.size() == 1 && found[0] != 0) {
+                glyphs.append(found[0]);
+                positions.append(at);
+            } else {
+                flush();
+                canvas.drawText(at, piece);
+            }
         }
+        flush();
     }
     canvas.restore();
 }
