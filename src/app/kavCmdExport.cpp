@@ -1,9 +1,10 @@
-// kavrel export IN.(kv3|kw3) -o OUT.(png|jpg|svg|csv) [--pages RANGE] [--dpi N]: write the pages
-// of a report (run first when it is a template) through the export filter of OUT's extension.
+// kavrel export IN.(kv3|kw3) -o OUT.(pdf|png|jpg|svg|txt|csv|html) [--pages RANGE] [--dpi N]
+// [--data ALIAS=FILE] [--set NAME=VALUE]: write the pages of a report (run first when it is a
+// template) through the export filter of OUT's extension.
 #include "kavCommands.h"
 #include "kavRunReport.h"
 
-#include <output/kavExportCSV.h>
+#include <output/kavExportFilters.h>
 #include <output/kavExportImage.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavClass.h>
@@ -36,9 +37,9 @@ std::optional<ExportArgs> parseArgs(const QStringList &args)
     ExportArgs a;
     for (int i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
-        bool ok = true;
-        if (kavTakeRunOption(args, i, a.options, ok)) {
-            if (!ok)
+        bool taken = true;
+        if (kavTakeRunOption(args, i, a.options, taken)) {
+            if (!taken)
                 return std::nullopt;
         } else if (args[i] == u"-o" && hasValue) {
             a.out = args[++i];
@@ -68,16 +69,17 @@ int kavCmdExport(const QStringList &args)
     const std::optional<ExportArgs> a = parseArgs(args);
     if (!a) {
         std::fputs(
-            "usage: kavrel export IN.(kv3|kw3) -o OUT.(png|jpg|svg|csv) [--pages RANGE] [--dpi N]\n",
+            "usage: kavrel export IN.(kv3|kw3) -o OUT.(pdf|png|jpg|svg|txt|csv|html) [--pages RANGE] "
+            "[--dpi N] [--data ALIAS=FILE]... [--set NAME=VALUE]...\n",
             stderr);
         return 2;
     }
-    kavRegisterImageExportFilters();
-    kavRegisterDataExportFilters();
+    kavRegisterExportFilters();
     const QString ext = QFileInfo(a->out).suffix().toLower();
-    TkavCustomExportFilter *filter = kavFindExportFilter(ext == u"jpeg" ? u"jpg"_s : ext);
+    const QString kind = ext == u"jpeg" ? u"jpg"_s : ext == u"htm" ? u"html"_s : ext;
+    TkavCustomExportFilter *filter = kavFindExportFilter(kind);
     if (!filter) {
-        std::fprintf(stderr, "kavrel: export to .%s is not available yet\n", qPrintable(ext));
+        std::fprintf(stderr, "kavrel: cannot export to .%s\n", qPrintable(ext));
         return 1;
     }
     TkavReport report;
@@ -91,6 +93,9 @@ int kavCmdExport(const QStringList &args)
     filter->SetShowProgress(false);
     filter->SetFileName(a->out);
     filter->SetPageNumbers(a->pages);
+    // Documents are titled by the report's name, or by its file when it has none.
+    const QString name = report.ReportOptions().Name();
+    filter->SetTitle(name.isEmpty() ? QFileInfo(a->in).completeBaseName() : name);
     if (auto *image = dynamic_cast<TkavCustomImageExport *>(filter))
         image->SetResolution(a->dpi);
     auto *pages = dynamic_cast<TkavPreviewPages *>(report.PreviewPages());

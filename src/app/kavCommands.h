@@ -9,3 +9,4 @@ int kavCmdResave(const QStringList &args);
 int kavCmdScript(const QStringList &args);
 int kavCmdPrepare(const QStringList &args);
 int kavCmdExport(const QStringList &args);
+int kavCmdPrint(const QStringList &args);

@@ -26,8 +26,13 @@ const char usageText[]
       "                                         compile and run a script\n"
       "  resave IN.kv3 OUT.kv3                  load a template and save it again\n"
       "  prepare IN.kv3 -o OUT.kw3 [--dump]     run a report\n"
-      "  export IN.(kv3|kw3) -o OUT.(png|jpg|svg|csv) [--pages RANGE] [--dpi N]\n"
+      "  export IN.(kv3|kw3) -o OUT.(pdf|png|jpg|svg|txt|csv|html) [--pages RANGE] [--dpi N]\n"
       "                                         export the pages as files\n"
+      "  print IN.(kv3|kw3) [--printer NAME] [--pages RANGE] [--copies N] [--collate] [--reverse]\n"
+      "        [--mode default|split|join|scale] [--sheet PAPERNUMBER] [-o FILE.pdf]\n"
+      "                                         print a report, or print it into a PDF file\n"
+      "  prepare, export and print also take --data ALIAS=FILE (a .db/.sqlite, .csv or .json\n"
+      "  file for a data set or database) and --set NAME=VALUE (a report variable)\n"
       "  --help                                 print this text\n"
       "  --version                              print the version\n";
 
@@ -75,6 +80,8 @@ int main(int argc, char **argv)
         return kavCmdPrepare(args.mid(1));
     if (command == QLatin1String("export"))
         return kavCmdExport(args.mid(1));
+    if (command == QLatin1String("print"))
+        return kavCmdPrint(args.mid(1));
     if (args.isEmpty() || command == QLatin1String("--help")) {
         std::fputs(usageText, stdout);
         return 0;

@@ -5,6 +5,7 @@
 
 #include <prepared/kavPreviewPages.h>
 #include <report/kavBands.h>
+#include <report/kavDMP.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
 #include <report/kavViews.h>
@@ -27,12 +28,30 @@ bool isNullBand(const TkavBand &band)
     return band.InheritsFrom(TkavNullBand::StaticClassInfo());
 }
 
+// A dot-matrix text whose frame has a bottom line: the line is drawn half a row below
+// the text, so the band needs a row more to show it.
+bool hasDMPBottomLine(const TkavComponent *obj)
+{
+    const auto *memo = dynamic_cast<const TkavDMPMemoView *>(obj);
+    return memo && memo->Frame().Typ().Contains(ftBottom);
+}
+
+// The lowest bottom of the band's objects, a row lower when an object ending there is a
+// dot-matrix text with a bottom frame line.
 double lowestBottom(const TkavBand &band)
 {
     double bottom = 0;
-    for (const TkavComponent *obj : band.Objects())
-        bottom = std::max(bottom, obj->Top() + obj->Height());
-    return bottom;
+    bool framed = false;
+    for (const TkavComponent *obj : band.Objects()) {
+        const double objBottom = obj->Top() + obj->Height();
+        if (objBottom > bottom + 0.0001) {
+            bottom = objBottom;
+            framed = hasDMPBottomLine(obj);
+        } else if (objBottom >= bottom - 0.0001) {
+            framed = framed || hasDMPBottomLine(obj);
+        }
+    }
+    return framed ? bottom + kavDMPCharHeight : bottom;
 }
 
 } // namespace
@@ -230,7 +249,7 @@ void TkavEngine::PrepareBand(TkavBand &Band)
     report.DoNotifyEvent(&Band, Band.OnAfterCalcHeight());
     for (TkavComponent *obj : Band.Objects())
         if (auto *stretch = dynamic_cast<TkavStretcheable *>(obj); stretch && stretch->StretchMode() == smMaxHeight)
-            stretch->SetHeight(bottom - stretch->Top());
+            stretch->SetHeight(bottom - stretch->Top() - (hasDMPBottomLine(obj) ? kavDMPCharHeight : 0));
 }
 
 void TkavEngine::FinishBand(TkavBand &Band)

@@ -284,6 +284,11 @@ public:
     // Runs Filter over the pages (its PageNumbers or CurPage choose them). False when the
     // filter's dialog was cancelled, Start refused, or an error was raised (an Errors line).
     bool Export(TkavCustomExportFilter &Filter);
+    // Prints the pages with the report's PrintOptions on the current printer (a file
+    // printer when only PrnOutFileName is set). False when there is no printer, the dialog
+    // was cancelled, the printer is unusable, the range text is malformed, the job was
+    // stopped or the document could not be completed (the last three add an Errors line).
+    bool Print();
 
 private:
     friend class TkavOutline;

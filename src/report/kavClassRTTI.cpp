@@ -3,6 +3,7 @@
 #include "kavBands.h"
 #include "kavComponent.h"
 #include "kavCustomEngine.h"
+#include "kavDMP.h"
 #include "kavDataSets.h"
 #include "kavFrames.h"
 #include "kavPages.h"
@@ -782,19 +783,22 @@ void TkavReportRTTI::addViews()
             u"String"_s,
             [](const TkavView &x) { return x.TagStr(); },
             [](TkavView &x, const Variant &v) { x.SetTagStr(v.AsString()); });
-    // Not registered: TkavDMPCommand, TkavDMPMemoView, TkavDMPLineView (no dot-matrix
-    // objects yet).
-    addClasses({&TkavShapeView::StaticClassInfo(), &TkavSubreport::StaticClassInfo()},
+    addClasses({&TkavShapeView::StaticClassInfo(),
+                &TkavSubreport::StaticClassInfo(),
+                &TkavDMPCommand::StaticClassInfo()},
                u"TkavView"_s);
     if (TkyClassVariable *c = script.AddClass(TkavStretcheable::StaticClassInfo(), u"TkavView"_s))
         c->AddMethod(u"function CalcHeight: Extended"_s, &viewMethod);
     if (TkyClassVariable *c
         = script.AddClass(TkavCustomMemoView::StaticClassInfo(), u"TkavStretcheable"_s))
         addMemoMembers(*c);
-    addClasses({&TkavMemoView::StaticClassInfo(), &TkavSysMemoView::StaticClassInfo()},
+    addClasses({&TkavMemoView::StaticClassInfo(),
+                &TkavSysMemoView::StaticClassInfo(),
+                &TkavDMPMemoView::StaticClassInfo()},
                u"TkavCustomMemoView"_s);
     script.AddClass(TkavCustomLineView::StaticClassInfo(), u"TkavStretcheable"_s);
-    script.AddClass(TkavLineView::StaticClassInfo(), u"TkavCustomLineView"_s);
+    addClasses({&TkavLineView::StaticClassInfo(), &TkavDMPLineView::StaticClassInfo()},
+               u"TkavCustomLineView"_s);
     if (TkyClassVariable *c = script.AddClass(TkavPictureView::StaticClassInfo(), u"TkavView"_s))
         c->AddMethod(u"procedure LoadFromFile(filename: String)"_s, &viewMethod);
 }
@@ -828,9 +832,10 @@ void TkavReportRTTI::addBandsAndPages()
                 &TkavDataBand6::StaticClassInfo()},
                u"TkavDataBand"_s);
     script.AddClass(TkavPage::StaticClassInfo(), u"TkavComponent"_s);
-    // Not registered: TkavDialogPage and TkavDMPPage (not built yet).
+    // Not registered: TkavDialogPage (not built yet).
     addClasses({&TkavReportPage::StaticClassInfo(), &TkavDataPage::StaticClassInfo()},
                u"TkavPage"_s);
+    script.AddClass(TkavDMPPage::StaticClassInfo(), u"TkavReportPage"_s);
 }
 
 void TkavReportRTTI::addOptionsAndVariables()

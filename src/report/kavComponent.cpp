@@ -1,6 +1,7 @@
 #include "kavComponent.h"
 
 #include "kavBands.h"
+#include "kavDMP.h"
 #include "kavDataSets.h"
 #include "kavFileDataSets.h"
 #include "kavSQLDataSets.h"
@@ -1109,4 +1110,5 @@ void kavRegisterReportClasses()
     kavRegisterPageClasses();
     kavRegisterBandClasses();
     kavRegisterStyleClasses();
+    kavRegisterDMPClasses();
 }

@@ -12,6 +12,7 @@
 #include <prepared/kavDrawText.h>
 #include <engine/kavEngine.h>
 #include <prepared/kavPreviewPages.h>
+#include <prepared/kavPrinters.h>
 #include <rtl/kavCaseFold.h>
 #include <script/ky_script.h>
 #include <script/ky_statements.h>
@@ -581,8 +582,18 @@ void TkavReport::ShowPreparedReport()
 
 bool TkavReport::Print()
 {
-    notAvailable(u"Printing"_s);
-    return false;
+    auto *pages = dynamic_cast<TkavPreviewPages *>(FPreviewPages.get());
+    return pages && pages->Print();
+}
+
+void TkavReport::SelectPrinter()
+{
+    TkavPrinters &printers = kavPrinters();
+    if (FPrintOptions->IsDefaultPrinter())
+        return;
+    const int index = printers.IndexOf(FPrintOptions->Printer());
+    if (index >= 0 && index != printers.PrinterIndex())
+        printers.SetPrinterIndex(index);
 }
 
 void TkavReport::DesignReport(bool Modal, bool MDIChild)

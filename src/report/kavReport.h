@@ -23,6 +23,7 @@
 class TkavCustomEngine;
 class TkavCustomPreviewPages;
 class TkavPage;
+class TkavReportPage;
 class TkavDataSet;
 class TkavDrawText;
 class TkavIniFile;
@@ -277,6 +278,17 @@ public:
     void SetOnBeforePrint(std::function<void(TkavComponent *)> Value) { FOnBeforePrint = std::move(Value); }
     const std::function<void(TkavComponent *)> &OnAfterPrint() const { return FOnAfterPrint; }
     void SetOnAfterPrint(std::function<void(TkavComponent *)> Value) { FOnAfterPrint = std::move(Value); }
+    // Printing: before the first page, after the job (also after a failure), and for every
+    // page printed with its copy number.
+    const std::function<void(TkavReport *)> &OnPrintReport() const { return FOnPrintReport; }
+    void SetOnPrintReport(std::function<void(TkavReport *)> Value) { FOnPrintReport = std::move(Value); }
+    const std::function<void(TkavReport *)> &OnAfterPrintReport() const { return FOnAfterPrintReport; }
+    void SetOnAfterPrintReport(std::function<void(TkavReport *)> Value)
+    {
+        FOnAfterPrintReport = std::move(Value);
+    }
+    const std::function<void(TkavReportPage *, int)> &OnPrintPage() const { return FOnPrintPage; }
+    void SetOnPrintPage(std::function<void(TkavReportPage *, int)> Value) { FOnPrintPage = std::move(Value); }
     // Builds a page's content instead of its data bands (the engine's ShowBand, NewPage ...).
     const std::function<void(TkavPage *)> &OnManualBuild() const { return FOnManualBuild; }
     void SetOnManualBuild(std::function<void(TkavPage *)> Value) { FOnManualBuild = std::move(Value); }
@@ -320,7 +332,11 @@ public:
     bool PrepareReport(bool ClearLastReport = true);
     void ShowReport(bool ClearLastReport = true);
     void ShowPreparedReport();
+    // Prints the prepared pages (TkavPreviewPages::Print).
     bool Print();
+    // Makes PrintOptions.Printer the current printer when it is installed (the default
+    // printer's text keeps the current one).
+    void SelectPrinter();
     void DesignReport(bool Modal = true, bool MDIChild = false);
 
     // --- data sets ------------------------------------------------------------------------
@@ -392,6 +408,9 @@ private:
     std::unique_ptr<TkavCustomEngine> FEngine;
     std::function<void(TkavComponent *)> FOnBeforePrint;
     std::function<void(TkavComponent *)> FOnAfterPrint;
+    std::function<void(TkavReport *)> FOnPrintReport;
+    std::function<void(TkavReport *)> FOnAfterPrintReport;
+    std::function<void(TkavReportPage *, int)> FOnPrintPage;
     std::function<void(TkavPage *)> FOnManualBuild;
     QStringList FEvaluating; // report variables whose expressions are being computed
     std::unique_ptr<TkyScript> FScript;

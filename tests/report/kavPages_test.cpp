@@ -8,6 +8,7 @@
 #include <report/kavBands.h>
 #include <report/kavComponent.h>
 #include <report/kavDataSets.h>
+#include <report/kavDMP.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
 #include <report/kavViews.h>
@@ -26,14 +27,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A stand-in for the dot-matrix page, under the class name band geometry keys on.
-class TestDMPPage : public TkavPage
-{
-public:
-    KAV_CLASSINFO
-    using TkavPage::TkavPage;
-};
 
 struct Document
 {
@@ -61,13 +54,6 @@ QStringList split(const char16_t *names)
 }
 
 } // namespace
-
-const TkavClassInfo &TestDMPPage::StaticClassInfo()
-{
-    static const TkavClassInfo info = kavMakeClassInfo<TestDMPPage, TkavPage>(
-        u"TkavDMPPage"_s, [](TkavPropBuilder<TestDMPPage> &) {}, kavComponentFactory<TestDMPPage>());
-    return info;
-}
 
 // ---------------------------------------------------------------------------------------
 // Published tables
@@ -216,7 +202,7 @@ TEST(PageBandTables, DeclaredDefaultsMatchInitialValues)
             }
         }
     }
-    EXPECT_EQ(checked, 22); // two pages, the data band base and nineteen bands
+    EXPECT_EQ(checked, 23); // three pages, the data band base and nineteen bands
 }
 
 TEST(PageBandTables, CreatedByClassName)
@@ -593,7 +579,7 @@ TEST(Bands, ChildChains)
 TEST(Bands, DotMatrixSnapping)
 {
     Document doc;
-    auto *dmp = TkavComponent::Create<TestDMPPage>(doc.report.get());
+    auto *dmp = TkavComponent::Create<TkavDMPPage>(doc.report.get());
     auto *band = TkavComponent::Create<TkavMasterData>(dmp);
     auto *plain = TkavComponent::Create<TkavMasterData>(doc.page);
     struct Row

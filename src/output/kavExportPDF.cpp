@@ -1,0 +1,272 @@
+#include "kavExportPDF.h"
+
+#include <persist/kavXML.h>
+#include <prepared/kavPreviewPages.h>
+#include <report/kavFrames.h>
+#include <report/kavPages.h>
+#include <report/kavReport.h>
+#include <report/kavViews.h>
+#include <rtl/kavStreams.h>
+
+#include <QDir>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QScopeGuard>
+#include <QTemporaryFile>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr double pixelsPerMm = 3.77953;
+constexpr double pointsPerPixel = 72.0 / 96.0;
+// Deeper outlines are cut: the walk recurses once per level.
+constexpr int maxOutlineDepth = 64;
+
+// The page's paper in its orientation; the size is matched to a standard paper when it is
+// one, so viewers name it.
+QPageLayout pageLayout(const TkavReportPage &page)
+{
+    const double width = page.PaperWidth();
+    const double height = page.PaperHeight();
+    if (!(width > 0) || !(height > 0))
+        throw EkavError(u"Invalid paper size of page \"%1\""_s.arg(page.Name()));
+    const QPageSize size(QSizeF(std::min(width, height), std::max(width, height)),
+                         QPageSize::Millimeter);
+    return QPageLayout(size,
+                       width > height ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF());
+}
+
+} // namespace
+
+TkavPDFExport::TkavPDFExport(TkavFilterRegistration Registration)
+    : TkavCustomExportFilter(Registration)
+{
+    SetName(u"PDFExport"_s);
+    SetDefaultExt(u".pdf"_s);
+    SetFilterDesc(GetDescription());
+    SetShowDialog(false);
+    SetShowProgress(false);
+}
+
+TkavPDFExport::~TkavPDFExport() = default;
+
+QString TkavPDFExport::GetDescription() const
+{
+    return u"PDF document (*.pdf)"_s;
+}
+
+void TkavPDFExport::resetDocument()
+{
+    if (FPainter && FPainter->isActive())
+        FPainter->end();
+    FPainter.reset();
+    FWriter.reset();
+    FTempFile.reset();
+    FExportedIndex.clear();
+    FTopMargins.clear();
+    FLinks.clear();
+}
+
+bool TkavPDFExport::Start()
+{
+    resetDocument();
+    if (FileName().isEmpty() && !Stream())
+        throw EkavError(u"No file name given for the export"_s);
+    if (!PreviewPages())
+        return false;
+    // Qt writes the document to a temporary file; Finish completes it into the target, so
+    // pages leave memory as soon as they are drawn.
+    QString folder = Report() ? Report()->EngineOptions().TempDir() : QString();
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::tempPath();
+    FTempFile = std::make_unique<QTemporaryFile>(folder + u"/kvXXXXXX.pdf"_s);
+    if (!FTempFile->open())
+        throw EkavError(u"Cannot create a temporary file in \"%1\""_s.arg(folder));
+    FWriter = std::make_unique<QPdfWriter>(FTempFile.get());
+    FWriter->setResolution(Resolution);
+    FWriter->setCreator(u"Kavrel"_s);
+    FPainter = std::make_unique<QPainter>();
+    return true;
+}
+
+void TkavPDFExport::StartPage(TkavReportPage *Page, int Index)
+{
+    if (!FWriter || !Page)
+        return;
+    const QPageLayout layout = pageLayout(*Page);
+    if (!FPainter->isActive()) {
+        FWriter->setPageLayout(layout);
+        if (!FPainter->begin(FWriter.get()))
+            throw EkavError(u"Cannot start the PDF document"_s);
+    } else {
+        // A new layout takes effect with the next page.
+        if (!FWriter->setPageLayout(layout) || !FWriter->newPage())
+            throw EkavError(u"Cannot start a new PDF page"_s);
+    }
+    const double scale = Resolution / 96.0;
+    PreviewPages()->DrawPage(Index, FPainter.get(), scale, scale, 0, 0);
+    FExportedIndex[Index] = int(FTopMargins.size());
+    FTopMargins.push_back(Page->TopMargin() * pixelsPerMm);
+}
+
+void TkavPDFExport::ExportObject(TkavComponent *Obj)
+{
+    const auto *view = dynamic_cast<const TkavView *>(Obj);
+    if (!view || FTopMargins.empty())
+        return;
+    const TkavHyperlink &link = view->Hyperlink();
+    const QString value = link.Value().trimmed();
+    if (value.isEmpty() || (link.Kind() != hkURL && link.Kind() != hkAnchor
+                            && link.Kind() != hkPageNumber))
+        return;
+    // During the export the page sits at its margins, so these are page coordinates.
+    FLinks.push_back({int(FTopMargins.size()) - 1,
+                      QRectF(view->AbsLeft(), view->AbsTop(), view->Width(), view->Height()),
+                      int(link.Kind()),
+                      value});
+}
+
+std::vector<TkavPDFOutlineItem> TkavPDFExport::outlineLevel(int Depth)
+{
+    std::vector<TkavPDFOutlineItem> items;
+    if (Depth > maxOutlineDepth)
+        return items;
+    TkavCustomOutline &outline = PreviewPages()->Outline();
+    const int count = outline.Count();
+    for (int i = 0; i < count; ++i) {
+        QString text;
+        int page = -1;
+        int top = 0;
+        outline.GetItem(i, text, page, top);
+        outline.LevelDown(i);
+        std::vector<TkavPDFOutlineItem> children = outlineLevel(Depth + 1);
+        outline.LevelUp();
+        // Items on pages left out of the export keep their place only for their children.
+        const auto found = FExportedIndex.find(page);
+        if (found == FExportedIndex.end() && children.empty())
+            continue;
+        TkavPDFOutlineItem item{text, {}, std::move(children)};
+        if (found != FExportedIndex.end())
+            item.Target = {found->second,
+                           (FTopMargins[size_t(found->second)] + top) * pointsPerPixel};
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+QString TkavPDFExport::documentTitle() const
+{
+    if (!Title().isEmpty() || !Report())
+        return Title();
+    if (!Report()->ReportOptions().Name().isEmpty())
+        return Report()->ReportOptions().Name();
+    return Report()->Name();
+}
+
+std::vector<TkavPDFLink> TkavPDFExport::resolvedLinks()
+{
+    std::vector<TkavPDFLink> links;
+    for (const PendingLink &pending : FLinks) {
+        TkavPDFLink link;
+        link.Page = pending.Page;
+        link.Rect = QRectF(pending.Rect.topLeft() * pointsPerPixel,
+                           pending.Rect.size() * pointsPerPixel);
+        if (pending.Kind == hkURL) {
+            link.URI = pending.Value;
+            links.push_back(link);
+            continue;
+        }
+        // A page number leads to the page's top edge, an anchor to its place on its page.
+        int targetPage = -1; // in the store
+        double top = 0;      // report pixels below the page's top edge
+        bool ok = false;
+        if (pending.Kind == hkPageNumber) {
+            targetPage = pending.Value.toInt(&ok) - 1;
+        } else if (const TkavXMLItem *anchor = PreviewPages()->FindAnchor(pending.Value)) {
+            bool topOk = false;
+            targetPage = anchor->GetProp(u"page").toInt(&ok);
+            top = anchor->GetProp(u"top").toInt(&topOk);
+            ok = ok && topOk;
+        }
+        const auto found = FExportedIndex.find(targetPage);
+        if (!ok || found == FExportedIndex.end())
+            continue; // no such place among the exported pages
+        if (pending.Kind == hkAnchor)
+            top += FTopMargins[size_t(found->second)];
+        link.Target = {found->second, top * pointsPerPixel};
+        links.push_back(link);
+    }
+    return links;
+}
+
+void TkavPDFExport::Finish()
+{
+    const auto cleanup = qScopeGuard([this] { resetDocument(); });
+    if (!FWriter)
+        return;
+    const bool drawn = !FPainter->isActive() || FPainter->end();
+    if (Failed())
+        return;
+    if (FTopMargins.empty())
+        throw EkavError(u"No page to export"_s);
+    if (!drawn || !FTempFile->flush() || FTempFile->size() <= 0)
+        throw EkavError(u"Cannot complete the PDF document"_s);
+    // Mapped rather than read: a long report's document stays out of the heap.
+    const qint64 size = FTempFile->size();
+    const uchar *mapped = FTempFile->map(0, size);
+    QByteArray copy;
+    if (!mapped) {
+        if (!FTempFile->seek(0))
+            throw EkavError(u"Cannot complete the PDF document"_s);
+        copy = FTempFile->readAll();
+    }
+    const QByteArrayView drawnFile = mapped ? QByteArrayView(mapped, qsizetype(size))
+                                            : QByteArrayView(copy);
+    const TkavPDFRewriter rewriter(drawnFile);
+    if (rewriter.PageCount() != int(FTopMargins.size()))
+        throw EkavError(u"Unexpected page count in the PDF drawn by Qt"_s);
+
+    std::vector<TkavPDFOutlineItem> outline;
+    if (FOutline) {
+        TkavCustomOutline &tree = PreviewPages()->Outline();
+        TkavXMLItem *saved = tree.CurItem();
+        const auto restore = qScopeGuard([&tree, saved] { tree.SetCurItem(saved); });
+        tree.LevelRoot();
+        outline = outlineLevel(0);
+    }
+    const std::vector<TkavPDFLink> links = resolvedLinks();
+
+    TkavPDFInfo info;
+    info.Title = documentTitle();
+    info.Creator = u"Kavrel"_s;
+    info.Producer = u"Kavrel"_s;
+    if (FWriteCreationTime)
+        info.CreationDate = CreationTime();
+    if (Stream()) {
+        rewriter.Write(*Stream(), info, outline, links);
+        return;
+    }
+    try {
+        kavWriteFileAtomically(FileName(), [&](TStream &stream) {
+            rewriter.Write(stream, info, outline, links);
+        });
+    } catch (const Exception &e) {
+        throw EkavError(u"Cannot write file \"%1\": %2"_s.arg(FileName(), e.Message()));
+    }
+    Files().append(FileName());
+}
+
+void kavRegisterPDFExportFilter()
+{
+    // The list must outlive the filter, which leaves it when destroyed at exit.
+    kavExportFilters();
+    static std::unique_ptr<TkavPDFExport> filter;
+    if (!filter)
+        filter = std::make_unique<TkavPDFExport>();
+}
