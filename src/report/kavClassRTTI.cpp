@@ -4,6 +4,8 @@
 #include "kavComponent.h"
 #include "kavCustomEngine.h"
 #include "kavDMP.h"
+#include "kavFileDataSets.h"
+#include "kavSQLDataSets.h"
 #include "kavDataSets.h"
 #include "kavFrames.h"
 #include "kavPages.h"
@@ -760,10 +762,16 @@ void TkavReportRTTI::addComponents()
         addDataSetMembers(*c);
     addClasses({&TkavUserDataSet::StaticClassInfo(), &TkavCustomDBDataSet::StaticClassInfo()},
                u"TkavDataSet"_s);
+    addClasses({&TkavTableDataSet::StaticClassInfo(), &TkavSQLQuery::StaticClassInfo()},
+               u"TkavCustomDBDataSet"_s);
+    addClasses({&TkavCSVDataSet::StaticClassInfo(), &TkavJSONDataSet::StaticClassInfo()},
+               u"TkavTableDataSet"_s);
     if (TkyClassVariable *c = script.AddClass(TkavComponent::StaticClassInfo(), u"TComponent"_s))
         addComponentMembers(*c);
     script.AddClass(TkavReportComponent::StaticClassInfo(), u"TkavComponent"_s);
     script.AddClass(TkavDialogComponent::StaticClassInfo(), u"TkavReportComponent"_s);
+    script.AddClass(TkavCustomDatabase::StaticClassInfo(), u"TkavDialogComponent"_s);
+    script.AddClass(TkavSQLDatabase::StaticClassInfo(), u"TkavCustomDatabase"_s);
     // Not registered: TkavDialogControl (dialog controls are not built yet).
     addClasses({&TkavFrameLine::StaticClassInfo(),
                 &TkavFrame::StaticClassInfo(),

@@ -53,4 +53,9 @@ grep -q 'the report has no variable "Nope"' "$work/err" || fail "unknown --set m
 rm "$work/demo.db"
 "$kavrel" prepare "$work/customers.kv3" -o "$work/x.kw3" 2> "$work/err" && fail "missing database accepted"
 grep -q "Database \"DemoDB\": the file \"$work/demo.db\" does not exist" "$work/err" || fail "missing database message: $(cat "$work/err")"
+# Scripts see the data sets and the database with their properties.
+printf "begin\n  ShowMessage(Products.FileName);\n  Products.Delimiter := ';';\n  ShowMessage(Products.Delimiter);\nend.\n" > "$work/ds.pas"
+[ "$("$kavrel" script "$work/ds.pas" --report "$work/products.kv3" | tr '\n' ' ')" = "products.csv ; " ] || fail "script: CSV data set"
+printf "begin\n  ShowMessage(DemoDB.DatabaseName);\n  ShowMessage(Orders.SQL.Count);\nend.\n" > "$work/db.pas"
+[ "$("$kavrel" script "$work/db.pas" --report "$work/invoice.kv3" | tr '\n' ' ')" = "demo.db 3 " ] || fail "script: database and query"
 echo "examples: ok"
