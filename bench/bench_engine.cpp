@@ -5,6 +5,7 @@
 // alone:
 //   bench_engine [--rows N (100000)] [--file-cache] [--compiled]
 // Prints rows and pages per second, the peak memory and the cost of one evaluation.
+#include "kavBenchReports.h"
 #include "kavBenchSupport.h"
 
 #include <prepared/kavPreviewPages.h>
@@ -17,28 +18,6 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-template <class T>
-T *add(TkavComponent *parent, double top, double height)
-{
-    T *component = TkavComponent::Create<T>(parent);
-    component->CreateUniqueName();
-    component->SetTop(top);
-    component->SetHeight(height);
-    return component;
-}
-
-void addMemo(TkavComponent *band, double left, double width, const QString &text)
-{
-    auto *memo = add<TkavMemoView>(band, 0, 18);
-    memo->SetLeft(left);
-    memo->SetWidth(width);
-    memo->SetText(text);
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -82,24 +61,24 @@ int main(int argc, char **argv)
     report.DataSets().Add(&data);
     auto *page = TkavComponent::Create<TkavReportPage>(&report);
     page->CreateUniqueName();
-    auto *header = add<TkavPageHeader>(page, 0, 30);
-    addMemo(header, 0, 300, u"Orders"_s);
-    auto *group = add<TkavGroupHeader>(page, 50, 24);
+    auto *header = kavBenchAdd<TkavPageHeader>(page, 0, 30);
+    kavBenchAddMemo(header, 0, 300, u"Orders"_s);
+    auto *group = kavBenchAdd<TkavGroupHeader>(page, 50, 24);
     group->SetCondition(u"Orders.\"Group\""_s);
-    addMemo(group, 0, 300, u"Group [Orders.\"Group\"]"_s);
-    auto *band = add<TkavMasterData>(page, 100, 20);
+    kavBenchAddMemo(group, 0, 300, u"Group [Orders.\"Group\"]"_s);
+    auto *band = kavBenchAdd<TkavMasterData>(page, 100, 20);
     band->SetDataSet(&data);
     const char16_t *fields[] = {u"No", u"Customer", u"City", u"Product", u"Date", u"Status", u"Note", u"Amount"};
     for (int i = 0; i < 8; ++i) {
         const QString field = u"Orders.\""_s + QString::fromUtf16(fields[i]) + u"\""_s;
-        addMemo(band, 90.0 * i, 88, compiled ? u"[Trim(<"_s + field + u">)]"_s : u"["_s + field + u"]"_s);
+        kavBenchAddMemo(band, 90.0 * i, 88, compiled ? u"[Trim(<"_s + field + u">)]"_s : u"["_s + field + u"]"_s);
     }
-    auto *groupFooter = add<TkavGroupFooter>(page, 150, 24);
-    addMemo(groupFooter, 0, 300, u"Group [Orders.\"Group\"]: [SUM(<Orders.\"Amount\">)]"_s);
-    auto *summary = add<TkavReportSummary>(page, 200, 30);
-    addMemo(summary, 0, 300, u"Rows: [Line#], total [SUM(<Orders.\"Amount\">, MasterData1)]"_s);
-    auto *footer = add<TkavPageFooter>(page, 300, 24);
-    addMemo(footer, 0, 200, u"Page [Page#]"_s);
+    auto *groupFooter = kavBenchAdd<TkavGroupFooter>(page, 150, 24);
+    kavBenchAddMemo(groupFooter, 0, 300, u"Group [Orders.\"Group\"]: [SUM(<Orders.\"Amount\">)]"_s);
+    auto *summary = kavBenchAdd<TkavReportSummary>(page, 200, 30);
+    kavBenchAddMemo(summary, 0, 300, u"Rows: [Line#], total [SUM(<Orders.\"Amount\">, MasterData1)]"_s);
+    auto *footer = kavBenchAdd<TkavPageFooter>(page, 300, 24);
+    kavBenchAddMemo(footer, 0, 200, u"Page [Page#]"_s);
 
     QTextStream out(stdout);
     out << u"bench_engine: %1 rows, file cache %2"_s.arg(rows).arg(fileCache ? u"on"_s : u"off"_s)

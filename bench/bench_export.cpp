@@ -4,6 +4,7 @@
 // Prints the pages per second of the export alone, the file size and the peak memory
 // after the run and after the export; for comparison, the pages per second of drawing
 // every page into a 96-dpi image as the preview does.
+#include "kavBenchReports.h"
 #include "kavBenchSupport.h"
 
 #include <output/kavExportPDF.h>
@@ -21,28 +22,6 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-template <class T>
-T *add(TkavComponent *parent, double top, double height)
-{
-    T *component = TkavComponent::Create<T>(parent);
-    component->CreateUniqueName();
-    component->SetTop(top);
-    component->SetHeight(height);
-    return component;
-}
-
-void addMemo(TkavComponent *band, double left, double width, const QString &text)
-{
-    auto *memo = add<TkavMemoView>(band, 0, 18);
-    memo->SetLeft(left);
-    memo->SetWidth(width);
-    memo->SetText(text);
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -80,15 +59,15 @@ int main(int argc, char **argv)
     report.DataSets().Add(&data);
     auto *page = TkavComponent::Create<TkavReportPage>(&report);
     page->CreateUniqueName();
-    auto *header = add<TkavPageHeader>(page, 0, 30);
-    addMemo(header, 0, 300, u"Orders"_s);
-    auto *band = add<TkavMasterData>(page, 100, 20);
+    auto *header = kavBenchAdd<TkavPageHeader>(page, 0, 30);
+    kavBenchAddMemo(header, 0, 300, u"Orders"_s);
+    auto *band = kavBenchAdd<TkavMasterData>(page, 100, 20);
     band->SetDataSet(&data);
     const char16_t *fields[] = {u"No", u"Customer", u"City", u"Product", u"Date", u"Status", u"Note", u"Amount"};
     for (int i = 0; i < 8; ++i)
-        addMemo(band, 90.0 * i, 88, u"[Orders.\""_s + QString::fromUtf16(fields[i]) + u"\"]"_s);
-    auto *footer = add<TkavPageFooter>(page, 300, 24);
-    addMemo(footer, 0, 200, u"Page [Page#]"_s);
+        kavBenchAddMemo(band, 90.0 * i, 88, u"[Orders.\""_s + QString::fromUtf16(fields[i]) + u"\"]"_s);
+    auto *footer = kavBenchAdd<TkavPageFooter>(page, 300, 24);
+    kavBenchAddMemo(footer, 0, 200, u"Page [Page#]"_s);
 
     QTextStream out(stdout);
     const Stopwatch run;

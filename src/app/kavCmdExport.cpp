@@ -83,12 +83,8 @@ int kavCmdExport(const QStringList &args)
         return 1;
     }
     TkavReport report;
-    if (!kavLoadReportPages(report, a->in, a->options))
+    if (!kavLoadReportPages(report, a->in, a->options) || !kavHasPages(report, a->in))
         return 1;
-    if (report.PreviewPages()->Count() == 0) {
-        std::fprintf(stderr, "kavrel: %s: the report has no pages\n", qPrintable(a->in));
-        return 1;
-    }
     filter->SetShowDialog(false);
     filter->SetShowProgress(false);
     filter->SetFileName(a->out);

@@ -129,12 +129,8 @@ int kavCmdPrint(const QStringList &args)
         return 1;
     }
     TkavReport report;
-    if (!kavLoadReportPages(report, a->in, a->options))
+    if (!kavLoadReportPages(report, a->in, a->options) || !kavHasPages(report, a->in))
         return 1;
-    if (report.PreviewPages()->Count() == 0) {
-        std::fprintf(stderr, "kavrel: %s: the report has no pages\n", qPrintable(a->in));
-        return 1;
-    }
     applyOptions(report.PrintOptions(), *a);
     report.SetShowProgress(false);
     bool ok = false;

@@ -108,6 +108,14 @@ bool kavApplyRunOptions(TkavReport &report, const TkavRunOptions &options, const
     return true;
 }
 
+bool kavHasPages(TkavReport &report, const QString &in)
+{
+    if (report.PreviewPages()->Count() > 0)
+        return true;
+    printError(in, u"the report has no pages"_s);
+    return false;
+}
+
 void kavPrintReportErrors(TkavReport &report, const QString &file)
 {
     for (int i = 0; i < report.Errors().Count(); ++i)

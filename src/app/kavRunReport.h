@@ -23,6 +23,9 @@ bool kavTakeRunOption(const QStringList &args, int &i, TkavRunOptions &options, 
 // variables the values of --set. False (errors printed) when a name is unknown.
 bool kavApplyRunOptions(TkavReport &report, const TkavRunOptions &options, const QString &in);
 
+// Whether the report has prepared pages; says so on standard error when not.
+bool kavHasPages(TkavReport &report, const QString &in);
+
 // Prints the report's error lines as "kavrel: FILE: line" and empties them.
 void kavPrintReportErrors(TkavReport &report, const QString &file);
 

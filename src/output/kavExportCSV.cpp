@@ -70,16 +70,7 @@ void TkavCSVExport::Finish()
     FRows.clear();
     if (Failed())
         return;
-    if (TStream *stream = Stream()) {
-        stream->WriteBytes(bytes);
-        return;
-    }
-    try {
-        kavWriteFileAtomically(FileName(), [&bytes](TStream &s) { s.WriteBytes(bytes); });
-    } catch (const Exception &e) {
-        throw EkavError(u"Cannot write file \"%1\": %2"_s.arg(FileName(), e.Message()));
-    }
-    Files().append(FileName());
+    WriteOutput([&bytes](TStream &s) { s.WriteBytes(bytes); });
 }
 
 QString TkavCSVExport::Field(const QString &Value) const

@@ -338,14 +338,7 @@ QString TkavHTMLExport::SafeURL(const QString &Value)
 
 QString TkavHTMLExport::PageFileName(int Index) const
 {
-    if (!FSeveralFiles)
-        return FileName();
-    const QFileInfo info(FileName());
-    QString suffix = info.suffix();
-    if (suffix.isEmpty())
-        suffix = DefaultExt().mid(1);
-    const QString name = u"%1_%2.%3"_s.arg(info.completeBaseName()).arg(Index + 1).arg(suffix);
-    return info.path() == u"." && !FileName().startsWith(u"./") ? name : info.path() + u'/' + name;
+    return FSeveralFiles ? NumberedFileName(Index) : FileName();
 }
 
 QString TkavHTMLExport::PicturesFolder() const

@@ -75,14 +75,7 @@ bool TkavCustomImageExport::Start()
 
 QString TkavCustomImageExport::PageFileName(int Index) const
 {
-    if (!FSeveralFiles)
-        return FileName();
-    const QFileInfo info(FileName());
-    QString suffix = info.suffix();
-    if (suffix.isEmpty())
-        suffix = DefaultExt().mid(1);
-    const QString name = u"%1_%2.%3"_s.arg(info.completeBaseName()).arg(Index + 1).arg(suffix);
-    return info.path() == u"." && !FileName().startsWith(u"./") ? name : info.path() + u'/' + name;
+    return FSeveralFiles ? NumberedFileName(Index) : FileName();
 }
 
 QSize TkavCustomImageExport::PageDeviceSize(int Index) const
@@ -103,13 +96,8 @@ void TkavCustomImageExport::FinishPage(TkavReportPage *, int Index)
     const QString name = PageFileName(Index);
     // Our atomic writer checks every write: a file cut short (a full disk, a size limit)
     // is an error, never a committed file.
-    try {
-        kavWriteFileAtomically(name, [this](TStream &stream) { stream.WriteBytes(FPageData); });
-    } catch (const Exception &e) {
-        throw EkavError(u"Cannot write file \"%1\": %2"_s.arg(name, e.Message()));
-    }
+    WriteFile(name, [this](TStream &stream) { stream.WriteBytes(FPageData); });
     FPageData.clear();
-    Files().append(name);
 }
 
 // --- the three kinds ------------------------------------------------------------------------

@@ -248,18 +248,7 @@ void TkavPDFExport::Finish()
     info.Producer = u"Kavrel"_s;
     if (FWriteCreationTime)
         info.CreationDate = CreationTime();
-    if (Stream()) {
-        rewriter.Write(*Stream(), info, outline, links);
-        return;
-    }
-    try {
-        kavWriteFileAtomically(FileName(), [&](TStream &stream) {
-            rewriter.Write(stream, info, outline, links);
-        });
-    } catch (const Exception &e) {
-        throw EkavError(u"Cannot write file \"%1\": %2"_s.arg(FileName(), e.Message()));
-    }
-    Files().append(FileName());
+    WriteOutput([&](TStream &stream) { rewriter.Write(stream, info, outline, links); });
 }
 
 void kavRegisterPDFExportFilter()

@@ -282,16 +282,7 @@ void TkavTextExport::Finish()
     FGrid = TkavTextGrid();
     if (Failed())
         return;
-    if (TStream *stream = Stream()) {
-        stream->WriteBytes(bytes);
-        return;
-    }
-    try {
-        kavWriteFileAtomically(FileName(), [&bytes](TStream &s) { s.WriteBytes(bytes); });
-    } catch (const Exception &e) {
-        throw EkavError(u"Cannot write file \"%1\": %2"_s.arg(FileName(), e.Message()));
-    }
-    Files().append(FileName());
+    WriteOutput([&bytes](TStream &s) { s.WriteBytes(bytes); });
 }
 
 void kavRegisterTextExportFilter()

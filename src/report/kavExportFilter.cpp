@@ -1,5 +1,9 @@
 #include "kavExportFilter.h"
 
+#include <rtl/kavStreams.h>
+
+#include <QFileInfo>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -95,4 +99,34 @@ void kavParsePageNumbers(const QString &Text, QList<int> &List, int Count)
         for (qint64 n = std::max<qint64>(first, 1); n <= std::min<qint64>(last, Count); ++n)
             List.append(int(n));
     }
+}
+
+void TkavCustomExportFilter::WriteFile(const QString &File,
+                                       const std::function<void(TStream &)> &Write)
+{
+    try {
+        kavWriteFileAtomically(File, Write);
+    } catch (const Exception &e) {
+        throw EkavError(QStringLiteral("Cannot write file \"%1\": %2").arg(File, e.Message()));
+    }
+    FFiles.append(File);
+}
+
+void TkavCustomExportFilter::WriteOutput(const std::function<void(TStream &)> &Write)
+{
+    if (FStream)
+        Write(*FStream);
+    else
+        WriteFile(FFileName, Write);
+}
+
+QString TkavCustomExportFilter::NumberedFileName(int Index) const
+{
+    const QFileInfo info(FFileName);
+    QString suffix = info.suffix();
+    if (suffix.isEmpty())
+        suffix = FDefaultExt.mid(1);
+    const QString name
+        = QStringLiteral("%1_%2.%3").arg(info.completeBaseName()).arg(Index + 1).arg(suffix);
+    return info.path() == u"." && !FFileName.startsWith(u"./") ? name : info.path() + u'/' + name;
 }

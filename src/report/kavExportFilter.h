@@ -121,6 +121,16 @@ public:
     bool Failed() const { return FFailed; }
     void SetFailed(bool Value) { FFailed = Value; }
 
+protected:
+    // Writes File atomically through Write (EkavError naming File when it cannot be
+    // written); File then joins Files.
+    void WriteFile(const QString &File, const std::function<void(TStream &)> &Write);
+    // The export's output: into Stream when one is set, else into FileName.
+    void WriteOutput(const std::function<void(TStream &)> &Write);
+    // The file of page Index when an export writes one file per page: FileName with "_N"
+    // (N = Index + 1) before its extension (DefaultExt when it has none).
+    QString NumberedFileName(int Index) const;
+
 private:
     bool FRegistered;
     bool FFailed = false;
