@@ -142,7 +142,10 @@ void TkavDrawText::placeLine(
                 continue;
             const bool pair
                 = i + 1 < end && text[i].isHighSurrogate() && text[i + 1].isLowSurrogate();
-            adv[size_t(i)] = rnd(metrics.horizontalAdvance(text.mid(i, pair ? 2 : 1))) + spacing;
+            // One character: the font engine's advance without laying out a string.
+            const double a = pair ? metrics.horizontalAdvance(text.mid(i, 2))
+                                  : metrics.horizontalAdvance(text[i]);
+            adv[size_t(i)] = rnd(a) + spacing;
         }
         start = end;
     }
