@@ -17,19 +17,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A white page drawn by the store, as the preview shows it.
-QImage drawnPage(TkavCustomPreviewPages &pages, int index, QSize size, double scale, int dpi)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    const int dotsPerMeter = qRound(dpi / 0.0254);
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
-    QPainter painter(&image);
-    pages.DrawPage(index, &painter, scale, scale, 0, 0);
-    return image;
-}
-
 QByteArray encodeImage(const QImage &image, const char *format, int quality)
 {
     QByteArray bytes;
@@ -78,6 +65,19 @@ QString TkavCustomImageExport::PageFileName(int Index) const
     return FSeveralFiles ? NumberedFileName(Index) : FileName();
 }
 
+QImage TkavCustomImageExport::DrawnPage(int Index) const
+{
+    // White, as the preview shows a page.
+    QImage image(PageDeviceSize(Index), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const int dotsPerMeter = qRound(FResolution / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    QPainter painter(&image);
+    PreviewPages()->DrawPage(Index, &painter, Scale(), Scale(), 0, 0);
+    return image;
+}
+
 QSize TkavCustomImageExport::PageDeviceSize(int Index) const
 {
     const QPoint size = PreviewPages()->GetPageSize(Index);
@@ -117,9 +117,7 @@ QString TkavPNGExport::GetDescription() const
 
 QByteArray TkavPNGExport::RenderPage(int Index)
 {
-    const QImage image
-        = drawnPage(*PreviewPages(), Index, PageDeviceSize(Index), Scale(), Resolution());
-    return encodeImage(image, "PNG", -1);
+    return encodeImage(DrawnPage(Index), "PNG", -1);
 }
 
 TkavJPEGExport::TkavJPEGExport(TkavFilterRegistration Registration)
@@ -142,9 +140,7 @@ void TkavJPEGExport::SetQuality(int Value)
 
 QByteArray TkavJPEGExport::RenderPage(int Index)
 {
-    const QImage image
-        = drawnPage(*PreviewPages(), Index, PageDeviceSize(Index), Scale(), Resolution());
-    return encodeImage(image, "JPEG", FQuality);
+    return encodeImage(DrawnPage(Index), "JPEG", FQuality);
 }
 
 TkavSVGExport::TkavSVGExport(TkavFilterRegistration Registration)

@@ -6,6 +6,7 @@
 #include <report/kavExportFilter.h>
 
 #include <QByteArray>
+#include <QImage>
 #include <QSize>
 
 // The common part: Resolution, file naming, and writing each page's bytes safely.
@@ -39,6 +40,8 @@ protected:
     virtual QByteArray RenderPage(int Index) = 0;
     // Page Index in device pixels at Resolution (the page's pixels are 96 per inch).
     QSize PageDeviceSize(int Index) const;
+    // Page Index drawn at Resolution on white.
+    QImage DrawnPage(int Index) const;
     double Scale() const { return FResolution / 96.0; }
 
 private:

@@ -376,16 +376,17 @@ void TkavDrawText::DrawText(QPainter &canvas, TkavHAlign hAlign, TkavVAlign vAli
                 current = &tag;
             }
             const QPointF at(ch.X, line.Top + lowered + ascent);
-            const QString piece = text.mid(ch.Index, ch.Units);
-            const QList<quint32> found
-                = raw.isValid() ? raw.glyphIndexesForString(piece) : QList<quint32>();
-            if (found.size() == 1 && found[0] != 0) {
-                glyphs.append(found[0]);
-                positions.append(at);
-            } else {
+            quint32 glyph = 0;
+            int found = 1;
+            if (!raw.isValid()
+                || !raw.glyphIndexesForChars(text.constData() + ch.Index, ch.Units, &glyph, &found)
+                || found != 1 || glyph == 0) {
                 flush();
-                canvas.drawText(at, piece);
+                canvas.drawText(at, text.mid(ch.Index, ch.Units));
+                continue;
             }
+            glyphs.append(glyph);
+            positions.append(at);
         }
         flush();
     }

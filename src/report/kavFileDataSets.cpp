@@ -8,9 +8,7 @@
 #include <rtl/kavExceptions.h>
 #include <rtl/kavRTTI.h>
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -376,13 +374,7 @@ void TkavTableDataSet::SetFileName(const QString &value)
 
 QString TkavTableDataSet::ResolvedFileName() const
 {
-    if (FFileName.isEmpty() || QDir::isAbsolutePath(FFileName))
-        return FFileName;
-    const TkavReport *report = ReportRef() ? ReportRef() : Report();
-    const QString base = report && !report->FileName().isEmpty()
-                             ? QFileInfo(report->FileName()).absolutePath()
-                             : QDir::currentPath();
-    return QDir::cleanPath(base + u'/' + FFileName);
+    return kavPathBesideReport(ReportRef() ? ReportRef() : Report(), FFileName);
 }
 
 void TkavTableDataSet::Load()

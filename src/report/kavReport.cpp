@@ -720,3 +720,13 @@ void TkavReport::ReportErrors()
         throw EkavError(ErrorsText());
     }
 }
+
+QString kavPathBesideReport(const TkavReport *Report, const QString &FileName)
+{
+    if (FileName.isEmpty() || QDir::isAbsolutePath(FileName))
+        return FileName;
+    const QString base = Report && !Report->FileName().isEmpty()
+                             ? QFileInfo(Report->FileName()).absolutePath()
+                             : QDir::currentPath();
+    return QDir::cleanPath(base + u'/' + FileName);
+}

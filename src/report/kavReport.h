@@ -454,3 +454,7 @@ private:
     TkavSaveCustomDataEvent FOnSaveCustomData;
     std::function<void(const QString &)> FOnSetConnection;
 };
+
+// FileName as a file beside Report: a relative name is taken from the report's folder (the
+// current folder when there is no report or it has no file); others are returned as given.
+QString kavPathBesideReport(const TkavReport *Report, const QString &FileName);

@@ -11,7 +11,6 @@
 #include <QAtomicInteger>
 #include <QDate>
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -183,14 +182,9 @@ QString TkavSQLDatabase::qtDriver() const
 
 QString TkavSQLDatabase::resolvedDatabase() const
 {
-    if (FDriver != u"SQLite" || FDatabaseName.isEmpty() || QDir::isAbsolutePath(FDatabaseName)
-        || FDatabaseName == u":memory:")
+    if (FDriver != u"SQLite" || FDatabaseName == u":memory:")
         return FDatabaseName;
-    const TkavReport *report = Report();
-    const QString base = report && !report->FileName().isEmpty()
-                             ? QFileInfo(report->FileName()).absolutePath()
-                             : QDir::currentPath();
-    return QDir::cleanPath(base + u'/' + FDatabaseName);
+    return kavPathBesideReport(Report(), FDatabaseName);
 }
 
 QString TkavSQLDatabase::Scrubbed(const QString &text) const

@@ -12,7 +12,6 @@
 #include <rtl/kavMath.h>
 #include <rtl/kavStreams.h>
 
-#include <QDir>
 #include <QFileInfo>
 
 using namespace Qt::StringLiterals;
@@ -179,11 +178,9 @@ void TkavPictureView::GetData()
     TkavView::GetData();
     if (!FFileLink.isEmpty()) {
         TkavReport *report = Report();
-        QString file
-            = FFileLink.contains(u'[') && report ? expandPlain(FFileLink, *report) : FFileLink;
         // A relative name belongs beside the report, wherever the program was started.
-        if (QFileInfo(file).isRelative() && report && !report->FileName().isEmpty())
-            file = QFileInfo(report->FileName()).absoluteDir().filePath(file);
+        const QString file = kavPathBesideReport(
+            report, FFileLink.contains(u'[') && report ? expandPlain(FFileLink, *report) : FFileLink);
         // A missing file leaves no picture; one that cannot be read (or that the file
         // policy refuses) does the same and says why in the report's errors.
         FPicture->Clear();

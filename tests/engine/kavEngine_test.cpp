@@ -804,9 +804,9 @@ TEST_F(EngineTest, PicturesTravelThroughThePictureCacheOnce)
     EXPECT_EQ(pages.PictureCache().Items().Count(), 1);
     EXPECT_FALSE(logo->Picture().IsEmpty()); // the template keeps its picture
     const auto pictureOnPage = [](TkavPreviewPages &store) {
-        const std::shared_ptr<TkavReportPage> page = store.GetPage(0);
+        const std::shared_ptr<TkavReportPage> built = store.GetPage(0);
         int found = 0;
-        for (TkavComponent *c : page->AllObjects())
+        for (TkavComponent *c : built->AllObjects())
             if (auto *p = dynamic_cast<TkavPictureView *>(c); p && !p->Picture().IsEmpty())
                 ++found;
         return found;
