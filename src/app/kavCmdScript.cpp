@@ -4,17 +4,17 @@
 // objects by name. With --il the intermediate program is printed instead of running it.
 #include "kavCommands.h"
 
+#include <report/kavClass.h>
+#include <report/kavReport.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavFilePolicy.h>
 #include <rtl/kavStrings.h>
+#include <rtl/kavUIServices.h>
 #include <script/ky_ilparser.h>
 #include <script/ky_langs.h>
-#include <rtl/kavUIServices.h>
 #include <script/ky_script.h>
-#include <report/kavClass.h>
-#include <report/kavReport.h>
-#include <report/kavScriptLibrary.h>
 #include <script/ky_xml.h>
+#include <scriptlib/kavScriptLibrary.h>
 
 #include <QFileInfo>
 

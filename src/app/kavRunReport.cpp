@@ -1,10 +1,10 @@
 #include "kavRunReport.h"
 
+#include <data/kavFileDataSets.h>
+#include <data/kavSQLDataSets.h>
 #include <persist/kavVariables.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavClass.h>
-#include <report/kavFileDataSets.h>
-#include <report/kavSQLDataSets.h>
 #include <report/kavViews.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavStrings.h>

@@ -2,10 +2,10 @@
 
 #include <prepared/kavFonts.h>
 #include <prepared/kavPaintUtils.h>
-#include <report/ky_graphicsrtti.h>
 #include <rtl/kavColors.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavUIServices.h>
+#include <scriptlib/ky_graphicsrtti.h>
 
 #include <QApplication>
 #include <QCheckBox>

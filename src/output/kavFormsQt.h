@@ -12,7 +12,7 @@
 // and are raised again from ShowModal (outside modal loops they go to the UI services'
 // error box), so no exception ever crosses Qt's event loop.
 
-#include <report/ky_formsrtti.h>
+#include <scriptlib/ky_formsrtti.h>
 
 #include <memory>
 

@@ -3,8 +3,6 @@
 #include "kavBands.h"
 #include "kavDMP.h"
 #include "kavDataSets.h"
-#include "kavFileDataSets.h"
-#include "kavSQLDataSets.h"
 #include "kavFrames.h"
 #include "kavPages.h"
 #include "kavReport.h"
@@ -12,6 +10,8 @@
 #include "kavReportOptions.h"
 #include "kavViews.h"
 
+#include <data/kavFileDataSets.h>
+#include <data/kavSQLDataSets.h>
 #include <persist/kavRes.h>
 #include <persist/kavXML.h>
 #include <persist/kavXMLSerializer.h>

@@ -7,7 +7,6 @@
 #include "kavDataSets.h"
 #include "kavExpressionCache.h"
 #include "kavReport.h"
-#include "kavScriptLibrary.h"
 #include "kavViews.h"
 
 #include <persist/kavRes.h>
@@ -17,6 +16,7 @@
 #include <script/ky_classes.h>
 #include <script/ky_procedures.h>
 #include <script/ky_script.h>
+#include <scriptlib/kavScriptLibrary.h>
 
 #include <QScopeGuard>
 

@@ -1,23 +1,22 @@
 #include "kavClassRTTI.h"
 
-#include "kavBands.h"
-#include "kavComponent.h"
-#include "kavCustomEngine.h"
-#include "kavDMP.h"
-#include "kavFileDataSets.h"
-#include "kavSQLDataSets.h"
-#include "kavDataSets.h"
-#include "kavFrames.h"
-#include "kavPages.h"
-#include "kavReport.h"
-#include "kavReportOptions.h"
-#include "kavViews.h"
-
+#include <data/kavFileDataSets.h>
+#include <data/kavSQLDataSets.h>
 #include <engine/kavEngine.h>
 #include <persist/kavUtils.h>
 #include <persist/kavVariables.h>
-#include <report/kavStyles.h>
 #include <prepared/kavPreviewPages.h>
+#include <report/kavBands.h>
+#include <report/kavComponent.h>
+#include <report/kavCustomEngine.h>
+#include <report/kavDMP.h>
+#include <report/kavDataSets.h>
+#include <report/kavFrames.h>
+#include <report/kavPages.h>
+#include <report/kavReport.h>
+#include <report/kavReportOptions.h>
+#include <report/kavStyles.h>
+#include <report/kavViews.h>
 #include <rtl/kavDateTime.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavFilePolicy.h>

@@ -1,6 +1,6 @@
 #include "kavFileDataSets.h"
 
-#include "kavReport.h"
+#include <report/kavReport.h>
 
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavCodePage.h>

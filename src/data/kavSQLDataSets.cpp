@@ -1,6 +1,6 @@
 #include "kavSQLDataSets.h"
 
-#include "kavReport.h"
+#include <report/kavReport.h>
 
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavExceptions.h>

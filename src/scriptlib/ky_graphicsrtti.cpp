@@ -6,8 +6,8 @@
 #include <rtl/kavFilePolicy.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
-#include <script/ky_classesrtti.h>
 #include <script/ky_classes.h>
+#include <script/ky_classesrtti.h>
 #include <script/ky_script.h>
 
 #include <QBuffer>

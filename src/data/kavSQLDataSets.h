@@ -4,7 +4,7 @@
 // servers) and a query data set that streams its rows, with parameters bound from report
 // expressions or from the current record of a master data set.
 
-#include "kavDataSets.h"
+#include <report/kavDataSets.h>
 
 #include <QHash>
 #include <QString>

@@ -4,7 +4,7 @@
 // (TkavTableDataSet), filled from a CSV file (TkavCSVDataSet) or a JSON file
 // (TkavJSONDataSet).
 
-#include "kavDataSets.h"
+#include <report/kavDataSets.h>
 
 #include <QByteArray>
 #include <QHash>

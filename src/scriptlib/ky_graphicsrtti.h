@@ -4,7 +4,7 @@
 // pictures as scripts use them (registered by kyRegisterGraphicsModule). A canvas draws
 // through a QPainter it is given (a form's paint event) or one its bitmap opens per call.
 
-#include "kavFrames.h" // TBrushStyle
+#include <report/kavFrames.h> // TBrushStyle
 
 #include <rtl/kavColors.h>
 #include <rtl/kavFont.h>
