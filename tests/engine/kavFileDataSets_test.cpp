@@ -5,8 +5,8 @@
 #include "../kavTestSupport.h"
 #include "kavEngineTestSupport.h"
 
+#include <data/kavFileDataSets.h>
 #include <prepared/kavPreviewPages.h>
-#include <report/kavFileDataSets.h>
 #include <rtl/kavDateTime.h>
 #include <rtl/kavStrings.h>
 

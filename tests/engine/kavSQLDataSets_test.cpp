@@ -5,8 +5,8 @@
 #include "../kavTestSupport.h"
 #include "kavEngineTestSupport.h"
 
+#include <data/kavSQLDataSets.h>
 #include <prepared/kavPreviewPages.h>
-#include <report/kavSQLDataSets.h>
 #include <rtl/kavStreams.h>
 #include <rtl/kavStrings.h>
 

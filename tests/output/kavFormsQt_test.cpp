@@ -5,9 +5,9 @@
 #include "../script/kyScriptTestSupport.h"
 
 #include <output/kavFormsQt.h>
-#include <report/kavScriptLibrary.h>
-#include <report/ky_formsrtti.h>
-#include <report/ky_graphicsrtti.h>
+#include <scriptlib/kavScriptLibrary.h>
+#include <scriptlib/ky_formsrtti.h>
+#include <scriptlib/ky_graphicsrtti.h>
 
 #include <QApplication>
 #include <QCheckBox>

@@ -9,13 +9,13 @@
 #include <persist/kavVariables.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavBands.h>
-#include <report/kavClassRTTI.h>
 #include <report/kavCustomEngine.h>
 #include <report/kavDataSets.h>
 #include <report/kavPages.h>
-#include <report/kavScriptLibrary.h>
 #include <report/kavViews.h>
 #include <rtl/kavDateTime.h>
+#include <scriptlib/kavClassRTTI.h>
+#include <scriptlib/kavScriptLibrary.h>
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -4,8 +4,8 @@
 
 #include "../script/kyScriptTestSupport.h"
 
-#include <report/kavScriptLibrary.h>
-#include <report/ky_formsrtti.h>
+#include <scriptlib/kavScriptLibrary.h>
+#include <scriptlib/ky_formsrtti.h>
 
 #include <QStringList>
 

@@ -5,11 +5,11 @@
 #include "../script/kyScriptTestSupport.h"
 #include "kavTestSupport.h"
 
-#include <report/kavScriptLibrary.h>
-#include <report/ky_graphicsrtti.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavFilePolicy.h>
 #include <script/ky_script.h>
+#include <scriptlib/kavScriptLibrary.h>
+#include <scriptlib/ky_graphicsrtti.h>
 
 #include <QByteArray>
 #include <QColor>
