@@ -294,11 +294,13 @@ TkavDrawText::PlaceText(const QPaintDevice &device, TkavHAlign hAlign, TkavVAlig
         break;
     }
     }
+    // Text taller than its area starts at the top whatever the alignment: its first line
+    // stays whole instead of every line being cut.
     int y = 0;
     if (vAlign == vaBottom)
-        y = space - blockHeight;
+        y = std::max(0, space - blockHeight);
     else if (vAlign == vaCenter)
-        y = rnd((space - blockHeight) / 2.0);
+        y = std::max(0, rnd((space - blockHeight) / 2.0));
 
     for (int line = 0; line < n; ++line) {
         const bool indented

@@ -517,6 +517,18 @@ TEST(DrawTextPaint, VerticalAlignmentAndLineSteps)
         EXPECT_EQ(p.Lines[1].Top - p.Lines[0].Top, 18);
         EXPECT_EQ(p.Lines[2].Top - p.Lines[1].Top, 18);
     }
+    // A block taller than its area starts at the top whatever the alignment, unrotated or
+    // sideways: the first line stays whole.
+    for (const int rotation : {0, 90}) {
+        auto small
+            = engine(Layout{.width = 30, .height = 30, .lineSpacing = 2, .rotation = rotation});
+        small->SetText({u16(u"a"), u16(u"b"), u16(u"c")});
+        for (const TkavVAlign align : {vaTop, vaBottom, vaCenter}) {
+            const TkavTextPlacement p = small->PlaceText(image, haLeft, align);
+            ASSERT_EQ(p.Lines.size(), 3u);
+            EXPECT_EQ(p.Lines[0].Top, 0) << rotation << ' ' << int(align);
+        }
+    }
 }
 
 TEST(DrawTextPaint, WysiwygSpreadsTheLineStepDifference)
