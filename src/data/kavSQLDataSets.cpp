@@ -446,6 +446,8 @@ QList<Variant> TkavSQLQuery::paramValues() const
 void TkavSQLQuery::execute(const QList<Variant> &values)
 {
     FOnRow = false;
+    FHasPrev = false;
+    FOnPrev = false;
     if (!FDatabase)
         fail(u"no database is set"_s);
     if (FSQL->Text().trimmed().isEmpty())
@@ -475,7 +477,8 @@ void TkavSQLQuery::execute(const QList<Variant> &values)
     FBoundValues = values;
     FColumns.clear();
     const QSqlRecord record = FQuery->record();
-    for (int i = 0; i < record.count(); ++i)
+    FColumnCount = record.count();
+    for (int i = 0; i < FColumnCount; ++i)
         FColumns.insert(kavLowerCase(record.fieldName(i)), i);
     FOnRow = FQuery->next();
 }
@@ -496,6 +499,9 @@ void TkavSQLQuery::Finalize()
     TkavCustomDBDataSet::Finalize();
     FQuery.reset();
     FOnRow = false;
+    FHasPrev = false;
+    FOnPrev = false;
+    FPrevRow.clear();
 }
 
 void TkavSQLQuery::First()
@@ -504,25 +510,45 @@ void TkavSQLQuery::First()
     TkavCustomDBDataSet::First();
 }
 
+void TkavSQLQuery::fetchNext()
+{
+    if (FOnRow) {
+        FPrevRow.resize(FColumnCount);
+        for (int i = 0; i < FColumnCount; ++i)
+            FPrevRow[i] = FQuery->value(i);
+    }
+    FHasPrev = FOnRow;
+    FOnRow = FQuery && FQuery->next();
+}
+
 void TkavSQLQuery::Next()
 {
     TkavCustomDBDataSet::Next();
+    if (FOnPrev) {
+        FOnPrev = false; // back on the query's own row
+        return;
+    }
     if (!EndOfData())
-        FOnRow = FQuery && FQuery->next();
+        fetchNext();
 }
 
 void TkavSQLQuery::Prior()
 {
+    if (FHasPrev && !FOnPrev && RecNo() > 0) {
+        FOnPrev = true;
+        TkavCustomDBDataSet::Prior();
+        return;
+    }
     const int target = RecNo() - 1;
     execute(FBoundValues.isEmpty() ? paramValues() : FBoundValues);
     for (int i = 0; i < target && FOnRow; ++i)
-        FOnRow = FQuery->next();
+        fetchNext();
     TkavCustomDBDataSet::Prior();
 }
 
 bool TkavSQLQuery::Eof()
 {
-    return !FOnRow || TkavCustomDBDataSet::Eof();
+    return (!FOnRow && !FOnPrev) || TkavCustomDBDataSet::Eof();
 }
 
 int TkavSQLQuery::RecordCount()
@@ -533,13 +559,20 @@ int TkavSQLQuery::RecordCount()
 
 int TkavSQLQuery::column(const QString &name) const
 {
-    return FQuery && FOnRow ? FColumns.value(kavLowerCase(ConvertAlias(name)), -1) : -1;
+    return FQuery && (FOnRow || FHasPrev) ? FColumns.value(kavLowerCase(ConvertAlias(name)), -1)
+                                          : -1;
+}
+
+QVariant TkavSQLQuery::value(int col) const
+{
+    // Past the end the data set stands on its last row, as a counted range does.
+    return FOnPrev || !FOnRow ? FPrevRow.value(col) : FQuery->value(col);
 }
 
 Variant TkavSQLQuery::GetValue(const QString &Index)
 {
     const int col = column(Index);
-    return col < 0 ? Variant::Null() : fromQt(FQuery->value(col));
+    return col < 0 ? Variant::Null() : fromQt(value(col));
 }
 
 QString TkavSQLQuery::GetDisplayText(const QString &Index)
@@ -553,15 +586,15 @@ TkavFieldType TkavSQLQuery::GetFieldType(const QString &Index)
     const int col = column(Index);
     if (col < 0)
         return fftString;
-    const QVariant value = FQuery->value(col);
+    const QVariant v = value(col);
     // SQLite reports the type of each value rather than of the column.
-    return fieldTypeOf(value.isNull() ? FQuery->record().field(col).metaType() : value.metaType());
+    return fieldTypeOf(v.isNull() ? FQuery->record().field(col).metaType() : v.metaType());
 }
 
 bool TkavSQLQuery::IsBlobField(const QString &fName)
 {
     const int col = column(fName);
-    return col >= 0 && FQuery->value(col).metaType().id() == QMetaType::QByteArray;
+    return col >= 0 && value(col).metaType().id() == QMetaType::QByteArray;
 }
 
 void TkavSQLQuery::AssignBlobTo(const QString &fName, TObject *Obj)
@@ -569,11 +602,11 @@ void TkavSQLQuery::AssignBlobTo(const QString &fName, TObject *Obj)
     const int col = column(fName);
     if (col < 0)
         return;
-    const QVariant value = FQuery->value(col);
+    const QVariant v = value(col);
     if (auto *stream = dynamic_cast<TStream *>(Obj))
-        stream->WriteBytes(value.toByteArray());
+        stream->WriteBytes(v.toByteArray());
     else if (auto *lines = dynamic_cast<TStrings *>(Obj))
-        lines->SetText(value.toString());
+        lines->SetText(v.toString());
 }
 
 void TkavSQLQuery::GetFieldList(TStrings &List)

@@ -105,7 +105,8 @@ public:
     // Runs the query (again when a parameter changed) and stands on its first row.
     void First() override;
     void Next() override;
-    // A streamed result cannot step back: runs the query again to the row before.
+    // Steps back to the row kept before the current one (groups look back one row at every
+    // change); a further step back runs the query again to the row before.
     void Prior() override;
     bool Eof() override;
     int RecordCount() override;
@@ -126,6 +127,10 @@ private:
     QStringList parseSql(QString *positional) const;
     void execute(const QList<Variant> &values);
     int column(const QString &name) const;
+    // The value in column col of the row the data set stands on.
+    QVariant value(int col) const;
+    // Moves the query to its next row, keeping the row it leaves.
+    void fetchNext();
 
     TkavComponentRef<TkavSQLDatabase> FDatabase; // read null once destroyed
     TkavComponentRef<TkavDataSet> FMaster;
@@ -135,7 +140,13 @@ private:
     QList<Variant> FBoundValues;
     QStringList FOccurrences;     // placeholder name at each "?" of the prepared SQL
     QHash<QString, int> FColumns; // lower-cased column name -> index
+    int FColumnCount = 0;
     bool FOnRow = false;
+    // The row before the query's current one (past the end: the last row), kept so that one
+    // step back needs no new run.
+    QList<QVariant> FPrevRow;
+    bool FHasPrev = false;
+    bool FOnPrev = false; // the data set stands on FPrevRow
 };
 
 void kavRegisterSQLDataSetClasses();

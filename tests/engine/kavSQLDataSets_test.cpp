@@ -159,6 +159,52 @@ TEST_F(SQLDataSetTest, ParametersFromExpressionsAndValueTypes)
     q->Finalize();
 }
 
+TEST_F(SQLDataSetTest, GroupsOverAQueryStepBackWithoutRunningItAgain)
+{
+    // random() gives new values whenever the query runs again.
+    const QString query
+        = uR"(<TkavSQLQuery Name="Q" UserName="Q" Database="DB" SQL.Text="select c.name, o.total, random() as r from orders o join customers c on c.id = o.customer_id order by o.id"/>)"_s;
+    auto report = load(
+        query,
+        uR"(<TkavGroupHeader Name="G" Height="20" Top="20" Width="718" Condition="Q.&quot;name&quot;">
+      <TkavMemoView Name="GMemo" Width="400" Height="18" Text="[Q.&quot;name&quot;]"/>
+    </TkavGroupHeader>
+    <TkavGroupFooter Name="GF" Height="20" Top="80" Width="718">
+      <TkavMemoView Name="GFMemo" Width="400" Height="18" Text="[Q.&quot;name&quot;] [SUM(&lt;Q.&quot;total&quot;&gt;)]"/>
+    </TkavGroupFooter>)"_s
+            + band(u"TkavMasterData"_s, u"M"_s, 50, u"Q"_s, u"- [Q.&quot;total&quot;]"_s));
+    ASSERT_TRUE(report->PrepareReport(true)) << report->Errors().Text().toStdString();
+    // The footer of a group sees the group's last row, the last group's too.
+    EXPECT_EQ(
+        texts(*report),
+        (QStringList{
+            u"Ann"_s, u"- 10.5"_s, u"- 4"_s, u"Ann 14.5"_s, u"Cy"_s, u"- 7.25"_s, u"Cy 7.25"_s}));
+
+    auto *q = dynamic_cast<TkavSQLQuery *>(report->FindObject(u"Q"_s));
+    ASSERT_NE(q, nullptr);
+    q->Initialize();
+    q->First();
+    const Variant first = q->GetValue(u"r"_s);
+    q->Next();
+    const Variant second = q->GetValue(u"r"_s);
+    q->Prior();
+    EXPECT_EQ(q->RecNo(), 0);
+    EXPECT_EQ(q->GetValue(u"r"_s).AsInt64(), first.AsInt64()) << "the kept row, not a new run";
+    EXPECT_EQ(q->GetValue(u"total"_s).AsDouble(), 10.5);
+    q->Next();
+    EXPECT_EQ(q->GetValue(u"r"_s).AsInt64(), second.AsInt64());
+    q->Next();
+    q->Next();
+    EXPECT_TRUE(q->Eof());
+    EXPECT_EQ(q->GetValue(u"total"_s).AsDouble(), 7.25) << "the end stands on the last row";
+    q->Prior();
+    EXPECT_FALSE(q->Eof());
+    EXPECT_EQ(q->GetValue(u"total"_s).AsDouble(), 7.25);
+    q->Prior(); // two steps back: the query runs again to reach it
+    EXPECT_EQ(q->GetValue(u"total"_s).AsDouble(), 4);
+    q->Finalize();
+}
+
 TEST_F(SQLDataSetTest, PlaceholderNamesSkipLiteralsCommentsAndCasts)
 {
     TkavSQLQuery q;
