@@ -1,6 +1,7 @@
 #include "kavBands.h"
 
 #include "kavDataSets.h"
+#include "kavPages.h"
 #include "kavViews.h"
 
 #include <persist/kavRes.h>
@@ -298,7 +299,9 @@ const TkavClassInfo &TkavDataBand::StaticClassInfo()
         [](TkavPropBuilder<D> &p) {
             publishAllowSplit(p);
             publishChild(p);
-            p.Int(u"Columns"_s, &D::Columns, &D::SetColumns).Default(0);
+            p.Int(u"Columns"_s, &D::Columns, &D::SetColumns)
+                .Default(0)
+                .Range(std::numeric_limits<qint32>::min(), kavMaxColumns);
             p.Float(u"ColumnWidth"_s, &D::ColumnWidth, &D::SetColumnWidth, u"Extended"_s);
             p.Float(u"ColumnGap"_s, &D::ColumnGap, &D::SetColumnGap, u"Extended"_s);
             p.Component(u"DataSet"_s, &D::DataSet, &D::SetDataSet).Stored(false);
@@ -315,7 +318,9 @@ const TkavClassInfo &TkavDataBand::StaticClassInfo()
             publishPrintChildIfInvisible(p);
             p.Bool(u"PrintIfDetailEmpty"_s, &D::PrintIfDetailEmpty, &D::SetPrintIfDetailEmpty)
                 .Default(false);
-            p.Int(u"RowCount"_s, &D::RowCount, &D::SetRowCount).Default(0);
+            p.Int(u"RowCount"_s, &D::RowCount, &D::SetRowCount)
+                .Default(0)
+                .Range(std::numeric_limits<qint32>::min(), kavMaxRecordCount);
             publishStartNewPage(p);
             publishStretched(p);
             p.Event(u"OnMasterDetail"_s, &D::OnMasterDetail, &D::SetOnMasterDetail);

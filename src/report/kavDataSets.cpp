@@ -322,7 +322,8 @@ const TkavClassInfo &TkavDataSet::StaticClassInfo()
             p.Enum(u"RangeEnd"_s, &TkavDataSet::RangeEnd, &TkavDataSet::SetRangeEnd)
                 .Default(kavDataSetDefaultRangeEnd);
             p.Int(u"RangeEndCount"_s, &TkavDataSet::RangeEndCount, &TkavDataSet::SetRangeEndCount)
-                .Default(kavDataSetDefaultRangeEndCount);
+                .Default(kavDataSetDefaultRangeEndCount)
+                .Range(std::numeric_limits<qint32>::min(), kavMaxRecordCount);
             p.String(u"UserName"_s, &TkavDataSet::UserName, &TkavDataSet::SetUserName)
                 .StoredIf(&TkavDataSet::IsUserNameStored);
             p.Event(u"OnCheckEOF"_s,

@@ -54,6 +54,9 @@ inline constexpr bool kavDataSetDefaultOpenDataSource = true;
 inline constexpr TkavRangeBegin kavDataSetDefaultRangeBegin = rbFirst;
 inline constexpr TkavRangeEnd kavDataSetDefaultRangeEnd = reLast;
 inline constexpr int kavDataSetDefaultRangeEndCount = 0;
+// The most records a count read from a file may ask for (RangeEndCount, a band's RowCount):
+// a larger count is no report but a run that does not end.
+inline constexpr int kavMaxRecordCount = 1000000;
 // Dialog components are drawn as squares of this side, in report pixels.
 inline constexpr double kavDialogComponentSize = 28;
 

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QSizeF>
 
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -111,7 +112,9 @@ const TkavClassInfo &TkavReportPage::StaticClassInfo()
                 .Default(true);
             p.Bool(u"BackPicturePrintable"_s, &P::BackPicturePrintable, &P::SetBackPicturePrintable)
                 .Default(true);
-            p.Int(u"PageCount"_s, &P::PageCount, &P::SetPageCount).Default(kavPageDefaultPageCount);
+            p.Int(u"PageCount"_s, &P::PageCount, &P::SetPageCount)
+                .Default(kavPageDefaultPageCount)
+                .Range(std::numeric_limits<qint32>::min(), kavMaxPageCount);
             p.Int(u"Color"_s, &P::Color, &P::SetColor).TypeName(u"TColor"_s).Default(clNone);
             p.Component(u"DataSet"_s, &P::DataSet, &P::SetDataSet).Stored(false);
             p.String(u"DataSetName"_s, &P::DataSetName, &P::SetDataSetName)
@@ -239,6 +242,13 @@ void TkavReportPage::SetDefaults()
 
 void TkavReportPage::SetColumns(int Value)
 {
+    // One text line per column: a count from a file must not make millions of them.
+    const int most = int(std::clamp(kavPaperToPixels(FPaperWidth), 1.0, double(kavMaxColumns)));
+    if (Value > most)
+        throw EPropertyError(
+            u"'%1' is not a valid value for property Columns: a page %2 pixels wide has at most %2 columns"_s
+                .arg(Value)
+                .arg(most));
     FColumns = Value;
     FColumnPositions->Clear();
     if (Value <= 0)

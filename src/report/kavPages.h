@@ -55,6 +55,10 @@ inline constexpr int kavPageDefaultPageCount = 1;
 inline constexpr TkavDuplexMode kavPageDefaultDuplex = dmNone;
 inline constexpr double kavPageDesignerMargin = 10; // margins SetDefaults gives new pages
 inline constexpr double kavDataPageSize = 1000;     // a data page's width and height
+// Bounds of counts read from files. A page has no more columns than pixels across (nor
+// than kavMaxColumns, however wide); PageCount outputs of a page make that many pages.
+inline constexpr int kavMaxColumns = 100000;
+inline constexpr int kavMaxPageCount = 100000;
 
 // ---------------------------------------------------------------------------------------
 // The base of pages; publishes Font and Visible.

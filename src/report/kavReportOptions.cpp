@@ -209,7 +209,9 @@ const TkavClassInfo &TkavPrintOptions::StaticClassInfo()
     using P = TkavPrintOptions;
     static const TkavClassInfo info
         = kavMakeClassInfo<P, TPersistent>(u"TkavPrintOptions"_s, [](TkavPropBuilder<P> &p) {
-              p.Int(u"Copies"_s, &P::Copies, &P::SetCopies).Default(kavPrintDefaultCopies);
+              p.Int(u"Copies"_s, &P::Copies, &P::SetCopies)
+                  .Default(kavPrintDefaultCopies)
+                  .Range(std::numeric_limits<qint32>::min(), kavPrintMaxCopies);
               p.Bool(u"Collate"_s, &P::Collate, &P::SetCollate).Default(true);
               p.String(u"PageNumbers"_s, &P::PageNumbers, &P::SetPageNumbers);
               p.String(u"Printer"_s, &P::Printer, &P::SetPrinter);

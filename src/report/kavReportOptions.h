@@ -108,6 +108,7 @@ inline constexpr bool kavPreviewDefaultThumbnailVisible = false;
 inline constexpr double kavPreviewDefaultZoom = 1.0;
 
 inline constexpr int kavPrintDefaultCopies = 1;
+inline constexpr int kavPrintMaxCopies = 9999;
 inline constexpr int kavPrintDefaultSplicingLine = 3;
 
 // ---------------------------------------------------------------------------------------

@@ -408,6 +408,39 @@ TEST_F(ReportDoc, HostileStructureNeverCrashes)
     EXPECT_EQ(report.PagesCount(), 2); // the data page and P
 }
 
+// Counts from a file that would make a run allocate or loop without end are refused with an
+// error line each; the property keeps its value and the rest of the file is read.
+TEST_F(ReportDoc, CountsFromAFileAreBoundedAndTheLoadGoesOn)
+{
+    TkavReport report;
+    report.EngineOptions().SetNewSilentMode(simSilent);
+    load(report,
+         kv3(u" PrintOptions.Copies=\"100000\""_s,
+             u"<TkavReportPage Name=\"Page1\" Columns=\"795\" PageCount=\"2000000000\">"
+             "<TkavMasterData Name=\"MD\" Height=\"20\" Columns=\"100001\" RowCount=\"1000001\">"
+             "<TkavMemoView Name=\"M\" Width=\"100\" Height=\"18\" Text=\"row\"/>"
+             "</TkavMasterData></TkavReportPage>"
+             "<TkavReportPage Name=\"Page2\" Columns=\"794\"/>"_s));
+    const QString errors = report.Errors().Text();
+    for (const char16_t *value :
+         {u"'795'", u"'2000000000'", u"'100001'", u"'1000001'", u"'100000'"})
+        EXPECT_TRUE(errors.contains(QString::fromUtf16(value))) << qPrintable(errors);
+    auto *page = dynamic_cast<TkavReportPage *>(report.FindObject(u"Page1"_s));
+    auto *band = dynamic_cast<TkavDataBand *>(report.FindObject(u"MD"_s));
+    ASSERT_TRUE(page && band);
+    EXPECT_EQ(page->Columns(), 0);
+    EXPECT_EQ(page->ColumnPositions().Count(), 0);
+    EXPECT_EQ(page->PageCount(), 1);
+    EXPECT_EQ(band->Columns(), 0);
+    EXPECT_EQ(band->RowCount(), 0);
+    EXPECT_EQ(report.PrintOptions().Copies(), 1);
+    EXPECT_NE(report.FindObject(u"M"_s), nullptr);
+    // An A4 page is 794 pixels wide: as many columns as that is still a page.
+    auto *second = dynamic_cast<TkavReportPage *>(report.FindObject(u"Page2"_s));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->Columns(), 794);
+}
+
 TEST_F(ReportDoc, FilesOnDisk)
 {
     QTemporaryDir dir;
