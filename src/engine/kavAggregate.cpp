@@ -15,6 +15,9 @@
 #include <rtl/kavExceptions.h>
 #include <rtl/kavFormat.h>
 
+#include <QScopeGuard>
+
+#include <algorithm>
 #include <cmath>
 #include <unordered_set>
 
@@ -140,18 +143,8 @@ void forEachMemo(const TkavBand &band, F &&f)
 // from; any other object by the band holding it.
 TkavBand *showingBand(const TkavCustomMemoView &memo, TkavBand &band)
 {
-    if (auto *original = dynamic_cast<TkavBand *>(memo.OriginalBand())) {
-        switch (original->BandNumber()) {
-        case 1:  // report summary
-        case 3:  // page footer
-        case 5:  // footer
-        case 13: // group footer
-            return original;
-        default:
-            break;
-        }
-    }
-    return &band;
+    auto *original = dynamic_cast<TkavBand *>(memo.OriginalBand());
+    return original && kavIsTotalsBand(*original) ? original : &band;
 }
 
 template <typename T>
@@ -165,6 +158,20 @@ TkavBand *firstBandOf(const TkavReportPage &page)
 }
 
 } // namespace
+
+bool kavIsTotalsBand(const TkavBand &Band)
+{
+    switch (Band.BandNumber()) {
+    case 1:  // report summary
+    case 3:  // page footer
+    case 5:  // footer
+    case 13: // group footer
+    case 16: // column footer
+        return true;
+    default:
+        return false;
+    }
+}
 
 // ---------------------------------------------------------------------------------------
 // Parsing a call
@@ -247,8 +254,25 @@ void TkavAggregateScanner::ScanBand(TkavBand &Band, TkavDataBand *DefaultBand, b
     std::unordered_set<const TkavBand *> seen;
     for (TkavBand *band = &Band; band && seen.insert(band).second;
          band = WithChildren ? band->Child() : nullptr) {
+        FScanned.insert(band);
         forEachMemo(*band, [this, band](const TkavCustomMemoView &memo) { scanMemo(memo, *band); });
     }
+}
+
+void TkavAggregateScanner::ScanMovedObjects(TkavBand &Band)
+{
+    FDefaultBand = nullptr;
+    FInPageFooter = false;
+    FScanned.insert(&Band);
+    forEachMemo(Band, [this, &Band](const TkavCustomMemoView &memo) {
+        if (showingBand(memo, Band) != &Band)
+            scanMemo(memo, Band);
+    });
+}
+
+void TkavAggregateScanner::SetOriginDefault(const TkavBand &Original, TkavDataBand *DefaultBand)
+{
+    FOriginDefaults[&Original] = DefaultBand;
 }
 
 void TkavAggregateScanner::scanMemo(const TkavCustomMemoView &Memo, TkavBand &Band)
@@ -265,6 +289,12 @@ void TkavAggregateScanner::scanMemo(const TkavCustomMemoView &Memo, TkavBand &Ba
         return;
     FMemoName = Memo.Name();
     FParentBand = showingBand(Memo, Band);
+    // An object moved from a footer or summary binds as it would have there.
+    TkavDataBand *const bandDefault = FDefaultBand;
+    const auto restoreDefault = qScopeGuard([&] { FDefaultBand = bandDefault; });
+    if (const auto origin = FOriginDefaults.find(FParentBand);
+        FParentBand != &Band && origin != FOriginDefaults.end())
+        FDefaultBand = origin->second;
     const QString text = Memo.Text();
     for (qsizetype pos = text.indexOf(open); pos >= 0 && pos < text.size();
          pos = text.indexOf(open, pos)) {
@@ -492,14 +522,18 @@ void TkavAggregateItem::Calc()
     }
 }
 
-Variant TkavAggregateItem::Value(int VColumn) const
+Variant TkavAggregateItem::Value(int FromVColumn, int ToVColumn) const
 {
     int count = FItemsCount;
     Variant value = FItemsValue;
-    if (VColumn >= 1 && !FItemsArray.empty()) {
-        const size_t column = size_t(VColumn);
-        count = column < FItemsCountArray.size() ? FItemsCountArray[column] : 0;
-        value = column < FItemsArray.size() ? FItemsArray[column] : Variant::Null();
+    if (FromVColumn >= 1 && !FItemsArray.empty()) {
+        count = 0;
+        value = Variant::Null();
+        const size_t end = std::min(size_t(std::max(ToVColumn, 0)) + 1, FItemsArray.size());
+        for (size_t column = size_t(FromVColumn); column < end; ++column) {
+            value = combine(value, FItemsArray[column]);
+            count += FItemsCountArray[column];
+        }
     }
     Variant result;
     switch (FAggregateFunction) {
@@ -609,15 +643,19 @@ void TkavAggregateList::AddItems(TkavReportPage &Page,
         if (!band || !visited.insert(band).second)
             return;
         const TkavBandTree::Links &links = tree.LinksOf(band);
+        const auto scanFooter = [&](TkavBand &footer) {
+            scanner.SetOriginDefault(footer, band);
+            scanner.ScanBand(footer, band);
+        };
         if (links.Footer)
-            scanner.ScanBand(*links.Footer, band);
+            scanFooter(*links.Footer);
         if (links.Group) {
             std::vector<TkavBand *> chain = tree.LinksOf(links.Group).SubBands;
             if (chain.empty())
                 chain.push_back(links.Group);
             for (TkavBand *header : chain) {
                 if (TkavBand *footer = tree.LinksOf(header).Footer)
-                    scanner.ScanBand(*footer, band);
+                    scanFooter(*footer);
             }
         }
         for (TkavBand *detail : links.SubBands)
@@ -627,15 +665,26 @@ void TkavAggregateList::AddItems(TkavReportPage &Page,
     };
     for (TkavDataBand *band : Tree.TopBands())
         scanData(Tree, false, scanData, band);
+    TkavDataBand *first = Tree.TopBands().empty() ? nullptr : Tree.TopBands().front();
+    TkavBand *const pageBands[] = {firstBandOf<TkavPageFooter>(Page),
+                                   firstBandOf<TkavColumnFooter>(Page),
+                                   firstBandOf<TkavReportSummary>(Page)};
+    for (const TkavBand *band : pageBands) {
+        if (band && first)
+            scanner.SetOriginDefault(*band, first);
+    }
     for (TkavDataBand *band : VTree.TopBands())
         scanData(VTree, true, scanData, band);
+    // Vertical headers and the like: the totals of a footer or summary moved into them.
+    for (TkavComponent *c : Page.Objects()) {
+        auto *band = dynamic_cast<TkavBand *>(c);
+        if (band && band->Vertical() && !scanner.Scanned(*band))
+            scanner.ScanMovedObjects(*band);
+    }
 
-    if (Tree.TopBands().empty())
+    if (!first)
         return;
-    TkavDataBand *first = Tree.TopBands().front();
-    for (TkavBand *band : {firstBandOf<TkavPageFooter>(Page),
-                           firstBandOf<TkavColumnFooter>(Page),
-                           firstBandOf<TkavReportSummary>(Page)}) {
+    for (TkavBand *band : pageBands) {
         if (band)
             scanner.ScanBand(*band, first);
     }
@@ -691,7 +740,8 @@ void TkavAggregateList::Clear()
 }
 
 Variant TkavAggregateList::GetValue(TkavBand *ParentBand,
-                                    int VColumn,
+                                    int FromVColumn,
+                                    int ToVColumn,
                                     const QString &FunctionName,
                                     const QString &Expression,
                                     TkavBand *Band,
@@ -702,7 +752,7 @@ Variant TkavAggregateList::GetValue(TkavBand *ParentBand,
         if (item->FParentBand == ParentBand && item->FAggregateFunction == function
             && sameExpression(item->FExpression, Expression) && flagsOf(*item) == (Flags & 3)
             && (!Band || item->FBand == Band))
-            return item->Value(VColumn);
+            return item->Value(FromVColumn, ToVColumn);
     }
     return Variant::Null();
 }

@@ -23,6 +23,9 @@ class TkavReportPage;
 // ORDER persisted: the function's ordinal is part of the item.
 enum TkavAggregateFunction : int { agSum, agAvg, agMin, agMax, agCount };
 
+// Bands whose objects keep showing their own totals when they are moved into vertical
+// bands: footers, group footers, page and column footers, the report summary.
+bool kavIsTotalsBand(const TkavBand &Band);
 // The function a name stands for: SUM, AVG, MIN or MAX in any case; any other name COUNT.
 TkavAggregateFunction kavAggregateFunctionOf(QStringView Name);
 // The parts of an argument list, split at commas outside quotes and parentheses, each
@@ -54,8 +57,9 @@ private:
     bool rowValue(Variant &Value);
     // Acc combined with Value by the function; Null on either side gives the other side.
     Variant combine(const Variant &Acc, const Variant &Value) const;
-    // The value shown for vertical column VColumn (0: horizontal); Null as 0.
-    Variant Value(int VColumn) const;
+    // The value over vertical columns FromVColumn to ToVColumn (0: over the horizontal
+    // rows, also for an item without vertical rows); Null as 0.
+    Variant Value(int FromVColumn, int ToVColumn) const;
     // Force also restarts running totals and drops an open keep block.
     void Reset(bool Force);
     void StartKeep();
@@ -114,9 +118,11 @@ public:
     void Clear();
     // The value of the item shown by ParentBand with that function, expression (ignoring
     // outer spaces and the case of letters outside quoted texts), flags and, when Band is
-    // given, bound band; Null when none. A value without rows is 0.
+    // given, bound band, over vertical columns FromVColumn to ToVColumn (0: horizontal);
+    // Null when none. A value without rows is 0.
     Variant GetValue(TkavBand *ParentBand,
-                     int VColumn,
+                     int FromVColumn,
+                     int ToVColumn,
                      const QString &FunctionName,
                      const QString &Expression,
                      TkavBand *Band,

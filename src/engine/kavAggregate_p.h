@@ -9,6 +9,9 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <unordered_map>
+#include <unordered_set>
+
 class TkavBand;
 class TkavCustomMemoView;
 class TkavDataBand;
@@ -36,6 +39,13 @@ public:
 
     // Scans the text objects of Band and, with WithChildren, of its chain of child bands.
     void ScanBand(TkavBand &Band, TkavDataBand *DefaultBand, bool WithChildren = true);
+    // Scans only the objects of Band that were moved into it from a footer or summary:
+    // those of a vertical band the band trees do not reach (a header, a group header).
+    void ScanMovedObjects(TkavBand &Band);
+    // Objects moved into vertical bands from Original bind by default to DefaultBand, as
+    // they would have in Original itself.
+    void SetOriginDefault(const TkavBand &Original, TkavDataBand *DefaultBand);
+    bool Scanned(const TkavBand &Band) const { return FScanned.count(&Band) != 0; }
 
 private:
     void scanMemo(const TkavCustomMemoView &Memo, TkavBand &Band);
@@ -55,4 +65,6 @@ private:
     bool FInPageFooter = false; // scanning a page footer's chain
     // Variables whose values are being scanned: one that comes back to itself stops there.
     QStringList FExpanding;
+    std::unordered_map<const TkavBand *, TkavDataBand *> FOriginDefaults;
+    std::unordered_set<const TkavBand *> FScanned;
 };

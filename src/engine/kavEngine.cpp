@@ -733,5 +733,26 @@ Variant TkavEngine::GetAggregateValue(const QString &Name,
                                       TkavBand *Band,
                                       int Flags)
 {
-    return FAggregates.GetValue(FCurBand.get(), CurVColumn(), Name, Expression, Band, Flags);
+    const auto [from, to] = FVCellColumns.value_or(std::pair{CurVColumn(), CurVColumn()});
+    Variant value = FAggregates.GetValue(FCurBand.get(), from, to, Name, Expression, Band, Flags);
+    if (value.IsNull() && Running()) {
+        // No item was found for this place, so nothing ever accumulated: say why the text
+        // stays empty instead of printing it silently.
+        QStringList args;
+        if (!Expression.isEmpty())
+            args << Expression;
+        if (Band)
+            args << Band->Name();
+        if (Flags != 0)
+            args << QString::number(Flags);
+        const QString line
+            = u"%1: %2(%3) is not computed in %4; totals are kept for footers, group footers, page and column footers and the report summary"_s
+                  .arg(Report()->CurObject(),
+                       Name,
+                       args.join(u", "_s),
+                       FCurBand ? FCurBand->Name() : QString());
+        if (Report()->Errors().IndexOf(line) < 0)
+            Report()->Errors().Add(line);
+    }
+    return value;
 }

@@ -16,6 +16,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class TkavBand;
@@ -230,4 +232,9 @@ private:
     bool FVPageHasBand = false; // a band other than a reprinted header is on this horizontal page
     // Store pages: the current output page, then its horizontal continuation pages.
     std::vector<int> FVContinuations;
+    // While a vertical band's cells are evaluated: the vertical columns whose totals they
+    // show, a data band its own, a footer those since its header (0, 0: over rows).
+    std::optional<std::pair<int, int>> FVCellColumns;
+    // The first vertical column under each vertical footer in the current vertical run.
+    std::map<const TkavBand *, int> FVFooterFrom;
 };

@@ -87,6 +87,7 @@ void TkavEngine::runVerticalBands(TkavBand &Band)
     FVPageList.assign(1, 0);
     FVHeaderList.Clear();
     FVPageHasBand = false;
+    FVFooterFrom.clear();
     if (!Band.Visible() || !Band.Page())
         return;
     const double savedX = CurX();
@@ -121,9 +122,21 @@ void TkavEngine::showVerticalBand(TkavBand &Band, bool Reprint)
     const bool footer = isVerticalFooter(Band);
     if (data && !Reprint)
         SetCurVColumn(CurVColumn() + 1);
-    // Totals shown by a vertical footer are its own; any other cell shows the master's.
-    TkavBand *aggregateBand = footer ? &Band : master;
+    // The columns a footer closes start with its data band's first row or its group.
+    if (TkavBand *closing = Reprint ? nullptr : treeFor(Band).LinksOf(&Band).Footer;
+        closing && (!data || Band.LineThrough() == 1))
+        FVFooterFrom[closing] = data ? CurVColumn() : CurVColumn() + 1;
+    // Totals shown by a vertical footer across a data row are its own; any other cell
+    // shows the master's, and so do the cells of a footer or summary master.
+    TkavBand *aggregateBand = footer && !kavIsTotalsBand(*master) ? &Band : master;
     FCurBand = aggregateBand;
+    // A data band's cells show their column's totals, a footer's those of its columns,
+    // other cells the totals over rows.
+    std::pair<int, int> columns{0, 0};
+    if (data)
+        columns = {CurVColumn(), CurVColumn()};
+    else if (const auto from = FVFooterFrom.find(&Band); footer)
+        columns = {from != FVFooterFrom.end() ? from->second : 1, CurVColumn()};
     report.SetCurObject(Band.Name());
     Band.BeforePrint();
     report.DoBeforePrint(&Band);
@@ -159,7 +172,11 @@ void TkavEngine::showVerticalBand(TkavBand &Band, bool Reprint)
                 if (report.Errors().IndexOf(line) < 0)
                     report.Errors().Add(line);
             }
-            addVerticalCells(Band, *master, clip);
+            {
+                FVCellColumns = columns;
+                const auto cellsDone = qScopeGuard([this] { FVCellColumns.reset(); });
+                addVerticalCells(Band, *master, clip);
+            }
             SetCurX(CurX() + Band.Width());
             if (!Reprint)
                 FVPageHasBand = true;

@@ -232,6 +232,34 @@ TEST_F(VerticalBandsTest, HeadersAndFootersOfBothAxesWithTotalsPerColumn)
     EXPECT_DOUBLE_EQ(attr(footers[0].Line, u"t"_s), 100);
 }
 
+// A footer or summary across the columns: its cells under the vertical data band show their
+// column's totals, under the vertical footer the totals of all columns, under the vertical
+// header the totals over the rows.
+TEST_F(VerticalBandsTest, FootersAndSummariesTotalEachColumnAndAllColumns)
+{
+    for (const bool summary : {true, false}) {
+        SCOPED_TRACE(summary);
+        page->Clear();
+        rows->SetRangeEndCount(4);
+        crossTab(150);
+        TkavBand *totals
+            = summary ? static_cast<TkavBand *>(band<TkavReportSummary>(u"Totals"_s, 200, 20))
+                      : band<TkavFooter>(u"Totals"_s, 140, 20);
+        const QString cell = u"<DS.\"N\"> * <VDS.\"N\">"_s;
+        memo(totals, u"Rows"_s, 2, 90, u"rows [COUNT(MasterData1)]"_s);
+        memo(totals, u"ColSum"_s, 105, 140, u"[SUM(%1, MasterData1)]/[MAX(%1)]"_s.arg(cell));
+        memo(
+            totals, u"Grand"_s, 255, 90, u"[SUM(%1)]/[MAX(%1, MasterData1)]/[AVG(%1)]"_s.arg(cell));
+        ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+        const std::vector<DumpedBand> bands
+            = bandsOf(1, summary ? u"TkavReportSummary"_s : u"TkavFooter"_s);
+        ASSERT_EQ(bands.size(), 1u);
+        // Rows 1-4 give column j the sum 10 * j and the largest value 4 * j.
+        EXPECT_EQ(bands[0].Texts,
+                  (QStringList{u"rows 4"_s, u"10/4"_s, u"20/8"_s, u"30/12"_s, u"60/12/5"_s}));
+    }
+}
+
 TEST_F(VerticalBandsTest, ColumnsBeyondThePageWidthContinueOnTheNextPage)
 {
     struct Case
@@ -336,6 +364,12 @@ TEST_F(VerticalBandsTest, VerticalGroupsPrintTheirHeadersAndFootersBetweenColumn
     memo(master, u"GroupName"_s, 2, 40, u"G[VDS.\"G\"]"_s);
     memo(master, u"Cell"_s, 52, 50, u"[VDS.\"N\"]"_s);
     memo(master, u"GroupSum"_s, 112, 60, u"S[SUM(<VDS.\"N\">)]"_s);
+    // The summary's totals: rows under the group header, a column's rows under the data
+    // band, the group's columns under the group footer.
+    auto *summary = band<TkavReportSummary>(u"ReportSummary1"_s, 200, 20);
+    memo(summary, u"Count"_s, 2, 40, u"[COUNT(MasterData1)]"_s);
+    memo(summary, u"ColumnSum"_s, 52, 50, u"[SUM(<VDS.\"N\">)]"_s);
+    memo(summary, u"GroupTotal"_s, 112, 60, u"T[SUM(<VDS.\"N\">)]"_s);
     rows->SetRangeEndCount(2);
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
     ASSERT_EQ(pages(), 1);
@@ -366,6 +400,20 @@ TEST_F(VerticalBandsTest, VerticalGroupsPrintTheirHeadersAndFootersBetweenColumn
         EXPECT_EQ(row.Texts, expected);
         EXPECT_EQ(row.Lefts, lefts);
     }
+    const std::vector<DumpedBand> totals = bandsOf(1, u"TkavReportSummary"_s);
+    ASSERT_EQ(totals.size(), 1u);
+    EXPECT_EQ(totals[0].Texts,
+              (QStringList{u"2"_s,
+                           u"2"_s,
+                           u"4"_s,
+                           u"T6"_s,
+                           u"2"_s,
+                           u"6"_s,
+                           u"8"_s,
+                           u"T14"_s,
+                           u"2"_s,
+                           u"10"_s,
+                           u"T10"_s}));
 }
 
 TEST_F(VerticalBandsTest, AnEndlessWidthPageGrowsInsteadOfContinuing)

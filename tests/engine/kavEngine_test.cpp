@@ -335,6 +335,32 @@ TEST_F(EngineTest, GroupsPrintHeadersAndFootersAroundTheirRows)
               u"12 rows 78 12"_s);
 }
 
+// Totals are kept only for footers and summaries: a call anywhere else prints empty and
+// says so, once per object, while the run goes on.
+TEST_F(EngineTest, AnAggregateWhereItIsNeverComputedIsReported)
+{
+    auto *data = masterData();
+    memo(data, u"Running"_s, u"[DS.\"N\"] [SUM(<DS.\"N\">, MasterData1, 2)]"_s);
+    auto *child = band<TkavChild>(u"Child1"_s, 250, 20);
+    data->SetChild(child);
+    memo(child, u"Rows"_s, u"rows [COUNT(MasterData1)]"_s);
+    memo(band<TkavReportSummary>(u"ReportSummary1"_s, 400, 20), u"Total"_s, u"[SUM(<DS.\"N\">)]"_s);
+    ds->SetRangeEndCount(3);
+    EXPECT_FALSE(prepare());
+    QStringList values;
+    for (const QString &line : dumped.filter(QRegularExpression(u"^    TkavMemoView"_s)))
+        values.append(line.section(u'"', 1, 1));
+    EXPECT_EQ(values,
+              (QStringList{u"1 "_s, u"rows "_s, u"2 "_s, u"rows "_s, u"3 "_s, u"rows "_s, u"6"_s}));
+    QStringList errors = report->Errors().Text().split(u"\r\n"_s, Qt::SkipEmptyParts);
+    errors.sort();
+    EXPECT_EQ(
+        errors,
+        (QStringList{
+            u"Rows: COUNT(MasterData1) is not computed in Child1; totals are kept for footers, group footers, page and column footers and the report summary"_s,
+            u"Running: SUM(<DS.\"N\">, MasterData1, 2) is not computed in MasterData1; totals are kept for footers, group footers, page and column footers and the report summary"_s}));
+}
+
 TEST_F(EngineTest, MasterRowsWithoutDetailsAreLeftOutUnlessAskedFor)
 {
     ds->SetRangeEndCount(3);
