@@ -132,7 +132,8 @@ private:
     // The objects that get Band's print events: for the vertical master band those it had
     // before its cells were added, else all.
     int ownObjectsCount(const TkavBand &Band) const;
-    void SplitBand(TkavBand &Band);
+    // False when the band was put back as it was instead, to move whole (MayMoveWhole).
+    bool SplitBand(TkavBand &Band, bool MayMoveWhole);
     // Forgets the suppressed values of Band's texts; true when any had one.
     bool resetSuppressed(TkavBand &Band);
     void addBandOutline(TkavBand &Band);

@@ -54,6 +54,56 @@ double lowestBottom(const TkavBand &band)
     return framed ? bottom + kavDMPCharHeight : bottom;
 }
 
+// A text object showing some text.
+bool showsText(const TkavReportComponent *obj)
+{
+    const auto *memo = dynamic_cast<const TkavCustomMemoView *>(obj);
+    return memo && !memo->Text().trimmed().isEmpty();
+}
+
+// Whether an object still waiting for a part has something to show there: a text object
+// the rest of its text, a picture itself; an empty box, a line or a shape alone is no
+// reason for a part of its own.
+bool hasContentLeft(TkavReportComponent *obj)
+{
+    if (auto *memo = dynamic_cast<TkavCustomMemoView *>(obj))
+        return !memo->PartText().trimmed().isEmpty() || memo->HasNextDataPart();
+    return !obj->InheritsFrom(TkavCustomLineView::StaticClassInfo())
+           && !obj->InheritsFrom(TkavShapeView::StaticClassInfo());
+}
+
+// An object's place and text before a split, put back when the band moves whole.
+struct SavedPart
+{
+    double Top = 0;
+    double Height = 0;
+    QString Text;
+    bool FirstParaBreak = false;
+    bool LastParaBreak = false;
+
+    static SavedPart Of(const TkavReportComponent &obj)
+    {
+        SavedPart saved{obj.Top(), obj.Height(), {}, false, false};
+        if (const auto *memo = dynamic_cast<const TkavCustomMemoView *>(&obj)) {
+            saved.Text = memo->Text();
+            saved.FirstParaBreak = memo->FirstParaBreak();
+            saved.LastParaBreak = memo->LastParaBreak();
+        }
+        return saved;
+    }
+
+    void Restore(TkavReportComponent &obj) const
+    {
+        obj.SetTop(Top);
+        obj.SetHeight(Height);
+        if (auto *memo = dynamic_cast<TkavCustomMemoView *>(&obj)) {
+            memo->SetText(Text);
+            memo->SetFirstParaBreak(FirstParaBreak);
+            memo->SetLastParaBreak(LastParaBreak);
+        }
+    }
+};
+
 } // namespace
 
 void TkavEngine::ShowBand(TkavBand *Band)
@@ -124,17 +174,23 @@ void TkavEngine::outputBand(TkavBand &Band)
                 Report()->Errors().Add(
                     u"The band %1 does not fit below the page's headers and is output where it falls"_s
                         .arg(Band.Name()));
-            } else if (!vMaster
-                       && ((Band.AllowSplit() && !FKeeping)
-                           || (Band.Height() > PageHeight() - FooterHeight() && !Band.HasVBands()))) {
-                if (!Band.AllowSplit() && Band.LineThrough() > 1 && !Band.StartNewPage()) {
-                    FCurBand = &Band;
-                    NewColumn();
-                }
-                EndKeep(&Band);
-                SplitBand(Band);
-                return;
             } else {
+                const bool split
+                    = !vMaster
+                      && ((Band.AllowSplit() && !FKeeping)
+                          || (Band.Height() > PageHeight() - FooterHeight() && !Band.HasVBands()));
+                bool mayMoveWhole = true;
+                if (split) {
+                    if (!Band.AllowSplit() && Band.LineThrough() > 1 && !Band.StartNewPage()) {
+                        FCurBand = &Band;
+                        NewColumn();
+                        mayMoveWhole = false;
+                    }
+                    EndKeep(&Band);
+                    if (SplitBand(Band, mayMoveWhole))
+                        return;
+                }
+                // The band moves whole to the next column or page.
                 if (!FKeeping && resetSuppressed(Band) && !Band.HasVBands()) {
                     // The values suppressed as repeats show again at the top of the new page.
                     FinishBand(Band);
@@ -153,6 +209,11 @@ void TkavEngine::outputBand(TkavBand &Band)
                 }
                 if (!(Band.InheritsFrom(TkavChild::StaticClassInfo()) && FCallFromPHeader))
                     NewColumn();
+                // Headers printed again may leave less room than the band needs.
+                if (split && FreeSpace() < Band.Height()) {
+                    SplitBand(Band, false);
+                    return;
+                }
             }
         }
         placeBand(Band);
@@ -297,12 +358,18 @@ void TkavEngine::addBandOutline(TkavBand &Band)
 // Splitting
 
 // Cuts Band into parts that fit the free space of successive pages or columns. Objects are
-// hidden from a part rather than taken out of the band, so the band stays whole.
-void TkavEngine::SplitBand(TkavBand &Band)
+// hidden from a part rather than taken out of the band, so the band stays whole. A part
+// holding none of the band's text, or leaving nothing but empty boxes for the next page,
+// is a sliver: with MayMoveWhole a band that fits a page is then put back as it was and
+// false returned, so that it moves whole; otherwise empty remnants end with their part and
+// an empty part is not output.
+bool TkavEngine::SplitBand(TkavBand &Band, bool MayMoveWhole)
 {
     std::vector<TkavReportComponent *> work;
     std::map<TkavReportComponent *, double> saveHeight;
     std::map<TkavReportComponent *, bool> wasVisible;
+    std::map<TkavReportComponent *, SavedPart> saved; // what moving the band whole puts back
+    bool bandHasText = false;
     for (TkavComponent *obj : Band.Objects()) {
         auto *component = dynamic_cast<TkavReportComponent *>(obj);
         if (!component)
@@ -311,6 +378,8 @@ void TkavEngine::SplitBand(TkavBand &Band)
         if (obj->InheritsFrom(TkavSubreport::StaticClassInfo()) || !obj->Visible())
             continue;
         work.push_back(component);
+        saved[component] = SavedPart::Of(*component);
+        bandHasText = bandHasText || showsText(component);
         if (auto *stretch = dynamic_cast<TkavStretcheable *>(obj))
             stretch->InitPart();
         saveHeight[component] = obj->Height();
@@ -319,9 +388,12 @@ void TkavEngine::SplitBand(TkavBand &Band)
         for (const auto &[obj, visible] : wasVisible)
             obj->SetVisible(visible);
     });
+    const bool fitsAPage = Band.Height() <= PageHeight() - FooterHeight();
     const size_t initialCount = work.size();
     double free = FreeSpace();
     bool split = false;
+    bool output = false;     // a part of the band is on a page
+    bool movedEmpty = false; // the last part was empty: nothing fitted its free space
     while (!work.empty() && !terminated()) {
         idle();
         std::set<TkavReportComponent *> shifted;
@@ -383,14 +455,25 @@ void TkavEngine::SplitBand(TkavBand &Band)
             }
             ++it;
         }
-        // Nothing fitted on a whole empty page: output the first object clipped rather
-        // than look for room that will never come.
-        if (part.empty() && free >= PageHeight() - FooterHeight() - 1e-4) {
+        // Nothing fitted on a whole empty page, or twice running: output the first object
+        // clipped rather than look for room that will never come.
+        if (part.empty() && (movedEmpty || free >= PageHeight() - FooterHeight() - 1e-4)) {
             Report()->Errors().Add(
                 u"The object %1 of band %2 is higher than a page and is clipped"_s.arg(work.front()->Name(), Band.Name()));
             part.push_back(work.front());
             work.erase(work.begin());
         }
+        const bool noTextBehind = bandHasText && std::none_of(part.begin(), part.end(), showsText);
+        const bool emptyAhead
+            = !work.empty() && std::none_of(work.begin(), work.end(), hasContentLeft);
+        if (!output && MayMoveWhole && fitsAPage && (noTextBehind || emptyAhead)) {
+            for (const auto &[obj, s] : saved)
+                s.Restore(*obj);
+            return false;
+        }
+        // Empty boxes whose text is all out end with this part.
+        if (emptyAhead)
+            work.clear();
         double partHeight = 0;
         for (TkavReportComponent *obj : part)
             partHeight = std::max(partHeight, obj->Top() + obj->Height());
@@ -405,13 +488,17 @@ void TkavEngine::SplitBand(TkavBand &Band)
             }
         }
         // Output the part: the band with only the part's objects showing.
-        for (const auto &[obj, visible] : wasVisible)
-            obj->SetVisible(visible && std::find(part.begin(), part.end(), obj) != part.end());
-        Band.SetLeft(CurX());
-        Band.SetTop(CurY());
-        Band.SetHeight(partHeight);
-        PreviewPages()->AddObject(&Band);
-        SetCurY(CurY() + partHeight);
+        movedEmpty = part.empty();
+        if (!part.empty()) {
+            for (const auto &[obj, visible] : wasVisible)
+                obj->SetVisible(visible && std::find(part.begin(), part.end(), obj) != part.end());
+            Band.SetLeft(CurX());
+            Band.SetTop(CurY());
+            Band.SetHeight(partHeight);
+            PreviewPages()->AddObject(&Band);
+            SetCurY(CurY() + partHeight);
+            output = true;
+        }
         FCurBand = &Band;
         if (!work.empty())
             NewColumn();
@@ -426,6 +513,7 @@ void TkavEngine::SplitBand(TkavBand &Band)
         }
         free = FreeSpace();
     }
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -451,6 +451,8 @@ public:
     // Keeps the part of the text that fits into Height as the lines and the rest for the
     // next part; returns the unused height (Height when the layout reports exactly 0).
     double DrawPart() override;
+    // The text the next DrawPart starts from: all of it after InitPart, then what is left.
+    const QString &PartText() const { return FPartText; }
     // The text laid out at scale 1: its wrapped lines (WrapWords) or its text without tags.
     QString WrapText(bool WrapWords);
     // Frame lines, gaps and shadow around the text.

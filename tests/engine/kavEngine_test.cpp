@@ -411,6 +411,57 @@ TEST_F(EngineTest, StretchingMemosGrowTheirBandAndLongOnesSplitAcrossPages)
     EXPECT_EQ(printed, lines);
 }
 
+// A row that may split but would leave no line of its text behind, or nothing but empty
+// boxes for the next page, moves whole; a long note still comes back word for word.
+TEST_F(EngineTest, ASplitNeverLeavesSlivers)
+{
+    auto *title = band<TkavReportTitle>(u"ReportTitle1"_s, 0, 100);
+    auto *data = masterData(40);
+    data->SetStretched(true);
+    data->SetAllowSplit(true);
+    auto *note = memo(data, u"Note"_s, u"note [DS.\"N\"]"_s);
+    note->SetStretchMode(smActualHeight);
+    auto *after = memo(data, u"After"_s, u"after [DS.\"N\"]"_s);
+    after->SetTop(19);
+    after->SetColor(clSilver);
+    auto *side = memo(data, u"Side"_s, u"#[DS.\"N\"]"_s, 37);
+    side->SetLeft(300);
+    side->SetStretchMode(smMaxHeight);
+    side->Frame().SetTyp(TkavFrameTypes::FromMask(15));
+    ds->SetRangeEndCount(1);
+    // Room for the note and most of the boxes; room for less than a line.
+    for (const double room : {35.0, 5.0}) {
+        SCOPED_TRACE(room);
+        title->SetHeight(pageHeight - room);
+        ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+        ASSERT_EQ(pages(), 2);
+        EXPECT_EQ(namesOf(1), u"ReportTitle1"_s);
+        EXPECT_EQ(placesOf(2), u"MasterData1@0"_s);
+        EXPECT_DOUBLE_EQ(attr(bandsOf(2).first(), u"h"_s), 37);
+    }
+
+    // A note over several pages: every part holds some of it, every word once in order.
+    QStringList words;
+    for (int i = 1; i <= 600; ++i)
+        words.append(u"word%1"_s.arg(i));
+    note->SetText(words.join(u' '));
+    note->SetWordWrap(true);
+    title->SetHeight(pageHeight - 30);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_GE(pages(), 3);
+    QStringList printed;
+    for (int n = 1; n <= pages(); ++n) {
+        for (const QString &line : bandsOf(n).filter(u"TkavMasterData"_s))
+            EXPECT_GT(attr(line, u"h"_s), 0) << n;
+    }
+    const QStringList notes = dumped.filter(u"TkavMemoView Note "_s);
+    EXPECT_EQ(notes.size(), dumped.filter(QRegularExpression(u"^  TkavMasterData"_s)).size());
+    for (const QString &line : notes)
+        printed.append(line.section(u'"', 1, -2)
+                           .split(QRegularExpression(u"\\s|\\\\n"_s), Qt::SkipEmptyParts));
+    EXPECT_EQ(printed, words);
+}
+
 TEST_F(EngineTest, RunsThatCouldNotEndAreEnded)
 {
     band<TkavPageHeader>(u"PageHeader1"_s, 0, 40);
