@@ -5,6 +5,7 @@
 # standard error when it matters. KAV_GOLDEN_UPDATE=1 rewrites the stored files instead
 # (read every new dump before committing it).
 set -uo pipefail
+shopt -s nullglob
 kavrel=$1
 golden=$2
 examples=$3
