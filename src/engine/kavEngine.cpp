@@ -9,6 +9,7 @@
 #include <report/kavDataSets.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
+#include <report/kavViews.h>
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavDateTime.h>
 #include <rtl/kavFormat.h>
@@ -18,6 +19,7 @@
 
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -125,6 +127,9 @@ bool TkavEngine::Initialize()
         trees->Vertical.Build(*page, true, report.Errors());
         FTrees[page] = std::move(trees);
     }
+    applyRunWidths();
+    FPageRevisited = false;
+    FColumnLines.clear();
     // Data sets used twice at different levels would be walked by two loops at once.
     TkavDataSet *reportDataSet = report.DataSet();
     for (const auto &[page, trees] : pageTrees()) {
@@ -146,8 +151,33 @@ bool TkavEngine::Initialize()
     return report.Errors().Count() == 0;
 }
 
+void TkavEngine::applyRunWidths()
+{
+    for (const auto &[page, trees] : pageTrees()) {
+        const auto *sub = dynamic_cast<const TkavView *>(page->SubReport());
+        for (TkavComponent *obj : page->Objects()) {
+            auto *band = dynamic_cast<TkavBand *>(obj);
+            if (!band || band->Vertical())
+                continue;
+            double width = band->Width();
+            if (sub)
+                width = std::max(0.0, sub->Width() - band->Left());
+            if (auto *data = dynamic_cast<TkavDataBand *>(band); data && data->Columns() > 1
+                                                                 && data->ColumnWidth() > 0)
+                width = std::min(width, data->ColumnWidth());
+            if (width != band->Width()) {
+                band->SetWidth(width);
+                band->AlignChildren();
+            }
+        }
+    }
+}
+
 void TkavEngine::Finalize()
 {
+    // The template gets back the widths and alignment it has outside a run.
+    for (const auto &[page, trees] : pageTrees())
+        page->AlignChildren();
     Report()->DataSets().Finalize();
     PreviewPages()->Finish();
     SetRunning(false);
@@ -338,16 +368,19 @@ void TkavEngine::startPage()
     PreviewPages()->Outline().LevelRoot();
     if (page.ResetPageNumbers())
         PreviewPages()->ResetLogicalPageNumber();
+    // The title's subreports may go on to further pages before this returns.
+    int firstPage;
     if (PreviewPages()->Count() > 0 && page.PrintOnPreviousPage()) {
-        PreviewPages()->SetCurPage(PreviewPages()->Count() - 1);
+        firstPage = PreviewPages()->Count() - 1;
+        PreviewPages()->SetCurPage(firstPage);
         SetCurY(PreviewPages()->GetLastY(0));
         FHeaderList.RemoveItem(static_cast<TkavBand *>(title));
         ShowBand(static_cast<TkavBand *>(title));
     } else {
-        addOutputPage();
+        firstPage = addOutputPage();
     }
     if (FFirstReportPage)
-        PreviewPages()->SetFirstPage(PreviewPages()->CurPage());
+        PreviewPages()->SetFirstPage(firstPage);
     FFirstColumnY = CurY();
     auto *columnHeader = static_cast<TkavBand *>(page.FindBand(TkavColumnHeader::StaticClassInfo()));
     ShowBand(columnHeader);
@@ -378,10 +411,13 @@ void TkavEngine::checkPageLimit()
     Report()->SetTerminated(true);
 }
 
-void TkavEngine::addOutputPage()
+int TkavEngine::addOutputPage()
 {
     FPrevFooterHeight = 0;
+    const int pages = PreviewPages()->Count();
     PreviewPages()->AddPage(FPage);
+    FPageRevisited = PreviewPages()->Count() == pages;
+    const int index = PreviewPages()->CurPage();
     checkPageLimit();
     SetCurY(0);
     for (TkavComponent *obj : FPage->Objects())
@@ -392,14 +428,19 @@ void TkavEngine::addOutputPage()
     SetCurY(0);
     FFirstColumnY = 0;
     showHeaderList();
+    return index;
 }
 
 void TkavEngine::showHeaderList()
 {
     const double savedX = CurX();
     const bool firstOutputPage = FIsFirstPage;
+    const int outputPage = PreviewPages()->CurPage();
+    const TkavBand *kept = keptHeader();
+    // Items are read by index and copied: a subreport of a band shown here adds its own
+    // headers to the list while it runs.
     for (int i = 0; i < FHeaderList.Count(); ++i) {
-        TkavHeaderListItem &item = FHeaderList.Items(i);
+        const TkavHeaderListItem item = FHeaderList.Items(i);
         TkavBand *band = item.Band.get();
         if (!band || band == FStartNewPageBand.get())
             continue;
@@ -410,39 +451,75 @@ void TkavEngine::showHeaderList()
             continue;
         }
         const bool dataHeader = band->InheritsFrom(TkavHeader::StaticClassInfo());
-        if ((dataHeader && FKeepHeader) || (item.IsInKeepList && !FKeepFooter))
+        if (band == kept || (item.IsInKeepList && !FKeepFooter))
             continue;
         if ((dataHeader || band->InheritsFrom(TkavGroupHeader::StaticClassInfo())) && FDontShowHeaders)
             continue;
         if (dataHeader && band == FLastBandOnPage.get())
             continue;
+        const bool pageHeader = band->InheritsFrom(TkavPageHeader::StaticClassInfo());
+        if (band->InheritsFrom(TkavReportTitle::StaticClassInfo())) {
+            // The title is output once; taken out first, so that a page its subreports
+            // start does not show it again.
+            FHeaderList.Items(i).Band = nullptr;
+            if (FIsFirstBand)
+                FTitlePrinted = true;
+        }
         SetCurX(item.Left);
         const int savedLine = CurLine();
         const int savedThrough = CurLineThrough();
         SetCurLine(band->LineN());
         SetCurLineThrough(band->LineThrough());
-        const bool pageHeader = band->InheritsFrom(TkavPageHeader::StaticClassInfo());
-        const bool title = band->InheritsFrom(TkavReportTitle::StaticClassInfo());
-        band->SetOverflow(true);
-        FCallFromAddPage = true;
-        FCallFromPHeader = pageHeader;
-        const auto restore = qScopeGuard([&] {
-            band->SetOverflow(false);
-            FCallFromAddPage = false;
-            FCallFromPHeader = false;
-            SetCurLine(savedLine);
-            SetCurLineThrough(savedThrough);
-        });
-        ShowBand(band);
-        if (title) {
-            item.Band = nullptr; // the title is output once
-            if (FIsFirstBand)
-                FTitlePrinted = true;
+        {
+            const HeaderListScope scope(*this, *band, true, pageHeader);
+            const auto restore = qScopeGuard([&] {
+                SetCurLine(savedLine);
+                SetCurLineThrough(savedThrough);
+            });
+            ShowBand(band);
         }
         if (pageHeader)
             FFirstColumnY = band->StretchedHeight();
+        // A title's subreports went on to further pages, whose starts showed the rest of
+        // the list.
+        if (PreviewPages()->CurPage() != outputPage)
+            break;
     }
     SetCurX(savedX);
+}
+
+TkavBand *TkavEngine::keptHeader() const
+{
+    auto *data = dynamic_cast<TkavDataBand *>(FKeepBand.get());
+    return FKeepHeader && data ? treeFor(*data).LinksOf(data).Header : nullptr;
+}
+
+void TkavEngine::addErrorOnce(const QString &Line)
+{
+    if (Report()->Errors().IndexOf(Line) < 0)
+        Report()->Errors().Add(Line);
+}
+
+TkavEngine::HeaderListScope::HeaderListScope(TkavEngine &Engine,
+                                             TkavBand &Band,
+                                             bool Showing,
+                                             bool PageHeader)
+    : FEngine(Engine)
+    , FBand(Band)
+    , FOverflow(Band.Overflow())
+    , FCallFromAddPage(Engine.FCallFromAddPage)
+    , FCallFromPHeader(Engine.FCallFromPHeader)
+{
+    Band.SetOverflow(Showing);
+    Engine.FCallFromAddPage = Showing;
+    Engine.FCallFromPHeader = Showing && PageHeader;
+}
+
+TkavEngine::HeaderListScope::~HeaderListScope()
+{
+    FBand.SetOverflow(FOverflow);
+    FEngine.FCallFromAddPage = FCallFromAddPage;
+    FEngine.FCallFromPHeader = FCallFromPHeader;
 }
 
 void TkavEngine::EndPage()
@@ -450,7 +527,8 @@ void TkavEngine::EndPage()
     TkavReportPage &page = *FPage;
     if (!FCallFromEndPage)
         outputColumnFooter();
-    if (!FIsLastPage) {
+    // Also when the summary breaks the last page: it goes on in the first column.
+    if (!FIsLastPage || FCallFromEndPage) {
         SetCurX(FPageCurX);
         SetCurColumn(1);
     }
@@ -593,6 +671,11 @@ void TkavEngine::pasteKept(double X)
 
 void TkavEngine::NewPage()
 {
+    // A break while the headers of a page are shown would show them again, without end.
+    if (FCallFromAddPage) {
+        addErrorOnce(u"A page break asked for while the headers of a page are shown is ignored"_s);
+        return;
+    }
     const bool keeping = FKeeping;
     if (keeping)
         cutKept();
@@ -621,6 +704,10 @@ void TkavEngine::NewPage()
 
 void TkavEngine::NewColumn()
 {
+    if (FCallFromAddPage) {
+        addErrorOnce(u"A page break asked for while the headers of a page are shown is ignored"_s);
+        return;
+    }
     if (CurColumn() >= FPage->Columns()) {
         NewPage();
         return;
@@ -655,19 +742,16 @@ void TkavEngine::startColumn()
     SetCurColumn(CurColumn() + 1);
     const double offset = columnOffset(CurColumn());
     SetCurY(FFirstColumnY);
+    const TkavBand *kept = keptHeader();
+    // By index and copied, as the list may grow while a band is shown.
     for (int i = 0; i < FHeaderList.Count(); ++i) {
-        TkavHeaderListItem &item = FHeaderList.Items(i);
+        const TkavHeaderListItem item = FHeaderList.Items(i);
         TkavBand *band = item.Band.get();
         if (!band || band->InheritsFrom(TkavPageHeader::StaticClassInfo())
-            || band == FLastBandOnPage.get() || item.IsInKeepList || FKeepHeader)
+            || band == FLastBandOnPage.get() || item.IsInKeepList || band == kept)
             continue;
         SetCurX(item.Left + offset);
-        band->SetOverflow(true);
-        FCallFromAddPage = true;
-        const auto restore = qScopeGuard([&] {
-            band->SetOverflow(false);
-            FCallFromAddPage = false;
-        });
+        const HeaderListScope scope(*this, *band, true);
         // The header and its chain of child bands, without free-space checks.
         for (TkavBand *b = band; b;) {
             outputBand(*b);

@@ -102,8 +102,16 @@ private:
     // The page's objects that are not bands, output once at CurY.
     void outputPageObjects();
     void startPage();
-    void addOutputPage();
+    // Starts the next output page; returns its index in the store.
+    int addOutputPage();
     void showHeaderList();
+    // The data header that travels with its kept first row, so it is not reprinted; or null.
+    TkavBand *keptHeader() const;
+    // Adds Line to Errors unless it is there already.
+    void addErrorOnce(const QString &Line);
+    // The bands of subreport pages as wide as their subreport, those of a data band with
+    // band columns as wide as one column, their views aligned to that width.
+    void applyRunWidths();
     // ResetAggregates false: a footer repeated on a continuation page leaves the totals alone.
     void outputFooter(TkavBand *Band, bool ResetAggregates = true);
     void outputColumnFooter();
@@ -116,6 +124,24 @@ private:
     void idle();
     const TkavBandTree &tree() const;
 
+    // Marks a band shown from the header list (Showing true), or a band's work done outside
+    // it (Showing false), and restores the previous marks when it ends.
+    class HeaderListScope
+    {
+    public:
+        HeaderListScope(TkavEngine &Engine, TkavBand &Band, bool Showing, bool PageHeader = false);
+        ~HeaderListScope();
+        HeaderListScope(const HeaderListScope &) = delete;
+        HeaderListScope &operator=(const HeaderListScope &) = delete;
+
+    private:
+        TkavEngine &FEngine;
+        TkavBand &FBand;
+        bool FOverflow;
+        bool FCallFromAddPage;
+        bool FCallFromPHeader;
+    };
+
     // --- keep-together and the header list ---
     void StartKeep(TkavBand *Band, int Position = 0);
     void EndKeep(TkavBand *Band);
@@ -126,7 +152,10 @@ private:
 
     // --- one band (kavEngineBands.cpp) ---
     void outputBand(TkavBand &Band);
-    void placeBand(TkavBand &Band);
+    // False when the band, shown from the header list on a page the store holds already,
+    // was there before and is not added again.
+    bool placeBand(TkavBand &Band);
+    void fitToPageWidth(TkavBand &Band);
     void PrepareBand(TkavBand &Band);
     void FinishBand(TkavBand &Band);
     // The objects that get Band's print events: for the vertical master band those it had
@@ -183,7 +212,10 @@ private:
     void applyDrillDown(TkavDataBand &Band);
     void endGroups(TkavDataBand &Band, int From);
     std::vector<TkavGroupHeader *> groupChain(const TkavDataBand &Band) const;
-    void bandColumnStep(TkavDataBand &Band, double RowTop, int RowPosition);
+    // Before the first cell of a line of band columns: moves to the next column when the cell
+    // cannot fit, and remembers where the line starts.
+    void startColumnLine(TkavDataBand &Band);
+    void bandColumnStep(TkavDataBand &Band);
     bool evaluatesTrue(const QString &Expr);
     Variant groupValue(TkavGroupHeader &Header);
     // The horizontal band tree of Component's page.
@@ -220,6 +252,20 @@ private:
     // Header taken out of the header list while its kept block moves to the next page.
     TkavComponentRef<TkavBand> FKeptHeader;
     bool FPageLimitReached = false;
+    // The current output page existed before (a second subreport beside a first one): bands
+    // of the header list that it holds already are not added again.
+    bool FPageRevisited = false;
+    // Open lines of band columns: where each started, and whether it holds page-footer
+    // totals back until it is known on which page the line stays.
+    struct ColumnLine
+    {
+        double Top = 0;
+        int Position = 0;
+        int Page = 0;
+        int Column = 0;
+        bool AggregateKeep = false;
+    };
+    std::map<const TkavDataBand *, ColumnLine> FColumnLines;
     // While an inline subreport runs: bands are copied here instead of being output.
     TkavNullBand *FOutputTo = nullptr;
     std::vector<std::pair<QString, int>> FHBandNamesTree;

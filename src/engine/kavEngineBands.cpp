@@ -161,6 +161,7 @@ void TkavEngine::outputBand(TkavBand &Band)
         NewPage();
         FStartNewPageBand = nullptr;
     }
+    bool placed = false;
     {
         const auto finish = qScopeGuard([this, &Band] { FinishBand(Band); });
         PrepareBand(Band);
@@ -171,7 +172,7 @@ void TkavEngine::outputBand(TkavBand &Band)
             if (FCallFromAddPage) {
                 // Bands printed again at the top of a page never break it: a break would
                 // print them again, without end.
-                Report()->Errors().Add(
+                addErrorOnce(
                     u"The band %1 does not fit below the page's headers and is output where it falls"_s
                         .arg(Band.Name()));
             } else {
@@ -216,14 +217,20 @@ void TkavEngine::outputBand(TkavBand &Band)
                 }
             }
         }
-        placeBand(Band);
+        placed = placeBand(Band);
     }
     FAggregates.Reset(&Band);
-    if (Band.Visible())
-        runSubreports(Band);
+    if (!Band.Visible() || !placed)
+        return;
+    // The title is output once: its subreports run on over further pages like those of a
+    // data band. Those of bands repeated on every page never break one.
+    std::optional<HeaderListScope> title;
+    if (FCallFromAddPage && Band.InheritsFrom(TkavReportTitle::StaticClassInfo()))
+        title.emplace(*this, Band, false);
+    runSubreports(Band);
 }
 
-void TkavEngine::placeBand(TkavBand &Band)
+bool TkavEngine::placeBand(TkavBand &Band)
 {
     auto *data = dynamic_cast<TkavDataBand *>(&Band);
     if (data && data->Columns() > 1)
@@ -233,21 +240,38 @@ void TkavEngine::placeBand(TkavBand &Band)
     if (!isNullBand(Band))
         Band.SetTop(CurY());
     if (!Band.Visible())
-        return;
+        return true;
     if (FOutputTo) {
         // An inline subreport's band: a copy goes into the band it prints on.
         TkavComponent *copy = TkavComponent::Create(Band.ClassName(), FOutputTo);
         copy->AssignAll(Band);
         copy->SetBounds(Band.Left(), Band.Top(), Band.Width(), Band.Height());
         SetCurY(CurY() + Band.Height());
-        return;
+        return true;
     }
+    fitToPageWidth(Band);
     Band.CreateFillMemo();
+    bool placed = true;
     if (FVMasterBand.get() == &Band && !FVSlicing)
         outputVerticalPages(Band);
-    else if (!FCallFromAddPage || !PreviewPages()->BandExists(&Band))
+    else if (FCallFromAddPage && FPageRevisited && PreviewPages()->BandExists(&Band))
+        placed = false;
+    else
         PreviewPages()->AddObject(&Band);
     SetCurY(CurY() + Band.Height());
+    return placed;
+}
+
+// A band as wide as the page that lands in a later page column ends at the page's edge,
+// its views aligned to that. Its bounds come back when the band is finished.
+void TkavEngine::fitToPageWidth(TkavBand &Band)
+{
+    const double room = PageWidth() - Band.Left();
+    if (FPage->EndlessWidth() || FVMasterBand.get() == &Band || room <= 0
+        || Band.Width() <= room + 1e-4)
+        return;
+    Band.SetWidth(room);
+    Band.AlignChildren();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -163,8 +163,8 @@ void TkavEngine::runDataBand(TkavDataBand &Band)
             }
             if (keepRules && Band.KeepFooter())
                 footerPosition = PreviewPages()->GetCurPosition();
-            const double rowTop = CurY();
-            const int rowPosition = PreviewPages()->GetCurPosition();
+            if (Band.Columns() > 1 && !FVRunning && Band.CurColumn() == 1)
+                startColumnLine(Band);
             SetCurLine(Band.LineN());
             SetCurLineThrough(Band.LineThrough());
             ShowBand(&Band);
@@ -178,7 +178,7 @@ void TkavEngine::runDataBand(TkavDataBand &Band)
             Band.SetLineN(Band.LineN() + 1);
             Band.SetLineThrough(Band.LineThrough() + 1);
             if (Band.Columns() > 1 && !FVRunning)
-                bandColumnStep(Band, rowTop, rowPosition);
+                bandColumnStep(Band);
             if (!FVRunning)
                 addBandOutline(Band);
             RunDataBands(Band);
@@ -197,7 +197,7 @@ void TkavEngine::runDataBand(TkavDataBand &Band)
     }
     if (Band.Columns() > 1 && !FVRunning) {
         Band.SetCurColumn(Band.Columns());
-        bandColumnStep(Band, CurY(), PreviewPages()->GetCurPosition());
+        bandColumnStep(Band);
     }
     if (used) {
         endGroups(Band, 0);
@@ -222,26 +222,64 @@ void TkavEngine::runDataBand(TkavDataBand &Band)
     FIsFirstBand = false;
 }
 
-// After a row of a multi-column data band: the next row goes beside it, or below the row
-// when the last column is reached.
-void TkavEngine::bandColumnStep(TkavDataBand &Band, double RowTop, int RowPosition)
+void TkavEngine::startColumnLine(TkavDataBand &Band)
 {
-    if (Band.Visible()) {
+    if (!Band.Visible())
+        return;
+    // The line starts where its first cell fits, as a band of its own would.
+    if (!FCallFromAddPage && !FOutputTo && FreeSpace() < Band.Height()
+        && Band.Height() <= PageHeight() - FooterHeight()) {
+        if (!FKeeping)
+            resetSuppressed(Band);
+        FCurBand = &Band;
+        NewColumn();
+    }
+    ColumnLine &line = FColumnLines[&Band];
+    line.Top = CurY();
+    line.Position = PreviewPages()->GetCurPosition();
+    line.Page = PreviewPages()->CurPage();
+    line.Column = CurColumn();
+    // Page-footer totals take the line's rows only once the line has stayed on the page.
+    line.AggregateKeep = !FKeeping;
+    if (line.AggregateKeep)
+        FAggregates.StartKeep();
+}
+
+// After a row of a multi-column data band: the next row goes beside it, or below the line
+// when the last column is reached. A line that ends below the page's free space moves whole
+// to the next column or page, its rows counted in that page's totals.
+void TkavEngine::bandColumnStep(TkavDataBand &Band)
+{
+    const bool lastColumn = Band.CurColumn() >= Band.Columns();
+    const auto open = FColumnLines.find(&Band);
+    if (Band.Visible() && open != FColumnLines.end()) {
+        const ColumnLine line = open->second;
         Band.SetMaxY(std::max(Band.MaxY(), CurY()));
-        if (Band.CurColumn() < Band.Columns()) {
-            SetCurY(RowTop);
-        } else if (PageHeight() - FooterHeight() - Band.MaxY() > 0.0001 || FPage->EndlessHeight()) {
+        const double room = FreeSpace() + CurY() - Band.MaxY();
+        const bool samePlace = PreviewPages()->CurPage() == line.Page && CurColumn() == line.Column;
+        if (!lastColumn) {
+            SetCurY(line.Top);
+        } else if (room > -1e-4 || !samePlace || FCallFromAddPage || FOutputTo
+                   || Band.MaxY() - line.Top > PageHeight() - FooterHeight()) {
             SetCurY(Band.MaxY());
-        } else if (FKeeping) {
-            NewColumn();
+        } else if (FKeeping && !line.AggregateKeep) {
+            NewColumn(); // the kept block the line belongs to moves with it
         } else {
-            // No room below the row: it moves whole to the next column or page.
-            PreviewPages()->CutObjects(RowPosition);
+            PreviewPages()->CutObjects(line.Position);
+            FCurBand = &Band;
             NewColumn();
             const double top = CurY();
             PreviewPages()->PasteObjects(CurX(), top);
-            SetCurY(top + Band.MaxY() - RowTop);
+            SetCurY(top + Band.MaxY() - line.Top);
         }
+        if (lastColumn) {
+            if (line.AggregateKeep)
+                FAggregates.EndKeep();
+            FColumnLines.erase(&Band);
+        }
+    } else if (Band.Visible()) {
+        Band.SetMaxY(std::max(Band.MaxY(), CurY()));
+        SetCurY(lastColumn ? Band.MaxY() : CurY());
     }
     Band.SetCurColumn(Band.CurColumn() + 1);
 }
@@ -333,7 +371,7 @@ void TkavEngine::checkGroups(TkavDataBand &Band)
             continue;
         if (Band.Columns() > 1 && !FVRunning) {
             Band.SetCurColumn(Band.Columns());
-            bandColumnStep(Band, CurY(), PreviewPages()->GetCurPosition());
+            bandColumnStep(Band);
         }
         // The footers see the group's last row.
         TkavDataSet &dataSet = *dataSetOf(Band);

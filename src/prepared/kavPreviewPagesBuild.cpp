@@ -84,8 +84,9 @@ std::shared_ptr<TkavReportPage> TkavPreviewPages::GetPage(int Index)
         }
         FPageCache.erase(cached);
     }
+    // Not aligned again: every object stays where the run put it, bands of columns and
+    // subreports keep their width and views stay aligned to their own band.
     std::shared_ptr<TkavReportPage> page = BuildPage(*PageItem(Index, false));
-    page->AlignChildren();
     ++FPagesBuilt;
     FPageCache.insert(FPageCache.begin(), {Index, page});
     if (FPageCache.size() > 1 && int(FPageCache.size()) > pagesInCache())

@@ -255,6 +255,13 @@ TkavMemoView *TkavBand::FillMemo() const
     return FFillMemo.get();
 }
 
+void TkavBand::AlignChildren()
+{
+    QList<TkavComponent *> children = Objects();
+    children.removeOne(FFillMemo.get());
+    alignViews(children);
+}
+
 int TkavBand::BandNumber() const
 {
     const auto &list = bandNumberList();

@@ -669,8 +669,13 @@ TkavComponent *neighbour(const QList<AlignedView> &list, qsizetype index, int st
 
 void TkavComponent::AlignChildren()
 {
+    alignViews(FObjects);
+}
+
+void TkavComponent::alignViews(const QList<TkavComponent *> &Children)
+{
     QList<AlignedView> sorted;
-    for (TkavComponent *child : std::as_const(FObjects)) {
+    for (TkavComponent *child : Children) {
         if (const std::optional<ViewAlign> align = viewAlign(*child))
             sorted.append(AlignedView{child, *align});
     }
@@ -695,7 +700,7 @@ void TkavComponent::AlignChildren()
         else
             view.SetWidth(edge - view.Left());
     }
-    for (TkavComponent *child : std::as_const(FObjects)) {
+    for (TkavComponent *child : Children) {
         switch (viewAlign(*child).value_or(alignNone)) {
         case alignCenter:
             child->SetLeft((FWidth - child->Width()) / 2);

@@ -364,6 +364,7 @@ void TkavReportPage::AlignChildren()
     // The bands are laid out against the printable area, not the whole sheet.
     TkavComponent::SetWidth((FPaperWidth - FLeftMargin - FRightMargin) * kavMMToPixels);
     TkavComponent::SetHeight((FPaperHeight - FTopMargin - FBottomMargin) * kavMMToPixels);
+    TkavComponent::AlignChildren(); // the views placed on the page itself
     for (TkavComponent *child : Objects()) {
         auto *band = dynamic_cast<TkavBand *>(child);
         if (!band)
@@ -374,6 +375,7 @@ void TkavReportPage::AlignChildren()
             band->SetWidth(FColumnWidth * kavMMToPixels);
         else
             band->SetWidth(Width() - band->Left());
+        band->AlignChildren();
     }
     updateSize();
 }
