@@ -255,13 +255,6 @@ TkavMemoView *TkavBand::FillMemo() const
     return FFillMemo.get();
 }
 
-void TkavBand::AlignChildren()
-{
-    QList<TkavComponent *> children = Objects();
-    children.removeOne(FFillMemo.get());
-    alignViews(children);
-}
-
 int TkavBand::BandNumber() const
 {
     const auto &list = bandNumberList();

@@ -136,8 +136,6 @@ public:
     void CreateFillMemo();
     // That memo, or null.
     TkavMemoView *FillMemo() const;
-    // The views other than the fill memo, which lies under them all and is no neighbour.
-    void AlignChildren() override;
 
 private:
     // The parent is a dot-matrix page.

@@ -669,13 +669,8 @@ TkavComponent *neighbour(const QList<AlignedView> &list, qsizetype index, int st
 
 void TkavComponent::AlignChildren()
 {
-    alignViews(FObjects);
-}
-
-void TkavComponent::alignViews(const QList<TkavComponent *> &Children)
-{
     QList<AlignedView> sorted;
-    for (TkavComponent *child : Children) {
+    for (TkavComponent *child : std::as_const(FObjects)) {
         if (const std::optional<ViewAlign> align = viewAlign(*child))
             sorted.append(AlignedView{child, *align});
     }
@@ -700,7 +695,7 @@ void TkavComponent::alignViews(const QList<TkavComponent *> &Children)
         else
             view.SetWidth(edge - view.Left());
     }
-    for (TkavComponent *child : Children) {
+    for (TkavComponent *child : std::as_const(FObjects)) {
         switch (viewAlign(*child).value_or(alignNone)) {
         case alignCenter:
             child->SetLeft((FWidth - child->Width()) / 2);

@@ -338,8 +338,6 @@ public:
     virtual void ContainerMouseUp(TObject *Sender, int X, int Y);
 
 protected:
-    // AlignChildren over the views among Children.
-    void alignViews(const QList<TkavComponent *> &Children);
     // Applies a designer variant after DesignCreate; the base ignores Flags.
     virtual void designSetup(int Flags);
     // The destruction steps (notify, leave the parent, Clear, detach inherited children,

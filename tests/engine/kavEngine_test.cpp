@@ -900,3 +900,194 @@ TEST_F(EngineTest, PicturesTravelThroughThePictureCacheOnce)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------------------
+// Layout: alignment, subreports in bands of the header list, columns, band widths
+
+namespace {
+
+// A page of Report shown by a subreport: a header, Rows rows named Name and a footer.
+TkavReportPage *listPage(TkavReport &report, const QString &name, int rows, bool reprintHeader)
+{
+    auto *page = TkavComponent::Create<TkavReportPage>(&report);
+    page->SetName(name + u"Page"_s);
+    auto *header = kavAddTestBand<TkavHeader>(*page, name + u"Header"_s, 0, 20);
+    header->SetReprintOnNewPage(reprintHeader);
+    kavAddTestBand<TkavMasterData>(*page, name, 40, 20)->SetRowCount(rows);
+    kavAddTestBand<TkavFooter>(*page, name + u"Footer"_s, 80, 20);
+    return page;
+}
+
+TkavSubreport *subreport(TkavBand *band, const QString &name, double left, TkavReportPage *page)
+{
+    auto *sub = TkavComponent::Create<TkavSubreport>(band);
+    sub->SetName(name);
+    sub->SetBounds(left, 20, 300, 30);
+    sub->SetSubPage(page);
+    return sub;
+}
+
+} // namespace
+
+TEST_F(EngineTest, ViewsTakeTheirAlignOnBandsAndPage)
+{
+    auto *title = band<TkavReportTitle>(u"ReportTitle1"_s, 0, 60);
+    const auto view = [&](TkavComponent *parent, const QString &name, TkavAlign align, double top) {
+        auto *m = TkavComponent::Create<TkavMemoView>(parent);
+        m->SetName(name);
+        m->SetBounds(300, top, 50, 10);
+        m->SetAlign(align);
+    };
+    view(title, u"Anchor"_s, baNone, 0);
+    title->FindObject(u"Anchor"_s)->SetLeft(0);
+    view(title, u"Left"_s, baLeft, 0);
+    view(title, u"Right"_s, baRight, 15);
+    view(title, u"Width"_s, baWidth, 30);
+    view(title, u"Centre"_s, baCenter, 45);
+    view(title, u"Bottom"_s, baBottom, 0);
+    view(page, u"OnPage"_s, baRight, 0);
+    view(band<TkavPageHeader>(u"PageHeader1"_s, 100, 40), u"Client"_s, baClient, 5);
+    const double width = 190 * kavMMToPixels;
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    const auto at = [&](const QString &name) {
+        const QStringList lines = dumped.filter(u"TkavMemoView "_s + name + u' ');
+        return lines.isEmpty() ? QString() : lines.first().trimmed();
+    };
+    EXPECT_DOUBLE_EQ(attr(at(u"Left"_s), u"l"_s), 50);
+    EXPECT_NEAR(attr(at(u"Right"_s), u"l"_s), width - 50, 0.01);
+    EXPECT_DOUBLE_EQ(attr(at(u"Width"_s), u"l"_s), 0);
+    EXPECT_NEAR(attr(at(u"Width"_s), u"w"_s), width, 0.01);
+    EXPECT_NEAR(attr(at(u"Centre"_s), u"l"_s), (width - 50) / 2, 0.01);
+    EXPECT_DOUBLE_EQ(attr(at(u"Bottom"_s), u"t"_s), 50);
+    EXPECT_NEAR(attr(at(u"OnPage"_s), u"l"_s), width - 50, 0.01);
+    EXPECT_EQ(at(u"Client"_s).section(u' ', 2, 5), u"l=0.00 t=0.00 w=%1 h=40.00"_s.arg(width, 0, 'f', 2));
+}
+
+TEST_F(EngineTest, SubreportsInTheTitleListEveryRowOverFurtherPages)
+{
+    auto *title = band<TkavReportTitle>(u"ReportTitle1"_s, 0, 60);
+    subreport(title, u"SubA"_s, 0, listPage(*report, u"RowA"_s, 3, false));
+    subreport(title, u"SubB"_s, 360, listPage(*report, u"RowB"_s, 70, true));
+    band<TkavPageHeader>(u"PageHeader1"_s, 100, 20);
+    ds->SetRangeEndCount(2);
+    masterData();
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_EQ(pages(), 2);
+    EXPECT_EQ(dumped.filter(u"TkavMasterData RowA "_s).size(), 3);
+    EXPECT_EQ(dumped.filter(u"TkavMasterData RowB "_s).size(), 70);
+    // Page 2 starts with the page header and the longer list's reprinted header; the page's
+    // own rows follow below the longer list.
+    EXPECT_TRUE(placesOf(2).startsWith(u"PageHeader1@0 RowBHeader@20 RowB@40"_s)) << placesOf(2).toStdString();
+    const QStringList second = bandsOf(2);
+    const qsizetype footer = second.indexOf(QRegularExpression(u"TkavFooter RowBFooter .*"_s));
+    ASSERT_GE(footer, 0);
+    EXPECT_EQ(second.at(footer + 1).section(u' ', 1, 1), u"MasterData1"_s);
+    EXPECT_DOUBLE_EQ(attr(second.at(footer + 1), u"t"_s), attr(second.at(footer), u"t"_s) + 20);
+    // Bands of a subreport are as wide as the subreport, and get their width back after.
+    EXPECT_DOUBLE_EQ(attr(second.at(footer), u"w"_s), 300);
+    EXPECT_NEAR(report->FindObject(u"RowB"_s)->Width(), 210 * kavMMToPixels, 0.01);
+}
+
+TEST_F(EngineTest, SubreportsInThePageHeaderPrintOnEveryPageAndNeverBreakIt)
+{
+    auto *header = band<TkavPageHeader>(u"PageHeader1"_s, 0, 20);
+    auto *sub = subreport(header, u"SubA"_s, 360, listPage(*report, u"RowA"_s, 3, true));
+    sub->SetTop(0);
+    masterData();
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_EQ(pages(), 3);
+    for (int n = 1; n <= pages(); ++n)
+        EXPECT_EQ(count(n, u"TkavMasterData RowA"_s), 3) << n;
+
+    // A list longer than the page is output where it falls on every page; each band that
+    // does not fit is named once.
+    static_cast<TkavMasterData *>(sub->SubPage()->FindObject(u"RowA"_s))->SetRowCount(60);
+    ds->SetRangeEndCount(3);
+    EXPECT_FALSE(prepare());
+    EXPECT_EQ(report->Errors().Count(), 2) << report->ErrorsText().toStdString();
+    EXPECT_EQ(dumped.filter(u"TkavMasterData RowA "_s).size(), 60 * pages());
+}
+
+TEST_F(EngineTest, PageColumnsRepeatTheirHeadersAndTheSummaryStartsInColumnOne)
+{
+    page->SetColumns(2);
+    band<TkavPageHeader>(u"PageHeader1"_s, 0, 20);
+    band<TkavColumnHeader>(u"ColumnHeader1"_s, 30, 20);
+    band<TkavHeader>(u"Header1"_s, 60, 20)->SetReprintOnNewPage(true);
+    masterData();
+    band<TkavReportSummary>(u"ReportSummary1"_s, 300, 100);
+    // 49 rows fill a column: the fourth column holds the last 48 of 195 rows, and no summary.
+    ds->SetRangeEndCount(195);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_EQ(pages(), 3);
+    const double column2 = 95 * kavMMToPixels;
+    for (int n = 1; n <= 2; ++n) {
+        const QStringList bands = bandsOf(n);
+        const qsizetype restart = bands.indexOf(QRegularExpression(u"TkavColumnHeader .* l=359.06 .*"_s));
+        ASSERT_GE(restart, 0) << n;
+        EXPECT_DOUBLE_EQ(attr(bands.at(restart), u"t"_s), 20) << n;
+        EXPECT_TRUE(bands.at(restart + 1).startsWith(u"TkavHeader Header1"_s)) << n;
+        EXPECT_NEAR(attr(bands.at(restart + 1), u"l"_s), column2, 0.01) << n;
+        EXPECT_DOUBLE_EQ(attr(bands.at(restart + 2), u"t"_s), 60) << n;
+    }
+    const QStringList last = bandsOf(3);
+    ASSERT_TRUE(last.last().startsWith(u"TkavReportSummary"_s));
+    EXPECT_DOUBLE_EQ(attr(last.last(), u"l"_s), 0);
+    EXPECT_NEAR(attr(last.last(), u"w"_s), 2 * column2, 0.01);
+}
+
+TEST_F(EngineTest, BandColumnLinesMoveWholeAndCountOnTheirPage)
+{
+    auto *data = masterData(40);
+    data->SetColumns(3);
+    data->SetColumnWidth(200);
+    data->SetColumnGap(20);
+    data->SetStretched(true);
+    auto *cell = memo(data, u"Cell"_s, u"[DS.\"Note\"]"_s);
+    cell->SetWidth(100);
+    cell->SetStretchMode(smActualHeight);
+    memo(band<TkavPageFooter>(u"PageFooter1"_s, 400, 30), u"Total"_s, u"[COUNT(MasterData1)]"_s);
+    const auto check = [&](const char *what) {
+        ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+        const QStringList totals = dumped.filter(u"TkavMemoView Total"_s);
+        ASSERT_EQ(totals.size(), pages()) << what;
+        int rows = 0;
+        for (int n = 1; n <= pages(); ++n) {
+            const QStringList cells = bandsOf(n).filter(u"TkavMasterData"_s);
+            rows += int(cells.size());
+            EXPECT_TRUE(totals[n - 1].endsWith(u"\"%1\""_s.arg(cells.size()))) << what << n;
+            EXPECT_EQ(cells.size() % 3, n < pages() ? 0 : cells.size() % 3) << what << n << ": whole lines";
+            for (const QString &line : cells) {
+                EXPECT_LE(attr(line, u"t"_s) + attr(line, u"h"_s), pageHeight - 30 + 1e-4) << what << n;
+                EXPECT_DOUBLE_EQ(attr(line, u"w"_s), 200) << what;
+            }
+        }
+        EXPECT_EQ(rows, 100) << what;
+    };
+    ds->ValueHandlers().OnGetValue = [this](const QString &, Variant &value) { value = ds->RecNo(); };
+    check("lines of equal height");
+    // The middle cell of every line is the highest: its line is known too high only at its end.
+    ds->ValueHandlers().OnGetValue = [this](const QString &, Variant &value) {
+        value = ds->RecNo() % 3 == 1 ? u"a long note that wraps over some lines of its cell"_s
+                                     : QString::number(ds->RecNo());
+    };
+    check("lines higher than their first cell");
+}
+
+TEST_F(EngineTest, AKeptDetailHeaderLeavesTheMastersReprintedHeaderAlone)
+{
+    page->SetPaperHeight(100);
+    band<TkavHeader>(u"MasterHeader"_s, 0, 20)->SetReprintOnNewPage(true);
+    ds->SetRangeEndCount(6);
+    masterData()->SetTop(30);
+    band<TkavHeader>(u"DetailHeader"_s, 60, 20);
+    auto *detail = band<TkavDetailData>(u"DetailData1"_s, 90, 20);
+    detail->SetRowCount(4);
+    detail->SetKeepHeader(true);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_EQ(pages(), 3);
+    // Page 1 ends with master row 3: its kept detail header opens page 2, below the master's.
+    EXPECT_TRUE(namesOf(1).endsWith(u"MasterData1"_s));
+    EXPECT_TRUE(namesOf(2).startsWith(u"MasterHeader DetailHeader DetailData1"_s)) << namesOf(2).toStdString();
+    EXPECT_TRUE(namesOf(3).startsWith(u"MasterHeader "_s));
+}
