@@ -128,7 +128,7 @@ bool TkavEngine::Initialize()
         FTrees[page] = std::move(trees);
     }
     applyRunWidths();
-    FPageRevisited = false;
+    FRevisitedPage = -1;
     FColumnLines.clear();
     // Data sets used twice at different levels would be walked by two loops at once.
     TkavDataSet *reportDataSet = report.DataSet();
@@ -416,8 +416,8 @@ int TkavEngine::addOutputPage()
     FPrevFooterHeight = 0;
     const int pages = PreviewPages()->Count();
     PreviewPages()->AddPage(FPage);
-    FPageRevisited = PreviewPages()->Count() == pages;
     const int index = PreviewPages()->CurPage();
+    FRevisitedPage = PreviewPages()->Count() == pages ? index : -1;
     checkPageLimit();
     SetCurY(0);
     for (TkavComponent *obj : FPage->Objects())
@@ -490,7 +490,7 @@ void TkavEngine::showHeaderList()
 
 TkavBand *TkavEngine::keptHeader() const
 {
-    auto *data = dynamic_cast<TkavDataBand *>(FKeepBand.get());
+    TkavDataBand *data = FKeepHeaderBand.get();
     return FKeepHeader && data ? treeFor(*data).LinksOf(data).Header : nullptr;
 }
 

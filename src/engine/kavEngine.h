@@ -252,9 +252,11 @@ private:
     // Header taken out of the header list while its kept block moves to the next page.
     TkavComponentRef<TkavBand> FKeptHeader;
     bool FPageLimitReached = false;
-    // The current output page existed before (a second subreport beside a first one): bands
-    // of the header list that it holds already are not added again.
-    bool FPageRevisited = false;
+    // An output page that existed before and was started again (a second subreport beside a
+    // first one): bands of the header list it holds already are not added again. -1: none.
+    int FRevisitedPage = -1;
+    // The data band whose header is kept with its first row while FKeepHeader is set.
+    TkavComponentRef<TkavDataBand> FKeepHeaderBand;
     // Open lines of band columns: where each started, and whether it holds page-footer
     // totals back until it is known on which page the line stays.
     struct ColumnLine

@@ -254,7 +254,8 @@ bool TkavEngine::placeBand(TkavBand &Band)
     bool placed = true;
     if (FVMasterBand.get() == &Band && !FVSlicing)
         outputVerticalPages(Band);
-    else if (FCallFromAddPage && FPageRevisited && PreviewPages()->BandExists(&Band))
+    else if (FCallFromAddPage && PreviewPages()->CurPage() == FRevisitedPage
+             && PreviewPages()->BandExists(&Band))
         placed = false;
     else
         PreviewPages()->AddObject(&Band);

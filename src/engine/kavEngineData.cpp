@@ -147,6 +147,7 @@ void TkavEngine::runDataBand(TkavDataBand &Band)
                     if (PreviewPages()->GetCurPosition() <= (FTitlePrinted ? 1 : 0))
                         FIsFirstBand = false;
                     FKeepHeader = !FIsFirstBand;
+                    FKeepHeaderBand = &Band;
                     StartKeep(&Band);
                 }
                 if (links.Header) {
@@ -189,7 +190,8 @@ void TkavEngine::runDataBand(TkavDataBand &Band)
             if (Band.FooterAfterEach())
                 ShowBand(links.Footer);
         }
-        if (!links.Group && Band.KeepTogether())
+        // With band columns the block kept for a row lasts to the end of its line.
+        if (!links.Group && Band.KeepTogether() && FColumnLines.count(&Band) == 0)
             EndKeep(&Band);
         dataSet.Next();
         if (Band.RowCount() != 0 && Band.LineN() > Band.RowCount())
@@ -198,6 +200,8 @@ void TkavEngine::runDataBand(TkavDataBand &Band)
     if (Band.Columns() > 1 && !FVRunning) {
         Band.SetCurColumn(Band.Columns());
         bandColumnStep(Band);
+        if (!links.Group && Band.KeepTogether())
+            EndKeep(&Band); // the block kept for the last line
     }
     if (used) {
         endGroups(Band, 0);
@@ -252,34 +256,39 @@ void TkavEngine::bandColumnStep(TkavDataBand &Band)
 {
     const bool lastColumn = Band.CurColumn() >= Band.Columns();
     const auto open = FColumnLines.find(&Band);
-    if (Band.Visible() && open != FColumnLines.end()) {
-        const ColumnLine line = open->second;
+    const bool hasLine = open != FColumnLines.end();
+    const ColumnLine line = hasLine ? open->second : ColumnLine();
+    if (Band.Visible()) {
         Band.SetMaxY(std::max(Band.MaxY(), CurY()));
         const double room = FreeSpace() + CurY() - Band.MaxY();
-        const bool samePlace = PreviewPages()->CurPage() == line.Page && CurColumn() == line.Column;
         if (!lastColumn) {
-            SetCurY(line.Top);
-        } else if (room > -1e-4 || !samePlace || FCallFromAddPage || FOutputTo
+            if (hasLine)
+                SetCurY(line.Top);
+        } else if (!hasLine || room > -1e-4 || FCallFromAddPage || FOutputTo
+                   || PreviewPages()->CurPage() != line.Page || CurColumn() != line.Column
                    || Band.MaxY() - line.Top > PageHeight() - FooterHeight()) {
             SetCurY(Band.MaxY());
-        } else if (FKeeping && !line.AggregateKeep) {
-            NewColumn(); // the kept block the line belongs to moves with it
+        } else if (FKeeping && !line.AggregateKeep && FKeepBand.get() != &Band) {
+            NewColumn(); // the line is part of a larger kept block, which moves whole
         } else {
+            // A block the band keeps for its rows, or one kept within the line, moves with
+            // the line; the totals held back for it count on the line's new page.
+            const bool held = FKeeping || line.AggregateKeep;
+            BreakAllKeep();
             PreviewPages()->CutObjects(line.Position);
             FCurBand = &Band;
             NewColumn();
             const double top = CurY();
             PreviewPages()->PasteObjects(CurX(), top);
             SetCurY(top + Band.MaxY() - line.Top);
-        }
-        if (lastColumn) {
-            if (line.AggregateKeep)
+            if (held)
                 FAggregates.EndKeep();
-            FColumnLines.erase(&Band);
         }
-    } else if (Band.Visible()) {
-        Band.SetMaxY(std::max(Band.MaxY(), CurY()));
-        SetCurY(lastColumn ? Band.MaxY() : CurY());
+    }
+    if (lastColumn && hasLine) {
+        if (line.AggregateKeep)
+            FAggregates.EndKeep();
+        FColumnLines.erase(&Band);
     }
     Band.SetCurColumn(Band.CurColumn() + 1);
 }

@@ -966,18 +966,21 @@ TEST_F(EngineTest, ViewsTakeTheirAlignOnBandsAndPage)
 TEST_F(EngineTest, SubreportsInTheTitleListEveryRowOverFurtherPages)
 {
     auto *title = band<TkavReportTitle>(u"ReportTitle1"_s, 0, 60);
-    subreport(title, u"SubA"_s, 0, listPage(*report, u"RowA"_s, 3, false));
+    subreport(title, u"SubA"_s, 0, listPage(*report, u"RowA"_s, 60, false));
     subreport(title, u"SubB"_s, 360, listPage(*report, u"RowB"_s, 70, true));
     band<TkavPageHeader>(u"PageHeader1"_s, 100, 20);
     ds->SetRangeEndCount(2);
     masterData();
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
     ASSERT_EQ(pages(), 2);
-    EXPECT_EQ(dumped.filter(u"TkavMasterData RowA "_s).size(), 3);
+    EXPECT_EQ(dumped.filter(u"TkavMasterData RowA "_s).size(), 60);
     EXPECT_EQ(dumped.filter(u"TkavMasterData RowB "_s).size(), 70);
-    // Page 2 starts with the page header and the longer list's reprinted header; the page's
-    // own rows follow below the longer list.
-    EXPECT_TRUE(placesOf(2).startsWith(u"PageHeader1@0 RowBHeader@20 RowB@40"_s)) << placesOf(2).toStdString();
+    // Both lists go on below the header of page 2, which the second list finds there
+    // already; its own header is printed again.
+    EXPECT_TRUE(placesOf(2).startsWith(u"PageHeader1@0 RowA@20"_s)) << placesOf(2).toStdString();
+    EXPECT_EQ(count(2, u"TkavPageHeader"_s), 1);
+    EXPECT_TRUE(placesOf(2).contains(u"RowBHeader@20 RowB@40"_s)) << placesOf(2).toStdString();
+    // The page's own rows start below the longer list.
     const QStringList second = bandsOf(2);
     const qsizetype footer = second.indexOf(QRegularExpression(u"TkavFooter RowBFooter .*"_s));
     ASSERT_GE(footer, 0);
@@ -1038,7 +1041,7 @@ TEST_F(EngineTest, PageColumnsRepeatTheirHeadersAndTheSummaryStartsInColumnOne)
 
 TEST_F(EngineTest, BandColumnLinesMoveWholeAndCountOnTheirPage)
 {
-    auto *data = masterData(40);
+    auto *data = masterData(20);
     data->SetColumns(3);
     data->SetColumnWidth(200);
     data->SetColumnGap(20);
@@ -1046,7 +1049,7 @@ TEST_F(EngineTest, BandColumnLinesMoveWholeAndCountOnTheirPage)
     auto *cell = memo(data, u"Cell"_s, u"[DS.\"Note\"]"_s);
     cell->SetWidth(100);
     cell->SetStretchMode(smActualHeight);
-    memo(band<TkavPageFooter>(u"PageFooter1"_s, 400, 30), u"Total"_s, u"[COUNT(MasterData1)]"_s);
+    memo(band<TkavPageFooter>(u"PageFooter1"_s, 400, 60), u"Total"_s, u"[COUNT(MasterData1)]"_s);
     const auto check = [&](const char *what) {
         ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
         const QStringList totals = dumped.filter(u"TkavMemoView Total"_s);
@@ -1058,7 +1061,7 @@ TEST_F(EngineTest, BandColumnLinesMoveWholeAndCountOnTheirPage)
             EXPECT_TRUE(totals[n - 1].endsWith(u"\"%1\""_s.arg(cells.size()))) << what << n;
             EXPECT_EQ(cells.size() % 3, n < pages() ? 0 : cells.size() % 3) << what << n << ": whole lines";
             for (const QString &line : cells) {
-                EXPECT_LE(attr(line, u"t"_s) + attr(line, u"h"_s), pageHeight - 30 + 1e-4) << what << n;
+                EXPECT_LE(attr(line, u"t"_s) + attr(line, u"h"_s), pageHeight - 60 + 1e-4) << what << n;
                 EXPECT_DOUBLE_EQ(attr(line, u"w"_s), 200) << what;
             }
         }
@@ -1066,12 +1069,15 @@ TEST_F(EngineTest, BandColumnLinesMoveWholeAndCountOnTheirPage)
     };
     ds->ValueHandlers().OnGetValue = [this](const QString &, Variant &value) { value = ds->RecNo(); };
     check("lines of equal height");
-    // The middle cell of every line is the highest: its line is known too high only at its end.
+    // The middle cell of every line is the highest: the fifteenth line of a page starts with
+    // room for its first cell, and is known too high only at its end.
     ds->ValueHandlers().OnGetValue = [this](const QString &, Variant &value) {
         value = ds->RecNo() % 3 == 1 ? u"a long note that wraps over some lines of its cell"_s
                                      : QString::number(ds->RecNo());
     };
     check("lines higher than their first cell");
+    data->SetKeepTogether(true);
+    check("rows kept together");
 }
 
 TEST_F(EngineTest, AKeptDetailHeaderLeavesTheMastersReprintedHeaderAlone)
@@ -1079,7 +1085,8 @@ TEST_F(EngineTest, AKeptDetailHeaderLeavesTheMastersReprintedHeaderAlone)
     page->SetPaperHeight(100);
     band<TkavHeader>(u"MasterHeader"_s, 0, 20)->SetReprintOnNewPage(true);
     ds->SetRangeEndCount(6);
-    masterData()->SetTop(30);
+    auto *master = masterData();
+    master->SetTop(30);
     band<TkavHeader>(u"DetailHeader"_s, 60, 20);
     auto *detail = band<TkavDetailData>(u"DetailData1"_s, 90, 20);
     detail->SetRowCount(4);
@@ -1090,4 +1097,10 @@ TEST_F(EngineTest, AKeptDetailHeaderLeavesTheMastersReprintedHeaderAlone)
     EXPECT_TRUE(namesOf(1).endsWith(u"MasterData1"_s));
     EXPECT_TRUE(namesOf(2).startsWith(u"MasterHeader DetailHeader DetailData1"_s)) << namesOf(2).toStdString();
     EXPECT_TRUE(namesOf(3).startsWith(u"MasterHeader "_s));
+
+    // Inside a master kept together, the whole master moves, under its reprinted header.
+    master->SetKeepTogether(true);
+    ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
+    ASSERT_EQ(pages(), 3);
+    EXPECT_TRUE(namesOf(2).startsWith(u"MasterHeader MasterData1 DetailHeader"_s)) << namesOf(2).toStdString();
 }
