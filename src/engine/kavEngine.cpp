@@ -162,8 +162,8 @@ void TkavEngine::applyRunWidths()
             double width = band->Width();
             if (sub)
                 width = std::max(0.0, sub->Width() - band->Left());
-            if (auto *data = dynamic_cast<TkavDataBand *>(band); data && data->Columns() > 1
-                                                                 && data->ColumnWidth() > 0)
+            if (auto *data = dynamic_cast<TkavDataBand *>(band);
+                data && data->Columns() > 1 && data->ColumnWidth() > 0)
                 width = std::min(width, data->ColumnWidth());
             if (width != band->Width()) {
                 band->SetWidth(width);

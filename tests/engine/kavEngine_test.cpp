@@ -960,7 +960,8 @@ TEST_F(EngineTest, ViewsTakeTheirAlignOnBandsAndPage)
     EXPECT_NEAR(attr(at(u"Centre"_s), u"l"_s), (width - 50) / 2, 0.01);
     EXPECT_DOUBLE_EQ(attr(at(u"Bottom"_s), u"t"_s), 50);
     EXPECT_NEAR(attr(at(u"OnPage"_s), u"l"_s), width - 50, 0.01);
-    EXPECT_EQ(at(u"Client"_s).section(u' ', 2, 5), u"l=0.00 t=0.00 w=%1 h=40.00"_s.arg(width, 0, 'f', 2));
+    EXPECT_EQ(at(u"Client"_s).section(u' ', 2, 5),
+              u"l=0.00 t=0.00 w=%1 h=40.00"_s.arg(width, 0, 'f', 2));
 }
 
 TEST_F(EngineTest, SubreportsInTheTitleListEveryRowOverFurtherPages)
@@ -1026,7 +1027,8 @@ TEST_F(EngineTest, PageColumnsRepeatTheirHeadersAndTheSummaryStartsInColumnOne)
     const double column2 = 95 * kavMMToPixels;
     for (int n = 1; n <= 2; ++n) {
         const QStringList bands = bandsOf(n);
-        const qsizetype restart = bands.indexOf(QRegularExpression(u"TkavColumnHeader .* l=359.06 .*"_s));
+        const qsizetype restart
+            = bands.indexOf(QRegularExpression(u"TkavColumnHeader .* l=359.06 .*"_s));
         ASSERT_GE(restart, 0) << n;
         EXPECT_DOUBLE_EQ(attr(bands.at(restart), u"t"_s), 20) << n;
         EXPECT_TRUE(bands.at(restart + 1).startsWith(u"TkavHeader Header1"_s)) << n;
@@ -1059,15 +1061,18 @@ TEST_F(EngineTest, BandColumnLinesMoveWholeAndCountOnTheirPage)
             const QStringList cells = bandsOf(n).filter(u"TkavMasterData"_s);
             rows += int(cells.size());
             EXPECT_TRUE(totals[n - 1].endsWith(u"\"%1\""_s.arg(cells.size()))) << what << n;
-            EXPECT_EQ(cells.size() % 3, n < pages() ? 0 : cells.size() % 3) << what << n << ": whole lines";
+            EXPECT_EQ(cells.size() % 3, n < pages() ? 0 : cells.size() % 3)
+                << what << n << ": whole lines";
             for (const QString &line : cells) {
-                EXPECT_LE(attr(line, u"t"_s) + attr(line, u"h"_s), pageHeight - 60 + 1e-4) << what << n;
+                EXPECT_LE(attr(line, u"t"_s) + attr(line, u"h"_s), pageHeight - 60 + 1e-4)
+                    << what << n;
                 EXPECT_DOUBLE_EQ(attr(line, u"w"_s), 200) << what;
             }
         }
         EXPECT_EQ(rows, 100) << what;
     };
-    ds->ValueHandlers().OnGetValue = [this](const QString &, Variant &value) { value = ds->RecNo(); };
+    ds->ValueHandlers().OnGetValue
+        = [this](const QString &, Variant &value) { value = ds->RecNo(); };
     check("lines of equal height");
     // The middle cell of every line is the highest: the fifteenth line of a page starts with
     // room for its first cell, and is known too high only at its end.
@@ -1095,12 +1100,14 @@ TEST_F(EngineTest, AKeptDetailHeaderLeavesTheMastersReprintedHeaderAlone)
     ASSERT_EQ(pages(), 3);
     // Page 1 ends with master row 3: its kept detail header opens page 2, below the master's.
     EXPECT_TRUE(namesOf(1).endsWith(u"MasterData1"_s));
-    EXPECT_TRUE(namesOf(2).startsWith(u"MasterHeader DetailHeader DetailData1"_s)) << namesOf(2).toStdString();
+    EXPECT_TRUE(namesOf(2).startsWith(u"MasterHeader DetailHeader DetailData1"_s))
+        << namesOf(2).toStdString();
     EXPECT_TRUE(namesOf(3).startsWith(u"MasterHeader "_s));
 
     // Inside a master kept together, the whole master moves, under its reprinted header.
     master->SetKeepTogether(true);
     ASSERT_TRUE(prepare()) << report->ErrorsText().toStdString();
     ASSERT_EQ(pages(), 3);
-    EXPECT_TRUE(namesOf(2).startsWith(u"MasterHeader MasterData1 DetailHeader"_s)) << namesOf(2).toStdString();
+    EXPECT_TRUE(namesOf(2).startsWith(u"MasterHeader MasterData1 DetailHeader"_s))
+        << namesOf(2).toStdString();
 }
