@@ -66,25 +66,6 @@ const QRegularExpression &datePattern()
     return re;
 }
 
-bool readDate(const QString &text, TDateTime &value)
-{
-    const QRegularExpressionMatch m = datePattern().match(text);
-    if (!m.hasMatch())
-        return false;
-    TDateTime date = 0;
-    TDateTime time = 0;
-    if (!TryEncodeDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), date))
-        return false;
-    if (m.capturedLength(4) > 0) {
-        const int msec = m.capturedLength(7) > 0 ? m.captured(7).leftJustified(3, u'0').toInt() : 0;
-        if (!TryEncodeTime(
-                m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt(), msec, time))
-            return false;
-    }
-    value = date + time;
-    return true;
-}
-
 bool isFloat(const QString &text)
 {
     // The pattern also accepts "", "+" and "."; a digit must be there.
@@ -113,7 +94,7 @@ Kind columnKind(const TkavDataTable &table, int col, bool numbers)
         real = real && isFloat(text);
         boolean = boolean && isBoolean(text);
         TDateTime unused;
-        date = date && readDate(text, unused);
+        date = date && kavReadISODate(text, unused);
         if (!integer && !real && !boolean && !date)
             return Kind::Text;
     }
@@ -137,7 +118,7 @@ Variant convert(const QString &text, Kind kind)
         return Variant(kavSameText(text, u"true"));
     case Kind::Date: {
         TDateTime value = 0;
-        readDate(text, value);
+        kavReadISODate(text, value);
         return Variant::FromDate(value);
     }
     case Kind::Text:
@@ -319,6 +300,25 @@ QJsonValue followPath(const QJsonDocument &doc, const QString &path)
 }
 
 } // namespace
+
+bool kavReadISODate(const QString &text, TDateTime &value)
+{
+    const QRegularExpressionMatch m = datePattern().match(text);
+    if (!m.hasMatch())
+        return false;
+    TDateTime date = 0;
+    TDateTime time = 0;
+    if (!TryEncodeDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), date))
+        return false;
+    if (m.capturedLength(4) > 0) {
+        const int msec = m.capturedLength(7) > 0 ? m.captured(7).leftJustified(3, u'0').toInt() : 0;
+        if (!TryEncodeTime(
+                m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt(), msec, time))
+            return false;
+    }
+    value = date + time;
+    return true;
+}
 
 // --- TkavDataTable ---------------------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 // (TkavJSONDataSet).
 
 #include <report/kavDataSets.h>
+#include <rtl/kavDateTime.h>
 
 #include <QByteArray>
 #include <QHash>
@@ -12,6 +13,10 @@
 #include <QStringList>
 
 #include <vector>
+
+// Reads an ISO date "yyyy-mm-dd", optionally followed by "T" or a blank and a time
+// "hh:nn[:ss[.zzz]]"; false for any other text or an impossible date.
+bool kavReadISODate(const QString &text, TDateTime &value);
 
 // Records of named, typed columns; a missing value is null.
 struct TkavDataTable

@@ -1,4 +1,5 @@
 #include "kavSQLDataSets.h"
+#include "kavFileDataSets.h"
 
 #include <report/kavReport.h>
 
@@ -12,12 +13,16 @@
 #include <QDate>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <QTime>
+
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -99,6 +104,25 @@ TkavFieldType fieldTypeOf(QMetaType type)
     default:
         return fftNumeric;
     }
+}
+
+// Whether each result column of query is declared as a date (DATE, DATETIME, TIMESTAMP).
+// SQLite keeps such values as texts, and its Qt driver reports the columns as texts.
+QList<bool> sqliteDateColumns(const QSqlQuery &query)
+{
+    static const QRegularExpression dateType(u"^\\s*(DATE|DATETIME|TIMESTAMP)\\b"_s,
+                                             QRegularExpression::CaseInsensitiveOption);
+    QList<bool> dates;
+    const QVariant handle = query.result()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0)
+        return dates;
+    sqlite3_stmt *statement = *static_cast<sqlite3_stmt *const *>(handle.constData());
+    for (int i = 0; statement && i < sqlite3_column_count(statement); ++i) {
+        // Null for a column that is an expression rather than a table's column.
+        const char *declared = sqlite3_column_decltype(statement, i);
+        dates << (declared && dateType.match(QString::fromUtf8(declared)).hasMatch());
+    }
+    return dates;
 }
 
 QString nextConnectionId()
@@ -480,6 +504,7 @@ void TkavSQLQuery::execute(const QList<Variant> &values)
     FColumnCount = record.count();
     for (int i = 0; i < FColumnCount; ++i)
         FColumns.insert(kavLowerCase(record.fieldName(i)), i);
+    FDateColumns = sqliteDateColumns(*FQuery);
     FOnRow = FQuery->next();
 }
 
@@ -572,7 +597,14 @@ QVariant TkavSQLQuery::value(int col) const
 Variant TkavSQLQuery::GetValue(const QString &Index)
 {
     const int col = column(Index);
-    return col < 0 ? Variant::Null() : fromQt(value(col));
+    if (col < 0)
+        return Variant::Null();
+    const QVariant v = value(col);
+    TDateTime date = 0;
+    if (FDateColumns.value(col) && v.metaType().id() == QMetaType::QString
+        && kavReadISODate(v.toString(), date))
+        return Variant::FromDate(date);
+    return fromQt(v);
 }
 
 QString TkavSQLQuery::GetDisplayText(const QString &Index)
@@ -587,6 +619,8 @@ TkavFieldType TkavSQLQuery::GetFieldType(const QString &Index)
     if (col < 0)
         return fftString;
     const QVariant v = value(col);
+    if (FDateColumns.value(col) && (v.isNull() || GetValue(Index).Type() == varDate))
+        return fftDateTime;
     // SQLite reports the type of each value rather than of the column.
     return fieldTypeOf(v.isNull() ? FQuery->record().field(col).metaType() : v.metaType());
 }

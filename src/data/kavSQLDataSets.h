@@ -7,6 +7,7 @@
 #include <report/kavDataSets.h>
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -141,6 +142,7 @@ private:
     QStringList FOccurrences;     // placeholder name at each "?" of the prepared SQL
     QHash<QString, int> FColumns; // lower-cased column name -> index
     int FColumnCount = 0;
+    QList<bool> FDateColumns;     // per column: declared as a date, kept as ISO texts
     bool FOnRow = false;
     // The row before the query's current one (past the end: the last row), kept so that one
     // step back needs no new run.

@@ -7,6 +7,7 @@
 
 #include <data/kavSQLDataSets.h>
 #include <prepared/kavPreviewPages.h>
+#include <rtl/kavDateTime.h>
 #include <rtl/kavStreams.h>
 #include <rtl/kavStrings.h>
 
@@ -43,6 +44,10 @@ protected:
                      "total real, note blob)",
                      "insert into orders values (1, 1, 10.5, null), (2, 1, 4, null), "
                      "(3, 3, 7.25, x'616263')",
+                     "create table events (id integer primary key, day date, at datetime, "
+                     "stamp timestamp, label text)",
+                     "insert into events values (1, '2025-03-01', '2025-03-01 10:30:00', "
+                     "'2025-03-01T10:30:00.5', '2025-03-01'), (2, 'soon', null, 45000, 'x')",
                  })
                 ASSERT_TRUE(q.exec(QString::fromLatin1(sql))) << q.lastError().text().toStdString();
         }
@@ -202,6 +207,37 @@ TEST_F(SQLDataSetTest, GroupsOverAQueryStepBackWithoutRunningItAgain)
     EXPECT_EQ(q->GetValue(u"total"_s).AsDouble(), 7.25);
     q->Prior(); // two steps back: the query runs again to reach it
     EXPECT_EQ(q->GetValue(u"total"_s).AsDouble(), 4);
+    q->Finalize();
+}
+
+TEST_F(SQLDataSetTest, ColumnsDeclaredAsDatesGiveDatesForISOTexts)
+{
+    const QString query
+        = uR"(<TkavSQLQuery Name="E" UserName="E" Database="DB" SQL.Text="select day, at as moment, stamp, label, date(day) as computed from events order by id"/>)"_s;
+    auto report = load(query, band(u"TkavMasterData"_s, u"M"_s, 40, u"E"_s, u"x"_s));
+    auto *q = dynamic_cast<TkavSQLQuery *>(report->FindObject(u"E"_s));
+    ASSERT_NE(q, nullptr);
+    q->Initialize();
+    q->First();
+    const TDateTime day = EncodeDate(2025, 3, 1);
+    const TDateTime half = EncodeTime(10, 30, 0, 0);
+    EXPECT_EQ(q->GetValue(u"day"_s).Type(), varDate);
+    EXPECT_EQ(q->GetValue(u"day"_s).AsDouble(), day);
+    EXPECT_EQ(q->GetFieldType(u"day"_s), fftDateTime);
+    // The name given in the query; date and time after a blank or a "T", milliseconds.
+    EXPECT_DOUBLE_EQ(q->GetValue(u"moment"_s).AsDouble(), day + half);
+    EXPECT_EQ(q->GetValue(u"stamp"_s).Type(), varDate);
+    EXPECT_DOUBLE_EQ(q->GetValue(u"stamp"_s).AsDouble(), day + EncodeTime(10, 30, 0, 500));
+    // A text column, and an expression (no declared type), keep their texts.
+    EXPECT_EQ(q->GetValue(u"label"_s).Type(), varString);
+    EXPECT_EQ(q->GetValue(u"computed"_s).Type(), varString);
+    q->Next();
+    // A text that is no date stays a text; a null is a null of a date column; a number stays.
+    EXPECT_EQ(q->GetValue(u"day"_s).AsString(), u"soon"_s);
+    EXPECT_EQ(q->GetFieldType(u"day"_s), fftString);
+    EXPECT_TRUE(q->GetValue(u"moment"_s).IsNull());
+    EXPECT_EQ(q->GetFieldType(u"moment"_s), fftDateTime);
+    EXPECT_EQ(q->GetValue(u"stamp"_s).Type(), varInt64);
     q->Finalize();
 }
 
