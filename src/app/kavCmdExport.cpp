@@ -1,6 +1,6 @@
 // kavrel export IN.(kv3|kw3) -o OUT.(pdf|png|jpg|svg|txt|csv|html) [--pages RANGE] [--dpi N]
-// [--data ALIAS=FILE] [--set NAME=VALUE]: write the pages of a report (run first when it is a
-// template) through the export filter of OUT's extension.
+// [--data ALIAS=FILE] [--set NAME=VALUE] [--password TEXT]: write the pages of a report (run
+// first when it is a template) through the export filter of OUT's extension.
 #include "kavCommands.h"
 #include "kavRunReport.h"
 
@@ -70,7 +70,7 @@ int kavCmdExport(const QStringList &args)
     if (!a) {
         std::fputs(
             "usage: kavrel export IN.(kv3|kw3) -o OUT.(pdf|png|jpg|svg|txt|csv|html) [--pages RANGE] "
-            "[--dpi N] [--data ALIAS=FILE]... [--set NAME=VALUE]...\n",
+            "[--dpi N] [--data ALIAS=FILE]... [--set NAME=VALUE]... [--password TEXT]\n",
             stderr);
         return 2;
     }
@@ -83,7 +83,8 @@ int kavCmdExport(const QStringList &args)
         return 1;
     }
     TkavReport report;
-    if (!kavLoadReportPages(report, a->in, a->options) || !kavHasPages(report, a->in))
+    bool clean = false;
+    if (!kavLoadReportPages(report, a->in, a->options, &clean) || !kavHasPages(report, a->in))
         return 1;
     filter->SetShowDialog(false);
     filter->SetShowProgress(false);
@@ -96,6 +97,7 @@ int kavCmdExport(const QStringList &args)
         image->SetResolution(a->dpi);
     auto *pages = dynamic_cast<TkavPreviewPages *>(report.PreviewPages());
     const bool ok = pages && pages->Export(*filter);
+    const bool built = kavCheckPageErrors(report, a->in);
     kavPrintReportErrors(report, a->out);
     if (!ok)
         return 1;
@@ -106,5 +108,6 @@ int kavCmdExport(const QStringList &args)
                      qPrintable(a->pages));
         return 1;
     }
-    return 0;
+    // The pages are written; errors of the run or of reading the input still fail.
+    return clean && built ? 0 : 1;
 }

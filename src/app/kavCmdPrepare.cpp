@@ -1,5 +1,5 @@
-// kavrel prepare IN.kv3 -o OUT.kw3 [--dump] [--data ALIAS=FILE] [--set NAME=VALUE]: run a
-// report and save its prepared pages.
+// kavrel prepare IN.kv3 -o OUT.kw3 [--dump] [--data ALIAS=FILE] [--set NAME=VALUE]
+// [--password TEXT]: run a report and save its prepared pages.
 #include "kavCommands.h"
 #include "kavRunReport.h"
 
@@ -32,7 +32,7 @@ int kavCmdPrepare(const QStringList &args)
     }
     if (!ok || in.isEmpty() || out.isEmpty()) {
         std::fputs("usage: kavrel prepare IN.kv3 -o OUT.kw3 [--dump] [--data ALIAS=FILE]... "
-                   "[--set NAME=VALUE]...\n",
+                   "[--set NAME=VALUE]... [--password TEXT]\n",
                    stderr);
         return 2;
     }
@@ -48,5 +48,6 @@ int kavCmdPrepare(const QStringList &args)
     }
     if (dump)
         std::fputs(kavDumpPreparedPages(*report.PreviewPages()).toUtf8().constData(), stdout);
-    return clean ? 0 : 1;
+    const bool built = kavCheckPageErrors(report, in);
+    return clean && built ? 0 : 1;
 }

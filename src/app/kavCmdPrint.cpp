@@ -1,6 +1,7 @@
 // kavrel print IN.(kv3|kw3) [--printer NAME] [--pages RANGE] [--copies N] [--collate]
 // [--reverse] [--mode default|split|join|scale] [--sheet PAPERNUMBER] [-o FILE.pdf]: print a
-// report (run first when it is a template) on a printer, or into a PDF file.
+// report (run first when it is a template) on a printer, or into a PDF file. The template's
+// print options stand where no option is given.
 #include "kavCommands.h"
 #include "kavRunReport.h"
 
@@ -23,19 +24,20 @@ namespace {
 constexpr char usage[]
     = "usage: kavrel print IN.(kv3|kw3) [--printer NAME] [--pages RANGE] [--copies N] "
       "[--collate] [--reverse] [--mode default|split|join|scale] [--sheet PAPERNUMBER] "
-      "[-o FILE.pdf] [--data ALIAS=FILE]... [--set NAME=VALUE]...\n";
+      "[-o FILE.pdf] [--data ALIAS=FILE]... [--set NAME=VALUE]... [--password TEXT]\n";
 
+// Options not given are empty.
 struct PrintArgs
 {
     QString in;
     QString out;
     QString printer;
-    QString pages;
-    int copies = 1;
+    std::optional<QString> pages;
+    std::optional<int> copies;
     bool collate = false;
     bool reverse = false;
-    TkavPrintMode mode = pmDefault;
-    int sheet = 0;
+    std::optional<TkavPrintMode> mode;
+    std::optional<int> sheet;
     TkavRunOptions options;
 };
 
@@ -48,11 +50,11 @@ std::optional<TkavPrintMode> modeOf(const QString &text)
     return TkavPrintMode(index);
 }
 
-bool positive(const QString &text, int max, int &value)
+bool positive(const QString &text, int max, std::optional<int> &value)
 {
     bool ok = false;
     value = text.toInt(&ok);
-    return ok && value >= 1 && value <= max;
+    return ok && *value >= 1 && *value <= max;
 }
 
 // Null on a usage error.
@@ -79,10 +81,9 @@ std::optional<PrintArgs> parseArgs(const QStringList &args)
             if (!positive(args[++i], kavPaperCustom, a.sheet))
                 return std::nullopt;
         } else if (arg == u"--mode" && hasValue) {
-            const std::optional<TkavPrintMode> mode = modeOf(args[++i]);
-            if (!mode)
+            a.mode = modeOf(args[++i]);
+            if (!a.mode)
                 return std::nullopt;
-            a.mode = *mode;
         } else if (arg == u"--collate") {
             a.collate = true;
         } else if (arg == u"--reverse") {
@@ -103,12 +104,19 @@ void applyOptions(TkavPrintOptions &opts, const PrintArgs &a)
     opts.SetShowDialog(false);
     if (!a.printer.isEmpty())
         opts.SetPrinter(a.printer);
-    opts.SetPageNumbers(a.pages);
-    opts.SetCopies(a.copies);
-    opts.SetCollate(a.collate);
-    opts.SetReverse(a.reverse);
-    opts.SetPrintMode(a.mode);
-    opts.SetPrintOnSheet(a.sheet > 0 ? a.sheet : int(kavPaperA4));
+    if (a.pages)
+        opts.SetPageNumbers(*a.pages);
+    if (a.copies)
+        opts.SetCopies(*a.copies);
+    if (a.collate)
+        opts.SetCollate(true);
+    if (a.reverse)
+        opts.SetReverse(true);
+    if (a.mode)
+        opts.SetPrintMode(*a.mode);
+    // A sheet mode needs a sheet: A4 unless the option or the template names one.
+    if (a.sheet || opts.PrintOnSheet() <= 0)
+        opts.SetPrintOnSheet(a.sheet.value_or(int(kavPaperA4)));
     opts.SetPrnOutFileName(a.out.isEmpty() ? QString() : QFileInfo(a.out).absoluteFilePath());
 }
 
@@ -129,7 +137,8 @@ int kavCmdPrint(const QStringList &args)
         return 1;
     }
     TkavReport report;
-    if (!kavLoadReportPages(report, a->in, a->options) || !kavHasPages(report, a->in))
+    bool clean = false;
+    if (!kavLoadReportPages(report, a->in, a->options, &clean) || !kavHasPages(report, a->in))
         return 1;
     applyOptions(report.PrintOptions(), *a);
     report.SetShowProgress(false);
@@ -139,6 +148,7 @@ int kavCmdPrint(const QStringList &args)
     } catch (const Exception &e) {
         std::fprintf(stderr, "kavrel: %s\n", qPrintable(e.Message()));
     }
+    const bool built = kavCheckPageErrors(report, a->in);
     kavPrintReportErrors(report, a->out.isEmpty() ? a->in : a->out);
-    return ok ? 0 : 1;
+    return ok && clean && built ? 0 : 1;
 }

@@ -1,5 +1,7 @@
-// kavrel resave IN.kv3 OUT.kv3: load a template and write it again in the current form.
+// kavrel resave IN.kv3 OUT.kv3 [--password TEXT]: load a template and write it again in the
+// current form; a protected report keeps its password.
 #include "kavCommands.h"
+#include "kavRunReport.h"
 
 #include <persist/kavXML.h>
 #include <report/kavClass.h>
@@ -8,6 +10,7 @@
 #include <rtl/kavStreams.h>
 
 #include <cstdio>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -46,30 +49,35 @@ void takeFileOptions(TkavReport &report, const QString &fileName)
 
 int kavCmdResave(const QStringList &args)
 {
-    if (args.size() != 2) {
-        std::fputs("usage: kavrel resave IN.kv3 OUT.kv3\n", stderr);
+    QStringList files;
+    std::optional<QString> password;
+    bool ok = true;
+    for (int i = 0; i < args.size() && ok; ++i) {
+        if (args[i] == u"--password" && i + 1 < args.size())
+            password = args[++i];
+        else if (!args[i].startsWith(u'-'))
+            files << args[i];
+        else
+            ok = false;
+    }
+    if (!ok || files.size() != 2) {
+        std::fputs("usage: kavrel resave IN.kv3 OUT.kv3 [--password TEXT]\n", stderr);
         return 2;
     }
-    const QString &in = args[0];
-    const QString &out = args[1];
+    const QString &in = files[0];
+    const QString &out = files[1];
     TkavReport report;
-    report.SetReloading(true); // no password prompt
-    TkavSilentMode fileSilentMode = simMessageBoxes;
     try {
         takeFileOptions(report, in);
-        fileSilentMode = report.EngineOptions().NewSilentMode();
-        report.EngineOptions().SetNewSilentMode(simSilent); // errors are printed below
-        report.LoadFromFile(in, true);
     } catch (const Exception &e) {
         std::fprintf(stderr, "kavrel: %s: %s\n", qPrintable(in), qPrintable(e.Message()));
         return 1;
     }
-    report.EngineOptions().SetNewSilentMode(fileSilentMode);
-    for (int i = 0; i < report.Errors().Count(); ++i)
-        std::fprintf(
-            stderr, "kavrel: %s: %s\n", qPrintable(in), qPrintable(report.Errors().Strings(i)));
-    if (!report.LastLoadOk())
+    const TkavSilentMode fileSilentMode = report.EngineOptions().NewSilentMode();
+    bool clean = false;
+    if (!kavLoadTemplate(report, in, password, clean))
         return 1; // nothing written: the output would not be the template
+    report.EngineOptions().SetNewSilentMode(fileSilentMode);
     try {
         report.SaveToFile(out);
     } catch (const Exception &e) {
@@ -77,5 +85,5 @@ int kavCmdResave(const QStringList &args)
         return 1;
     }
     // Written, but what could not be read is missing from it.
-    return report.Errors().Count() > 0 ? 1 : 0;
+    return clean ? 0 : 1;
 }

@@ -1,17 +1,11 @@
 #include "kavRunReport.h"
 
-#include <data/kavFileDataSets.h>
-#include <data/kavSQLDataSets.h>
-#include <persist/kavVariables.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavClass.h>
-#include <report/kavViews.h>
 #include <rtl/kavExceptions.h>
-#include <rtl/kavStrings.h>
 #include <script/ky_script.h>
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -24,87 +18,34 @@ void printError(const QString &file, const QString &message)
     std::fprintf(stderr, "kavrel: %s: %s\n", qPrintable(file), qPrintable(message));
 }
 
-// The component named name (ignoring case) of the report, or null.
-template <class T>
-T *componentNamed(TkavReport &report, const QString &name)
+// The load's line for a refused password says how to give one when none was given.
+void explainPassword(TkavReport &report, const std::optional<QString> &password)
 {
-    for (TkavComponent *c : report.AllObjects()) {
-        auto *typed = dynamic_cast<T *>(c);
-        if (!typed)
-            continue;
-        const auto *dataSet = dynamic_cast<const TkavDataSet *>(c);
-        if (c->Name().compare(name, Qt::CaseInsensitive) == 0
-            || (dataSet && dataSet->UserName().compare(name, Qt::CaseInsensitive) == 0))
-            return typed;
-    }
-    return nullptr;
-}
-
-bool applyData(TkavReport &report, const QString &alias, const QString &file, const QString &in)
-{
-    const QString path = QFileInfo(file).absoluteFilePath();
-    if (auto *table = componentNamed<TkavTableDataSet>(report, alias)) {
-        table->SetFileName(path);
-        return true;
-    }
-    TkavSQLDatabase *database = componentNamed<TkavSQLDatabase>(report, alias);
-    if (!database)
-        if (auto *query = componentNamed<TkavSQLQuery>(report, alias))
-            database = query->Database();
-    if (database) {
-        database->SetDriver(u"SQLite"_s);
-        database->SetDatabaseName(path);
-        return true;
-    }
-    printError(in, u"--data: no file data set, query or database is named \"%1\""_s.arg(alias));
-    return false;
-}
-
-// A number or a Boolean is taken as it is; anything else is a text.
-QString variableValue(const QString &value, const QString &language)
-{
-    static const QRegularExpression number(u"^[+-]?[0-9]+(\\.[0-9]+)?$"_s);
-    if (number.match(value).hasMatch() || value.compare(u"true"_s, Qt::CaseInsensitive) == 0
-        || value.compare(u"false"_s, Qt::CaseInsensitive) == 0)
-        return value;
-    return kavQuotedForScript(value, language);
+    const int refused = report.Errors().IndexOf(u"Invalid password"_s);
+    if (refused < 0 || password)
+        return;
+    report.Errors().Delete(refused);
+    report.Errors().Add(u"the report is protected by a password: give it with --password"_s);
 }
 
 } // namespace
 
 bool kavTakeRunOption(const QStringList &args, int &i, TkavRunOptions &options, bool &ok)
 {
-    const bool data = args[i] == u"--data";
-    if (!data && args[i] != u"--set")
+    const QString &arg = args[i];
+    if (arg != u"--data" && arg != u"--set" && arg != u"--password")
         return false;
-    const QString value = args.value(i + 1);
-    const qsizetype eq = value.indexOf(u'=');
-    if (i + 1 >= args.size() || eq <= 0) {
-        ok = false;
+    ok = ++i < args.size();
+    if (!ok)
+        return true;
+    const QString &value = args[i];
+    if (arg == u"--password") {
+        options.Password = value;
         return true;
     }
-    (data ? options.Data : options.Sets) << value;
-    ++i;
-    return true;
-}
-
-bool kavApplyRunOptions(TkavReport &report, const TkavRunOptions &options, const QString &in)
-{
-    for (const QString &item : options.Data) {
-        const qsizetype eq = item.indexOf(u'=');
-        if (!applyData(report, item.left(eq), item.mid(eq + 1), in))
-            return false;
-    }
-    for (const QString &item : options.Sets) {
-        const qsizetype eq = item.indexOf(u'=');
-        const QString name = item.left(eq);
-        if (report.Variables().IndexOf(name) < 0) {
-            printError(in, u"--set: the report has no variable \"%1\""_s.arg(name));
-            return false;
-        }
-        report.Variables().SetVariable(
-            name, Variant(variableValue(item.mid(eq + 1), report.ScriptLanguage())));
-    }
+    ok = value.indexOf(u'=') > 0; // NAME=VALUE
+    if (ok)
+        (arg == u"--data" ? options.Data : options.Sets) << value;
     return true;
 }
 
@@ -123,6 +64,41 @@ void kavPrintReportErrors(TkavReport &report, const QString &file)
     report.Errors().Clear();
 }
 
+bool kavCheckPageErrors(TkavReport &report, const QString &in)
+{
+    const auto *pages = dynamic_cast<const TkavPreviewPages *>(report.PreviewPages());
+    if (!pages || pages->BuildErrors().isEmpty())
+        return true;
+    for (const QString &line : pages->BuildErrors()) {
+        printError(in, line);
+        if (const int index = report.Errors().IndexOf(line); index >= 0)
+            report.Errors().Delete(index);
+    }
+    return false;
+}
+
+bool kavLoadTemplate(TkavReport &report,
+                     const QString &in,
+                     const std::optional<QString> &password,
+                     bool &clean)
+{
+    clean = false;
+    // A protected report opens with the password given; without one the headless password
+    // query refuses it.
+    report.ReportOptions().SetHiddenPassword(password.value_or(QString()));
+    report.EngineOptions().SetNewSilentMode(simSilent); // errors are printed here
+    try {
+        report.LoadFromFile(in, true);
+    } catch (const Exception &e) {
+        printError(in, e.Message());
+        return false;
+    }
+    explainPassword(report, password);
+    clean = report.Errors().Count() == 0;
+    kavPrintReportErrors(report, in);
+    return report.LastLoadOk();
+}
+
 bool kavLoadReportPages(TkavReport &report,
                         const QString &in,
                         const TkavRunOptions &options,
@@ -130,38 +106,41 @@ bool kavLoadReportPages(TkavReport &report,
 {
     if (clean)
         *clean = false;
-    report.SetReloading(true);                          // no password prompt
-    report.EngineOptions().SetNewSilentMode(simSilent); // errors are printed here
     const bool prepared = QFileInfo(in).suffix().compare(u"kw3"_s, Qt::CaseInsensitive) == 0;
-    try {
-        if (prepared) {
+    if (prepared) {
+        report.EngineOptions().SetNewSilentMode(simSilent);
+        try {
             report.PreviewPages()->LoadFromFile(in, true);
-            kavPrintReportErrors(report, in);
-            if (clean)
-                *clean = true;
-            return true;
+        } catch (const Exception &e) {
+            printError(in, e.Message());
+            return false;
         }
-        report.LoadFromFile(in, true);
-    } catch (const Exception &e) {
+        if (clean)
+            *clean = report.Errors().Count() == 0;
+        kavPrintReportErrors(report, in);
+        return true;
+    }
+    bool loadClean = false;
+    if (!kavLoadTemplate(report, in, options.Password, loadClean))
+        return false;
+    try {
+        if (!kavApplyRunOptions(report, options, in))
+            return false;
+    } catch (const Exception &e) { // a value the report refuses
         printError(in, e.Message());
         return false;
     }
-    if (!report.LastLoadOk()) {
-        kavPrintReportErrors(report, in);
-        return false;
-    }
-    if (!kavApplyRunOptions(report, options, in))
-        return false;
     report.EngineOptions().SetNewSilentMode(simSilent);
     // A report's script must not hang a headless run.
     report.Script().SetStatementLimit(500'000'000);
     const bool ok = report.PrepareReport(true);
     kavPrintReportErrors(report, in);
     if (clean)
-        *clean = ok && !report.Terminated();
+        *clean = loadClean && ok && !report.Terminated();
     if (report.Terminated())
         printError(in, u"the run was stopped; the pages are incomplete"_s);
     // A run with error lines may still have made its pages (a band clipped, a page limit
-    // reached): the caller writes them, and its exit code tells.
+    // reached, an object lost when the template was read): the caller writes them, and its
+    // exit code tells.
     return ok || report.PreviewPages()->Count() > 0;
 }

@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 #include <QString>
+#include <QStringList>
 
 #include <cerrno>
 #include <cstdio>
@@ -24,7 +25,8 @@ const char usageText[]
       "  design [FILE.kv3]                      open the host window on a report\n"
       "  script FILE [--language NAME] [--il] [--include DIR] [--limit N] [--report KV3]\n"
       "                                         compile and run a script\n"
-      "  resave IN.kv3 OUT.kv3                  load a template and save it again\n"
+      "  resave IN.kv3 OUT.kv3 [--password TEXT]\n"
+      "                                         load a template and save it again\n"
       "  prepare IN.kv3 -o OUT.kw3 [--dump]     run a report\n"
       "  export IN.(kv3|kw3) -o OUT.(pdf|png|jpg|svg|txt|csv|html) [--pages RANGE] [--dpi N]\n"
       "                                         export the pages as files\n"
@@ -32,7 +34,8 @@ const char usageText[]
       "        [--mode default|split|join|scale] [--sheet PAPERNUMBER] [-o FILE.pdf]\n"
       "                                         print a report, or print it into a PDF file\n"
       "  prepare, export and print also take --data ALIAS=FILE (a .db/.sqlite, .csv or .json\n"
-      "  file for a data set or database) and --set NAME=VALUE (a report variable)\n"
+      "  file for a data set or database; the extension picks the reader), --set NAME=VALUE\n"
+      "  (a report variable) and --password TEXT (for a protected report)\n"
       "  --help                                 print this text\n"
       "  --version                              print the version\n";
 
@@ -61,12 +64,17 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (headless && !qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
         useRuntimeFolder();
-    QGuiApplication app(argc, argv);
+    // Our options are read before the application sees them: it would take some of them
+    // (-reverse, -platform, -style ...) for itself. Headless commands give it none.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    int appArgc = headless ? 1 : argc;
+    QGuiApplication app(appArgc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kavrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KAVREL_VERSION));
     kavRegisterRTLClasses();
     kavRegisterReportClasses();
-    const QStringList args = QCoreApplication::arguments().mid(1);
     const QString command = args.value(0);
     if (command == QLatin1String("--version")) {
         std::printf("kavrel %s\n", KAVREL_VERSION);

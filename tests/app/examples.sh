@@ -1,12 +1,12 @@
 #!/bin/bash
 # The demo reports on a freshly generated demo database and the bundled CSV file: the
-# values in their pages, --data and --set, and clear errors for unknown names.
-set -u
+# values in their pages, --data (the reader chosen by the file's extension) and --set, and
+# clear errors for unknown names.
 kavrel=$1
 examples=$2
+. "$(dirname "$0")/lib.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
 
 cp "$examples"/*.kv3 "$examples"/products.csv "$examples"/logo.png "$work"/
 python3 "$examples/make_demo_db.py" "$work/demo.db" > /dev/null || fail "demo database"
@@ -19,43 +19,61 @@ print(db.execute("""select count(*) from (select sum(l.quantity * l.unit_price *
 PY
 )
 
-"$kavrel" prepare "$work/customers.kv3" -o "$work/c.kw3" --dump > "$work/c" || fail "customers exit $?"
+expect 0 "$kavrel" prepare "$work/customers.kv3" -o "$work/c.kw3" --dump > "$work/c"
 grep -q "\"$sum customers bought for more than 8,000.00.\"" "$work/c" || fail "customers: script count ($sum)"
 [ "$(grep -c 'GroupCount' "$work/c")" = 7 ] || fail "customers: one footer per country"
 grep -q '"Page 2 of \[TotalPages#\]"' "$work/c" || fail "customers: page footers"
 
-"$kavrel" prepare "$work/invoice.kv3" -o "$work/i.kw3" --dump > "$work/i" || fail "invoice exit $?"
+expect 0 "$kavrel" prepare "$work/invoice.kv3" -o "$work/i.kw3" --dump > "$work/i"
 [ "$(grep -c '^page ' "$work/i")" = 6 ] || fail "invoice: not one page per order"
 grep -q '"No. 000002"' "$work/i" || fail "invoice: number format"
 grep -q '"CANCELLED"' "$work/i" || fail "invoice: script stamp"
 grep -q 'TkavPictureView Logo' "$work/i" || fail "invoice: logo"
 # --set changes a report variable the query's parameters use.
-"$kavrel" prepare "$work/invoice.kv3" -o "$work/i2.kw3" --dump --set FirstOrder=3 --set LastOrder=4 > "$work/i2" \
-    || fail "invoice --set exit $?"
+expect 0 "$kavrel" prepare "$work/invoice.kv3" -o "$work/i2.kw3" --dump --set FirstOrder=3 --set LastOrder=4 > "$work/i2"
 [ "$(grep -c '^page ' "$work/i2")" = 2 ] || fail "invoice --set: not 2 pages"
 grep -q '"No. 000003"' "$work/i2" || fail "invoice --set: first order"
+# A query given a JSON file gives way to a JSON data set of its name.
+printf '[{"code": "Z-1", "name": "From JSON", "quantity": 2, "unit_price": 1.5, "discount": 0, "amount": 3}]\n' > "$work/lines.json"
+expect 0 "$kavrel" prepare "$work/invoice.kv3" -o "$work/i3.kw3" --dump --set FirstOrder=1 --set LastOrder=1 \
+    --data Lines="$work/lines.json" > "$work/i3"
+[ "$(grep -c '"From JSON"' "$work/i3")" = 1 ] || fail "invoice --data .json for a query"
+expect 1 "$kavrel" prepare "$work/products.kv3" -o "$work/x.kw3" --data Products="$work/demo.db" 2> "$work/err"
+grep -q '"Products" reads files: give it a .csv or .json file' "$work/err" || fail "database file for a CSV data set"
 
-"$kavrel" prepare "$work/products.kv3" -o "$work/p.kw3" --dump > "$work/p" || fail "products exit $?"
+expect 0 "$kavrel" prepare "$work/products.kv3" -o "$work/p.kw3" --dump > "$work/p"
 grep -q '"41 products; 10 of them cost less than 5.00 (in green)."' "$work/p" || fail "products summary"
 grep -qF '"Croissants, "butter""' "$work/p" || fail "products: quoted CSV field"
 # --data points the CSV data set at another file.
 printf 'code,name,category,unit,unit_price\nX-1,Only one,Misc,piece,2.5\n' > "$work/other.csv"
-"$kavrel" prepare "$work/products.kv3" -o "$work/p2.kw3" --dump --data Products="$work/other.csv" > "$work/p2" \
-    || fail "products --data exit $?"
+expect 0 "$kavrel" prepare "$work/products.kv3" -o "$work/p2.kw3" --dump --data Products="$work/other.csv" > "$work/p2"
 grep -q '"1 products; 1 of them cost less than 5.00 (in green)."' "$work/p2" || fail "products --data"
+# The file's extension picks the reader: a JSON file for the CSV data set is read as JSON.
+printf '[{"code": "J-1", "name": "From JSON", "category": "Misc", "unit": "jar", "unit_price": 7},\n %s]\n' \
+    '{"code": "J-2", "name": "Also JSON", "category": "Misc", "unit": "jar", "unit_price": 3.5}' > "$work/other.json"
+expect 0 "$kavrel" prepare "$work/products.kv3" -o "$work/p3.kw3" --dump --data Products="$work/other.json" > "$work/p3"
+grep -q '"2 products; 1 of them cost less than 5.00 (in green)."' "$work/p3" || fail "products --data .json"
+grep -q '"From JSON"' "$work/p3" || fail "products --data .json: rows"
+# A template that names a data set it does not have is run over the file given for it.
+sed -e '/<TkavCSVDataSet /d' -e 's/<item DataSet="Products" DataSetName="Products"\/>//' \
+    -e 's/ DataSet="Products" DataSetName="Products"/ DataSetName="Products"/' "$work/products.kv3" > "$work/undeclared.kv3"
+grep -q 'TkavCSVDataSet' "$work/undeclared.kv3" && fail "undeclared.kv3 still declares the data set"
+expect 0 "$kavrel" prepare "$work/undeclared.kv3" -o "$work/u.kw3" --dump --data Products="$work/other.csv" > "$work/u"
+grep -q '"1 products; 1 of them cost less than 5.00 (in green)."' "$work/u" || fail "undeclared data set: $(grep Summary "$work/u")"
 
-"$kavrel" prepare "$work/products.kv3" -o "$work/x.kw3" --data Nothing=a.csv 2> "$work/err" && fail "unknown --data accepted"
+expect 1 "$kavrel" prepare "$work/products.kv3" -o "$work/x.kw3" --data Nothing=a.csv 2> "$work/err"
 grep -q 'no file data set, query or database is named "Nothing"' "$work/err" || fail "unknown --data message"
-"$kavrel" prepare "$work/invoice.kv3" -o "$work/x.kw3" --set Nope=1 2> "$work/err" && fail "unknown --set accepted"
+expect 1 "$kavrel" prepare "$work/invoice.kv3" -o "$work/x.kw3" --set Nope=1 2> "$work/err"
 grep -q 'the report has no variable "Nope"' "$work/err" || fail "unknown --set message"
-"$kavrel" prepare "$work/invoice.kv3" -o "$work/x.kw3" --set broken 2> /dev/null
-[ $? = 2 ] || fail "--set without = is not a usage error"
+expect 2 "$kavrel" prepare "$work/invoice.kv3" -o "$work/x.kw3" --set broken 2> /dev/null
 rm "$work/demo.db"
-"$kavrel" prepare "$work/customers.kv3" -o "$work/x.kw3" 2> "$work/err" && fail "missing database accepted"
+expect 1 "$kavrel" prepare "$work/customers.kv3" -o "$work/x.kw3" 2> "$work/err"
 grep -q "Database \"DemoDB\": the file \"$work/demo.db\" does not exist" "$work/err" || fail "missing database message: $(cat "$work/err")"
 # Scripts see the data sets and the database with their properties.
 printf "begin\n  ShowMessage(Products.FileName);\n  Products.Delimiter := ';';\n  ShowMessage(Products.Delimiter);\nend.\n" > "$work/ds.pas"
-[ "$("$kavrel" script "$work/ds.pas" --report "$work/products.kv3" | tr '\n' ' ')" = "products.csv ; " ] || fail "script: CSV data set"
+expect 0 "$kavrel" script "$work/ds.pas" --report "$work/products.kv3" > "$work/out"
+[ "$(tr '\n' ' ' < "$work/out")" = "products.csv ; " ] || fail "script: CSV data set"
 printf "begin\n  ShowMessage(DemoDB.DatabaseName);\n  ShowMessage(Orders.SQL.Count);\nend.\n" > "$work/db.pas"
-[ "$("$kavrel" script "$work/db.pas" --report "$work/invoice.kv3" | tr '\n' ' ')" = "demo.db 3 " ] || fail "script: database and query"
+expect 0 "$kavrel" script "$work/db.pas" --report "$work/invoice.kv3" > "$work/out"
+[ "$(tr '\n' ' ' < "$work/out")" = "demo.db 3 " ] || fail "script: database and query"
 echo "examples: ok"

@@ -2,13 +2,13 @@
 # A report over a real PostgreSQL server started for the test on a temporary folder and a
 # free port: rows, a parameter from a report variable, and a refused password that does
 # not show up in the message. Skipped (77) when the server binaries are not installed.
-set -u
 kavrel=$1
+. "$(dirname "$0")/lib.sh"
 work=$(mktemp -d)
-fail() { echo "FAIL: $*"; exit 1; }
 bin=$(ls -d /usr/lib/postgresql/*/bin 2> /dev/null | sort -V | tail -1)
 if [ -z "$bin" ] || [ ! -x "$bin/initdb" ]; then
     echo "postgres: no server binaries, skipped"
+    rm -rf "$work"
     exit 77
 fi
 # The server refuses to run as root: it runs as nobody then, in a folder nobody owns.
@@ -57,16 +57,16 @@ report() { # $1 password
 XML
 }
 report kavpass > "$work/items.kv3"
-"$kavrel" prepare "$work/items.kv3" -o "$work/items.kw3" --dump > "$work/dump" || fail "prepare exit $?"
+expect 0 "$kavrel" prepare "$work/items.kv3" -o "$work/items.kw3" --dump > "$work/dump"
 grep -q '"Café 4 2025-03-02"' "$work/dump" || fail "rows: $(grep Row "$work/dump")"
 grep -q '"Jam 3.25 2025-03-03"' "$work/dump" || fail "second row"
 grep -q '"Tea ' "$work/dump" && fail "parameter not applied"
 grep -q '"Total 7.25"' "$work/dump" || fail "total"
-"$kavrel" prepare "$work/items.kv3" -o "$work/x.kw3" --dump --set Cheapest=4 > "$work/dump2" || fail "--set exit $?"
+expect 0 "$kavrel" prepare "$work/items.kv3" -o "$work/x.kw3" --dump --set Cheapest=4 > "$work/dump2"
 [ "$(grep -c 'TkavMemoView Row' "$work/dump2")" = 1 ] || fail "--set parameter"
 
 report 'wrong-s3cret' > "$work/bad.kv3"
-"$kavrel" prepare "$work/bad.kv3" -o "$work/bad.kw3" 2> "$work/err" && fail "wrong password accepted"
+expect 1 "$kavrel" prepare "$work/bad.kv3" -o "$work/bad.kw3" 2> "$work/err"
 grep -q 'Database "PG": cannot connect' "$work/err" || fail "message: $(cat "$work/err")"
 grep -q 'wrong-s3cret' "$work/err" && fail "the password is in the message"
 echo "postgres: ok"

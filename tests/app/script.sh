@@ -3,65 +3,62 @@
 # printed with --il, compile errors are "FILE:LINE:COL: MESSAGE" with exit 1, run-time errors
 # "FILE: error: MESSAGE" with exit 2, an unknown language is an error with exit 3, units load
 # from the folder, and an endless loop ends at the statement limit.
-set -u
 kavrel=$1
+. "$(dirname "$0")/lib.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
 cd "$work"
 
 printf 'begin\r\n  a := 1;\r\nend.\r\n' > ok.pas
-"$kavrel" script ok.pas --il > out.txt || fail "ok.pas: exit $?"
+expect 0 "$kavrel" script ok.pas --il > out.txt
 grep -q '<assignstmt pos="2:3">' out.txt || fail "ok.pas: no assignment in the IL"
 grep -q '<types' out.txt || fail "ok.pas: no types element"
 
 printf 'begin a := 1 b := 2 end.\n' > bad.pas
-"$kavrel" script bad.pas --il > /dev/null 2> err.txt
-[ $? -eq 1 ] || fail "bad.pas: exit code"
+expect 1 "$kavrel" script bad.pas --il > /dev/null 2> err.txt
 grep -qx "bad.pas:1:14: ';' expected" err.txt || fail "bad.pas: message $(cat err.txt)"
 
 printf 'x = 1\n' > a.txt
-"$kavrel" script a.txt --il 2> err.txt
-[ $? -eq 3 ] || fail "a.txt: exit code"
-"$kavrel" script a.txt --language Cobol --il 2> err.txt
-[ $? -eq 3 ] || fail "Cobol: exit code"
+expect 3 "$kavrel" script a.txt --il 2> err.txt
+expect 3 "$kavrel" script a.txt --language Cobol --il 2> err.txt
 grep -q "Language 'Cobol' not found" err.txt || fail "Cobol: message"
 
 mkdir lib
 printf "begin ShowMessage('u'); end.\r\n" > lib/u.pas
 printf "uses 'u.pas';\r\nbegin end.\r\n" > main.pas
-"$kavrel" script main.pas --il --include lib > out.txt || fail "main.pas: exit $?"
+expect 0 "$kavrel" script main.pas --il --include lib > out.txt
 grep -q '<uses unit="u.pas">' out.txt || fail "main.pas: unit not included"
 printf "uses '../../etc/passwd';\r\nbegin end.\r\n" > evil.pas
-"$kavrel" script evil.pas --il > /dev/null 2> err.txt && fail "evil.pas: a file outside the allowed folders was read"
+expect 3 "$kavrel" script evil.pas --il > /dev/null 2> err.txt
 grep -q "not allowed" err.txt || fail "evil.pas: message $(cat err.txt)"
 # Running, in each language (the extension names it).
 printf "var i, s: Integer;\r\nbegin\r\n  for i := 1 to 4 do s := s + i;\r\n  ShowMessage(s);\r\nend.\r\n" > sum.pas
-[ "$("$kavrel" script sum.pas)" = "10" ] || fail "sum.pas: $("$kavrel" script sum.pas 2>&1)"
+expect 0 "$kavrel" script sum.pas > out.txt
+[ "$(cat out.txt)" = "10" ] || fail "sum.pas: $(cat out.txt)"
 printf '{ int i; for (i = 0; i < 3; i++) ShowMessage(i * 2); }\n' > loop.cpp
-[ "$("$kavrel" script loop.cpp | tr '\n' ' ')" = "0 2 4 " ] || fail "loop.cpp"
+expect 0 "$kavrel" script loop.cpp > out.txt
+[ "$(tr '\n' ' ' < out.txt)" = "0 2 4 " ] || fail "loop.cpp"
 printf 'Dim a, b\r\na = "a"\r\nb = 1\r\nShowMessage(a & b)\r\n' > cat.vb
-[ "$("$kavrel" script cat.vb)" = "a1" ] || fail "cat.vb: $("$kavrel" script cat.vb 2>&1)"
+expect 0 "$kavrel" script cat.vb > out.txt
+[ "$(cat out.txt)" = "a1" ] || fail "cat.vb: $(cat out.txt)"
 printf 'function f(n) { return n + 1; }\nShowMessage(f(41));\n' > f.js
-[ "$("$kavrel" script f.js)" = "42" ] || fail "f.js"
-"$kavrel" script main.pas --include lib > out.txt || fail "main.pas run: exit $?"
+expect 0 "$kavrel" script f.js > out.txt
+[ "$(cat out.txt)" = "42" ] || fail "f.js"
+expect 0 "$kavrel" script main.pas --include lib > out.txt
 [ "$(cat out.txt)" = "u" ] || fail "main.pas: the unit's statement did not run"
 
 # Run-time errors: the messages printed before stay, the error goes to standard error.
 printf "var i: Integer;\r\nbegin ShowMessage('before'); i := 0; i := 1 div i; end.\r\n" > div.pas
-"$kavrel" script div.pas > out.txt 2> err.txt
-[ $? -eq 2 ] || fail "div.pas: exit code"
+expect 2 "$kavrel" script div.pas > out.txt 2> err.txt
 [ "$(cat out.txt)" = "before" ] || fail "div.pas: output"
 grep -qx "div.pas: error: Division by zero" err.txt || fail "div.pas: $(cat err.txt)"
 
 # Endless loops and recursion end cleanly.
 printf "begin while True do ; end.\r\n" > endless.pas
-"$kavrel" script endless.pas --limit 100000 2> err.txt
-[ $? -eq 2 ] || fail "endless.pas: exit code"
+expect 2 "$kavrel" script endless.pas --limit 100000 2> err.txt
 grep -q "statement limit reached" err.txt || fail "endless.pas: $(cat err.txt)"
 printf "procedure R; begin R; end;\r\nbegin R; end.\r\n" > deep.pas
-"$kavrel" script deep.pas 2> err.txt
-[ $? -eq 2 ] || fail "deep.pas: exit code"
+expect 2 "$kavrel" script deep.pas 2> err.txt
 grep -qx "deep.pas: error: Stack overflow" err.txt || fail "deep.pas: $(cat err.txt)"
-"$kavrel" script sum.pas --limit x > /dev/null 2>&1 && fail "--limit x accepted"
+expect 2 "$kavrel" script sum.pas --limit x > /dev/null 2>&1
 echo "script: ok"
