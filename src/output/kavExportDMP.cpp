@@ -146,11 +146,16 @@ void TkavDMPExport::Finish()
     TkavCustomPrinter *target = std::exchange(FTarget, nullptr);
     if (!target || !target->PrintingRAW())
         return;
-    // A document without pages (a range naming none) is not worth a job either.
-    if (Failed() || FPagesSent == 0)
+    if (Failed()) {
         target->AbortRAWDoc();
-    else
-        target->EndRAWDoc();
+        return;
+    }
+    // A range naming no page is an error, not an empty job.
+    if (FPagesSent == 0) {
+        target->AbortRAWDoc();
+        kavRaise<EkavError>(u"No page of the report is in the range \"%1\""_s.arg(PageNumbers()));
+    }
+    target->EndRAWDoc();
 }
 
 void kavInstallDMPFilter()

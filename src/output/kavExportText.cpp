@@ -200,13 +200,19 @@ QByteArray TkavTextGrid::Render(const QByteArray &eol,
                 written = run;
             }
         };
+        const auto plain = [&] {
+            if (current != 0)
+                out += codes(current, 0);
+            current = 0;
+        };
         for (; command != sorted.cend() && command->Row == r; ++command) {
             textUpTo(std::min<qsizetype>(command->Col, row.size()));
+            if (command->Col >= row.size()) // past the text: no style of its own
+                plain();
             out += command->Bytes;
         }
         textUpTo(row.size());
-        if (current != 0)
-            out += codes(current, 0);
+        plain();
         out += eol;
     }
     return out;
@@ -283,20 +289,21 @@ void TkavTextExport::exportDMPMemo(const TkavDMPMemoView &memo, int row, int col
     const quint16 style = quint16(memo.FontStyle().Mask());
     for (int i = 0; i < lines.size(); ++i)
         FGrid.PutText(row + i, col, alignedLine(lines[i], columns, memo.HAlign()), style);
-    // The frame runs through the ring of cells around the text (half a cell outside it).
+    // The frame runs through the ring of cells around the text (half a cell outside it),
+    // in plain characters whatever the text's style.
     const TkavFrameTypes typ = memo.Frame().Typ();
     const int first = col - 1;
     const int last = col + columns;
     const int topRow = row - 1;
     const int bottomRow = row + rows;
     if (typ.Contains(ftTop))
-        FGrid.HorizontalLine(topRow, first, last, style);
+        FGrid.HorizontalLine(topRow, first, last);
     if (typ.Contains(ftBottom))
-        FGrid.HorizontalLine(bottomRow, first, last, style);
+        FGrid.HorizontalLine(bottomRow, first, last);
     if (typ.Contains(ftLeft))
-        FGrid.VerticalLine(first, topRow, bottomRow, style);
+        FGrid.VerticalLine(first, topRow, bottomRow);
     if (typ.Contains(ftRight))
-        FGrid.VerticalLine(last, topRow, bottomRow, style);
+        FGrid.VerticalLine(last, topRow, bottomRow);
 }
 
 void TkavTextExport::exportDMPLine(const TkavDMPLineView &line, double left, double top)

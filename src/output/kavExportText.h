@@ -50,8 +50,9 @@ public:
     // holding a command is not empty); each row followed by eol. With commands their bytes
     // are inserted at their columns (at the row's end when the row is shorter), the text
     // is Latin-1 (characters outside it become '?') and, given codes, the codes of every
-    // change of attribute go before the cell where it changes (after the cell's commands)
-    // and back to attribute 0 before eol. Without commands the text is UTF-8.
+    // change of attribute go before the cell where it changes (after the cell's commands),
+    // and back to attribute 0 before commands past the row's text and before eol. Without
+    // commands the text is UTF-8.
     QByteArray Render(const QByteArray &eol,
                       bool commands,
                       const TkavAttributeCodes &codes = {}) const;
@@ -102,8 +103,8 @@ public:
     void SetPrinterCommands(bool Value) { FPrinterCommands = Value; }
 
 protected:
-    // The page being exported; texts and lines of dot-matrix objects carry their font
-    // style (the mask of TkavDMPFontStyles) as attribute.
+    // The page being exported; texts and lines of dot-matrix objects (not the frames of
+    // texts) carry their font style (the mask of TkavDMPFontStyles) as attribute.
     const TkavTextGrid &Grid() const { return FGrid; }
 
 private:

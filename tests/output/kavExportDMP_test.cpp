@@ -124,12 +124,13 @@ TEST_F(DMPPrint, CancelledDialogOrFailedRunKeepsThePreviousFile)
     EXPECT_EQ(report.Errors().Count(), 0);
     EXPECT_EQ(kavFileBytes(out), "previous");
     // A command that is no byte fails the run on page 2, after page 1 was sent.
-    report.PrintOptions().SetShowDialog(false);
     report.LoadFromFile(goldenTemplate(), true);
     auto *command = dynamic_cast<TkavDMPCommand *>(report.FindObject(u"Bytes"_s));
     ASSERT_NE(command, nullptr);
     command->SetCommand(u"#300"_s);
     ASSERT_TRUE(report.PrepareReport(true));
+    report.PrintOptions().SetShowDialog(false);
+    report.PrintOptions().SetPrnOutFileName(out);
     EXPECT_FALSE(report.Print());
     EXPECT_TRUE(report.Errors().Text().contains(u"#300"_s)) << report.Errors().Text().toStdString();
     EXPECT_EQ(kavFileBytes(out), "previous");
