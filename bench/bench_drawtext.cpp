@@ -1,7 +1,8 @@
-// Text layout throughput: 100,000 memos (--size N: N memos) of 1 to 200 characters (pseudo-random words,
+// Text layout throughput: 100,000 memos of 1 to 200 characters (pseudo-random words,
 // the same on every run) wrapped into a 200-pixel column with the Qt measurer, as the
 // engine does when it computes band heights. Reports memos per second and the share of
 // the time spent inside the measurer, with a warm advance cache and with a cold one.
+// --size N lays out N memos.
 
 #include "kavBenchMain.h"
 
@@ -104,7 +105,8 @@ void layoutAll(benchmark::State &state, bool coldCache)
         totalNanos += std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
         measureNanos += measurer->Nanos();
     }
-    state.counters["memos/s"] = benchmark::Counter(double(memoCount()), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["memos/s"]
+        = benchmark::Counter(double(memoCount()), benchmark::Counter::kIsIterationInvariantRate);
     state.counters["measure_share"] = totalNanos ? double(measureNanos) / double(totalNanos) : 0.0;
     state.counters["lines/memo"] = double(lines) / double(memoCount()) / double(state.iterations());
 }

@@ -435,7 +435,8 @@ void TkavPrinter::EndRAWDoc()
     }
     const std::unique_ptr<QFileDevice> spool = TakeRAWFile(); // removed when it goes
     if (!spool->flush())
-        kavRaise<EkavError>(u"Cannot write the job for printer %1: %2"_s.arg(FName, spool->errorString()));
+        kavRaise<EkavError>(
+            u"Cannot write the job for printer %1: %2"_s.arg(FName, spool->errorString()));
     // An instance ("queue/instance") prints on its queue.
     const QByteArray queue = FName.section(u'/', 0, 0).toUtf8();
     const QByteArray title = DocumentTitle().toUtf8();
@@ -447,7 +448,8 @@ void TkavPrinter::EndRAWDoc()
                                    1,
                                    &raw);
     if (job <= 0)
-        kavRaise<EkavError>(u"Printing on %1 failed: %2"_s.arg(FName, QString::fromUtf8(cupsLastErrorString())));
+        kavRaise<EkavError>(
+            u"Printing on %1 failed: %2"_s.arg(FName, QString::fromUtf8(cupsLastErrorString())));
 }
 
 void kavInstallPrintSupport()

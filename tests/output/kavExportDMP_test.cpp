@@ -107,7 +107,8 @@ TEST_F(DMPPrint, PageNumbersChooseThePages)
     QFile::remove(out);
     report.PrintOptions().SetPageNumbers(u"7"_s);
     EXPECT_FALSE(report.Print());
-    EXPECT_TRUE(report.Errors().Text().contains(u"No page"_s)) << report.Errors().Text().toStdString();
+    EXPECT_TRUE(report.Errors().Text().contains(u"No page"_s))
+        << report.Errors().Text().toStdString();
     EXPECT_FALSE(QFile::exists(out));
 }
 
