@@ -2,6 +2,9 @@
 // the same on every run) wrapped into a 200-pixel column with the Qt measurer, as the
 // engine does when it computes band heights. Reports memos per second and the share of
 // the time spent inside the measurer, with a warm advance cache and with a cold one.
+// --size N lays out N memos.
+
+#include "kavBenchMain.h"
 
 #include <prepared/kavDrawText.h>
 
@@ -14,7 +17,10 @@
 
 namespace {
 
-constexpr int memoCount = 100000;
+int memoCount()
+{
+    return kavBenchSize(100000);
+}
 
 // Forwards to the real measurer and adds up the time spent there.
 class TimedMeasurer : public TkavTextMeasurer
@@ -49,8 +55,8 @@ const QStringList &memos()
             return (seed >> 8) % range;
         };
         QStringList result;
-        result.reserve(memoCount);
-        for (int m = 0; m < memoCount; ++m) {
+        result.reserve(memoCount());
+        for (int m = 0; m < memoCount(); ++m) {
             const int length = 1 + int(next(200));
             QString text;
             while (text.size() < length) {
@@ -99,9 +105,10 @@ void layoutAll(benchmark::State &state, bool coldCache)
         totalNanos += std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
         measureNanos += measurer->Nanos();
     }
-    state.counters["memos/s"] = benchmark::Counter(double(memoCount), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["memos/s"]
+        = benchmark::Counter(double(memoCount()), benchmark::Counter::kIsIterationInvariantRate);
     state.counters["measure_share"] = totalNanos ? double(measureNanos) / double(totalNanos) : 0.0;
-    state.counters["lines/memo"] = double(lines) / double(memoCount) / double(state.iterations());
+    state.counters["lines/memo"] = double(lines) / double(memoCount()) / double(state.iterations());
 }
 
 void BM_LayoutMemosWarmCache(benchmark::State &state)
@@ -124,9 +131,5 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    memos(); // generated outside the timed loops
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kavBenchmarkMain(argc, argv, [] { memos(); }); // generated outside the timed loops
 }

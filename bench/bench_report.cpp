@@ -1,6 +1,8 @@
 // Saving and loading a report template of about 2,000 objects: the designer's undo writes
 // the whole report after every edit and reads it back into the same report, so both must
 // stay well below a frame or two.
+#include "kavBenchMain.h"
+
 #include <report/kavClass.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
@@ -17,7 +19,11 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int pageCount = 4;
-constexpr int viewsPerBand = 50; // 4 pages x 10 bands x 50 views = 2,000 views
+// 4 pages x 10 bands x 50 views = 2,000 views; --size N: N views per band.
+int viewsPerBand()
+{
+    return kavBenchSize(50);
+}
 
 template <class T>
 T *named(TkavComponent *parent)
@@ -31,7 +37,7 @@ T *named(TkavComponent *parent)
 // empty pictures, in rows.
 void fillBand(TkavBand *band, int seed)
 {
-    for (int i = 0; i < viewsPerBand; ++i) {
+    for (int i = 0; i < viewsPerBand(); ++i) {
         const double left = (i % 10) * 70.0;
         const double top = (i / 10) * 20.0;
         switch ((i + seed) % 8) {
@@ -55,7 +61,7 @@ void fillBand(TkavBand *band, int seed)
             auto *memo = named<TkavMemoView>(band);
             memo->SetBounds(left, top, 68.5, 18.9);
             memo->SetText(u"Customer [Orders.\"Name\"] & Sons\r\nLine %1 <b>total</b> 1.234,56 \u20AC"_s
-                              .arg(seed * viewsPerBand + i));
+                              .arg(seed * viewsPerBand() + i));
             if (i % 4 == 0) {
                 memo->Font().SetName(u"Courier New"_s);
                 memo->Font().SetSize(9 + i % 3);
@@ -200,10 +206,5 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     kavRegisterRTLClasses();
     kavRegisterReportClasses();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kavBenchmarkMain(argc, argv, [] {});
 }

@@ -1,5 +1,8 @@
 // Compiling a 10,000-line PascalScript program to IL: the target is at least 50,000 lines
 // per second, so that opening and previewing a report with a large script stays quick.
+// --size N compiles a program of about N lines.
+#include "kavBenchMain.h"
+
 #include <script/ky_ilparser.h>
 #include <script/ky_langs.h>
 #include <script/ky_script.h>
@@ -13,7 +16,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int targetLines = 10000;
+// --size N: a program of about N lines.
+int targetLines()
+{
+    return kavBenchSize(10000);
+}
 
 // A program of routines and statement blocks of the usual kinds, about targetLines long.
 QString pascalProgram(int &lineCount)
@@ -23,7 +30,7 @@ QString pascalProgram(int &lineCount)
                       u"    s: String;"_s,
                       u"    list: array[0..9] of Integer;"_s};
     int routine = 0;
-    while (lines.size() < targetLines / 2) {
+    while (lines.size() < targetLines() / 2) {
         ++routine;
         lines << u"procedure Work%1(a: Integer; var b: Integer);"_s.arg(routine)
               << u"var k: Integer;"_s << u"begin"_s << u"  for k := 1 to a do"_s
@@ -34,7 +41,7 @@ QString pascalProgram(int &lineCount)
     }
     lines << u"begin"_s << u"  total := 0;"_s;
     int block = 0;
-    while (lines.size() < targetLines - 1) {
+    while (lines.size() < targetLines() - 1) {
         ++block;
         lines << u"  // block %1"_s.arg(block) << u"  if (i mod 3 = 0) and (j <> 5) then"_s
               << u"    total := total + Twice%1(i)"_s.arg(1 + block % routine) << u"  else"_s
@@ -71,4 +78,7 @@ void compileToIL(benchmark::State &state)
 } // namespace
 
 BENCHMARK(compileToIL)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    return kavBenchmarkMain(argc, argv, [] {});
+}

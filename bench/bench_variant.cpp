@@ -1,5 +1,7 @@
 // Cost of the variant operations the interpreter runs most: copies, integer and double
 // arithmetic, comparisons and string concatenation.
+#include "kavBenchMain.h"
+
 #include <rtl/kavVariant.h>
 
 #include <QString>
@@ -102,4 +104,7 @@ BENCHMARK(appendInPlace)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    return kavBenchmarkMain(argc, argv, [] {});
+}

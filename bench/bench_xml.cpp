@@ -1,5 +1,8 @@
 // Throughput of the XML document: writing and reading a ~50 MB prepared-report-like text,
-// and the peak memory of reading it.
+// and the peak memory of reading it. --size N writes N pages of 100 objects (2,700 by
+// default).
+#include "kavBenchMain.h"
+
 #include <persist/kavXML.h>
 
 #include <rtl/kavStreams.h>
@@ -21,7 +24,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int pageCount = 2700; // about 50 MB of XML
+// 2,700 pages make about 50 MB of XML; --size N: N pages.
+int pageCount()
+{
+    return kavBenchSize(2700);
+}
 constexpr int objectsPerPage = 100;
 
 // A prepared-report-like tree: pages of memo objects with a handful of attributes each.
@@ -31,7 +38,7 @@ void buildDocument(TkavXMLDocument &doc)
     root->SetName(u"preparedreport"_s);
     root->SetProp(u"Version"_s, u"3.1"_s);
     TkavXMLItem *pages = root->Add(u"previewpages"_s);
-    for (int p = 0; p < pageCount; ++p) {
+    for (int p = 0; p < pageCount(); ++p) {
         TkavXMLItem *page = pages->Add(u"page%1"_s.arg(p));
         for (int o = 0; o < objectsPerPage; ++o) {
             TkavXMLItem *memo = page->Add(u"TkavMemoView"_s);
@@ -188,4 +195,7 @@ BENCHMARK(BM_ReadFilePartial)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    return kavBenchmarkMain(argc, argv, [] {});
+}

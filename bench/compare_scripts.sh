@@ -14,8 +14,9 @@
 #   ok            the right result
 #   WRONG         another result, a failed run or a time-out (details follow the table)
 #   not runnable  kavrel cannot run scripts yet (it compiles them only)
-# Lua's side is always measured and checked. The exit status is 0 unless a Lua result is
-# wrong or Lua is missing (1).
+# Lua's side is always measured and checked. The exit status is 1 when one of our results
+# is not ok (wrong, failed, timed out or not runnable), a Lua result is wrong or Lua is
+# missing; 0 when every result is right.
 #
 # Environment: RUNS (runs per side, default 3), TIMEOUT (seconds per run, default 300).
 # Both sides run with the same glibc allocator settings: by default glibc hands freed
@@ -82,6 +83,7 @@ describe() {
 
 printf '%-10s %10s %10s %10s  %s\n' program "ours ms" "Lua ms" ours/Lua status
 lua_wrong=0
+ours_wrong=0
 notes=()
 for name in "${programs[@]}"; do
     pas=$here/scripts/$name.pas
@@ -118,9 +120,11 @@ for name in "${programs[@]}"; do
         ours_ms=$best_ms
     fi
     printf '%-10s %10s %10s %10s  %s\n' "$name" "$ours_ms" "$lua_ms" "$ratio" "$ours_status"
+    [[ $ours_status == ok ]] || ours_wrong=1
 done
 
 [[ -x $kavrel ]] || notes+=("no kavrel at $kavrel: build it first (scripts/run) or name one")
 ((lua_wrong)) && notes+=("Lua times marked ! belong to wrong results")
 for n in "${notes[@]}"; do echo "note: $n"; done
-exit "$lua_wrong"
+((lua_wrong || ours_wrong)) && exit 1
+exit 0

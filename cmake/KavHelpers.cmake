@@ -1,3 +1,6 @@
+# Every test gives up after this many seconds, so a hung test fails instead of stalling the run.
+set(KAV_TEST_TIMEOUT 300)
+
 # Common compile settings for every target of ours.
 function(kav_target_defaults target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow)
@@ -29,6 +32,18 @@ function(kav_add_test name)
     include(GoogleTest)
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
-        PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
+        PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT ${KAV_TEST_TIMEOUT}
         DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# kav_add_command_test(NAME COMMAND... [SKIP_RETURN_CODE N]): a test run as a command (a
+# shell script, a benchmark), headless and with the common time limit; N means skipped.
+function(kav_add_command_test name)
+    cmake_parse_arguments(ARG "" "SKIP_RETURN_CODE" "COMMAND" ${ARGN})
+    add_test(NAME ${name} COMMAND ${ARG_COMMAND})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT ${KAV_TEST_TIMEOUT})
+    if(DEFINED ARG_SKIP_RETURN_CODE)
+        set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE ${ARG_SKIP_RETURN_CODE})
+    endif()
 endfunction()

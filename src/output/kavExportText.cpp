@@ -73,7 +73,20 @@ QString *TkavTextGrid::cellRow(int row, int col)
     return &line;
 }
 
-void TkavTextGrid::PutText(int row, int col, QStringView text)
+void TkavTextGrid::setAttribute(int row, int col, quint16 attribute)
+{
+    // Rows without attributes keep no list; cells past a list's end hold 0.
+    if (attribute == 0 && AttributeAt(row, col) == 0)
+        return;
+    if (size_t(row) >= FAttributes.size())
+        FAttributes.resize(size_t(row) + 1);
+    std::vector<quint16> &cells = FAttributes[size_t(row)];
+    if (cells.size() <= size_t(col))
+        cells.resize(size_t(col) + 1);
+    cells[size_t(col)] = attribute;
+}
+
+void TkavTextGrid::PutText(int row, int col, QStringView text, quint16 attribute)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype at = col + i;
@@ -82,11 +95,12 @@ void TkavTextGrid::PutText(int row, int col, QStringView text)
         if (QString *line = cellRow(row, int(at))) {
             const QChar c = text[i];
             (*line)[at] = c.category() == QChar::Other_Control ? u' ' : c;
+            setAttribute(row, int(at), attribute);
         }
     }
 }
 
-void TkavTextGrid::PutLine(int row, int col, QChar c)
+void TkavTextGrid::PutLine(int row, int col, QChar c, quint16 attribute)
 {
     QString *line = cellRow(row, col);
     if (!line)
@@ -94,22 +108,23 @@ void TkavTextGrid::PutLine(int row, int col, QChar c)
     const QChar old = (*line)[col];
     const QChar other = c == u'-' ? u'|' : u'-';
     (*line)[col] = old == other || old == u'+' ? u'+' : c;
+    setAttribute(row, col, attribute);
 }
 
-void TkavTextGrid::HorizontalLine(int row, int col0, int col1)
+void TkavTextGrid::HorizontalLine(int row, int col0, int col1, quint16 attribute)
 {
     if (col0 > col1)
         std::swap(col0, col1);
     for (int c = std::max(col0, 0); c <= std::min(col1, MaxColumns - 1); ++c)
-        PutLine(row, c, u'-');
+        PutLine(row, c, u'-', attribute);
 }
 
-void TkavTextGrid::VerticalLine(int col, int row0, int row1)
+void TkavTextGrid::VerticalLine(int col, int row0, int row1, quint16 attribute)
 {
     if (row0 > row1)
         std::swap(row0, row1);
     for (int r = std::max(row0, 0); r <= std::min(row1, MaxRows - 1); ++r)
-        PutLine(r, col, u'|');
+        PutLine(r, col, u'|', attribute);
 }
 
 void TkavTextGrid::PutCommand(int row, int col, const QByteArray &bytes)
@@ -126,6 +141,14 @@ QChar TkavTextGrid::At(int row, int col) const
     return FRows[size_t(row)][col];
 }
 
+quint16 TkavTextGrid::AttributeAt(int row, int col) const
+{
+    if (row < 0 || col < 0 || size_t(row) >= FAttributes.size())
+        return 0;
+    const std::vector<quint16> &cells = FAttributes[size_t(row)];
+    return size_t(col) < cells.size() ? cells[size_t(col)] : 0;
+}
+
 bool TkavTextGrid::IsEmpty() const
 {
     return FCommands.empty()
@@ -134,7 +157,9 @@ bool TkavTextGrid::IsEmpty() const
               });
 }
 
-QByteArray TkavTextGrid::Render(const QByteArray &eol, bool commands) const
+QByteArray TkavTextGrid::Render(const QByteArray &eol,
+                                bool commands,
+                                const TkavAttributeCodes &codes) const
 {
     std::vector<Command> sorted = commands ? FCommands : std::vector<Command>{};
     std::stable_sort(sorted.begin(), sorted.end(), [](const Command &a, const Command &b) {
@@ -156,12 +181,39 @@ QByteArray TkavTextGrid::Render(const QByteArray &eol, bool commands) const
             continue;
         }
         qsizetype written = 0;
+        quint16 current = 0;
+        const auto attributeAt = [&](qsizetype c) {
+            return codes ? AttributeAt(r, int(c)) : quint16(0);
+        };
+        // The text up to end, in runs of one attribute, each after the codes that set it.
+        const auto textUpTo = [&](qsizetype end) {
+            while (written < end) {
+                const quint16 attribute = attributeAt(written);
+                if (attribute != current) {
+                    out += codes(current, attribute);
+                    current = attribute;
+                }
+                qsizetype run = written + 1;
+                while (run < end && attributeAt(run) == attribute)
+                    ++run;
+                out += row.mid(written, run - written).toLatin1();
+                written = run;
+            }
+        };
+        const auto plain = [&] {
+            if (current != 0)
+                out += codes(current, 0);
+            current = 0;
+        };
         for (; command != sorted.cend() && command->Row == r; ++command) {
-            const qsizetype at = std::min<qsizetype>(command->Col, row.size());
-            out += row.mid(written, at - written).toLatin1() + command->Bytes;
-            written = at;
+            textUpTo(std::min<qsizetype>(command->Col, row.size()));
+            if (command->Col >= row.size()) // past the text: no style of its own
+                plain();
+            out += command->Bytes;
         }
-        out += row.mid(written).toLatin1() + eol;
+        textUpTo(row.size());
+        plain();
+        out += eol;
     }
     return out;
 }
@@ -234,9 +286,11 @@ void TkavTextExport::exportDMPMemo(const TkavDMPMemoView &memo, int row, int col
     const int columns = columnOf(memo.Width());
     const int rows = rowOf(memo.Height());
     const QStringList lines = linesOf(memo.GetoutBoundText());
+    const quint16 style = quint16(memo.FontStyle().Mask());
     for (int i = 0; i < lines.size(); ++i)
-        FGrid.PutText(row + i, col, alignedLine(lines[i], columns, memo.HAlign()));
-    // The frame runs through the ring of cells around the text (half a cell outside it).
+        FGrid.PutText(row + i, col, alignedLine(lines[i], columns, memo.HAlign()), style);
+    // The frame runs through the ring of cells around the text (half a cell outside it),
+    // in plain characters whatever the text's style.
     const TkavFrameTypes typ = memo.Frame().Typ();
     const int first = col - 1;
     const int last = col + columns;
@@ -259,10 +313,12 @@ void TkavTextExport::exportDMPLine(const TkavDMPLineView &line, double left, dou
     // Lines run through the middles of cells: their ends name the cells they cross.
     const int col0 = columnOf(left - kavDMPHalfCharWidth);
     const int row0 = rowOf(top - kavDMPHalfCharHeight);
+    const quint16 style = quint16(line.FontStyle().Mask());
     if (line.Width() > line.Height())
-        FGrid.HorizontalLine(row0, col0, columnOf(left + line.Width() - kavDMPHalfCharWidth));
+        FGrid.HorizontalLine(
+            row0, col0, columnOf(left + line.Width() - kavDMPHalfCharWidth), style);
     else
-        FGrid.VerticalLine(col0, row0, rowOf(top + line.Height() - kavDMPHalfCharHeight));
+        FGrid.VerticalLine(col0, row0, rowOf(top + line.Height() - kavDMPHalfCharHeight), style);
 }
 
 void TkavTextExport::FinishPage(TkavReportPage *Page, int Index)

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class TkavComponent;
@@ -18,7 +19,11 @@ class TkavDMPLineView;
 class TkavDMPMemoView;
 class TkavReportPage;
 
-// A page as rows of characters, with printer commands anchored to cells.
+// The bytes that switch a printer from the cell attribute From to To.
+using TkavAttributeCodes = std::function<QByteArray(quint16 From, quint16 To)>;
+
+// A page as rows of characters, with printer commands anchored to cells. Each cell also
+// holds an attribute (the font style of the object that wrote it; 0 for none).
 class TkavTextGrid
 {
 public:
@@ -27,24 +32,30 @@ public:
     static constexpr int MaxRows = 65536;
 
     // Writes text from (row, col) to the right; control characters become spaces and
-    // cells outside the grid are left out. Overwrites what was there.
-    void PutText(int row, int col, QStringView text);
+    // cells outside the grid are left out. Overwrites what was there, attribute included.
+    void PutText(int row, int col, QStringView text, quint16 attribute = 0);
     // Draws a line character ('-' or '|'); where it meets a line of the other direction
     // (or a crossing) the cell becomes '+'.
-    void PutLine(int row, int col, QChar c);
-    void HorizontalLine(int row, int col0, int col1);
-    void VerticalLine(int col, int row0, int row1);
+    void PutLine(int row, int col, QChar c, quint16 attribute = 0);
+    void HorizontalLine(int row, int col0, int col1, quint16 attribute = 0);
+    void VerticalLine(int col, int row0, int row1, quint16 attribute = 0);
     // Bytes written before the character at (row, col), after earlier commands there.
     void PutCommand(int row, int col, const QByteArray &bytes);
 
     // The character at (row, col); a space for empty cells.
     QChar At(int row, int col) const;
+    quint16 AttributeAt(int row, int col) const;
     bool IsEmpty() const;
     // The rows with trailing spaces trimmed and the empty rows at the end dropped (a row
     // holding a command is not empty); each row followed by eol. With commands their bytes
-    // are inserted at their columns (at the row's end when the row is shorter) and the
-    // text is Latin-1 (characters outside it become '?'); otherwise the text is UTF-8.
-    QByteArray Render(const QByteArray &eol, bool commands) const;
+    // are inserted at their columns (at the row's end when the row is shorter), the text
+    // is Latin-1 (characters outside it become '?') and, given codes, the codes of every
+    // change of attribute go before the cell where it changes (after the cell's commands),
+    // and back to attribute 0 before commands past the row's text and before eol. Without
+    // commands the text is UTF-8.
+    QByteArray Render(const QByteArray &eol,
+                      bool commands,
+                      const TkavAttributeCodes &codes = {}) const;
 
 private:
     struct Command
@@ -54,8 +65,10 @@ private:
         QByteArray Bytes;
     };
     QString *cellRow(int row, int col);
+    void setAttribute(int row, int col, quint16 attribute);
 
     std::vector<QString> FRows;
+    std::vector<std::vector<quint16>> FAttributes; // only as long as attributes were set
     std::vector<Command> FCommands;
 };
 
@@ -88,6 +101,11 @@ public:
     // (initially off: UTF-8 text and no commands).
     bool PrinterCommands() const { return FPrinterCommands; }
     void SetPrinterCommands(bool Value) { FPrinterCommands = Value; }
+
+protected:
+    // The page being exported; texts and lines of dot-matrix objects (not the frames of
+    // texts) carry their font style (the mask of TkavDMPFontStyles) as attribute.
+    const TkavTextGrid &Grid() const { return FGrid; }
 
 private:
     void exportMemo(TkavCustomMemoView &memo, int row, int col);

@@ -3,11 +3,14 @@
 
 #include "kavPrinterQt.h"
 
+#include "kavExportDMP.h"
 #include "kavPrintDialog.h"
 
+#include <rtl/kavExceptions.h>
 #include <rtl/kavMath.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
@@ -16,6 +19,8 @@
 #include <QPainter>
 #include <QPrinterInfo>
 #include <QTemporaryFile>
+
+#include <cups/cups.h>
 
 #include <cstdio>
 
@@ -411,6 +416,42 @@ bool TkavPrinter::PropertiesDlg()
     return true;
 }
 
+void TkavPrinter::BeginRAWDoc()
+{
+    if (!FFileName.isEmpty() || FFileOnly) {
+        TkavCustomPrinter::BeginRAWDoc();
+        return;
+    }
+    if (!FDevice)
+        kavRaise<EkavError>(u"Printer %1 is not available"_s.arg(FName));
+    OpenRAWFile(std::make_unique<QTemporaryFile>(QDir::tempPath() + u"/kvXXXXXX.prn"_s));
+}
+
+void TkavPrinter::EndRAWDoc()
+{
+    if (!dynamic_cast<QTemporaryFile *>(RAWFile())) {
+        TkavCustomPrinter::EndRAWDoc();
+        return;
+    }
+    const std::unique_ptr<QFileDevice> spool = TakeRAWFile(); // removed when it goes
+    if (!spool->flush())
+        kavRaise<EkavError>(
+            u"Cannot write the job for printer %1: %2"_s.arg(FName, spool->errorString()));
+    // An instance ("queue/instance") prints on its queue.
+    const QByteArray queue = FName.section(u'/', 0, 0).toUtf8();
+    const QByteArray title = DocumentTitle().toUtf8();
+    cups_option_t raw{const_cast<char *>("raw"), const_cast<char *>("true")};
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT,
+                                   queue.constData(),
+                                   QFile::encodeName(spool->fileName()).constData(),
+                                   title.constData(),
+                                   1,
+                                   &raw);
+    if (job <= 0)
+        kavRaise<EkavError>(
+            u"Printing on %1 failed: %2"_s.arg(FName, QString::fromUtf8(cupsLastErrorString())));
+}
+
 void kavInstallPrintSupport()
 {
     kavSetPrinterEnumerator(enumeratePrinters);
@@ -418,4 +459,5 @@ void kavInstallPrintSupport()
         return TkavPrinter::CreateFilePrinter();
     });
     kavSetPrintDialog(kavExecPrintDialog);
+    kavInstallDMPFilter();
 }

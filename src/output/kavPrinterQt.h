@@ -18,6 +18,8 @@ QPrinter::PaperSource kavPaperSourceFromBin(int Bin);
 // printer that writes PDF files only. Paper source and duplex apply to a whole document: a
 // source asked for in the middle of a document is recorded but takes effect with the next
 // document. A file is written beside its target and renamed over it only when complete.
+// Raw documents for a queue are spooled to a temporary file and sent to CUPS as one raw
+// job when complete, so an aborted document never reaches the printer.
 class TkavPrinter : public TkavCustomPrinter
 {
 public:
@@ -45,6 +47,8 @@ public:
                         int ACopies) override;
     bool PropertiesDlg() override;
     bool CanMakeCopies() const override;
+    void BeginRAWDoc() override;
+    void EndRAWDoc() override;
 
     // The Qt device (null before Init).
     QPrinter *Device() const { return FDevice.get(); }
@@ -66,6 +70,6 @@ private:
     std::unique_ptr<QPainter> FPainter; // ends before the device goes
 };
 
-// Installs the platform's printers, the PDF file printer and the print dialog into the
-// report library's printer layer.
+// Installs the platform's printers, the PDF file printer, the print dialog and the
+// dot-matrix filter into the report library's printer layer.
 void kavInstallPrintSupport();

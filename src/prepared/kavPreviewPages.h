@@ -282,8 +282,12 @@ public:
     // Empties the page cache (built pages still held by callers stay valid).
     void ClearPageCache();
     // Runs Filter over the pages (its PageNumbers or CurPage choose them). False when the
-    // filter's dialog was cancelled, Start refused, or an error was raised (an Errors line).
+    // filter's dialog was cancelled or the run was stopped through Terminated (then
+    // Filter.Cancelled()), Start refused, or an error was raised (an Errors line). A
+    // cancelled or failed export removes the files it had written.
     bool Export(TkavCustomExportFilter &Filter);
+    // As Print, a dot-matrix report goes to the installed dot-matrix filter: the result
+    // is that of Export.
     // Prints the pages with the report's PrintOptions on the current printer (a file
     // printer when only PrnOutFileName is set). False when there is no printer, the dialog
     // was cancelled, the printer is unusable, the range text is malformed, the job was

@@ -2,14 +2,17 @@
 
 #include "kavPreviewPages.h"
 
+#include <persist/kavRes.h>
 #include <report/kavBands.h>
 #include <report/kavExportFilter.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
 #include <report/kavViews.h>
 #include <rtl/kavStrings.h>
+#include <rtl/kavUIServices.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QScopeGuard>
@@ -32,6 +35,8 @@ public:
         , report(Pages.Report())
         , selected(std::move(Selected))
         , all(All)
+        , pump(!report || !report->EngineOptions().EnableThreadSafe())
+        , progress(pump && report && report->ShowProgress() && Filter.ShowProgress())
     {}
 
     // Start, every chosen page, and Finish whatever happens after a successful Start.
@@ -51,11 +56,17 @@ public:
             } catch (...) {
             }
         });
-        const bool pump = !report || !report->EngineOptions().EnableThreadSafe();
+        if (progress)
+            kavUIServices().ProgressBegin(filter.GetDescription(), pages.Count());
+        const auto endProgress = qScopeGuard([this] {
+            if (progress)
+                kavUIServices().ProgressEnd();
+        });
         for (int i = 0; i < pages.Count(); ++i) {
             exportPage(i);
             if (pump)
                 QCoreApplication::processEvents();
+            checkTerminated();
         }
         finish.dismiss();
         filter.Finish(); // outside the guard so that its own errors are reported
@@ -63,7 +74,14 @@ public:
     }
 
 private:
-    bool terminated() const { return report && report->Terminated(); }
+    // The user's cancel in the progress window becomes Terminated, which stops the run.
+    void checkTerminated()
+    {
+        if (progress && kavUIServices().ProgressCancelled())
+            report->SetTerminated(true);
+        if (report && report->Terminated())
+            throw EExportTerminated(u"Export stopped"_s);
+    }
 
     void exportPage(int i)
     {
@@ -72,6 +90,11 @@ private:
         const std::shared_ptr<TkavReportPage> page = pages.GetPage(i);
         if (!page)
             return;
+        if (progress) {
+            kavUIServices().ProgressSetText(kavResourceTable().Get(u"prExporting"_s).replace(
+                u"%d"_s, QString::number(i + 1)));
+            kavUIServices().ProgressStep();
+        }
         filter.StartPage(page.get(), i);
         bool finished = false;
         const auto finishPage = qScopeGuard([&] {
@@ -157,8 +180,7 @@ private:
             }
         }
         filter.ExportObject(obj);
-        if (terminated())
-            throw EExportTerminated(u"Export stopped"_s);
+        checkTerminated();
     }
 
     TkavPreviewPages &pages;
@@ -166,7 +188,17 @@ private:
     TkavReport *report;
     const QList<int> selected;
     const bool all;
+    const bool pump;     // pending window messages are processed between pages
+    const bool progress; // the progress window is shown
 };
+
+// A cancelled or failed export leaves none of the files it wrote.
+void removeWrittenFiles(TkavCustomExportFilter &Filter)
+{
+    for (const QString &file : std::as_const(Filter.Files()))
+        QFile::remove(file);
+    Filter.Files().clear();
+}
 
 } // namespace
 
@@ -189,9 +221,12 @@ bool TkavPreviewPages::Export(TkavCustomExportFilter &Filter)
     };
     Filter.SetCreationTime(QDateTime::currentDateTime());
     Filter.SetReport(report);
+    Filter.SetCancelled(false);
     Filter.Files().clear();
-    if (Filter.ShowDialog() && Filter.ShowModal() != mrOk)
+    if (Filter.ShowDialog() && Filter.ShowModal() != mrOk) {
+        Filter.SetCancelled(true);
         return false;
+    }
     if (Filter.CurPage())
         Filter.SetPageNumbers(QString::number(CurPreviewPage() + 1));
     if (report)
@@ -203,10 +238,14 @@ bool TkavPreviewPages::Export(TkavCustomExportFilter &Filter)
         const bool all = Filter.PageNumbers().trimmed().isEmpty();
         return ExportRun(*this, Filter, std::move(selected), all).run();
     } catch (const EExportTerminated &) {
-        return true;
+        Filter.SetCancelled(true);
+        removeWrittenFiles(Filter);
+        return false;
     } catch (const Exception &e) {
+        removeWrittenFiles(Filter);
         return fail(e.Message());
     } catch (const std::exception &e) {
+        removeWrittenFiles(Filter);
         return fail(QString::fromLocal8Bit(e.what()));
     }
 }

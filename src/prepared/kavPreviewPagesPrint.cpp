@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -443,6 +444,22 @@ private:
     QString error;
 };
 
+// A dot-matrix report reaches its printer as text and printer commands: the installed
+// dot-matrix filter exports it with the print options' dialog choice and pages. Nothing
+// when no such filter is installed. The print options are restored afterwards.
+std::optional<bool> printDotMatrix(TkavPreviewPages &pages, TkavPrintOptions &opts)
+{
+    std::unique_ptr<TkavCustomExportFilter> filter = kavCreateDMPFilter();
+    if (!filter)
+        return std::nullopt;
+    TkavPrintOptions saved;
+    saved.Assign(opts);
+    const auto restore = qScopeGuard([&] { opts.Assign(saved); });
+    filter->SetShowDialog(opts.ShowDialog());
+    filter->SetPageNumbers(opts.PageNumbers());
+    return pages.Export(*filter);
+}
+
 } // namespace
 
 bool TkavPreviewPages::Print()
@@ -466,6 +483,11 @@ bool TkavPreviewPages::Print()
         && (opts.PrnOutFileName().isEmpty() || !printers.FilePrinter()))
         return noPrinters();
     SetPrintScale(1);
+    if (report->DotMatrixReport()) {
+        report->SelectPrinter();
+        if (const std::optional<bool> printed = printDotMatrix(*this, opts))
+            return *printed;
+    }
     TkavPrintOptions saved;
     saved.Assign(opts);
     TkavDuplexMode duplex = opts.Duplex();
@@ -477,9 +499,7 @@ bool TkavPreviewPages::Print()
         }
         opts.SetDuplex(duplex);
     }
-    TkavCustomPrinter *printer = printers.HasPhysicalPrinters() ? printers.Printer()
-                                 : opts.PrnOutFileName().isEmpty() ? nullptr
-                                                                   : printers.FilePrinter();
+    TkavCustomPrinter *printer = printers.JobPrinter(!opts.PrnOutFileName().isEmpty());
     if (!printer)
         return noPrinters();
     const auto finally = qScopeGuard([&] {

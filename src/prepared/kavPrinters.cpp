@@ -4,6 +4,7 @@
 #include "kavPrinters.h"
 
 #include <persist/kavRes.h>
+#include <report/kavExportFilter.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavMath.h>
 
@@ -11,6 +12,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPicture>
+#include <QSaveFile>
 #include <QSizeF>
 
 #include <algorithm>
@@ -48,6 +50,7 @@ struct Seams
     TkavPrinterEnumerator enumerator;
     TkavFilePrinterFactory filePrinter;
     TkavPrintDialogHook dialog;
+    TkavDMPFilterFactory dmpFilter;
 };
 
 Seams &seams()
@@ -160,17 +163,54 @@ TkavCustomPrinter::~TkavCustomPrinter() = default;
 
 void TkavCustomPrinter::BeginRAWDoc()
 {
-    kavRaise<EkavError>(u"Raw output is not available on printer %1"_s.arg(FName));
+    if (FFileName.isEmpty())
+        kavRaise<EkavError>(u"Raw output is not available on printer %1"_s.arg(FName));
+    OpenRAWFile(std::make_unique<QSaveFile>(FFileName));
+}
+
+void TkavCustomPrinter::OpenRAWFile(std::unique_ptr<QFileDevice> File)
+{
+    if (FRawFile)
+        kavRaise<EkavError>(u"A raw document is already open on printer %1"_s.arg(FName));
+    if (!File->open(QIODevice::WriteOnly))
+        kavRaise<EkavError>(u"Cannot create file \"%1\": %2"_s.arg(
+            FFileName.isEmpty() ? File->fileName() : FFileName, File->errorString()));
+    FRawFile = std::move(File);
+}
+
+void TkavCustomPrinter::WriteRAWDoc(const QByteArray &Buf)
+{
+    if (!FRawFile)
+        kavRaise<EkavError>(u"No raw document is open on printer %1"_s.arg(FName));
+    if (FRawFile->write(Buf) != Buf.size()) {
+        const QString error = FRawFile->errorString();
+        AbortRAWDoc();
+        kavRaise<EkavError>(u"Cannot write file \"%1\": %2"_s.arg(
+            FFileName.isEmpty() ? FName : FFileName, error));
+    }
 }
 
 void TkavCustomPrinter::EndRAWDoc()
 {
-    kavRaise<EkavError>(u"Raw output is not available on printer %1"_s.arg(FName));
+    std::unique_ptr<QFileDevice> file = std::move(FRawFile);
+    auto *target = dynamic_cast<QSaveFile *>(file.get());
+    if (target && !target->commit())
+        kavRaise<EkavError>(
+            u"Cannot write file \"%1\": %2"_s.arg(FFileName, target->errorString()));
 }
 
-void TkavCustomPrinter::WriteRAWDoc(const QByteArray &)
+void TkavCustomPrinter::AbortRAWDoc()
 {
-    kavRaise<EkavError>(u"Raw output is not available on printer %1"_s.arg(FName));
+    TakeRAWFile();
+}
+
+std::unique_ptr<QFileDevice> TkavCustomPrinter::TakeRAWFile()
+{
+    std::unique_ptr<QFileDevice> file = std::move(FRawFile);
+    // A pending target file is removed unwritten; the previous file stays as it was.
+    if (auto *target = dynamic_cast<QSaveFile *>(file.get()))
+        target->cancelWriting();
+    return file;
 }
 
 int TkavCustomPrinter::BinIndex(int ABin) const
@@ -332,9 +372,19 @@ TkavPrintDialogHook kavSetPrintDialog(TkavPrintDialogHook Dialog)
     return std::exchange(seams().dialog, std::move(Dialog));
 }
 
+TkavDMPFilterFactory kavSetDMPFilterFactory(TkavDMPFilterFactory Factory)
+{
+    return std::exchange(seams().dmpFilter, std::move(Factory));
+}
+
 bool kavShowPrintDialog(TkavReport &AReport, TkavDuplexMode &ADuplexMode)
 {
     return seams().dialog ? seams().dialog(AReport, ADuplexMode) : true;
+}
+
+std::unique_ptr<TkavCustomExportFilter> kavCreateDMPFilter()
+{
+    return seams().dmpFilter ? seams().dmpFilter() : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -408,6 +458,13 @@ TkavCustomPrinter *TkavPrinters::FilePrinter()
             FFilePrinter->Init();
     }
     return FFilePrinter.get();
+}
+
+TkavCustomPrinter *TkavPrinters::JobPrinter(bool ToFile)
+{
+    if (FHasPhysicalPrinters)
+        return Printer();
+    return ToFile ? FilePrinter() : nullptr;
 }
 
 TkavPrinters &kavPrinters()

@@ -16,8 +16,10 @@
 #include <utility>
 #include <vector>
 
+class QFileDevice;
 class QPainter;
 class QPicture;
+class TkavCustomExportFilter;
 class TkavReport;
 
 // Paper source 7: the printer picks the tray.
@@ -83,11 +85,17 @@ public:
     // answers true, so a second call is harmless.
     virtual bool EndDoc() = 0;
     virtual void EndPage() = 0;
-    // Raw bytes for the device (dot-matrix output); printers without raw output raise
-    // EkavError.
+    // Raw bytes, unchanged (dot-matrix output). With FileName set they go to that file,
+    // written beside it and renamed over it by EndRAWDoc; otherwise to the device, which a
+    // printer without raw output refuses. Every failure raises EkavError naming the file or
+    // printer; a failed or aborted document leaves nothing behind.
     virtual void BeginRAWDoc();
     virtual void EndRAWDoc();
     virtual void WriteRAWDoc(const QByteArray &Buf);
+    // Drops the open raw document: nothing of it reaches the file or device.
+    virtual void AbortRAWDoc();
+    // A raw document is open.
+    bool PrintingRAW() const { return FRawFile != nullptr; }
     // Paper for measuring pages (nothing is printed).
     virtual void SetViewParams(int APaperSize,
                                double APaperWidth,
@@ -155,6 +163,11 @@ protected:
     // Fills Papers / Bins with their first entry ("prCustom" 256 / "prDefault" 7).
     void ResetPapers();
     void ResetBins();
+    // Opens File as the raw document (EkavError when it cannot be opened).
+    void OpenRAWFile(std::unique_ptr<QFileDevice> File);
+    QFileDevice *RAWFile() const { return FRawFile.get(); }
+    // Closes and forgets the raw document's file (a pending file is dropped unwritten).
+    std::unique_ptr<QFileDevice> TakeRAWFile();
 
     int FBin = -1;
     int FDuplex = -1;
@@ -183,6 +196,9 @@ protected:
     bool FPrinting = false;
     QString FTitle;
     QString FErrorText;
+
+private:
+    std::unique_ptr<QFileDevice> FRawFile; // the open raw document, a file or a spool
 };
 
 // ---------------------------------------------------------------------------------------
@@ -230,12 +246,18 @@ using TkavFilePrinterFactory = std::function<std::unique_ptr<TkavCustomPrinter>(
 // The print dialog: edits the report's print options; false when cancelled.
 using TkavPrintDialogHook = std::function<bool(TkavReport &AReport, TkavDuplexMode &ADuplexMode)>;
 
+// The filter that prints a dot-matrix report as printer text and commands.
+using TkavDMPFilterFactory = std::function<std::unique_ptr<TkavCustomExportFilter>()>;
+
 // Each returns the previous one. The printer list is filled again on its next use.
 TkavPrinterEnumerator kavSetPrinterEnumerator(TkavPrinterEnumerator Enumerator);
 TkavFilePrinterFactory kavSetFilePrinterFactory(TkavFilePrinterFactory Factory);
 TkavPrintDialogHook kavSetPrintDialog(TkavPrintDialogHook Dialog);
+TkavDMPFilterFactory kavSetDMPFilterFactory(TkavDMPFilterFactory Factory);
 // The installed dialog; without one the answer is OK and nothing changes.
 bool kavShowPrintDialog(TkavReport &AReport, TkavDuplexMode &ADuplexMode);
+// A new dot-matrix filter; null when none is installed.
+std::unique_ptr<TkavCustomExportFilter> kavCreateDMPFilter();
 
 // ---------------------------------------------------------------------------------------
 // The printers of the process. With none installed the only entry is the virtual printer
@@ -265,6 +287,9 @@ public:
     void Clear();
     // A printer that prints to files (created on first use); null without a factory.
     TkavCustomPrinter *FilePrinter();
+    // Where a job goes: the current printer when printers are installed, else the file
+    // printer for a job printed to a file; null when there is neither.
+    TkavCustomPrinter *JobPrinter(bool ToFile);
 
 private:
     bool FHasPhysicalPrinters = false;

@@ -120,6 +120,10 @@ public:
     // write nothing, so files from an earlier export stay whole.
     bool Failed() const { return FFailed; }
     void SetFailed(bool Value) { FFailed = Value; }
+    // The last export was cancelled (its dialog, or Terminated while it ran): it returned
+    // False without an error and left no file.
+    bool Cancelled() const { return FCancelled; }
+    void SetCancelled(bool Value) { FCancelled = Value; }
 
 protected:
     // Writes File atomically through Write (EkavError naming File when it cannot be
@@ -134,6 +138,7 @@ protected:
 private:
     bool FRegistered;
     bool FFailed = false;
+    bool FCancelled = false;
     bool FShowDialog = true;
     bool FExportNotPrintable = false;
     bool FUseFileCache = false;

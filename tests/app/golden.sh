@@ -2,8 +2,10 @@
 # Golden end-to-end runs: `kavrel prepare --dump` of every template in tests/golden and of the
 # demo reports, compared with the stored dumps. NAME.kv3 runs against NAME.dump (standard
 # output); NAME.exit holds the expected exit code when it is not 0 and NAME.err the expected
-# standard error when it matters. KAV_GOLDEN_UPDATE=1 rewrites the stored files instead
-# (read every new dump before committing it).
+# standard error when it matters; NAME.prn, where it exists, holds the bytes that
+# `kavrel print NAME.kv3 -o FILE` writes (a dot-matrix report's printer text and codes).
+# KAV_GOLDEN_UPDATE=1 rewrites the stored files instead (read every new dump before
+# committing it; create an empty NAME.prn to have its bytes stored).
 set -uo pipefail
 shopt -s nullglob
 kavrel=$1
@@ -48,8 +50,26 @@ check() {
     fi
 }
 
+# printed DIR NAME: the bytes printed to a file against NAME.prn.
+printed() {
+    local dir=$1 name=$2
+    local code=0
+    (cd "$dir" && timeout 120 "$kavrel" print "$name.kv3" -o "$work/$name.prn" 2> "$work/$name.prnerr") || code=$?
+    if ((code)); then
+        echo "FAIL: $name: print exit $code"; cat "$work/$name.prnerr"; failures=$((failures + 1))
+    elif [[ ${KAV_GOLDEN_UPDATE:-} == 1 ]]; then
+        cp "$work/$name.prn" "$dir/$name.prn"
+        echo "updated $name.prn"
+    elif ! cmp "$dir/$name.prn" "$work/$name.prn"; then
+        echo "FAIL: $name: printed bytes differ"
+        diff <(od -An -c "$dir/$name.prn") <(od -An -c "$work/$name.prn") | head -20
+        failures=$((failures + 1))
+    fi
+}
+
 for template in "$golden"/*.kv3; do
     check "$golden" "$(basename "${template%.kv3}")" "$golden"
+    [[ -f ${template%.kv3}.prn ]] && printed "$golden" "$(basename "${template%.kv3}")"
 done
 
 # The demo reports, over a freshly generated demo database.

@@ -153,6 +153,26 @@ TEST(TextGrid, RenderTrimsAndPlacesCommands)
     EXPECT_EQ(grid.Render("\n", false), QByteArray("ab\n"));
 }
 
+TEST(TextGrid, AttributeChangesBecomeCodesWithCommands)
+{
+    TkavTextGrid grid;
+    grid.PutText(0, 0, u"ab", 1);
+    grid.PutText(0, 2, u"cd", 2);
+    grid.PutText(0, 3, u"e"); // overwrites the attribute too
+    grid.PutCommand(0, 2, "<c>");
+    grid.HorizontalLine(1, 1, 2, 1);
+    grid.PutCommand(1, 5, "<t>");
+    const auto codes = [](quint16 from, quint16 to) {
+        return '[' + QByteArray::number(from) + '>' + QByteArray::number(to) + ']';
+    };
+    // A cell's commands come before its codes; commands past the text and the row's end
+    // are in attribute 0.
+    EXPECT_EQ(grid.Render("\n", true, codes),
+              QByteArray("[0>1]ab<c>[1>2]c[2>0]e\n [0>1]--[1>0]<t>\n"));
+    EXPECT_EQ(grid.Render("\n", true), QByteArray("ab<c>ce\n --<t>\n"));
+    EXPECT_EQ(grid.Render("\n", false, codes), QByteArray("abce\n --\n"));
+}
+
 TEST(TextGrid, TextIsUTF8OrLatin1WithCommands)
 {
     TkavTextGrid grid;

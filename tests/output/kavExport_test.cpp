@@ -13,6 +13,7 @@
 #include <report/kavViews.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStrings.h>
+#include <rtl/kavUIServices.h>
 
 #include <QDir>
 #include <QFile>
@@ -276,14 +277,50 @@ TEST_F(ExportRun, FilterErrorGivesFalseAnErrorsLineAndStillFinishes)
     EXPECT_TRUE(store(*report).CachedPages().isEmpty());
 }
 
-TEST_F(ExportRun, TerminationEndsQuietlyAfterTheObject)
+TEST_F(ExportRun, TerminationCancelsAfterTheObject)
 {
     filter->stopOn = u"Title"_s;
-    EXPECT_TRUE(run());
+    EXPECT_FALSE(run());
+    EXPECT_TRUE(filter->Cancelled());
     const QStringList &log = filter->log;
     const qsizetype at = log.indexOf(u"Title"_s);
     ASSERT_GT(at, 0);
     EXPECT_EQ(log.mid(at + 1), (QStringList{u"FinishPage 0"_s, u"Finish"_s}));
+    EXPECT_EQ(report->Errors().Count(), 0);
+    // A later export that runs through is not cancelled.
+    filter->stopOn.clear();
+    EXPECT_TRUE(run());
+    EXPECT_FALSE(filter->Cancelled());
+}
+
+// A dialog that is cancelled, and a progress window whose cancel is pressed on page 1.
+class CancellingFilter : public RecordingFilter
+{
+public:
+    using RecordingFilter::RecordingFilter;
+    TModalResult ShowModal() override { return mrCancel; }
+};
+
+class CancellingServices : public TkavHeadlessUIServices
+{
+public:
+    bool ProgressCancelled() override { return ProgressPosition() >= 1; }
+};
+
+TEST_F(ExportRun, CancelledDialogOrProgressIsNeitherSuccessNorFailure)
+{
+    auto dialog = TkavCustomExportFilter::CreateNoRegister<CancellingFilter>();
+    EXPECT_FALSE(store(*report).Export(*dialog));
+    EXPECT_TRUE(dialog->Cancelled());
+    EXPECT_TRUE(dialog->log.isEmpty());
+
+    auto previous = kavSetUIServices(std::make_unique<CancellingServices>());
+    report->SetShowProgress(true);
+    EXPECT_FALSE(run());
+    kavSetUIServices(std::move(previous));
+    EXPECT_TRUE(filter->Cancelled());
+    EXPECT_TRUE(report->Terminated());
+    EXPECT_EQ(filter->pages(), QStringList{u"StartPage 0"_s});
     EXPECT_EQ(report->Errors().Count(), 0);
 }
 
@@ -434,6 +471,44 @@ TEST_F(ExportImage, SeveralPagesGiveNumberedFiles)
     QImage blank(svgImage.size(), QImage::Format_RGB32);
     blank.fill(Qt::white);
     EXPECT_NE(svgImage, blank);
+}
+
+// A PNG export stopped (or failing) while it exports page 2, when page 1's file exists.
+class InterruptedPNGExport : public TkavPNGExport
+{
+public:
+    using TkavPNGExport::TkavPNGExport;
+    void StartPage(TkavReportPage *Page, int Index) override
+    {
+        TkavPNGExport::StartPage(Page, Index);
+        page = Index;
+    }
+    void ExportObject(TkavComponent *Obj) override
+    {
+        TkavPNGExport::ExportObject(Obj);
+        if (page == 1 && fail)
+            throw EkavError(u"disk gone"_s);
+        if (page == 1)
+            Report()->SetTerminated(true);
+    }
+    int page = -1;
+    bool fail = false;
+};
+
+TEST_F(ExportImage, CancelledOrFailedExportLeavesNoPageFile)
+{
+    for (const bool fail : {false, true}) {
+        auto png = TkavCustomExportFilter::CreateNoRegister<InterruptedPNGExport>();
+        png->SetShowDialog(false);
+        png->SetFileName(path(u"cut.png"_s));
+        png->fail = fail;
+        EXPECT_FALSE(store(*report).Export(*png));
+        EXPECT_EQ(png->Cancelled(), !fail);
+        EXPECT_EQ(report->Errors().Count(), fail ? 1 : 0);
+        EXPECT_TRUE(png->Files().isEmpty());
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList()) << fail;
+        report->Errors().Clear();
+    }
 }
 
 TEST_F(ExportImage, UnwritableTargetFailsWithAnErrorsLine)

@@ -9,6 +9,7 @@
 #include <rtl/kavRTTI.h>
 
 #include <QDir>
+#include <QFile>
 #include <QString>
 
 #include <functional>
@@ -44,4 +45,11 @@ inline std::unique_ptr<TkavReport> preparedRows(const std::function<void(TkavRep
 inline TkavPreviewPages &store(TkavReport &report)
 {
     return dynamic_cast<TkavPreviewPages &>(*report.PreviewPages());
+}
+
+// The bytes of File; "<missing>" when it cannot be read.
+inline QByteArray kavFileBytes(const QString &File)
+{
+    QFile file(File);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }

@@ -15,13 +15,16 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -224,6 +227,104 @@ TEST_F(PrinterQtTest, DialogShowsTheTextsAndWritesTheChoicesBack)
     // Print to file asks for a name; the headless file dialog cancels, so does the print.
     dialog.PrintToFile()->setChecked(true);
     EXPECT_FALSE(dialog.Apply());
+}
+
+// ---------------------------------------------------------------------------------------
+// Raw documents.
+
+QByteArray everyByte()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.append(char(i));
+    return bytes;
+}
+
+TEST_F(PrinterQtTest, RawDocumentInAFileIsWrittenWholeOrNotAtAll)
+{
+    const std::unique_ptr<TkavPrinter> printer = TkavPrinter::CreateFilePrinter();
+    printer->Init();
+    const QString file = dir.filePath(u"raw.prn"_s);
+    printer->SetFileName(file);
+    printer->BeginRAWDoc();
+    printer->WriteRAWDoc(everyByte());
+    printer->WriteRAWDoc("\r\n\f");
+    EXPECT_FALSE(QFile::exists(file)); // written beside it until complete
+    printer->EndRAWDoc();
+    EXPECT_EQ(kavFileBytes(file), everyByte() + "\r\n\f");
+    printer->BeginRAWDoc();
+    printer->WriteRAWDoc("partial");
+    printer->AbortRAWDoc();
+    EXPECT_EQ(kavFileBytes(file), everyByte() + "\r\n\f");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"raw.prn"_s});
+    const QString missing = dir.filePath(u"none/raw.prn"_s);
+    printer->SetFileName(missing);
+    EXPECT_TRUE(kavErrorOf<EkavError>([&] { printer->BeginRAWDoc(); })
+                    .startsWith(u"Cannot create file \"%1\""_s.arg(missing)));
+    EXPECT_EQ(kavErrorOf<EkavError>([&] { printer->WriteRAWDoc("x"); }),
+              u"No raw document is open on printer PDF"_s);
+    EXPECT_FALSE(QDir(dir.filePath(u"none"_s)).exists());
+}
+
+TEST_F(PrinterQtTest, RawDocumentNeedsAnInstalledQueue)
+{
+    TkavPrinter printer(u"kav-no-such-queue"_s, QString());
+    printer.Init();
+    EXPECT_EQ(kavErrorOf<EkavError>([&] { printer.BeginRAWDoc(); }),
+              u"Printer kav-no-such-queue is not available"_s);
+    EXPECT_FALSE(printer.PrintingRAW());
+}
+
+// Raw jobs through a CUPS queue. tests/app/cups.sh makes the queue and names it and the file
+// its backend writes in KAV_CUPS_QUEUE and KAV_CUPS_OUTPUT; elsewhere these are skipped.
+class CupsRaw : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        output = qEnvironmentVariable("KAV_CUPS_OUTPUT");
+        const QString queue = qEnvironmentVariable("KAV_CUPS_QUEUE");
+        if (queue.isEmpty() || output.isEmpty())
+            GTEST_SKIP() << "needs the CUPS queue of tests/app/cups.sh";
+        printer = std::make_unique<TkavPrinter>(queue, QString());
+        printer->Init();
+        ASSERT_TRUE(printer->Initialized());
+        QFile::remove(output);
+    }
+    // What the backend wrote, once it holds Size bytes (30 s at most).
+    QByteArray received(qsizetype size) const
+    {
+        for (int i = 0; i < 300 && QFileInfo(output).size() < size; ++i)
+            QThread::msleep(100);
+        return kavFileBytes(output);
+    }
+
+    QString output;
+    std::unique_ptr<TkavPrinter> printer;
+};
+
+TEST_F(CupsRaw, EveryByteInManyWritesArrivesUnchanged)
+{
+    const QByteArray piece = everyByte();
+    QByteArray sent;
+    printer->BeginRAWDoc();
+    for (int i = 0; i < 4096; ++i) {
+        printer->WriteRAWDoc(piece);
+        sent += piece;
+    }
+    printer->EndRAWDoc();
+    EXPECT_EQ(received(sent.size()), sent);
+}
+
+TEST_F(CupsRaw, AbortedDocumentNeverReachesTheQueue)
+{
+    printer->BeginRAWDoc();
+    printer->WriteRAWDoc("aborted");
+    printer->AbortRAWDoc();
+    printer->BeginRAWDoc();
+    printer->WriteRAWDoc("printed");
+    printer->EndRAWDoc();
+    EXPECT_EQ(received(7), "printed");
 }
 
 TEST(PrinterQtSources, MapBothWays)
