@@ -87,6 +87,15 @@ bool parseOptions(const QStringList &args, ScriptOptions &options)
     return !options.File.isEmpty();
 }
 
+// FILE:LINE:COL: error: MESSAGE, with the unit's file for an error inside a unit.
+int reportRunError(const QString &file, const TkyScript &script, const QString &message)
+{
+    const QString where = script.RunErrorUnit().isEmpty() ? file : script.RunErrorUnit();
+    const QString pos = script.RunErrorPos().isEmpty() ? QString() : u':' + script.RunErrorPos();
+    std::fprintf(stderr, "%s%s: error: %s\n", qPrintable(where), qPrintable(pos), qPrintable(message));
+    return 2;
+}
+
 int reportCompileError(const QString &file, const TkyScript &script)
 {
     const QString where = script.ErrorUnit().isEmpty() ? file : script.ErrorUnit();
@@ -124,6 +133,7 @@ int kavCmdScript(const QStringList &args)
         lines.LoadFromFile(file);
         TkyScript script;
         script.SetIncludePath(QStringList{QFileInfo(file).absolutePath()} + options.Include);
+        script.SetFilesFolder(QFileInfo(file).absolutePath());
         if (options.IL) {
             TkyILParser parser(&script);
             parser.SelectLanguage(language);
@@ -158,8 +168,7 @@ int kavCmdScript(const QStringList &args)
             script.Execute();
         } catch (const Exception &e) {
             std::fflush(stdout);
-            std::fprintf(stderr, "%s: error: %s\n", qPrintable(file), qPrintable(e.Message()));
-            return 2;
+            return reportRunError(file, script, e.Message());
         }
         return 0;
     } catch (const Exception &e) {

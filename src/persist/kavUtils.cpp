@@ -65,6 +65,7 @@ TkavWideStrings::~TkavWideStrings()
 
 int TkavWideStrings::Add(const QString &s)
 {
+    kavCheckListRoom(FWideStringList.size());
     Changing();
     FWideStringList.append(TkavWideStringItem{s, nullptr});
     Changed();
@@ -75,6 +76,7 @@ void TkavWideStrings::Insert(int index, const QString &s)
 {
     if (index < 0 || index > GetCount())
         outOfBounds();
+    kavCheckListRoom(FWideStringList.size());
     Changing();
     FWideStringList.insert(index, TkavWideStringItem{s, nullptr});
     Changed();

@@ -236,6 +236,8 @@ bool TkavReport::PrepareScript(TkavReport *ActiveReport)
     FScript->SetAddedBy(&active);
     const auto done = qScopeGuard([this] { FScript->SetAddedBy(nullptr); });
     FScript->SetParent(FParentReportObject ? &FParentReportObject->Script() : FSavedScriptParent);
+    // The script's files lie beside the report, like its data files and pictures.
+    FScript->SetFilesFolder(kavPathBesideReport(&active, u"."_s));
 
     for (TkavComponent *own : AllObjects()) {
         TkavComponent *c = &active == this ? own : active.FindObject(own->Name());

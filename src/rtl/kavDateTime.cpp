@@ -2,6 +2,7 @@
 
 #include "kavExceptions.h"
 #include "kavMath.h"
+#include "kavVariant.h"
 
 #include <QDateTime>
 
@@ -151,6 +152,8 @@ void DateFormatter::append(QStringView fmt, int level)
     QChar lastToken = u' ';
     qsizetype i = 0;
     while (i < fmt.size()) {
+        // One letter may stand for a whole date: the text is capped as it grows.
+        kavCheckStringLength(FOut.size());
         const QChar starter = fmt[i];
         qsizetype count = 1;
         while (i + count < fmt.size() && fmt[i + count] == starter)
@@ -493,6 +496,7 @@ QString FormatDateTime(const QString &fmt, TDateTime value, const TFormatSetting
 {
     DateFormatter formatter(value, fs);
     formatter.append(fmt.isEmpty() ? QStringView(u"c") : QStringView(fmt), 0);
+    kavCheckStringLength(formatter.FOut.size());
     return formatter.FOut;
 }
 

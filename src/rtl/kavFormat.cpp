@@ -837,8 +837,13 @@ QString Formatter::run()
         if (FPos >= FFmt.size())
             fail(false);
         const QString text = directive(FFmt[FPos++].toLower(), precision);
-        const QString padding = width > text.size() ? QString(width - text.size(), u' ') : QString();
-        out += leftAlign ? text + padding : padding + text;
+        const qsizetype padding = std::max<qsizetype>(0, width - text.size());
+        kavCheckStringLength(qint64(out.size()) + text.size() + padding);
+        if (!leftAlign)
+            out += QString(padding, u' ');
+        out += text;
+        if (leftAlign)
+            out += QString(padding, u' ');
     }
     return out;
 }

@@ -7,6 +7,7 @@
 #include "kavRTTI.h"
 #include "kavStreams.h"
 #include "kavStrings.h"
+#include "kavVariant.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -145,12 +146,18 @@ void TkavIniText::SetText(const QString &text)
 QString TkavIniText::Text() const
 {
     QString text;
+    // Keys may share one long value: the text is capped like every string.
+    const auto add = [&text](const QString &line) {
+        kavCheckStringLength(qint64(text.size()) + line.size() + 1);
+        text += line;
+        text += u'\n';
+    };
     for (const QString &line : FPreamble)
-        text += line + u'\n';
+        add(line);
     for (const Section &section : FSections) {
-        text += u'[' + section.Name + u"]\n"_s;
+        add(u'[' + section.Name + u']');
         for (const Line &line : section.Lines)
-            text += (line.Key.isEmpty() ? line.Text : line.Key + u'=' + line.Text) + u'\n';
+            add(line.Key.isEmpty() ? line.Text : line.Key + u'=' + line.Text);
     }
     return text;
 }

@@ -5,6 +5,7 @@
 #include "kavExceptions.h"
 #include "kavRTTI.h"
 #include "kavStreams.h"
+#include "kavVariant.h"
 
 #include <QStringDecoder>
 
@@ -72,10 +73,13 @@ QString joinDelimited(const TStrings &list, const DelimiterRules &rules)
         return QString(2, rules.quote);
     QString result;
     for (int i = 0; i < count; ++i) {
+        const QString s = list.Get(i);
+        const QString field = needsQuotes(s, rules) ? quoted(s, rules.quote) : s;
+        // Lines may share one text: the joined length is checked before it is built.
+        kavCheckStringLength(qint64(result.size()) + field.size() + 1);
         if (i > 0)
             result += rules.delimiter;
-        const QString s = list.Get(i);
-        result += needsQuotes(s, rules) ? quoted(s, rules.quote) : s;
+        result += field;
     }
     return result;
 }
@@ -146,6 +150,12 @@ QString decodeText(const QByteArray &bytes)
 }
 
 } // namespace
+
+void kavCheckListRoom(qsizetype count)
+{
+    if (count >= kavMaxListCount)
+        throw EListError(QStringLiteral("List is too large"));
+}
 
 // ---------------------------------------------------------------------------------------
 // TStrings
@@ -440,7 +450,9 @@ QString TStrings::GetTextStr() const
     QString result;
     const int count = GetCount();
     for (int i = 0; i < count; ++i) {
-        result += Get(i);
+        const QString line = Get(i);
+        kavCheckStringLength(qint64(result.size()) + line.size() + 2);
+        result += line;
         result += u"\r\n";
     }
     return result;
@@ -703,6 +715,7 @@ void TStringList::checkIndex(int index) const
 
 void TStringList::insertItem(int index, const QString &s, TObject *object)
 {
+    kavCheckListRoom(FList.size());
     Changing();
     FList.insert(index, Item{s, object});
     Changed();

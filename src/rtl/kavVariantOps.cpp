@@ -302,8 +302,7 @@ bool logicalBool(const Variant &v, bool &value)
 
 Variant concat(const QString &a, const QString &b)
 {
-    if (a.size() > kavMaxStringLength - b.size())
-        kavRaise<EVariantError>(u"String is too long"_s);
+    kavCheckStringLength(qint64(a.size()) + b.size());
     return Variant(a + b);
 }
 
@@ -479,6 +478,12 @@ Variant VarBinaryOp(const Variant &a, const Variant &b, TkavVarOp op)
     }
 }
 
+void kavCheckStringLength(qint64 length)
+{
+    if (length > kavMaxStringLength)
+        kavRaise<EVariantError>(u"String is too long"_s);
+}
+
 void VarBinaryOpInPlace(Variant &a, const Variant &b, TkavVarOp op)
 {
     // Text built piece by piece (s := s + x) grows in place: linear, not quadratic.
@@ -486,8 +491,7 @@ void VarBinaryOpInPlace(Variant &a, const Variant &b, TkavVarOp op)
         && VariantAccess::rawType(b) == varString) {
         QString &text = VariantAccess::mutableString(a);
         const QString &piece = VariantAccess::rawString(b);
-        if (text.size() > kavMaxStringLength - piece.size())
-            kavRaise<EVariantError>(u"String is too long"_s);
+        kavCheckStringLength(qint64(text.size()) + piece.size());
         text.append(piece);
         return;
     }

@@ -30,6 +30,36 @@ constexpr int kyMaxAncestorDepth = 64;
     kavRaise<EListError>(u"List index out of bounds (%1)"_s.arg(index));
 }
 
+// What a native member hands to a script: texts obey the script's string cap.
+Variant checkedResult(Variant value)
+{
+    if (value.IsString())
+        kavCheckStringLength(value.AsString().size());
+    return value;
+}
+
+// A set literal ([fsBold, fsItalic], ranges a..b as an element, a Null and an element) as
+// the bit mask a set property holds; its elements are the one-bit values of the set type.
+qint64 setMask(const Variant &set)
+{
+    const qint64 lo = VarArrayLowBound(set, 1);
+    const qint64 hi = VarArrayHighBound(set, 1);
+    quint64 mask = 0;
+    for (qint64 i = lo; i <= hi; ++i) {
+        const quint64 first = quint64(set.ArrayElement(i).AsInt64());
+        if (i + 2 <= hi && set.ArrayElement(i + 1).IsNull()) {
+            const quint64 last = quint64(set.ArrayElement(i + 2).AsInt64());
+            for (quint64 bit = 1; bit != 0 && bit <= last; bit <<= 1)
+                if (bit >= first)
+                    mask |= bit;
+            i += 2;
+        } else {
+            mask |= first;
+        }
+    }
+    return qint64(mask);
+}
+
 // A published property's kind and type name as scripts see them.
 struct TkyPropKind
 {
@@ -181,7 +211,7 @@ Variant TkyPropertyHelper::GetValue()
     } else if (FOnGetValueNew) {
         result = FOnGetValueNew(instance, FClassRef, UppercaseName(), *this);
     }
-    return Typ() == fvtBool ? toBoolean(result) : result;
+    return Typ() == fvtBool ? toBoolean(result) : checkedResult(std::move(result));
 }
 
 void TkyPropertyHelper::SetValue(const Variant &Value)
@@ -197,6 +227,8 @@ void TkyPropertyHelper::SetValue(const Variant &Value)
             return;
         if (Typ() == fvtBool && prop->Kind() == pkEnumeration)
             prop->SetOrd(*obj, equalsTrue(Value) ? 1 : 0);
+        else if (prop->Kind() == pkSet && Value.IsArray())
+            kavSetPropValue(*obj, *prop, setMask(Value));
         else
             kavSetPropValue(*obj, *prop, Value);
     } else if (FOnSetValue) {
@@ -274,10 +306,10 @@ Variant TkyMethodHelper::GetValue()
                 && i <= VarArrayHighBound(params, 1))
                 param->SetValue(params.ArrayElement(i));
         }
-        return result;
+        return checkedResult(std::move(result));
     }
     if (FOnCallNew)
-        return FOnCallNew(instance, cls, handlerName(u".GET"), *this);
+        return checkedResult(FOnCallNew(instance, cls, handlerName(u".GET"), *this));
     return 0;
 }
 
@@ -588,6 +620,37 @@ TkyCustomHelper *TkyClassVariable::DefProperty() const
         cls = cls->ancestorClass();
     }
     return nullptr;
+}
+
+QString kyFileArg(const TkyMethodHelper &m, int Index)
+{
+    const QString name = VarToStr(m.GetVParam(Index));
+    return m.Program() ? m.Program()->FilePath(name) : name;
+}
+
+TkyClassVariable *kyDescriptorOf(const TObject &obj, const TkyScript &scope)
+{
+    for (const TkavClassInfo *ci = &obj.ClassInfo(); ci; ci = ci->Parent())
+        if (TkyClassVariable *c = scope.FindClass(ci->ClassName()))
+            return c;
+    return nullptr;
+}
+
+const TkyChildLookup *TkyClassVariable::ChildLookup() const
+{
+    const TkyClassVariable *cls = this;
+    for (int depth = 0; cls && depth < kyMaxAncestorDepth; ++depth) {
+        if (cls->FChildLookup)
+            return &cls->FChildLookup;
+        cls = cls->ancestorClass();
+    }
+    return nullptr;
+}
+
+TObject *TkyClassVariable::FindChild(TObject &Parent, QStringView Name) const
+{
+    const TkyChildLookup *lookup = ChildLookup();
+    return lookup && !Name.isEmpty() ? (*lookup)(Parent, Name) : nullptr;
 }
 
 TkyCustomHelper *TkyClassVariable::Members(int Index) const

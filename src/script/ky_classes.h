@@ -205,6 +205,10 @@ private:
     quint64 FComponent; // the component's handle
 };
 
+// The child object named Name of Parent (a component of a report object or of a form), or
+// nullptr: lets scripts write Report.Page1 or Page1.MasterData1.Memo1.
+using TkyChildLookup = std::function<TObject *(TObject &Parent, QStringView Name)>;
+
 // A class descriptor: named after the native class, kind fvtClass, one optional Variant
 // parameter (the cast argument). Members are looked up by name ignoring case in
 // registration order (published properties first), then in the ancestor's descriptor
@@ -254,6 +258,12 @@ public:
 
     // The member named Name here or up the ancestor chain, or nullptr.
     TkyCustomHelper *Find(QStringView Name) const;
+    // How objects of this class find their children by name (members come first); an
+    // ancestor's lookup serves its descendants. Without one the class has no children.
+    void SetChildLookup(TkyChildLookup value) { FChildLookup = std::move(value); }
+    const TkyChildLookup *ChildLookup() const;
+    // Parent's child named Name, or nullptr (also when the class has no lookup).
+    TObject *FindChild(TObject &Parent, QStringView Name) const;
     int MembersCount() const { return int(FMembers.size()); }
     TkyCustomHelper *Members(int Index) const;
 
@@ -277,7 +287,12 @@ private:
     TkyCustomHelper *FDefProperty = nullptr;
     std::vector<std::unique_ptr<TkyCustomHelper>> FMembers;
     TkyScript *FProgram = nullptr;
+    TkyChildLookup FChildLookup;
 };
+
+// The descriptor that serves obj: its own class's, else the nearest registered ancestor's
+// (by the native class tree), as found from scope; nullptr when none is registered.
+TkyClassVariable *kyDescriptorOf(const TObject &obj, const TkyScript &scope);
 
 // For the handlers of library modules: obj as T. EkyError "Object reference is nil" for
 // nil, "Invalid class typecast" for an object of another class.
@@ -305,6 +320,10 @@ T *kyArgObject(const TkyMethodHelper &m, int Index)
     TObject *obj = v.AsObject();
     return obj ? &kyObjectAs<T>(obj) : nullptr;
 }
+
+// Argument Index of a native call as a file name: a relative name is taken from the calling
+// script's folder (TkyScript::FilePath), whatever the working folder.
+QString kyFileArg(const TkyMethodHelper &m, int Index);
 
 // The designer's catalogue: Functions (by category), Classes, Types, Variables, Constants
 // of Script, as children of Root. Attribute values are escaped like every XML text.

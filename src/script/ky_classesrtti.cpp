@@ -127,11 +127,26 @@ Variant kyListedObjectRef(TObject *object)
 
 namespace {
 
-// The stream kinds scripts create report their script class names.
+// Scripts cannot grow a stream past the longest string they could read it into (a seek
+// far past the end followed by a write would otherwise allocate without bound).
+void checkGrowth(TStream &stream, qint64 count)
+{
+    if (stream.Position() + count > kavMaxStringLength)
+        throw EkyError(u"Stream is too large"_s);
+}
+
+// The stream kinds scripts create report their script class names, and stay within the
+// cap whoever writes into them (a list, a document or an ini file saving itself).
 class TkyMemoryStream : public TMemoryStream
 {
 public:
     KAV_CLASSINFO
+
+    qint64 Write(const void *buffer, qint64 count) override
+    {
+        checkGrowth(*this, count);
+        return TMemoryStream::Write(buffer, count);
+    }
 };
 
 const TkavClassInfo &TkyMemoryStream::StaticClassInfo()
@@ -145,6 +160,12 @@ class TkyFileStream : public TFileStream
 public:
     KAV_CLASSINFO
     using TFileStream::TFileStream;
+
+    qint64 Write(const void *buffer, qint64 count) override
+    {
+        checkGrowth(*this, count);
+        return TFileStream::Write(buffer, count);
+    }
 };
 
 const TkavClassInfo &TkyFileStream::StaticClassInfo()
@@ -291,14 +312,6 @@ qint64 byteCount(const Variant &value)
     return count;
 }
 
-// Scripts cannot grow a stream past the longest string they could read it into (a seek
-// far past the end followed by a write would otherwise allocate without bound).
-void checkGrowth(TStream &stream, qint64 count)
-{
-    if (stream.Position() + count > kavMaxStringLength)
-        throw EkyError(u"Stream is too large"_s);
-}
-
 // The objects the classes' own constructors make; nullptr for other classes.
 std::unique_ptr<TObject> makeKnown(const TkavClassInfo &cls)
 {
@@ -367,6 +380,7 @@ Variant listMethod(TObject *obj, const TkavClassInfo *, const QString &name, Met
 {
     TkyList &list = kyObjectAs<TkyList>(obj);
     if (name == u"ADD") {
+        kavCheckListRoom(list.Items.size());
         list.Items.append(objectRef(m.GetVParam(0)));
         return int(list.Items.size()) - 1;
     }
@@ -381,6 +395,7 @@ Variant listMethod(TObject *obj, const TkavClassInfo *, const QString &name, Met
     else if (name == u"INSERT") {
         const int index = m.GetVParam(0).AsInteger();
         list.CheckIndex(index, true);
+        kavCheckListRoom(list.Items.size());
         list.Items.insert(index, objectRef(m.GetVParam(1)));
     } else if (name == u"REMOVE") {
         const int index = list.IndexOf(objectRef(m.GetVParam(0)));
@@ -440,11 +455,13 @@ Variant stringsMethod(TObject *obj, const TkavClassInfo *, const QString &name, 
     else if (name == u"INSERTOBJECT")
         list.InsertObject(integer(0), text(1), listed(2));
     else if (name == u"LOADFROMFILE") {
-        kavCheckFileAccess(text(0), false);
-        list.LoadFromFile(text(0));
+        const QString fileName = kyFileArg(m, 0);
+        kavCheckFileAccess(fileName, false);
+        list.LoadFromFile(fileName);
     } else if (name == u"SAVETOFILE") {
-        kavCheckFileAccess(text(0), true);
-        list.SaveToFile(text(0));
+        const QString fileName = kyFileArg(m, 0);
+        kavCheckFileAccess(fileName, true);
+        list.SaveToFile(fileName);
     } else if (name == u"LOADFROMSTREAM")
         list.LoadFromStream(paramAs<TStream>(m, 0));
     else if (name == u"SAVETOSTREAM")
@@ -484,7 +501,7 @@ Variant stringsMethod(TObject *obj, const TkavClassInfo *, const QString &name, 
 Variant streamMethod(TObject *obj, const TkavClassInfo *cls, const QString &name, Method &m)
 {
     if (name == u"CREATE") { // TFileStream.Create(FileName, Mode)
-        const QString fileName = m.GetVParam(0).AsString();
+        const QString fileName = kyFileArg(m, 0);
         const int mode = m.GetVParam(1).AsInteger() & 0xFFFF;
         TFileMode native;
         if ((mode & 0xFF00) == 0xFF00)
@@ -558,11 +575,11 @@ Variant streamMethod(TObject *obj, const TkavClassInfo *cls, const QString &name
         checkGrowth(target, memory.Size());
         target.WriteBytes(memory.Data());
     } else if (name == u"LOADFROMFILE") {
-        const QString fileName = m.GetVParam(0).AsString();
+        const QString fileName = kyFileArg(m, 0);
         kavCheckFileAccess(fileName, false);
         memory.LoadFromFile(fileName);
     } else if (name == u"SAVETOFILE") {
-        const QString fileName = m.GetVParam(0).AsString();
+        const QString fileName = kyFileArg(m, 0);
         kavCheckFileAccess(fileName, true);
         memory.SaveToFile(fileName);
     }
@@ -577,11 +594,15 @@ Variant xmlRef(TkyXMLWrappers &tree, TkyXMLItem *item)
     return Variant::FromObject(tree.Wrap(item));
 }
 
-// A copy of the item a script passes: the script keeps its own item.
-std::unique_ptr<TkyXMLItem> xmlCopy(const Method &m, int index)
+// A copy of the item a script passes, to go below target: the script keeps its own item.
+// A copy that could not join target's tree is refused before it is made.
+std::unique_ptr<TkyXMLItem> xmlCopy(const Method &m, int index, TkyXMLItem &target)
 {
+    const TkyXMLItem &source = paramAs<TkyXMLItemObject>(m, index).Item();
+    if (qint64(target.Root()->SubtreeCount()) + source.SubtreeCount() > TkyXMLItem::MaxItems)
+        throw EkyError(u"Too many XML items"_s);
     auto copy = std::make_unique<TkyXMLItem>();
-    copy->Assign(paramAs<TkyXMLItemObject>(m, index).Item());
+    copy->Assign(source);
     return copy;
 }
 
@@ -593,12 +614,12 @@ Variant xmlItemMethod(TObject *obj, const TkavClassInfo *cls, const QString &nam
     TkyXMLItem &item = self.Item();
     TkyXMLWrappers &tree = self.Tree();
     if (name == u"ADDITEM")
-        item.AddItem(xmlCopy(m, 0));
+        item.AddItem(xmlCopy(m, 0, item));
     else if (name == u"INSERTITEM") {
         const int index = m.GetVParam(0).AsInteger();
         if (index < 0 || index > item.Count())
             throw EListError(u"List index out of bounds (%1)"_s.arg(index));
-        item.InsertItem(index, xmlCopy(m, 1));
+        item.InsertItem(index, xmlCopy(m, 1, item));
     } else if (name == u"CLEAR") {
         tree.ForgetBelow(item);
         item.Clear();
@@ -631,11 +652,11 @@ Variant xmlDocumentMethod(TObject *obj, const TkavClassInfo *cls, const QString 
         doc.Tree.ForgetBelow(*doc.Document.Root());
         doc.Document.LoadFromStream(stream);
     } else if (name == u"SAVETOFILE") {
-        const QString fileName = m.GetVParam(0).AsString();
+        const QString fileName = kyFileArg(m, 0);
         kavCheckFileAccess(fileName, true);
         doc.Document.SaveToFile(fileName);
     } else if (name == u"LOADFROMFILE") {
-        const QString fileName = m.GetVParam(0).AsString();
+        const QString fileName = kyFileArg(m, 0);
         kavCheckFileAccess(fileName, false);
         doc.Tree.ForgetBelow(*doc.Document.Root());
         doc.Document.LoadFromFile(fileName);
@@ -710,6 +731,11 @@ void TkyClassesRTTI::addObjects()
                           });
         c->AddProperty(u"Owner"_s, u"TComponent"_s, [](TObject *obj, const TkavClassInfo *, const QString &) {
             return Variant::FromObject(kyObjectAs<TComponent>(obj).Owner());
+        });
+        // Form1.Button1: the components a component owns, by name.
+        c->SetChildLookup([](TObject &parent, QStringView name) -> TObject * {
+            auto *owner = dynamic_cast<TComponent *>(&parent);
+            return owner ? owner->FindComponent(name) : nullptr;
         });
     }
     Script().AddClass(TCollectionItem::StaticClassInfo(), u"TPersistent"_s);

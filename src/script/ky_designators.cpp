@@ -54,16 +54,18 @@ void writeBack(const TkyDesignatorItem &item, TkyCustomVariable &r)
     }
 }
 
-// The class descriptor serving obj: its own class's, else the nearest registered ancestor's.
-TkyClassVariable *descriptorOf(const TObject &obj, const TkyScript &scope)
-{
-    for (const TkavClassInfo *ci = &obj.ClassInfo(); ci; ci = ci->Parent())
-        if (TkyClassVariable *c = scope.FindClass(ci->ClassName()))
-            return c;
-    return nullptr;
-}
-
 } // namespace
+
+std::unique_ptr<TkyVariable> kyObjectConstant(const QString &Name, TObject &Obj,
+                                              const TkyScript &Scope)
+{
+    const TkyClassVariable *cls = kyDescriptorOf(Obj, Scope);
+    auto constant = std::make_unique<TkyVariable>(Name, fvtClass,
+                                                  cls ? cls->Name() : Obj.ClassName());
+    constant->SetValue(Variant::FromObject(&Obj));
+    constant->SetIsReadOnly(true);
+    return constant;
+}
 
 // ---------------------------------------------------------------------------------------
 // Helpers
@@ -398,14 +400,22 @@ void TkyDesignator::bindDynamic(TkyDesignatorItem &item, const Variant &v)
         kyRaise(u"SClassRequired");
     if (item.FBoundClass == &obj->ClassInfo() && item.FBoundRef)
         return;
-    TkyClassVariable *cls = descriptorOf(*obj, FProgram);
+    TkyClassVariable *cls = kyDescriptorOf(*obj, FProgram);
     if (!cls)
         kyRaiseNamed(u"SUnknownType", obj->ClassName());
     TkyCustomVariable *member = index ? cls->DefProperty() : cls->Find(name);
     if (!member && index)
         kyRaiseWith(u"SClassError", cls->Name());
-    if (!member)
-        kyRaiseNamed(u"SIdUndeclared", name);
+    if (!member) {
+        // A child of this very object (v.Page1): looked up again at every evaluation.
+        TObject *child = cls->FindChild(*obj, name);
+        if (!child)
+            kyRaiseNamed(u"SIdUndeclared", name);
+        item.FBoundChild = kyObjectConstant(name, *child, FProgram);
+        item.FBoundClass = nullptr;
+        item.FBoundRef = item.FBoundChild.get();
+        return;
+    }
     item.FBoundClass = &obj->ClassInfo();
     item.FBoundRef = member;
 }

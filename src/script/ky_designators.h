@@ -98,8 +98,14 @@ private:
     const TkavClassInfo *FBoundClass = nullptr;
     TkyCustomVariable *FBoundRef = nullptr;
     std::unique_ptr<TkyCustomVariable> FBoundHelper; // string or array helper of a dynamic step
+    std::unique_ptr<TkyVariable> FBoundChild; // the child object a dynamic step found
     bool FBoundToString = false;
 };
+
+// A read-only class-typed value holding Obj, typed by the descriptor that serves it in
+// Scope: the item a designator step refers to when it names a child object.
+std::unique_ptr<TkyVariable> kyObjectConstant(const QString &Name, TObject &Obj,
+                                              const TkyScript &Scope);
 
 class TkyDesignator : public TkyCustomVariable
 {

@@ -26,6 +26,16 @@ bool isComparison(TkyOperatorType op)
     return op >= opGreat && op <= opEq;
 }
 
+bool isText(TkyVarType t)
+{
+    return t == fvtString || t == fvtChar;
+}
+
+bool isObjectOrArray(TkyVarType t)
+{
+    return t == fvtClass || t == fvtArray;
+}
+
 // The class a type name stands for: a descriptor of the script, else the registry.
 const TkavClassInfo *classOf(const QString &typeName, const TkyScript *script)
 {
@@ -130,6 +140,28 @@ public:
         const Variant b = Right()->GetValue();
         // Text joined as text (the length cap of + applies), anything else added.
         VarBinaryOpInPlace(a, a.IsString() && !b.IsString() ? Variant(b.AsString()) : b, voAdd);
+        return a;
+    }
+};
+
+// JScript's +: text joins when either side is text ("n=" + 5 is "n=5"), else it adds.
+class TStrPlusNode : public TkyOperatorNode
+{
+public:
+    TStrPlusNode() : TkyOperatorNode(opPlus) {}
+    Variant GetValue() override
+    {
+        Variant a = Left()->GetValue();
+        const Variant b = Right()->GetValue();
+        if (bothIntegers(a, b))
+            return VarFromInteger(qint64(a.IntegerValue()) + b.IntegerValue());
+        if (a.IsString() || b.IsString()) {
+            if (!a.IsString())
+                a = a.AsString();
+            VarBinaryOpInPlace(a, b.IsString() ? b : Variant(b.AsString()), voAdd); // capped
+            return a;
+        }
+        VarBinaryOpInPlace(a, b, voAdd);
         return a;
     }
 };
@@ -249,6 +281,7 @@ struct OperatorText
 constexpr OperatorText kyOperators[] = {
     {u">", opGreat},       {u"<", opLess},          {u"<=", opLessEq},     {u">=", opGreatEq},
     {u"<>", opNonEq},      {u"=", opEq},            {u"+", opPlus},        {u"strcat", opPlus},
+    {u"strplus", opPlus},
     {u"-", opMinus},       {u"or", opOr},           {u"xor", opXor},       {u"*", opMul},
     {u"/", opDivFloat},    {u"div", opDivInt},      {u"mod", opMod},       {u"and", opAnd},
     {u"shl", opShl},       {u"shr", opShr},         {u"(", opLeftBracket}, {u")", opRightBracket},
@@ -271,6 +304,8 @@ std::unique_ptr<TkyOperatorNode> makeOperator(const QString &text)
         case opPlus:
             if (lower == u"strcat")
                 return std::make_unique<TStrCatNode>();
+            if (lower == u"strplus")
+                return std::make_unique<TStrPlusNode>();
             return std::make_unique<TPlusNode>(o.op);
         case opMinus: return std::make_unique<TMinusNode>(o.op);
         case opOr: return std::make_unique<TOrNode>();
@@ -687,7 +722,11 @@ QString TkyExpression::inferTypes(TkyExpressionNode &node)
     const TkyOperatorType o = op->Op();
     op->FOptimizeBool = l == fvtBool && r == fvtBool;
     bool valid = (o == opIs && l == fvtClass && r == fvtClass) || op->FOptimizeBool;
-    if (!valid) {
+    // JScript's + with text on either side joins anything but objects and arrays.
+    const bool joins = dynamic_cast<TStrPlusNode *>(op) && (isText(l) || isText(r));
+    if (joins)
+        valid = !isObjectOrArray(l) && !isObjectOrArray(r);
+    else if (!valid) {
         valid = (unary || o == opIn || kyTypesCompatible(l, lName, r, rName, &FScript, false))
                 && operatorAllowed(l, o);
     }
@@ -704,6 +743,8 @@ QString TkyExpression::inferTypes(TkyExpressionNode &node)
         kind = fvtFloat;
     if (isComparison(o) || o == opIn || o == opIs)
         kind = fvtBool;
+    if (joins)
+        kind = fvtString;
     if (kind != fvtClass && kind != fvtEnum)
         kindName.clear();
     op->SetTyp(kind);
@@ -739,7 +780,7 @@ QString TkyExpression::Optimize(const TkyCustomVariable *Designator)
     const auto *target = dynamic_cast<const TkyDesignator *>(Designator);
     TkyCustomVariable *var = target ? target->PlainVariable() : nullptr;
     auto *op = dynamic_cast<TkyOperatorNode *>(FNode.get());
-    if (!var || !op || dynamic_cast<TStrCatNode *>(op))
+    if (!var || !op || dynamic_cast<TStrCatNode *>(op) || dynamic_cast<TStrPlusNode *>(op))
         return u" "_s;
     QString result;
     switch (op->Op()) {

@@ -66,7 +66,7 @@ QString str(const TkyMethodHelper &m, int index)
 
 Variant createIni(const TkavClassInfo *cls, TkyMethodHelper &m)
 {
-    const QString fileName = str(m, 0);
+    const QString fileName = kyFileArg(m, 0);
     std::unique_ptr<TObject> made;
     if (cls && cls->InheritsFrom(TIniFile::StaticClassInfo()))
         made = std::make_unique<TIniFile>(fileName);

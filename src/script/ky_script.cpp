@@ -10,12 +10,14 @@
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
 
+#include <QDir>
 #include <QScopeGuard>
 
 #include <algorithm>
 #include <atomic>
 #include <iterator>
 #include <limits>
+#include <new>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -383,13 +385,20 @@ auto TkyScript::recordingErrors(Fn fn) -> decltype(fn())
 {
     FRunErrorPos.clear();
     FRunErrorUnit.clear();
-    try {
-        return fn();
-    } catch (...) {
+    const auto recordPlace = [this] {
         if (const TkyStatement *s = kyRunningStatement()) {
             FRunErrorPos = s->SourcePos();
             FRunErrorUnit = s->UnitName();
         }
+    };
+    try {
+        return fn();
+    } catch (const std::bad_alloc &) {
+        // A script that exhausts memory fails like any other script; the host lives on.
+        recordPlace();
+        kavRaise<EOutOfMemory>(u"Out of memory"_s);
+    } catch (...) {
+        recordPlace();
         throw;
     }
 }
@@ -576,6 +585,16 @@ std::vector<Variant> argumentsOf(const Variant &params)
 }
 
 } // namespace
+
+QString TkyScript::FilePath(const QString &FileName) const
+{
+    if (FileName.isEmpty() || !QDir::isRelativePath(FileName))
+        return FileName;
+    for (const TkyScript *s = this; s; s = s->Enclosing())
+        if (!s->FFilesFolder.isEmpty())
+            return QDir(s->FFilesFolder).filePath(FileName);
+    return FileName;
+}
 
 TkyScript *TkyScript::MainProgram()
 {

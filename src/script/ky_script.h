@@ -180,6 +180,14 @@ public:
     bool ExtendedCharset() const { return FExtendedCharset; }
     void SetExtendedCharset(bool value) { FExtendedCharset = value; }
 
+    // The folder relative file names in the file built-ins are taken from (the script's or
+    // the report's own folder), so a script does the same from any working folder; empty:
+    // the current folder. Scopes without one use the nearest enclosing script's.
+    const QString &FilesFolder() const { return FFilesFolder; }
+    void SetFilesFolder(const QString &value) { FFilesFolder = value; }
+    // FileName as the file built-ins take it: a relative name joined to FilesFolder.
+    QString FilePath(const QString &FileName) const;
+
     // Folders searched in order for unit files; an empty entry is the current folder.
     const QStringList &IncludePath() const { return FIncludePath; }
     QStringList &IncludePath() { return FIncludePath; }
@@ -344,6 +352,7 @@ private:
     QString FSyntaxType;
     bool FTerminated = false;
     QStringList FIncludePath{QString()}; // one empty entry: the current folder
+    QString FFilesFolder;
     bool FUseClassLateBinding = false;
     std::unique_ptr<TkyStatement> FStatement;
     TkyRunLineEvent FOnRunLine;

@@ -6,6 +6,7 @@
 
 #include <rtl/kavExceptions.h>
 
+#include <new>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -374,6 +375,9 @@ void TkyTryStmt::executeExcept()
         throw; // the budget stops the script; no handler may resume it
     } catch (const Exception &e) {
         caught.emplace(QString::fromLatin1(e.ClassName()), e.Message());
+    } catch (const std::bad_alloc &) {
+        // What the failed statement held is released by now: the handler may run.
+        caught.emplace(u"EOutOfMemory"_s, u"Out of memory"_s);
     }
     if (!caught)
         return;

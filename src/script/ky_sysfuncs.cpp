@@ -31,14 +31,6 @@ using TkyHandler
 // ---------------------------------------------------------------------------------------
 // Shared helpers
 
-// A number "at currency precision": to four decimals, ties to even. A value outside the
-// currency range keeps its full double, since that range is no limit on valid input.
-double atCurrencyPrecision(double value)
-{
-    TkavCurrency c;
-    return kavTryDoubleToCurrency(value, c) ? c.ToDouble() : value;
-}
-
 // The argument of Round, Trunc, Int and Frac: converted as a number (null is a conversion
 // error, text is read as a number), then at currency precision where it fits, so that
 // 28.999999999999996 truncates to 29. exact tells whether units holds the value.
@@ -73,13 +65,6 @@ double checkedFloat(double arg, double result)
     return result;
 }
 
-// Texts a script builds are capped like concatenation.
-void checkStringLength(qint64 length)
-{
-    if (length > kavMaxStringLength)
-        kavRaise<EVariantError>(u"String is too long"_s);
-}
-
 // The elements of a one-dimensional array in index order.
 QList<Variant> arrayElements(const Variant &v)
 {
@@ -92,6 +77,15 @@ QList<Variant> arrayElements(const Variant &v)
     return items;
 }
 
+// A double "at currency precision" (four decimals, ties to even) as the exact decimal it
+// stands for (2.675 is 2.6750, so money ties round as written). A value outside the
+// currency range stays a double, since that range is no limit on valid input.
+Variant currencyValue(double value)
+{
+    TkavCurrency c;
+    return kavTryDoubleToCurrency(value, c) ? Variant::FromCurrencyUnits(c.Units) : Variant(value);
+}
+
 // One element of Format's argument array as the formatter takes it: floats (Single,
 // Double, Date) at currency precision, each with its own value; integers, currency, text
 // and Booleans as they are; null and empty as the integer 0. Text is never shortened.
@@ -101,7 +95,7 @@ Variant formatArgument(const Variant &e)
     case varSingle:
     case varDouble:
     case varDate:
-        return atCurrencyPrecision(e.AsDouble());
+        return currencyValue(e.AsDouble());
     case varEmpty:
     case varNull:
         return 0;
@@ -122,16 +116,14 @@ QList<Variant> formatArguments(const Variant &args)
     return result;
 }
 
-// FormatFloat's value: a double is taken at currency precision, currency and integers are
-// formatted exactly as they are.
+// FormatFloat's value: a double is taken at currency precision and formatted as that
+// decimal, currency and integers are formatted exactly as they are.
 QString formatFloatValue(const QString &fmt, const Variant &v)
 {
-    const int t = v.Type();
-    if (t == varCurrency)
-        return FormatCurr(fmt, TkavCurrency{v.AsCurrencyUnits()});
-    if (t == varDouble)
-        return FormatFloat(fmt, atCurrencyPrecision(v.AsDouble()));
-    return FormatFloat(fmt, v.AsDouble());
+    const Variant value = v.Type() == varDouble ? currencyValue(v.AsDouble()) : v;
+    if (value.Type() == varCurrency)
+        return FormatCurr(fmt, TkavCurrency{value.AsCurrencyUnits()});
+    return FormatFloat(fmt, value.AsDouble());
 }
 
 // The generator behind Random: per thread, seeded from the clock.
@@ -446,7 +438,7 @@ Variant TkySysFunctions::callString(TObject *,
         const QString piece = VarToStr(arg);
         QString s = VarToStr(m.GetVParam(1));
         const qint64 at = std::clamp<qint64>(m.GetVParam(2).AsInt64(), 1, s.size() + 1);
-        checkStringLength(qint64(s.size()) + piece.size());
+        kavCheckStringLength(qint64(s.size()) + piece.size());
         s.insert(qsizetype(at - 1), piece);
         m.SetVParam(1, s);
         return Variant::Null();
@@ -493,7 +485,7 @@ Variant TkySysFunctions::callString(TObject *,
             if (length <= s.size()) {
                 s.truncate(qsizetype(std::max<qint64>(0, length)));
             } else {
-                checkStringLength(length);
+                kavCheckStringLength(length);
                 s.append(QString(qsizetype(length - s.size()), u' '));
             }
             m.SetVParam(0, s);

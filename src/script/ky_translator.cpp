@@ -47,6 +47,26 @@ Variant literalValue(const QString &text)
     kavRaise<EConvertError>(u"'%1' is not a valid floating point value"_s.arg(text));
 }
 
+// The IL of target + (value) with JScript's joining +, for target += value.
+std::unique_ptr<TkyXMLItem> joinedSum(const TkyXMLItem &target, const TkyXMLItem &value)
+{
+    const QString pos = value.Prop(u"pos"_s);
+    auto sum = std::make_unique<TkyXMLItem>();
+    sum->SetName(u"expr"_s);
+    sum->SetProp(u"pos"_s, pos);
+    const auto op = [&](const QString &text) {
+        TkyXMLItem *item = sum->Add(u"op"_s);
+        item->SetProp(u"text"_s, text);
+        item->SetProp(u"pos"_s, pos);
+    };
+    sum->Add()->Assign(target);
+    op(u"strplus"_s);
+    op(u"("_s);
+    sum->Add()->Assign(value);
+    op(u")"_s);
+    return sum;
+}
+
 // Starts of the lines of a text, for turning "line:column" into offsets.
 QList<qsizetype> lineStarts(const QString &text)
 {
@@ -105,6 +125,9 @@ private:
     void declareParams(const TkyXMLItem &params, TkyProcVariable &proc);
     void translateStatement(const TkyXMLItem &x, TkyScript &s, TkyStatement &l);
     void translateChildren(const TkyXMLItem &x, TkyScript &s, TkyStatement &l, int from = 0);
+    // A loop body: break and continue belong to the loop.
+    void translateBody(const TkyXMLItem &x, TkyScript &s, TkyStatement &l);
+    void checkInLoop() const;
     void translateAssign(const TkyXMLItem &x, TkyScript &s, TkyStatement &l);
     void translateCall(const TkyXMLItem &x, TkyScript &s, TkyStatement &l);
     void translateIf(const TkyXMLItem &x, TkyScript &s, TkyStatement &l);
@@ -136,6 +159,8 @@ private:
     std::unique_ptr<TkyDesignatorItem> withItem(const QString &name, TkyScript &prog, TkyDesignator &d,
                                                 const QString &pos);
     std::unique_ptr<TkyDesignatorItem> dynamicItem(const QString &name, const QString &pos);
+    bool appendChild(TkyDesignator &d, TkyCustomVariable &owner, const QString &name,
+                     const QString &pos);
     void appendMember(TkyDesignator &d, TkyCustomVariable &classItem, const QString &member,
                       const QString &pos);
     QString sourceOf(const TkyXMLItem &e) const;
@@ -149,6 +174,7 @@ private:
     QString FErrorPos;
     QString FUnitName;
     std::vector<WithEntry> FWithList;
+    int FLoopDepth = 0; // loops around the statement being translated, in its routine
     QString FSource;
     QList<qsizetype> FLineStarts;
 };
@@ -289,6 +315,21 @@ void TkyTranslator::translateChildren(const TkyXMLItem &x, TkyScript &s, TkyStat
         translateStatement(*x.Items(i), s, l);
 }
 
+void TkyTranslator::translateBody(const TkyXMLItem &x, TkyScript &s, TkyStatement &l)
+{
+    ++FLoopDepth;
+    translateStatement(x, s, l);
+    --FLoopDepth;
+}
+
+// A break or continue outside every loop of its routine would end the routine or the
+// program without a word: refused instead.
+void TkyTranslator::checkInLoop() const
+{
+    if (FLoopDepth == 0)
+        kavRaise<EkyError>(u"Break or continue outside a loop"_s);
+}
+
 void TkyTranslator::translateStatement(const TkyXMLItem &x, TkyScript &s, TkyStatement &l)
 {
     at(x);
@@ -315,10 +356,13 @@ void TkyTranslator::translateStatement(const TkyXMLItem &x, TkyScript &s, TkySta
         translateRepeat(x, s, l);
     else if (name == u"trystmt")
         translateTry(x, s, l);
-    else if (name == u"break")
+    else if (name == u"break") {
+        checkInLoop();
         l.Add(std::make_unique<TkyBreakStmt>(s, FUnitName, pos));
-    else if (name == u"continue")
+    } else if (name == u"continue") {
+        checkInLoop();
         l.Add(std::make_unique<TkyContinueStmt>(s, FUnitName, pos));
+    }
     else if (name == u"exit")
         l.Add(std::make_unique<TkyExitStmt>(s, FUnitName, pos));
     else if (name == u"return")
@@ -346,7 +390,9 @@ void TkyTranslator::translateStatement(const TkyXMLItem &x, TkyScript &s, TkySta
             auto *proc = dynamic_cast<TkyProcVariable *>(findVar(s, nameItem->Prop(u"text"_s)));
             if (!proc)
                 invalid(x);
+            const int outerLoops = std::exchange(FLoopDepth, 0); // a routine starts outside loops
             translateBlock(x, proc->Program());
+            FLoopDepth = outerLoops;
         }
     }
     if (executable)
@@ -362,7 +408,12 @@ void TkyTranslator::translateAssign(const TkyXMLItem &x, TkyScript &s, TkyStatem
         modificator = child(x, 1).Prop(u"text"_s);
         exprIndex = 2;
     }
-    std::unique_ptr<TkyExpression> expr = translateExpression(child(x, exprIndex), s);
+    std::unique_ptr<TkyExpression> expr;
+    if (modificator == u"strplus") { // JScript's +=: joins text like its +
+        expr = translateExpression(*joinedSum(child(x, 0), child(x, exprIndex)), s);
+        modificator.clear();
+    } else
+        expr = translateExpression(child(x, exprIndex), s);
     at(x);
     if (target->IsReadOnly())
         kyRaise(u"SLeftCantAssigned");
@@ -470,7 +521,7 @@ void TkyTranslator::translateFor(const TkyXMLItem &x, TkyScript &s, TkyStatement
         body = l.Add(std::move(stmt));
     }
     if (next < x.Count())
-        translateStatement(*x.Items(next), s, *body);
+        translateBody(*x.Items(next), s, *body);
 }
 
 void TkyTranslator::translateCppFor(const TkyXMLItem &x, TkyScript &s, TkyStatement &l)
@@ -482,7 +533,7 @@ void TkyTranslator::translateCppFor(const TkyXMLItem &x, TkyScript &s, TkyStatem
         raw->SetExpression(translateExpression(child(x, 1), s));
     translateStatement(child(x, 2), s, raw->SecondStmt());
     if (x.Count() > 3)
-        translateStatement(child(x, 3), s, *raw);
+        translateBody(child(x, 3), s, *raw);
 }
 
 void TkyTranslator::translateWhile(const TkyXMLItem &x, TkyScript &s, TkyStatement &l)
@@ -491,7 +542,7 @@ void TkyTranslator::translateWhile(const TkyXMLItem &x, TkyScript &s, TkyStateme
     stmt->SetCondition(translateExpression(child(x, 0), s));
     TkyWhileStmt *raw = l.Add(std::move(stmt));
     if (x.Count() > 1)
-        translateStatement(child(x, 1), s, *raw);
+        translateBody(child(x, 1), s, *raw);
 }
 
 void TkyTranslator::translateRepeat(const TkyXMLItem &x, TkyScript &s, TkyStatement &l)
@@ -505,7 +556,7 @@ void TkyTranslator::translateRepeat(const TkyXMLItem &x, TkyScript &s, TkyStatem
     stmt->SetCondition(translateExpression(child(x, cond), s));
     TkyRepeatStmt *raw = l.Add(std::move(stmt));
     for (int i = 0; i < cond; ++i)
-        translateStatement(*x.Items(i), s, *raw);
+        translateBody(*x.Items(i), s, *raw);
 }
 
 void TkyTranslator::translateTry(const TkyXMLItem &x, TkyScript &s, TkyStatement &l)
@@ -832,9 +883,11 @@ TkyCustomVariable *TkyTranslator::findVar(TkyScript &s, const QString &name)
         return found;
     if (FParser.NeedDeclareVars())
         kyRaiseNamed(u"SIdUndeclared", name);
-    // Implicit variables are global.
+    // Implicit variables are global; declared where first used.
     auto var = std::make_unique<TkyVariable>(name, fvtVariant, u"Variant"_s);
     var->SetValue(Variant::Null());
+    var->SetSourcePos(FErrorPos);
+    var->SetSourceUnit(FUnitName);
     var->SetOnGetVarValue(FProgram.OnGetVarValue());
     return static_cast<TkyCustomVariable *>(FProgram.Add(name, std::move(var)));
 }
@@ -863,7 +916,10 @@ TkyVarType TkyTranslator::findType(const QString &name)
 
 void TkyTranslator::checkIdent(const TkyScript &s, const QString &name) const
 {
-    if (s.FindLocal(name))
+    // Only what a text declared counts: a name the library or the host registered (these
+    // have no place in any text) is hidden by the script's own item, found first from then on.
+    const TkyCustomVariable *found = s.FindLocal(name);
+    if (found && !found->SourcePos().isEmpty())
         kyRaiseNamed(u"SIdRedeclared", name);
 }
 
@@ -891,6 +947,26 @@ std::unique_ptr<TkyDesignatorItem> TkyTranslator::dynamicItem(const QString &nam
     auto item = std::make_unique<TkyDesignatorItem>(nullptr, pos);
     item->SetDynamicName(name);
     return item;
+}
+
+// A child object by name after an object known now (Report.Page1, a host's object or a
+// child found before): the item holds that child. False when there is no such child.
+bool TkyTranslator::appendChild(TkyDesignator &d, TkyCustomVariable &owner, const QString &name,
+                                const QString &pos)
+{
+    const auto *known = dynamic_cast<TkyVariable *>(&owner);
+    const Variant value = known ? known->GetValue() : Variant::Null();
+    TObject *object = value.IsObject() ? value.AsObject() : nullptr;
+    if (!object)
+        return false;
+    const TkyClassVariable *cls = kyDescriptorOf(*object, FProgram);
+    TObject *child = cls ? cls->FindChild(*object, name) : nullptr;
+    if (!child)
+        return false;
+    auto item = std::make_unique<TkyDesignatorItem>(nullptr, pos);
+    item->SetOwnedRef(kyObjectConstant(name, *child, FProgram));
+    d.AddItem(std::move(item));
+    return true;
 }
 
 void TkyTranslator::appendMember(TkyDesignator &d, TkyCustomVariable &classItem,
@@ -983,6 +1059,8 @@ void TkyTranslator::addDesignatorNode(TkyDesignator &d, const TkyXMLItem &node, 
             d.AddItem(std::make_unique<TkyDesignatorItem>(m, pos));
             return;
         }
+        if (cls->ChildLookup() && appendChild(d, *p, t, pos))
+            return;
         if (prog.UseClassLateBinding() && !prog.IsRunning()) {
             d.AddItem(dynamicItem(t, pos));
             return;

@@ -3,8 +3,12 @@
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavStreams.h>
+#include <rtl/kavVariant.h>
 
 #include <QStringView>
+
+#include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -150,7 +154,48 @@ QString kyUnescapeXML(const QString &s)
 
 // --- TkyXMLItem ---
 
-TkyXMLItem::~TkyXMLItem() = default;
+namespace {
+
+// Levels below item (0 for a leaf), counted up to limit + 1 at most.
+int heightOf(const TkyXMLItem &item, int limit)
+{
+    if (item.Count() == 0)
+        return 0;
+    int height = 0;
+    std::vector<std::pair<const TkyXMLItem *, int>> pending{{&item, 0}};
+    while (!pending.empty() && height <= limit) {
+        const auto [current, depth] = pending.back();
+        pending.pop_back();
+        height = std::max(height, depth);
+        for (int i = 0; i < current->Count(); ++i)
+            pending.emplace_back(current->Items(i), depth + 1);
+    }
+    return height;
+}
+
+} // namespace
+
+TkyXMLItem::~TkyXMLItem()
+{
+    destroyChildren();
+}
+
+// Post-order through the parent links: no recursion and no allocation, so a tree of any
+// depth goes without exhausting the stack.
+void TkyXMLItem::destroyChildren()
+{
+    TkyXMLItem *node = this;
+    for (;;) {
+        if (!node->FItems.empty()) {
+            node = node->FItems.back().get();
+            continue;
+        }
+        if (node == this)
+            return;
+        node = node->FParent;
+        node->FItems.pop_back(); // a leaf now: its destructor has nothing to walk
+    }
+}
 
 TkyXMLItem *TkyXMLItem::Add()
 {
@@ -175,10 +220,34 @@ TkyXMLItem *TkyXMLItem::InsertItem(int index, std::unique_ptr<TkyXMLItem> item)
         return nullptr;
     if (index < 0 || index > Count())
         kavRaise<EListError>(u"List index out of bounds (%1)"_s.arg(index));
+    checkRoom(item->FTotal, 1 + heightOf(*item, MaxDepth));
     item->FParent = this;
     TkyXMLItem *raw = item.get();
     FItems.insert(FItems.begin() + index, std::move(item));
+    countItems(raw->FTotal);
     return raw;
+}
+
+
+// Raises unless items more items may join this item's tree, reaching levels below it.
+void TkyXMLItem::checkRoom(qint64 items, int levels) const
+{
+    int depth = 0;
+    const TkyXMLItem *top = this;
+    while (top->FParent) {
+        top = top->FParent;
+        ++depth;
+    }
+    if (top->FTotal + items > MaxItems)
+        kavRaise<EkyError>(u"Too many XML items"_s);
+    if (depth + levels > MaxDepth)
+        kavRaise<EkyError>(u"XML items are nested too deeply"_s);
+}
+
+void TkyXMLItem::countItems(int delta)
+{
+    for (TkyXMLItem *item = this; item; item = item->FParent)
+        item->FTotal += delta;
 }
 
 std::unique_ptr<TkyXMLItem> TkyXMLItem::Extract(TkyXMLItem *item)
@@ -189,13 +258,15 @@ std::unique_ptr<TkyXMLItem> TkyXMLItem::Extract(TkyXMLItem *item)
     std::unique_ptr<TkyXMLItem> taken = std::move(FItems[size_t(index)]);
     FItems.erase(FItems.begin() + index);
     taken->FParent = nullptr;
+    countItems(-taken->FTotal);
     return taken;
 }
 
 void TkyXMLItem::Clear()
 {
-    FItems.clear();
+    destroyChildren();
     FItems.shrink_to_fit();
+    countItems(1 - FTotal);
 }
 
 int TkyXMLItem::Find(const QString &name) const
@@ -230,14 +301,20 @@ TkyXMLItem *TkyXMLItem::Root()
     return item;
 }
 
+// Into a fresh item: (source, copy) pairs still to fill, so deep trees need no recursion.
 void TkyXMLItem::copyFrom(const TkyXMLItem &item)
 {
-    FName = item.FName;
-    FText = item.FText;
-    FData = item.FData;
-    FItems.reserve(item.FItems.size());
-    for (const auto &child : item.FItems)
-        Add()->copyFrom(*child);
+    std::vector<std::pair<const TkyXMLItem *, TkyXMLItem *>> pending{{&item, this}};
+    while (!pending.empty()) {
+        const auto [from, to] = pending.back();
+        pending.pop_back();
+        to->FName = from->FName;
+        to->FText = from->FText;
+        to->FData = from->FData;
+        to->FItems.reserve(from->FItems.size());
+        for (const auto &child : from->FItems)
+            pending.emplace_back(child.get(), to->Add());
+    }
 }
 
 void TkyXMLItem::Assign(const TkyXMLItem &item)
@@ -253,6 +330,7 @@ void TkyXMLItem::Assign(const TkyXMLItem &item)
 
 void TkyXMLItem::takeFrom(TkyXMLItem &item)
 {
+    checkRoom(item.FTotal - FTotal, heightOf(item, MaxDepth));
     Clear();
     FName = std::move(item.FName);
     FText = std::move(item.FText);
@@ -260,6 +338,8 @@ void TkyXMLItem::takeFrom(TkyXMLItem &item)
     item.FItems.clear();
     for (auto &child : FItems)
         child->FParent = this;
+    countItems(item.FTotal - 1);
+    item.FTotal = 1;
 }
 
 TkyXMLItem *TkyXMLItem::Items(int index) const
@@ -305,20 +385,23 @@ QString TkyXMLItem::Prop(const QString &name) const
 void TkyXMLItem::SetProp(const QString &name, const QString &value)
 {
     qsizetype p = findProp(name);
+    qsizetype end = p;
     if (p >= 0) {
-        qsizetype end = FText.indexOf(u'"', p + name.size() + 2);
+        end = FText.indexOf(u'"', p + name.size() + 2);
         end = end < 0 ? FText.size() : end + 1;
-        FText.remove(p, end - p);
     } else {
-        p = FText.size();
+        p = end = FText.size();
     }
+    const QString escaped = kyEscapeXML(value);
+    kavCheckStringLength(qint64(FText.size()) - (end - p) + name.size() + 4 + escaped.size());
+    FText.remove(p, end - p);
     QString attribute;
-    attribute.reserve(name.size() + value.size() + 4);
+    attribute.reserve(name.size() + escaped.size() + 4);
     if (p > 0 && FText[p - 1] != u' ')
         attribute += u' ';
     attribute += name;
     attribute += u"=\""_s;
-    attribute += kyEscapeXML(value);
+    attribute += escaped;
     attribute += u'"';
     FText.insert(p, attribute);
 }
@@ -495,8 +578,12 @@ void TkyXMLWriter::flush()
 
 void TkyXMLWriter::writeLine(const QByteArray &line, int depth)
 {
+    const qint64 indent = FAutoIndent ? qint64(depth) * 2 : 0;
+    FWritten += indent + line.size() + (FAutoIndent ? 2 : 0);
+    if (FWritten > MaxOutput)
+        kavRaise<EkyError>(u"XML document is too large"_s);
     if (FAutoIndent)
-        FBuffer.append(qsizetype(depth) * 2, ' ');
+        FBuffer.append(qsizetype(indent), ' ');
     FBuffer.append(line);
     if (FAutoIndent)
         FBuffer.append("\r\n");
@@ -509,7 +596,8 @@ void TkyXMLWriter::WriteHeader()
     writeLine("<?xml version=\"1.0\"?>", 0);
 }
 
-void TkyXMLWriter::writeItem(const TkyXMLItem &item, int depth)
+// <name text> for an item with children, <name text/> for a leaf.
+void TkyXMLWriter::writeStart(const TkyXMLItem &item, int depth)
 {
     const QByteArray name = item.Name().toUtf8();
     QByteArray line;
@@ -522,16 +610,28 @@ void TkyXMLWriter::writeItem(const TkyXMLItem &item, int depth)
     }
     line.append(item.Count() > 0 ? ">" : "/>");
     writeLine(line, depth);
-    if (item.Count() == 0)
-        return;
-    for (int i = 0; i < item.Count(); ++i)
-        writeItem(*item.Items(i), depth + 1);
-    writeLine("</" + name + '>', depth);
 }
 
 void TkyXMLWriter::WriteRootItem(const TkyXMLItem &rootItem)
 {
-    writeItem(rootItem, 0);
+    // The open elements with the index of their next child: no recursion, trees may be deep.
+    std::vector<std::pair<const TkyXMLItem *, int>> open;
+    writeStart(rootItem, 0);
+    if (rootItem.Count() > 0)
+        open.emplace_back(&rootItem, 0);
+    while (!open.empty()) {
+        const TkyXMLItem *item = open.back().first;
+        const int depth = int(open.size());
+        if (open.back().second < item->Count()) {
+            const TkyXMLItem *child = item->Items(open.back().second++);
+            writeStart(*child, depth);
+            if (child->Count() > 0)
+                open.emplace_back(child, 0);
+        } else {
+            writeLine("</" + item->Name().toUtf8() + '>', depth - 1);
+            open.pop_back();
+        }
+    }
     flush();
 }
 

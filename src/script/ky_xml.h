@@ -21,9 +21,19 @@ QString kyEscapeXML(const QString &s);
 QString kyUnescapeXML(const QString &s);
 
 // One element: name, raw attribute text and owned children.
+//
+// Trees are bounded whatever builds them: at most MaxDepth levels below a tree's top item
+// and MaxItems items in one tree; an addition past either raises EkyError ("XML items are
+// nested too deeply", "Too many XML items") and changes nothing. Destroying, copying and
+// writing a tree walk it without recursion.
 class TkyXMLItem
 {
 public:
+    // Deepest nesting below a tree's top item.
+    static constexpr int MaxDepth = 1000;
+    // Most items in one tree.
+    static constexpr int MaxItems = 1 << 22;
+
     TkyXMLItem() = default;
     ~TkyXMLItem();
     TkyXMLItem(const TkyXMLItem &) = delete;
@@ -57,11 +67,14 @@ public:
     // The child at index (0..Count()-1; else EListError).
     TkyXMLItem *Items(int index) const;
     int Count() const { return int(FItems.size()); }
+    // The items of this subtree, this one included.
+    int SubtreeCount() const { return FTotal; }
 
     // Attribute access by name, case-insensitive; GetProp of a missing attribute is empty.
     QString Prop(const QString &name) const;
     QString GetProp(const QString &name) const { return Prop(name); }
     // Replaces the value in place, or appends name="value" with one separating space.
+    // EVariantError "String is too long" when the attribute text would pass the string cap.
     void SetProp(const QString &name, const QString &value);
     bool PropExists(const QString &name) const;
 
@@ -77,17 +90,26 @@ public:
 
 private:
     friend class TkyXMLDocument;
+    using Children = std::vector<std::unique_ptr<TkyXMLItem>>;
+
     // Start index (0-based) of the attribute name in FText, or -1.
     int findProp(QStringView name) const;
     void copyFrom(const TkyXMLItem &item);
     // Moves name, text and children of item into this item (Data stays).
     void takeFrom(TkyXMLItem &item);
+    // Raises unless items more items may join this tree, reaching levels below this item.
+    void checkRoom(qint64 items, int levels) const;
+    // Adds delta to the item count of this item and of every ancestor.
+    void countItems(int delta);
+    // Destroys the subtree below this item leaf by leaf.
+    void destroyChildren();
 
     void *FData = nullptr;
-    std::vector<std::unique_ptr<TkyXMLItem>> FItems;
+    Children FItems;
     QString FName;
     TkyXMLItem *FParent = nullptr;
     QString FText;
+    int FTotal = 1; // the items of this subtree, this one included
 };
 
 // Reads one document from a stream through a 4096-byte buffer; on destruction the stream
@@ -108,7 +130,7 @@ public:
     [[noreturn]] void RaiseException();
 
     // Deepest element nesting accepted; deeper documents are "Invalid file format".
-    static constexpr int MaxDepth = 1000;
+    static constexpr int MaxDepth = TkyXMLItem::MaxDepth;
 
 private:
     enum TagKind : int {
@@ -141,17 +163,23 @@ public:
     bool AutoIndent() const { return FAutoIndent; }
     void SetAutoIndent(bool value) { FAutoIndent = value; }
     void WriteHeader();
-    // Writes the element and its subtree, then flushes everything pending.
+    // Writes the element and its subtree, then flushes everything pending. EkyError "XML
+    // document is too large" past MaxOutput bytes (what was written stays written).
     void WriteRootItem(const TkyXMLItem &rootItem);
 
+    // Most bytes one document may take: items may share one long text, and a tree within
+    // its item cap could otherwise write without bound.
+    static constexpr qint64 MaxOutput = qint64(1) << 30;
+
 private:
-    void writeItem(const TkyXMLItem &item, int depth);
+    void writeStart(const TkyXMLItem &item, int depth);
     void writeLine(const QByteArray &line, int depth);
     void flush();
 
     bool FAutoIndent = false;
     QByteArray FBuffer;
     TStream &FStream;
+    qint64 FWritten = 0;
 };
 
 // A document: one root item, which is the document element itself.

@@ -177,11 +177,13 @@ Variant wideStringsMethod(TObject *obj, const TkavClassInfo *, const QString &na
         checkIndex(index(0), list.Count(), true);
         list.Insert(index(0), textArg(m, 1));
     } else if (name == u"LOADFROMFILE") {
-        kavCheckFileAccess(textArg(m, 0), false);
-        list.LoadFromFile(textArg(m, 0));
+        const QString fileName = kyFileArg(m, 0);
+        kavCheckFileAccess(fileName, false);
+        list.LoadFromFile(fileName);
     } else if (name == u"SAVETOFILE") {
-        kavCheckFileAccess(textArg(m, 0), true);
-        list.SaveToFile(textArg(m, 0));
+        const QString fileName = kyFileArg(m, 0);
+        kavCheckFileAccess(fileName, true);
+        list.SaveToFile(fileName);
     } else if (name == u"LOADFROMSTREAM") {
         list.LoadFromStream(objectArg<TStream>(m, 0));
     } else if (name == u"SAVETOSTREAM") {
@@ -361,7 +363,7 @@ Variant viewMethod(TObject *obj, const TkavClassInfo *, const QString &name, Met
         return kyObjectAs<TkavCustomMemoView>(obj).CalcWidth();
     if (name == u"LOADFROMFILE") {
         auto &view = kyObjectAs<TkavPictureView>(obj);
-        const QString fileName = textArg(m, 0);
+        const QString fileName = kyFileArg(m, 0);
         kavCheckFileAccess(fileName, false);
         QFile file(fileName);
         if (!file.open(QIODevice::ReadOnly))
@@ -452,11 +454,12 @@ Variant stylesMethod(TObject *obj, const TkavClassInfo *, const QString &name, M
     else if (name == u"GETLIST")
         styles.GetList(kyObjectAs<TStrings>(m.GetVParam(0).AsObject()));
     else if (name == u"LOADFROMFILE" || name == u"SAVETOFILE") {
-        kavCheckFileAccess(textArg(m, 0), name == u"SAVETOFILE");
+        const QString fileName = kyFileArg(m, 0);
+        kavCheckFileAccess(fileName, name == u"SAVETOFILE");
         if (name == u"LOADFROMFILE")
-            styles.LoadFromFile(textArg(m, 0));
+            styles.LoadFromFile(fileName);
         else
-            styles.SaveToFile(textArg(m, 0));
+            styles.SaveToFile(fileName);
     } else if (name == u"LOADFROMSTREAM")
         styles.LoadFromStream(kyObjectAs<TStream>(m.GetVParam(0).AsObject()));
     else if (name == u"SAVETOSTREAM")
@@ -476,7 +479,7 @@ Variant reportMethod(TObject *obj, const TkavClassInfo *, const QString &name, M
         return Variant::FromObject(report.GetDataset(textArg(m, 0)));
     if (name == u"LOADFROMFILE") {
         kavCheckReportNotRunning(report);
-        const QString fileName = textArg(m, 0);
+        const QString fileName = kyFileArg(m, 0);
         kavCheckFileAccess(fileName, false);
         // A missing file is an answer, not an error, and leaves the report as it is.
         if (!QFileInfo(fileName).isFile())
@@ -484,8 +487,9 @@ Variant reportMethod(TObject *obj, const TkavClassInfo *, const QString &name, M
         return report.LoadFromFile(fileName);
     }
     if (name == u"SAVETOFILE") {
-        kavCheckFileAccess(textArg(m, 0), true);
-        report.SaveToFile(textArg(m, 0));
+        const QString fileName = kyFileArg(m, 0);
+        kavCheckFileAccess(fileName, true);
+        report.SaveToFile(fileName);
     } else if (name == u"SHOWREPORT") {
         kavCheckReportNotRunning(report);
         report.ShowReport(true);
@@ -715,8 +719,7 @@ void TkavReportRTTI::addPreviewButtons()
 
 void TkavReportRTTI::addSupportClasses()
 {
-    // Not registered: TJPEGImage and TPngImage (pictures decode through TkavPicture; the
-    // graphics module has no such classes).
+    // TJPEGImage and TPngImage come with the graphics module.
     const QString persistent = u"TPersistent"_s;
     addClasses({&TkavHyperlink::StaticClassInfo(), &TkavCustomFill::StaticClassInfo()},
                persistent);
@@ -765,8 +768,14 @@ void TkavReportRTTI::addComponents()
                u"TkavCustomDBDataSet"_s);
     addClasses({&TkavCSVDataSet::StaticClassInfo(), &TkavJSONDataSet::StaticClassInfo()},
                u"TkavTableDataSet"_s);
-    if (TkyClassVariable *c = script.AddClass(TkavComponent::StaticClassInfo(), u"TComponent"_s))
+    if (TkyClassVariable *c = script.AddClass(TkavComponent::StaticClassInfo(), u"TComponent"_s)) {
         addComponentMembers(*c);
+        // Report.Page1, Page1.MasterData1.Memo1: any object below, by its unique name.
+        c->SetChildLookup([](TObject &parent, QStringView name) -> TObject * {
+            auto *component = dynamic_cast<TkavComponent *>(&parent);
+            return component ? component->FindObject(name) : nullptr;
+        });
+    }
     script.AddClass(TkavReportComponent::StaticClassInfo(), u"TkavComponent"_s);
     script.AddClass(TkavDialogComponent::StaticClassInfo(), u"TkavReportComponent"_s);
     script.AddClass(TkavCustomDatabase::StaticClassInfo(), u"TkavDialogComponent"_s);

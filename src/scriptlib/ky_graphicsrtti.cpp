@@ -518,9 +518,28 @@ const TkavClassInfo &TkyBitmap::StaticClassInfo()
 
 // The image is declared before the canvas that refers to it.
 TkyBitmap::TkyBitmap()
+    : TkyBitmap(QByteArray())
+{}
+
+TkyBitmap::TkyBitmap(QByteArray format)
     : FImage(std::make_unique<QImage>())
     , FCanvas(std::make_unique<TkyBitmapCanvas>(*FImage))
+    , FFormat(std::move(format))
 {}
+
+const TkavClassInfo &TkyPngImage::StaticClassInfo()
+{
+    static const TkavClassInfo info = kavMakeClassInfo<TkyPngImage, TkyBitmap>(
+        u"TPngImage"_s, [](TkavPropBuilder<TkyPngImage> &) {});
+    return info;
+}
+
+const TkavClassInfo &TkyJPEGImage::StaticClassInfo()
+{
+    static const TkavClassInfo info = kavMakeClassInfo<TkyJPEGImage, TkyBitmap>(
+        u"TJPEGImage"_s, [](TkavPropBuilder<TkyJPEGImage> &) {});
+    return info;
+}
 
 TkyBitmap::~TkyBitmap() = default;
 
@@ -619,7 +638,8 @@ void TkyBitmap::SaveToFile(const QString &fileName) const
     kavCheckFileAccess(fileName, true);
     if (FImage->isNull())
         throw EkavError(u"Cannot save an empty bitmap to \"%1\""_s.arg(fileName));
-    QByteArray format = QFileInfo(fileName).suffix().toLower().toLatin1();
+    QByteArray format = FFormat.isEmpty() ? QFileInfo(fileName).suffix().toLower().toLatin1()
+                                          : FFormat;
     if (!QImageWriter::supportedImageFormats().contains(format))
         format = "bmp";
     saveAtomically(fileName, [&](QIODevice &device) {
@@ -867,7 +887,7 @@ template <class T>
 Variant fileMethod(TObject *obj, const TkavClassInfo *, const QString &name, Method &m)
 {
     T &target = kyObjectAs<T>(obj);
-    const QString fileName = VarToStr(m.GetVParam(0));
+    const QString fileName = kyFileArg(m, 0);
     if (name == u"LOADFROMFILE")
         target.LoadFromFile(fileName);
     else if (name == u"SAVETOFILE")
@@ -962,6 +982,8 @@ void TkyGraphicsRTTI::addGraphics()
             u"constructor Create(AMetafile: TMetafile; ReferenceDevice: Integer)"_s,
             &metafileCanvasCreate);
     script.AddClass(TkyBitmap::StaticClassInfo(), u"TGraphic"_s);
+    script.AddClass(TkyJPEGImage::StaticClassInfo(), u"TGraphic"_s);
+    script.AddClass(TkyPngImage::StaticClassInfo(), u"TGraphic"_s);
 }
 
 } // namespace

@@ -238,11 +238,31 @@ public:
     // Takes image over (converted to ARGB32); sizes beyond the limits raise EkavError.
     void SetImage(const QImage &image);
 
+protected:
+    // A bitmap always saved in format ("png", "jpeg"), whatever the file's extension.
+    explicit TkyBitmap(QByteArray format);
+
 private:
     std::unique_ptr<QImage> FImage;
     std::unique_ptr<TkyCanvas> FCanvas;
     int FWidth = 0;
     int FHeight = 0;
+    QByteArray FFormat; // empty: the extension decides
+};
+
+// Bitmaps that load any picture and save as PNG or as JPEG.
+class TkyPngImage : public TkyBitmap
+{
+public:
+    KAV_CLASSINFO
+    TkyPngImage() : TkyBitmap("png") {}
+};
+
+class TkyJPEGImage : public TkyBitmap
+{
+public:
+    KAV_CLASSINFO
+    TkyJPEGImage() : TkyBitmap("jpeg") {}
 };
 
 // An EMF or WMF file kept as its bytes and saved back unchanged. Its size comes from the
