@@ -954,7 +954,7 @@ std::unique_ptr<TkyDesignatorItem> TkyTranslator::dynamicItem(const QString &nam
 bool TkyTranslator::appendChild(TkyDesignator &d, TkyCustomVariable &owner, const QString &name,
                                 const QString &pos)
 {
-    const auto *known = dynamic_cast<TkyVariable *>(&owner);
+    auto *known = dynamic_cast<TkyVariable *>(&owner);
     const Variant value = known ? known->GetValue() : Variant::Null();
     TObject *object = value.IsObject() ? value.AsObject() : nullptr;
     if (!object)

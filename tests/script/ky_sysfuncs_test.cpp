@@ -201,6 +201,12 @@ const CallCase kFormatCases[] = {
      u"1.2346000",
      u"1,2346000"},
     {"FormatFloatIntegerUnchanged", u"FormatFloat('0.00', 7)", u"7.00", u"7,00"},
+    // Money: ties are decided on the decimal the double stands for at currency precision.
+    {"FormatFloatCentTieUp", u"FormatFloat('0.00', 2.675)", u"2.68", u"2,68"},
+    {"FormatFloatTenthTieUp", u"FormatFloat('0.0', 0.15)", u"0.2", u"0,2"},
+    {"FormatFloatCentTieFromBelow", u"FormatFloat('0.00', 1.005)", u"1.01", u"1,01"},
+    {"FormatFloatNegativeTie", u"FormatFloat('0.00', -2.675)", u"-2.68", u"-2,68"},
+    {"FormatMoneyTie", u"Format('%.2f|%.1f', [2.675, 0.15])", u"2.68|0.2", u"2,68|0,2"},
     {"FormatFloatSections", u"FormatFloat('0.0;(0.0);zero', -2.25)", u"(2.3)", u"(2,3)"},
     {"FormatDateTimeIso",
      u"FormatDateTime('yyyy-mm-dd', EncodeDate(2021, 3, 4))",
