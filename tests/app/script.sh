@@ -1,8 +1,9 @@
 #!/bin/bash
 # kavrel script on small files: programs run with ShowMessage on standard output, the IL is
 # printed with --il, compile errors are "FILE:LINE:COL: MESSAGE" with exit 1, run-time errors
-# "FILE: error: MESSAGE" with exit 2, an unknown language is an error with exit 3, units load
-# from the folder, and an endless loop ends at the statement limit.
+# "FILE:LINE:COL: error: MESSAGE" (the unit's file inside a unit) with exit 2, an unknown
+# language is an error with exit 3, units load from the folder, relative file names are
+# taken from the script's folder, and an endless loop ends at the statement limit.
 kavrel=$1
 . "$(dirname "$0")/lib.sh"
 work=$(mktemp -d)
@@ -51,7 +52,17 @@ expect 0 "$kavrel" script main.pas --include lib > out.txt
 printf "var i: Integer;\r\nbegin ShowMessage('before'); i := 0; i := 1 div i; end.\r\n" > div.pas
 expect 2 "$kavrel" script div.pas > out.txt 2> err.txt
 [ "$(cat out.txt)" = "before" ] || fail "div.pas: output"
-grep -qx "div.pas: error: Division by zero" err.txt || fail "div.pas: $(cat err.txt)"
+grep -qx "div.pas:2:38: error: Division by zero" err.txt || fail "div.pas: $(cat err.txt)"
+printf "procedure Fail;\r\nbegin\r\n  RaiseException('in unit');\r\nend;\r\nbegin end.\r\n" > lib/failing.pas
+printf "uses 'failing.pas';\r\nbegin\r\n  Fail;\r\nend.\r\n" > usebad.pas
+expect 2 "$kavrel" script usebad.pas --include lib 2> err.txt
+grep -qx "failing.pas:3:3: error: in unit" err.txt || fail "usebad.pas: $(cat err.txt)"
+
+# Relative file names lie beside the script, whatever the working folder.
+mkdir here elsewhere
+printf "var l: TStringList;\r\nbegin l := TStringList.Create; l.Add('x');\r\nl.SaveToFile('rel.txt'); end.\r\n" > here/rel.pas
+(cd elsewhere && expect 0 "$kavrel" script ../here/rel.pas)
+[ -f here/rel.txt ] && [ ! -e elsewhere/rel.txt ] || fail "rel.pas: the file is not beside the script"
 
 # Endless loops and recursion end cleanly.
 printf "begin while True do ; end.\r\n" > endless.pas
@@ -59,6 +70,6 @@ expect 2 "$kavrel" script endless.pas --limit 100000 2> err.txt
 grep -q "statement limit reached" err.txt || fail "endless.pas: $(cat err.txt)"
 printf "procedure R; begin R; end;\r\nbegin R; end.\r\n" > deep.pas
 expect 2 "$kavrel" script deep.pas 2> err.txt
-grep -qx "deep.pas: error: Stack overflow" err.txt || fail "deep.pas: $(cat err.txt)"
+grep -qx "deep.pas:1:20: error: Stack overflow" err.txt || fail "deep.pas: $(cat err.txt)"
 expect 2 "$kavrel" script sum.pas --limit x > /dev/null 2>&1
 echo "script: ok"

@@ -239,6 +239,39 @@ end.)",
     EXPECT_EQ(memo2->Text(), u"abc\r\n"_s);
 }
 
+// Children through their parents: bound when compiled where the parent is known, found at
+// run time through a Variant; members come first. A set property takes a set literal.
+TEST_F(ClassRTTI, ChildrenThroughTheirParentsAndSetLiterals)
+{
+    hostObjects.emplace_back(u"Page1"_s, page);
+    runTable({
+        {"through the report and a page",
+         uR"(begin ShowMessage(Report.Page1.MasterData1.Memo1.Name); ShowMessage(Page1.Memo2.Top);
+  Report.Page1.Footer1.Height := 12; ShowMessage(Report.Page1.Name); end.)",
+         "Memo1 0 Page1"},
+        {"through a Variant",
+         uR"(var v: Variant;
+begin v := Report; ShowMessage(v.Page1.MasterData1.Memo1.Name);
+  v := Page1; ShowMessage(v.Footer1.Height); end.)",
+         "Memo1 12"},
+        {"no such child", u"begin ShowMessage(Report.Page1.Nothing.Name); end.",
+         "compile error at 1:38: Undeclared identifier: 'Nothing'"},
+        {"no such child at run time", u"var v: Variant; begin v := Page1; ShowMessage(v.Nothing); end.",
+         "runtime error: Undeclared identifier: 'Nothing'"},
+        {"set literals and ranges",
+         uR"(begin
+  Report.Page1.MasterData1.Memo1.Font.Style := [fsBold, fsItalic];
+  ShowMessage(Report.Page1.MasterData1.Memo1.Font.Style);
+  Report.Page1.MasterData1.Memo2.Font.Style := [fsItalic..fsStrikeout];
+  ShowMessage(Page1.Memo2.Font.Style);
+  Page1.Memo2.Font.Style := []; ShowMessage(Page1.Memo2.Font.Style);
+end.)",
+         "3 14 0"},
+    });
+    EXPECT_EQ(memo->Font().Style(), (TFontStyles{fsBold, fsItalic}));
+    EXPECT_DOUBLE_EQ(footer->Height(), 12);
+}
+
 TEST_F(ClassRTTI, AllObjectsListsEveryDescendant)
 {
     const std::string count = std::to_string(report->AllObjects().size());

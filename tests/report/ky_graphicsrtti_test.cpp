@@ -433,6 +433,25 @@ end.)",
              });
 }
 
+// PNG and JPEG images save in their own format whatever the file is called, and draw like
+// bitmaps.
+TEST_F(GraphicsScripts, PngAndJpegImages)
+{
+    EXPECT_EQ(run(u"PascalScript"_s, uR"(var P: TPngImage; J: TJPEGImage; G: TPicture;
+begin
+  P := TPngImage.Create; P.Width := 5; P.Height := 3;
+  P.Canvas.Pixels[1, 1] := clRed;
+  P.SaveToFile(Dir + '/p.img');
+  J := TJPEGImage.Create; J.LoadFromFile(Dir + '/p.img');
+  J.SaveToFile(Dir + '/j.img');
+  G := TPicture.Create; G.LoadFromFile(Dir + '/j.img');
+  ShowMessage(G.Width); ShowMessage(G.Height); ShowMessage(P is TGraphic);
+end.)"_s),
+              "5 3 True");
+    EXPECT_TRUE(readFile(path(u"p.img"_s)).startsWith("\x89PNG"));
+    EXPECT_TRUE(readFile(path(u"j.img"_s)).startsWith("\xFF\xD8"));
+}
+
 // Failures name the file they concern.
 TEST_F(GraphicsScripts, FileErrorsNameTheFile)
 {
@@ -591,6 +610,8 @@ TEST(GraphicsModule, RegistersTheClassesWithTheirAncestors)
                           {u"TMetafile", u"TGraphic"},
                           {u"TMetafileCanvas", u"TCanvas"},
                           {u"TBitmap", u"TGraphic"},
+                          {u"TJPEGImage", u"TGraphic"},
+                          {u"TPngImage", u"TGraphic"},
                       });
     // Members inherited along the chain.
     const TkyClassVariable *bitmap = script.FindClass(u"TBitmap");

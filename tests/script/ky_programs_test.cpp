@@ -534,7 +534,7 @@ begin
   ShowMessage(FirstOver(20000));
 end.
 )ky", "8\n-1"},
-    {"StaleBreakDoesNotReachNextCall", Lang::Pascal, R"ky(
+    {"BreakOutsideALoopIsRefused", Lang::Pascal, R"ky(
 procedure P;
 begin
   ShowMessage('a');
@@ -545,7 +545,7 @@ begin
   P;
   P;
 end.
-)ky", "a\nb\na\nb"},
+)ky", "compile error at 5:3: Break or continue outside a loop"},
 
     // Errors at run time
     {"DivisionByZeroCaught", Lang::Pascal, R"ky(

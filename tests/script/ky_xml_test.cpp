@@ -272,6 +272,54 @@ TEST(KyXmlTree, AssignCopiesDeeplyEvenFromOwnDescendant)
     EXPECT_EQ(target.Items(0)->Parent(), &target);
 }
 
+// Every way into a tree is bounded like the reader: no item below MaxDepth levels, and a
+// refused addition leaves the tree as it was.
+TEST(KyXmlTree, NestingIsBoundedOnEveryWayIn)
+{
+    const int limit = TkyXMLItem::MaxDepth;
+    TkyXMLItem root;
+    TkyXMLItem *leaf = &root;
+    for (int i = 0; i < limit; ++i)
+        leaf = leaf->Add();
+    EXPECT_THROW(leaf->Add(), EkyError);
+    EXPECT_EQ(leaf->Count(), 0);
+
+    auto chain = std::make_unique<TkyXMLItem>(); // limit levels below its top
+    for (TkyXMLItem *it = chain.get(); it->Root()->SubtreeCount() <= limit;)
+        it = it->Add();
+    EXPECT_THROW(root.AddItem(std::move(chain)), EkyError);
+    auto shallow = std::make_unique<TkyXMLItem>();
+    shallow->Add()->Add();
+    EXPECT_THROW(leaf->Parent()->InsertItem(0, std::move(shallow)), EkyError);
+    EXPECT_EQ(leaf->Parent()->Count(), 1);
+    EXPECT_EQ(root.SubtreeCount(), limit + 1);
+
+    // Written and read back without recursion, at the deepest nesting allowed.
+    TkyXMLDocument doc;
+    doc.Root()->Assign(root);
+    const QString text = doc.SaveToText();
+    TkyXMLDocument again;
+    again.LoadFromText(text);
+    EXPECT_EQ(again.SaveToText(), text);
+    EXPECT_EQ(again.Root()->SubtreeCount(), limit + 1);
+}
+
+TEST(KyXmlTree, ItemCountsFollowEveryChange)
+{
+    TkyXMLItem root;
+    TkyXMLItem *a = root.Add();
+    a->Add()->Add();
+    root.Add();
+    EXPECT_EQ(root.SubtreeCount(), 5);
+    std::unique_ptr<TkyXMLItem> taken = root.Extract(a);
+    EXPECT_EQ(root.SubtreeCount(), 2);
+    EXPECT_EQ(taken->SubtreeCount(), 3);
+    root.Items(0)->Assign(*taken);
+    EXPECT_EQ(root.SubtreeCount(), 4);
+    root.Items(0)->Clear();
+    EXPECT_EQ(root.SubtreeCount(), 2);
+}
+
 // --- reading -----------------------------------------------------------------------------
 
 struct ReadCase
