@@ -168,7 +168,12 @@ inline constexpr int kavMaxVarArrayDims = 64;
 inline constexpr qsizetype kavMaxStringLength = qsizetype(1) << 28;
 // Raises EVariantError "String is too long" past kavMaxStringLength: every text built from
 // script input (joins, formats, library results) is capped like concatenation.
-void kavCheckStringLength(qint64 length);
+[[noreturn]] void kavRaiseStringTooLong();
+inline void kavCheckStringLength(qint64 length)
+{
+    if (length > kavMaxStringLength)
+        kavRaiseStringTooLong();
+}
 
 class Variant
 {

@@ -478,10 +478,9 @@ Variant VarBinaryOp(const Variant &a, const Variant &b, TkavVarOp op)
     }
 }
 
-void kavCheckStringLength(qint64 length)
+void kavRaiseStringTooLong()
 {
-    if (length > kavMaxStringLength)
-        kavRaise<EVariantError>(u"String is too long"_s);
+    kavRaise<EVariantError>(u"String is too long"_s);
 }
 
 void VarBinaryOpInPlace(Variant &a, const Variant &b, TkavVarOp op)

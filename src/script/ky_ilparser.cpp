@@ -555,25 +555,34 @@ bool TkyILParser::MakeILScript(const QString &text)
             interpreter.setFatal(FGrammar->ErrorText(u"err3"_s), FParser->Position());
     }
 
-    const bool success = matched && !interpreter.HasError();
+    bool success = matched && !interpreter.HasError();
     if (interpreter.HasError())
         report(interpreter.ErrText(), interpreter.ErrPos());
     else
         report(QString(), QString());
-    if (success)
-        buildIL(std::move(interpreter.Lines()));
-    else if (!interpreter.HasError())
+    if (success) {
+        // The IL tree has the depth bound of every script XML tree.
+        const QString tooDeep = buildIL(std::move(interpreter.Lines()));
+        if (!tooDeep.isEmpty()) {
+            report(QString::fromUtf16(kyNestingTooDeep), tooDeep);
+            success = false;
+        }
+    } else if (!interpreter.HasError()) {
         buildIL(std::vector<ILLine>()); // nothing matched and nothing to report: an empty program
+    }
     return success;
 }
 
 // Turns the collected lines into the IL tree under the `program` root and appends a copy
-// of the grammar's type aliases.
-void TkyILParser::buildIL(std::vector<ILLine> lines)
+// of the grammar's type aliases. Empty, or the position where the tree would nest deeper
+// than an XML tree may.
+QString TkyILParser::buildIL(std::vector<ILLine> lines)
 {
     TkyXMLItem *root = FILScript->Root();
     std::vector<TkyXMLItem *> stack{root};
     for (ILLine &line : lines) {
+        if (stack.size() > size_t(TkyXMLItem::MaxDepth) && line.kind != ILLine::Close)
+            return xyOf(line.pos);
         switch (line.kind) {
         case ILLine::Open: {
             TkyXMLItem *item = stack.back()->Add(line.name);
@@ -598,8 +607,12 @@ void TkyILParser::buildIL(std::vector<ILLine> lines)
                                                   + u"\" pos=\""_s + xyOf(line.pos) + u'"');
             break;
         case ILLine::Unit:
-            if (line.unit)
-                stack.back()->AddItem(std::move(line.unit));
+            try {
+                if (line.unit)
+                    stack.back()->AddItem(std::move(line.unit));
+            } catch (const EkyError &) {
+                return xyOf(line.pos);
+            }
             break;
         }
     }
@@ -609,6 +622,7 @@ void TkyILParser::buildIL(std::vector<ILLine> lines)
     else
         types->SetName(u"types"_s);
     root->AddItem(std::move(types));
+    return QString();
 }
 
 // The text of a unit: from the script's OnGetUnit handler, else the first include-path

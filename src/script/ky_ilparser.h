@@ -101,7 +101,7 @@ private:
     class Interpreter;
     friend class Interpreter;
 
-    void buildIL(std::vector<ILLine> lines);
+    QString buildIL(std::vector<ILLine> lines);
     void loadUnit(const QString &unitName,
                   int depth,
                   std::unique_ptr<TkyXMLItem> &body,

@@ -328,6 +328,22 @@ begin end.
     EXPECT_EQ(heard.join(u','), u"Memo1 1 1,Memo1 0 0,enter Memo1"_s);
 }
 
+// A report's script may take the names of the library, of the report's functions and of
+// its objects; its own declarations win, and the next preparation starts afresh.
+TEST_F(ReportExpressionTest, TheScriptsOwnNamesHideTheLibraryAndTheReport)
+{
+    kavAddTestPage(*report, u"Page2"_s);
+    TStringList lines;
+    lines.SetText(u"var Count, Trim, Page2: Integer;\r\nbegin Count := 1; Trim := 2; Page2 := 3;\r\n"
+                  u"Set('Sum', Count + Trim + Page2); end."_s);
+    report->SetScriptText(lines);
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(report->PrepareScript()) << report->ErrorsText().toStdString();
+        report->Script().Execute();
+        EXPECT_EQ(report->Variables().GetVariable(u"Sum"_s).AsInteger(), 6);
+    }
+}
+
 TEST_F(ReportExpressionTest, AFailingEventProcedureStopsTheRunNamingObjectProcedureAndPlace)
 {
     TStringList lines;
