@@ -496,10 +496,14 @@ bool TkyScript::Compile()
     const QString text = kyScriptLinesText(FLines.Text());
     TkyILParser parser(this);
     parser.SelectLanguage(FSyntaxType);
-    if (parser.MakeILScript(text))
-        parser.ParseILScript(text);
-    else if (FErrorMsg.isEmpty())
-        FErrorMsg = u"Syntax error"_s; // the program rule matched nothing and said nothing
+    try {
+        if (parser.MakeILScript(text))
+            parser.ParseILScript(text);
+        else if (FErrorMsg.isEmpty())
+            FErrorMsg = u"Syntax error"_s; // the program rule matched nothing and said nothing
+    } catch (const std::bad_alloc &) {
+        FErrorMsg = u"Out of memory"_s; // a text too big for the memory there is
+    }
     if (!FErrorMsg.isEmpty())
         return false;
     FErrorPos.clear();
