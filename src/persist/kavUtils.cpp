@@ -5,6 +5,7 @@
 #include <rtl/kavCodePage.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavFormat.h>
+#include <rtl/kavLimits.h>
 #include <rtl/kavStreams.h>
 
 #include <QCoreApplication>

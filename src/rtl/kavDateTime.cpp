@@ -2,7 +2,7 @@
 
 #include "kavExceptions.h"
 #include "kavMath.h"
-#include "kavVariant.h"
+#include "kavLimits.h"
 
 #include <QDateTime>
 

@@ -42,7 +42,6 @@ KAV_DECLARE_EXCEPTION(EDivByZero, EIntError)       // "Division by zero"
 KAV_DECLARE_EXCEPTION(ERangeError, EIntError)      // "Range check error"
 KAV_DECLARE_EXCEPTION(EIntOverflow, EIntError)     // "Integer overflow"
 KAV_DECLARE_EXCEPTION(EStackOverflow, Exception)   // "Stack overflow"
-KAV_DECLARE_EXCEPTION(EOutOfMemory, Exception)     // "Out of memory": a failed allocation
 KAV_DECLARE_EXCEPTION(EListError, Exception)       // list index out of bounds, duplicates
 KAV_DECLARE_EXCEPTION(EStreamError, Exception)     // stream and file faults
 KAV_DECLARE_EXCEPTION(EReadError, EStreamError)    // "Stream read error"

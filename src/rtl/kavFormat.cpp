@@ -1,6 +1,7 @@
 #include "kavFormat.h"
 
 #include "kavExceptions.h"
+#include "kavLimits.h"
 #include "kavVariant.h"
 
 #include <algorithm>

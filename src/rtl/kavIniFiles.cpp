@@ -7,7 +7,7 @@
 #include "kavRTTI.h"
 #include "kavStreams.h"
 #include "kavStrings.h"
-#include "kavVariant.h"
+#include "kavLimits.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 #include "kavExceptions.h"
 #include "kavRTTI.h"
 #include "kavStreams.h"
-#include "kavVariant.h"
+#include "kavLimits.h"
 
 #include <QStringDecoder>
 
@@ -151,11 +151,6 @@ QString decodeText(const QByteArray &bytes)
 
 } // namespace
 
-void kavCheckListRoom(qsizetype count)
-{
-    if (count >= kavMaxListCount)
-        throw EListError(QStringLiteral("List is too large"));
-}
 
 // ---------------------------------------------------------------------------------------
 // TStrings

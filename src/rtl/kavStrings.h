@@ -15,11 +15,6 @@
 class TStream;
 class TStrings;
 
-// The most entries a list built from script input may hold (string lists, object lists).
-inline constexpr qsizetype kavMaxListCount = qsizetype(1) << 24;
-// Raises EListError "List is too large" when a list holding count entries is full.
-void kavCheckListRoom(qsizetype count);
-
 // Called after (OnChange) or before (OnChanging) the contents of a list change.
 using TkavStringsEvent = std::function<void(TStrings &sender)>;
 

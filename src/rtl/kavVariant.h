@@ -166,14 +166,6 @@ inline constexpr qint64 kavMaxVarArrayElements = qint64(1) << 24;
 inline constexpr int kavMaxVarArrayDims = 64;
 // The longest string a concatenation may build (UTF-16 units).
 inline constexpr qsizetype kavMaxStringLength = qsizetype(1) << 28;
-// Raises EVariantError "String is too long" past kavMaxStringLength: every text built from
-// script input (joins, formats, library results) is capped like concatenation.
-[[noreturn]] void kavRaiseStringTooLong();
-inline void kavCheckStringLength(qint64 length)
-{
-    if (length > kavMaxStringLength)
-        kavRaiseStringTooLong();
-}
 
 class Variant
 {

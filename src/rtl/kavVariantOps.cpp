@@ -1,6 +1,7 @@
 // The variant's operators and comparisons (the tables in kavVariant.h).
 
 #include "kavVariant.h"
+#include "kavLimits.h"
 
 #include "kavDateTime.h"
 #include "kavExceptions.h"
@@ -476,11 +477,6 @@ Variant VarBinaryOp(const Variant &a, const Variant &b, TkavVarOp op)
     default:
         return integerOp(x, y, op);
     }
-}
-
-void kavRaiseStringTooLong()
-{
-    kavRaise<EVariantError>(u"String is too long"_s);
 }
 
 void VarBinaryOpInPlace(Variant &a, const Variant &b, TkavVarOp op)

@@ -9,6 +9,7 @@
 
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavExceptions.h>
+#include <rtl/kavLimits.h>
 #include <rtl/kavRTTI.h>
 
 #include <QHash>

@@ -6,6 +6,7 @@
 #include "ky_xml.h"
 
 #include <rtl/kavExceptions.h>
+#include <rtl/kavLimits.h>
 #include <rtl/kavFilePolicy.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>

@@ -6,6 +6,7 @@
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavDateTime.h>
 #include <rtl/kavExceptions.h>
+#include <rtl/kavLimits.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavFormatSettings.h>
 #include <rtl/kavMath.h>

@@ -3,7 +3,7 @@
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavStreams.h>
-#include <rtl/kavVariant.h>
+#include <rtl/kavLimits.h>
 
 #include <QStringView>
 

@@ -1,0 +1,25 @@
+#pragma once
+
+// The caps on what scripts may grow: every text, list and allocation a script makes stays
+// within them, so a script fails with an error of its own instead of taking the program
+// down. Arrays keep their caps beside the variant (kavMaxVarArrayElements).
+
+#include "kavExceptions.h"
+#include "kavVariant.h"
+
+// A failed allocation, turned into an error of the script that caused it.
+KAV_DECLARE_EXCEPTION(EOutOfMemory, Exception) // "Out of memory"
+
+// Raises EVariantError "String is too long" when a text of length characters would pass
+// kavMaxStringLength: joins, formats and library results are capped like concatenation.
+[[noreturn]] void kavRaiseStringTooLong();
+inline void kavCheckStringLength(qint64 length)
+{
+    if (length > kavMaxStringLength)
+        kavRaiseStringTooLong();
+}
+
+// The most entries a list built from script input may hold (string lists, object lists).
+inline constexpr qsizetype kavMaxListCount = qsizetype(1) << 24;
+// Raises EListError "List is too large" when a list holding count entries is full.
+void kavCheckListRoom(qsizetype count);
