@@ -7,8 +7,10 @@
 #include "kavExceptions.h"
 #include "kavVariant.h"
 
-// A failed allocation, turned into an error of the script that caused it.
-KAV_DECLARE_EXCEPTION(EOutOfMemory, Exception) // "Out of memory"
+// A failed allocation, turned into an error of the script that caused it: raised with this
+// message wherever a std::bad_alloc leaves script code.
+KAV_DECLARE_EXCEPTION(EOutOfMemory, Exception)
+inline constexpr char16_t kavOutOfMemoryMessage[] = u"Out of memory";
 
 // Raises EVariantError "String is too long" when a text of length characters would pass
 // kavMaxStringLength: joins, formats and library results are capped like concatenation.

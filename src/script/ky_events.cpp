@@ -2,8 +2,11 @@
 
 #include "ky_procedures.h"
 
+#include <rtl/kavLimits.h>
+
 #include <algorithm>
 #include <array>
+#include <new>
 
 namespace {
 
@@ -49,7 +52,12 @@ int TkyCustomEvent::InvokeHandler(std::span<Variant> Args)
     if (!proc || !Instance() || proc->Executing())
         return -1;
     const int passed = std::min(int(Args.size()), paramCount(*proc));
-    proc->Call(Args.first(size_t(passed)));
+    try {
+        proc->Call(Args.first(size_t(passed)));
+    } catch (const std::bad_alloc &) {
+        // The native event's sender sees a script error, never a bare allocation failure.
+        kavRaise<EOutOfMemory>(QString::fromUtf16(kavOutOfMemoryMessage));
+    }
     return passed;
 }
 

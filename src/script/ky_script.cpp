@@ -397,7 +397,7 @@ auto TkyScript::recordingErrors(Fn fn) -> decltype(fn())
     } catch (const std::bad_alloc &) {
         // A script that exhausts memory fails like any other script; the host lives on.
         recordPlace();
-        kavRaise<EOutOfMemory>(u"Out of memory"_s);
+        kavRaise<EOutOfMemory>(QString::fromUtf16(kavOutOfMemoryMessage));
     } catch (...) {
         recordPlace();
         throw;
@@ -503,7 +503,7 @@ bool TkyScript::Compile()
         else if (FErrorMsg.isEmpty())
             FErrorMsg = u"Syntax error"_s; // the program rule matched nothing and said nothing
     } catch (const std::bad_alloc &) {
-        FErrorMsg = u"Out of memory"_s; // a text too big for the memory there is
+        FErrorMsg = QString::fromUtf16(kavOutOfMemoryMessage); // a text too big for the memory
     }
     if (!FErrorMsg.isEmpty())
         return false;

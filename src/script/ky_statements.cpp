@@ -5,6 +5,7 @@
 #include "ky_script.h"
 
 #include <rtl/kavExceptions.h>
+#include <rtl/kavLimits.h>
 
 #include <new>
 #include <optional>
@@ -377,7 +378,8 @@ void TkyTryStmt::executeExcept()
         caught.emplace(QString::fromLatin1(e.ClassName()), e.Message());
     } catch (const std::bad_alloc &) {
         // What the failed statement held is released by now: the handler may run.
-        caught.emplace(u"EOutOfMemory"_s, u"Out of memory"_s);
+        const EOutOfMemory e(QString::fromUtf16(kavOutOfMemoryMessage));
+        caught.emplace(QString::fromLatin1(e.ClassName()), e.Message());
     }
     if (!caught)
         return;

@@ -14,6 +14,7 @@
 
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavExceptions.h>
+#include <rtl/kavLimits.h>
 
 #include <new>
 #include <utility>
@@ -204,7 +205,7 @@ void TkyTranslator::translate(const TkyXMLItem &root)
         FProgram.SetErrorPos(FErrorPos);
         FProgram.SetErrorUnit(FUnitName);
     } catch (const std::bad_alloc &) {
-        FProgram.SetErrorMsg(u"Out of memory"_s);
+        FProgram.SetErrorMsg(QString::fromUtf16(kavOutOfMemoryMessage));
         FProgram.SetErrorPos(FErrorPos);
         FProgram.SetErrorUnit(FUnitName);
     }
