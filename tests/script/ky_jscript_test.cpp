@@ -93,7 +93,7 @@ const ILCase kILCases[] = {
             <dsgn pos="1:30">
               <node text="a" pos="1:31"/>
             </dsgn>
-            <op text="+" pos="1:33"/>
+            <op text="strplus" pos="1:33"/>
             <dsgn pos="1:34">
               <node text="b" pos="1:35"/>
             </dsgn>
@@ -136,7 +136,7 @@ const ILCase kILCases[] = {
       <dsgn pos="1:8">
         <node text="a" pos="1:9"/>
       </dsgn>
-      <modificator text="+" pos="1:12"/>
+      <modificator text="strplus" pos="1:12"/>
       <expr pos="1:13" pos1="1:14">
         <number text="2" pos="1:14"/>
       </expr>
@@ -424,7 +424,7 @@ const ILCase kILCases[] = {
         <dsgn pos="1:29">
           <node text="s" pos="1:30"/>
         </dsgn>
-        <modificator text="+" pos="1:33"/>
+        <modificator text="strplus" pos="1:33"/>
         <expr pos="1:34" pos1="1:35">
           <dsgn pos="1:34">
             <node text="i" pos="1:35"/>
@@ -638,7 +638,7 @@ const ILCase kILCases[] = {
             <string text="'Data.&#34;Name&#34;'" pos="1:17"/>
           </expr>
         </dsgn>
-        <op text="+" pos="1:20"/>
+        <op text="strplus" pos="1:20"/>
         <set pos="1:21">
           <expr pos="1:22" pos1="1:23">
             <number text="1" pos="1:23"/>
