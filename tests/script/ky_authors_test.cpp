@@ -50,7 +50,7 @@ const AuthorCase kCases[] = {
      u"begin ShowMessage(Trim(' a ')); end.",
      "[ a ]"},
     {"PascalOwnNamesStillClash", u"PascalScript", u"var a: Integer; a: String;\r\nbegin end.",
-     "compile error at 1:17: Identifier redeclared: 'a'"},
+     "compile error at 1:18: Identifier redeclared: 'a'"},
     {"CppGlobalShadowsLibrary", u"C++Script", u"int Count = 4;\r\n{ ShowMessage(Count); }", "4"},
     {"BasicGlobalShadowsLibrary", u"BasicScript", u"Dim Trim\r\nTrim = 3\r\nShowMessage(Trim)",
      "3"},
