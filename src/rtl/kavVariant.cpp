@@ -579,7 +579,9 @@ Variant VarArrayCreate(std::span<const qint64> bounds, int elementType)
         data->low.append(low);
         data->high.append(high);
     }
-    data->items = QList<Variant>(qsizetype(total), zeroOf(elementType));
+    // Grown, not sized at construction: QList's growth reports a failed allocation
+    // (std::bad_alloc), its sized constructor does not check it.
+    data->items.resize(qsizetype(total), zeroOf(elementType));
     Variant v;
     new (&v.FArray) QExplicitlySharedDataPointer<VarArrayData>(std::move(data));
     v.FType = varArray;

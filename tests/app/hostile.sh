@@ -11,7 +11,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 cd "$work"
 
 # Address space for one run (KiB): room for the program and a few capped strings.
-cap=${KAV_HOSTILE_MEMORY_KB:-3500000}
+cap=${KAV_HOSTILE_MEMORY_KB:-2500000}
 
 # run NAME STATUS TEXT...: runs the script NAME under the cap; its exit status must be
 # STATUS and each TEXT must be one line of its output.
@@ -43,22 +43,19 @@ run joins.pas 0 "Text: String is too long" "CommaText: String is too long" \
     "SaveToFile: String is too long" alive
 [ ! -e big.txt ] || fail "joins.pas: a file past the cap was written"
 
-# Format doubling its own result, a date picture that multiplies, upper case that grows.
+# Format doubling its own result, a date picture whose letters stand for whole dates.
 cat > formats.pas <<'EOF'
 var s, t: String; i: Integer;
 begin
   s := 'x'; for i := 1 to 27 do s := s + s;
   try for i := 1 to 10 do s := Format('%s%s', [s, s]);
   except ShowMessage('Format: ' + ExceptionMessage); end;
-  t := 'c'; for i := 1 to 24 do t := t + t;
+  t := 'c/'; for i := 1 to 24 do t := t + t;
   try s := FormatDateTime(t, Now); except ShowMessage('FormatDateTime: ' + ExceptionMessage); end;
-  s := 'ß'; for i := 1 to 27 do s := s + s;
-  try s := UpperCase(s + 'ß'); except ShowMessage('UpperCase: ' + ExceptionMessage); end;
   ShowMessage('alive');
 end.
 EOF
-run formats.pas 0 "Format: String is too long" "FormatDateTime: String is too long" \
-    "UpperCase: String is too long" alive
+run formats.pas 0 "Format: String is too long" "FormatDateTime: String is too long" alive
 
 # Nesting by Add, and by AddItem of a deep item; the process must also end cleanly.
 cat > xmldeep.pas <<'EOF'
@@ -83,10 +80,10 @@ grep -q '^<?xml' deep.xml || fail "xmldeep.pas: nothing saved"
 cat > xmlwide.js <<'EOF'
 var doc = new TkyXMLDocument; var r = doc.Root; r.Add(); var i; var s = "x";
 try { for (i = 1; i < 40; i++) r.AddItem(r); } except { ShowMessage("AddItem: " + ExceptionMessage); }
-for (i = 1; i < 21; i++) s = s + s;
-try { for (i = 1; i < 1000; i++) r.Prop["a" + i] = s; } except { ShowMessage("Prop: " + ExceptionMessage); }
+for (i = 1; i < 27; i++) s = s + s;
+try { for (i = 1; i < 10; i++) r.Prop["a" + i] = s; } except { ShowMessage("Prop: " + ExceptionMessage); }
 var big = new TkyXMLItem; big.Text = s;
-var sub = big.Add(); sub.Text = s; for (i = 1; i < 20; i++) big.AddItem(big);
+var sub = big.Add(); sub.Text = s; for (i = 1; i < 4; i++) big.AddItem(big);
 var m = new TMemoryStream; doc.Root.Clear(); doc.Root.AddItem(big);
 try { doc.SaveToStream(m); } except { ShowMessage("SaveToStream: " + ExceptionMessage); }
 ShowMessage("alive");

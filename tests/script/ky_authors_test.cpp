@@ -85,7 +85,7 @@ const AuthorCase kCases[] = {
      u"var s = \"x\"; s += 1; ShowMessage(s); var k = 1; k += 2; ShowMessage(k);",
      "n=5 5 apples 3 a12 3a x1 3"},
     {"JScriptPlusRefusesObjects", u"JScript", u"var l = new TStringList; var s = \"a\" + l;",
-     "compile error at 1:39: Incompatible types"},
+     "runtime error: Could not convert variant of type (Object) into type (String)"},
     {"CppPlusKeepsItsTypes", u"C++Script", u"{ ShowMessage(\"n=\" + 5); }",
      "compile error at 1:21: Incompatible types"},
 

@@ -366,8 +366,14 @@ TEST(ILParserLimits, DeepNestingFailsCleanly)
     EXPECT_EQ(il(rules, deep),
               u"error at 1:%1: %2"_s.arg(kyMaxRuleDepth).arg(QString::fromUtf16(kyNestingTooDeep)));
     // Well below the limit the nesting parses.
-    const QString fine = QString(1000, u'(') + u'a' + QString(1000, u')');
+    const QString fine = QString(900, u'(') + u'a' + QString(900, u')');
     EXPECT_TRUE(il(rules, fine).startsWith(u"<program>\n  <e pos=\"1:1\">"_s));
+    // The IL is an XML tree: an element past its depth limit fails the same way, where it
+    // would have begun.
+    const int levels = TkyXMLItem::MaxDepth;
+    const QString tooDeep = QString(levels, u'(') + u'a' + QString(levels, u')');
+    EXPECT_EQ(il(rules, tooDeep),
+              u"error at 1:%1: %2"_s.arg(levels + 1).arg(QString::fromUtf16(kyNestingTooDeep)));
 }
 
 TEST(ILParserLimits, LeftRecursiveGrammar)

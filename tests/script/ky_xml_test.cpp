@@ -278,9 +278,10 @@ TEST(KyXmlTree, NestingIsBoundedOnEveryWayIn)
 {
     const int limit = TkyXMLItem::MaxDepth;
     TkyXMLItem root;
+    root.SetName(u"a"_s);
     TkyXMLItem *leaf = &root;
     for (int i = 0; i < limit; ++i)
-        leaf = leaf->Add();
+        leaf = leaf->Add(u"a"_s);
     EXPECT_THROW(leaf->Add(), EkyError);
     EXPECT_EQ(leaf->Count(), 0);
 
