@@ -71,11 +71,16 @@ QString joinDelimited(const TStrings &list, const DelimiterRules &rules)
     const int count = list.Count();
     if (count == 1 && list.Get(0).isEmpty())
         return QString(2, rules.quote);
+    // Lines may share one long text: the length is checked before anything is built (quotes
+    // only add to it), and again as quoted fields are added.
+    qint64 length = count;
+    for (int i = 0; i < count; ++i)
+        length += list.Get(i).size();
+    kavCheckStringLength(length - 1);
     QString result;
     for (int i = 0; i < count; ++i) {
         const QString s = list.Get(i);
         const QString field = needsQuotes(s, rules) ? quoted(s, rules.quote) : s;
-        // Lines may share one text: the joined length is checked before it is built.
         kavCheckStringLength(qint64(result.size()) + field.size() + 1);
         if (i > 0)
             result += rules.delimiter;
@@ -442,12 +447,16 @@ void TStrings::PutObject(int /*index*/, TObject * /*object*/)
 
 QString TStrings::GetTextStr() const
 {
-    QString result;
+    // Lines may share one long text: the length is checked before anything is built.
     const int count = GetCount();
+    qint64 length = 0;
+    for (int i = 0; i < count; ++i)
+        length += Get(i).size() + 2;
+    kavCheckStringLength(length);
+    QString result;
+    result.reserve(qsizetype(length));
     for (int i = 0; i < count; ++i) {
-        const QString line = Get(i);
-        kavCheckStringLength(qint64(result.size()) + line.size() + 2);
-        result += line;
+        result += Get(i);
         result += u"\r\n";
     }
     return result;

@@ -561,68 +561,80 @@ bool TkyILParser::MakeILScript(const QString &text)
     else
         report(QString(), QString());
     if (success) {
-        // The IL tree has the depth bound of every script XML tree.
-        const QString tooDeep = buildIL(std::move(interpreter.Lines()));
-        if (!tooDeep.isEmpty()) {
-            report(QString::fromUtf16(kyNestingTooDeep), tooDeep);
+        // The IL tree has the bounds of every script XML tree.
+        QString message;
+        QString pos;
+        if (!buildIL(std::move(interpreter.Lines()), message, pos)) {
+            report(message, pos);
             success = false;
         }
     } else if (!interpreter.HasError()) {
-        buildIL(std::vector<ILLine>()); // nothing matched and nothing to report: an empty program
+        QString unused;
+        buildIL(std::vector<ILLine>(), unused, unused); // nothing matched, nothing to report
     }
     return success;
 }
 
 // Turns the collected lines into the IL tree under the `program` root and appends a copy
-// of the grammar's type aliases. Empty, or the position where the tree would nest deeper
-// than an XML tree may.
-QString TkyILParser::buildIL(std::vector<ILLine> lines)
+// of the grammar's type aliases. False, with the message and the position of the line it
+// stopped at, when the tree would nest deeper or hold more items than an XML tree may.
+bool TkyILParser::buildIL(std::vector<ILLine> lines, QString &message, QString &pos)
 {
     TkyXMLItem *root = FILScript->Root();
     std::vector<TkyXMLItem *> stack{root};
-    for (ILLine &line : lines) {
-        if (stack.size() > size_t(TkyXMLItem::MaxDepth) && line.kind != ILLine::Close)
-            return xyOf(line.pos);
-        switch (line.kind) {
-        case ILLine::Open: {
-            TkyXMLItem *item = stack.back()->Add(line.name);
-            QString attributes;
-            if (!line.text.isEmpty())
-                attributes = u"unit=\""_s + kyEscapeXML(line.text) + u'"';
-            else {
-                attributes = u"pos=\""_s + xyOf(line.pos) + u'"';
-                if (line.pos1 > 0)
-                    attributes += u" pos1=\""_s + xyOf(line.pos1) + u'"';
-            }
-            item->SetText(attributes);
-            stack.push_back(item);
-            break;
+    int at = 0;
+    try {
+        for (ILLine &line : lines) {
+            at = line.pos;
+            if (stack.size() > size_t(TkyXMLItem::MaxDepth) && line.kind != ILLine::Close)
+                throw EkyError(QString::fromUtf16(kyNestingTooDeep));
+            addILLine(line, stack);
         }
-        case ILLine::Close:
-            if (stack.size() > 1)
-                stack.pop_back();
-            break;
-        case ILLine::Leaf:
-            stack.back()->Add(line.name)->SetText(u"text=\""_s + kyEscapeXML(line.text)
-                                                  + u"\" pos=\""_s + xyOf(line.pos) + u'"');
-            break;
-        case ILLine::Unit:
-            try {
-                if (line.unit)
-                    stack.back()->AddItem(std::move(line.unit));
-            } catch (const EkyError &) {
-                return xyOf(line.pos);
-            }
-            break;
-        }
+        auto types = std::make_unique<TkyXMLItem>();
+        if (FGrammar && FGrammar->Types())
+            types->Assign(*FGrammar->Types());
+        else
+            types->SetName(u"types"_s);
+        root->AddItem(std::move(types));
+    } catch (const EkyError &e) {
+        message = e.Message();
+        pos = xyOf(at);
+        return false;
     }
-    auto types = std::make_unique<TkyXMLItem>();
-    if (FGrammar && FGrammar->Types())
-        types->Assign(*FGrammar->Types());
-    else
-        types->SetName(u"types"_s);
-    root->AddItem(std::move(types));
-    return QString();
+    return true;
+}
+
+// Appends one IL line below the open element at the top of stack.
+void TkyILParser::addILLine(ILLine &line, std::vector<TkyXMLItem *> &stack)
+{
+    switch (line.kind) {
+    case ILLine::Open: {
+        TkyXMLItem *item = stack.back()->Add(line.name);
+        QString attributes;
+        if (!line.text.isEmpty())
+            attributes = u"unit=\""_s + kyEscapeXML(line.text) + u'"';
+        else {
+            attributes = u"pos=\""_s + xyOf(line.pos) + u'"';
+            if (line.pos1 > 0)
+                attributes += u" pos1=\""_s + xyOf(line.pos1) + u'"';
+        }
+        item->SetText(attributes);
+        stack.push_back(item);
+        break;
+    }
+    case ILLine::Close:
+        if (stack.size() > 1)
+            stack.pop_back();
+        break;
+    case ILLine::Leaf:
+        stack.back()->Add(line.name)->SetText(u"text=\""_s + kyEscapeXML(line.text)
+                                              + u"\" pos=\""_s + xyOf(line.pos) + u'"');
+        break;
+    case ILLine::Unit:
+        if (line.unit)
+            stack.back()->AddItem(std::move(line.unit));
+        break;
+    }
 }
 
 // The text of a unit: from the script's OnGetUnit handler, else the first include-path

@@ -101,7 +101,8 @@ private:
     class Interpreter;
     friend class Interpreter;
 
-    QString buildIL(std::vector<ILLine> lines);
+    bool buildIL(std::vector<ILLine> lines, QString &message, QString &pos);
+    void addILLine(ILLine &line, std::vector<TkyXMLItem *> &stack);
     void loadUnit(const QString &unitName,
                   int depth,
                   std::unique_ptr<TkyXMLItem> &body,

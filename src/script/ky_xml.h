@@ -32,7 +32,7 @@ public:
     // Deepest nesting below a tree's top item.
     static constexpr int MaxDepth = 1000;
     // Most items in one tree.
-    static constexpr int MaxItems = 1 << 22;
+    static constexpr int MaxItems = 1 << 21;
 
     TkyXMLItem() = default;
     ~TkyXMLItem();

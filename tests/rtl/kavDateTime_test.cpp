@@ -363,3 +363,13 @@ TEST_F(DateTimeTest, EveryShortPictureIsSafe)
             EXPECT_LE(FormatDateTime(p, v).size(), 200);
     }
 }
+
+// A picture whose letters stand for long texts builds a string like any other: past the
+// string cap it fails instead of growing on.
+TEST(DateFormatCapTest, PicturesThatMultiplyStopAtTheStringCap)
+{
+    TFormatSettings fs = TFormatSettings::Invariant();
+    fs.LongDayNames.fill(QString(qsizetype(1) << 20, u'x'));
+    EXPECT_EQ(FormatDateTime(u"dddd"_s, 1.0, fs).size(), qsizetype(1) << 20);
+    EXPECT_THROW(FormatDateTime(u"dddd "_s.repeated(300), 1.0, fs), EVariantError);
+}
