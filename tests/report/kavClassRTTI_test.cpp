@@ -255,7 +255,7 @@ begin v := Report; ShowMessage(v.Page1.MasterData1.Memo1.Name);
   v := Page1; ShowMessage(v.Footer1.Height); end.)",
          "Memo1 12"},
         {"no such child", u"begin ShowMessage(Report.Page1.Nothing.Name); end.",
-         "compile error at 1:38: Undeclared identifier: 'Nothing'"},
+         "compile error at 1:39: Undeclared identifier: 'Nothing'"},
         {"no such child at run time", u"var v: Variant; begin v := Page1; ShowMessage(v.Nothing); end.",
          "runtime error: Undeclared identifier: 'Nothing'"},
         {"set literals and ranges",
