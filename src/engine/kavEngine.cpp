@@ -3,6 +3,7 @@
 
 #include "kavEngine.h"
 
+#include <persist/kavRes.h>
 #include <persist/kavXML.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavBands.h>
@@ -130,6 +131,7 @@ bool TkavEngine::Initialize()
     applyRunWidths();
     FRevisitedPage = -1;
     FColumnLines.clear();
+    checkDataSetNames();
     // Data sets used twice at different levels would be walked by two loops at once.
     TkavDataSet *reportDataSet = report.DataSet();
     for (const auto &[page, trees] : pageTrees()) {
@@ -149,6 +151,27 @@ bool TkavEngine::Initialize()
         }
     }
     return report.Errors().Count() == 0;
+}
+
+// A data set named in the template but found nowhere would print an empty list and look
+// like a report without data: the author is told which object names it.
+void TkavEngine::checkDataSetNames()
+{
+    TkavReport &report = *Report();
+    auto check = [&](const TkavComponent &obj, const QString &name, const TkavDataSet *dataSet) {
+        if (!name.isEmpty() && !dataSet)
+            report.Errors().Add(obj.Name() + u": "_s
+                                + Format(kavResourceTable().Get(u"clDSNotExist"_s), {Variant(name)}));
+    };
+    for (const auto &[page, trees] : pageTrees()) {
+        check(*page, page->DataSetName(), page->DataSet());
+        for (TkavComponent *obj : page->AllObjects()) {
+            if (auto *band = dynamic_cast<TkavDataBand *>(obj))
+                check(*band, band->DataSetName(), band->DataSet());
+            else if (auto *view = dynamic_cast<TkavView *>(obj))
+                check(*view, view->DataSetName(), view->DataSet());
+        }
+    }
 }
 
 void TkavEngine::applyRunWidths()

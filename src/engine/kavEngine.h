@@ -109,6 +109,8 @@ private:
     TkavBand *keptHeader() const;
     // Adds Line to Errors unless it is there already.
     void addErrorOnce(const QString &Line);
+    // One error line per object naming a data set that does not exist.
+    void checkDataSetNames();
     // The bands of subreport pages as wide as their subreport, those of a data band with
     // band columns as wide as one column, their views aligned to that width.
     void applyRunWidths();
