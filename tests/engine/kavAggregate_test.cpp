@@ -65,6 +65,25 @@ protected:
         return m;
     }
 
+    // Builds the page's band trees, scans them into the list and names each item found
+    // as "call band parent".
+    QStringList addItems()
+    {
+        TkavBandTree tree, vtree;
+        TStringList errors;
+        tree.Build(*page, false, errors);
+        vtree.Build(*page, true, errors);
+        EXPECT_EQ(errors.Count(), 0) << qPrintable(errors.Text());
+        list.AddItems(*page, tree, vtree);
+        QStringList found;
+        for (int i = 0; i < list.Count(); ++i) {
+            const TkavAggregateItem &item = list.Items(i);
+            found << u"%1 %2 %3"_s.arg(
+                item.OriginalName(), item.Band()->Name(), item.ParentBand()->Name());
+        }
+        return found;
+    }
+
     // Field's values, one per row; DS has as many rows as the last column set.
     void setColumn(const QString &field, const QList<Variant> &values)
     {
@@ -342,19 +361,7 @@ TEST_F(AggregateTest, AddItemsWalksTheBandTrees)
     for (const auto &m : memos)
         memo(m.band, u"Memo%1"_s.arg(++n), u"["_s + QString::fromUtf16(m.call) + u"]"_s);
 
-    TkavBandTree tree, vtree;
-    TStringList errors;
-    tree.Build(*page, false, errors);
-    vtree.Build(*page, true, errors);
-    ASSERT_EQ(errors.Count(), 0) << qPrintable(errors.Text());
-    list.AddItems(*page, tree, vtree);
-
-    QStringList found;
-    for (int i = 0; i < list.Count(); ++i) {
-        const TkavAggregateItem &item = list.Items(i);
-        found << u"%1 %2 %3"_s.arg(
-            item.OriginalName(), item.Band()->Name(), item.ParentBand()->Name());
-    }
+    const QStringList found = addItems();
     // Headers and data bands hold no aggregates.
     EXPECT_EQ(found,
               (QStringList{u"SUM(a) MasterData1 Footer1"_s,
@@ -369,12 +376,7 @@ TEST_F(AggregateTest, AddItemsWalksTheBandTrees)
 TEST_F(AggregateTest, AddItemsWithoutDataBandsSkipsPageBands)
 {
     memo(pageFooter, u"Memo1"_s, u"[SUM(a)]"_s);
-    TkavBandTree tree, vtree;
-    TStringList errors;
-    tree.Build(*page, false, errors);
-    vtree.Build(*page, true, errors);
-    list.AddItems(*page, tree, vtree);
-    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(addItems(), QStringList{});
 }
 
 // A vertical data band holds calls itself, also those of footer objects moved into it; a
@@ -396,18 +398,7 @@ TEST_F(AggregateTest, AddItemsScansVerticalBands)
     memo(footer, u"Memo2"_s, u"[SUM(m)]"_s)->SetBounds(310, 0, 50, 20);
     memo(footer, u"Memo3"_s, u"[COUNT(MasterData2)]"_s)->SetBounds(210, 0, 50, 20);
     memo(master, u"Memo4"_s, u"[SUM(x)]"_s)->SetBounds(210, 0, 50, 20);
-    TkavBandTree tree, vtree;
-    TStringList errors;
-    tree.Build(*page, false, errors);
-    vtree.Build(*page, true, errors);
-    ASSERT_EQ(errors.Count(), 0) << qPrintable(errors.Text());
-    list.AddItems(*page, tree, vtree);
-    QStringList found;
-    for (int i = 0; i < list.Count(); ++i) {
-        const TkavAggregateItem &item = list.Items(i);
-        found << u"%1 %2 %3"_s.arg(
-            item.OriginalName(), item.Band()->Name(), item.ParentBand()->Name());
-    }
+    const QStringList found = addItems();
     EXPECT_EQ(found,
               (QStringList{u"SUM(a) MasterData1 Footer1"_s,
                            u"SUM(m) MasterData1 Footer1"_s,
