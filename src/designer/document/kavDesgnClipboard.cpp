@@ -9,6 +9,7 @@
 #include <report/kavDMP.h>
 #include <report/kavDataSets.h>
 #include <report/kavReport.h>
+#include <rtl/kavCaseFold.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
 #include <rtl/kavUIServices.h>

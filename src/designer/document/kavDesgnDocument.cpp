@@ -8,7 +8,7 @@
 #include <report/kavReport.h>
 #include <report/kavViews.h>
 #include <rtl/kavDateTime.h>
-#include <rtl/kavIniFiles.h>
+#include <rtl/kavSettings.h>
 #include <rtl/kavUIServices.h>
 
 #include <QFileInfo>

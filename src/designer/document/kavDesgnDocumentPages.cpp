@@ -9,6 +9,7 @@
 #include <report/kavDataSets.h>
 #include <report/kavReport.h>
 #include <rtl/kavMath.h>
+#include <rtl/kavCaseFold.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavUIServices.h>
 

@@ -1,7 +1,7 @@
 #include "kavDesgnSettings.h"
 
 #include <report/kavBands.h>
-#include <rtl/kavIniFiles.h>
+#include <rtl/kavSettings.h>
 #include <rtl/kavMath.h>
 #include <rtl/kavStrings.h>
 

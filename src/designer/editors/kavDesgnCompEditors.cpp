@@ -7,6 +7,7 @@
 #include <persist/kavRes.h>
 #include <report/kavDMP.h>
 #include <report/kavReport.h>
+#include <rtl/kavCaseFold.h>
 #include <rtl/kavRTTI.h>
 
 using namespace Qt::StringLiterals;

@@ -17,6 +17,7 @@
 #include <vector>
 
 class DesignerDocument;
+class TkavComponent;
 class QPainter;
 class QRect;
 class TPersistent;

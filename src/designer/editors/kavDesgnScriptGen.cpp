@@ -111,7 +111,7 @@ QString kavScriptKeyword(const QString &language, const QString &keyword)
     if (!kavResourceTable().contains(language))
         return QString();
     const QString line = kavResourceTable().Get(language);
-    const QString key = keyword + u"=\"";
+    const QString key = keyword + u"=\""_s;
     for (qsizetype pos = line.indexOf(key, 0, Qt::CaseInsensitive); pos >= 0;
          pos = line.indexOf(key, pos + 1, Qt::CaseInsensitive)) {
         if (pos > 0 && line.at(pos - 1) != u' ')
