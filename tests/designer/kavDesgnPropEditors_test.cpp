@@ -1,0 +1,249 @@
+#include "kavDesignerTestSupport.h"
+
+#include <designer/editors/kavDesgnEditors.h>
+#include <designer/editors/kavDesgnScriptGen.h>
+#include <report/kavBands.h>
+#include <scriptlib/ky_formsrtti.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The editor of one property of one object (registry and kind decide).
+std::unique_ptr<TkavPropertyEditor> editorOf(TPersistent &obj, const QString &name,
+                                             DesignerDocument *doc)
+{
+    const TkavPropInfo *prop = kavFindProp(obj, name);
+    return prop ? kavCreatePropertyEditor(obj, *prop, doc) : nullptr;
+}
+
+class EditorA : public TkavStringProperty
+{
+public:
+    using TkavStringProperty::TkavStringProperty;
+};
+class EditorB : public TkavStringProperty
+{
+public:
+    using TkavStringProperty::TkavStringProperty;
+};
+class EditorC : public TkavStringProperty
+{
+public:
+    using TkavStringProperty::TkavStringProperty;
+};
+
+} // namespace
+
+TEST_F(DesignerTest, EarliestTypeOnlyEditorWinsAndNamesBeatTypes)
+{
+    TkavPropertyEditorCollection &r = kavPropertyEditorRegistry();
+    r.Register<EditorA>(u"TkavTestType"_s, {}, {});
+    r.Register<EditorB>(u"TkavTestType"_s, {}, {});
+    TkavMemoView memo;
+    EXPECT_EQ(r.Items(r.GetPropertyEditor(u"TkavTestType"_s, memo, u"Any"_s)).EditorType,
+              std::type_index(typeid(EditorA)));
+    r.Register<EditorC>(u"TkavTestType"_s, {}, u"Special"_s);
+    EXPECT_EQ(r.Items(r.GetPropertyEditor(u"TkavTestType"_s, memo, u"special"_s)).EditorType,
+              std::type_index(typeid(EditorC)));
+    r.UnRegister<EditorA>();
+    r.UnRegister<EditorB>();
+    r.UnRegister<EditorC>();
+    EXPECT_EQ(r.GetPropertyEditor(u"TkavTestType"_s, memo, u"Any"_s), -1);
+}
+
+TEST_F(DesignerTest, HiddenAndRegisteredPropertiesReachDescendantsAndSubObjects)
+{
+    auto *memo = find<TkavMemoView>(u"Memo1"_s);
+    TkavPropertyList list(doc.get());
+    list.SetComponent(memo);
+    EXPECT_FALSE(list.Find(u"DataSetName"_s));
+    EXPECT_FALSE(list.Find(u"GroupIndex"_s));
+    ASSERT_TRUE(list.Find(u"DataField"_s));
+    EXPECT_TRUE(dynamic_cast<TkavDataFieldProperty *>(list.Find(u"DataField"_s)->Editor()));
+    TkavPropertyItem *font = list.Find(u"Font"_s);
+    ASSERT_TRUE(font && font->SubProperty());
+    EXPECT_TRUE(dynamic_cast<TkavFontProperty *>(font->Editor()));
+    ASSERT_TRUE(font->SubProperty()->Find(u"Name"_s));
+    EXPECT_TRUE(dynamic_cast<TkavFontNameProperty *>(font->SubProperty()->Find(u"Name"_s)->Editor()));
+    EXPECT_FALSE(font->SubProperty()->Find(u"Height"_s));
+    EXPECT_FALSE(font->SubProperty()->Find(u"Pitch"_s));
+    TkavPropertyItem *events = list.Find(u"OnBeforePrint"_s);
+    ASSERT_TRUE(events);
+    EXPECT_TRUE(dynamic_cast<TkavEventProperty *>(events->Editor()));
+}
+
+TEST_F(DesignerTest, MultiSelectionKeepsSharedPropertiesAndWritesAll)
+{
+    auto *memo = find<TkavMemoView>(u"Memo1"_s);
+    auto *picture = doc->InsertObject(u"TkavPictureView"_s, 0, 10, masterTop(), 40, 40);
+    auto list = kavCreatePropertyList({memo, picture}, doc.get());
+    ASSERT_TRUE(list);
+    EXPECT_FALSE(list->Find(u"Name"_s));
+    EXPECT_FALSE(list->Find(u"Text"_s));
+    TkavPropertyItem *left = list->Find(u"Left"_s);
+    ASSERT_TRUE(left);
+    left->Editor()->SetValue(u"1"_s); // centimetres
+    EXPECT_NEAR(memo->Left(), 96 / 2.54, 1e-9);
+    EXPECT_NEAR(picture->Left(), 96 / 2.54, 1e-9);
+    TkavPropertyItem *frame = list->Find(u"Frame"_s);
+    ASSERT_TRUE(frame && frame->SubProperty());
+    TkavPropertyItem *typ = frame->SubProperty()->Find(u"Typ"_s);
+    ASSERT_TRUE(typ && typ->SubProperty());
+    typ->SubProperty()->Find(u"ftTop"_s)->Editor()->SetValue(u"True"_s);
+    EXPECT_TRUE(dynamic_cast<TkavView *>(picture)->Frame().Typ().Contains(ftTop));
+    EXPECT_TRUE(memo->Frame().Typ().Contains(ftTop));
+}
+
+TEST_F(DesignerTest, SetMembersSwitchPerObject)
+{
+    auto *a = insertMemo(10, masterTop());
+    auto *b = insertMemo(50, masterTop());
+    a->Frame().SetTyp({ftLeft});
+    b->Frame().SetTyp({ftRight});
+    auto list = kavCreatePropertyList({a, b}, doc.get());
+    TkavPropertyList *typ = list->Find(u"Frame"_s)->SubProperty()->Find(u"Typ"_s)->SubProperty();
+    typ->Find(u"ftBottom"_s)->Editor()->SetValue(u"true"_s);
+    EXPECT_EQ(a->Frame().Typ(), (TkavFrameTypes{ftLeft, ftBottom}));
+    EXPECT_EQ(b->Frame().Typ(), (TkavFrameTypes{ftRight, ftBottom}));
+    EXPECT_THROW(typ->Find(u"ftTop"_s)->Editor()->SetValue(u"yes"_s), EkavError);
+}
+
+TEST_F(DesignerTest, TextRulesOfTheStandardEditors)
+{
+    TkavCharProperty charEditor(doc.get());
+    auto *memo = find<TkavMemoView>(u"Memo1"_s);
+    TkavDataBand &band = *find<TkavDataBand>(u"MasterData1"_s);
+    // Integers, floats, enumerations, strings and colours, each through its text form.
+    auto columns = editorOf(band, u"Columns"_s, doc.get());
+    columns->SetValue(u" 3 "_s);
+    EXPECT_EQ(columns->GetValue(), u"3"_s);
+    auto halign = editorOf(*memo, u"HAlign"_s, doc.get());
+    halign->SetValue(u"HACENTER"_s);
+    EXPECT_EQ(halign->GetValue(), u"haCenter"_s);
+    EXPECT_THROW(halign->SetValue(u"middle"_s), EkavError);
+    halign->GetValues();
+    EXPECT_TRUE(halign->Values().contains(u"haBlock"_s));
+    auto gap = editorOf(*memo, u"GapX"_s, doc.get());
+    {
+        TkavFormatSettingsGuard comma(kavCommaSettings());
+        gap->SetValue(u"2.5"_s);
+        EXPECT_EQ(gap->GetValue(), u"2,5"_s);
+    }
+    auto color = editorOf(memo->Font(), u"Color"_s, doc.get());
+    color->SetValue(u"clRed"_s);
+    EXPECT_EQ(memo->Font().Color(), clRed);
+    EXPECT_EQ(color->GetValue(), u"clRed"_s);
+    auto name = editorOf(*memo, u"Name"_s, doc.get());
+    EXPECT_TRUE(dynamic_cast<TkavNameProperty *>(name.get()));
+    EXPECT_THROW(name->SetValue(u"MasterData1"_s), EDuplicateName);
+    EXPECT_EQ(memo->Name(), u"Memo1"_s);
+    auto charset = editorOf(memo->Font(), u"Charset"_s, doc.get());
+    charset->SetValue(u"russian_charset"_s);
+    EXPECT_EQ(charset->GetValue(), u"RUSSIAN_CHARSET"_s);
+}
+
+TEST(DesignerCharProperty, SpaceShowsAsCodeAndCodesAreTyped)
+{
+    TkyEdit edit; // its PasswordChar is a character property
+    auto editor = editorOf(edit, u"PasswordChar"_s, nullptr);
+    ASSERT_TRUE(dynamic_cast<TkavCharProperty *>(editor.get()));
+    editor->SetValue(u" "_s);
+    EXPECT_EQ(editor->GetValue(), u"#32"_s);
+    editor->SetValue(u"#65"_s);
+    EXPECT_EQ(edit.PasswordChar(), QChar(u'A'));
+    EXPECT_EQ(editor->GetValue(), u"A"_s);
+    EXPECT_THROW(editor->SetValue(u"AB"_s), EkavError);
+    editor->SetValue(QString());
+    EXPECT_EQ(editor->GetValue(), u"#0"_s);
+}
+
+TEST_F(DesignerTest, LocSizeInInchesAndCentimetres)
+{
+    auto *memo = find<TkavMemoView>(u"Memo1"_s);
+    auto width = editorOf(*memo, u"Width"_s, doc.get());
+    doc->SetReportUnits(duInches);
+    memo->SetWidth(96);
+    EXPECT_EQ(width->GetValue(), u"1"_s);
+    memo->SetWidth(48);
+    {
+        TkavFormatSettingsGuard comma(kavCommaSettings());
+        EXPECT_EQ(width->GetValue(), u"0,50"_s);
+    }
+    doc->SetReportUnits(duCM);
+    width->SetValue(u"2,5"_s);
+    EXPECT_NEAR(memo->Width(), 2.5 * 96 / 2.54, 1e-9);
+}
+
+TEST_F(DesignerTest, ComponentReferenceTakesOnlyItsClassAndNotItself)
+{
+    auto *a = insertMemo(10, masterTop());
+    auto *b = insertMemo(50, masterTop());
+    auto flowTo = editorOf(*a, u"FlowTo"_s, doc.get());
+    ASSERT_TRUE(flowTo);
+    flowTo->GetValues();
+    EXPECT_TRUE(flowTo->Values().contains(b->Name()));
+    EXPECT_FALSE(flowTo->Values().contains(a->Name()));
+    EXPECT_FALSE(flowTo->Values().contains(u"MasterData1"_s));
+    EXPECT_THROW(flowTo->SetValue(u"MasterData1"_s), EkavError); // a band is no memo
+    EXPECT_THROW(flowTo->SetValue(a->Name()), EkavError);
+    flowTo->SetValue(b->Name());
+    EXPECT_EQ(a->FlowTo(), b);
+    flowTo->SetValue(QString());
+    EXPECT_EQ(a->FlowTo(), nullptr);
+}
+
+TEST(DesignerLists, ModalResultsAndShortcuts)
+{
+    EXPECT_EQ(kavModalResultNames().indexOf(u"mrYes"_s), 6);
+    EXPECT_EQ(kavShortCuts().size(), 108);
+    EXPECT_EQ(kavShortCuts().first().first, u"Ctrl+A"_s);
+    EXPECT_EQ(kavShortCuts().last().first, u"Shift+Alt+BkSp"_s);
+}
+
+TEST_F(DesignerTest, EventEditorCreatesTheHandlerBeforeTheMainBlock)
+{
+    auto *memo = find<TkavMemoView>(u"Memo1"_s);
+    auto event = editorOf(*memo, u"OnBeforePrint"_s, doc.get());
+    ASSERT_TRUE(dynamic_cast<TkavEventProperty *>(event.get()));
+    ASSERT_TRUE(event->Edit());
+    EXPECT_EQ(report->ScriptText().ToStringList(),
+              QStringList({u"procedure Memo1OnBeforePrint(Sender: TkavComponent);"_s, u"begin"_s,
+                           u""_s, u"end;"_s, u""_s, u"begin"_s, u""_s, u"end."_s}));
+    EXPECT_EQ(memo->OnBeforePrint(), u"Memo1OnBeforePrint"_s);
+    EXPECT_EQ(doc->ScriptCaretLine(), 3);
+    EXPECT_EQ(doc->ScriptCaretColumn(), 3);
+
+    event->GetValues();
+    EXPECT_EQ(event->Values(), QStringList{u"Memo1OnBeforePrint"_s});
+    EXPECT_FALSE(event->Edit()); // the handler exists: the script is shown at its body
+    EXPECT_EQ(doc->ScriptCaretLine(), 3);
+    EXPECT_EQ(doc->ScriptCaretColumn(), 1);
+}
+
+TEST(DesignerScriptGen, LanguagesWithoutLastEndAndComments)
+{
+    kavResourceTable().loadBuiltIn(blEnglish);
+    TkavScriptGenerator empty({}, u"JScript"_s);
+    EXPECT_EQ(empty.CreateHandler(u"Memo1OnBeforePrint"_s, u"TkavNotifyEvent"_s), 0);
+    EXPECT_EQ(empty.Lines().first(), u"function Memo1OnBeforePrint(Sender)"_s);
+
+    TkavScriptGenerator pascal({u"{"_s, u"procedure Hidden(Sender: TkavComponent);"_s, u"}"_s,
+                                u"procedure Shown(Sender: TkavComponent);"_s,
+                                u"procedure Other(var Result: Boolean);"_s, u"begin"_s, u"end."_s},
+                               u"PascalScript"_s);
+    EXPECT_EQ(pascal.Handlers(u"TkavNotifyEvent"_s), QStringList{u"Shown"_s});
+    EXPECT_EQ(pascal.FindHandler(u"Hidden"_s), -1);
+
+    TkavScriptGenerator noMain({u"procedure A;"_s}, u"PascalScript"_s);
+    EXPECT_EQ(noMain.CreateHandler(u"X"_s, u"TkavNotifyEvent"_s), -1);
+}
+
+TEST_F(DesignerTest, HandlerWithoutPlaceClearsTheEventAndSays)
+{
+    doc->SetScriptLines({u"procedure A;"_s});
+    auto *memo = find<TkavMemoView>(u"Memo1"_s);
+    auto event = editorOf(*memo, u"OnAfterPrint"_s, doc.get());
+    EXPECT_THROW(event->Edit(), EkavError);
+    EXPECT_TRUE(memo->OnAfterPrint().isEmpty());
+}
