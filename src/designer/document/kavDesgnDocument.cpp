@@ -309,14 +309,20 @@ bool DesignerDocument::Undo()
         return false;
     const int pageIndex = FReport.Objects().indexOf(Page());
     const QStringList names = FSelection.Names();
-    commitScript();
     try {
-        FUndoBuffer.AddRedo(FReport);
-        try {
-            FUndoBuffer.GetUndo(FReport);
-        } catch (...) {
-            FUndoBuffer.DropLastRedo(); // the lists stay as they were
-            throw;
+        if (FScriptPending) {
+            // The edited script is not in the last snapshot: the redo step takes it along.
+            commitScript();
+            FUndoBuffer.AddRedo(FReport);
+            try {
+                FUndoBuffer.GetUndo(FReport);
+            } catch (...) {
+                FUndoBuffer.DropLastRedo(); // the lists stay as they were
+                throw;
+            }
+        } else {
+            // Every change ends in SetModified, so the last snapshot is the document.
+            FUndoBuffer.StepBack(FReport);
         }
     } catch (const Exception &e) {
         kavUIServices().ErrorBox(e.Message());
@@ -335,8 +341,7 @@ bool DesignerDocument::Redo()
     const int pageIndex = FReport.Objects().indexOf(Page());
     const QStringList names = FSelection.Names();
     try {
-        FUndoBuffer.GetRedo(FReport);
-        FUndoBuffer.AddUndo(FReport);
+        FUndoBuffer.StepForward(FReport);
     } catch (const Exception &e) {
         kavUIServices().ErrorBox(e.Message());
         return false;

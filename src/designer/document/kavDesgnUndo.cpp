@@ -187,6 +187,24 @@ void TkavUndoBuffer::GetRedo(TkavComponent &ReportComponent)
     drop(FRedo);
 }
 
+void TkavUndoBuffer::StepBack(TkavComponent &ReportComponent)
+{
+    if (FUndo.size() < 2)
+        nothingTo(u"undo"_s);
+    load(ReportComponent, FUndo[FUndo.size() - 2]);
+    FRedo.push_back(std::move(FUndo.back()));
+    FUndo.pop_back();
+}
+
+void TkavUndoBuffer::StepForward(TkavComponent &ReportComponent)
+{
+    if (FRedo.empty())
+        nothingTo(u"redo"_s);
+    load(ReportComponent, FRedo.back());
+    FUndo.push_back(std::move(FRedo.back()));
+    FRedo.pop_back();
+}
+
 void TkavUndoBuffer::Revert(TkavComponent &ReportComponent)
 {
     if (FUndo.empty())

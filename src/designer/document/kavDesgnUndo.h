@@ -36,6 +36,11 @@ public:
     void GetUndo(TkavComponent &ReportComponent);
     // Loads the last redo snapshot, then drops it (needs one).
     void GetRedo(TkavComponent &ReportComponent);
+    // The same steps without taking a snapshot: while the last undo snapshot is the current
+    // document, undoing moves it to the redo list as it is, and a redo snapshot once loaded
+    // is the current document and moves back as it is. Half the work of an undo step.
+    void StepBack(TkavComponent &ReportComponent);
+    void StepForward(TkavComponent &ReportComponent);
     // Loads the last undo snapshot again and keeps it: the state before a command that
     // failed half-way.
     void Revert(TkavComponent &ReportComponent);
