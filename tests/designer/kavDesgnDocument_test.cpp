@@ -4,6 +4,7 @@
 #include <report/kavPages.h>
 #include <rtl/kavSettings.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
@@ -414,4 +415,49 @@ TEST_F(DesignerTest, ScaleAndUnits)
     doc->SetPage(report->Pages(0));
     EXPECT_EQ(doc->Units(), duPixels);
     EXPECT_EQ(doc->GridType(), gtNone);
+}
+
+// Past the memory limit the older snapshots live in a private temporary file; every state
+// still comes back byte for byte, and the file goes with the history.
+TEST_F(DesignerTest, SwappedSnapshotsRestoreEveryState)
+{
+    QTemporaryDir dir;
+    TkavUndoBuffer &buffer = doc->UndoBuffer();
+    buffer.SetTempDir(dir.path());
+    buffer.SetMemoryLimit(1);
+    QList<QByteArray> states{bytes()};
+    for (int i = 0; i < 5; ++i) {
+        insertMemo(10 + 30 * i, masterTop());
+        states.append(bytes());
+    }
+    EXPECT_GT(buffer.SwappedBytes(), 0);
+    EXPECT_LE(buffer.MemoryUsed(), buffer.LastUndoData().size()); // the newest stays in memory
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files.first().startsWith(u"kv"_s));
+    for (int i = 4; i >= 0; --i) {
+        ASSERT_TRUE(doc->Undo());
+        EXPECT_EQ(bytes(), states[i]) << "undo to state " << i;
+    }
+    EXPECT_FALSE(doc->Undo());
+    for (int i = 1; i <= 5; ++i) {
+        ASSERT_TRUE(doc->Redo());
+        EXPECT_EQ(bytes(), states[i]) << "redo to state " << i;
+    }
+    doc->ReloadReport();
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+// A script typed since the last snapshot is undone with that step and comes back with redo.
+TEST_F(DesignerTest, UndoTakesTheTypedScriptAlongForRedo)
+{
+    insertMemo(10, masterTop());
+    const QStringList typed{u"begin"_s, u"  ShowMessage('typed');"_s, u"end."_s};
+    doc->ScriptEdited(typed);
+    ASSERT_TRUE(doc->Undo());
+    EXPECT_EQ(report->ScriptText().ToStringList(), QStringList({u"begin"_s, u""_s, u"end."_s}));
+    EXPECT_EQ(doc->ScriptLines(), report->ScriptText().ToStringList());
+    ASSERT_TRUE(doc->Redo());
+    EXPECT_EQ(report->ScriptText().ToStringList(), typed);
+    EXPECT_TRUE(find(u"Memo2"_s));
 }

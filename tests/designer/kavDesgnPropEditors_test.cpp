@@ -3,6 +3,9 @@
 #include <designer/editors/kavDesgnEditors.h>
 #include <designer/editors/kavDesgnScriptGen.h>
 #include <report/kavBands.h>
+#include <report/kavCustomEngine.h>
+#include <report/kavDataSets.h>
+#include <report/kavStyles.h>
 #include <scriptlib/ky_formsrtti.h>
 
 using namespace Qt::StringLiterals;
@@ -246,4 +249,158 @@ TEST_F(DesignerTest, HandlerWithoutPlaceClearsTheEventAndSays)
     auto event = editorOf(*memo, u"OnAfterPrint"_s, doc.get());
     EXPECT_THROW(event->Edit(), EkavError);
     EXPECT_TRUE(memo->OnAfterPrint().isEmpty());
+}
+
+// Identifier lists: a name or a number goes in, the name (or the number when it has none)
+// comes out; text that is neither is refused and leaves the value.
+TEST_F(DesignerTest, IdentifierEditorsRoundTripNamesAndNumbers)
+{
+    auto *memo = find<TkavMemoView>(u"Memo1"_s);
+    auto cursor = editorOf(*memo, u"Cursor"_s, doc.get());
+    ASSERT_TRUE(dynamic_cast<TkavCursorProperty *>(cursor.get()));
+    cursor->SetValue(u"crhandpoint"_s);
+    EXPECT_EQ(cursor->GetValue(), u"crHandPoint"_s);
+    cursor->SetValue(u" -3 "_s);
+    EXPECT_EQ(cursor->GetValue(), u"crCross"_s);
+    cursor->SetValue(u"77"_s);
+    EXPECT_EQ(cursor->GetValue(), u"77"_s);
+    EXPECT_ANY_THROW(cursor->SetValue(u"crBanana"_s));
+    EXPECT_EQ(cursor->GetValue(), u"77"_s);
+
+    TkyButton button;
+    auto modal = editorOf(button, u"ModalResult"_s, doc.get());
+    ASSERT_TRUE(dynamic_cast<TkavModalResultProperty *>(modal.get()));
+    modal->SetValue(u"MRYES"_s);
+    EXPECT_EQ(button.ModalResult(), 6);
+    EXPECT_EQ(modal->GetValue(), u"mrYes"_s);
+    modal->SetValue(u"17"_s);
+    EXPECT_EQ(modal->GetValue(), u"17"_s);
+    modal->SetValue(QString());
+    EXPECT_EQ(modal->GetValue(), u"mrNone"_s);
+    modal->GetValues();
+    EXPECT_EQ(modal->Values().size(), 15);
+
+    // Shortcuts: every listed text reads back as itself, in any letter case.
+    TkavShortCutProperty shortcut(doc.get());
+    shortcut.Add(&button, kavFindProp(button, u"ModalResult"_s));
+    shortcut.GetValues();
+    ASSERT_EQ(shortcut.Values().size(), 109);
+    EXPECT_EQ(shortcut.Values().first(), u"(None)"_s);
+    for (const QString &text : shortcut.Values()) {
+        shortcut.SetValue(text.toLower());
+        EXPECT_EQ(shortcut.GetValue(), text);
+    }
+    shortcut.SetValue(u"Shift+Ctrl+F1"_s);
+    const int shiftCtrlF1 = button.ModalResult();
+    shortcut.SetValue(u"ctrl+shift+f1"_s);
+    EXPECT_EQ(button.ModalResult(), shiftCtrlF1);
+    EXPECT_THROW(shortcut.SetValue(u"Ctrl+Banana"_s), EkavError);
+    shortcut.SetValue(QString());
+    EXPECT_EQ(button.ModalResult(), 0);
+}
+
+TEST_F(DesignerTest, DateTimeEditorRoundTripsAndEmptyIsZero)
+{
+    TkavCustomEngine &engine = *report->Engine();
+    auto date = editorOf(engine, u"StartDate"_s, doc.get());
+    ASSERT_TRUE(dynamic_cast<TkavDateTimeProperty *>(date.get()));
+    date->SetValue(QString());
+    EXPECT_EQ(date->GetValue(), QString());
+    engine.SetStartDate(45000.5); // 15 March 2023, noon
+    const QString shown = date->GetValue();
+    ASSERT_FALSE(shown.isEmpty());
+    engine.SetStartDate(0);
+    date->SetValue(shown);
+    EXPECT_NEAR(engine.StartDate(), 45000.5, 1e-6);
+    EXPECT_ANY_THROW(date->SetValue(u"no date"_s));
+}
+
+// Paper sizes are kept in millimetres and shown in the designer's unit.
+TEST_F(DesignerTest, PaperEditorsShowMillimetresInTheUnit)
+{
+    auto *page = find<TkavReportPage>(u"Page1"_s);
+    auto width = editorOf(*page, u"PaperWidth"_s, doc.get());
+    auto top = editorOf(*page, u"TopMargin"_s, doc.get());
+    ASSERT_TRUE(dynamic_cast<TkavPaperXProperty *>(width.get()));
+    ASSERT_TRUE(dynamic_cast<TkavPaperYProperty *>(top.get()));
+    EXPECT_EQ(width->GetValue(), u"21"_s);
+    EXPECT_EQ(top->GetValue(), u"1"_s);
+    doc->SetReportUnits(duInches);
+    EXPECT_EQ(width->GetValue(), u"8.27"_s);
+    top->SetValue(u"0,5"_s);
+    EXPECT_NEAR(page->TopMargin(), 12.7, 1e-9);
+    doc->SetReportUnits(duPixels);
+    EXPECT_EQ(width->GetValue(), u"793.70"_s);
+    width->SetValue(u"96"_s);
+    EXPECT_NEAR(page->PaperWidth(), 25.4, 1e-9);
+
+    auto *memo = find<TkavMemoView>(u"Memo1"_s);
+    auto height = editorOf(*memo, u"Height"_s, doc.get());
+    ASSERT_TRUE(dynamic_cast<TkavLocSizeYProperty *>(height.get()));
+    height->SetValue(u"17"_s);
+    EXPECT_NEAR(memo->Height(), 17, 1e-9);
+    EXPECT_ANY_THROW(height->SetValue(u"tall"_s));
+    EXPECT_NEAR(memo->Height(), 17, 1e-9);
+}
+
+TEST_F(DesignerTest, ClassSetBooleanAndPictureTexts)
+{
+    auto *memo = find<TkavMemoView>(u"Memo1"_s);
+    memo->Frame().SetTyp({ftTop, ftLeft});
+    TkavPropertyList list(doc.get());
+    list.SetComponent(memo);
+    TkavPropertyItem *frame = list.Find(u"Frame"_s);
+    EXPECT_EQ(frame->Editor()->GetValue(), u"(TkavFrame)"_s);
+    EXPECT_EQ(frame->SubProperty()->Find(u"Typ"_s)->Editor()->GetValue(), u"[ftLeft,ftTop]"_s);
+
+    TkavPropertyEditor *wrap = list.Find(u"WordWrap"_s)->Editor();
+    ASSERT_TRUE(dynamic_cast<TkavBooleanProperty *>(wrap));
+    wrap->SetValue(u"TRUE"_s);
+    EXPECT_EQ(wrap->GetValue(), u"True"_s);
+    ASSERT_TRUE(wrap->Edit()); // the next value of the list
+    EXPECT_FALSE(memo->WordWrap());
+
+    auto *picture = doc->InsertObject(u"TkavPictureView"_s, 0, 10, masterTop(), 40, 40);
+    auto pictureEditor = editorOf(*picture, u"Picture"_s, doc.get());
+    ASSERT_TRUE(dynamic_cast<TkavPictureProperty *>(pictureEditor.get()));
+    EXPECT_EQ(pictureEditor->GetValue(), kavResourceTable().Get(u"prNotAssigned"_s));
+}
+
+// A memo bound through the inspector shows the field it is bound to.
+TEST_F(DesignerTest, DataSetAndFieldEditorsBindTheMemo)
+{
+    auto *customers = TkavComponent::Create<TkavUserDataSet>(report.get());
+    customers->SetName(u"Customers"_s);
+    customers->Fields().SetText(u"Name\r\nCity"_s);
+    report->DataSets().Add(customers);
+    auto *memo = find<TkavMemoView>(u"Memo1"_s);
+    auto dataSet = editorOf(*memo, u"DataSet"_s, doc.get());
+    auto field = editorOf(*memo, u"DataField"_s, doc.get());
+    ASSERT_TRUE(dynamic_cast<TkavDataSetProperty *>(dataSet.get()));
+    EXPECT_EQ(dataSet->GetValue(), kavResourceTable().Get(u"prNotAssigned"_s));
+    field->GetValues();
+    EXPECT_TRUE(field->Values().isEmpty()); // no data set, no fields
+    dataSet->GetValues();
+    EXPECT_EQ(dataSet->Values(), QStringList{u"Customers"_s});
+    EXPECT_THROW(dataSet->SetValue(u"Orders"_s), EkavError);
+    dataSet->SetValue(u"customers"_s);
+    EXPECT_EQ(memo->DataSet(), customers);
+    field->GetValues();
+    EXPECT_EQ(field->Values(), (QStringList{u"Name"_s, u"City"_s}));
+    field->SetValue(u"City"_s);
+    EXPECT_EQ(memo->Text().trimmed(), u"[Customers.\"City\"]"_s);
+    dataSet->SetValue(QString());
+    EXPECT_EQ(memo->DataSet(), nullptr);
+}
+
+TEST_F(DesignerTest, StyleEditorOffersTheReportStyles)
+{
+    auto *memo = find<TkavMemoView>(u"Memo1"_s);
+    auto style = editorOf(*memo, u"Style"_s, doc.get());
+    ASSERT_TRUE(dynamic_cast<TkavStyleProperty *>(style.get()));
+    style->GetValues();
+    EXPECT_TRUE(style->Values().isEmpty());
+    report->Styles().Add()->SetName(u"Heading"_s);
+    style->GetValues();
+    EXPECT_EQ(style->Values(), QStringList{u"Heading"_s});
 }

@@ -31,6 +31,8 @@ public:
     std::function<bool(TkavCustomMemoView &)> DisplayFormat;
     std::function<bool(TkavFrame &)> Frame;
     std::function<bool(TkavPicture &)> Picture;
+    std::function<bool(TkavHyperlink &)> Hyperlink;
+    std::function<bool(TkavComponent &)> ObjectDialog; // page options, group, data band
     int Opened = 0;
 
     bool EditMemo(TkavCustomMemoView &memo, QString &text) override
@@ -44,7 +46,11 @@ public:
         ++Opened;
         return DisplayFormat && DisplayFormat(memo);
     }
-    bool EditHyperlink(TkavHyperlink &) override { return ++Opened, false; }
+    bool EditHyperlink(TkavHyperlink &link) override
+    {
+        ++Opened;
+        return Hyperlink && Hyperlink(link);
+    }
     bool EditPicture(TkavPicture &picture) override
     {
         ++Opened;
@@ -57,9 +63,16 @@ public:
     }
     bool EditFill(std::unique_ptr<TkavCustomFill> &, bool) override { return ++Opened, false; }
     bool EditLines(TStrings &) override { return ++Opened, false; }
-    bool EditPageOptions(TkavReportPage &) override { return ++Opened, false; }
-    bool EditGroup(TkavGroupHeader &) override { return ++Opened, false; }
-    bool EditDataBand(TkavDataBand &) override { return ++Opened, false; }
+    bool EditPageOptions(TkavReportPage &page) override { return objectDialog(page); }
+    bool EditGroup(TkavGroupHeader &band) override { return objectDialog(band); }
+    bool EditDataBand(TkavDataBand &band) override { return objectDialog(band); }
+
+private:
+    bool objectDialog(TkavComponent &c)
+    {
+        ++Opened;
+        return ObjectDialog && ObjectDialog(c);
+    }
 };
 
 class DesignerTest : public ::testing::Test
