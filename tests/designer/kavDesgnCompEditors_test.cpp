@@ -15,7 +15,33 @@ QList<int> tags(const QList<TkavMenuItem> &items)
     return result;
 }
 
+// A stand-in for a dialog control: the editor knows controls by their class name and their
+// OnClick event.
+class TestDialogControl : public TkavReportComponent
+{
+public:
+    KAV_CLASSINFO
+    using TkavReportComponent::TkavReportComponent;
+    void Draw(QPainter *, double, double, double, double) override {}
+    const QString &OnClick() const { return FOnClick; }
+    void SetOnClick(const QString &value) { FOnClick = value; }
+
+private:
+    QString FOnClick;
+};
+
 } // namespace
+
+const TkavClassInfo &TestDialogControl::StaticClassInfo()
+{
+    static const TkavClassInfo info = kavMakeClassInfo<TestDialogControl, TkavReportComponent>(
+        u"TkavDialogControl"_s,
+        [](TkavPropBuilder<TestDialogControl> &p) {
+            p.Event(u"OnClick"_s, &TestDialogControl::OnClick, &TestDialogControl::SetOnClick);
+        },
+        kavComponentFactory<TestDialogControl>());
+    return info;
+}
 
 TEST_F(DesignerTest, PageFooterOffersOnlyFirstAndLastPage)
 {
@@ -334,7 +360,28 @@ TEST_F(DesignerTest, DoubleClickDialogsReportOnlyConfirmedChanges)
     doc->SetPage(find(u"Page1"_s));
     EXPECT_TRUE(doc->EditSelected()); // the page itself: its options
     TkavDesigner settings;
-    settings.Restrictions = {drDontChangePageOptions};
+    settings.SetRestrictions({drDontChangePageOptions});
     EXPECT_FALSE(doc->EditSelected());
     EXPECT_EQ(doc->UndoBuffer().UndoCount(), undo + 4);
+}
+
+// A double click on a control goes to its click handler, written the first time.
+TEST_F(DesignerTest, DialogControlGoesToItsClickHandler)
+{
+    auto *button = TkavComponent::Create<TestDialogControl>(find(u"Page1"_s));
+    button->SetName(u"Button1"_s);
+    doc->Select(button);
+    const int undo = doc->UndoBuffer().UndoCount();
+    ASSERT_TRUE(doc->EditSelected());
+    EXPECT_EQ(button->OnClick(), u"Button1OnClick"_s);
+    EXPECT_EQ(report->ScriptText().Strings(0),
+              u"procedure Button1OnClick(Sender: TkavComponent);"_s);
+    EXPECT_EQ(doc->UndoBuffer().UndoCount(), undo + 1);
+    EXPECT_EQ(doc->ScriptCaretLine(), 3);
+
+    doc->Select(button);
+    EXPECT_FALSE(doc->EditSelected()); // there already: shown, nothing changed
+    EXPECT_EQ(doc->ScriptCaretColumn(), 1);
+    EXPECT_EQ(report->ScriptText().Count(), 8);
+    EXPECT_EQ(doc->UndoBuffer().UndoCount(), undo + 1);
 }

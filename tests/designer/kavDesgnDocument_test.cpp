@@ -124,7 +124,7 @@ TEST_F(DesignerTest, NewAndDeletePage)
 TEST_F(DesignerTest, RestrictionsForbidCommands)
 {
     TkavDesigner settings;
-    settings.Restrictions = {drDontCreatePage, drDontInsertObject};
+    settings.SetRestrictions({drDontCreatePage, drDontInsertObject});
     EXPECT_EQ(doc->NewPage(), nullptr);
     EXPECT_EQ(insertMemo(10, masterTop()), nullptr);
     EXPECT_EQ(doc->UndoBuffer().UndoCount(), 1);
@@ -361,7 +361,7 @@ TEST_F(DesignerTest, CloseAsksOnlyWhenSavingIsAllowed)
     ui().MessageAnswers = {mrCancel};
     EXPECT_FALSE(doc->CloseQuery());
     TkavDesigner settings;
-    settings.Restrictions = {drDontSaveReport};
+    settings.SetRestrictions({drDontSaveReport});
     EXPECT_TRUE(doc->CloseQuery());
     EXPECT_EQ(ui().CallsOf(u"MessageDlg"_s).size(), 1u);
 }
@@ -400,6 +400,10 @@ TEST(DesignerSettings, OptionsRoundTripAndBlackIsAColour)
     EXPECT_DOUBLE_EQ(read.GridSize(duInches), 0.2);
     EXPECT_EQ(read.WorkspaceColor, 0);
     EXPECT_EQ(read.RecentFiles, options.RecentFiles);
+
+    ini.WriteFloat(u"Form5.TkavDesignerForm"_s, u"Scale"_s, 1e9); // a damaged store
+    read.Restore(ini);
+    EXPECT_EQ(read.Scale, 20);
 }
 
 TEST_F(DesignerTest, ScaleAndUnits)

@@ -42,9 +42,9 @@ DesignerDocument::DesignerDocument(TkavReport &report)
     FUndoBuffer.SetTempDir(report.EngineOptions().TempDir());
     FClipboard.SetPictureCache(&FPictureCache);
     if (const TkavDesigner *settings = Settings()) {
-        FSample->SetFont(settings->DefaultFont);
-        FSample->SetRTLReading(settings->RTLLanguage);
-        FSample->SetParentFont(settings->MemoParentFont);
+        FSample->SetFont(settings->DefaultFont());
+        FSample->SetRTLReading(settings->RTLLanguage());
+        FSample->SetParentFont(settings->MemoParentFont());
     }
     ReloadReport();
 }
@@ -54,7 +54,7 @@ DesignerDocument::~DesignerDocument() = default;
 bool DesignerDocument::CheckOp(TkavDesignerRestriction Op) const
 {
     const TkavDesigner *settings = Settings();
-    return !settings || !settings->Restrictions.Contains(Op);
+    return !settings || !settings->Restrictions().Contains(Op);
 }
 
 void DesignerDocument::notify(const std::function<void()> &hook) const
@@ -167,7 +167,7 @@ void DesignerDocument::GetDefaultObjectSize(double &Width, double &Height) const
 
 void DesignerDocument::SetScale(double Value)
 {
-    FOptions.Scale = Value <= 0 ? 1 : qMin(Value, 20.0);
+    FOptions.Scale = kavBoundedScale(Value);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -446,7 +446,7 @@ bool DesignerDocument::DeleteSelection()
 
 QString DesignerDocument::Caption() const
 {
-    const QString ext = Settings() ? Settings()->TemplatesExt : u"kv3"_s;
+    const QString ext = Settings() ? Settings()->TemplatesExt() : u"kv3"_s;
     return u"Kavrel - "_s + (FReport.FileName().isEmpty() ? u"Untitled."_s + ext : FReport.FileName());
 }
 
@@ -454,7 +454,7 @@ bool DesignerDocument::AskToSave()
 {
     if (!FModified)
         return true;
-    const QString ext = Settings() ? Settings()->TemplatesExt : u"kv3"_s;
+    const QString ext = Settings() ? Settings()->TemplatesExt() : u"kv3"_s;
     const QString name = FReport.FileName().isEmpty() ? u"Untitled."_s + ext : FReport.FileName();
     const TModalResult answer = kavUIServices().MessageDlg(res(u"dsSaveChangesTo"_s) + u' ' + name
                                                                + u'?',
@@ -468,7 +468,7 @@ bool DesignerDocument::AskToSave()
 bool DesignerDocument::CloseQuery()
 {
     const TkavDesigner *settings = Settings();
-    if (!FModified || (settings && !settings->CloseQuery) || !CheckOp(drDontSaveReport))
+    if (!FModified || (settings && !settings->CloseQuery()) || !CheckOp(drDontSaveReport))
         return true;
     return AskToSave();
 }
@@ -502,8 +502,8 @@ bool DesignerDocument::OpenFile(const QString &FileName)
     if (!CheckOp(drDontLoadReport))
         return false;
     TkavDesigner *settings = Settings();
-    if (FileName.isEmpty() && settings && settings->OnLoadReport) {
-        if (settings->OnLoadReport(FReport))
+    if (FileName.isEmpty() && settings && settings->OnLoadReport()) {
+        if (settings->OnLoadReport()(FReport))
             ReloadReport();
         else
             notify(FHooks.PagesChanged);
@@ -513,7 +513,7 @@ bool DesignerDocument::OpenFile(const QString &FileName)
     if (name.isEmpty()) {
         TkavFileDialogOptions options;
         options.Filter = res(u"dsRepFilter"_s);
-        options.InitialDir = settings ? settings->OpenDir : QString();
+        options.InitialDir = settings ? settings->OpenDir() : QString();
         QStringList names;
         if (!kavUIServices().OpenFileDialog(options, names) || names.isEmpty())
             return false;
@@ -527,8 +527,8 @@ bool DesignerDocument::OpenRecent(const QString &FileName)
     if (!CheckOp(drDontLoadReport) || !AskToSave())
         return false;
     TkavDesigner *settings = Settings();
-    if (settings && settings->OnLoadRecentReport) {
-        if (!settings->OnLoadRecentReport(FReport, FileName))
+    if (settings && settings->OnLoadRecentReport()) {
+        if (!settings->OnLoadRecentReport()(FReport, FileName))
             return false;
         FRecentFiles.Add(FileName);
         ReloadReport();
@@ -563,15 +563,15 @@ bool DesignerDocument::SaveFile(bool SaveAs)
     FReport.ReportOptions().SetLastChange(Now());
     TkavDesigner *settings = Settings();
     bool saved = false;
-    if (settings && settings->OnSaveReport) {
-        saved = settings->OnSaveReport(FReport, SaveAs);
+    if (settings && settings->OnSaveReport()) {
+        saved = settings->OnSaveReport()(FReport, SaveAs);
     } else {
         QString name = FReport.FileName();
         if (SaveAs || name.isEmpty()) {
             TkavFileDialogOptions options;
             options.Filter = res(u"dsRepFilter"_s);
-            options.DefaultExt = settings ? settings->TemplatesExt : u"kv3"_s;
-            options.InitialDir = settings ? settings->SaveDir : QString();
+            options.DefaultExt = settings ? settings->TemplatesExt() : u"kv3"_s;
+            options.InitialDir = settings ? settings->SaveDir() : QString();
             options.FileName = name;
             if (!kavUIServices().SaveFileDialog(options, name))
                 return false;

@@ -66,14 +66,14 @@ void DesignerDocument::clearToEmptyReport()
     TkavReportPage *page = createReportPage();
     page->SetName(u"Page1"_s);
     const TkavDesigner *settings = Settings();
-    FReport.SetScriptLanguage(settings ? settings->DefaultScriptLanguage : u"PascalScript"_s);
+    FReport.SetScriptLanguage(settings ? settings->DefaultScriptLanguage() : u"PascalScript"_s);
     if (settings) {
-        page->SetLeftMargin(settings->DefaultLeftMargin);
-        page->SetRightMargin(settings->DefaultRightMargin);
-        page->SetTopMargin(settings->DefaultTopMargin);
-        page->SetBottomMargin(settings->DefaultBottomMargin);
-        page->SetPaperSize(settings->DefaultPaperSize);
-        page->SetOrientation(settings->DefaultOrientation);
+        page->SetLeftMargin(settings->DefaultLeftMargin());
+        page->SetRightMargin(settings->DefaultRightMargin());
+        page->SetTopMargin(settings->DefaultTopMargin());
+        page->SetBottomMargin(settings->DefaultBottomMargin());
+        page->SetPaperSize(settings->DefaultPaperSize());
+        page->SetOrientation(settings->DefaultOrientation());
     }
     TStringList script;
     for (const QString &line : EmptyScript(FReport.ScriptLanguage()))
@@ -136,7 +136,7 @@ TkavComponent *DesignerDocument::NewDialogPage()
         page = TkavComponent::DesignCreate(cls->ClassName(), &FReport);
         page->SetBounds(265, 150, 300, 200);
         if (const TkavDesigner *settings = Settings())
-            page->SetFont(settings->DefaultFont);
+            page->SetFont(settings->DefaultFont());
         page->CreateUniqueName();
         SetPage(page);
         SetModified(true);
@@ -314,8 +314,8 @@ TkavComponent *DesignerDocument::InsertObject(const QString &ClassName, int Flag
                     break;
                 }
         FSelection.Select(obj);
-        if (Settings() && Settings()->OnInsertObject)
-            Settings()->OnInsertObject(obj);
+        if (Settings() && Settings()->OnInsertObject())
+            Settings()->OnInsertObject()(obj);
         if (auto *subreport = dynamic_cast<TkavSubreport *>(obj)) {
             subPage = createReportPage();
             subreport->SetSubPage(subPage);

@@ -122,6 +122,11 @@ double kavUnitsToMM(double value, TkavDesignerUnits units, bool x)
     return value;
 }
 
+double kavBoundedScale(double scale)
+{
+    return scale > 0 ? qMin(scale, 20.0) : 1;
+}
+
 QString kavUnitCaptionKey(TkavDesignerUnits units)
 {
     static const QString keys[] = {u"dsCm"_s, u"dsInch"_s, u"dsPix"_s, u"dsChars"_s};
@@ -162,7 +167,7 @@ void TkavDesignerOptions::Restore(const TkavIniFile &ini)
         EditAfterInsert = true;
         return;
     }
-    Scale = ini.ReadFloat(section, u"Scale"_s, 1);
+    Scale = kavBoundedScale(ini.ReadFloat(section, u"Scale"_s, 1));
     ShowGrid = ini.ReadBool(section, u"ShowGrid"_s, true);
     GridAlign = ini.ReadBool(section, u"GridAlign"_s, true);
     ShowRulers = ini.ReadBool(section, u"ShowRulers"_s, true);

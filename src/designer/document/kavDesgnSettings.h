@@ -6,6 +6,7 @@
 // recently used files.
 
 #include <report/kavPages.h>
+#include <rtl/kavColors.h>
 #include <rtl/kavFont.h>
 #include <rtl/kavSet.h>
 
@@ -69,6 +70,9 @@ double kavBandCaptionHeight(TkavGridType grid, bool showCaptions = true);
 // Millimetres to units and back (characters round to whole cells).
 double kavMMToUnits(double mm, TkavDesignerUnits units, bool x = true);
 double kavUnitsToMM(double value, TkavDesignerUnits units, bool x = true);
+// A workspace zoom within its bounds: values <= 0 (or not a number) become 1, values above
+// 20 become 20.
+double kavBoundedScale(double scale);
 // The resource key of the unit's caption ("dsCm" ...).
 QString kavUnitCaptionKey(TkavDesignerUnits units);
 
@@ -76,6 +80,11 @@ QString kavUnitCaptionKey(TkavDesignerUnits units);
 class TkavDesigner
 {
 public:
+    using TLoadReportEvent = std::function<bool(TkavReport &)>;
+    using TLoadRecentReportEvent = std::function<bool(TkavReport &, const QString &FileName)>;
+    using TSaveReportEvent = std::function<bool(TkavReport &, bool SaveAs)>;
+    using TInsertObjectEvent = std::function<void(TkavComponent *)>;
+
     TkavDesigner();
     ~TkavDesigner();
     TkavDesigner(const TkavDesigner &) = delete;
@@ -84,31 +93,91 @@ public:
     // The active component, or null.
     static TkavDesigner *Active();
 
-    bool CloseQuery = true;
-    QString DefaultScriptLanguage = QStringLiteral("PascalScript");
-    TFont DefaultFont; // Arial 10
-    double DefaultLeftMargin = kavPageDesignerMargin;
-    double DefaultRightMargin = kavPageDesignerMargin;
-    double DefaultTopMargin = kavPageDesignerMargin;
-    double DefaultBottomMargin = kavPageDesignerMargin;
-    int DefaultPaperSize = kavPaperA4;
-    TPrinterOrientation DefaultOrientation = poPortrait;
-    QString OpenDir;
-    QString SaveDir;
-    QString TemplatesExt = QStringLiteral("kv3");
-    QString TemplateDir;
-    bool Standalone = false;
-    TkavDesignerRestrictions Restrictions;
-    bool RTLLanguage = false;
-    bool MemoParentFont = false;
+    // Ask to save a modified report when the designer closes.
+    bool CloseQuery() const { return FCloseQuery; }
+    void SetCloseQuery(bool Value) { FCloseQuery = Value; }
+    // Defaults of new reports: script language, the font of dialog pages and of the sample
+    // format, and the first report page's margins (mm), paper and orientation.
+    const QString &DefaultScriptLanguage() const { return FDefaultScriptLanguage; }
+    void SetDefaultScriptLanguage(const QString &Value) { FDefaultScriptLanguage = Value; }
+    const TFont &DefaultFont() const { return FDefaultFont; }
+    void SetDefaultFont(const TFont &Value) { FDefaultFont = Value; }
+    double DefaultLeftMargin() const { return FDefaultLeftMargin; }
+    void SetDefaultLeftMargin(double Value) { FDefaultLeftMargin = Value; }
+    double DefaultRightMargin() const { return FDefaultRightMargin; }
+    void SetDefaultRightMargin(double Value) { FDefaultRightMargin = Value; }
+    double DefaultTopMargin() const { return FDefaultTopMargin; }
+    void SetDefaultTopMargin(double Value) { FDefaultTopMargin = Value; }
+    double DefaultBottomMargin() const { return FDefaultBottomMargin; }
+    void SetDefaultBottomMargin(double Value) { FDefaultBottomMargin = Value; }
+    int DefaultPaperSize() const { return FDefaultPaperSize; }
+    void SetDefaultPaperSize(int Value) { FDefaultPaperSize = Value; }
+    TPrinterOrientation DefaultOrientation() const { return FDefaultOrientation; }
+    void SetDefaultOrientation(TPrinterOrientation Value) { FDefaultOrientation = Value; }
+    // The designer's optional gradient background.
+    bool Gradient() const { return FGradient; }
+    void SetGradient(bool Value) { FGradient = Value; }
+    TColor GradientStart() const { return FGradientStart; }
+    void SetGradientStart(TColor Value) { FGradientStart = Value; }
+    TColor GradientEnd() const { return FGradientEnd; }
+    void SetGradientEnd(TColor Value) { FGradientEnd = Value; }
+    // Initial folders of the open and save dialogs, report files' extension and templates.
+    const QString &OpenDir() const { return FOpenDir; }
+    void SetOpenDir(const QString &Value) { FOpenDir = Value; }
+    const QString &SaveDir() const { return FSaveDir; }
+    void SetSaveDir(const QString &Value) { FSaveDir = Value; }
+    const QString &TemplatesExt() const { return FTemplatesExt; }
+    void SetTemplatesExt(const QString &Value) { FTemplatesExt = Value; }
+    const QString &TemplateDir() const { return FTemplateDir; }
+    void SetTemplateDir(const QString &Value) { FTemplateDir = Value; }
+    bool Standalone() const { return FStandalone; }
+    void SetStandalone(bool Value) { FStandalone = Value; }
+    // Operations the user may not do.
+    TkavDesignerRestrictions Restrictions() const { return FRestrictions; }
+    void SetRestrictions(TkavDesignerRestrictions Value) { FRestrictions = Value; }
+    // RTLReading and ParentFont of the sample format.
+    bool RTLLanguage() const { return FRTLLanguage; }
+    void SetRTLLanguage(bool Value) { FRTLLanguage = Value; }
+    bool MemoParentFont() const { return FMemoParentFont; }
+    void SetMemoParentFont(bool Value) { FMemoParentFont = Value; }
 
     // Replace the built-in open and save; the answer tells whether a report was loaded /
     // saved.
-    std::function<bool(TkavReport &)> OnLoadReport;
-    std::function<bool(TkavReport &, const QString &FileName)> OnLoadRecentReport;
-    std::function<bool(TkavReport &, bool SaveAs)> OnSaveReport;
+    const TLoadReportEvent &OnLoadReport() const { return FOnLoadReport; }
+    void SetOnLoadReport(TLoadReportEvent Value) { FOnLoadReport = std::move(Value); }
+    const TLoadRecentReportEvent &OnLoadRecentReport() const { return FOnLoadRecentReport; }
+    void SetOnLoadRecentReport(TLoadRecentReportEvent Value) { FOnLoadRecentReport = std::move(Value); }
+    const TSaveReportEvent &OnSaveReport() const { return FOnSaveReport; }
+    void SetOnSaveReport(TSaveReportEvent Value) { FOnSaveReport = std::move(Value); }
     // Told about every object the user inserts.
-    std::function<void(TkavComponent *)> OnInsertObject;
+    const TInsertObjectEvent &OnInsertObject() const { return FOnInsertObject; }
+    void SetOnInsertObject(TInsertObjectEvent Value) { FOnInsertObject = std::move(Value); }
+
+private:
+    bool FCloseQuery = true;
+    QString FDefaultScriptLanguage = QStringLiteral("PascalScript");
+    TFont FDefaultFont; // Arial 10
+    double FDefaultLeftMargin = kavPageDesignerMargin;
+    double FDefaultRightMargin = kavPageDesignerMargin;
+    double FDefaultTopMargin = kavPageDesignerMargin;
+    double FDefaultBottomMargin = kavPageDesignerMargin;
+    int FDefaultPaperSize = kavPaperA4;
+    TPrinterOrientation FDefaultOrientation = poPortrait;
+    bool FGradient = false;
+    TColor FGradientStart = clWindow;
+    TColor FGradientEnd = TColor(0xB6D6DA);
+    QString FOpenDir;
+    QString FSaveDir;
+    QString FTemplatesExt = QStringLiteral("kv3");
+    QString FTemplateDir;
+    bool FStandalone = false;
+    TkavDesignerRestrictions FRestrictions;
+    bool FRTLLanguage = false;
+    bool FMemoParentFont = false;
+    TLoadReportEvent FOnLoadReport;
+    TLoadRecentReportEvent FOnLoadRecentReport;
+    TSaveReportEvent FOnSaveReport;
+    TInsertObjectEvent FOnInsertObject;
 };
 
 // The options the designer keeps in the report's settings store (section
@@ -127,8 +196,8 @@ struct TkavDesignerOptions
     QString MemoFontName = QStringLiteral("Arial");
     int MemoFontSize = 10;
     bool UseObjectFont = true;
-    int WorkspaceColor = int(0xFF000005u); // the system window colour
-    int ToolsColor = int(0xFF000005u);
+    int WorkspaceColor = int(clWindow);
+    int ToolsColor = int(clWindow);
     bool GridLCD = false;
     bool EditAfterInsert = false;
     bool LocalizedOI = false;
