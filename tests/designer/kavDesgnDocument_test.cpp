@@ -195,6 +195,12 @@ TEST_F(DesignerTest, AlignmentOnAMultiSelection)
     EXPECT_NEAR(a->Left(), -20, 1e-9);
     EXPECT_NEAR(b->Left(), 5990, 1e-9);
     EXPECT_NEAR(c->Left(), 12000, 1e-9);
+    // As text, "12000" would sort before "9000".
+    a->SetLeft(0);
+    b->SetLeft(9000);
+    ASSERT_TRUE(doc->Align(acSpaceHorizontally));
+    EXPECT_NEAR(b->Left(), 6000, 1e-9);
+    EXPECT_NEAR(c->Left(), 12000, 1e-9);
 }
 
 TEST_F(DesignerTest, AlignTopsUsesAbsoluteTopsAcrossBands)

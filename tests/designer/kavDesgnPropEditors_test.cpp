@@ -2,6 +2,7 @@
 
 #include <designer/editors/kavDesgnEditors.h>
 #include <designer/editors/kavDesgnScriptGen.h>
+#include <data/kavSQLDataSets.h>
 #include <report/kavBands.h>
 #include <report/kavCustomEngine.h>
 #include <report/kavDataSets.h>
@@ -96,6 +97,14 @@ TEST_F(DesignerTest, MultiSelectionKeepsSharedPropertiesAndWritesAll)
     typ->SubProperty()->Find(u"ftTop"_s)->Editor()->SetValue(u"True"_s);
     EXPECT_TRUE(dynamic_cast<TkavView *>(picture)->Frame().Typ().Contains(ftTop));
     EXPECT_TRUE(memo->Frame().Typ().Contains(ftTop));
+    // The frame dialog's result reaches every selected object, not only the first.
+    dialogs().Frame = [](TkavFrame &edited) {
+        edited.SetWidth(3);
+        return true;
+    };
+    ASSERT_TRUE(frame->Editor()->Edit());
+    EXPECT_EQ(dynamic_cast<TkavView *>(picture)->Frame().Width(), 3);
+    EXPECT_EQ(memo->Frame().Width(), 3);
 }
 
 TEST_F(DesignerTest, SetMembersSwitchPerObject)
@@ -391,6 +400,25 @@ TEST_F(DesignerTest, DataSetAndFieldEditorsBindTheMemo)
     EXPECT_EQ(memo->Text().trimmed(), u"[Customers.\"City\"]"_s);
     dataSet->SetValue(QString());
     EXPECT_EQ(memo->DataSet(), nullptr);
+
+    // A query is never its own master.
+    auto *query = dynamic_cast<TkavSQLQuery *>(TkavComponent::Create(u"TkavSQLQuery", report.get()));
+    ASSERT_TRUE(query);
+    query->SetName(u"Orders"_s);
+    report->DataSets().Add(query);
+    auto master = editorOf(*query, u"Master"_s, doc.get());
+    ASSERT_TRUE(dynamic_cast<TkavDataSetProperty *>(master.get()));
+    master->GetValues();
+    EXPECT_EQ(master->Values(), QStringList{u"Customers"_s});
+    try {
+        master->SetValue(u"Orders"_s);
+        ADD_FAILURE() << "a query took itself as its master";
+    } catch (const EkavError &e) {
+        EXPECT_EQ(e.Message(), kavResourceTable().Get(u"prInvProp"_s)); // refused by the editor
+    }
+    EXPECT_EQ(query->Master(), nullptr);
+    master->SetValue(u"Customers"_s);
+    EXPECT_EQ(query->Master(), customers);
 }
 
 TEST_F(DesignerTest, StyleEditorOffersTheReportStyles)
