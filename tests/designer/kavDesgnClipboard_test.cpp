@@ -1,6 +1,8 @@
 #include "kavDesignerTestSupport.h"
 
 #include <report/kavBands.h>
+#include <report/kavDMP.h>
+#include <report/kavDataSets.h>
 #include <report/kavPages.h>
 
 #include <QBuffer>
@@ -162,4 +164,50 @@ TEST_F(ClipboardTest, PicturesTravelThroughTheCache)
     doc->SetModified(true);
     doc->Undo();
     EXPECT_EQ(find<TkavPictureView>(u"Picture1"_s)->Picture().Width(), 4);
+}
+
+// Which objects each kind of page takes when pasted.
+TEST_F(ClipboardTest, PageKindsTakeTheirObjectsOnly)
+{
+    TkavReport other;
+    auto *reportPage = TkavComponent::Create<TkavReportPage>(&other);
+    auto *dmpPage = TkavComponent::Create<TkavDMPPage>(&other);
+    auto *dataPage = TkavComponent::Create<TkavDataPage>(&other);
+    struct Row
+    {
+        const char16_t *cls;
+        bool report, dmp, data;
+    };
+    const Row rows[] = {
+        {u"TkavMasterData", true, true, false},    {u"TkavMemoView", true, false, true},
+        {u"TkavLineView", true, false, true},      {u"TkavShapeView", true, false, true},
+        {u"TkavPictureView", true, false, false},  {u"TkavSubreport", true, false, false},
+        {u"TkavSysMemoView", true, false, true},   {u"TkavDMPMemoView", false, true, false},
+        {u"TkavDMPLineView", false, true, false},  {u"TkavDMPCommand", false, true, false},
+        {u"TkavUserDataSet", true, false, true},
+    };
+    for (const Row &row : rows) {
+        const QString cls = QString::fromUtf16(row.cls);
+        SCOPED_TRACE(cls.toStdString());
+        const std::unique_ptr<TPersistent> made = kavFindClass(cls)->Create(nullptr);
+        auto *obj = dynamic_cast<TkavComponent *>(made.get());
+        ASSERT_TRUE(obj);
+        EXPECT_EQ(TkavClipboard::PageAccepts(*reportPage, *obj), row.report);
+        EXPECT_EQ(TkavClipboard::PageAccepts(*dmpPage, *obj), row.dmp);
+        EXPECT_EQ(TkavClipboard::PageAccepts(*dataPage, *obj), row.data);
+    }
+}
+
+TEST_F(ClipboardTest, BandWithOneSelectedChildCopiesThatChildOnly)
+{
+    auto *master = find<TkavBand>(u"MasterData1"_s);
+    auto *a = insertMemo(10, masterTop());
+    insertMemo(50, masterTop());
+    doc->Selection().Select(master);
+    doc->Selection().Add(a);
+    const QString text = clip().CopyText();
+    EXPECT_TRUE(text.contains(u"Name=\"MasterData1\""_s));
+    EXPECT_TRUE(text.contains(u"Name=\"Memo2\""_s));
+    EXPECT_FALSE(text.contains(u"Name=\"Memo3\""_s));
+    EXPECT_EQ(text.count(u"<TkavMemoView"_s), 1);
 }

@@ -471,3 +471,108 @@ TEST_F(DesignerTest, UndoTakesTheTypedScriptAlongForRedo)
     EXPECT_EQ(report->ScriptText().ToStringList(), typed);
     EXPECT_TRUE(find(u"Memo2"_s));
 }
+
+TEST_F(DesignerTest, NewReportTakesTheSettingsDefaults)
+{
+    TkavDesigner settings;
+    settings.SetDefaultScriptLanguage(u"JScript"_s);
+    settings.SetDefaultLeftMargin(25);
+    settings.SetDefaultOrientation(poLandscape);
+    ASSERT_TRUE(doc->NewReport());
+    auto *page = find<TkavReportPage>(u"Page1"_s);
+    EXPECT_NEAR(page->LeftMargin(), 25, 1e-9);
+    EXPECT_EQ(page->Orientation(), poLandscape);
+    EXPECT_EQ(report->ScriptLanguage(), u"JScript"_s);
+    EXPECT_EQ(report->ScriptText().Count(), 0); // no main block in JScript
+    // The page-number memo sits at the right margin of the landscape page.
+    EXPECT_NEAR(find(u"Memo1"_s)->Left(),
+                (page->PaperWidth() - 25 - page->RightMargin() - 20) * 3.77953, 1e-4);
+}
+
+TEST_F(DesignerTest, ScriptLanguageChangeAsksBeforeClearing)
+{
+    doc->SetScriptLines({u"begin"_s, u"  ShowMessage('x');"_s, u"end."_s});
+    ui().MessageAnswers = {mrNo};
+    EXPECT_FALSE(doc->SetScriptLanguage(u"C++Script"_s));
+    EXPECT_EQ(report->ScriptLanguage(), u"PascalScript"_s);
+    EXPECT_EQ(report->ScriptText().Count(), 3);
+    ui().MessageAnswers = {mrYes};
+    ASSERT_TRUE(doc->SetScriptLanguage(u"C++Script"_s));
+    EXPECT_EQ(report->ScriptLanguage(), u"C++Script"_s);
+    EXPECT_EQ(report->ScriptText().ToStringList(), QStringList({u"{"_s, u""_s, u"}"_s}));
+    ASSERT_TRUE(doc->Undo());
+    EXPECT_EQ(report->ScriptLanguage(), u"PascalScript"_s);
+}
+
+TEST_F(DesignerTest, FormattingTouchesWhatHasThePropertyAndClearsStyles)
+{
+    auto *memo = insertMemo(10, masterTop());
+    auto *line = doc->InsertObject(u"TkavLineView"_s, 0, 50, masterTop(), 40, 0);
+    memo->SetStyle(u"Heading"_s);
+    doc->Selection().Select(memo);
+    doc->Selection().Add(line);
+    EXPECT_TRUE(doc->SetHAlign(haCenter)); // the line has no alignment: left alone
+    EXPECT_EQ(memo->HAlign(), haCenter);
+    EXPECT_EQ(memo->Style(), u"Heading"_s); // alignment keeps the style
+    ASSERT_TRUE(doc->SetFillColor(clYellow));
+    EXPECT_EQ(memo->FillType(), ftBrush);
+    EXPECT_EQ(dynamic_cast<TkavView *>(line)->FillType(), ftBrush);
+    EXPECT_TRUE(memo->Style().isEmpty()); // fill changes end the style
+    ASSERT_TRUE(doc->SetFrameLines(true));
+    EXPECT_EQ(memo->Frame().Typ(), (TkavFrameTypes{ftLeft, ftRight, ftTop, ftBottom}));
+    ASSERT_TRUE(doc->SetFrameLine(ftLeft, false));
+    EXPECT_FALSE(dynamic_cast<TkavView *>(line)->Frame().Typ().Contains(ftLeft));
+    EXPECT_EQ(doc->SampleFormat().HAlign(), haCenter);
+    EXPECT_EQ(doc->SampleFormat().Frame().Typ(), (TkavFrameTypes{ftRight, ftTop, ftBottom}));
+    auto *next = insertMemo(100, masterTop()); // the sample's look, not its text
+    EXPECT_EQ(next->HAlign(), haCenter);
+    EXPECT_EQ(next->FillType(), ftBrush);
+
+    doc->Select(find(u"Page1"_s));
+    ASSERT_TRUE(doc->SetFillColor(clAqua)); // the page takes it as its colour
+    EXPECT_EQ(find<TkavReportPage>(u"Page1"_s)->Color(), clAqua);
+}
+
+TEST_F(DesignerTest, AlignToGridRoundsAndKeepsSizesAboveZero)
+{
+    doc->SetReportUnits(duPixels); // grid of 4 pixels
+    auto *memo = insertMemo(9, masterTop(), 1, 7);
+    memo->SetTop(5);
+    doc->Select(memo);
+    ASSERT_TRUE(doc->AlignToGrid());
+    EXPECT_NEAR(memo->Left(), 8, 1e-9);
+    EXPECT_NEAR(memo->Top(), 4, 1e-9);
+    EXPECT_NEAR(memo->Width(), 4, 1e-9); // 1 rounds to 0: one step
+    EXPECT_NEAR(memo->Height(), 8, 1e-9);
+}
+
+TEST_F(DesignerTest, SelectAllAndSameTypeStayOnTheirParent)
+{
+    auto *a = insertMemo(10, masterTop());
+    auto *b = insertMemo(50, masterTop());
+    auto *line = doc->InsertObject(u"TkavLineView"_s, 0, 90, masterTop(), 40, 0);
+    doc->Select(a);
+    doc->SelectAll();
+    EXPECT_EQ(doc->SelectedObjects(), (QList<TkavComponent *>{a, b, line}));
+    doc->Select(a);
+    doc->SelectSameType();
+    EXPECT_EQ(doc->SelectedObjects(), (QList<TkavComponent *>{a, b}));
+    doc->Select(a);
+    doc->SelectSameType(true); // the page-number memo too
+    EXPECT_EQ(doc->SelectedObjects().size(), 3);
+    doc->Select(find(u"Page1"_s));
+    doc->SelectAll();
+    EXPECT_EQ(doc->SelectedObjects().size(), 3); // the three bands
+}
+
+TEST_F(DesignerTest, PagesMoveButTheDataPageStaysFirst)
+{
+    TkavReportPage *second = doc->NewPage();
+    ASSERT_TRUE(second);
+    EXPECT_FALSE(doc->MovePage(2, 0));
+    ASSERT_TRUE(doc->MovePage(2, 1));
+    EXPECT_EQ(report->Pages(1), second);
+    EXPECT_EQ(report->Pages(0)->Name(), u"Data"_s);
+    ASSERT_TRUE(doc->Undo());
+    EXPECT_EQ(report->Pages(1)->Name(), u"Page1"_s);
+}

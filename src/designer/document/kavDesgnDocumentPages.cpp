@@ -68,12 +68,13 @@ void DesignerDocument::clearToEmptyReport()
     const TkavDesigner *settings = Settings();
     FReport.SetScriptLanguage(settings ? settings->DefaultScriptLanguage() : u"PascalScript"_s);
     if (settings) {
+        // Paper and orientation first: turning the page turns its margins with it.
+        page->SetPaperSize(settings->DefaultPaperSize());
+        page->SetOrientation(settings->DefaultOrientation());
         page->SetLeftMargin(settings->DefaultLeftMargin());
         page->SetRightMargin(settings->DefaultRightMargin());
         page->SetTopMargin(settings->DefaultTopMargin());
         page->SetBottomMargin(settings->DefaultBottomMargin());
-        page->SetPaperSize(settings->DefaultPaperSize());
-        page->SetOrientation(settings->DefaultOrientation());
     }
     TStringList script;
     for (const QString &line : EmptyScript(FReport.ScriptLanguage()))
