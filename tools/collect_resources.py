@@ -160,6 +160,10 @@ AUTHORED = {
         "propWordWrap": "Quebra as linhas longas do texto",
     },
     "kavrcDesgn": {
+        # designer: why a clipboard text cannot be pasted
+        "dsClipboardInvalid": "O conteúdo da área de transferência não pode ser colado:",
+        "dsClipboardNoObjects": "a área de transferência não contém objetos de relatório",
+        "dsClipboardTooLarge": "o texto é grande demais",
         # data tree: tabs, check boxes of the data tab, tree roots, empty-data hint
         "2101": "Dados",
         "2102": "Variáveis",

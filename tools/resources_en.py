@@ -5,6 +5,9 @@ are English already and are copied as they are.
 """
 
 ENGLISH = {
+    "dsClipboardInvalid": "The clipboard content cannot be pasted:",
+    "dsClipboardNoObjects": "the clipboard holds no report objects",
+    "dsClipboardTooLarge": "the text is too large",
     "1": "OK",
     "2": "Cancel",
     "9": "Enter page numbers and/or page ranges, separated by commas. For example: 1,3,5-12",
