@@ -353,10 +353,19 @@ void TkavXMLSerializer::XMLToObj(const QString &s, TPersistent *Obj)
         const QString name = s.mid(i, eq - i).trimmed();
         if (name.isEmpty())
             return;
-        const qsizetype open = s.indexOf(u'"', eq + 1);
-        if (open < 0)
-            return;
-        qsizetype close = s.indexOf(u'"', open + 1);
+        qsizetype open = eq + 1;
+        while (open < n && isSpace(s.at(open)))
+            ++open;
+        // A value is in double or single quotes; an unquoted one is refused, never taken
+        // from the next quoted value.
+        if (open >= n || (s.at(open) != u'"' && s.at(open) != u'\'')) {
+            addError(u"Invalid file format: the value of %1 is not in quotes"_s.arg(clipped(name)));
+            i = open;
+            while (i < n && !isSpace(s.at(i)))
+                ++i;
+            continue;
+        }
+        qsizetype close = s.indexOf(s.at(open), open + 1);
         if (close < 0)
             close = n;
         const QString value = s.mid(open + 1, close - open - 1);

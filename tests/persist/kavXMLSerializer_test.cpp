@@ -416,18 +416,17 @@ TEST(XMLSerializerRead, CommaAndPointReadAlikeUnderEitherLocale)
 TEST(XMLSerializerRead, IgnoredWithoutError)
 {
     const QString texts[] = {
-        u"Foo=\"1\""_s,              // no such property
-        u"Nothing.Name=\"x\""_s,     // no such object property
-        u"Count.Name=\"x\""_s,       // not an object
-        u"Sub.Nothing=\"x\""_s,      // no such nested property
-        u"ReadOnly=\"3\""_s,         // read-only
-        u"Sub=\"x\""_s,              // an object as a whole
-        u"Lines=\"x\""_s,            // a list without .Text
-        u"Lines.Count=\"3\""_s,      // lists take only their Text
-        u""_s,                       // empty
-        u"Count"_s,                  // no equals sign
-        u"=\"1\""_s,                 // empty name
-        u"Count=1"_s,                // no quote
+        u"Foo=\"1\""_s,          // no such property
+        u"Nothing.Name=\"x\""_s, // no such object property
+        u"Count.Name=\"x\""_s,   // not an object
+        u"Sub.Nothing=\"x\""_s,  // no such nested property
+        u"ReadOnly=\"3\""_s,     // read-only
+        u"Sub=\"x\""_s,          // an object as a whole
+        u"Lines=\"x\""_s,        // a list without .Text
+        u"Lines.Count=\"3\""_s,  // lists take only their Text
+        u""_s,                   // empty
+        u"Count"_s,              // no equals sign
+        u"=\"1\""_s,             // empty name
     };
     for (const QString &text : texts) {
         SCOPED_TRACE(text.toStdString());
@@ -437,6 +436,25 @@ TEST(XMLSerializerRead, IgnoredWithoutError)
         EXPECT_EQ(s.Errors().Count(), 0);
         EXPECT_EQ(str(write(obj)), str(DefaultText));
     }
+}
+
+// A value is taken only from its own quotes: single or double, never from the next pair.
+TEST(XMLSerializerRead, QuotesOfEitherKindAndNoneRefused)
+{
+    TSerObj obj;
+    TkavXMLSerializer s;
+    s.XMLToObj(u"Count='3' Caption = 'say \"hi\"' Left=\"7\""_s, &obj);
+    EXPECT_EQ(s.Errors().Count(), 0) << s.Errors().Text().toStdString();
+    EXPECT_EQ(obj.Count(), 3);
+    EXPECT_EQ(obj.Caption(), u"say \"hi\""_s);
+    EXPECT_EQ(obj.Left(), 7);
+
+    TSerObj unquoted;
+    s.XMLToObj(u"Count=1 Caption=\"x\""_s, &unquoted);
+    EXPECT_EQ(s.Errors().Count(), 1);
+    EXPECT_EQ(unquoted.Caption(), u"x"_s);
+    unquoted.SetCaption(QString());
+    EXPECT_EQ(str(write(unquoted)), str(DefaultText)); // Count never took "x"
 }
 
 TEST(XMLSerializerRead, WrongValuesGiveOneErrorEachAndTheRestLoads)

@@ -1,13 +1,18 @@
 // A whole document through the kv3 form: report, page, bands and views written, read into a
-// fresh report and written again must give the same bytes.
+// fresh report and written again must give the same bytes; single-quoted attributes,
+// repeated names, data-set positions and picture data read from files.
+#include "kavReportTestSupport.h"
+
 #include <persist/kavXML.h>
 #include <report/kavClass.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
 
-#include <gtest/gtest.h>
+#include <QBuffer>
+#include <QImage>
+#include <QtEndian>
 
-#include "kavReportTestSupport.h"
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -97,6 +102,50 @@ TEST_F(ReportFile, UnknownClassIsOneErrorLineAndTheRestLoads)
     EXPECT_GE(second.Errors().Count(), 1);
     EXPECT_NE(second.FindObject(u"Memo1"_s), nullptr);
     EXPECT_NE(second.FindObject(u"Line1"_s), nullptr);
+}
+
+QByteArray kv3(const char *body)
+{
+    return QByteArray("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\r\n") + body;
+}
+
+TkavMemoView *memoOf(TkavReport &report, const QString &name)
+{
+    return dynamic_cast<TkavMemoView *>(report.FindObject(name));
+}
+
+TEST_F(ReportFile, SingleQuotedAttributesKeepTheirNames)
+{
+    TkavReport report;
+    load(
+        report,
+        kv3(R"(<TkavReport><TkavReportPage Name='Page1'><TkavReportTitle Name="RT" Height='40'>)"
+            R"(<TkavMemoView Name="M" Left='0' Top="30" Width = '100' Height="18")"
+            R"( Text='single "quoted" &amp; it&#39;s'/></TkavReportTitle></TkavReportPage></TkavReport>)"));
+    EXPECT_EQ(report.Errors().Count(), 0) << qPrintable(report.Errors().Text());
+    TkavMemoView *memo = memoOf(report, u"M"_s);
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->Left(), 0);
+    EXPECT_EQ(memo->Top(), 30);
+    EXPECT_EQ(memo->Width(), 100);
+    EXPECT_EQ(memo->Text(), u"single \"quoted\" & it's\r\n"_s);
+    // Written back in the double-quoted form, which reads back to the same bytes.
+    const QByteArray once = save(report);
+    EXPECT_TRUE(once.contains(R"(Text="single &#34;quoted&#34; &#38; it's")")) << once.constData();
+    TkavReport again;
+    load(again, once);
+    EXPECT_EQ(save(again), once);
+}
+
+TEST_F(ReportFile, QuotesThatDoNotCloseRefuseTheFile)
+{
+    TkavReport report;
+    load(
+        report,
+        kv3(R"(<TkavReport><TkavReportPage Name="Page1"><TkavReportTitle Name="RT">)"
+            R"(<TkavMemoView Name="M" Left='0 Top="30"/></TkavReportTitle></TkavReportPage></TkavReport>)"));
+    EXPECT_TRUE(report.Errors().Text().contains(u"Invalid file format"_s));
+    EXPECT_EQ(report.FindObject(u"M"_s), nullptr);
 }
 
 } // namespace
