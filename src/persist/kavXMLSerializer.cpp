@@ -586,7 +586,30 @@ struct TkavXMLSerializer::ReadState
     };
     std::vector<Entry> Read; // in reading order
     QSet<const TkavComponent *> Seen;
+    const TkavXMLItem *Top = nullptr;   // the element the read started at
+    std::optional<QSet<QString>> Names; // every Name in Top's tree (case-folded), on demand
 };
+
+namespace {
+
+void collectNames(const TkavXMLItem &item, QSet<QString> &names)
+{
+    if (const QString name = item.GetProp(u"Name"); !name.isEmpty())
+        names.insert(kavUpperCase(name));
+    for (int i = 0; i < item.Count(); ++i)
+        collectNames(*item.Items(i), names);
+}
+
+// The attribute text without its Name pair.
+QString withoutName(const QString &text)
+{
+    TkavXMLItem item;
+    item.SetText(text);
+    item.DeleteProp(u"Name");
+    return item.Text();
+}
+
+} // namespace
 
 void TkavXMLSerializer::WriteRootComponent(TkavComponent *Root,
                                            bool SaveChildren,
@@ -651,6 +674,7 @@ void TkavXMLSerializer::ReadRootComponent(TkavComponent *Root, TkavXMLItem *XMLI
         XMLItem = doc->Root();
     }
     ReadState state;
+    state.Top = XMLItem;
     readTree(*XMLItem, nullptr, *Root, state, 0);
     finishRead(state);
 }
@@ -679,11 +703,12 @@ void TkavXMLSerializer::readTree(TkavXMLItem &item,
             return;
         }
     }
-    TkavComponent *obj = parent ? childObject(item, cls, *parent) : &root;
+    bool renamed = false;
+    TkavComponent *obj = parent ? childObject(item, cls, *parent, state, renamed) : &root;
     if (!obj)
         return;
     beginLoading(*obj, state);
-    XMLToObj(item.Text(), obj);
+    XMLToObj(renamed ? withoutName(item.Text()) : item.Text(), obj);
     const bool nested = FHandleNestedProperties
                         && obj->kvComponentStyle().Contains(csHandlesNestedProperties);
     for (int i = 0; i < item.Count(); ++i) {
@@ -696,19 +721,26 @@ void TkavXMLSerializer::readTree(TkavXMLItem &item,
 
 TkavComponent *TkavXMLSerializer::childObject(const TkavXMLItem &item,
                                               const TkavClassInfo *cls,
-                                              TkavComponent &parent)
+                                              TkavComponent &parent,
+                                              ReadState &state,
+                                              bool &renamed)
 {
     const QString childName = item.GetProp(u"Name");
-    // Objects that exist already (inherited ones, or a name given twice) are read again.
+    // Objects that exist already (inherited ones) are read again.
     TkavComponent *existing =
         childName.isEmpty() || !FOwner ? nullptr : FOwner->FindComponent(childName);
-    if (existing) {
+    // A name given twice in one text: reading into the first object would merge the two,
+    // so the second one keeps its content under a new name.
+    const bool repeated = existing && state.Seen.contains(existing);
+    if (existing && !repeated) {
         if (cls && &existing->ClassInfo() != cls) {
             addError(kavResourceTable().Get(u"prDupl"_s) + u' ' + childName);
             return nullptr;
         }
         return existing;
     }
+    if (repeated && !cls)
+        cls = &existing->ClassInfo();
     if (!cls) // an inherited element whose object is gone
         return nullptr;
     if (!allowedChild(*cls, parent)) {
@@ -716,12 +748,36 @@ TkavComponent *TkavXMLSerializer::childObject(const TkavXMLItem &item,
                  + cls->ClassName());
         return nullptr;
     }
+    TkavComponent *obj = nullptr;
     try {
-        return TkavComponent::Create(cls->ClassName(), &parent);
+        obj = TkavComponent::Create(cls->ClassName(), &parent);
     } catch (const Exception &e) {
         addError(e.Message());
         return nullptr;
     }
+    if (repeated) {
+        renameRepeated(*obj, childName, existing->Name(), state);
+        renamed = true;
+    }
+    return obj;
+}
+
+void TkavXMLSerializer::renameRepeated(TkavComponent &obj,
+                                       const QString &name,
+                                       const QString &firstName,
+                                       ReadState &state)
+{
+    if (!state.Names) {
+        state.Names.emplace();
+        if (state.Top)
+            collectNames(*state.Top, *state.Names);
+    }
+    const QSet<QString> &reserved = *state.Names;
+    obj.CreateUniqueName([&reserved](const QString &candidate) {
+        return reserved.contains(kavUpperCase(candidate));
+    });
+    addError(Format(kavResourceTable().Get(u"xrRenamedDupl"_s),
+                    {Variant(name), Variant(firstName), Variant(obj.Name())}));
 }
 
 bool TkavXMLSerializer::readNested(TkavComponent &obj, TkavXMLItem &item)

@@ -241,7 +241,13 @@ private:
                   int depth);
     TkavComponent *childObject(const TkavXMLItem &item,
                                const TkavClassInfo *cls,
-                               TkavComponent &parent);
+                               TkavComponent &parent,
+                               ReadState &state,
+                               bool &renamed);
+    void renameRepeated(TkavComponent &obj,
+                        const QString &name,
+                        const QString &firstName,
+                        ReadState &state);
     bool readNested(TkavComponent &obj, TkavXMLItem &item);
     void beginLoading(TkavComponent &obj, ReadState &state);
     void finishRead(ReadState &state);

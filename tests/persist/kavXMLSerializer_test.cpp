@@ -1139,16 +1139,23 @@ TEST_F(XMLSerializerTree, ExistingAndInheritedObjectsAreReadAgain)
 {
     TkavReport report;
     build(report);
-    const QStringList errors = load(report, document(
-        "<TkavReport><inherited Name=\"Page1\">"
-        "<TSerBand Name=\"Band1\" Left=\"7\"/>"
-        "<inherited Name=\"Gone\"><TSerMemo Name=\"Lost\"/></inherited>"
-        "<TSerMemo Name=\"Band1\"/>"                        // a name held by another class
-        "</inherited></TkavReport>"));
+    const QStringList errors = load(
+        report,
+        document("<TkavReport><inherited Name=\"Page1\">"
+                 "<TSerBand Name=\"Band1\" Left=\"7\"/>"
+                 "<inherited Name=\"Gone\"><TSerMemo Name=\"Lost\"/></inherited>"
+                 "<TSerMemo Name=\"Band1\" Caption=\"kept\"/>" // the name again, another class
+                 "</inherited></TkavReport>"));
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(report.FindObject(u"Band1")->Left(), 7.0);
     EXPECT_EQ(report.FindObject(u"Lost"), nullptr);
-    EXPECT_EQ(report.AllObjects().size(), 3);
+    // The second Band1 of the text keeps its content under a new name.
+    ASSERT_EQ(report.AllObjects().size(), 4);
+    auto *renamed = dynamic_cast<TSerMemo *>(report.AllObjects().last());
+    ASSERT_NE(renamed, nullptr);
+    EXPECT_EQ(renamed->Caption(), u"kept"_s);
+    EXPECT_NE(renamed->Name(), u"Band1"_s);
+    EXPECT_TRUE(errors.first().contains(renamed->Name())) << qPrintable(errors.first());
 }
 
 TEST_F(XMLSerializerTree, CustomDataIsTheLastChildAndReachesItsReader)

@@ -148,4 +148,30 @@ TEST_F(ReportFile, QuotesThatDoNotCloseRefuseTheFile)
     EXPECT_EQ(report.FindObject(u"M"_s), nullptr);
 }
 
+// A name given twice in one file: both objects stay, the second under a new name that no
+// other object of the file uses.
+TEST_F(ReportFile, RepeatedNameKeepsBothObjects)
+{
+    TkavReport report;
+    load(report,
+         kv3("<TkavReport><TkavReportPage Name=\"Page1\">"
+             "<TkavReportTitle Name=\"RT\" Height=\"40\"><TkavMemoView Name=\"Memo1\" "
+             "Text=\"first\"/></TkavReportTitle>"
+             "<TkavReportSummary Name=\"RS\" Top=\"100\" Height=\"40\"><TkavMemoView "
+             "Name=\"memo1\" Text=\"second\"/>"
+             "<TkavMemoView Name=\"Memo2\" "
+             "Text=\"third\"/></TkavReportSummary></TkavReportPage></TkavReport>"));
+    ASSERT_EQ(report.Errors().Count(), 1);
+    const QString error = report.Errors().Strings(0);
+    EXPECT_TRUE(error.contains(u"memo1"_s) && error.contains(u"Memo1"_s)
+                && error.contains(u"Memo3"_s))
+        << qPrintable(error);
+    EXPECT_EQ(memoOf(report, u"Memo1"_s)->Text(), u"first\r\n"_s);
+    EXPECT_EQ(memoOf(report, u"Memo1"_s)->Parent()->Name(), u"RT"_s);
+    ASSERT_NE(memoOf(report, u"Memo3"_s), nullptr);
+    EXPECT_EQ(memoOf(report, u"Memo3"_s)->Text(), u"second\r\n"_s);
+    EXPECT_EQ(memoOf(report, u"Memo3"_s)->Parent()->Name(), u"RS"_s);
+    EXPECT_EQ(memoOf(report, u"Memo2"_s)->Text(), u"third\r\n"_s);
+}
+
 } // namespace
