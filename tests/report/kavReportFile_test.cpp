@@ -174,4 +174,27 @@ TEST_F(ReportFile, RepeatedNameKeepsBothObjects)
     EXPECT_EQ(memoOf(report, u"Memo2"_s)->Text(), u"third\r\n"_s);
 }
 
+// Data sets keep their place on the data page in the file.
+TEST_F(ReportFile, DataSetPositionRoundTrips)
+{
+    TkavReport report;
+    auto *dataPage = TkavComponent::Create<TkavDataPage>(&report);
+    dataPage->SetName(u"Data"_s);
+    auto *users = TkavComponent::Create<TkavUserDataSet>(dataPage);
+    users->SetName(u"Users"_s);
+    users->SetLeft(124);
+    users->SetTop(300);
+    const QByteArray once = save(report);
+    // pLeft 124 (8 bits, 0x7C) and pTop 300 (16 bits, 0x012C)
+    EXPECT_TRUE(once.contains("PropData=\"05704C656674027C0470546F70032C01\"")) << once.constData();
+    TkavReport second;
+    load(second, once);
+    EXPECT_EQ(second.Errors().Count(), 0) << qPrintable(second.Errors().Text());
+    const TkavComponent *loaded = second.FindObject(u"Users"_s);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->Left(), 124);
+    EXPECT_EQ(loaded->Top(), 300);
+    EXPECT_EQ(save(second), once);
+}
+
 } // namespace
