@@ -421,7 +421,7 @@ void TkavXMLSerializer::assignAttribute(TPersistent &obj, QStringView name, cons
     }
     if (kavSameText(name, u"PropData")) {
         if (auto *holder = dynamic_cast<IkavPropData *>(target))
-            readPropData(*holder, value);
+            readPropData(*holder, value, obj);
         return;
     }
     if (const QStringView geometry = geometryProp(name); !geometry.isEmpty()) {
@@ -1005,6 +1005,8 @@ bool kavReadPropData(QByteArrayView bytes, QList<TkavPropDataEntry> &entries)
 {
     qsizetype pos = 0;
     while (pos < bytes.size()) {
+        if (bytes[pos] == 0) // the end of the list: an empty name
+            return true;
         TkavPropDataEntry entry;
         if (!readEntry(bytes, pos, entry))
             return false;
@@ -1013,18 +1015,27 @@ bool kavReadPropData(QByteArrayView bytes, QList<TkavPropDataEntry> &entries)
     return true;
 }
 
-void TkavXMLSerializer::readPropData(IkavPropData &target, const QString &hex)
+void TkavXMLSerializer::readPropData(IkavPropData &target, const QString &hex, TPersistent &owner)
 {
-    // Damaged extra data never stops a load and is not reported.
+    // Damaged extra data never stops a load, but what is lost is said, with its object.
+    const auto *component = dynamic_cast<const TkavComponent *>(&owner);
+    const auto report = [&](const QString &message) {
+        addError(component && !component->Name().isEmpty() ? component->Name() + u": "_s + message
+                                                           : message);
+    };
     const std::optional<QByteArray> bytes = hexToBytes(hex);
-    if (!bytes)
+    if (!bytes) {
+        report(u"PropData is not hexadecimal bytes"_s);
         return;
+    }
     QList<TkavPropDataEntry> entries;
-    kavReadPropData(*bytes, entries);
+    if (!kavReadPropData(*bytes, entries))
+        report(u"PropData is damaged after %1 entries"_s.arg(entries.size()));
     for (const TkavPropDataEntry &entry : std::as_const(entries)) {
         try {
             target.ReadPropData(entry);
-        } catch (const Exception &) {
+        } catch (const Exception &e) {
+            report(e.Message()); // the entries after a refused one are not read
             return;
         }
     }

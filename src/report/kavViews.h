@@ -27,6 +27,7 @@ class TkavDataSet;
 class TkavReportPage;
 class TkavDrawText;
 class TkavStyleItem;
+class TkavMetafile;
 
 // ORDER persisted: files store the identifier, prepared pages the ordinal.
 enum TkavAlign : int {
@@ -763,9 +764,21 @@ public:
     const QByteArray &Data() const { return FData; }
     // Empty for metafiles and empty pictures.
     const QImage &Image() const { return FImage; }
-    // Size of the decoded image (0 when there is none).
-    int Width() const { return FImage.width(); }
-    int Height() const { return FImage.height(); }
+    // Size of the decoded image or metafile in screen pixels (0 when there is none).
+    int Width() const;
+    int Height() const;
+    // There is an image or a metafile to draw.
+    bool CanDraw() const;
+    // What of a metafile cannot be drawn, as a sentence; empty when everything draws.
+    QString NotDrawn() const;
+    // Draws the picture scaled into Target; the transparency and quality switches apply
+    // to images.
+    void Draw(QPainter &Canvas,
+              const QRectF &Target,
+              TColor TransparentColor,
+              bool Transparent,
+              bool HighQuality,
+              bool Printing) const;
 
     // Called after every change of the picture.
     void SetOnChange(std::function<void()> handler) { FOnChange = std::move(handler); }
@@ -780,6 +793,7 @@ private:
     QByteArray FData;
     TkavPictureFormat FFormat = pfNone;
     QImage FImage;
+    std::shared_ptr<const TkavMetafile> FMetafile; // shared by copies: never changed
     std::function<void()> FOnChange;
 };
 

@@ -195,10 +195,13 @@ void TkavPictureView::GetData()
             }
         }
     } else if (IsDataField() && DataSet()->IsBlobField(DataField())) {
+        // An empty field (NULL) clears the picture.
         TMemoryStream stream;
         DataSet()->AssignBlobTo(DataField(), &stream);
         LoadPictureFromStream(stream, true);
     }
+    if (TkavReport *report = Report(); report && !FPicture->NotDrawn().isEmpty())
+        report->Errors().Add(Name() + u": "_s + FPicture->NotDrawn());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -743,7 +743,7 @@ TEST(XMLSerializerPropData, AncestorWithTheSameDataLeavesItOut)
     EXPECT_TRUE(s.ObjToXML(&pic, QString(), &same).contains(u"PropData"_s));
 }
 
-TEST(XMLSerializerPropData, DamagedDataIsIgnoredSilently)
+TEST(XMLSerializerPropData, DamagedDataIsReportedAndTheRestLoads)
 {
     const QString damaged[] = {
         u"0"_s,                          // odd length
@@ -759,7 +759,7 @@ TEST(XMLSerializerPropData, DamagedDataIsIgnoredSilently)
         TSerPic pic;
         TkavXMLSerializer s;
         s.XMLToObj(u"PropData=\""_s + hex + u"\" Kind=\"4\""_s, &pic);
-        EXPECT_EQ(s.Errors().Count(), 0);
+        EXPECT_EQ(s.Errors().Count(), 1);
         EXPECT_EQ(pic.Kind(), 4); // the rest still loads
         EXPECT_EQ(pic.pLeft, 0);
     }
@@ -770,6 +770,13 @@ TEST(XMLSerializerPropData, DamagedDataIsIgnoredSilently)
     EXPECT_EQ(pic.pLeft, 10);
     EXPECT_EQ(pic.EntriesRead, 2);
     EXPECT_EQ(pic.pTop, 0);
+    EXPECT_EQ(s.Errors().Count(), 1);
+    // An empty name ends the list.
+    TSerPic ended;
+    TkavXMLSerializer t;
+    t.XMLToObj(u"PropData=\"05704C656674020A00\""_s, &ended);
+    EXPECT_EQ(ended.pLeft, 10);
+    EXPECT_EQ(t.Errors().Count(), 0);
 }
 
 TEST(XMLSerializerPropData, EveryPrefixReadsWithoutCrash)

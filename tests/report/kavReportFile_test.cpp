@@ -197,4 +197,88 @@ TEST_F(ReportFile, DataSetPositionRoundTrips)
     EXPECT_EQ(save(second), once);
 }
 
+// Picture data: a length-prefixed graphic class name, then the graphic's own form.
+class PictureFile : public ReportFile
+{
+protected:
+    static QByteArray png()
+    {
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    }
+
+    // The entry "Data" holding data, then the end of the list.
+    static QByteArray propData(const QByteArray &data)
+    {
+        QByteArray bytes("\x04"
+                         "Data"
+                         "\x0A");
+        const quint32 size = qToLittleEndian(quint32(data.size()));
+        bytes.append(reinterpret_cast<const char *>(&size), 4);
+        return bytes + data + QByteArray(1, '\0');
+    }
+
+    static QByteArray withPicture(const QByteArray &data)
+    {
+        return kv3("<TkavReport><TkavReportPage Name=\"Page1\"><TkavReportTitle Name=\"RT\">"
+                   "<TkavPictureView Name=\"Pic\" Picture.PropData=\"")
+               + propData(data).toHex().toUpper()
+               + "\"/></TkavReportTitle></TkavReportPage></TkavReport>";
+    }
+
+    static const TkavPicture *pictureOf(TkavReport &report)
+    {
+        auto *view = dynamic_cast<TkavPictureView *>(report.FindObject(u"Pic"_s));
+        return view ? &view->Picture() : nullptr;
+    }
+};
+
+TEST_F(PictureFile, ClassNamedAndBareFormsLoadAndTheClassNamedOneIsWritten)
+{
+    const QByteArray sized = [] {
+        QByteArray count(4, '\0');
+        qToLittleEndian(quint32(png().size()), count.data());
+        return count + png();
+    }();
+    const struct
+    {
+        const char *name;
+        QByteArray data;
+    } forms[] = {{"class name", QByteArray("\x09TPngImage") + png()},
+                 {"class name and count", QByteArray("\x07TBitmap") + sized},
+                 {"bare bytes", png()}};
+    for (const auto &form : forms) {
+        SCOPED_TRACE(form.name);
+        TkavReport report;
+        load(report, withPicture(form.data));
+        EXPECT_EQ(report.Errors().Count(), 0) << qPrintable(report.Errors().Text());
+        const TkavPicture *picture = pictureOf(report);
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->Format(), pfPNG);
+        EXPECT_EQ(picture->Width(), 3);
+        const QByteArray once = save(report);
+        EXPECT_TRUE(once.contains(QByteArray("\x09TPngImage").toHex().toUpper()))
+            << once.constData();
+        TkavReport again;
+        load(again, once);
+        EXPECT_EQ(save(again), once);
+    }
+}
+
+TEST_F(PictureFile, UnreadablePictureDataIsReportedWithItsObject)
+{
+    TkavReport report;
+    load(report, withPicture(QByteArray("\x09TGIFImage") + "GIF89a and more"));
+    ASSERT_EQ(report.Errors().Count(), 1);
+    EXPECT_TRUE(report.Errors().Strings(0).startsWith(u"Pic: "_s))
+        << qPrintable(report.Errors().Text());
+    EXPECT_TRUE(report.Errors().Strings(0).contains(u"TGIFImage"_s));
+    EXPECT_TRUE(pictureOf(report)->IsEmpty());
+}
+
 } // namespace
