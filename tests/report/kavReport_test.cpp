@@ -96,6 +96,31 @@ TEST_F(ReportDoc, LoadKeepsTheApplicationsOptions)
     EXPECT_EQ(report.PreviewOptions().OutlineWidth(), 200);
 }
 
+// A template's own file-cache setting counts unless the application chose one, and it
+// does not outlive the template.
+TEST_F(ReportDoc, FileCacheOptionsComeFromTheFileUnlessTheApplicationChose)
+{
+    const QByteArray cached
+        = kv3(u" EngineOptions.UseFileCache=\"True\" EngineOptions.MaxMemSize=\"1\""_s, QString());
+    TkavReport report;
+    load(report, cached);
+    EXPECT_TRUE(report.EngineOptions().UseFileCache());
+    EXPECT_EQ(report.EngineOptions().MaxMemSize(), 1);
+    EXPECT_TRUE(save(report).contains("EngineOptions.UseFileCache=\"True\""));
+    load(report, kv3(QString(), QString()));
+    EXPECT_FALSE(report.EngineOptions().UseFileCache());
+    EXPECT_EQ(report.EngineOptions().MaxMemSize(), 10);
+
+    TkavReport chosen;
+    chosen.EngineOptions().SetUseFileCache(false);
+    chosen.EngineOptions().SetMaxMemSize(50);
+    load(chosen, cached);
+    EXPECT_FALSE(chosen.EngineOptions().UseFileCache());
+    EXPECT_EQ(chosen.EngineOptions().MaxMemSize(), 50);
+    chosen.Clear();
+    EXPECT_EQ(chosen.EngineOptions().MaxMemSize(), 50);
+}
+
 TEST_F(ReportDoc, DataPageIsAddedFirstAndTakesTheNonVisualComponents)
 {
     TkavReport report;
