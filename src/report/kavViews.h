@@ -587,6 +587,8 @@ private:
                        double OffsetY, bool wide = false);
     // AutoWidth: Width follows the text, the right edge or centre kept by HAlign.
     void applyAutoWidth(TkavDrawText &engine);
+    // Following FlowTo from here comes back to this memo.
+    bool flowsBackToSelf() const;
 
     bool FAutoWidth = false;
     bool FAllowExpressions = true;
@@ -595,6 +597,7 @@ private:
     bool FClipped = true;
     QString FExpressionDelimiters = QString::fromUtf16(kavMemoDefaultExpressionDelimiters);
     TkavComponentRef<TkavCustomMemoView> FFlowTo;
+    bool FDataTaken = false; // GetData ran in the current output: the text is this output's
     double FGapX = kavMemoDefaultGapX;
     double FGapY = kavMemoDefaultGapY;
     TkavHAlign FHAlign = haLeft;

@@ -13,6 +13,7 @@
 #include <rtl/kavStreams.h>
 
 #include <QFileInfo>
+#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -209,6 +210,7 @@ void TkavPictureView::GetData()
 
 void TkavCustomMemoView::GetData()
 {
+    FDataTaken = true;
     TkavStretcheable::GetData();
     DisplayFormat(); // at least one format from here on
     if (IsDataField()) {
@@ -237,12 +239,28 @@ void TkavCustomMemoView::GetData()
         else
             FLastOutput = Variant(text);
     }
-    if (TkavCustomMemoView *next = FFlowTo.get(); next && next != this) {
+    // In a FlowTo cycle the text that does not fit stops at a memo that took its data
+    // already: it would overwrite what that memo shows. Outside cycles a memo earlier in
+    // the band may still receive text.
+    TkavCustomMemoView *next = FFlowTo.get();
+    if (next && !(next->FDataTaken && flowsBackToSelf())) {
         InitPart();
         DrawPart();
         next->SetText(FPartText);
         next->SetAllowExpressions(false);
     }
+}
+
+bool TkavCustomMemoView::flowsBackToSelf() const
+{
+    QSet<const TkavCustomMemoView *> seen;
+    for (const TkavCustomMemoView *m = FFlowTo.get(); m && !seen.contains(m);
+         m = m->FFlowTo.get()) {
+        if (m == this)
+            return true;
+        seen.insert(m);
+    }
+    return false;
 }
 
 void TkavCustomMemoView::applyFirstHighlight()
