@@ -98,6 +98,17 @@ QString formatNumber(const Variant &value, const TkavFormat &format)
     return text;
 }
 
+// True for a value that converts to True; a value that is no truth value at all (a text
+// such as 'x') counts as anything else.
+bool isTrue(const Variant &value)
+{
+    try {
+        return value.AsBoolean();
+    } catch (const EVariantError &) {
+        return false;
+    }
+}
+
 } // namespace
 
 QString kavQuotedForScript(const QString &text, const QString &language)
@@ -125,7 +136,7 @@ QString kavFormatData(const Variant &value, const TkavFormat &format)
             const qsizetype comma = format.FormatStr().indexOf(u',');
             const QString yes = comma < 0 ? format.FormatStr() : format.FormatStr().left(comma);
             const QString no = comma < 0 ? QString() : format.FormatStr().mid(comma + 1);
-            return value.AsBoolean() ? yes : no;
+            return isTrue(value) ? yes : no;
         }
         }
     } catch (const Exception &) {
