@@ -6,6 +6,7 @@
 #include <persist/kavRes.h>
 #include <persist/kavVariables.h>
 #include <persist/kavXML.h>
+#include <prepared/kavPreviewPages.h>
 #include <report/kavClass.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavRTTI.h>
@@ -119,6 +120,46 @@ TEST_F(ReportDoc, FileCacheOptionsComeFromTheFileUnlessTheApplicationChose)
     EXPECT_EQ(chosen.EngineOptions().MaxMemSize(), 50);
     chosen.Clear();
     EXPECT_EQ(chosen.EngineOptions().MaxMemSize(), 50);
+}
+
+// The template's file cache in a run: old pages go to the swap file in the application's
+// folder for temporary files, and the run gives the same pages as without it.
+TEST_F(ReportDoc, ATemplatesFileCacheSwapsPagesOutInARun)
+{
+    const QString body = u"<TkavReportPage Name=\"Page1\"><TkavMasterData Name=\"MD\" Height=\"100\""
+                         " Width=\"700\" RowCount=\"120\"><TkavMemoView Name=\"M\" Width=\"200\""
+                         " Height=\"18\" Text=\"row [Line]\"/></TkavMasterData></TkavReportPage>"_s;
+    const auto run = [&body](const QString &attributes, const QString &tempDir) {
+        TkavReport report;
+        report.EngineOptions().SetNewSilentMode(simSilent);
+        report.EngineOptions().SetTempDir(tempDir);
+        load(report, kv3(attributes, body));
+        EXPECT_TRUE(report.PrepareReport(true)) << qPrintable(report.Errors().Text());
+        auto &store = static_cast<TkavPreviewPages &>(*report.PreviewPages());
+        const TkavXMLItem &pages = *store.XMLDoc().Root()->FindItem(u"previewpages"_s);
+        const int count = store.Count();
+        int swapped = 0;
+        QStringList texts;
+        for (int i = 0; i < count; ++i) {
+            swapped += pages.Items(i)->Loaded() ? 0 : 1;
+            for (const TkavComponent *obj : store.GetPage(i)->AllObjects())
+                if (auto *memo = dynamic_cast<const TkavMemoView *>(obj))
+                    texts << memo->Text();
+        }
+        // Only the pages' swap file is left; the copy saved before the run is gone.
+        const int files = int(QDir(tempDir).entryList({u"kv*"_s}, QDir::Files).size());
+        return std::tuple{swapped, files, texts};
+    };
+    QTemporaryDir dir;
+    const auto [swappedInMemory, filesInMemory, inMemory] = run(QString(), dir.path());
+    EXPECT_EQ(swappedInMemory, 0);
+    EXPECT_EQ(filesInMemory, 0);
+    const auto [swapped, files, cached]
+        = run(u" EngineOptions.UseFileCache=\"True\" EngineOptions.MaxMemSize=\"0\""_s, dir.path());
+    EXPECT_GT(swapped, 4);
+    EXPECT_EQ(files, 1);
+    EXPECT_EQ(cached, inMemory);
+    EXPECT_EQ(inMemory.size(), 120);
 }
 
 TEST_F(ReportDoc, DataPageIsAddedFirstAndTakesTheNonVisualComponents)
