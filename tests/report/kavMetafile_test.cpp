@@ -385,6 +385,12 @@ TEST_F(Metafile, WhatCannotBeDrawnIsAnErrorLineOfTheLoad)
     auto *view = dynamic_cast<TkavPictureView *>(report.FindObject(u"Pic"_s));
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->Picture().Format(), pfEnhMetafile);
+    // Written back in the same form, byte for byte.
+    const QByteArray once = save(report);
+    EXPECT_TRUE(once.contains(propData.toHex().toUpper())) << once.constData();
+    TkavReport again;
+    load(again, once);
+    EXPECT_EQ(save(again), once);
 }
 
 } // namespace
