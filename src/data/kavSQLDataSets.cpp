@@ -502,8 +502,11 @@ void TkavSQLQuery::execute(const QList<Variant> &values)
     FColumns.clear();
     const QSqlRecord record = FQuery->record();
     FColumnCount = record.count();
-    for (int i = 0; i < FColumnCount; ++i)
+    FBlobColumns.fill(false, FColumnCount);
+    for (int i = 0; i < FColumnCount; ++i) {
         FColumns.insert(kavLowerCase(record.fieldName(i)), i);
+        FBlobColumns[i] = record.field(i).metaType().id() == QMetaType::QByteArray;
+    }
     FDateColumns = sqliteDateColumns(*FQuery);
     FOnRow = FQuery->next();
 }
@@ -627,8 +630,14 @@ TkavFieldType TkavSQLQuery::GetFieldType(const QString &Index)
 
 bool TkavSQLQuery::IsBlobField(const QString &fName)
 {
+    // Per column, so that a NULL in a binary column is still binary (and clears a picture).
+    // A column without a declared type becomes binary with its first binary value.
     const int col = column(fName);
-    return col >= 0 && value(col).metaType().id() == QMetaType::QByteArray;
+    if (col < 0 || col >= FBlobColumns.size())
+        return false;
+    if (value(col).metaType().id() == QMetaType::QByteArray)
+        FBlobColumns[col] = true;
+    return FBlobColumns[col];
 }
 
 void TkavSQLQuery::AssignBlobTo(const QString &fName, TObject *Obj)

@@ -143,6 +143,7 @@ private:
     QHash<QString, int> FColumns; // lower-cased column name -> index
     int FColumnCount = 0;
     QList<bool> FDateColumns;     // per column: declared as a date, kept as ISO texts
+    QList<bool> FBlobColumns;     // per column: binary
     bool FOnRow = false;
     // The row before the query's current one (past the end: the last row), kept so that one
     // step back needs no new run.

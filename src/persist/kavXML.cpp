@@ -6,6 +6,7 @@
 #include <rtl/kavFormat.h>
 #include <rtl/kavStreams.h>
 #include <rtl/kavVariant.h>
+#include <rtl/kavXMLQuotes.h>
 
 #include <QScopeGuard>
 
@@ -753,6 +754,9 @@ bool TkavXMLReader::readItemTree(TkavXMLItem &item, bool readChildren, int depth
     if (!reload) {
         item.FName = tagName;
         item.FText = textFromBytes(textBytes);
+        // Single-quoted values take the double-quoted form every attribute reader expects.
+        if (textBytes.find('\'') != std::string_view::npos && !kavDoubleQuoteAttributes(item.FText))
+            RaiseException();
         if (mayHoldLazyMarker(textBytes) && removeLazyMarker(item.FText)) {
             item.FUnloadable = true; // so that writing it again keeps the marker
             lazy = !readChildren;

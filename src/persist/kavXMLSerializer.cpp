@@ -353,10 +353,19 @@ void TkavXMLSerializer::XMLToObj(const QString &s, TPersistent *Obj)
         const QString name = s.mid(i, eq - i).trimmed();
         if (name.isEmpty())
             return;
-        const qsizetype open = s.indexOf(u'"', eq + 1);
-        if (open < 0)
-            return;
-        qsizetype close = s.indexOf(u'"', open + 1);
+        qsizetype open = eq + 1;
+        while (open < n && isSpace(s.at(open)))
+            ++open;
+        // A value is in double or single quotes; an unquoted one is refused, never taken
+        // from the next quoted value.
+        if (open >= n || (s.at(open) != u'"' && s.at(open) != u'\'')) {
+            addError(u"Invalid file format: the value of %1 is not in quotes"_s.arg(clipped(name)));
+            i = open;
+            while (i < n && !isSpace(s.at(i)))
+                ++i;
+            continue;
+        }
+        qsizetype close = s.indexOf(s.at(open), open + 1);
         if (close < 0)
             close = n;
         const QString value = s.mid(open + 1, close - open - 1);
@@ -412,7 +421,7 @@ void TkavXMLSerializer::assignAttribute(TPersistent &obj, QStringView name, cons
     }
     if (kavSameText(name, u"PropData")) {
         if (auto *holder = dynamic_cast<IkavPropData *>(target))
-            readPropData(*holder, value);
+            readPropData(*holder, value, obj);
         return;
     }
     if (const QStringView geometry = geometryProp(name); !geometry.isEmpty()) {
@@ -577,7 +586,30 @@ struct TkavXMLSerializer::ReadState
     };
     std::vector<Entry> Read; // in reading order
     QSet<const TkavComponent *> Seen;
+    const TkavXMLItem *Top = nullptr;   // the element the read started at
+    std::optional<QSet<QString>> Names; // every Name in Top's tree (case-folded), on demand
 };
+
+namespace {
+
+void collectNames(const TkavXMLItem &item, QSet<QString> &names)
+{
+    if (const QString name = item.GetProp(u"Name"); !name.isEmpty())
+        names.insert(kavUpperCase(name));
+    for (int i = 0; i < item.Count(); ++i)
+        collectNames(*item.Items(i), names);
+}
+
+// The attribute text without its Name pair.
+QString withoutName(const QString &text)
+{
+    TkavXMLItem item;
+    item.SetText(text);
+    item.DeleteProp(u"Name");
+    return item.Text();
+}
+
+} // namespace
 
 void TkavXMLSerializer::WriteRootComponent(TkavComponent *Root,
                                            bool SaveChildren,
@@ -642,6 +674,7 @@ void TkavXMLSerializer::ReadRootComponent(TkavComponent *Root, TkavXMLItem *XMLI
         XMLItem = doc->Root();
     }
     ReadState state;
+    state.Top = XMLItem;
     readTree(*XMLItem, nullptr, *Root, state, 0);
     finishRead(state);
 }
@@ -670,11 +703,12 @@ void TkavXMLSerializer::readTree(TkavXMLItem &item,
             return;
         }
     }
-    TkavComponent *obj = parent ? childObject(item, cls, *parent) : &root;
+    bool renamed = false;
+    TkavComponent *obj = parent ? childObject(item, cls, *parent, state, renamed) : &root;
     if (!obj)
         return;
     beginLoading(*obj, state);
-    XMLToObj(item.Text(), obj);
+    XMLToObj(renamed ? withoutName(item.Text()) : item.Text(), obj);
     const bool nested = FHandleNestedProperties
                         && obj->kvComponentStyle().Contains(csHandlesNestedProperties);
     for (int i = 0; i < item.Count(); ++i) {
@@ -687,19 +721,26 @@ void TkavXMLSerializer::readTree(TkavXMLItem &item,
 
 TkavComponent *TkavXMLSerializer::childObject(const TkavXMLItem &item,
                                               const TkavClassInfo *cls,
-                                              TkavComponent &parent)
+                                              TkavComponent &parent,
+                                              ReadState &state,
+                                              bool &renamed)
 {
     const QString childName = item.GetProp(u"Name");
-    // Objects that exist already (inherited ones, or a name given twice) are read again.
+    // Objects that exist already (inherited ones) are read again.
     TkavComponent *existing =
         childName.isEmpty() || !FOwner ? nullptr : FOwner->FindComponent(childName);
-    if (existing) {
+    // A name given twice in one text: reading into the first object would merge the two,
+    // so the second one keeps its content under a new name.
+    const bool repeated = existing && state.Seen.contains(existing);
+    if (existing && !repeated) {
         if (cls && &existing->ClassInfo() != cls) {
             addError(kavResourceTable().Get(u"prDupl"_s) + u' ' + childName);
             return nullptr;
         }
         return existing;
     }
+    if (repeated && !cls)
+        cls = &existing->ClassInfo();
     if (!cls) // an inherited element whose object is gone
         return nullptr;
     if (!allowedChild(*cls, parent)) {
@@ -707,12 +748,36 @@ TkavComponent *TkavXMLSerializer::childObject(const TkavXMLItem &item,
                  + cls->ClassName());
         return nullptr;
     }
+    TkavComponent *obj = nullptr;
     try {
-        return TkavComponent::Create(cls->ClassName(), &parent);
+        obj = TkavComponent::Create(cls->ClassName(), &parent);
     } catch (const Exception &e) {
         addError(e.Message());
         return nullptr;
     }
+    if (repeated) {
+        renameRepeated(*obj, childName, existing->Name(), state);
+        renamed = true;
+    }
+    return obj;
+}
+
+void TkavXMLSerializer::renameRepeated(TkavComponent &obj,
+                                       const QString &name,
+                                       const QString &firstName,
+                                       ReadState &state)
+{
+    if (!state.Names) {
+        state.Names.emplace();
+        if (state.Top)
+            collectNames(*state.Top, *state.Names);
+    }
+    const QSet<QString> &reserved = *state.Names;
+    obj.CreateUniqueName([&reserved](const QString &candidate) {
+        return reserved.contains(kavUpperCase(candidate));
+    });
+    addError(Format(kavResourceTable().Get(u"xrRenamedDupl"_s),
+                    {Variant(name), Variant(firstName), Variant(obj.Name())}));
 }
 
 bool TkavXMLSerializer::readNested(TkavComponent &obj, TkavXMLItem &item)
@@ -940,6 +1005,8 @@ bool kavReadPropData(QByteArrayView bytes, QList<TkavPropDataEntry> &entries)
 {
     qsizetype pos = 0;
     while (pos < bytes.size()) {
+        if (bytes[pos] == 0) // the end of the list: an empty name
+            return true;
         TkavPropDataEntry entry;
         if (!readEntry(bytes, pos, entry))
             return false;
@@ -948,18 +1015,27 @@ bool kavReadPropData(QByteArrayView bytes, QList<TkavPropDataEntry> &entries)
     return true;
 }
 
-void TkavXMLSerializer::readPropData(IkavPropData &target, const QString &hex)
+void TkavXMLSerializer::readPropData(IkavPropData &target, const QString &hex, TPersistent &owner)
 {
-    // Damaged extra data never stops a load and is not reported.
+    // Damaged extra data never stops a load, but what is lost is said, with its object.
+    const auto *component = dynamic_cast<const TkavComponent *>(&owner);
+    const auto report = [&](const QString &message) {
+        addError(component && !component->Name().isEmpty() ? component->Name() + u": "_s + message
+                                                           : message);
+    };
     const std::optional<QByteArray> bytes = hexToBytes(hex);
-    if (!bytes)
+    if (!bytes) {
+        report(u"PropData is not hexadecimal bytes"_s);
         return;
+    }
     QList<TkavPropDataEntry> entries;
-    kavReadPropData(*bytes, entries);
+    if (!kavReadPropData(*bytes, entries))
+        report(u"PropData is damaged after %1 entries"_s.arg(entries.size()));
     for (const TkavPropDataEntry &entry : std::as_const(entries)) {
         try {
             target.ReadPropData(entry);
-        } catch (const Exception &) {
+        } catch (const Exception &e) {
+            report(e.Message()); // the entries after a refused one are not read
             return;
         }
     }

@@ -65,8 +65,9 @@ struct TkavPropDataEntry
     QByteArray Data;
 };
 
-// Parses bytes into entries; stops at the first malformed or truncated entry (every
-// length is checked against what is left) and then returns false with the entries before it.
+// Parses bytes into entries up to the end or to an empty name (the list end); stops at the
+// first malformed or truncated entry (every length is checked against what is left) and then
+// returns false with the entries before it.
 bool kavReadPropData(QByteArrayView bytes, QList<TkavPropDataEntry> &entries);
 
 // Objects with non-published data, stored as the attribute "PropData" (upper-case hex).
@@ -76,7 +77,7 @@ public:
     virtual ~IkavPropData() = default;
     // Writes the extra data; writing nothing leaves the attribute out.
     virtual void DefinePropData(TkavPropDataWriter &Writer) const = 0;
-    // One entry read back; failures are ignored by the reader.
+    // One entry read back; an exception's message becomes an error line of the load.
     virtual void ReadPropData(const TkavPropDataEntry &Entry) = 0;
 };
 
@@ -226,7 +227,7 @@ private:
     QString textToXML(TPersistent &obj, const QString &add, TPersistent *ancestor) const;
     QString propDataToXML(TPersistent &obj, const QString &add, TPersistent *ancestor) const;
     void assignAttribute(TPersistent &obj, QStringView name, const QString &value);
-    void readPropData(IkavPropData &target, const QString &hex);
+    void readPropData(IkavPropData &target, const QString &hex, TPersistent &owner);
     void addError(const QString &message);
     void writeTree(TkavComponent &c,
                    TkavXMLItem &item,
@@ -241,7 +242,13 @@ private:
                   int depth);
     TkavComponent *childObject(const TkavXMLItem &item,
                                const TkavClassInfo *cls,
-                               TkavComponent &parent);
+                               TkavComponent &parent,
+                               ReadState &state,
+                               bool &renamed);
+    void renameRepeated(TkavComponent &obj,
+                        const QString &name,
+                        const QString &firstName,
+                        ReadState &state);
     bool readNested(TkavComponent &obj, TkavXMLItem &item);
     void beginLoading(TkavComponent &obj, ReadState &state);
     void finishRead(ReadState &state);

@@ -279,7 +279,8 @@ public:
     // Objects on pages that could not be built (unknown class, missing source).
     const QStringList &BuildErrors() const { return FBuildErrors; }
 
-    // Empties the page cache (built pages still held by callers stay valid).
+    // Empties the page cache (built pages still held by callers stay valid); the elements of
+    // unchanged pages that came from the swap file or the loaded file are unloaded again.
     void ClearPageCache();
     // Runs Filter over the pages (its PageNumbers or CurPage choose them). False when the
     // filter's dialog was cancelled or the run was stopped through Terminated (then

@@ -54,6 +54,16 @@ QList<int> TkavPreviewPages::CachedPages() const
 
 void TkavPreviewPages::ClearPageCache()
 {
+    // Pages read back from the swap file or from the prepared-report file go back there
+    // for free (unchanged, their stored copy is still valid), so that walking every page,
+    // as export and printing do, keeps memory flat. Changed pages wait for the next swap.
+    const int index = FXMLDoc->Root()->Find(kavPagesElement);
+    TkavXMLItem *pages = index < 0 ? nullptr : FXMLDoc->Root()->Items(index);
+    for (const auto &[number, page] : FPageCache) {
+        TkavXMLItem *item = pages && number < pages->Count() ? pages->Items(number) : nullptr;
+        if (item && item->Loaded() && item->Unloadable() && item->Stored() && !item->Modified())
+            FXMLDoc->UnloadItem(*item);
+    }
     FPageCache.clear();
 }
 

@@ -416,7 +416,7 @@ void TkavComponent::SetBaseName(const QString &Value)
     FBaseName = Value;
 }
 
-void TkavComponent::CreateUniqueName()
+void TkavComponent::CreateUniqueName(const std::function<bool(const QString &)> &Reserved)
 {
     // Taken: the names below the report (or below the parent when there is no report), the
     // own name, and the names the owner holds outside the tree (the rename would fail).
@@ -427,7 +427,7 @@ void TkavComponent::CreateUniqueName()
     for (int i = 1;; ++i) {
         const QString candidate = base + QString::number(i);
         if (kavSameText(candidate, FName) || (scope && scope->FindObject(candidate))
-            || (FOwner && FOwner->FindComponent(candidate)))
+            || (FOwner && FOwner->FindComponent(candidate)) || (Reserved && Reserved(candidate)))
             continue;
         SetName(candidate);
         return;

@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -189,8 +190,9 @@ public:
     QString BaseName() const;
     void SetBaseName(const QString &Value);
     // Names the component BaseName followed by the smallest number whose name is not used in
-    // the report (or under its parent when it has no report) nor held by its owner.
-    void CreateUniqueName();
+    // the report (or under its parent when it has no report) nor held by its owner, nor
+    // Reserved (names about to be used, such as the rest of a file being read).
+    void CreateUniqueName(const std::function<bool(const QString &)> &Reserved = {});
     // Localized name of the kind of object (resource key per class family), or the class name.
     virtual QString GetDescription() const;
 

@@ -4,6 +4,7 @@
 
 #include <persist/kavRes.h>
 #include <rtl/kavCaseFold.h>
+#include <rtl/kavMath.h>
 #include <rtl/kavRTTI.h>
 
 #include <QColor>
@@ -130,6 +131,22 @@ void TkavDialogComponent::Draw(
     const double textLeft = box.center().x() - metrics.horizontalAdvance(Name()) / 2;
     const double baseline = box.bottom() + 4 * ScaleY + metrics.ascent();
     Canvas->drawText(QPointF(textLeft, baseline), Name());
+}
+
+void TkavDialogComponent::DefinePropData(TkavPropDataWriter &Writer) const
+{
+    if (!Report())
+        return;
+    Writer.WriteInteger(u"pLeft"_s, qint32(kavRound(Left())));
+    Writer.WriteInteger(u"pTop"_s, qint32(kavRound(Top())));
+}
+
+void TkavDialogComponent::ReadPropData(const TkavPropDataEntry &Entry)
+{
+    if (kavSameText(Entry.Name, u"pLeft"))
+        SetLeft(double(Entry.Integer));
+    else if (kavSameText(Entry.Name, u"pTop"))
+        SetTop(double(Entry.Integer));
 }
 
 const TkavClassInfo &TkavDialogComponent::StaticClassInfo()

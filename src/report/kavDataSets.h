@@ -7,6 +7,7 @@
 #include "kavComponent.h"
 
 #include <persist/kavCollections.h>
+#include <persist/kavXMLSerializer.h>
 #include <rtl/kavStrings.h>
 #include <rtl/kavVariant.h>
 
@@ -65,7 +66,7 @@ inline constexpr double kavDialogComponentSize = 28;
 
 // Base of the non-visual components placed on data and dialog pages: a fixed 28 x 28
 // square in the designer, never copied to prepared pages.
-class TkavDialogComponent : public TkavReportComponent
+class TkavDialogComponent : public TkavReportComponent, public IkavPropData
 {
 public:
     KAV_CLASSINFO
@@ -84,6 +85,11 @@ public:
     // centred below. Restores the fixed size first.
     void
     Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) override;
+
+    // IkavPropData: the design position on its page, as the whole-pixel entries "pLeft" and
+    // "pTop", written when the component belongs to a report.
+    void DefinePropData(TkavPropDataWriter &Writer) const override;
+    void ReadPropData(const TkavPropDataEntry &Entry) override;
 
 private:
     quint64 FComponent = 0; // handle: a destroyed object reads as null

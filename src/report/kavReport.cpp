@@ -83,10 +83,7 @@ public:
     ~LoadedOptionsGuard()
     {
         TkavEngineOptions &engine = FReport.EngineOptions();
-        FEngine.SetConvertNulls(engine.ConvertNulls());
-        FEngine.SetIgnoreDevByZero(engine.IgnoreDevByZero());
-        FEngine.SetDoublePass(engine.DoublePass());
-        engine.Assign(FEngine);
+        engine.RestoreApplicationOptions(FEngine);
         engine.SetDestroyForms(FDestroyForms);
         engine.SetEnableThreadSafe(FEnableThreadSafe);
         engine.SetUseGlobalDataSetList(FUseGlobalDataSetList);
@@ -511,10 +508,13 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
     const QString password = FReportOptions->Password();
     const int splicingLine = FPrintOptions->SplicingLine();
     // The document as it was, read back after the run so that nothing the run or its script
-    // changed in report objects stays behind.
-    std::unique_ptr<TMemoryStream> saved;
+    // changed in report objects stays behind; with the file cache it waits in a file.
+    std::unique_ptr<TStream> saved;
     if (FEngineOptions->DestroyForms()) {
-        saved = std::make_unique<TMemoryStream>();
+        if (FEngineOptions->UseFileCache())
+            saved = TTempFileStream::Create(FEngineOptions->TempDir(), u"kv"_s);
+        else
+            saved = std::make_unique<TMemoryStream>();
         FReportOptions->SetPassword(QString());
         SaveToStream(*saved, true, false, false);
         FReportOptions->SetPassword(password);
@@ -537,7 +537,7 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
     return result && FErrors->Count() == 0;
 }
 
-void TkavReport::reloadAfterRun(TMemoryStream &Saved, const QString &Password, int SplicingLine)
+void TkavReport::reloadAfterRun(TStream &Saved, const QString &Password, int SplicingLine)
 {
     const QString errors = FErrors->Text();
     Saved.Seek(0, soBeginning);

@@ -36,7 +36,6 @@ class TkavExpressionCache;
 class TkavDataSetScript;
 class TkyMethodHelper;
 class TkyScript;
-class TMemoryStream;
 
 // The process-wide report lock: thread-safe report loads and dialog-page destruction run
 // under it. Recursive, so a load may nest another under the same thread.
@@ -375,7 +374,7 @@ private:
     friend class TkavReportInheritance;
 
     // Reads back the copy saved before a run, keeping the run's errors.
-    void reloadAfterRun(TMemoryStream &Saved, const QString &Password, int SplicingLine);
+    void reloadAfterRun(TStream &Saved, const QString &Password, int SplicingLine);
     // The script's parent scope as it was before an ancestor's script took its place.
     void restoreScriptParent();
     bool systemVariable(const QString &Name, Variant &Value) const;

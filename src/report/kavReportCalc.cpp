@@ -90,7 +90,9 @@ bool TkavReport::GetValueByName(const QString &Name, Variant &Value)
     }
     if (FVariables->IndexOf(Name) >= 0) {
         const Variant v = FVariables->GetVariable(Name);
-        if (v.IsString() && !v.AsString().contains(u'\r') && !v.AsString().contains(u'\n')) {
+        if (v.IsString() && v.AsString().trimmed().isEmpty()) {
+            Value = Variant(); // an empty variable is an empty value, not an empty expression
+        } else if (v.IsString() && !v.AsString().contains(u'\r') && !v.AsString().contains(u'\n')) {
             if (FEvaluating.contains(Name, Qt::CaseInsensitive))
                 throw EkavError(u"The variable %1 refers to itself"_s.arg(Name));
             FEvaluating.append(Name);

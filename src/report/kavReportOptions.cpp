@@ -121,6 +121,8 @@ void TkavEngineOptions::Assign(const TPersistent &source)
     FUseFileCache = o->FUseFileCache;
     FIgnoreDevByZero = o->FIgnoreDevByZero;
     FMaxPages = o->FMaxPages;
+    FMaxMemSizeChosen = o->FMaxMemSizeChosen;
+    FUseFileCacheChosen = o->FUseFileCacheChosen;
 }
 
 void TkavEngineOptions::Clear()
@@ -128,6 +130,25 @@ void TkavEngineOptions::Clear()
     FConvertNulls = kavEngineDefaultConvertNulls;
     FDoublePass = kavEngineDefaultDoublePass;
     FIgnoreDevByZero = kavEngineDefaultIgnoreDevByZero;
+    // A value a document gave must not outlive the document.
+    if (!FMaxMemSizeChosen)
+        FMaxMemSize = kavEngineDefaultMaxMemSize;
+    if (!FUseFileCacheChosen)
+        FUseFileCache = kavEngineDefaultUseFileCache;
+}
+
+void TkavEngineOptions::RestoreApplicationOptions(const TkavEngineOptions &Before)
+{
+    FPrintIfEmpty = Before.FPrintIfEmpty;
+    FNewSilentMode = Before.FNewSilentMode;
+    FTempDir = Before.FTempDir;
+    FMaxPages = Before.FMaxPages;
+    if (Before.FMaxMemSizeChosen)
+        FMaxMemSize = Before.FMaxMemSize;
+    if (Before.FUseFileCacheChosen)
+        FUseFileCache = Before.FUseFileCache;
+    FMaxMemSizeChosen = Before.FMaxMemSizeChosen;
+    FUseFileCacheChosen = Before.FUseFileCacheChosen;
 }
 
 // ---------------------------------------------------------------------------------------

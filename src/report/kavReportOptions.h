@@ -122,11 +122,16 @@ public:
     ~TkavEngineOptions() override;
 
     // Copies ConvertNulls, DoublePass, MaxMemSize, PrintIfEmpty, NewSilentMode, TempDir,
-    // UseFileCache, IgnoreDevByZero and MaxPages; nothing else.
+    // UseFileCache, IgnoreDevByZero and MaxPages (with whether they were chosen); nothing else.
     void Assign(const TPersistent &source) override;
-    // Resets ConvertNulls, DoublePass and IgnoreDevByZero, the options a file decides; the
-    // rest belong to the application and survive loading.
+    // Resets ConvertNulls, DoublePass and IgnoreDevByZero, the options a file decides, and the
+    // file-cache options nobody chose; the rest belong to the application and survive loading.
     void Clear();
+    // After a load: the application's options come back from Before, except ConvertNulls,
+    // DoublePass and IgnoreDevByZero, and UseFileCache and MaxMemSize when Before had not
+    // chosen them, which keep the values read. So a template's own file-cache setting counts
+    // unless the application chose one.
+    void RestoreApplicationOptions(const TkavEngineOptions &Before);
 
     bool ConvertNulls() const { return FConvertNulls; }
     void SetConvertNulls(bool value) { FConvertNulls = value; }
@@ -135,7 +140,11 @@ public:
     bool IgnoreDevByZero() const { return FIgnoreDevByZero; }
     void SetIgnoreDevByZero(bool value) { FIgnoreDevByZero = value; }
     int MaxMemSize() const { return FMaxMemSize; }
-    void SetMaxMemSize(int value) { FMaxMemSize = value; }
+    void SetMaxMemSize(int value)
+    {
+        FMaxMemSize = value;
+        FMaxMemSizeChosen = true;
+    }
     bool PrintIfEmpty() const { return FPrintIfEmpty; }
     void SetPrintIfEmpty(bool value) { FPrintIfEmpty = value; }
     // Older Boolean view of NewSilentMode: True exactly for simSilent; setting True selects
@@ -147,7 +156,11 @@ public:
     const QString &TempDir() const { return FTempDir; }
     void SetTempDir(const QString &value) { FTempDir = value; }
     bool UseFileCache() const { return FUseFileCache; }
-    void SetUseFileCache(bool value) { FUseFileCache = value; }
+    void SetUseFileCache(bool value)
+    {
+        FUseFileCache = value;
+        FUseFileCacheChosen = true;
+    }
     // A run stops with an error line after this many output pages (0: no limit).
     int MaxPages() const { return FMaxPages; }
     void SetMaxPages(int value) { FMaxPages = value; }
@@ -171,6 +184,9 @@ private:
     TkavSilentMode FNewSilentMode = kavEngineDefaultSilentMode;
     QString FTempDir;
     bool FUseFileCache = kavEngineDefaultUseFileCache;
+    // Set through the setters (or copied): a load keeps these values instead of the file's.
+    bool FMaxMemSizeChosen = false;
+    bool FUseFileCacheChosen = false;
     int FMaxPages = 0;
     bool FDestroyForms = true;
     bool FEnableThreadSafe = false;

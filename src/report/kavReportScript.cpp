@@ -254,9 +254,12 @@ bool TkavReport::PrepareScript(TkavReport *ActiveReport)
 
     FScript->SetLines(*FScriptText);
     FScript->SetSyntaxType(FScriptLanguage);
-    bool compiled = false;
+    // A blank script is an empty program in every language, also where the grammar asks
+    // for a main block: there is nothing to compile.
+    bool compiled = FScriptText->Text().trimmed().isEmpty();
     try {
-        compiled = FScript->Compile();
+        if (!compiled)
+            compiled = FScript->Compile();
     } catch (const Exception &e) {
         FScript->SetErrorMsg(e.Message());
     }

@@ -27,6 +27,7 @@ class TkavDataSet;
 class TkavReportPage;
 class TkavDrawText;
 class TkavStyleItem;
+class TkavMetafile;
 
 // ORDER persisted: files store the identifier, prepared pages the ordinal.
 enum TkavAlign : int {
@@ -586,6 +587,8 @@ private:
                        double OffsetY, bool wide = false);
     // AutoWidth: Width follows the text, the right edge or centre kept by HAlign.
     void applyAutoWidth(TkavDrawText &engine);
+    // Following FlowTo from here comes back to this memo.
+    bool flowsBackToSelf() const;
 
     bool FAutoWidth = false;
     bool FAllowExpressions = true;
@@ -594,6 +597,7 @@ private:
     bool FClipped = true;
     QString FExpressionDelimiters = QString::fromUtf16(kavMemoDefaultExpressionDelimiters);
     TkavComponentRef<TkavCustomMemoView> FFlowTo;
+    bool FDataTaken = false; // GetData ran in the current output: the text is this output's
     double FGapX = kavMemoDefaultGapX;
     double FGapY = kavMemoDefaultGapY;
     TkavHAlign FHAlign = haLeft;
@@ -763,9 +767,21 @@ public:
     const QByteArray &Data() const { return FData; }
     // Empty for metafiles and empty pictures.
     const QImage &Image() const { return FImage; }
-    // Size of the decoded image (0 when there is none).
-    int Width() const { return FImage.width(); }
-    int Height() const { return FImage.height(); }
+    // Size of the decoded image or metafile in screen pixels (0 when there is none).
+    int Width() const;
+    int Height() const;
+    // There is an image or a metafile to draw.
+    bool CanDraw() const;
+    // What of a metafile cannot be drawn, as a sentence; empty when everything draws.
+    QString NotDrawn() const;
+    // Draws the picture scaled into Target; the transparency and quality switches apply
+    // to images.
+    void Draw(QPainter &Canvas,
+              const QRectF &Target,
+              TColor TransparentColor,
+              bool Transparent,
+              bool HighQuality,
+              bool Printing) const;
 
     // Called after every change of the picture.
     void SetOnChange(std::function<void()> handler) { FOnChange = std::move(handler); }
@@ -780,6 +796,7 @@ private:
     QByteArray FData;
     TkavPictureFormat FFormat = pfNone;
     QImage FImage;
+    std::shared_ptr<const TkavMetafile> FMetafile; // shared by copies: never changed
     std::function<void()> FOnChange;
 };
 

@@ -13,6 +13,7 @@
 #include <rtl/kavStreams.h>
 
 #include <QFileInfo>
+#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -97,6 +98,17 @@ QString formatNumber(const Variant &value, const TkavFormat &format)
     return text;
 }
 
+// True for a value that converts to True; a value that is no truth value at all (a text
+// such as 'x') counts as anything else.
+bool isTrue(const Variant &value)
+{
+    try {
+        return value.AsBoolean();
+    } catch (const EVariantError &) {
+        return false;
+    }
+}
+
 } // namespace
 
 QString kavQuotedForScript(const QString &text, const QString &language)
@@ -124,7 +136,7 @@ QString kavFormatData(const Variant &value, const TkavFormat &format)
             const qsizetype comma = format.FormatStr().indexOf(u',');
             const QString yes = comma < 0 ? format.FormatStr() : format.FormatStr().left(comma);
             const QString no = comma < 0 ? QString() : format.FormatStr().mid(comma + 1);
-            return value.AsBoolean() ? yes : no;
+            return isTrue(value) ? yes : no;
         }
         }
     } catch (const Exception &) {
@@ -195,10 +207,13 @@ void TkavPictureView::GetData()
             }
         }
     } else if (IsDataField() && DataSet()->IsBlobField(DataField())) {
+        // An empty field (NULL) clears the picture.
         TMemoryStream stream;
         DataSet()->AssignBlobTo(DataField(), &stream);
         LoadPictureFromStream(stream, true);
     }
+    if (TkavReport *report = Report(); report && !FPicture->NotDrawn().isEmpty())
+        report->Errors().Add(Name() + u": "_s + FPicture->NotDrawn());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -206,6 +221,7 @@ void TkavPictureView::GetData()
 
 void TkavCustomMemoView::GetData()
 {
+    FDataTaken = true;
     TkavStretcheable::GetData();
     DisplayFormat(); // at least one format from here on
     if (IsDataField()) {
@@ -234,12 +250,28 @@ void TkavCustomMemoView::GetData()
         else
             FLastOutput = Variant(text);
     }
-    if (TkavCustomMemoView *next = FFlowTo.get(); next && next != this) {
+    // In a FlowTo cycle the text that does not fit stops at a memo that took its data
+    // already: it would overwrite what that memo shows. Outside cycles a memo earlier in
+    // the band may still receive text.
+    TkavCustomMemoView *next = FFlowTo.get();
+    if (next && !(next->FDataTaken && flowsBackToSelf())) {
         InitPart();
         DrawPart();
         next->SetText(FPartText);
         next->SetAllowExpressions(false);
     }
+}
+
+bool TkavCustomMemoView::flowsBackToSelf() const
+{
+    QSet<const TkavCustomMemoView *> seen;
+    for (const TkavCustomMemoView *m = FFlowTo.get(); m && !seen.contains(m);
+         m = m->FFlowTo.get()) {
+        if (m == this)
+            return true;
+        seen.insert(m);
+    }
+    return false;
 }
 
 void TkavCustomMemoView::applyFirstHighlight()

@@ -163,12 +163,14 @@ void TkavCustomMemoView::ApplyStyle(const TkavStyleItem *Item)
 void TkavCustomMemoView::BeforePrint()
 {
     TkavStretcheable::BeforePrint();
+    FDataTaken = false;
     if (!IsDataField())
         FSavedText = FMemo->Text();
 }
 
 void TkavCustomMemoView::AfterPrint()
 {
+    FDataTaken = false;
     if (!IsDataField())
         FMemo->SetText(FSavedText);
     restoreLook();

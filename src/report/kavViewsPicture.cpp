@@ -1,6 +1,7 @@
 // Pictures: format detection, bounded decoding, the picture's stored bytes and the picture
 // view's published table.
 
+#include "kavMetafile.h"
 #include "kavViews.h"
 #include "kavViews_p.h"
 
@@ -26,9 +27,50 @@ bool startsWith(QByteArrayView data, QByteArrayView prefix)
     return data.size() >= prefix.size() && data.first(prefix.size()) == prefix;
 }
 
-// Decodes data into image, refusing images whose pixels would exceed the allocation limit
-// (checked on the declared size before anything large is allocated).
-bool decodeImage(const QByteArray &data, const char *format, QImage &image)
+// The graphic class a format is stored under, and whether that class's own stored form
+// starts with its byte count.
+struct GraphicClass
+{
+    TkavPictureFormat Format;
+    QByteArrayView Name;
+    bool Sized;
+};
+
+constexpr GraphicClass graphicClasses[] = {{pfBitmap, "TBitmap", true},
+                                           {pfJPEG, "TJPEGImage", true},
+                                           {pfPNG, "TPngImage", false},
+                                           {pfMetafile, "TMetafile", true},
+                                           {pfEnhMetafile, "TMetafile", true},
+                                           {pfIcon, "TIcon", false}};
+
+bool isIdentifier(QByteArrayView name)
+{
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
+               || c == '_';
+    });
+}
+
+// stored -> [ length8 className ] [ count32 ] bytes
+// The class name and the count are optional: older files hold the bare bytes. No bare
+// picture starts with a small length followed by 'T', nor with its own byte count.
+QByteArrayView graphicBytes(QByteArrayView data, QByteArray &className)
+{
+    if (data.size() >= 2) {
+        const qsizetype n = quint8(data[0]);
+        if (n > 0 && n < data.size() && data[1] == 'T' && isIdentifier(data.sliced(1, n))) {
+            className = data.sliced(1, n).toByteArray();
+            data = data.sliced(1 + n);
+        }
+    }
+    if (data.size() >= 4 && qFromLittleEndian<quint32>(data.data()) == quint64(data.size() - 4))
+        data = data.sliced(4);
+    return data;
+}
+
+} // namespace
+
+bool kavViewsPrivate::decodeImage(const QByteArray &data, const char *format, QImage &image)
 {
     QBuffer buffer;
     buffer.setData(data);
@@ -41,8 +83,6 @@ bool decodeImage(const QByteArray &data, const char *format, QImage &image)
     image = reader.read();
     return !image.isNull();
 }
-
-} // namespace
 
 TkavPictureFormat kavDetectPictureFormat(QByteArrayView data, int *wrapperSize)
 {
@@ -89,6 +129,7 @@ void TkavPicture::Assign(const TPersistent &source)
     FData = other->FData;
     FFormat = other->FFormat;
     FImage = other->FImage;
+    FMetafile = other->FMetafile;
     changed();
 }
 
@@ -98,13 +139,16 @@ bool TkavPicture::LoadFromBytes(QByteArrayView data)
     const TkavPictureFormat format = kavDetectPictureFormat(data, &wrapper);
     const QByteArray bytes = data.sliced(wrapper).toByteArray();
     QImage image;
+    std::shared_ptr<TkavMetafile> metafile;
     bool ok = false;
     switch (format) {
     case pfNone:
         break;
     case pfMetafile:
     case pfEnhMetafile:
-        // Kept unchanged for whoever can render or export them.
+        // Kept even when damaged, so that nothing is lost; NotDrawn says what is missing.
+        metafile = std::make_shared<TkavMetafile>();
+        metafile->Load(bytes);
         ok = true;
         break;
     case pfBitmap:
@@ -127,6 +171,7 @@ bool TkavPicture::LoadFromBytes(QByteArrayView data)
     FData = bytes;
     FFormat = format;
     FImage = image;
+    FMetafile = std::move(metafile);
     changed();
     return true;
 }
@@ -136,19 +181,80 @@ void TkavPicture::Clear()
     FData.clear();
     FFormat = pfNone;
     FImage = QImage();
+    FMetafile.reset();
     changed();
+}
+
+int TkavPicture::Width() const
+{
+    return FMetafile ? int(kavRound(FMetafile->Size().width())) : FImage.width();
+}
+
+int TkavPicture::Height() const
+{
+    return FMetafile ? int(kavRound(FMetafile->Size().height())) : FImage.height();
+}
+
+bool TkavPicture::CanDraw() const
+{
+    return FMetafile ? !FMetafile->Size().isEmpty() : !FImage.isNull();
+}
+
+QString TkavPicture::NotDrawn() const
+{
+    return FMetafile ? FMetafile->NotDrawn() : QString();
+}
+
+void TkavPicture::Draw(QPainter &Canvas,
+                       const QRectF &Target,
+                       TColor TransparentColor,
+                       bool Transparent,
+                       bool HighQuality,
+                       bool Printing) const
+{
+    if (FMetafile)
+        FMetafile->Play(Canvas, Target);
+    else if (!FImage.isNull())
+        kavPaintPicture(
+            Canvas, Target, FImage, TransparentColor, Transparent, HighQuality, Printing);
 }
 
 void TkavPicture::DefinePropData(TkavPropDataWriter &Writer) const
 {
-    if (!IsEmpty())
-        Writer.WriteBinary(u"Data"_s, FData);
+    const auto cls = std::find_if(std::begin(graphicClasses),
+                                  std::end(graphicClasses),
+                                  [this](const GraphicClass &c) { return c.Format == FFormat; });
+    if (cls == std::end(graphicClasses))
+        return;
+    QByteArray data;
+    data.reserve(FData.size() + 16);
+    data.append(char(cls->Name.size()));
+    data.append(cls->Name);
+    if (cls->Sized) {
+        const quint32 count = qToLittleEndian(quint32(FData.size()));
+        data.append(reinterpret_cast<const char *>(&count), sizeof count);
+    }
+    data.append(FData);
+    Writer.WriteBinary(u"Data"_s, data);
 }
 
 void TkavPicture::ReadPropData(const TkavPropDataEntry &Entry)
 {
-    if (Entry.Name.compare(u"Data"_s, Qt::CaseInsensitive) == 0)
-        LoadFromBytes(Entry.Data);
+    if (Entry.Name.compare(u"Data"_s, Qt::CaseInsensitive) != 0)
+        return;
+    QByteArray className;
+    const QByteArrayView bytes = graphicBytes(Entry.Data, className);
+    if (bytes.isEmpty()) {
+        Clear(); // stored without a graphic
+        return;
+    }
+    if (!LoadFromBytes(bytes))
+        throw EkavError(
+            u"The picture (%1, %2 bytes) is in no format that can be read"_s
+                .arg(className.isEmpty() ? u"no graphic class"_s : QString::fromLatin1(className))
+                .arg(bytes.size()));
+    if (!NotDrawn().isEmpty()) // loaded, but the reader is told what will be missing
+        throw EkavError(NotDrawn());
 }
 
 void TkavPicture::changed()
@@ -246,14 +352,23 @@ void TkavPictureView::Draw(QPainter *Canvas, double ScaleX, double ScaleY, doubl
     if (!DrawAsMask())
         DrawBackground();
     const QRect box(FX, FY, FDX, FDY);
-    const QImage &image = FPicture->Image();
-    if (!image.isNull() && FDX > 0 && FDY > 0) {
-        const QRectF target = pictureRect(box, image.width(), image.height(), FStretched,
-                                          FKeepAspectRatio, FCenter, ScaleX, ScaleY);
+    if (FPicture->CanDraw() && FDX > 0 && FDY > 0) {
+        const QRectF target = pictureRect(box,
+                                          FPicture->Width(),
+                                          FPicture->Height(),
+                                          FStretched,
+                                          FKeepAspectRatio,
+                                          FCenter,
+                                          ScaleX,
+                                          ScaleY);
         Canvas->save();
         Canvas->setClipRect(box, Qt::IntersectClip);
-        kavPaintPicture(*Canvas, target, image, FTransparentColor, FTransparent, FHightQuality,
-                        Canvas->device() && kavIsPrinterDevice(*Canvas->device()));
+        FPicture->Draw(*Canvas,
+                       target,
+                       FTransparentColor,
+                       FTransparent,
+                       FHightQuality,
+                       Canvas->device() && kavIsPrinterDevice(*Canvas->device()));
         Canvas->restore();
     } else if (!FPicture->IsEmpty() || IsDesigning()) {
         drawPlaceholder(*Canvas, QRect(FX + 1, FY + 2, qMin(16, FDX - 2), qMin(16, FDY - 3)));
@@ -275,7 +390,7 @@ void TkavPictureView::pictureChanged()
 
 void TkavPictureView::applyAutoSize()
 {
-    if (FAutoSize && !FPicture->Image().isNull()) {
+    if (FAutoSize && FPicture->CanDraw()) {
         SetWidth(FPicture->Width());
         SetHeight(FPicture->Height());
     }

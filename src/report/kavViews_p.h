@@ -9,10 +9,15 @@
 #include <rtl/kavMath.h>
 #include <rtl/kavRTTI.h>
 
+#include <QImage>
 #include <QString>
 #include <QStringView>
 
 namespace kavViewsPrivate {
+
+// Decodes picture bytes of format ("bmp", "png" ...) into image, refusing images whose
+// pixels would exceed kavPictureMaxImageBytes (checked on the declared size first).
+bool decodeImage(const QByteArray &data, const char *format, QImage &image);
 
 // Device pixels from scaled coordinates: the nearest integer, halves to even.
 inline int roundEven(double value)

@@ -4,6 +4,7 @@
 #include <rtl/kavExceptions.h>
 #include <rtl/kavStreams.h>
 #include <rtl/kavLimits.h>
+#include <rtl/kavXMLQuotes.h>
 
 #include <QStringView>
 
@@ -500,6 +501,9 @@ void TkyXMLReader::readTag(QString &name, QString &text)
         } else {
             name = QString::fromUtf8(FTag.constData(), space);
             text = QString::fromUtf8(FTag.constData() + space + 1, FTag.size() - space - 1);
+            // Single-quoted values take the double-quoted form the attribute lookup expects.
+            if (!kavDoubleQuoteAttributes(text))
+                RaiseException();
         }
         return;
     }

@@ -152,6 +152,19 @@ TEST_P(ReportScriptTest, EventsExpressionsAndTotalsComeAlive)
     EXPECT_EQ(textsOf(u"Total"_s), QStringList{u"5 rows, sum 15"_s});
 }
 
+// An empty script is an empty program and an empty variable an empty value: the run goes on.
+TEST_P(ReportScriptTest, EmptyScriptAndEmptyVariableRun)
+{
+    for (const QString &text : {QString(), u"  \r\n\r\n"_s}) {
+        setScript(text);
+        report->Variables().SetVariable(u"Blank"_s, QString());
+        memo(summary, u"Total"_s, u"[Blank]<[COUNT(MasterData1)]>"_s);
+        ASSERT_TRUE(report->PrepareReport(true)) << report->ErrorsText().toStdString();
+        EXPECT_EQ(textsOf(u"Total"_s), QStringList{u"<5>"_s});
+        report->FindObject(u"Total"_s)->Free();
+    }
+}
+
 TEST_P(ReportScriptTest, ErrorsNameTheirObject)
 {
     setScript(QString::fromUtf16(GetParam().script));

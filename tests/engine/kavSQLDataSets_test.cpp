@@ -7,11 +7,14 @@
 
 #include <data/kavSQLDataSets.h>
 #include <prepared/kavPreviewPages.h>
+#include <report/kavViews.h>
 #include <rtl/kavDateTime.h>
 #include <rtl/kavStreams.h>
 #include <rtl/kavStrings.h>
 
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -239,6 +242,45 @@ TEST_F(SQLDataSetTest, ColumnsDeclaredAsDatesGiveDatesForISOTexts)
     EXPECT_EQ(q->GetFieldType(u"moment"_s), fftDateTime);
     EXPECT_EQ(q->GetValue(u"stamp"_s).Type(), varInt64);
     q->Finalize();
+}
+
+// A picture bound to a binary column: a NULL clears the picture of the row before.
+TEST_F(SQLDataSetTest, NullPictureFieldClearsThePicture)
+{
+    QByteArray png;
+    {
+        QImage image(2, 2, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"pictures"_s);
+        db.setDatabaseName(dir.filePath(u"shop.db"_s));
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(u"create table photos (id integer, pic blob)"_s));
+        ASSERT_TRUE(q.prepare(u"insert into photos values (?, ?)"_s));
+        for (const auto &[id, pic] :
+             {std::pair{1, QVariant(png)}, std::pair{2, QVariant()}, std::pair{3, QVariant(png)}}) {
+            q.addBindValue(id);
+            q.addBindValue(pic.isValid() ? pic : QVariant(QMetaType(QMetaType::QByteArray)));
+            ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+        }
+    }
+    QSqlDatabase::removeDatabase(u"pictures"_s);
+    auto report = load(
+        uR"(<TkavSQLQuery Name="Photos" UserName="Photos" Database="DB" SQL.Text="select pic from photos order by id"/>)"_s,
+        uR"(<TkavMasterData Name="M" Height="20" Top="40" Width="718" DataSet="Photos" DataSetName="Photos">
+      <TkavPictureView Name="P" Width="20" Height="20" DataSet="Photos" DataSetName="Photos" DataField="pic"/>
+    </TkavMasterData>)"_s);
+    ASSERT_TRUE(report->PrepareReport(true)) << report->Errors().Text().toStdString();
+    QList<bool> shown;
+    for (const TkavComponent *obj : report->PreviewPages()->GetPage(0)->AllObjects())
+        if (auto *picture = dynamic_cast<const TkavPictureView *>(obj))
+            shown << !picture->Picture().IsEmpty();
+    EXPECT_EQ(shown, (QList<bool>{true, false, true}));
 }
 
 TEST_F(SQLDataSetTest, PlaceholderNamesSkipLiteralsCommentsAndCasts)

@@ -416,18 +416,17 @@ TEST(XMLSerializerRead, CommaAndPointReadAlikeUnderEitherLocale)
 TEST(XMLSerializerRead, IgnoredWithoutError)
 {
     const QString texts[] = {
-        u"Foo=\"1\""_s,              // no such property
-        u"Nothing.Name=\"x\""_s,     // no such object property
-        u"Count.Name=\"x\""_s,       // not an object
-        u"Sub.Nothing=\"x\""_s,      // no such nested property
-        u"ReadOnly=\"3\""_s,         // read-only
-        u"Sub=\"x\""_s,              // an object as a whole
-        u"Lines=\"x\""_s,            // a list without .Text
-        u"Lines.Count=\"3\""_s,      // lists take only their Text
-        u""_s,                       // empty
-        u"Count"_s,                  // no equals sign
-        u"=\"1\""_s,                 // empty name
-        u"Count=1"_s,                // no quote
+        u"Foo=\"1\""_s,          // no such property
+        u"Nothing.Name=\"x\""_s, // no such object property
+        u"Count.Name=\"x\""_s,   // not an object
+        u"Sub.Nothing=\"x\""_s,  // no such nested property
+        u"ReadOnly=\"3\""_s,     // read-only
+        u"Sub=\"x\""_s,          // an object as a whole
+        u"Lines=\"x\""_s,        // a list without .Text
+        u"Lines.Count=\"3\""_s,  // lists take only their Text
+        u""_s,                   // empty
+        u"Count"_s,              // no equals sign
+        u"=\"1\""_s,             // empty name
     };
     for (const QString &text : texts) {
         SCOPED_TRACE(text.toStdString());
@@ -437,6 +436,25 @@ TEST(XMLSerializerRead, IgnoredWithoutError)
         EXPECT_EQ(s.Errors().Count(), 0);
         EXPECT_EQ(str(write(obj)), str(DefaultText));
     }
+}
+
+// A value is taken only from its own quotes: single or double, never from the next pair.
+TEST(XMLSerializerRead, QuotesOfEitherKindAndNoneRefused)
+{
+    TSerObj obj;
+    TkavXMLSerializer s;
+    s.XMLToObj(u"Count='3' Caption = 'say \"hi\"' Left=\"7\""_s, &obj);
+    EXPECT_EQ(s.Errors().Count(), 0) << s.Errors().Text().toStdString();
+    EXPECT_EQ(obj.Count(), 3);
+    EXPECT_EQ(obj.Caption(), u"say \"hi\""_s);
+    EXPECT_EQ(obj.Left(), 7);
+
+    TSerObj unquoted;
+    s.XMLToObj(u"Count=1 Caption=\"x\""_s, &unquoted);
+    EXPECT_EQ(s.Errors().Count(), 1);
+    EXPECT_EQ(unquoted.Caption(), u"x"_s);
+    unquoted.SetCaption(QString());
+    EXPECT_EQ(str(write(unquoted)), str(DefaultText)); // Count never took "x"
 }
 
 TEST(XMLSerializerRead, WrongValuesGiveOneErrorEachAndTheRestLoads)
@@ -725,7 +743,7 @@ TEST(XMLSerializerPropData, AncestorWithTheSameDataLeavesItOut)
     EXPECT_TRUE(s.ObjToXML(&pic, QString(), &same).contains(u"PropData"_s));
 }
 
-TEST(XMLSerializerPropData, DamagedDataIsIgnoredSilently)
+TEST(XMLSerializerPropData, DamagedDataIsReportedAndTheRestLoads)
 {
     const QString damaged[] = {
         u"0"_s,                          // odd length
@@ -741,7 +759,7 @@ TEST(XMLSerializerPropData, DamagedDataIsIgnoredSilently)
         TSerPic pic;
         TkavXMLSerializer s;
         s.XMLToObj(u"PropData=\""_s + hex + u"\" Kind=\"4\""_s, &pic);
-        EXPECT_EQ(s.Errors().Count(), 0);
+        EXPECT_EQ(s.Errors().Count(), 1);
         EXPECT_EQ(pic.Kind(), 4); // the rest still loads
         EXPECT_EQ(pic.pLeft, 0);
     }
@@ -752,6 +770,13 @@ TEST(XMLSerializerPropData, DamagedDataIsIgnoredSilently)
     EXPECT_EQ(pic.pLeft, 10);
     EXPECT_EQ(pic.EntriesRead, 2);
     EXPECT_EQ(pic.pTop, 0);
+    EXPECT_EQ(s.Errors().Count(), 1);
+    // An empty name ends the list.
+    TSerPic ended;
+    TkavXMLSerializer t;
+    t.XMLToObj(u"PropData=\"05704C656674020A00\""_s, &ended);
+    EXPECT_EQ(ended.pLeft, 10);
+    EXPECT_EQ(t.Errors().Count(), 0);
 }
 
 TEST(XMLSerializerPropData, EveryPrefixReadsWithoutCrash)
@@ -1121,16 +1146,23 @@ TEST_F(XMLSerializerTree, ExistingAndInheritedObjectsAreReadAgain)
 {
     TkavReport report;
     build(report);
-    const QStringList errors = load(report, document(
-        "<TkavReport><inherited Name=\"Page1\">"
-        "<TSerBand Name=\"Band1\" Left=\"7\"/>"
-        "<inherited Name=\"Gone\"><TSerMemo Name=\"Lost\"/></inherited>"
-        "<TSerMemo Name=\"Band1\"/>"                        // a name held by another class
-        "</inherited></TkavReport>"));
+    const QStringList errors = load(
+        report,
+        document("<TkavReport><inherited Name=\"Page1\">"
+                 "<TSerBand Name=\"Band1\" Left=\"7\"/>"
+                 "<inherited Name=\"Gone\"><TSerMemo Name=\"Lost\"/></inherited>"
+                 "<TSerMemo Name=\"Band1\" Caption=\"kept\"/>" // the name again, another class
+                 "</inherited></TkavReport>"));
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(report.FindObject(u"Band1")->Left(), 7.0);
     EXPECT_EQ(report.FindObject(u"Lost"), nullptr);
-    EXPECT_EQ(report.AllObjects().size(), 3);
+    // The second Band1 of the text keeps its content under a new name.
+    ASSERT_EQ(report.AllObjects().size(), 4);
+    auto *renamed = dynamic_cast<TSerMemo *>(report.AllObjects().last());
+    ASSERT_NE(renamed, nullptr);
+    EXPECT_EQ(renamed->Caption(), u"kept"_s);
+    EXPECT_NE(renamed->Name(), u"Band1"_s);
+    EXPECT_TRUE(errors.first().contains(renamed->Name())) << qPrintable(errors.first());
 }
 
 TEST_F(XMLSerializerTree, CustomDataIsTheLastChildAndReachesItsReader)

@@ -351,6 +351,11 @@ TEST(XMLReader, ParseTable)
         {"end of data inside a tag", R"(<a x="1")", QString()},
         {"end of data inside a comment", "<a><!-- x", QString()},
         {"stray end tag at the root", "</a>", u""_s},
+        // Single-quoted values take the double-quoted form; no value moves to another name.
+        {"single quotes",
+         R"(<a l='0' t="30" x = 'say "hi"' y="it's"/>)",
+         uR"(a[l="0" t="30" x="say &#34;hi&#34;" y="it's"])"_s},
+        {"unclosed single quote", R"(<a l='0 t="30"/>)", QString()},
     };
     for (const auto &c : cases) {
         TkavXMLDocument doc;

@@ -9,6 +9,7 @@
 #include <persist/kavXML.h>
 #include <prepared/kavPictureCache.h>
 #include <prepared/kavPreviewPages.h>
+#include <report/kavExportFilter.h>
 #include <report/kavBands.h>
 #include <report/kavCustomEngine.h>
 #include <report/kavPages.h>
@@ -667,6 +668,41 @@ TEST_F(PreviewPagesTest, SwappingGivesTheSamePagesAsMemory)
     EXPECT_EQ(str(swapped), str(inMemory));
     store().Clear();
     EXPECT_TRUE(kvFiles(dir.path()).isEmpty());
+}
+
+// An export walks every page: each one read back from the swap file goes back to it, so
+// memory stays as the run left it.
+TEST_F(PreviewPagesTest, ExportReturnsSwappedPagesToTheFile)
+{
+    QTemporaryDir dir;
+    report->EngineOptions().SetTempDir(dir.path());
+    report->EngineOptions().SetUseFileCache(true);
+    report->EngineOptions().SetMaxMemSize(0);
+    run(12, 5);
+    const TkavXMLItem &pages = *store().XMLDoc().Root()->FindItem(u"previewpages"_s);
+    const auto loaded = [&pages] {
+        QList<int> numbers;
+        for (int i = 0; i < pages.Count(); ++i)
+            if (pages.Items(i)->Loaded())
+                numbers << i;
+        return numbers;
+    };
+    const QList<int> afterRun = loaded();
+    EXPECT_EQ(afterRun.size(), 4); // the first two and the last two pages are never swapped
+    const QList<QStringList> before = allPages(store());
+    store().ClearPageCache();
+    struct Counting : TkavCustomExportFilter
+    {
+        using TkavCustomExportFilter::TkavCustomExportFilter;
+        QString GetDescription() const override { return u"count"_s; }
+        void ExportObject(TkavComponent *) override { ++objects; }
+        int objects = 0;
+    } filter(frNoRegister);
+    filter.SetShowDialog(false);
+    ASSERT_TRUE(store().Export(filter)) << report->ErrorsText().toStdString();
+    EXPECT_GT(filter.objects, 12 * 5);
+    EXPECT_EQ(loaded(), afterRun);
+    EXPECT_EQ(str(allPages(store())), str(before)); // read back whole
 }
 
 TEST_F(PreviewPagesTest, AFailedSwapKeepsThePagesInMemory)

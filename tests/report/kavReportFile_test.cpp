@@ -1,13 +1,18 @@
 // A whole document through the kv3 form: report, page, bands and views written, read into a
-// fresh report and written again must give the same bytes.
+// fresh report and written again must give the same bytes; single-quoted attributes,
+// repeated names, data-set positions and picture data read from files.
+#include "kavReportTestSupport.h"
+
 #include <persist/kavXML.h>
 #include <report/kavClass.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
 
-#include <gtest/gtest.h>
+#include <QBuffer>
+#include <QImage>
+#include <QtEndian>
 
-#include "kavReportTestSupport.h"
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -97,6 +102,183 @@ TEST_F(ReportFile, UnknownClassIsOneErrorLineAndTheRestLoads)
     EXPECT_GE(second.Errors().Count(), 1);
     EXPECT_NE(second.FindObject(u"Memo1"_s), nullptr);
     EXPECT_NE(second.FindObject(u"Line1"_s), nullptr);
+}
+
+QByteArray kv3(const char *body)
+{
+    return QByteArray("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\r\n") + body;
+}
+
+TkavMemoView *memoOf(TkavReport &report, const QString &name)
+{
+    return dynamic_cast<TkavMemoView *>(report.FindObject(name));
+}
+
+TEST_F(ReportFile, SingleQuotedAttributesKeepTheirNames)
+{
+    TkavReport report;
+    load(
+        report,
+        kv3(R"(<TkavReport><TkavReportPage Name='Page1'><TkavReportTitle Name="RT" Height='40'>)"
+            R"(<TkavMemoView Name="M" Left='0' Top="30" Width = '100' Height="18")"
+            R"( Text='single "quoted" &amp; it&#39;s'/></TkavReportTitle></TkavReportPage></TkavReport>)"));
+    EXPECT_EQ(report.Errors().Count(), 0) << qPrintable(report.Errors().Text());
+    TkavMemoView *memo = memoOf(report, u"M"_s);
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->Left(), 0);
+    EXPECT_EQ(memo->Top(), 30);
+    EXPECT_EQ(memo->Width(), 100);
+    EXPECT_EQ(memo->Text(), u"single \"quoted\" & it's\r\n"_s);
+    // Written back in the double-quoted form, which reads back to the same bytes.
+    const QByteArray once = save(report);
+    EXPECT_TRUE(once.contains(R"(Text="single &#34;quoted&#34; &#38; it's")")) << once.constData();
+    TkavReport again;
+    load(again, once);
+    EXPECT_EQ(save(again), once);
+}
+
+TEST_F(ReportFile, QuotesThatDoNotCloseRefuseTheFile)
+{
+    TkavReport report;
+    load(
+        report,
+        kv3(R"(<TkavReport><TkavReportPage Name="Page1"><TkavReportTitle Name="RT">)"
+            R"(<TkavMemoView Name="M" Left='0 Top="30"/></TkavReportTitle></TkavReportPage></TkavReport>)"));
+    EXPECT_TRUE(report.Errors().Text().contains(u"Invalid file format"_s));
+    EXPECT_EQ(report.FindObject(u"M"_s), nullptr);
+}
+
+// A name given twice in one file: both objects stay, the second under a new name that no
+// other object of the file uses.
+TEST_F(ReportFile, RepeatedNameKeepsBothObjects)
+{
+    TkavReport report;
+    load(report,
+         kv3("<TkavReport><TkavReportPage Name=\"Page1\">"
+             "<TkavReportTitle Name=\"RT\" Height=\"40\"><TkavMemoView Name=\"Memo1\" "
+             "Text=\"first\"/></TkavReportTitle>"
+             "<TkavReportSummary Name=\"RS\" Top=\"100\" Height=\"40\"><TkavMemoView "
+             "Name=\"memo1\" Text=\"second\"/>"
+             "<TkavMemoView Name=\"Memo2\" "
+             "Text=\"third\"/></TkavReportSummary></TkavReportPage></TkavReport>"));
+    ASSERT_EQ(report.Errors().Count(), 1);
+    const QString error = report.Errors().Strings(0);
+    EXPECT_TRUE(error.contains(u"memo1"_s) && error.contains(u"Memo1"_s)
+                && error.contains(u"Memo3"_s))
+        << qPrintable(error);
+    EXPECT_EQ(memoOf(report, u"Memo1"_s)->Text(), u"first\r\n"_s);
+    EXPECT_EQ(memoOf(report, u"Memo1"_s)->Parent()->Name(), u"RT"_s);
+    ASSERT_NE(memoOf(report, u"Memo3"_s), nullptr);
+    EXPECT_EQ(memoOf(report, u"Memo3"_s)->Text(), u"second\r\n"_s);
+    EXPECT_EQ(memoOf(report, u"Memo3"_s)->Parent()->Name(), u"RS"_s);
+    EXPECT_EQ(memoOf(report, u"Memo2"_s)->Text(), u"third\r\n"_s);
+}
+
+// Data sets keep their place on the data page in the file.
+TEST_F(ReportFile, DataSetPositionRoundTrips)
+{
+    TkavReport report;
+    auto *dataPage = TkavComponent::Create<TkavDataPage>(&report);
+    dataPage->SetName(u"Data"_s);
+    auto *users = TkavComponent::Create<TkavUserDataSet>(dataPage);
+    users->SetName(u"Users"_s);
+    users->SetLeft(124);
+    users->SetTop(300);
+    const QByteArray once = save(report);
+    // pLeft 124 (8 bits, 0x7C) and pTop 300 (16 bits, 0x012C)
+    EXPECT_TRUE(once.contains("PropData=\"05704C656674027C0470546F70032C01\"")) << once.constData();
+    TkavReport second;
+    load(second, once);
+    EXPECT_EQ(second.Errors().Count(), 0) << qPrintable(second.Errors().Text());
+    const TkavComponent *loaded = second.FindObject(u"Users"_s);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->Left(), 124);
+    EXPECT_EQ(loaded->Top(), 300);
+    EXPECT_EQ(save(second), once);
+}
+
+// Picture data: a length-prefixed graphic class name, then the graphic's own form.
+class PictureFile : public ReportFile
+{
+protected:
+    static QByteArray png()
+    {
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    }
+
+    // The entry "Data" holding data, then the end of the list.
+    static QByteArray propData(const QByteArray &data)
+    {
+        QByteArray bytes("\x04"
+                         "Data"
+                         "\x0A");
+        const quint32 size = qToLittleEndian(quint32(data.size()));
+        bytes.append(reinterpret_cast<const char *>(&size), 4);
+        return bytes + data + QByteArray(1, '\0');
+    }
+
+    static QByteArray withPicture(const QByteArray &data)
+    {
+        return kv3("<TkavReport><TkavReportPage Name=\"Page1\"><TkavReportTitle Name=\"RT\">"
+                   "<TkavPictureView Name=\"Pic\" Picture.PropData=\"")
+               + propData(data).toHex().toUpper()
+               + "\"/></TkavReportTitle></TkavReportPage></TkavReport>";
+    }
+
+    static const TkavPicture *pictureOf(TkavReport &report)
+    {
+        auto *view = dynamic_cast<TkavPictureView *>(report.FindObject(u"Pic"_s));
+        return view ? &view->Picture() : nullptr;
+    }
+};
+
+TEST_F(PictureFile, ClassNamedAndBareFormsLoadAndTheClassNamedOneIsWritten)
+{
+    const QByteArray sized = [] {
+        QByteArray count(4, '\0');
+        qToLittleEndian(quint32(png().size()), count.data());
+        return count + png();
+    }();
+    const struct
+    {
+        const char *name;
+        QByteArray data;
+    } forms[] = {{"class name", QByteArray("\x09TPngImage") + png()},
+                 {"class name and count", QByteArray("\x07TBitmap") + sized},
+                 {"bare bytes", png()}};
+    for (const auto &form : forms) {
+        SCOPED_TRACE(form.name);
+        TkavReport report;
+        load(report, withPicture(form.data));
+        EXPECT_EQ(report.Errors().Count(), 0) << qPrintable(report.Errors().Text());
+        const TkavPicture *picture = pictureOf(report);
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->Format(), pfPNG);
+        EXPECT_EQ(picture->Width(), 3);
+        const QByteArray once = save(report);
+        EXPECT_TRUE(once.contains(QByteArray("\x09TPngImage").toHex().toUpper()))
+            << once.constData();
+        TkavReport again;
+        load(again, once);
+        EXPECT_EQ(save(again), once);
+    }
+}
+
+TEST_F(PictureFile, UnreadablePictureDataIsReportedWithItsObject)
+{
+    TkavReport report;
+    load(report, withPicture(QByteArray("\x09TGIFImage") + "GIF89a and more"));
+    ASSERT_EQ(report.Errors().Count(), 1);
+    EXPECT_TRUE(report.Errors().Strings(0).startsWith(u"Pic: "_s))
+        << qPrintable(report.Errors().Text());
+    EXPECT_TRUE(report.Errors().Strings(0).contains(u"TGIFImage"_s));
+    EXPECT_TRUE(pictureOf(report)->IsEmpty());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <persist/kavRes.h>
 #include <persist/kavVariables.h>
 #include <persist/kavXML.h>
+#include <prepared/kavPreviewPages.h>
 #include <report/kavClass.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavRTTI.h>
@@ -94,6 +95,71 @@ TEST_F(ReportDoc, LoadKeepsTheApplicationsOptions)
     EXPECT_FALSE(report.EngineOptions().ConvertNulls());
     EXPECT_TRUE(report.PreviewOptions().OutlineVisible());
     EXPECT_EQ(report.PreviewOptions().OutlineWidth(), 200);
+}
+
+// A template's own file-cache setting counts unless the application chose one, and it
+// does not outlive the template.
+TEST_F(ReportDoc, FileCacheOptionsComeFromTheFileUnlessTheApplicationChose)
+{
+    const QByteArray cached
+        = kv3(u" EngineOptions.UseFileCache=\"True\" EngineOptions.MaxMemSize=\"1\""_s, QString());
+    TkavReport report;
+    load(report, cached);
+    EXPECT_TRUE(report.EngineOptions().UseFileCache());
+    EXPECT_EQ(report.EngineOptions().MaxMemSize(), 1);
+    EXPECT_TRUE(save(report).contains("EngineOptions.UseFileCache=\"True\""));
+    load(report, kv3(QString(), QString()));
+    EXPECT_FALSE(report.EngineOptions().UseFileCache());
+    EXPECT_EQ(report.EngineOptions().MaxMemSize(), 10);
+
+    TkavReport chosen;
+    chosen.EngineOptions().SetUseFileCache(false);
+    chosen.EngineOptions().SetMaxMemSize(50);
+    load(chosen, cached);
+    EXPECT_FALSE(chosen.EngineOptions().UseFileCache());
+    EXPECT_EQ(chosen.EngineOptions().MaxMemSize(), 50);
+    chosen.Clear();
+    EXPECT_EQ(chosen.EngineOptions().MaxMemSize(), 50);
+}
+
+// The template's file cache in a run: old pages go to the swap file in the application's
+// folder for temporary files, and the run gives the same pages as without it.
+TEST_F(ReportDoc, ATemplatesFileCacheSwapsPagesOutInARun)
+{
+    const QString body = u"<TkavReportPage Name=\"Page1\"><TkavMasterData Name=\"MD\" Height=\"100\""
+                         " Width=\"700\" RowCount=\"120\"><TkavMemoView Name=\"M\" Width=\"200\""
+                         " Height=\"18\" Text=\"row [Line]\"/></TkavMasterData></TkavReportPage>"_s;
+    const auto run = [&body](const QString &attributes, const QString &tempDir) {
+        TkavReport report;
+        report.EngineOptions().SetNewSilentMode(simSilent);
+        report.EngineOptions().SetTempDir(tempDir);
+        load(report, kv3(attributes, body));
+        EXPECT_TRUE(report.PrepareReport(true)) << qPrintable(report.Errors().Text());
+        auto &store = static_cast<TkavPreviewPages &>(*report.PreviewPages());
+        const TkavXMLItem &pages = *store.XMLDoc().Root()->FindItem(u"previewpages"_s);
+        const int count = store.Count();
+        int swapped = 0;
+        QStringList texts;
+        for (int i = 0; i < count; ++i) {
+            swapped += pages.Items(i)->Loaded() ? 0 : 1;
+            for (const TkavComponent *obj : store.GetPage(i)->AllObjects())
+                if (auto *memo = dynamic_cast<const TkavMemoView *>(obj))
+                    texts << memo->Text();
+        }
+        // Only the pages' swap file is left; the copy saved before the run is gone.
+        const int files = int(QDir(tempDir).entryList({u"kv*"_s}, QDir::Files).size());
+        return std::tuple{swapped, files, texts};
+    };
+    QTemporaryDir dir;
+    const auto [swappedInMemory, filesInMemory, inMemory] = run(QString(), dir.path());
+    EXPECT_EQ(swappedInMemory, 0);
+    EXPECT_EQ(filesInMemory, 0);
+    const auto [swapped, files, cached]
+        = run(u" EngineOptions.UseFileCache=\"True\" EngineOptions.MaxMemSize=\"0\""_s, dir.path());
+    EXPECT_GT(swapped, 4);
+    EXPECT_EQ(files, 1);
+    EXPECT_EQ(cached, inMemory);
+    EXPECT_EQ(inMemory.size(), 120);
 }
 
 TEST_F(ReportDoc, DataPageIsAddedFirstAndTakesTheNonVisualComponents)

@@ -94,6 +94,11 @@ TEST(DisplayFormats, FormatData)
         {"date", Variant::FromDate(44261), format(fkDateTime, u"dd.mm.yyyy"_s), u"06.03.2021"},
         {"boolean yes", Variant(true), format(fkBoolean, u"Yes,No"_s), u"Yes"},
         {"boolean no", Variant(false), format(fkBoolean, u"Yes,No"_s), u"No"},
+        {"boolean of a number", Variant(1), format(fkBoolean, u"Yes,No"_s), u"Yes"},
+        {"boolean of a text is the second text",
+         Variant(u"x"_s),
+         format(fkBoolean, u"Yes,No"_s),
+         u"No"},
         {"not a number shows as it is", Variant(u"n/a"_s), format(fkNumeric, u"%2.2f"_s), u"n/a"},
     };
     for (const auto &c : cases) {

@@ -355,6 +355,10 @@ TEST(KyXmlRead, Documents)
         {"non-ASCII names and values", u"<?xml?><\u00e4 v=\"\u4e2d\"/>", u"\u00e4[v=\"\u4e2d\"]"},
         {"stray closing tag as document element", u"<?xml?></a>", u""},
         {"text after the document element", u"<?xml?><a/><b/>", u"a"},
+        {"single-quoted values",
+         u"<?xml?><a l='0' t=\"30\" x='say \"hi\"'/>",
+         u"a[l=\"0\" t=\"30\" x=\"say &#34;hi&#34;\"]"},
+        {"unclosed single quote", u"<?xml?><a l='0 t=\"30\"/>", u"!Invalid file format"},
     };
     for (const ReadCase &c : cases) {
         SCOPED_TRACE(c.name);
