@@ -103,7 +103,9 @@ TkyProcVariable *TkavExpressionCache::compile(const QString &Expression, QString
     FScript->SetLines(lines);
     bool compiled = false;
     try {
-        compiled = FScript->Compile();
+        // A script of only comments is an empty program in every language, also where the
+        // grammar asks for a main block.
+        compiled = !FScript->HasCode() || FScript->Compile();
     } catch (const Exception &e) {
         FScript->SetErrorMsg(e.Message());
     }
@@ -254,12 +256,11 @@ bool TkavReport::PrepareScript(TkavReport *ActiveReport)
 
     FScript->SetLines(*FScriptText);
     FScript->SetSyntaxType(FScriptLanguage);
-    // A blank script is an empty program in every language, also where the grammar asks
-    // for a main block: there is nothing to compile.
-    bool compiled = FScriptText->Text().trimmed().isEmpty();
+    bool compiled = false;
     try {
-        if (!compiled)
-            compiled = FScript->Compile();
+        // A script of only comments is an empty program in every language, also where the
+        // grammar asks for a main block.
+        compiled = !FScript->HasCode() || FScript->Compile();
     } catch (const Exception &e) {
         FScript->SetErrorMsg(e.Message());
     }

@@ -1,6 +1,7 @@
 #include "ky_script.h"
 
 #include "ky_ilparser.h"
+#include "ky_iparser.h"
 #include "ky_procedures.h"
 #include "ky_statements.h"
 #include "ky_xml.h"
@@ -509,6 +510,18 @@ bool TkyScript::Compile()
         return false;
     FErrorPos.clear();
     return true;
+}
+
+bool TkyScript::HasCode()
+{
+    TkyILParser parser(this);
+    parser.SelectLanguage(FSyntaxType);
+    TkyParser &tokens = parser.Parser();
+    tokens.SetText(kyScriptLinesText(FLines.Text()));
+    do
+        tokens.SkipSpaces();
+    while (tokens.GetEOL());
+    return tokens.Position() <= tokens.Size();
 }
 
 bool TkyScript::Run()

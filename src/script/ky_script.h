@@ -222,6 +222,9 @@ public:
     // and ErrorUnit set. Raises for an unknown language or a unit file that cannot be read.
     // Items of earlier compiles stay; a host recompiling clears what it needs first.
     bool Compile();
+    // False when Lines hold nothing but white space and comments of SyntaxType: a host
+    // takes such a text as an empty program, which some grammars would refuse.
+    bool HasCode();
     // Compile, then Execute when it succeeded; the compile result.
     bool Run();
     // The procedure or function Name (found up the parent chain when Global) called with

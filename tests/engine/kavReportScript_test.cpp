@@ -27,6 +27,7 @@ struct LanguageCase
     const char16_t *language;
     const char16_t *script;
     const char16_t *choice; // an IIF with the language's string literals
+    const char16_t *comments; // a script of nothing but comments
 };
 
 const LanguageCase languages[] = {
@@ -40,7 +41,7 @@ end;
 begin
   Rows := 0;
 end.
-)", u"IIF(<DS.\"N\"> > 2, 'big', 'small')"},
+)", u"IIF(<DS.\"N\"> > 2, 'big', 'small')", u"{ no code yet }\r\n// none\r\n(* at all *)"},
     {"Cpp", u"C++Script", uR"(
 int Rows;
 void MasterData1OnBeforePrint(TkavComponent Sender)
@@ -51,7 +52,7 @@ void MasterData1OnBeforePrint(TkavComponent Sender)
 {
   Rows = 0;
 }
-)", u"IIF(<DS.\"N\"> > 2, \"big\", \"small\")"},
+)", u"IIF(<DS.\"N\"> > 2, \"big\", \"small\")", u"// no code yet\r\n/* none */"},
     {"Basic", u"BasicScript", uR"(
 Dim Rows
 Sub MasterData1OnBeforePrint(Sender)
@@ -59,7 +60,7 @@ Sub MasterData1OnBeforePrint(Sender)
   Memo2.Text = "Row " & Rows
 End Sub
 Rows = 0
-)", u"IIF(<DS.\"N\"> > 2, \"big\", \"small\")"},
+)", u"IIF(<DS.\"N\"> > 2, \"big\", \"small\")", u"' no code yet\r\n' none"},
     {"JScript", u"JScript", uR"(
 var Rows;
 function MasterData1OnBeforePrint(Sender) {
@@ -67,7 +68,7 @@ function MasterData1OnBeforePrint(Sender) {
   Memo2.Text = "Row " + IntToStr(Rows);
 }
 Rows = 0;
-)", u"IIF(<DS.\"N\"> > 2, \"big\", \"small\")"},
+)", u"IIF(<DS.\"N\"> > 2, \"big\", \"small\")", u"// no code yet\r\n/* none */"},
 };
 
 class ReportScriptTest : public ::testing::TestWithParam<LanguageCase>
@@ -152,10 +153,12 @@ TEST_P(ReportScriptTest, EventsExpressionsAndTotalsComeAlive)
     EXPECT_EQ(textsOf(u"Total"_s), QStringList{u"5 rows, sum 15"_s});
 }
 
-// An empty script is an empty program and an empty variable an empty value: the run goes on.
+// An empty script, or one of only comments, is an empty program and an empty variable an
+// empty value: the run goes on.
 TEST_P(ReportScriptTest, EmptyScriptAndEmptyVariableRun)
 {
-    for (const QString &text : {QString(), u"  \r\n\r\n"_s}) {
+    for (const QString &text :
+         {QString(), u"  \r\n\r\n"_s, QString::fromUtf16(GetParam().comments)}) {
         setScript(text);
         report->Variables().SetVariable(u"Blank"_s, QString());
         memo(summary, u"Total"_s, u"[Blank]<[COUNT(MasterData1)]>"_s);
