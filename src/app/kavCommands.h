@@ -10,3 +10,6 @@ int kavCmdScript(const QStringList &args);
 int kavCmdPrepare(const QStringList &args);
 int kavCmdExport(const QStringList &args);
 int kavCmdPrint(const QStringList &args);
+int kavCmdPreview(const QStringList &args);
+// The preview runs without a display only to grab its window (the program's arguments).
+bool kavPreviewHeadless(int argc, char **argv);
