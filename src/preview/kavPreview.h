@@ -110,6 +110,8 @@ public:
     bool FindTextFound() const { return FFoundPage >= 0; }
     // 1-based page of the last hit, 0 for none.
     int FoundPage() const { return FFoundPage + 1; }
+    // The last hit's box in report pixels of its page.
+    const QRectF &FoundRect() const { return FFoundRect; }
     void FindTextClear();
 
     // --- tabs ----------------------------------------------------------------------------

@@ -260,8 +260,9 @@ void TkavPreviewWorkspace::mouseReleaseEvent(QMouseEvent *Event)
     if (!FIsThumbnail)
         viewport()->setCursor(Qt::OpenHandCursor);
     // A click follows the double-click time of the previous one: a double click.
-    const bool dbl = FClicked && FTimeOffset.isValid()
-                     && FTimeOffset.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    const bool dbl = std::exchange(FDoublePress, false)
+                     || (FClicked && FTimeOffset.isValid()
+                         && FTimeOffset.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval());
     FClicked = !dbl;
     FTimeOffset.start();
     FPreview.workspaceMouseUp(*this, *Event, dragged, dbl);
@@ -269,8 +270,10 @@ void TkavPreviewWorkspace::mouseReleaseEvent(QMouseEvent *Event)
 
 void TkavPreviewWorkspace::mouseDoubleClickEvent(QMouseEvent *Event)
 {
-    // The second press of a double click is a press like the first.
+    // The second press of a double click is a press like the first; its release is the
+    // double click.
     mousePressEvent(Event);
+    FDoublePress = true;
     if (!FLocked && !empty())
         FPreview.workspaceDblClick(*this);
 }

@@ -93,6 +93,7 @@ private:
     QPoint FDownPoint;
     QElapsedTimer FTimeOffset; // since the last click
     bool FClicked = false;
+    bool FDoublePress = false; // the press was the second of a double click
     QColor FBackColor;
     QColor FFrameColor;
     QColor FActiveFrameColor;
