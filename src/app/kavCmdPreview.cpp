@@ -21,7 +21,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -127,13 +126,11 @@ const char usage[] = "usage: kavrel preview IN.(kv3|kw3) [--data ALIAS=FILE]... 
 
 } // namespace
 
-bool kavPreviewHeadless(int argc, char **argv)
+bool kavPreviewHeadless()
 {
-    const bool display = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-    bool grab = false;
-    for (int i = 2; i < argc; ++i)
-        grab = grab || std::strcmp(argv[i], "--grab") == 0;
-    return !display && grab;
+    // Without a display the window can only be grabbed; otherwise the command says so
+    // instead of failing to start the application.
+    return !qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
 int kavCmdPreview(const QStringList &args)

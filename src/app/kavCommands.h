@@ -11,5 +11,5 @@ int kavCmdPrepare(const QStringList &args);
 int kavCmdExport(const QStringList &args);
 int kavCmdPrint(const QStringList &args);
 int kavCmdPreview(const QStringList &args);
-// The preview runs without a display only to grab its window (the program's arguments).
-bool kavPreviewHeadless(int argc, char **argv);
+// No display: the preview runs offscreen and can only grab its window.
+bool kavPreviewHeadless();

@@ -63,7 +63,7 @@ int main(int argc, char **argv)
 {
     const bool preview = argc > 1 && std::strcmp(argv[1], "preview") == 0;
     const bool headless = argc > 1 && std::strcmp(argv[1], "design") != 0
-                          && (!preview || kavPreviewHeadless(argc, argv));
+                          && (!preview || kavPreviewHeadless());
     // Headless commands measure text and decode pictures without a display.
     if (headless && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -51,7 +51,7 @@ bool TkavPreview::Print()
     TkavPreviewPages *store = pages();
     if (refused() || !store || store->Count() == 0)
         return false;
-    store->SetCurPreviewPage(FPageNo);
+    store->SetCurPreviewPage(FPageNo - 1); // the store counts from 0
     FBusy = true;
     const auto done = qScopeGuard([this] {
         FBusy = false;
@@ -79,7 +79,7 @@ bool TkavPreview::Export(TkavCustomExportFilter &Filter)
             return false;
         dialog.Apply();
     }
-    store->SetCurPreviewPage(FPageNo);
+    store->SetCurPreviewPage(FPageNo - 1); // the store counts from 0
     const bool showDialog = Filter.ShowDialog();
     Filter.SetShowDialog(false); // the dialog above was the filter's
     FBusy = true;
@@ -151,6 +151,15 @@ bool TkavPreview::LoadFromFile(const QString &FileName)
     // A missing file is said so, not taken for an empty report.
     if (!QFileInfo(FileName).isFile()) {
         showFailure(nullptr, Format(res(u"clFileNotFound"_s), {Variant(FileName)}));
+        return false;
+    }
+    // The store empties itself when a file turns out broken: the file is read into a
+    // scratch store first, so that a bad file costs the user nothing shown.
+    try {
+        TkavPreviewPages probe(nullptr);
+        probe.LoadFromFile(FileName, true);
+    } catch (const Exception &e) {
+        showFailure(nullptr, e.Message());
         return false;
     }
     Lock();

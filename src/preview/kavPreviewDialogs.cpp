@@ -12,6 +12,7 @@
 #include <report/kavReport.h>
 #include <rtl/kavUIServices.h>
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -128,6 +129,10 @@ TkavPageSetupDialog::TkavPageSetupDialog(const TkavReportPage &Page, QWidget *Pa
     FLandscape = new QRadioButton(res(u"406"_s), paperBox);
     orientation->addWidget(FPortrait);
     orientation->addWidget(FLandscape);
+    // Explicit groups: the buttons of a form row are not reliably exclusive on their own.
+    auto *orientationGroup = new QButtonGroup(this);
+    orientationGroup->addButton(FPortrait);
+    orientationGroup->addButton(FLandscape);
     paperForm->addRow(res(u"404"_s), orientation);
     layout->addWidget(paperBox);
 
@@ -141,6 +146,9 @@ TkavPageSetupDialog::TkavPageSetupDialog(const TkavReportPage &Page, QWidget *Pa
     layout->addWidget(marginBox);
     FCurrentPage = new QRadioButton(res(u"412"_s), this);
     FAllPages = new QRadioButton(res(u"413"_s), this);
+    auto *applyGroup = new QButtonGroup(this);
+    applyGroup->addButton(FCurrentPage);
+    applyGroup->addButton(FAllPages);
     FCurrentPage->setChecked(true);
     layout->addWidget(FCurrentPage);
     layout->addWidget(FAllPages);
@@ -157,18 +165,25 @@ TkavPageSetupDialog::TkavPageSetupDialog(const TkavReportPage &Page, QWidget *Pa
         FMargins[i]->setValue(margins[i] / 10);
     FFilling = false;
     connect(FPaper, &QComboBox::currentIndexChanged, this, [this] { paperChosen(); });
-    connect(FPortrait, &QRadioButton::toggled, this, [this] { paperChosen(); });
+    connect(FLandscape, &QRadioButton::toggled, this, [this] { paperChosen(); });
     connect(FWidth, &QDoubleSpinBox::valueChanged, this, [this] { sizeTyped(); });
     connect(FHeight, &QDoubleSpinBox::valueChanged, this, [this] { sizeTyped(); });
 }
 
 void TkavPageSetupDialog::paperChosen()
 {
+    if (FFilling)
+        return;
     double width = 0;
     double height = 0;
-    if (FFilling || !kavLookupPaperSize(FPaper->currentData().toInt(), width, height))
-        return; // a custom size keeps what was typed
-    if (FLandscape->isChecked())
+    if (!kavLookupPaperSize(FPaper->currentData().toInt(), width, height)) {
+        // A custom size keeps what was typed, turned to the orientation chosen.
+        width = FWidth->value() * 10;
+        height = FHeight->value() * 10;
+        if ((width > height) == FLandscape->isChecked())
+            return;
+    }
+    if (FLandscape->isChecked() != (width > height))
         std::swap(width, height);
     FFilling = true;
     FWidth->setValue(width / 10);
