@@ -159,7 +159,7 @@ bool TkavPreview::LoadFromFile(const QString &FileName)
         TkavPreviewPages probe(nullptr);
         probe.LoadFromFile(FileName, true);
     } catch (const Exception &e) {
-        showFailure(nullptr, e.Message());
+        showFailure(nullptr, FileName + u": "_s + e.Message());
         return false;
     }
     Lock();

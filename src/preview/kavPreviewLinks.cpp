@@ -398,6 +398,7 @@ void TkavPreview::SetCurrentTab(int Index)
         const QSignalBlocker block(FTabs);
         FTabs->setCurrentIndex(Index);
     }
+    QToolTip::hideText(); // the hint belonged to the tab left
     attachReport(item.Report);
     SetReport(item.Report);
     SetPreviewPages(item.PreviewPages);
