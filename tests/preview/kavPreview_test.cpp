@@ -12,11 +12,15 @@
 #include <rtl/kavUIServices.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QFrame>
 #include <QPushButton>
 #include <QStyleHints>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -257,6 +261,174 @@ TEST_F(PreviewTest, MouseReachesTheReportsEvents)
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, at(1, 50, 10));
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(doubles, 1);
+}
+
+TEST_F(PreviewTest, PagesAppearDuringTheRunThumbnailsAfterIt)
+{
+    build(2000, 20);
+    int listed = -1;
+    int thumbs = -1;
+    report->SetOnProgress([&](TkavReport &, TkavProgressType, int progress) {
+        if (progress != 10)
+            return;
+        listed = preview->Workspace()->PageList().Count();
+        thumbs = preview->Thumbnail()->PageList().Count();
+        EXPECT_TRUE(preview->MessagePanel()->isVisible()); // with its Cancel button
+        EXPECT_TRUE(preview->CancelButton()->isVisible());
+    });
+    run();
+    EXPECT_GE(listed, 9); // the pages finished so far are on screen already
+    EXPECT_EQ(thumbs, 0);
+    EXPECT_FALSE(preview->MessagePanel()->isVisible());
+    EXPECT_GT(preview->PageCount(), 30);
+    EXPECT_EQ(preview->Thumbnail()->PageList().Count(), preview->PageCount());
+    EXPECT_EQ(preview->Workspace()->PageList().Count(), preview->PageCount());
+}
+
+TEST_F(PreviewTest, KeysScrollAndPage)
+{
+    build(30);
+    text = [](int row) { return row == 2 || row == 12 ? u"kiwi"_s : u"fig"_s; };
+    run();
+    QWidget *viewport = preview->Workspace()->viewport();
+    const auto offset = [&] { return preview->Workspace()->Offset().y(); };
+    const int top = offset();
+    QTest::keyClick(viewport, Qt::Key_Down);
+    EXPECT_EQ(offset(), top + 8);
+    QTest::keyClick(viewport, Qt::Key_PageDown);
+    EXPECT_EQ(offset(), top + 308);
+    QTest::keyClick(viewport, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(preview->PageNo(), 2);
+    QTest::keyClick(viewport, Qt::Key_End);
+    EXPECT_EQ(preview->PageNo(), 3);
+    QTest::keyClick(viewport, Qt::Key_Home);
+    EXPECT_EQ(preview->PageNo(), 1);
+    ASSERT_TRUE(preview->FindText(u"kiwi"_s, true, true));
+    QTest::keyClick(viewport, Qt::Key_F3);
+    EXPECT_EQ(preview->FoundPage(), 2);
+    // Without the find button Ctrl+F and F3 do nothing (a dialog would be closed here).
+    report->PreviewOptions().SetButtons(kavPreviewDefaultButtons - TkavPreviewButtons{pbFind});
+    int dialogs = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            ++dialogs;
+            d->reject();
+        }
+    });
+    closer.start(10);
+    QTest::keyClick(viewport, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(preview->FindText(u"kiwi"_s, true, true));
+    QTest::keyClick(viewport, Qt::Key_F3);
+    EXPECT_EQ(preview->FoundPage(), 1);
+    EXPECT_EQ(dialogs, 0);
+}
+
+TEST_F(PreviewTest, HandDragScrollsWithoutClicking)
+{
+    build(30);
+    int clicks = 0;
+    report->SetOnClickObject([&](TkavView *, int, int, bool &) { ++clicks; });
+    run();
+    QWidget *viewport = preview->Workspace()->viewport();
+    const int top = preview->Workspace()->Offset().y();
+    const QPoint from = at(1, 50, 10);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    QTest::mouseMove(viewport, from - QPoint(0, 100));
+    QTest::mouseMove(viewport, from - QPoint(0, 200));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, from - QPoint(0, 200));
+    EXPECT_EQ(preview->Workspace()->Offset().y(), top + 200);
+    EXPECT_EQ(clicks, 0);
+    // The wheel: Ctrl zooms by a tenth, otherwise it scrolls.
+    QWheelEvent zoom(QPointF(200, 200), viewport->mapToGlobal(QPointF(200, 200)), {}, {0, 120},
+                     Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(viewport, &zoom);
+    EXPECT_NEAR(preview->Zoom(), 1.1, 1e-9);
+    const int before = preview->Workspace()->Offset().y();
+    QWheelEvent down(QPointF(200, 200), viewport->mapToGlobal(QPointF(200, 200)), {}, {0, -120},
+                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(viewport, &down);
+    EXPECT_EQ(preview->Workspace()->Offset().y(), before + 20 * QApplication::wheelScrollLines());
+}
+
+TEST_F(PreviewTest, WholePageFitsAndARefreshKeepsTheView)
+{
+    build(30);
+    run();
+    preview->SetZoomMode(zmWholePage);
+    const QRect page = preview->Workspace()->PageRect(0);
+    EXPECT_LE(page.height(), preview->Workspace()->viewport()->height());
+    EXPECT_GT(page.height(), preview->Workspace()->viewport()->height() - 40);
+    preview->SetZoom(1);
+    preview->SetPageNo(2);
+    const int offset = preview->Workspace()->Offset().y();
+    preview->RefreshReport();
+    EXPECT_EQ(preview->PageNo(), 2);
+    EXPECT_EQ(preview->Workspace()->Offset().y(), offset);
+    EXPECT_FALSE(preview->Locked());
+}
+
+TEST_F(PreviewTest, EachReportInItsOwnTab)
+{
+    build(10);
+    preview->SetEachReportInTab(true);
+    run();
+    auto other = kavNewTestReport();
+    other->ReportOptions().SetName(u"Other"_s);
+    kavAddTestPage(*other, u"Page1"_s);
+    other->SetPreview(preview.get());
+    ASSERT_TRUE(other->PrepareReport(true));
+    EXPECT_EQ(preview->TabCount(), 2);
+    EXPECT_EQ(preview->Tabs()->tabText(1), u"Other"_s);
+    EXPECT_EQ(preview->Report(), other.get());
+    other.reset(); // its tab goes with it
+    EXPECT_EQ(preview->TabCount(), 1);
+    EXPECT_FALSE(preview->Tabs()->isVisible());
+    EXPECT_EQ(preview->Report(), report.get());
+    EXPECT_EQ(preview->PageCount(), 1);
+}
+
+TEST_F(PreviewTest, LockedIgnoresTheMouseAndShowsNoPages)
+{
+    build(10);
+    QStringList over;
+    report->SetOnMouseOverObject([&](TkavView *view) { over << view->Name(); });
+    run();
+    preview->Lock();
+    const int painted = preview->Workspace()->PagesPainted();
+    preview->Workspace()->repaint();
+    QTest::mouseMove(preview->Workspace()->viewport(), at(1, 50, 10));
+    EXPECT_EQ(preview->Workspace()->PagesPainted(), painted);
+    EXPECT_TRUE(over.isEmpty());
+    preview->Unlock();
+    preview->Workspace()->repaint();
+    EXPECT_GT(preview->Workspace()->PagesPainted(), painted);
+    QTest::mouseMove(preview->Workspace()->viewport(), at(1, 50, 12));
+    EXPECT_EQ(over, QStringList{u"Memo1"_s});
+}
+
+TEST_F(PreviewTest, HintsCursorAndLeavingAnObject)
+{
+    TkavMemoView *memo = build(10);
+    memo->SetHint(u"Short|The long part"_s);
+    memo->SetShowHint(true);
+    memo->Hyperlink().SetKind(hkCustom);
+    memo->Hyperlink().SetValue(u"x"_s);
+    QStringList heard;
+    report->SetOnMouseEnter([&](TkavView *v) { heard << u"enter "_s + v->Name(); });
+    report->SetOnMouseLeave([&](TkavView *v) { heard << u"leave "_s + v->Name(); });
+    run();
+    QWidget *viewport = preview->Workspace()->viewport();
+    QTest::mouseMove(viewport, at(1, 50, 10));
+    EXPECT_EQ(viewport->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(preview->StatusText(), u"x"_s);
+    memo->Hyperlink().SetValue(QString());
+    ASSERT_TRUE(report->PrepareReport(true));
+    QTest::mouseMove(viewport, at(1, 50, 11));
+    EXPECT_EQ(preview->StatusText(), u"The long part"_s);
+    QTest::mouseMove(viewport, at(1, 500, 10)); // beside the memo
+    EXPECT_TRUE(preview->StatusText().isEmpty());
+    EXPECT_EQ(heard.join(u','), u"enter Memo1,enter Memo1,leave Memo1"_s);
 }
 
 TEST_F(PreviewTest, ReportGoneLeavesAnEmptyPreview)
