@@ -10,11 +10,13 @@
 #include <preview/kavPreviewDialogs.h>
 #include <preview/kavPreviewForm.h>
 #include <preview/kavPreviewWorkspace.h>
+#include <report/kavBands.h>
 #include <report/kavExportFilter.h>
 #include <report/kavPages.h>
 #include <report/kavViews.h>
 #include <rtl/kavUIServices.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -320,6 +322,53 @@ TEST_F(PreviewWindowTest, ExportDialogWritesTheChosenPages)
     EXPECT_FALSE(preview().Locked());
     pdf->SetPageNumbers(QString());
     pdf->SetFileName(QString());
+}
+
+TEST_F(PreviewWindowTest, TheWindowWhileARunGoesOn)
+{
+    ASSERT_TRUE(report->LoadFromFile(QDir::current().absoluteFilePath(u"data/links.kv3"_s)));
+    report->EngineOptions().SetNewSilentMode(simSilent);
+    report->EngineOptions().SetDoublePass(true);
+    dynamic_cast<TkavDataBand &>(*report->FindObject(u"MasterData1"_s)).SetRowCount(3000);
+    report->SetPreview(&preview());
+    form->ApplyReportOptions(*report);
+    const QString close = form->CloseAction()->text();
+    QStringList seen;
+    report->SetOnProgress([&](TkavReport &, TkavProgressType, int progress) {
+        if (progress != 2)
+            return;
+        seen << form->StatusPage() << form->CloseAction()->text();
+        if (seen.size() == 4)
+            form->CloseAction()->trigger(); // in the second pass: the run stops
+    });
+    report->PrepareReport(true);
+    ASSERT_EQ(seen.size(), 4);
+    EXPECT_NE(seen[0], seen[2]); // the first pass is counted apart
+    EXPECT_NE(seen[1], close);   // the close button cancels
+    EXPECT_TRUE(report->Terminated());
+    EXPECT_EQ(form->CloseAction()->text(), close);
+    EXPECT_TRUE(form->isVisible());
+
+    // Closing the window during a run stops the run, then the window closes.
+    report->SetOnProgress([&](TkavReport &, TkavProgressType, int progress) {
+        if (progress == 2)
+            form->close();
+    });
+    report->PrepareReport(true);
+    EXPECT_TRUE(report->Terminated());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }, 1000));
+}
+
+TEST_F(PreviewWindowTest, FullScreenAndEscape)
+{
+    runLinks();
+    QTest::keyClick(form.get(), Qt::Key_F11);
+    EXPECT_TRUE(form->isFullScreen());
+    QTest::keyClick(form.get(), Qt::Key_Escape); // leaves full screen first
+    EXPECT_FALSE(form->isFullScreen());
+    EXPECT_TRUE(form->isVisible());
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    EXPECT_FALSE(form->isVisible());
 }
 
 TEST_F(PreviewWindowTest, ShowReportOpensItsOwnWindowWithItsEvents)
