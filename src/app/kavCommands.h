@@ -10,3 +10,6 @@ int kavCmdScript(const QStringList &args);
 int kavCmdPrepare(const QStringList &args);
 int kavCmdExport(const QStringList &args);
 int kavCmdPrint(const QStringList &args);
+int kavCmdPreview(const QStringList &args);
+// No display: the preview runs offscreen and can only grab its window.
+bool kavPreviewHeadless();

@@ -4,7 +4,7 @@
 #include <report/kavClass.h>
 #include <rtl/kavRTTI.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QString>
 #include <QStringList>
 
@@ -33,9 +33,12 @@ const char usageText[]
       "  print IN.(kv3|kw3) [--printer NAME] [--pages RANGE] [--copies N] [--collate] [--reverse]\n"
       "        [--mode default|split|join|scale] [--sheet PAPERNUMBER] [-o FILE.pdf]\n"
       "                                         print a report, or print it into a PDF file\n"
-      "  prepare, export and print also take --data ALIAS=FILE (a .db/.sqlite, .csv or .json\n"
-      "  file for a data set or database; the extension picks the reader), --set NAME=VALUE\n"
-      "  (a report variable) and --password TEXT (for a protected report)\n"
+      "  preview IN.(kv3|kw3) [--page N] [--zoom PCT|width|page] [--find TEXT]\n"
+      "        [--outline|--thumbnails] [--size WxH] [--grab OUT.png]\n"
+      "                                         show a report in the preview window\n"
+      "  prepare, export, print and preview also take --data ALIAS=FILE (a .db/.sqlite, .csv\n"
+      "  or .json file for a data set or database; the extension picks the reader),\n"
+      "  --set NAME=VALUE (a report variable) and --password TEXT (for a protected report)\n"
       "  --help                                 print this text\n"
       "  --version                              print the version\n";
 
@@ -58,19 +61,22 @@ void useRuntimeFolder()
 
 int main(int argc, char **argv)
 {
-    const bool headless = argc > 1 && std::strcmp(argv[1], "design") != 0;
+    const bool preview = argc > 1 && std::strcmp(argv[1], "preview") == 0;
+    const bool headless = argc > 1 && std::strcmp(argv[1], "design") != 0
+                          && (!preview || kavPreviewHeadless());
     // Headless commands measure text and decode pictures without a display.
     if (headless && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (headless && !qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
         useRuntimeFolder();
     // Our options are read before the application sees them: it would take some of them
-    // (-reverse, -platform, -style ...) for itself. Headless commands give it none.
+    // (-reverse, -platform, -style ...) for itself. Headless commands and the preview give
+    // it none.
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    int appArgc = headless ? 1 : argc;
-    QGuiApplication app(appArgc, argv);
+    int appArgc = headless || preview ? 1 : argc;
+    QApplication app(appArgc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kavrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KAVREL_VERSION));
     kavRegisterRTLClasses();
@@ -90,6 +96,8 @@ int main(int argc, char **argv)
         return kavCmdExport(args.mid(1));
     if (command == QLatin1String("print"))
         return kavCmdPrint(args.mid(1));
+    if (preview)
+        return kavCmdPreview(args.mid(1));
     if (args.isEmpty() || command == QLatin1String("--help")) {
         std::fputs(usageText, stdout);
         return 0;

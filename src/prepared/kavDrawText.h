@@ -20,6 +20,8 @@
 
 class QPainter;
 class QPaintDevice;
+class QTransform;
+class TkavTextRecorder;
 enum TkavHAlign : int; // haLeft, haRight, haCenter, haBlock (report/kavViews.h)
 enum TkavVAlign : int; // vaTop, vaBottom, vaCenter
 
@@ -237,6 +239,10 @@ private:
                           qsizetype overflow,
                           int limit) const;
     int fittingLines() const;
+    // Hands every placed line to a text recorder (text search).
+    void recordLines(TkavTextRecorder &recorder,
+                     const QTransform &toDevice,
+                     const TkavTextPlacement &placement) const;
     QString formatPrefix(const TkavHTMLTag &tag) const;
     void placeLine(const Target &target,
                    int line,

@@ -14,6 +14,7 @@
 // to the right edge instead of the left. Characters keep their logical order.
 
 #include "kavDrawText.h"
+#include "kavTextRecorder.h"
 #include "kavFonts.h"
 #include "kavPaintUtils.h"
 
@@ -319,6 +320,23 @@ TkavDrawText::PlaceText(const QPaintDevice &device, TkavHAlign hAlign, TkavVAlig
     return result;
 }
 
+void TkavDrawText::recordLines(TkavTextRecorder &recorder,
+                               const QTransform &toDevice,
+                               const TkavTextPlacement &placement) const
+{
+    // One record per drawn line: its characters as one text, its box in device pixels.
+    for (const TkavPlacedLine &line : placement.Lines) {
+        if (line.Chars.empty())
+            continue;
+        const TkavPlacedChar &first = line.Chars.front();
+        const TkavPlacedChar &last = line.Chars.back();
+        const QString &text = FText[size_t(line.Line)].Text;
+        const QRectF box(first.X, line.Top, last.X + last.Advance - first.X, placement.FontPixels);
+        recorder.Add(text.mid(first.Index, last.Index + last.Units - first.Index),
+                     toDevice.mapRect(box));
+    }
+}
+
 void TkavDrawText::DrawText(QPainter &canvas, TkavHAlign hAlign, TkavVAlign vAlign)
 {
     if (FText.empty() || !canvas.device())
@@ -337,6 +355,8 @@ void TkavDrawText::DrawText(QPainter &canvas, TkavHAlign hAlign, TkavVAlign vAli
     if (placement.Angle != 0)
         canvas.rotate(-placement.Angle);
     canvas.setBackgroundMode(Qt::TransparentMode);
+    if (TkavTextRecorder *recorder = kavTextRecorderOf(canvas))
+        recordLines(*recorder, canvas.combinedTransform(), placement);
 
     // Characters of one format go out as one glyph run at their placed positions: one
     // paint call per run instead of one per character (PDF pages shrink tenfold). A

@@ -244,6 +244,9 @@ void TkavPreviewPages::resetContent()
 
 void TkavPreviewPages::Clear()
 {
+    // The view under the mouse belongs to pages that go now.
+    FLastObjectOverPage.reset();
+    FLastObjectOver = nullptr;
     ClearPageCache();
     FSources.clear();
     FSourcePages.clear();
@@ -265,6 +268,7 @@ void TkavPreviewPages::Initialize()
     FPictureCache->SetUseFileCache(Report()->PreviewOptions().PictureCacheInFile());
     FPictureCache->SetTempDir(tempDir);
     FXMLDoc->SetTempDir(tempDir);
+    Report()->InternalOnProgressStart(ptRunning);
 }
 
 void TkavPreviewPages::Finish()
@@ -273,6 +277,8 @@ void TkavPreviewPages::Finish()
     ClearPageCache();
     for (const auto &page : FSourcePages)
         page->SetOriginalComponent(nullptr);
+    if (Report())
+        Report()->InternalOnProgressStop(ptRunning);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -416,6 +422,9 @@ void TkavPreviewPages::AddPage(TkavReportPage *Page)
     SetAddPageAction(apWriteOver);
     SetCurPage(pages.Count() - 1);
     IncLogicalPageNumber();
+    // The page is complete in the store before anyone looks at it.
+    if (Report())
+        Report()->InternalOnProgress(ptRunning, CurPage() + 1);
 }
 
 void TkavPreviewPages::AddObject(TkavComponent *Obj)

@@ -29,12 +29,32 @@ class TkavPictureCache;
 class TkavPictureView;
 class TkavReport;
 class TkavReportPage;
+class TkavView;
 class TkavXMLDocument;
 class TkavXMLItem;
 class TkavXMLSerializer;
 
 // ORDER persisted: scripts read this as a number.
 enum TkavAddPageAction : int { apWriteOver, apAdd };
+
+// ORDER: the numbers of the mouse events the preview hands to ObjectOver.
+enum TkavMouseOverEvent : int { meClick, meDblClick, meMove, meUp };
+
+// What the mouse found over a prepared page, and what the preview is left to do about it.
+struct TkavObjectOver
+{
+    int Cursor = 0;             // platform cursor number; 0: the workspace's own
+    std::shared_ptr<TkavReportPage> Page; // keeps View alive
+    TkavView *View = nullptr;   // the topmost view under the pointer, or null
+    QString StatusText;         // the hyperlink value under the pointer
+    QString Hint;               // the short part of the view's hint, shown at the pointer
+    QString LongHint;           // the long part, for the status line
+    bool FollowLink = false;    // a click that follows View's hyperlink
+    QString DrillName;          // a drill-down group header under the pointer
+    bool DrillToggled = false;  // a left click put it into or out of DrillState: run again
+    bool Modified = false;      // a click handler changed the page; it was written back
+    bool Refresh = false;       // a handler asked for a repaint
+};
 
 // A text of every prepared page: a line "page N" (from 1), then one line per object on it,
 // indented two spaces per nesting level: class, name, "l=", "t=", "w=", "h=" with two
@@ -137,6 +157,28 @@ public:
                           double OffsetX,
                           double OffsetY) = 0;
     virtual void AddFrom(TkavReport *Report) = 0;
+    // The object under the point (X, Y) of page Index drawn at Scale with its paper's corner
+    // at (OffsetX, OffsetY): mouse enter and leave, the views' and the report's mouse
+    // events, hints, cursor, hyperlink and drill-down header. Nothing while the engine runs.
+    // Button: 0 left, 1 right, 2 middle; Shift: the platform's shift-state bits.
+    virtual TkavObjectOver ObjectOver(int Index,
+                                      int X,
+                                      int Y,
+                                      int Button,
+                                      int Shift,
+                                      double Scale,
+                                      double OffsetX,
+                                      double OffsetY,
+                                      TkavMouseOverEvent MouseEvent) = 0;
+    // False only when page Index certainly draws no text containing Text (upper-cased
+    // both when not CaseSensitive): text search skips such pages without drawing them.
+    virtual bool PageMayContainText(int Index, const QString &Text, bool CaseSensitive)
+    {
+        Q_UNUSED(Index);
+        Q_UNUSED(Text);
+        Q_UNUSED(CaseSensitive);
+        return true;
+    }
 
     // --- files ---------------------------------------------------------------------------
     // Partial loading keeps Stream as the document's backing stream.
@@ -249,6 +291,16 @@ public:
                   double OffsetX,
                   double OffsetY) override;
     void AddFrom(TkavReport *Report) override;
+    TkavObjectOver ObjectOver(int Index,
+                              int X,
+                              int Y,
+                              int Button,
+                              int Shift,
+                              double Scale,
+                              double OffsetX,
+                              double OffsetY,
+                              TkavMouseOverEvent MouseEvent) override;
+    bool PageMayContainText(int Index, const QString &Text, bool CaseSensitive) override;
 
     // A damaged document raises "Invalid file format" and leaves the store empty; objects
     // that name no usable source or class are left out, one Errors line each.
@@ -336,6 +388,8 @@ private:
     double itemGeometry(const TkavXMLItem &Item, QStringView Attr) const;
     void evictCachedPage();
     void resetContent();
+    // Mouse leave for the view the mouse was over, which is then forgotten.
+    void leaveLastObject(bool &Refresh);
 
     // Destroyed in reverse order: built pages and the document before the source pages.
     std::vector<std::unique_ptr<TkavReportPage>> FSourcePages;
@@ -355,4 +409,7 @@ private:
     int FPagesBuilt = 0;
     double FLastY = 0;
     bool FAllowPartialLoading = false;
+    // The view the mouse is over and the page that holds it.
+    std::shared_ptr<TkavReportPage> FLastObjectOverPage;
+    TkavView *FLastObjectOver = nullptr;
 };

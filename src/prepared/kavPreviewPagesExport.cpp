@@ -48,6 +48,7 @@ public:
             filter.OnBeginExport(filter);
         if (!filter.Start())
             return false;
+        const TkavPreviewLockGuard previewLock(report);
         // On failure Finish still runs; the first error is the one reported.
         auto finish = qScopeGuard([this] {
             filter.SetFailed(true);

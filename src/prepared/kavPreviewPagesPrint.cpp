@@ -527,6 +527,7 @@ bool TkavPreviewPages::Print()
     if (report->OnPrintReport())
         report->OnPrintReport()(report);
     report->DoNotifyEvent(report, report->OnReportPrint(), true);
+    const TkavPreviewLockGuard previewLock(report);
     const QPoint dpi = printer->DPI();
     if (!printer->Initialized() || dpi.x() <= 0 || dpi.y() <= 0) {
         kavErrorBox(u"Printer selected is not valid"_s);

@@ -3,6 +3,7 @@
 #include "kavDataSets.h"
 #include "kavExpressionCache.h"
 #include "kavPages.h"
+#include "kavReportPreview_p.h"
 #include "kavStyles.h"
 
 #include <persist/kavRes.h>
@@ -190,6 +191,7 @@ TkavReport::TkavReport(TkavComponent *AOwner)
     , FEngine(std::make_unique<TkavEngine>(this))
     , FEnabledDataSets(std::make_unique<TkavReportDataSets>(this))
     , FDrillState(std::make_unique<TStringList>())
+    , FPreviewLink(std::make_unique<PreviewLink>())
     , FIniFile(u"\\Software\\Orvane"_s)
 {
     FEngine->SetPreviewPages(FPreviewPages.get());
@@ -206,6 +208,7 @@ TkavReport::TkavReport(TkavComponent *AOwner)
 
 TkavReport::~TkavReport()
 {
+    detachPreview();
     FPreviewPages.reset(); // its source pages point at the template pages
     FEngine.reset();
     // The ancestor copy goes before the script that may use its script as parent scope.
@@ -505,6 +508,8 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
     }
     if (ClearLastReport)
         FPreviewPages->Clear();
+    beginPreviewRun();
+    const auto previewRun = qScopeGuard([this] { endPreviewRun(); });
     const QString password = FReportOptions->Password();
     const int splicingLine = FPrintOptions->SplicingLine();
     // The document as it was, read back after the run so that nothing the run or its script
@@ -521,15 +526,25 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
     }
     bool result = false;
     try {
+        if (const TkavReportEvent &begin = OnBeginDoc())
+            begin(*this);
         if (PrepareScript()) {
+            if (const TkavReportEvent &compiled = OnAfterScriptCompile())
+                compiled(*this);
             if (FScript->Statement() && FScript->Statement()->Count() > 0)
                 FScript->Execute();
             if (!FTerminated)
                 result = FEngine->Run(true, ClearLastReport, nullptr);
         }
+        if (result) {
+            if (const TkavReportEvent &end = OnEndDoc())
+                end(*this);
+        }
     } catch (const Exception &e) {
         FErrors->Add(e.Message());
     }
+    if (!result)
+        closeOwnPreviewWindow();
     if (saved)
         reloadAfterRun(*saved, password, splicingLine);
     if (FErrors->Count() > 0)
@@ -567,17 +582,6 @@ void TkavReport::DoAfterPrint(TkavComponent *Obj)
         FOnAfterPrint(Obj);
     if (auto *component = dynamic_cast<TkavReportComponent *>(Obj))
         DoNotifyEvent(Obj, component->OnAfterPrint());
-}
-
-void TkavReport::ShowReport(bool ClearLastReport)
-{
-    if (PrepareReport(ClearLastReport))
-        ShowPreparedReport();
-}
-
-void TkavReport::ShowPreparedReport()
-{
-    notAvailable(u"The preview"_s);
 }
 
 bool TkavReport::Print()

@@ -9,6 +9,7 @@
 
 #include <persist/kavXMLSerializer.h>
 #include <report/kavComponent.h>
+#include <report/kavCustomPreview.h>
 #include <report/kavReportOptions.h>
 #include <rtl/kavStrings.h>
 #include <rtl/kavVariant.h>
@@ -31,6 +32,8 @@ class TkavReportDataSets;
 class TkavStyles;
 class TkavVariables;
 class TkavView;
+class TkavHyperlink;
+class QObject;
 class TkavXMLSerializer;
 class TkavExpressionCache;
 class TkavDataSetScript;
@@ -147,9 +150,9 @@ public:
     // A run or the designer's undo is reading the report back: no password prompt.
     bool Reloading() const { return FReloading; }
     void SetReloading(bool Value) { FReloading = Value; }
-    // A run was cancelled.
+    // A run was cancelled. Setting it also stops the report's script where it runs now.
     bool Terminated() const { return FTerminated; }
-    void SetTerminated(bool Value) { FTerminated = Value; }
+    void SetTerminated(bool Value);
     // The object the engine is processing; prefixed to expression errors.
     const QString &CurObject() const { return FCurObject; }
     void SetCurObject(const QString &Value) { FCurObject = Value; }
@@ -329,7 +332,15 @@ public:
 
     // --- facade (built with the engine, preview, printing and designer) -------------------
     bool PrepareReport(bool ClearLastReport = true);
+    // Runs the engine for APage only (a page of this report), without dialog pages, into
+    // emptied prepared pages; false, with the errors reported, when it failed.
+    bool PreparePage(TkavPage *APage);
+    // Runs and shows: without OldStyleProgress the run starts from the event loop 50 ms
+    // after the pages are shown (so they appear while the engine makes them); with it the
+    // pages are shown once the run succeeded.
     void ShowReport(bool ClearLastReport = true);
+    // Shows the prepared pages in the attached control, else in a preview window of the
+    // report's own; "not available" when the program has no user interface.
     void ShowPreparedReport();
     // Prints the prepared pages (TkavPreviewPages::Print).
     bool Print();
@@ -337,6 +348,58 @@ public:
     // printer's text keeps the current one).
     void SelectPrinter();
     void DesignReport(bool Modal = true, bool MDIChild = false);
+
+    // --- preview and progress (kavReportPreview.cpp) ---------------------------------------
+    // The control the pages are shown in (not owned), or null. Attaching one initialises it
+    // with the report and its pages and takes its window as PreviewForm; detaching clears
+    // the control's references. A control that goes away detaches itself.
+    TkavCustomPreview *Preview() const;
+    void SetPreview(TkavCustomPreview *Value);
+    // The preview window the report shows its pages in, or null (watched: a closed window
+    // reads null).
+    QObject *PreviewForm() const;
+    void SetPreviewForm(QObject *Value);
+    // The phases of a run, an export or a print: the application's callbacks, the progress
+    // window (for a run only with OldStyleProgress), the attached preview (runs only), and
+    // pending user-interface messages. Nothing happens with EnableThreadSafe. A cancel in the
+    // progress window sets Terminated.
+    void InternalOnProgressStart(TkavProgressType ProgressType);
+    void InternalOnProgress(TkavProgressType ProgressType, int Progress);
+    void InternalOnProgressStop(TkavProgressType ProgressType);
+    // Text for the progress window while running with OldStyleProgress, and for the
+    // attached preview's status line (or its hint).
+    void SetProgressMessage(const QString &Value, bool Ishint = false);
+
+    using TkavReportEvent = std::function<void(TkavReport &Report)>;
+    using TkavProgressEvent
+        = std::function<void(TkavReport &Report, TkavProgressType ProgressType, int Progress)>;
+    // Loads the detail report TemplateName of a hyperlink into Report instead of reading the
+    // file; false when it was not loaded.
+    using TkavLoadDetailTemplateEvent = std::function<bool(
+        TkavReport &Report, const QString &TemplateName, const TkavHyperlink &Hyperlink)>;
+    // Around a run: before the script is compiled, after it compiled, after a complete run.
+    const TkavReportEvent &OnBeginDoc() const;
+    void SetOnBeginDoc(TkavReportEvent Value);
+    const TkavReportEvent &OnAfterScriptCompile() const;
+    void SetOnAfterScriptCompile(TkavReportEvent Value);
+    const TkavReportEvent &OnEndDoc() const;
+    void SetOnEndDoc(TkavReportEvent Value);
+    // The report's own preview window was opened / is closing.
+    const TkavReportEvent &OnPreview() const;
+    void SetOnPreview(TkavReportEvent Value);
+    const TkavReportEvent &OnClosePreview() const;
+    void SetOnClosePreview(TkavReportEvent Value);
+    const TkavProgressEvent &OnProgressStart() const;
+    void SetOnProgressStart(TkavProgressEvent Value);
+    const TkavProgressEvent &OnProgress() const;
+    void SetOnProgress(TkavProgressEvent Value);
+    const TkavProgressEvent &OnProgressStop() const;
+    void SetOnProgressStop(TkavProgressEvent Value);
+    // The mouse over a view of a prepared page in the preview (moves and button releases).
+    const TkavMouseObjectEvent &OnMouseOverObject() const;
+    void SetOnMouseOverObject(TkavMouseObjectEvent Value);
+    const TkavLoadDetailTemplateEvent &OnLoadDetailTemplate() const;
+    void SetOnLoadDetailTemplate(TkavLoadDetailTemplateEvent Value);
 
     // --- data sets ------------------------------------------------------------------------
     // The data set of the DataSets item with that user name (ignoring case), or null.
@@ -391,6 +454,15 @@ private:
     void checkDataPage();
     bool checkPassword();
     void notAvailable(const QString &what);
+    // The preview, its window, the callbacks of runs and progress (kavReportPreview.cpp).
+    struct PreviewLink;
+    // Before a run: the preview is initialised and the script pumps messages; afterwards
+    // the pump is removed again.
+    void beginPreviewRun();
+    void endPreviewRun();
+    void detachPreview();
+    // Closes the preview window the report opened itself (after a failed run).
+    void closeOwnPreviewWindow();
 
     std::unique_ptr<TkavReportDataSets> FDataSets;
     std::unique_ptr<TkavVariables> FVariables;
@@ -430,6 +502,7 @@ private:
     std::shared_ptr<TkavDataSetScript> FDataSetScript;
     std::unique_ptr<TkavReportDataSets> FEnabledDataSets;
     std::unique_ptr<TStringList> FDrillState;
+    std::unique_ptr<PreviewLink> FPreviewLink;
     TkavDataSetLink FDataSetLink;
     QString FParentReport;
     bool FDotMatrixReport = false;

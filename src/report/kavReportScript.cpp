@@ -432,7 +432,7 @@ void TkavReport::DoPreviewClick(TkavView *View, int Button, int Shift, bool &Mod
 
 void TkavReport::DoMouseEnter(TkavView *Sender, bool &Refresh)
 {
-    // Views of this library have no mouse handling of their own.
+    Sender->DoMouseEnter(Sender, Refresh);
     if (FOnMouseEnter)
         FOnMouseEnter(Sender);
     if (!Sender->OnMouseEnter().trimmed().isEmpty()) {
@@ -444,6 +444,7 @@ void TkavReport::DoMouseEnter(TkavView *Sender, bool &Refresh)
 
 void TkavReport::DoMouseLeave(TkavView *Sender, bool &Refresh)
 {
+    Sender->DoMouseLeave(Sender, Refresh);
     if (FOnMouseLeave)
         FOnMouseLeave(Sender);
     if (!Sender->OnMouseLeave().trimmed().isEmpty()) {

@@ -336,6 +336,15 @@ public:
     // left free.
     QRect DeviceRect(double ScaleX, double ScaleY, double OffsetX, double OffsetY) const;
 
+    // The mouse over this view of a prepared page in the preview (X, Y in report pixels of
+    // the page). The views of this library do nothing; interactive views ask for a repaint
+    // with Refresh and for the page to be written back with Modified.
+    virtual void DoMouseMove(double, double, int, int, bool &) {}
+    virtual void DoMouseUp(double, double, int, int, bool &) {}
+    virtual void DoMouseEnter(TkavView *, bool &) {}
+    virtual void DoMouseLeave(TkavView *, bool &) {}
+    virtual void DoMouseClick(TkavView *, bool, bool &, bool &) {}
+
 protected:
     // Remembers canvas, scales and offsets and computes the device rectangle (FX, FY)-(FX1,
     // FY1) (a drop shadow's strip left free), its size and the frame width in pixels.

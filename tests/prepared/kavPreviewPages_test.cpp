@@ -9,6 +9,7 @@
 #include <persist/kavXML.h>
 #include <prepared/kavPictureCache.h>
 #include <prepared/kavPreviewPages.h>
+#include <prepared/kavTextRecorder.h>
 #include <report/kavExportFilter.h>
 #include <report/kavBands.h>
 #include <report/kavCustomEngine.h>
@@ -794,4 +795,109 @@ TEST_F(PreviewPagesTest, ComposingAppendsAnotherReportsPagesOutlineAndAnchors)
     auto &loaded = static_cast<TkavPreviewPages &>(*third.PreviewPages());
     loaded.LoadFromStream(std::make_unique<TMemoryStream>(bytes));
     EXPECT_EQ(str(allPages(loaded)), str(allPages(store())));
+}
+
+// ---------------------------------------------------------------------------------------
+// The mouse over prepared pages, and what text search asks of them
+
+namespace {
+
+// The viewport point just inside the top-left corner of object Name of page Index, with
+// the page's paper corner at Corner and drawn at Scale; Margin is the side margin (mm).
+QPoint pointOn(TkavPreviewPages &s, int Index, const QString &Name, double Scale, QPoint Corner, double Margin)
+{
+    const std::shared_ptr<TkavReportPage> p = s.GetPage(Index);
+    const TkavComponent *c = p->FindObject(Name);
+    const double x = Corner.x() + (Margin * kavMMToPixels + c->AbsLeft()) * Scale + 2;
+    const double y = Corner.y() + (p->TopMargin() * kavMMToPixels + c->AbsTop()) * Scale + 2;
+    return QPoint(int(x), int(y));
+}
+
+} // namespace
+
+TEST_F(PreviewPagesTest, TheObjectUnderTheMouseOnMirroredPages)
+{
+    page->SetLeftMargin(10);
+    page->SetRightMargin(30);
+    page->SetTopMargin(5);
+    page->SetMirrorMargins(true);
+    title->Hyperlink().SetValue(u"https://example.org"_s);
+    title->SetHint(u"Title|The title of the list"_s);
+    title->SetShowHint(true);
+    run(2, 3);
+    TkavPreviewPages &s = store();
+    const QPoint corner(100, 50);
+    // The second page keeps its wide margin on the left.
+    for (int index : {0, 1}) {
+        const double margin = index == 0 ? 10 : 30;
+        const QPoint at = pointOn(s, index, u"Title"_s, 2, corner, margin);
+        TkavObjectOver over = s.ObjectOver(index, at.x(), at.y(), 0, 0, 2, corner.x(), corner.y(), meMove);
+        ASSERT_NE(over.View, nullptr) << index;
+        EXPECT_EQ(over.View->Name(), u"Title"_s);
+        EXPECT_EQ(over.StatusText, u"https://example.org"_s);
+        EXPECT_EQ(over.Cursor, -21); // the hand
+        EXPECT_EQ(over.Hint, u"Title"_s);
+        EXPECT_EQ(over.LongHint, u"The title of the list"_s);
+        // The logo is narrower than the two margins differ: taken with the other margin
+        // the point misses it.
+        const QPoint logoAt = pointOn(s, index, u"Logo"_s, 2, corner, margin);
+        over = s.ObjectOver(index, logoAt.x(), logoAt.y(), 0, 0, 2, corner.x(), corner.y(), meMove);
+        ASSERT_NE(over.View, nullptr) << index;
+        EXPECT_EQ(over.View->Name(), u"Logo"_s);
+        const QPoint wrong = pointOn(s, index, u"Logo"_s, 2, corner, 40 - margin);
+        over = s.ObjectOver(index, wrong.x(), wrong.y(), 0, 0, 2, corner.x(), corner.y(), meMove);
+        EXPECT_EQ(over.View, nullptr) << index;
+    }
+    // Single clicks follow links, double clicks do not; nothing while the engine runs or
+    // off the pages.
+    const QPoint at = pointOn(s, 0, u"Title"_s, 1, {}, 10);
+    EXPECT_TRUE(s.ObjectOver(0, at.x(), at.y(), 0, 0, 1, 0, 0, meClick).FollowLink);
+    EXPECT_FALSE(s.ObjectOver(0, at.x(), at.y(), 0, 0, 1, 0, 0, meDblClick).FollowLink);
+    EXPECT_EQ(s.ObjectOver(5, at.x(), at.y(), 0, 0, 1, 0, 0, meClick).View, nullptr);
+    engine->SetRunning(true);
+    EXPECT_EQ(s.ObjectOver(0, at.x(), at.y(), 0, 0, 1, 0, 0, meMove).View, nullptr);
+    engine->SetRunning(false);
+}
+
+TEST_F(PreviewPagesTest, AClickThatChangesAnObjectWritesThePageBack)
+{
+    run(1, 3);
+    report->SetOnClickObject([](TkavView *view, int, int, bool &modified) {
+        static_cast<TkavMemoView *>(view)->SetText(u"Clicked"_s);
+        modified = true;
+    });
+    TkavPreviewPages &s = store();
+    const QPoint at = pointOn(s, 0, u"Title"_s, 1, {}, 0);
+    const TkavObjectOver over = s.ObjectOver(0, at.x(), at.y(), 0, 0, 1, 0, 0, meClick);
+    EXPECT_TRUE(over.Modified);
+    s.ClearPageCache();
+    EXPECT_EQ(static_cast<TkavMemoView *>(s.GetPage(0)->FindObject(u"Title"_s))->Text().trimmed(), u"Clicked"_s);
+}
+
+TEST_F(PreviewPagesTest, SearchRecordsTheDrawnTextsWithTheirPlaces)
+{
+    run(2, 3);
+    TkavPreviewPages &s = store();
+    // Page 1 holds customers 0 to 2, page 2 customers 3 to 5.
+    EXPECT_TRUE(s.PageMayContainText(0, u"CUSTOMER 1"_s, false));
+    EXPECT_FALSE(s.PageMayContainText(0, u"CUSTOMER 1"_s, true));
+    EXPECT_FALSE(s.PageMayContainText(0, u"Customer 4"_s, true));
+    EXPECT_TRUE(s.PageMayContainText(1, u"Customer 4"_s, true));
+    EXPECT_FALSE(s.PageMayContainText(2, u"Customer 4"_s, true));
+
+    TkavTextRecorder recorder(QSize(794, 1123));
+    {
+        QPainter painter(&recorder);
+        s.DrawPage(1, &painter, 1, 1, 0, 0);
+    }
+    QStringList texts;
+    for (const TkavTextRecord &r : recorder.Records())
+        texts << r.Text;
+    EXPECT_EQ(texts, (QStringList{u"Customers"_s, u"Customer 3"_s, u"30"_s, u"Customer 4"_s, u"40"_s,
+                                  u"Customer 5"_s, u"50"_s}));
+    // "Customer 4" stands in its row: 60 + 20 pixels down, 10 in (the band's left).
+    const QRectF box = recorder.Records()[3].Bounds;
+    EXPECT_NEAR(box.left(), 10, 4);
+    EXPECT_NEAR(box.top(), 80, 4);
+    EXPECT_LT(box.width(), 200);
 }
