@@ -10,3 +10,5 @@ int kavCmdScript(const QStringList &args);
 int kavCmdPrepare(const QStringList &args);
 int kavCmdExport(const QStringList &args);
 int kavCmdPrint(const QStringList &args);
+// Needs a QApplication (widgets).
+int kavCmdDesign(const QStringList &args);

@@ -8,6 +8,8 @@
 #include "kavDesgnInspectorModel.h"
 
 #include <QElapsedTimer>
+#include <QFrame>
+#include <QListWidget>
 #include <QPointer>
 #include <QWidget>
 
@@ -15,10 +17,8 @@
 
 class DesignerDocument;
 class QComboBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QScrollArea;
 class QSplitter;
 class QTabBar;
@@ -110,6 +110,7 @@ private:
     QList<TkavComponentRef<TkavComponent>> FObjects;
     int FRowHeight = 16;
     int FSplitterPos = -1;
+    bool FSplitterSet = false;
     bool FDown = false;
     bool FDisableDblClick = false;
     bool FDisableUpdate = false;

@@ -4,7 +4,7 @@
 #include "kavDesgnWorkspace.h"
 
 #include <designer/document/kavDesgnDocument.h>
-#include <persist/kavUtils.h>
+#include <rtl/kavFormat.h>
 #include <persist/kavXMLSerializer.h>
 #include <report/kavBands.h>
 #include <report/kavDMP.h>
@@ -312,7 +312,7 @@ void WorkspaceController::moveGuide(QPointF P)
     if (FGuide.Index >= list.Count())
         return;
     // Files never depend on the writer's locale: guides are written with a point.
-    list.SetStrings(FGuide.Index, kavFloatText(kavRoundTo8(FGuideStart + delta)));
+    list.SetStrings(FGuide.Index, kavFloatToFileText(kavRoundTo8(FGuideStart + delta)));
     FModifyFlag = true;
     repaint();
 }
@@ -346,7 +346,7 @@ void WorkspaceController::GuideDrop(bool Vertical, double Position)
     const double step = Vertical ? GridX() : GridY();
     const double value = kavRoundTo8(GridAlign() ? toGrid(Position, step) : Position);
     FDocument.guarded([&] {
-        (Vertical ? page->VGuides() : page->HGuides()).Add(kavFloatText(value));
+        (Vertical ? page->VGuides() : page->HGuides()).Add(kavFloatToFileText(value));
         modified();
     });
     repaint();

@@ -8,13 +8,13 @@
 
 #include "kavDesgnWorkspace.h"
 
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QWidget>
 
 class DesignerDocument;
-class QListWidget;
 class QMimeData;
-class QPlainTextEdit;
 
 // The drag format of the data tree: one line per item, "alias<TAB>field flag<TAB>text", and
 // the two options in a second format.
