@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 
 #include <cmath>
 
@@ -177,7 +178,9 @@ void TDesignerWorkspace::paintEvent(QPaintEvent *event)
     PaintTo(p, event->rect());
 }
 
-// Painted in device pixels so that lines and text stay sharp on high-density screens.
+// Painted in device pixels so that lines and text stay sharp on high-density screens. While
+// objects are dragged, everything that stays put is painted once into a layer and only the
+// dragged objects are drawn again at each step.
 void TDesignerWorkspace::PaintTo(QPainter &p, const QRectF &exposed)
 {
     const double dpr = p.device() ? p.device()->devicePixelRatioF() : 1;
@@ -186,34 +189,66 @@ void TDesignerWorkspace::PaintTo(QPainter &p, const QRectF &exposed)
     const double s = FController.Scale() * dpr;
     const QPointF o = FMargins * s;
     const QRectF area(exposed.topLeft() * dpr, exposed.size() * dpr);
+    const bool dragging = FController.IsMouseDown()
+                          && (FController.Mode() == WorkspaceController::dmMove
+                              || FController.Mode() == WorkspaceController::dmSize);
+    if (!dragging) {
+        FDragLayer = QImage();
+        paintLayer(p, s, o, area, Layer::All);
+    } else {
+        const QSize size(int(std::ceil(width() * dpr)), int(std::ceil(height() * dpr)));
+        if (FDragLayer.size() != size) {
+            FDragLayer = QImage(size, QImage::Format_ARGB32_Premultiplied);
+            QPainter layer(&FDragLayer);
+            paintLayer(layer, s, o, QRectF(QPointF(), QSizeF(size)), Layer::Static);
+        }
+        p.drawImage(area, FDragLayer, area);
+        paintLayer(p, s, o, area, Layer::Moving);
+    }
+    paintSelection(p, s, o);
+    paintOverlays(p, s, o);
+    p.restore();
+}
+
+void TDesignerWorkspace::paintLayer(QPainter &p, double s, QPointF o, const QRectF &area, Layer layer)
+{
     TkavComponent *page = FController.Page();
-    TColor pageColor = clWhite;
-    if (auto *rp = dynamic_cast<TkavReportPage *>(page); rp && rp->Color() != clNone)
-        pageColor = rp->Color();
-    p.fillRect(area, kavColorToQColor(pageColor));
-    if (!page) {
-        p.restore();
+    if (layer != Layer::Moving) {
+        TColor pageColor = clWhite;
+        if (auto *rp = dynamic_cast<TkavReportPage *>(page); rp && rp->Color() != clNone)
+            pageColor = rp->Color();
+        p.fillRect(area, kavColorToQColor(pageColor));
+        if (auto *rp = dynamic_cast<TkavReportPage *>(page)) {
+            rp->Draw(&p, s, s, 0, 0);
+            const QSizeF printable((rp->PaperWidth() - rp->LeftMargin() - rp->RightMargin()) * kavMMToPixels,
+                                   (rp->PaperHeight() - rp->TopMargin() - rp->BottomMargin()) * kavMMToPixels);
+            p.setPen(QPen(QColor(0xA0, 0xA0, 0xA0), 1, Qt::DotLine));
+            p.drawRect(QRectF(o, printable * s));
+        }
+        if (page && FController.Document().Options().ShowGrid)
+            paintGrid(p, s, o, area);
+    }
+    if (!page)
         return;
-    }
-    if (auto *rp = dynamic_cast<TkavReportPage *>(page)) {
-        rp->Draw(&p, s, s, 0, 0);
-        const QRectF printable(o, QSizeF((rp->PaperWidth() - rp->LeftMargin() - rp->RightMargin()) * kavMMToPixels * s,
-                                         (rp->PaperHeight() - rp->TopMargin() - rp->BottomMargin()) * kavMMToPixels * s));
-        p.setPen(QPen(QColor(0xA0, 0xA0, 0xA0), 1, Qt::DotLine));
-        p.drawRect(printable);
-    }
-    if (FController.Document().Options().ShowGrid)
-        paintGrid(p, s, o, area);
-    const QList<TkavComponent *> objects = FController.Objects();
+    // What moves: the selected objects and everything inside them.
+    QSet<const TkavComponent *> selected;
+    if (layer != Layer::All)
+        for (const TkavComponent *c : FController.Document().SelectedObjects())
+            selected.insert(c);
+    auto moving = [&selected](const TkavComponent *c) {
+        for (; c; c = c->Parent())
+            if (selected.contains(c))
+                return true;
+        return false;
+    };
     const double header = FController.BandHeader();
-    for (TkavComponent *c : objects) {
+    for (TkavComponent *c : FController.Objects()) {
         auto *rc = dynamic_cast<TkavReportComponent *>(c);
-        if (!rc)
+        if (!rc || (layer != Layer::All && moving(c) != (layer == Layer::Moving)))
             continue;
         const bool band = dynamic_cast<TkavBand *>(c) != nullptr;
-        QRectF r(o + QPointF(c->AbsLeft(), c->AbsTop()) * s, QSizeF(c->Width(), c->Height()) * s);
-        r = r.normalized().adjusted(-2, band ? -header * s - 2 : -2, 2, 2);
-        if (!r.intersects(area))
+        const QRectF bounds(o + QPointF(c->AbsLeft(), c->AbsTop()) * s, QSizeF(c->Width(), c->Height()) * s);
+        if (!bounds.normalized().adjusted(-2, band ? -header * s - 2 : -2, 2, 2).intersects(area))
             continue;
         p.save();
         if (band)
@@ -221,19 +256,13 @@ void TDesignerWorkspace::PaintTo(QPainter &p, const QRectF &exposed)
         else
             rc->Draw(&p, s, s, o.x(), o.y());
         p.restore();
-        if (FShowEdges && !band) {
-            auto *view = dynamic_cast<TkavView *>(c);
-            if (view && view->Frame().Typ().IsEmpty() && !dynamic_cast<TkavCustomLineView *>(c)) {
-                p.setPen(QPen(QColor(0xB0, 0xB0, 0xB0), 1, Qt::DotLine));
-                p.setBrush(Qt::NoBrush);
-                p.drawRect(QRectF(o + QPointF(c->AbsLeft(), c->AbsTop()) * s,
-                                  QSizeF(c->Width(), c->Height()) * s));
-            }
+        auto *view = dynamic_cast<TkavView *>(c);
+        if (FShowEdges && view && view->Frame().Typ().IsEmpty() && !dynamic_cast<TkavCustomLineView *>(c)) {
+            p.setPen(QPen(QColor(0xB0, 0xB0, 0xB0), 1, Qt::DotLine));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(bounds);
         }
     }
-    paintSelection(p, s, o);
-    paintOverlays(p, s, o);
-    p.restore();
 }
 
 void TDesignerWorkspace::paintGrid(QPainter &p, double s, QPointF o, const QRectF &area) const

@@ -8,6 +8,7 @@
 
 #include "kavDesgnWorkspace.h"
 
+#include <QImage>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -82,6 +83,12 @@ private:
     void updateCursor();
     bool standardShortcut(QKeyEvent *event);
     QList<TkavDropItem> dropItems(const QMimeData *mime, TkavDropOptions &options) const;
+    enum class Layer {
+        All,
+        Static, // what stays put during a drag
+        Moving  // the dragged objects
+    };
+    void paintLayer(QPainter &p, double s, QPointF o, const QRectF &area, Layer layer);
     void paintGrid(QPainter &p, double s, QPointF o, const QRectF &area) const;
     void paintBand(QPainter &p, TkavComponent *band, double s, QPointF o) const;
     void paintSelection(QPainter &p, double s, QPointF o) const;
@@ -97,6 +104,7 @@ private:
     QString FInplaceOriginal;
     QPointer<QListWidget> FListBox;
     TkavComponentRef<TkavComponent> FListMemo;
+    QImage FDragLayer; // what stays put while objects are dragged (device pixels)
     double FGuideDrag = -1; // position of a guide dragged from a ruler, page pixels
     bool FGuideDragVertical = false;
 };
