@@ -319,7 +319,7 @@ void TkavObjectInspector::layoutGrid()
     // Until the user or the settings place it, the name column takes half the grid.
     if (!FSplitterSet)
         FSplitterPos = FDesigner.Options().SplitPos > 0 ? FDesigner.Options().SplitPos
-                                                        : std::max(60, FScroll->viewport()->width() / 2);
+                                                        : std::max(60, width() / 2);
     placeEditor();
 }
 
