@@ -154,8 +154,8 @@ void WorkspaceController::DragDrop(const QList<TkavDropItem> &Items, const TkavD
             else
                 band->AlignChildren();
         if (!created.isEmpty()) {
-            if (TkavDesigner *settings = FDocument.Settings(); settings && settings->OnInsertObject)
-                settings->OnInsertObject(created.last());
+            if (TkavDesigner *settings = FDocument.Settings(); settings && settings->OnInsertObject())
+                settings->OnInsertObject()(created.last());
             AdjustBands();
             modified();
         }
