@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
@@ -252,4 +253,44 @@ TEST_F(PanelTest, TheWindowPaintsThePage)
         for (int x = r.left(); x <= r.right(); ++x)
             dark += qGray(image.pixel(x, y)) < 100;
     EXPECT_GT(dark, 20);
+}
+
+TEST_F(PanelTest, DropDownShowsEightRowsAndTheClosingClickDoesNotReopen)
+{
+    doc().Select(memo);
+    const int row = inspector().Model().FindRow(u"Cursor"_s);
+    ASSERT_GE(row, 0);
+    ASSERT_GT(inspector().Model().Values(row).size(), 8);
+    inspector().SetItemIndex(row);
+    QToolButton *button = inspector().DropDownButton();
+    ASSERT_TRUE(button->isVisible());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QListWidget *list = inspector().DropDownList();
+    ASSERT_TRUE(list && list->isVisible());
+    EXPECT_EQ(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(list->parentWidget()->height(), 8 * inspector().RowHeight() + 4);
+    list->parentWidget()->close();
+    QApplication::processEvents();
+    QTest::mouseClick(button, Qt::LeftButton); // right after the list closed
+    EXPECT_FALSE(inspector().DropDownList() && inspector().DropDownList()->isVisible());
+
+    QTest::qWait(150);
+    QTest::mouseClick(button, Qt::LeftButton);
+    list = inspector().DropDownList();
+    ASSERT_TRUE(list && list->isVisible());
+    QListWidgetItem *crossCursor = list->findItems(u"crCross"_s, Qt::MatchExactly).value(0);
+    ASSERT_TRUE(crossCursor);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(crossCursor).center());
+    EXPECT_EQ(inspector().Model().RowValue(row), u"crCross"_s);
+}
+
+TEST_F(PanelTest, CheckBoxClickFlipsABooleanWithoutMovingTheSelection)
+{
+    doc().Select(memo);
+    inspector().SetItemIndex(inspector().Model().FindRow(u"Left"_s));
+    const QRect r = inspector().RowRect(u"WordWrap"_s);
+    ASSERT_TRUE(r.isValid());
+    QTest::mouseClick(inspector().Grid(), Qt::LeftButton, {}, QPoint(inspector().SplitterPos() + 6, r.center().y()));
+    EXPECT_FALSE(memo->WordWrap());
+    EXPECT_EQ(inspector().Model().RowName(inspector().ItemIndex()), u"Left"_s);
 }

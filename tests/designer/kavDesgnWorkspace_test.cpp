@@ -369,3 +369,83 @@ TEST_F(WorkspaceTest, InplaceEditIsOneUndoableChange)
     ws->InplaceDone(memo, u"ignored"_s, false, false, 0, 0);
     EXPECT_EQ(memo->Text().trimmed(), u"new text"_s);
 }
+
+TEST_F(WorkspaceTest, FieldListOfADataMemoBindsTheChosenField)
+{
+    auto *ds = TkavComponent::Create<TkavUserDataSet>(report->Pages(0));
+    ds->SetName(u"Items"_s);
+    ds->Fields().Add(u"Code"_s);
+    ds->Fields().Add(u"Price"_s);
+    report->DataSets().Add(ds);
+    static_cast<TkavDataBand *>(band(u"MasterData1"_s))->SetDataSet(ds);
+    memo->SetDataSet(ds);
+    memo->SetDataField(u"Code"_s);
+    QStringList offered;
+    QString current;
+    ws->ViewHooks().FieldList = [&](TkavCustomMemoView *, const QStringList &fields, const QString &now) {
+        offered = fields;
+        current = now;
+    };
+    const QPointF corner(memo->AbsLeft() + memo->Width() - 8, memo->AbsTop() + 4);
+    ws->MouseMove({}, corner - QPointF(20, 0)); // over the memo, left of its last 4 pixels
+    ASSERT_EQ(ws->HoveredMemo(), memo);
+    ws->MouseDown(mbLeft, {}, corner);
+    EXPECT_EQ(offered, QStringList({u"Code"_s, u"Price"_s}));
+    EXPECT_EQ(current, u"Code"_s);
+    const int undo = doc->UndoBuffer().UndoCount();
+    ws->FieldChosen(memo, u"Price"_s);
+    EXPECT_EQ(memo->DataField(), u"Price"_s);
+    EXPECT_EQ(doc->UndoBuffer().UndoCount(), undo + 1);
+    // A memo on a band without data shows no marker.
+    ws->MouseMove({}, {5, band(u"ReportTitle1"_s)->Top() + 5});
+    EXPECT_EQ(ws->HoveredMemo(), nullptr);
+}
+
+TEST_F(WorkspaceTest, FormatToolCopiesTheLookOfTheFirstSelectedMemo)
+{
+    TkavMemoView *target = insertMemo(200, masterTop() + 2, 80, 20);
+    TkavMemoView *locked = insertMemo(300, masterTop() + 2, 80, 20);
+    locked->SetRestrictions({rfDontModify});
+    memo->SetHAlign(haRight);
+    memo->SetColor(clYellow);
+    memo->Font().SetSize(20);
+    doc->Select(memo);
+    ws->SetTool(dtFormat);
+    for (TkavMemoView *m : {target, locked}) {
+        ws->MouseDown(mbLeft, {}, centre(m));
+        ws->MouseUp(mbLeft, {}, centre(m));
+    }
+    EXPECT_EQ(target->HAlign(), haRight);
+    EXPECT_EQ(target->Color(), clYellow);
+    EXPECT_EQ(target->Font().Size(), 20);
+    EXPECT_EQ(locked->HAlign(), haLeft);
+}
+
+TEST_F(WorkspaceTest, ZoomRectangleFillsTheViewAndScrollsToIt)
+{
+    ws->ViewHooks().ViewportSize = [] { return QSizeF(816, 616); };
+    double scale = 0;
+    QPointF scroll;
+    ws->ViewHooks().ZoomTo = [&](double s, QPointF to) { scale = s, scroll = to; };
+    ws->SetTool(dtZoom);
+    ws->MouseDown(mbLeft, {}, {100, 200});
+    ws->MouseMove({ssLeft}, {200, 250});
+    ws->MouseUp(mbLeft, {}, {200, 250});
+    EXPECT_DOUBLE_EQ(scale, 8); // min(800 / 100, 600 / 50)
+    EXPECT_DOUBLE_EQ(doc->Scale(), 8);
+    const auto *page = static_cast<TkavReportPage *>(doc->Page());
+    EXPECT_NEAR(scroll.x(), (100 + page->LeftMargin() * kavMMToPixels) * 8, 1e-6);
+    EXPECT_NEAR(scroll.y(), (200 + page->TopMargin() * kavMMToPixels) * 8, 1e-6);
+}
+
+TEST_F(WorkspaceTest, SimulatedMoveFollowsTheMouseFromInsideTheSelection)
+{
+    doc->Select(memo);
+    const double left = memo->Left();
+    ws->SimulateMove();
+    EXPECT_EQ(ws->Mode(), WorkspaceController::dmMove);
+    const QPointF start(memo->AbsLeft() + 20, memo->AbsTop() + 20);
+    ws->MouseMove({ssLeft}, start + QPointF(2 * G, 0));
+    ws->MouseUp(mbLeft, {}, start + QPointF(2 * G, 0));
+    EXPECT_NEAR(memo->Left(), left + 2 * G, 1e-6);
+}
