@@ -8,6 +8,7 @@
 #include <designer/workspace/kavDesgnWorkspaceWidget.h>
 #include <report/kavBands.h>
 #include <report/kavDataSets.h>
+#include <report/kavPages.h>
 
 #include <QApplication>
 #include <QDropEvent>
@@ -293,4 +294,20 @@ TEST_F(PanelTest, CheckBoxClickFlipsABooleanWithoutMovingTheSelection)
     QTest::mouseClick(inspector().Grid(), Qt::LeftButton, {}, QPoint(inspector().SplitterPos() + 6, r.center().y()));
     EXPECT_FALSE(memo->WordWrap());
     EXPECT_EQ(inspector().Model().RowName(inspector().ItemIndex()), u"Left"_s);
+}
+
+TEST_F(PanelTest, GuideDraggedFromTheTopRulerLandsOnAGridStep)
+{
+    QMimeData mime;
+    mime.setData(kavGuideMime, "h");
+    const QPointF at = screen({100, 10 * G + 1.5});
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(&ws(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(&ws(), &drop);
+    auto *page = static_cast<TkavReportPage *>(doc().Page());
+    ASSERT_EQ(page->HGuides().Count(), 1);
+    EXPECT_NEAR(kavTextToFloat(page->HGuides().Strings(0)), 10 * G, 1e-6);
+    EXPECT_EQ(page->VGuides().Count(), 0);
 }

@@ -2,6 +2,7 @@
 
 #include "kavDesgnPanel.h"
 
+#include "kavDesgnRuler.h"
 #include "kavDesgnWorkspaceWidget.h"
 
 #include <designer/controls/kavDesgnCtrls.h>
@@ -12,6 +13,8 @@
 #include <report/kavViews.h>
 
 #include <QActionGroup>
+#include <QGridLayout>
+#include <QScrollBar>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QToolBar>
@@ -31,7 +34,17 @@ TkavDesignerPanel::TkavDesignerPanel(TkavReport &report, QWidget *parent)
     layout->addWidget(FToolBar);
     FSplitter = new QSplitter(Qt::Horizontal, this);
     layout->addWidget(FSplitter, 1);
-    FScroll = new QScrollArea(FSplitter);
+    // The rulers frame the scroll box: the top one above it, the left one beside it.
+    auto *surface = new QWidget(FSplitter);
+    auto *grid = new QGridLayout(surface);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    FHRuler = new TkavRuler(Qt::Horizontal, surface);
+    FVRuler = new TkavRuler(Qt::Vertical, surface);
+    FScroll = new QScrollArea(surface);
+    grid->addWidget(FHRuler, 0, 1);
+    grid->addWidget(FVRuler, 1, 0);
+    grid->addWidget(FScroll, 1, 1);
     FScroll->setObjectName(u"ScrollBox"_s);
     FScroll->setBackgroundRole(QPalette::Dark);
     FWorkspace = new TDesignerWorkspace(*FDocument, FScroll);
@@ -56,6 +69,13 @@ TkavDesignerPanel::TkavDesignerPanel(TkavReport &report, QWidget *parent)
         FWorkspace->update();
     };
     FWorkspace->OnChanged = [this] { FInspector->Refresh(); };
+    FWorkspace->OnMouseAt = [this](QPointF p) {
+        const QPoint at = FWorkspace->mapTo(this, FWorkspace->ToScreen(p).toPoint());
+        FHRuler->SetPosition(at.x() - FHRuler->mapTo(this, QPoint()).x());
+        FVRuler->SetPosition(at.y() - FVRuler->mapTo(this, QPoint()).y());
+    };
+    for (QScrollBar *bar : {FScroll->horizontalScrollBar(), FScroll->verticalScrollBar()})
+        connect(bar, &QScrollBar::valueChanged, this, [this] { placeRulers(); });
     pageChanged();
 }
 
@@ -121,6 +141,7 @@ void TkavDesignerPanel::Zoom(double scale)
 {
     FDocument->SetScale(std::max(0.25, scale));
     FWorkspace->UpdatePage();
+    placeRulers();
 }
 
 void TkavDesignerPanel::selectionChanged()
@@ -137,11 +158,26 @@ void TkavDesignerPanel::documentChanged()
         FInspector->SetObjects(FDocument->Objects());
     FInspector->Refresh();
     FWorkspace->UpdatePage();
+    placeRulers();
+}
+
+// The rulers' zero is the printable area's corner, wherever the page is scrolled to.
+void TkavDesignerPanel::placeRulers()
+{
+    const QPoint origin = FWorkspace->mapTo(this, FWorkspace->Origin().toPoint());
+    FHRuler->SetOffset(origin.x() - FHRuler->mapTo(this, QPoint()).x());
+    FVRuler->SetOffset(origin.y() - FVRuler->mapTo(this, QPoint()).y());
+    FHRuler->SetScale(FDocument->Scale());
+    FVRuler->SetScale(FDocument->Scale());
+    static const TkavRulerUnits units[] = {ruCM, ruInches, ruPixels, ruChars};
+    FHRuler->SetUnits(units[FDocument->Units()]);
+    FVRuler->SetUnits(units[FDocument->Units()]);
 }
 
 void TkavDesignerPanel::pageChanged()
 {
     FWorkspace->UpdatePage();
+    placeRulers();
     FInspector->SetObjects(FDocument->Objects());
     FInspector->SetSelectedObjects(FDocument->SelectedObjects());
 }

@@ -13,6 +13,7 @@ class QScrollArea;
 class QSplitter;
 class QToolBar;
 class TDesignerWorkspace;
+class TkavRuler;
 class TkavFontComboBox;
 class TkavObjectInspector;
 class TkavReport;
@@ -30,6 +31,8 @@ public:
     TkavFontComboBox &FontBox() const { return *FFontBox; }
     QScrollArea &ScrollBox() const { return *FScroll; }
     QToolBar &ToolBar() const { return *FToolBar; }
+    TkavRuler &HRuler() const { return *FHRuler; }
+    TkavRuler &VRuler() const { return *FVRuler; }
 
     // Shows another page (its index among the report's pages).
     void ShowPage(int index);
@@ -40,11 +43,14 @@ private:
     void selectionChanged();
     void documentChanged();
     void pageChanged();
+    void placeRulers();
 
     std::unique_ptr<DesignerDocument> FDocument; // before the views that use it
     QToolBar *FToolBar = nullptr;
     QSplitter *FSplitter = nullptr;
     QScrollArea *FScroll = nullptr;
+    TkavRuler *FHRuler = nullptr;
+    TkavRuler *FVRuler = nullptr;
     TDesignerWorkspace *FWorkspace = nullptr;
     TkavObjectInspector *FInspector = nullptr;
     TkavFontComboBox *FFontBox = nullptr;

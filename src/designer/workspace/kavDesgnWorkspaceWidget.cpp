@@ -412,6 +412,8 @@ void TDesignerWorkspace::mouseMoveEvent(QMouseEvent *event)
 {
     FController.MouseMove(shiftState(event->modifiers(), event->buttons()), ToPage(event->position()));
     updateCursor();
+    if (OnMouseAt)
+        OnMouseAt(ToPage(event->position()));
 }
 
 void TDesignerWorkspace::mouseReleaseEvent(QMouseEvent *event)

@@ -60,6 +60,8 @@ public:
 
     // Told after every edit and selection change made here.
     std::function<void()> OnChanged;
+    // Told where the mouse is (page pixels), for the rulers' marks.
+    std::function<void(QPointF)> OnMouseAt;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
