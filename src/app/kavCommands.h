@@ -13,3 +13,5 @@ int kavCmdPrint(const QStringList &args);
 int kavCmdPreview(const QStringList &args);
 // No display: the preview runs offscreen and can only grab its window.
 bool kavPreviewHeadless();
+// Needs a QApplication (widgets).
+int kavCmdDesign(const QStringList &args);

@@ -5,12 +5,14 @@
 #include <rtl/kavRTTI.h>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QString>
 #include <QStringList>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,7 +24,9 @@ const char usageText[]
       "Without a command, opens the host window.\n"
       "\n"
       "Commands:\n"
-      "  design [FILE.kv3]                      open the host window on a report\n"
+      "  design [FILE.kv3] [--size WxH] [--grab OUT.png] [--page N]\n"
+      "                                         open the designer on a report (--grab: write\n"
+      "                                         a picture of the window and exit)\n"
       "  script FILE [--language NAME] [--il] [--include DIR] [--limit N] [--report KV3]\n"
       "                                         compile and run a script\n"
       "  resave IN.kv3 OUT.kv3 [--password TEXT]\n"
@@ -76,7 +80,12 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     int appArgc = headless || preview ? 1 : argc;
-    QApplication app(appArgc, argv);
+    // The preview and the designer are made of widgets; the headless commands need no more
+    // than a GUI application.
+    const bool widgets = preview || !headless;
+    const std::unique_ptr<QGuiApplication> app = widgets
+                                                     ? std::make_unique<QApplication>(appArgc, argv)
+                                                     : std::make_unique<QGuiApplication>(appArgc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kavrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KAVREL_VERSION));
     kavRegisterRTLClasses();
@@ -98,6 +107,8 @@ int main(int argc, char **argv)
         return kavCmdPrint(args.mid(1));
     if (preview)
         return kavCmdPreview(args.mid(1));
+    if (command == QLatin1String("design"))
+        return kavCmdDesign(args.mid(1));
     if (args.isEmpty() || command == QLatin1String("--help")) {
         std::fputs(usageText, stdout);
         return 0;

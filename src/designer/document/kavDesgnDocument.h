@@ -258,9 +258,11 @@ public:
     // Repeats the last search from after the last match.
     bool FindNext();
 
-private:
     // Runs a command; a failure puts the last good state back and is shown to the user.
+    // The workspace runs its own edits through it.
     bool guarded(const std::function<void()> &command);
+
+private:
     void rollback();
     // After a load or snapshot restore: every object designing, selection and page found
     // again by name and index.

@@ -1,0 +1,89 @@
+// kavrel design [IN.kv3] [--size WxH] [--grab OUT.png] [--page N] [--data ALIAS=FILE]...:
+// the designer's workspace and object inspector on a report (a new one without IN). With
+// --grab the window is written to OUT.png once it has been painted, and the program exits.
+#include "kavCommands.h"
+#include "kavRunReport.h"
+
+#include <designer/document/kavDesgnDocument.h>
+#include <designer/editors/kavDesgnRegister.h>
+#include <designer/workspace/kavDesgnPanel.h>
+#include <report/kavReport.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool parseSize(const QString &text, QSize &size)
+{
+    const QRegularExpressionMatch m = QRegularExpression(u"^(\\d{2,5})x(\\d{2,5})$"_s).match(text);
+    if (!m.hasMatch())
+        return false;
+    size = QSize(m.captured(1).toInt(), m.captured(2).toInt());
+    return size.width() >= 100 && size.height() >= 100 && size.width() <= 8000 && size.height() <= 8000;
+}
+
+} // namespace
+
+int kavCmdDesign(const QStringList &args)
+{
+    QString in, grab;
+    QSize size(1200, 800);
+    int page = -1;
+    TkavRunOptions options;
+    bool ok = true;
+    for (int i = 0; i < args.size() && ok; ++i) {
+        if (args[i] == u"--size" && i + 1 < args.size())
+            ok = parseSize(args[++i], size);
+        else if (args[i] == u"--grab" && i + 1 < args.size())
+            grab = args[++i];
+        else if (args[i] == u"--page" && i + 1 < args.size())
+            page = args[++i].toInt(&ok);
+        else if (kavTakeRunOption(args, i, options, ok))
+            continue;
+        else if (!args[i].startsWith(u'-') && in.isEmpty())
+            in = args[i];
+        else
+            ok = false;
+    }
+    if (!ok) {
+        std::fputs("usage: kavrel design [IN.kv3] [--size WxH] [--grab OUT.png] [--page N]\n", stderr);
+        return 2;
+    }
+    kavRegisterDesignerEditors();
+    TkavReport report;
+    report.EngineOptions().SetNewSilentMode(simSilent);
+    if (!in.isEmpty()) {
+        bool clean = true;
+        if (!kavLoadTemplate(report, in, options.Password, clean) || !kavApplyRunOptions(report, options, in))
+            return 1;
+    }
+    TkavDesignerPanel panel(report);
+    if (in.isEmpty())
+        panel.Document().NewReport();
+    if (page >= 0)
+        panel.ShowPage(page);
+    panel.setWindowTitle(panel.Document().Caption());
+    panel.resize(size);
+    panel.show();
+    if (grab.isEmpty())
+        return QApplication::exec();
+    int code = 0;
+    // Grabbed from the event loop, once the window has been laid out and painted.
+    QTimer::singleShot(200, &panel, [&] {
+        const QImage image = panel.grab().toImage();
+        if (image.isNull() || !image.save(grab, "PNG")) {
+            std::fprintf(stderr, "kavrel: %s: cannot write the picture\n", qPrintable(grab));
+            code = 1;
+        }
+        QApplication::quit();
+    });
+    QApplication::exec();
+    return code;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+// TkavDesignerPanel: the workspace and the object inspector on one report, with a tool bar
+// of the workspace's tools, insertion, zoom, undo and the font name box. It wires the
+// document's notifications to both views; the designer's full window builds on it.
+
+#include <QWidget>
+
+#include <memory>
+
+class DesignerDocument;
+class QScrollArea;
+class QSplitter;
+class QToolBar;
+class TDesignerWorkspace;
+class TkavRuler;
+class TkavFontComboBox;
+class TkavObjectInspector;
+class TkavReport;
+
+class TkavDesignerPanel : public QWidget
+{
+public:
+    // Designs report (not owned; outlives the panel).
+    explicit TkavDesignerPanel(TkavReport &report, QWidget *parent = nullptr);
+    ~TkavDesignerPanel() override;
+
+    DesignerDocument &Document() const { return *FDocument; }
+    TDesignerWorkspace &Workspace() const { return *FWorkspace; }
+    TkavObjectInspector &Inspector() const { return *FInspector; }
+    TkavFontComboBox &FontBox() const { return *FFontBox; }
+    QScrollArea &ScrollBox() const { return *FScroll; }
+    QToolBar &ToolBar() const { return *FToolBar; }
+    TkavRuler &HRuler() const { return *FHRuler; }
+    TkavRuler &VRuler() const { return *FVRuler; }
+
+    // Shows another page (its index among the report's pages).
+    void ShowPage(int index);
+    void Zoom(double scale);
+
+private:
+    void buildToolBar();
+    void selectionChanged();
+    void documentChanged();
+    void pageChanged();
+    void placeRulers();
+
+    std::unique_ptr<DesignerDocument> FDocument; // before the views that use it
+    QToolBar *FToolBar = nullptr;
+    QSplitter *FSplitter = nullptr;
+    QScrollArea *FScroll = nullptr;
+    TkavRuler *FHRuler = nullptr;
+    TkavRuler *FVRuler = nullptr;
+    TDesignerWorkspace *FWorkspace = nullptr;
+    TkavObjectInspector *FInspector = nullptr;
+    TkavFontComboBox *FFontBox = nullptr;
+};
