@@ -1,0 +1,251 @@
+// The designer panel as an author uses it, with real widget events: the hand tool at the
+// scroll ends, resizing the in-place editor, the inspector's page keys, help panel, object
+// list and events tab in every script language, and the font box's preview window.
+#include "kavDesignerTestSupport.h"
+
+#include <designer/controls/kavDesgnCtrls.h>
+#include <designer/document/kavDesgnDocument.h>
+#include <designer/inspector/kavDesgnInspector.h>
+#include <designer/workspace/kavDesgnPanel.h>
+#include <designer/workspace/kavDesgnWorkspaceWidget.h>
+#include <report/kavBands.h>
+#include <report/kavPages.h>
+#include <script/ky_script.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class InteractionTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        kavRegisterRTLClasses();
+        kavRegisterReportClasses();
+        kavRegisterDesignerEditors();
+        kavResourceTable().loadBuiltIn(blEnglish);
+        report = std::make_unique<TkavReport>();
+        report->EngineOptions().SetNewSilentMode(simSilent);
+        panel = std::make_unique<TkavDesignerPanel>(*report);
+        doc().NewReport();
+        panel->resize(1000, 700);
+        panel->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
+        auto *band = dynamic_cast<TkavBand *>(report->FindObject(u"MasterData1"_s));
+        ASSERT_TRUE(band);
+        memo = dynamic_cast<TkavMemoView *>(
+            doc().InsertObject(u"TkavMemoView"_s, 0, 40, band->Top() + 2, 80, 20));
+        ASSERT_TRUE(memo);
+        ws().UpdatePage();
+    }
+    void TearDown() override
+    {
+        panel.reset();
+        report.reset();
+    }
+
+    DesignerDocument &doc() const { return panel->Document(); }
+    TDesignerWorkspace &ws() const { return panel->Workspace(); }
+    TkavObjectInspector &inspector() const { return panel->Inspector(); }
+    QPoint centre(const TkavComponent *c) const
+    {
+        return ws().ToScreen({c->AbsLeft() + c->Width() / 2, c->AbsTop() + c->Height() / 2}).toPoint();
+    }
+    // Selects a row by clicking its value column.
+    void clickRow(const QString &row)
+    {
+        const QRect r = inspector().RowRect(row);
+        ASSERT_TRUE(r.isValid()) << row.toStdString();
+        QTest::mouseClick(inspector().Grid(), Qt::LeftButton, {},
+                          QPoint(inspector().SplitterPos() + 40, r.center().y()));
+    }
+    QString selectedRow() { return inspector().Model().RowName(inspector().ItemIndex()); }
+
+    TkavFakeUIServicesScope ui;
+    std::unique_ptr<TkavReport> report;
+    std::unique_ptr<TkavDesignerPanel> panel;
+    TkavMemoView *memo = nullptr;
+};
+
+} // namespace
+
+// Dragging the paper past the left end and back: the turn back scrolls at once, it does not
+// first have to undo the movement that the scroll end swallowed.
+TEST_F(InteractionTest, HandToolFollowsTheHandBackFromAScrollEnd)
+{
+    panel->Zoom(3);
+    QScrollBar *bar = panel->ScrollBox().horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 100);
+    bar->setValue(0);
+    ws().Controller().SetTool(dtHand);
+    QWidget *viewport = panel->ScrollBox().viewport();
+    // The pointer stays put on the screen; the surface moves under it.
+    auto at = [&](int x) { return ws().mapFrom(viewport, QPoint(x, 200)); };
+    QTest::mouseMove(&ws(), at(300));
+    QTest::mousePress(&ws(), Qt::LeftButton, {}, at(300));
+    QTest::mouseMove(&ws(), at(360)); // the paper would go right: the left end stops it
+    EXPECT_EQ(bar->value(), 0);
+    QTest::mouseMove(&ws(), at(340)); // 20 pixels back to the left
+    EXPECT_EQ(bar->value(), 20);
+    QTest::mouseMove(&ws(), at(300));
+    EXPECT_EQ(bar->value(), 60);
+    QTest::mouseRelease(&ws(), Qt::LeftButton, {}, at(300));
+    EXPECT_EQ(bar->value(), 60);
+}
+
+// The corner grip of the in-place editor resizes it; the memo takes the size the user sees,
+// as one undoable change, and Escape drops a resize too.
+TEST_F(InteractionTest, InplaceEditorResizedByItsGripResizesTheMemo)
+{
+    panel->Zoom(2);
+    memo->SetText(u"text"_s);
+    const double width = memo->Width(), height = memo->Height();
+    auto open = [this] {
+        ws().Controller().SetTool(dtText);
+        QTest::mouseClick(&ws(), Qt::LeftButton, {}, centre(memo));
+        ws().Controller().SetTool(dtSelect);
+        return ws().InplaceEditor();
+    };
+    QPlainTextEdit *editor = open();
+    ASSERT_TRUE(editor);
+    auto *grip = editor->findChild<QWidget *>(u"InplaceGrip"_s);
+    ASSERT_TRUE(grip && grip->isVisible());
+    EXPECT_EQ(grip->geometry().bottomRight(), editor->rect().bottomRight());
+    const int undo = doc().UndoBuffer().UndoCount();
+    QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(grip, QPoint(5 + 60, 5 + 20));
+    QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFromGlobal(editor->mapToGlobal(editor->rect().bottomRight())));
+    EXPECT_EQ(grip->geometry().bottomRight(), editor->rect().bottomRight()); // it follows the corner
+    QTest::keyClick(editor, Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_FALSE(ws().InplaceEditor());
+    EXPECT_NEAR(memo->Width(), width + 30, 1e-6); // 60 screen pixels at 200%
+    EXPECT_NEAR(memo->Height(), height + 10, 1e-6);
+    EXPECT_EQ(memo->Text(), u"text"_s);
+    EXPECT_EQ(doc().UndoBuffer().UndoCount(), undo + 1);
+
+    editor = open();
+    ASSERT_TRUE(editor);
+    grip = editor->findChild<QWidget *>(u"InplaceGrip"_s);
+    QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(grip, QPoint(-40, -10));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_NEAR(memo->Width(), width + 30, 1e-6);
+    doc().Undo();
+    memo = dynamic_cast<TkavMemoView *>(report->FindObject(u"Memo1"_s));
+    ASSERT_TRUE(memo);
+    EXPECT_NEAR(memo->Width(), width, 1e-6);
+}
+
+TEST_F(InteractionTest, InspectorPageKeysHelpPanelAndObjectList)
+{
+    doc().Select(memo);
+    clickRow(u"Left"_s);
+    EXPECT_EQ(inspector().HelpName()->text(), u"Left"_s);
+    EXPECT_EQ(inspector().HelpText()->text(), kavResourceTable().Get(u"propLeft"_s));
+    EXPECT_FALSE(inspector().HelpText()->text().startsWith(u"prop"_s));
+
+    // Page Down moves by the rows that fit, and stops at the last; Page Up at the first.
+    QLineEdit *edit = inspector().EditBox();
+    const int rows = inspector().Model().RowCount();
+    const int page = std::max(1, (inspector().Grid()->parentWidget()->height()) / inspector().RowHeight());
+    ASSERT_GT(rows, page) << "the grid must be shorter than the list";
+    const int start = inspector().ItemIndex();
+    QTest::keyClick(edit, Qt::Key_PageDown);
+    EXPECT_EQ(inspector().ItemIndex(), std::min(rows - 1, start + page));
+    for (int i = 0; i < rows; ++i)
+        QTest::keyClick(edit, Qt::Key_PageDown);
+    EXPECT_EQ(inspector().ItemIndex(), rows - 1);
+    EXPECT_TRUE(inspector().RowRect(rows - 1).isValid());
+    QTest::keyClick(edit, Qt::Key_PageUp);
+    EXPECT_EQ(inspector().ItemIndex(), rows - 1 - page);
+    for (int i = 0; i < rows; ++i)
+        QTest::keyClick(edit, Qt::Key_PageUp);
+    EXPECT_EQ(inspector().ItemIndex(), 0);
+    EXPECT_EQ(inspector().HelpName()->text(), selectedRow());
+
+    // Picking the band from the object list selects it in the designer too.
+    QComboBox *objects = inspector().ObjectList();
+    const int entry = objects->findText(u"MasterData1: TkavMasterData"_s);
+    ASSERT_GE(entry, 0);
+    TkavComponent *picked = nullptr;
+    auto previous = inspector().OnSelectionChanged;
+    inspector().OnSelectionChanged = [&](TkavComponent *c) {
+        picked = c;
+        if (previous)
+            previous(c);
+    };
+    objects->setCurrentIndex(entry);
+    objects->activated(entry);
+    EXPECT_EQ(picked, report->FindObject(u"MasterData1"_s));
+    EXPECT_EQ(doc().SelectedObjects(), QList<TkavComponent *>({picked}));
+    EXPECT_EQ(inspector().Model().SelectedObjects(), QList<TkavComponent *>({picked}));
+    EXPECT_TRUE(edit->hasFocus());
+}
+
+// Enter on an empty event row writes the handler into the script of the report's language;
+// the script still compiles, and the row shows the handler's name.
+TEST_F(InteractionTest, EventsTabCreatesACompilingHandlerInEveryLanguage)
+{
+    for (const QString &language : {u"PascalScript"_s, u"C++Script"_s, u"BasicScript"_s, u"JScript"_s}) {
+        SCOPED_TRACE(language.toStdString());
+        report->SetScriptLanguage(language);
+        doc().SetScriptLines(DesignerDocument::EmptyScript(language));
+        memo->SetOnBeforePrint(QString());
+        doc().Select(memo);
+        inspector().SetTab(1);
+        clickRow(u"OnBeforePrint"_s);
+        QTest::keyClick(inspector().EditBox(), Qt::Key_Return);
+        EXPECT_EQ(memo->OnBeforePrint(), u"Memo1OnBeforePrint"_s);
+        EXPECT_EQ(inspector().EditBox()->text(), u"Memo1OnBeforePrint"_s);
+        const QStringList lines = doc().ScriptLines();
+        EXPECT_TRUE(lines.join(u'\n').contains(u"Memo1OnBeforePrint"_s)) << lines.join(u'\n').toStdString();
+        report->ScriptText().SetText(lines.join(u"\r\n"_s));
+        EXPECT_TRUE(report->PrepareScript()) << report->Script().ErrorMsg().toStdString();
+        EXPECT_TRUE(report->Script().Find(u"Memo1OnBeforePrint"))
+            << lines.join(u'\n').toStdString();
+        inspector().SetTab(0);
+    }
+}
+
+TEST_F(InteractionTest, FontBoxPreviewFollowsTheHighlightedFont)
+{
+    TkavFontComboBox &box = panel->FontBox();
+    QList<TkavFontItem> families;
+    for (const QString &name : {u"Alpha Sans"_s, u"Beta Serif"_s, u"Gamma Mono"_s})
+        families.append({name, kavTrueTypeFontType});
+    box.PopulateList(families);
+    box.showPopup();
+    QLabel *preview = box.Preview();
+    ASSERT_TRUE(preview);
+    EXPECT_TRUE(preview->isVisible());
+    const QPoint boxRight = box.mapToGlobal(QPoint(box.width() + 1, box.height()));
+    const QRect shown = preview->frameGeometry();
+    if (shown.left() >= boxRight.x()) // else the screen's edge put it on the left
+        EXPECT_EQ(shown.left(), boxRight.x());
+    else
+        EXPECT_EQ(shown.right() + 1, box.mapToGlobal(QPoint(0, 0)).x() - 1);
+    EXPECT_EQ(shown.bottom() + 1, boxRight.y());
+    box.highlighted(2);
+    EXPECT_EQ(preview->text(), u"Gamma Mono"_s);
+    EXPECT_EQ(preview->font().family(), u"Gamma Mono"_s);
+    box.highlighted(1);
+    EXPECT_EQ(preview->text(), u"Beta Serif"_s);
+    box.hidePopup();
+    EXPECT_FALSE(preview->isVisible());
+
+    // Choosing puts the font on top, as the one selected.
+    box.activated(2);
+    EXPECT_EQ(box.itemText(0), u"Gamma Mono"_s);
+    EXPECT_EQ(box.currentText(), u"Gamma Mono"_s);
+}
