@@ -110,6 +110,7 @@ TEST_F(InteractionTest, InplaceEditorResizedByItsGripResizesTheMemo)
 {
     panel->Zoom(2);
     memo->SetText(u"text"_s);
+    const QString text = memo->Text(), name = memo->Name();
     const double width = memo->Width(), height = memo->Height();
     auto open = [this] {
         ws().Controller().SetTool(dtText);
@@ -131,7 +132,7 @@ TEST_F(InteractionTest, InplaceEditorResizedByItsGripResizesTheMemo)
     ASSERT_FALSE(ws().InplaceEditor());
     EXPECT_NEAR(memo->Width(), width + 30, 1e-6); // 60 screen pixels at 200%
     EXPECT_NEAR(memo->Height(), height + 10, 1e-6);
-    EXPECT_EQ(memo->Text(), u"text"_s);
+    EXPECT_EQ(memo->Text(), text);
     EXPECT_EQ(doc().UndoBuffer().UndoCount(), undo + 1);
 
     editor = open();
@@ -142,7 +143,7 @@ TEST_F(InteractionTest, InplaceEditorResizedByItsGripResizesTheMemo)
     QTest::keyClick(editor, Qt::Key_Escape);
     EXPECT_NEAR(memo->Width(), width + 30, 1e-6);
     doc().Undo();
-    memo = dynamic_cast<TkavMemoView *>(report->FindObject(u"Memo1"_s));
+    memo = dynamic_cast<TkavMemoView *>(report->FindObject(name));
     ASSERT_TRUE(memo);
     EXPECT_NEAR(memo->Width(), width, 1e-6);
 }
@@ -202,17 +203,19 @@ TEST_F(InteractionTest, EventsTabCreatesACompilingHandlerInEveryLanguage)
         report->SetScriptLanguage(language);
         doc().SetScriptLines(DesignerDocument::EmptyScript(language));
         memo->SetOnBeforePrint(QString());
+        const QString handler = memo->Name() + u"OnBeforePrint"_s;
         doc().Select(memo);
         inspector().SetTab(1);
+        // A double click: the press that selects the row, then one in the edit box.
         clickRow(u"OnBeforePrint"_s);
-        QTest::keyClick(inspector().EditBox(), Qt::Key_Return);
-        EXPECT_EQ(memo->OnBeforePrint(), u"Memo1OnBeforePrint"_s);
-        EXPECT_EQ(inspector().EditBox()->text(), u"Memo1OnBeforePrint"_s);
+        QTest::mouseClick(inspector().EditBox(), Qt::LeftButton, {}, QPoint(5, 5));
+        EXPECT_EQ(memo->OnBeforePrint(), handler);
+        EXPECT_EQ(inspector().EditBox()->text(), handler);
         const QStringList lines = doc().ScriptLines();
-        EXPECT_TRUE(lines.join(u'\n').contains(u"Memo1OnBeforePrint"_s)) << lines.join(u'\n').toStdString();
+        EXPECT_TRUE(lines.join(u'\n').contains(handler)) << lines.join(u'\n').toStdString();
         report->ScriptText().SetText(lines.join(u"\r\n"_s));
         EXPECT_TRUE(report->PrepareScript()) << report->Script().ErrorMsg().toStdString();
-        EXPECT_TRUE(report->Script().Find(u"Memo1OnBeforePrint"))
+        EXPECT_TRUE(report->Script().Find(handler))
             << lines.join(u'\n').toStdString();
         inspector().SetTab(0);
     }
@@ -229,13 +232,14 @@ TEST_F(InteractionTest, FontBoxPreviewFollowsTheHighlightedFont)
     QLabel *preview = box.Preview();
     ASSERT_TRUE(preview);
     EXPECT_TRUE(preview->isVisible());
-    const QPoint boxRight = box.mapToGlobal(QPoint(box.width() + 1, box.height()));
-    const QRect shown = preview->frameGeometry();
-    if (shown.left() >= boxRight.x()) // else the screen's edge put it on the left
-        EXPECT_EQ(shown.left(), boxRight.x());
+    // One pixel right of the box, or left of it at the screen's edge; bottoms level.
+    const QPoint boxTopLeft = box.mapToGlobal(QPoint(0, 0));
+    const QRect shown(preview->pos(), preview->size());
+    if (shown.left() > boxTopLeft.x())
+        EXPECT_EQ(shown.left(), boxTopLeft.x() + box.width() + 1);
     else
-        EXPECT_EQ(shown.right() + 1, box.mapToGlobal(QPoint(0, 0)).x() - 1);
-    EXPECT_EQ(shown.bottom() + 1, boxRight.y());
+        EXPECT_EQ(shown.right() + 1, boxTopLeft.x() - 1);
+    EXPECT_EQ(shown.bottom(), boxTopLeft.y() + box.height() - 1);
     box.highlighted(2);
     EXPECT_EQ(preview->text(), u"Gamma Mono"_s);
     EXPECT_EQ(preview->font().family(), u"Gamma Mono"_s);

@@ -456,20 +456,19 @@ TEST_F(WorkspaceTest, SimulatedMoveFollowsTheMouseFromInsideTheSelection)
 TEST_F(WorkspaceTest, AltArrowsKeepACharacterBetweenDotMatrixMemos)
 {
     report->SetDotMatrixReport(true);
-    doc->NewReport();
-    ws->AdjustBands();
+    ASSERT_TRUE(dynamic_cast<TkavDMPPage *>(doc->NewPage()));
     ASSERT_EQ(ws->GridType(), gtChar);
-    const double top = masterTop();
-    auto *left = dynamic_cast<TkavDMPMemoView *>(doc->InsertObject(u"TkavDMPMemoView"_s, 0, 96, top, 96, 17));
+    const double top = 34;
+    auto *left = dynamic_cast<TkavDMPMemoView *>(doc->InsertObject(u"TkavDMPMemoView"_s, 0, 96, top, 96, 68));
     auto *moved = dynamic_cast<TkavDMPMemoView *>(doc->InsertObject(u"TkavDMPMemoView"_s, 0, 480, top, 96, 17));
     auto *below = dynamic_cast<TkavDMPMemoView *>(doc->InsertObject(u"TkavDMPMemoView"_s, 0, 480, top + 68, 96, 17));
     ASSERT_TRUE(left && moved && below);
     doc->Select(moved);
-    ws->KeyDown(Qt::Key_Left, {ssAlt});
-    ws->KeyUp(Qt::Key_Left, {ssAlt});
-    EXPECT_NEAR(moved->Left(), left->Left() + left->Width() + 9.6, 1e-6);
     ws->KeyDown(Qt::Key_Down, {ssAlt});
+    ws->KeyUp(Qt::Key_Down, {ssAlt});
     EXPECT_NEAR(moved->Top() + moved->Height(), below->Top() - 17, 1e-6);
+    ws->KeyDown(Qt::Key_Left, {ssAlt});
+    EXPECT_NEAR(moved->Left(), left->Left() + left->Width() + 9.6, 1e-6);
 
     // Beside a plain memo there is no spacing to keep.
     auto *plain = doc->InsertObject(u"TkavMemoView"_s, 0, 96, top + 68, 96, 17);
