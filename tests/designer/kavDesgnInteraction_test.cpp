@@ -21,6 +21,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
@@ -154,7 +155,10 @@ TEST_F(InteractionTest, InspectorPageKeysHelpPanelAndObjectList)
     clickRow(u"Left"_s);
     EXPECT_EQ(inspector().HelpName()->text(), u"Left"_s);
     EXPECT_EQ(inspector().HelpText()->text(), kavResourceTable().Get(u"propLeft"_s));
-    EXPECT_FALSE(inspector().HelpText()->text().startsWith(u"prop"_s));
+    clickRow(u"Tag"_s); // no description: the panel shows none, not the resource key
+    EXPECT_EQ(inspector().HelpName()->text(), u"Tag"_s);
+    EXPECT_EQ(inspector().HelpText()->text(), QString());
+    clickRow(u"Left"_s);
 
     // Page Down moves by the rows that fit, and stops at the last; Page Up at the first.
     QLineEdit *edit = inspector().EditBox();
@@ -252,4 +256,21 @@ TEST_F(InteractionTest, FontBoxPreviewFollowsTheHighlightedFont)
     box.activated(2);
     EXPECT_EQ(box.itemText(0), u"Gamma Mono"_s);
     EXPECT_EQ(box.currentText(), u"Gamma Mono"_s);
+}
+
+// The buttons of the selected row stay at the grid's right edge when the window grows, and
+// the typing in the edit box survives it.
+TEST_F(InteractionTest, InspectorButtonsFollowTheGridWhenTheWindowGrows)
+{
+    doc().Select(memo);
+    clickRow(u"Font"_s);
+    QToolButton *button = inspector().EllipsisButton();
+    ASSERT_TRUE(button->isVisible());
+    inspector().EditBox()->setText(u"typed"_s);
+    panel->resize(1400, 700);
+    QApplication::processEvents();
+    const int right = std::max(inspector().Grid()->width(), inspector().Grid()->parentWidget()->width());
+    EXPECT_EQ(button->geometry().right(), right - 1);
+    EXPECT_EQ(inspector().EditBox()->geometry().right(), button->geometry().left() - 3);
+    EXPECT_EQ(inspector().EditBox()->text(), u"typed"_s);
 }
