@@ -274,3 +274,42 @@ TEST_F(InteractionTest, InspectorButtonsFollowTheGridWhenTheWindowGrows)
     EXPECT_EQ(inspector().EditBox()->geometry().right(), button->geometry().left() - 3);
     EXPECT_EQ(inspector().EditBox()->text(), u"typed"_s);
 }
+
+// The data page: its data sets are drawn as boxes on a page without grid dots, and a drag
+// moves one by the whole steps of the pixel grid.
+TEST_F(InteractionTest, DataPageShowsItsDataSetsAndMovesThemFreely)
+{
+    int dataPage = -1;
+    for (int i = 0; i < report->PagesCount(); ++i)
+        if (dynamic_cast<TkavDataPage *>(report->Pages(i)))
+            dataPage = i;
+    ASSERT_GE(dataPage, 0);
+    panel->ShowPage(dataPage);
+    ASSERT_EQ(doc().GridType(), gtNone);
+    TkavComponent *set = doc().InsertObject(u"TkavUserDataSet"_s, 0, 100, 60, 28, 28);
+    ASSERT_TRUE(set);
+    ws().UpdatePage();
+    const QImage image = ws().grab().toImage();
+    const QRect box = QRectF(ws().ToScreen({set->Left(), set->Top()}), QSizeF(kavDialogComponentSize, kavDialogComponentSize))
+                          .toRect();
+    auto greyIn = [&image](const QRect &r) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += qGray(image.pixel(x, y)) < 245;
+        return n;
+    };
+    EXPECT_GT(greyIn(box.adjusted(2, 2, -2, -2)), box.width() * box.height() / 2);
+    EXPECT_EQ(greyIn(box.translated(box.width() * 3, 0)), 0); // no grid dots beside it
+
+    const QPoint from = box.center();
+    QTest::mouseMove(&ws(), from);
+    QTest::mousePress(&ws(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(&ws(), from + QPoint(7, 3));
+    QTest::mouseRelease(&ws(), Qt::LeftButton, {}, from + QPoint(7, 3));
+    const double gx = ws().Controller().GridX(), gy = ws().Controller().GridY();
+    ASSERT_GT(gx, 0);
+    EXPECT_NEAR(set->Left(), 100 + std::trunc(7 / gx) * gx, 1e-6);
+    EXPECT_NEAR(set->Top(), 60 + std::trunc(3 / gy) * gy, 1e-6);
+    EXPECT_EQ(doc().SelectedObjects(), QList<TkavComponent *>({set}));
+}
