@@ -10,6 +10,8 @@
 #include <rtl/kavColors.h>
 #include <rtl/kavFont.h>
 
+#include <QFont>
+#include <QHash>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -251,6 +253,9 @@ private:
                    TkavPlacedLine &placed) const;
 
     std::shared_ptr<TkavTextMeasurer> FMeasurer;
+    // Device fonts already made: a Qt font made anew looks its font engine up again, which
+    // cost more than the rest of drawing a short text.
+    mutable QHash<QString, QFont> FDeviceFonts;
 
     int FFontHeight = 0; // internal units, negative: -rnd(Size * 600 / 72)
     int FFontSize = 10;

@@ -109,10 +109,36 @@ struct TkavDrawText::Target
         return printer ? rnd(double(internal) * printScale / (kavTextInternalPPI / dpiX))
                        : rnd(double(internal) / kavTextUnitsPerPixel * scaleX);
     }
+    QHash<QString, QFont> *fonts = nullptr; // the engine's device fonts
+
+    // The last font asked for: the runs of one text mostly share it.
+    mutable QString lastName;
+    mutable int lastPixels = -1;
+    mutable int lastStyle = -1;
+    mutable QFont last;
+
     QFont font(const QString &name, const TkavHTMLTag &tag) const
     {
-        QFont f = kavToQFont(name, tag.Style, fontPixels(tag.Size));
-        f.setHintingPreference(QFont::PreferDefaultHinting);
+        const int pixels = fontPixels(tag.Size);
+        const int style = tag.Style.Contains(fsBold) + 2 * tag.Style.Contains(fsItalic)
+                          + 4 * tag.Style.Contains(fsUnderline) + 8 * tag.Style.Contains(fsStrikeOut);
+        if (pixels == lastPixels && style == lastStyle && name == lastName)
+            return last;
+        const QString key = name + u'\x1f' + QString::number(pixels) + u'\x1f' + QChar(u'0' + style);
+        QFont f;
+        if (auto it = fonts ? fonts->constFind(key) : QHash<QString, QFont>::const_iterator();
+            fonts && it != fonts->cend()) {
+            f = *it;
+        } else {
+            f = kavToQFont(name, tag.Style, pixels);
+            f.setHintingPreference(QFont::PreferDefaultHinting);
+            if (fonts) {
+                if (fonts->size() >= 256)
+                    fonts->clear();
+                fonts->insert(key, f);
+            }
+        }
+        lastName = name, lastPixels = pixels, lastStyle = style, last = f;
         return f;
     }
 };
@@ -205,6 +231,7 @@ TkavDrawText::PlaceText(const QPaintDevice &device, TkavHAlign hAlign, TkavVAlig
     if (FText.empty())
         return result;
     Target target;
+    target.fonts = &FDeviceFonts;
     target.device = &device;
     target.printer = kavIsPrinterDevice(device);
     target.dpiX = device.logicalDpiX();
@@ -343,6 +370,7 @@ void TkavDrawText::DrawText(QPainter &canvas, TkavHAlign hAlign, TkavVAlign vAli
         return;
     const TkavTextPlacement placement = PlaceText(*canvas.device(), hAlign, vAlign);
     Target target;
+    target.fonts = &FDeviceFonts;
     target.printer = placement.Printer;
     target.dpiY = placement.DpiY;
     target.scaleY = FScaleY;

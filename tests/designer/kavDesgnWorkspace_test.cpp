@@ -5,6 +5,7 @@
 #include <designer/workspace/kavDesgnWorkspace.h>
 #include <report/kavBands.h>
 #include <report/kavDataSets.h>
+#include <report/kavDMP.h>
 #include <report/kavPages.h>
 
 #include <QtCore/qnamespace.h>
@@ -448,4 +449,31 @@ TEST_F(WorkspaceTest, SimulatedMoveFollowsTheMouseFromInsideTheSelection)
     ws->MouseMove({ssLeft}, start + QPointF(2 * G, 0));
     ws->MouseUp(mbLeft, {}, start + QPointF(2 * G, 0));
     EXPECT_NEAR(memo->Left(), left + 2 * G, 1e-6);
+}
+
+// Alt+arrows on a dot-matrix page leave one character cell between two memos, but a plain
+// plain memo is touched.
+TEST_F(WorkspaceTest, AltArrowsKeepACharacterBetweenDotMatrixMemos)
+{
+    report->SetDotMatrixReport(true);
+    ASSERT_TRUE(dynamic_cast<TkavDMPPage *>(doc->NewPage()));
+    ASSERT_EQ(ws->GridType(), gtChar);
+    const double top = 34;
+    auto *left = dynamic_cast<TkavDMPMemoView *>(doc->InsertObject(u"TkavDMPMemoView"_s, 0, 96, top, 96, 68));
+    auto *moved = dynamic_cast<TkavDMPMemoView *>(doc->InsertObject(u"TkavDMPMemoView"_s, 0, 480, top, 96, 17));
+    auto *below = dynamic_cast<TkavDMPMemoView *>(doc->InsertObject(u"TkavDMPMemoView"_s, 0, 480, top + 68, 96, 17));
+    ASSERT_TRUE(left && moved && below);
+    doc->Select(moved);
+    ws->KeyDown(Qt::Key_Down, {ssAlt});
+    ws->KeyUp(Qt::Key_Down, {ssAlt});
+    EXPECT_NEAR(moved->Top() + moved->Height(), below->Top() - 17, 1e-6);
+    ws->KeyDown(Qt::Key_Left, {ssAlt});
+    EXPECT_NEAR(moved->Left(), left->Left() + left->Width() + 9.6, 1e-6);
+
+    // Beside a plain memo there is no spacing to keep.
+    auto *plain = doc->InsertObject(u"TkavMemoView"_s, 0, 96, top + 68, 96, 17);
+    ASSERT_TRUE(plain);
+    doc->Select(below);
+    ws->KeyDown(Qt::Key_Left, {ssAlt});
+    EXPECT_NEAR(below->AbsLeft(), plain->AbsLeft() + plain->Width(), 1e-6);
 }

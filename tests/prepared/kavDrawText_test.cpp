@@ -720,3 +720,33 @@ TEST(DrawTextLock, OneRecursiveLockForAllEngines)
     shared.Unlock();
     SUCCEED();
 }
+
+// One engine drawing texts of several fonts in turn draws each as a fresh engine would: the
+// fonts it keeps are told apart by family, size and style.
+TEST(DrawTextPaint, KeptFontsDoNotLeakIntoTheNextText)
+{
+    auto draw = [](TkavDrawText &dt, const TFont &font) {
+        dt.SetFont(font);
+        dt.SetText({u16(u"Wag Wag")});
+        QImage image = whiteImage(200, 60);
+        QPainter painter(&image);
+        dt.DrawText(painter, haLeft, vaTop);
+        return image;
+    };
+    TFont plain;
+    plain.SetSize(12);
+    TFont bold = plain;
+    bold.SetStyle(TFontStyles{fsBold});
+    TFont big = plain;
+    big.SetSize(20);
+    TFont italicBig = big;
+    italicBig.SetStyle(TFontStyles{fsItalic, fsUnderline});
+    TFont serif = plain;
+    serif.SetName(u16(u"Times New Roman"));
+    auto reused = engine(Layout{.width = 200});
+    for (const TFont *font : {&plain, &bold, &big, &italicBig, &serif, &plain}) {
+        auto fresh = engine(Layout{.width = 200});
+        EXPECT_EQ(draw(*reused, *font), draw(*fresh, *font)) << font->Name().toStdString() << font->Size();
+    }
+    EXPECT_NE(draw(*reused, plain), draw(*reused, bold));
+}

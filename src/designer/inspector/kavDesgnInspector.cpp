@@ -104,6 +104,8 @@ TkavObjectInspector::TkavObjectInspector(DesignerDocument &Designer, QWidget *pa
     FScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     FGrid = new TkavInspectorGrid(*this, FScroll);
     FScroll->setWidget(FGrid);
+    // The grid takes its new width after the window's resize: the buttons follow it then.
+    FGrid->installEventFilter(this);
     auto *help = new QWidget(FSplitter);
     auto *helpLayout = new QVBoxLayout(help);
     helpLayout->setContentsMargins(0, 0, 0, 0);
@@ -335,6 +337,18 @@ void TkavObjectInspector::placeEditor()
         FGrid->update();
         return;
     }
+    placeWidgets(row);
+    FEdit->setText(FModel.EditText());
+    FEdit->setModified(false);
+    FEdit->selectAll();
+    FEdit->show();
+    FScroll->ensureVisible(0, row * FRowHeight + FRowHeight / 2, 0, FRowHeight);
+    FGrid->update();
+}
+
+// The edit box and the buttons over the selected row, without touching the text.
+void TkavObjectInspector::placeWidgets(int row)
+{
     const TkavPropertyAttributes attrs = FModel.RowAttributes(row);
     const int w = std::max(FGrid->width(), FScroll->viewport()->width());
     const int top = row * FRowHeight;
@@ -349,12 +363,6 @@ void TkavObjectInspector::placeEditor()
     }
     FEdit->setReadOnly(attrs.Contains(paReadOnly));
     FEdit->setGeometry(FSplitterPos + 2, top + 1, std::max(10, right - FSplitterPos - 2 - 2), FRowHeight - 2);
-    FEdit->setText(FModel.EditText());
-    FEdit->setModified(false);
-    FEdit->selectAll();
-    FEdit->show();
-    FScroll->ensureVisible(0, top + FRowHeight / 2, 0, FRowHeight);
-    FGrid->update();
 }
 
 void TkavObjectInspector::updateHelp()
@@ -453,6 +461,8 @@ void TkavObjectInspector::pickFromDropDown(const QString &text)
 
 bool TkavObjectInspector::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == FGrid && event->type() == QEvent::Resize && !FDisableUpdate && FModel.ItemIndex() >= 0)
+        placeWidgets(FModel.ItemIndex());
     if (watched != FEdit)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {

@@ -78,6 +78,7 @@ private:
 
     void layoutGrid();
     void placeEditor();
+    void placeWidgets(int row);
     void selectRow(int Index, bool focus);
     void committed();
     void editRow();

@@ -307,6 +307,9 @@ QString PropertyGridModel::HelpText(int Index) const
         return QString();
     const QString name = RowName(Index);
     const QString withClass = u"prop"_s + name + u'.' + FRows[Index].List->Component()->ClassName();
-    return kavResourceTable().contains(withClass) ? kavResourceTable().Get(withClass)
-                                                  : kavResourceTable().Get(u"prop"_s + name);
+    if (kavResourceTable().contains(withClass))
+        return kavResourceTable().Get(withClass);
+    // A property without a description shows none rather than its resource key.
+    const QString key = u"prop"_s + name;
+    return kavResourceTable().contains(key) ? kavResourceTable().Get(key) : QString();
 }

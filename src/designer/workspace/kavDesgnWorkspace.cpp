@@ -422,8 +422,15 @@ void WorkspaceController::MouseMove(TShiftState Shift, QPointF P)
         break;
     }
     if (FTool == dtHand) {
-        if (FHooks.ScrollBy)
-            FHooks.ScrollBy((P - FLastPoint) * Scale());
+        // The paper follows the hand. Where a scroll end stops it, the pointer leaves the
+        // recorded point behind; taking it along keeps a turn back from jumping.
+        if (FHooks.ScrollBy) {
+            const auto [movedX, movedY] = FHooks.ScrollBy((P - FLastPoint) * Scale());
+            if (!movedX)
+                FLastPoint.setX(P.x());
+            if (!movedY)
+                FLastPoint.setY(P.y());
+        }
         return;
     }
     dragStep(Shift, P);

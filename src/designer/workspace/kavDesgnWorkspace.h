@@ -16,6 +16,8 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+
+#include <utility>
 #include <QStringList>
 
 #include <functional>
@@ -127,7 +129,8 @@ public:
         // Zoom and scroll for the zoom and hand tools (scale, scroll position of the point
         // to bring to the top left, in screen pixels).
         std::function<void(double scale, QPointF scrollTo)> ZoomTo;
-        std::function<void(QPointF delta)> ScrollBy;
+        // Scrolls by delta (screen pixels); returns which axes actually moved.
+        std::function<std::pair<bool, bool>(QPointF delta)> ScrollBy;
         // The visible size of the surface's scroll box (screen pixels).
         std::function<QSizeF()> ViewportSize;
         // The field list of a data memo (its names, the current one).

@@ -62,6 +62,60 @@ QScrollArea *scrollAreaOf(QWidget *w)
     return nullptr;
 }
 
+// The corner grip of the in-place editor: dragging it resizes the editor, and the memo
+// takes the new size when the editor closes.
+class InplaceGrip : public QWidget
+{
+public:
+    static constexpr int Size = 10;
+    explicit InplaceGrip(QWidget *editor)
+        : QWidget(editor)
+    {
+        setObjectName(u"InplaceGrip"_s);
+        setCursor(Qt::SizeFDiagCursor);
+        resize(Size, Size);
+        place();
+        editor->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            place();
+        return false;
+    }
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setPen(QColor(0x70, 0x70, 0x70));
+        for (int k = 3; k < Size; k += 3)
+            p.drawLine(QPoint(Size - 1, Size - 1 - k), QPoint(Size - 1 - k, Size - 1));
+    }
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        FPressed = event->globalPosition();
+        FStart = parentWidget()->size();
+    }
+    void mouseMoveEvent(QMouseEvent *event) override
+    {
+        if (!(event->buttons() & Qt::LeftButton))
+            return;
+        const QPointF d = event->globalPosition() - FPressed;
+        parentWidget()->resize(std::max(2 * Size, FStart.width() + int(std::lround(d.x()))),
+                               std::max(2 * Size, FStart.height() + int(std::lround(d.y()))));
+    }
+
+private:
+    void place()
+    {
+        move(parentWidget()->width() - Size, parentWidget()->height() - Size);
+        raise();
+    }
+    QPointF FPressed;
+    QSize FStart;
+};
+
 } // namespace
 
 QMimeData *kavDataTreeMimeData(const QList<TkavDropItem> &Items, const TkavDropOptions &Options,
@@ -99,10 +153,16 @@ TDesignerWorkspace::TDesignerWorkspace(DesignerDocument &Document, QWidget *pare
         return area ? QSizeF(area->viewport()->size()) : QSizeF(size());
     };
     hooks.ScrollBy = [this](QPointF delta) {
-        if (QScrollArea *area = scrollAreaOf(this)) {
-            area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->value() - int(std::lround(delta.x())));
-            area->verticalScrollBar()->setValue(area->verticalScrollBar()->value() - int(std::lround(delta.y())));
-        }
+        QScrollArea *area = scrollAreaOf(this);
+        if (!area)
+            return std::pair(false, false);
+        auto scroll = [](QScrollBar *bar, double by) {
+            const int before = bar->value();
+            bar->setValue(before - int(std::lround(by)));
+            return bar->value() != before;
+        };
+        const bool x = scroll(area->horizontalScrollBar(), delta.x());
+        return std::pair(x, scroll(area->verticalScrollBar(), delta.y()));
     };
     hooks.ZoomTo = [this](double, QPointF scrollTo) {
         UpdatePage();
@@ -573,6 +633,8 @@ void TDesignerWorkspace::openInplace(TkavCustomMemoView *memo)
     editor->setPalette(pal);
     const QPointF tl = ToScreen(QPointF(memo->AbsLeft(), memo->AbsTop()));
     editor->setGeometry(QRectF(tl, QSizeF(memo->Width(), memo->Height()) * s).toRect().adjusted(0, 0, 1, 1));
+    FInplaceSize = editor->size();
+    new InplaceGrip(editor);
     FInplaceOriginal = WorkspaceController::InplaceText(*memo);
     editor->setPlainText(FInplaceOriginal);
     editor->selectAll();
@@ -591,6 +653,10 @@ void TDesignerWorkspace::CloseInplace(bool Commit)
     FInplaceMemo = nullptr; // closing may re-enter through the focus change
     auto *memo = dynamic_cast<TkavCustomMemoView *>(FInplaceObject.get());
     const QString text = editor->toPlainText();
+    // The editor was opened one pixel larger than the memo; the memo takes what is seen.
+    const bool resized = editor->size() != FInplaceSize;
+    const double s = std::max(FController.Scale(), 0.0001);
+    const QSizeF size = QSizeF(editor->size() - QSize(1, 1)) / s;
     editor->removeEventFilter(this);
     editor->hide();
     editor->deleteLater();
@@ -598,7 +664,7 @@ void TDesignerWorkspace::CloseInplace(bool Commit)
     setFocus(Qt::OtherFocusReason);
     if (Commit && memo) {
         const QString lines = QString(text).replace(u'\n', u"\r\n"_s);
-        FController.InplaceDone(memo, lines, text != FInplaceOriginal, false, 0, 0);
+        FController.InplaceDone(memo, lines, text != FInplaceOriginal, resized, size.width(), size.height());
     } else {
         FController.InplaceDone(nullptr, QString(), false, false, 0, 0);
     }

@@ -104,6 +104,7 @@ private:
     QPointer<QPlainTextEdit> FInplaceMemo;
     TkavComponentRef<TkavComponent> FInplaceObject;
     QString FInplaceOriginal;
+    QSize FInplaceSize; // the editor's size when opened: another one was set by the user
     QPointer<QListWidget> FListBox;
     TkavComponentRef<TkavComponent> FListMemo;
     QImage FDragLayer; // what stays put while objects are dragged (device pixels)
