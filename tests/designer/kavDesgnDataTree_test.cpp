@@ -10,6 +10,7 @@
 #include <designer/trees/kavDesgnExprEditor.h>
 #include <designer/workspace/kavDesgnWorkspaceWidget.h>
 #include <persist/kavVariables.h>
+#include <rtl/kavSettings.h>
 #include <scriptlib/kavScriptLibrary.h>
 
 #include <QApplication>
@@ -35,6 +36,7 @@ protected:
     {
         DesignerTest::SetUp();
         kavRegisterScriptLibrary();
+        report->SetIniFile(dir.filePath(u"settings.ini"_s));
         orders.SetUserName(u"Orders"_s);
         orders.SetFileName(write(u"orders.csv"_s, "Paid,Name,Amount,Due\ntrue,Ann,1.5,2024-01-02\n"));
         customers.SetUserName(u"Customers"_s);
@@ -240,6 +242,15 @@ TEST_F(DataTreeTest, ExpressionEditorInsertsTreeItemsAtTheCaretAndReturnsItsText
     };
     answer(false);
     EXPECT_EQ(TkavExprEditorForm::InsertExpression(*report, u"a + b"_s), QString());
+    // The next editor opens where this one was left, on the tab it showed.
+    const auto ini = report->GetIniFile();
+    EXPECT_EQ(ini->ReadInteger(u"Form5.TkavExprEditorForm"_s, u"Width"_s, 0), form.width());
+    TkavExprEditorForm next(*report);
+    next.resize(200, 200);
+    next.show();
+    EXPECT_EQ(next.size(), form.size());
+    EXPECT_EQ(next.DataTree()->GetActivePage(), int(dttFunctions));
+    next.hide();
     answer(true);
     EXPECT_EQ(TkavExprEditorForm::InsertExpression(*report, u"a + b"_s), u"a + b"_s);
 }

@@ -2,7 +2,10 @@
 
 #include "kavDesgnDataTree.h"
 
+#include <designer/window/kavDesgnPlacement.h>
 #include <persist/kavRes.h>
+#include <report/kavReport.h>
+#include <rtl/kavSettings.h>
 
 #include <QDialogButtonBox>
 #include <QDragEnterEvent>
@@ -17,6 +20,7 @@ using namespace Qt::StringLiterals;
 
 TkavExprEditorForm::TkavExprEditorForm(TkavReport &report, QWidget *parent)
     : QDialog(parent)
+    , FReport(report)
     , FExprMemo(new QLineEdit(this))
     , FDataTree(new TkavDataTreeForm(report, this))
 {
@@ -66,11 +70,15 @@ void TkavExprEditorForm::InsertFromTree()
 void TkavExprEditorForm::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    const auto ini = FReport.GetIniFile();
+    ini->WriteBool(u"Form5.TkavExprEditorForm"_s, u"Visible"_s, true);
+    kavRestoreFormPosition(*ini, u"TkavExprEditorForm"_s, *this);
     FDataTree->SetLastPosition(lastPosition());
 }
 
 void TkavExprEditorForm::hideEvent(QHideEvent *event)
 {
+    kavSaveFormPosition(*FReport.GetIniFile(), u"TkavExprEditorForm"_s, *this);
     lastPosition() = FDataTree->GetLastPosition();
     QDialog::hideEvent(event);
 }

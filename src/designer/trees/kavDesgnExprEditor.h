@@ -1,7 +1,7 @@
 #pragma once
 
 // TkavExprEditorForm: the dialog that edits one expression, with a data tree whose items
-// are inserted at the caret by a double-click or a drop.
+// are inserted at the caret by a double-click or a drop. It reopens where it was left.
 
 #include <QDialog>
 #include <QPoint>
@@ -32,6 +32,7 @@ private:
     // Where the tree was left, for the next editor in this process.
     static QPoint &lastPosition();
 
+    TkavReport &FReport;
     QLineEdit *FExprMemo;
     TkavDataTreeForm *FDataTree;
 };
