@@ -1,11 +1,13 @@
-// kavrel design [IN.kv3] [--size WxH] [--grab OUT.png] [--page N] [--data ALIAS=FILE]...:
-// the designer's workspace and object inspector on a report (a new one without IN). With
-// --grab the window is written to OUT.png once it has been painted, and the program exits.
+// kavrel design [IN.kv3] [--size WxH] [--grab OUT.png] [--tab designer|preview] [--page N]
+// [--data ALIAS=FILE]...: the main window on a report (a new one without IN), on its Designer
+// or Preview tab. With --grab the window is written to OUT.png once it has been painted
+// (on the Preview tab: after the run), and the program exits.
 #include "kavCommands.h"
 #include "kavRunReport.h"
 
 #include <designer/document/kavDesgnDocument.h>
 #include <designer/editors/kavDesgnRegister.h>
+#include <designer/window/Unit1.h>
 #include <designer/workspace/kavDesgnPanel.h>
 #include <report/kavReport.h>
 
@@ -36,6 +38,7 @@ int kavCmdDesign(const QStringList &args)
     QString in, grab;
     QSize size(1200, 800);
     int page = -1;
+    int tab = 0;
     TkavRunOptions options;
     bool ok = true;
     for (int i = 0; i < args.size() && ok; ++i) {
@@ -43,7 +46,11 @@ int kavCmdDesign(const QStringList &args)
             ok = parseSize(args[++i], size);
         else if (args[i] == u"--grab" && i + 1 < args.size())
             grab = args[++i];
-        else if (args[i] == u"--page" && i + 1 < args.size())
+        else if (args[i] == u"--tab" && i + 1 < args.size()) {
+            const QString name = args[++i];
+            ok = name == u"designer" || name == u"preview";
+            tab = name == u"preview" ? 1 : 0;
+        } else if (args[i] == u"--page" && i + 1 < args.size())
             page = args[++i].toInt(&ok);
         else if (kavTakeRunOption(args, i, options, ok))
             continue;
@@ -53,7 +60,8 @@ int kavCmdDesign(const QStringList &args)
             ok = false;
     }
     if (!ok) {
-        std::fputs("usage: kavrel design [IN.kv3] [--size WxH] [--grab OUT.png] [--page N]\n", stderr);
+        std::fputs("usage: kavrel design [IN.kv3] [--size WxH] [--grab OUT.png] [--tab designer|preview] [--page N]\n",
+                   stderr);
         return 2;
     }
     kavRegisterDesignerEditors();
@@ -64,20 +72,25 @@ int kavCmdDesign(const QStringList &args)
         if (!kavLoadTemplate(report, in, options.Password, clean) || !kavApplyRunOptions(report, options, in))
             return 1;
     }
-    TkavDesignerPanel panel(report);
+    // A run on the Preview tab reports its errors in message boxes, unless only a picture
+    // is wanted.
+    report.EngineOptions().SetNewSilentMode(grab.isEmpty() ? simMessageBoxes : simSilent);
+    TForm1 window(report);
+    TkavDesignerPanel &panel = window.Designer();
     if (in.isEmpty())
         panel.Document().NewReport();
     if (page >= 0)
         panel.ShowPage(page);
-    panel.setWindowTitle(panel.Document().Caption());
-    panel.resize(size);
-    panel.show();
+    window.setWindowTitle(panel.Document().Caption());
+    window.resize(size);
+    window.show();
+    window.ShowSheet(tab);
     if (grab.isEmpty())
         return QApplication::exec();
     int code = 0;
     // Grabbed from the event loop, once the window has been laid out and painted.
-    QTimer::singleShot(200, &panel, [&] {
-        const QImage image = panel.grab().toImage();
+    QTimer::singleShot(200, &window, [&] {
+        const QImage image = window.grab().toImage();
         if (image.isNull() || !image.save(grab, "PNG")) {
             std::fprintf(stderr, "kavrel: %s: cannot write the picture\n", qPrintable(grab));
             code = 1;

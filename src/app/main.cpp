@@ -24,7 +24,7 @@ const char usageText[]
       "Without a command, opens the host window.\n"
       "\n"
       "Commands:\n"
-      "  design [FILE.kv3] [--size WxH] [--grab OUT.png] [--page N]\n"
+      "  design [FILE.kv3] [--size WxH] [--grab OUT.png] [--tab designer|preview] [--page N]\n"
       "                                         open the designer on a report (--grab: write\n"
       "                                         a picture of the window and exit)\n"
       "  script FILE [--language NAME] [--il] [--include DIR] [--limit N] [--report KV3]\n"

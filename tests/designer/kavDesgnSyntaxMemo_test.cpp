@@ -1,0 +1,120 @@
+// The code editor widget driven by keys and clicks: typing recolours the lines after it,
+// the text's own undo and redo, gutter breakpoints, bookmarks by key, search.
+
+#include <designer/code/kavDesgnSyntaxMemo.h>
+#include <script/ky_langs.h>
+
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Memo
+{
+    TkavSyntaxMemo memo;
+    Memo(const QString &text)
+    {
+        static std::once_flag once;
+        std::call_once(once, [] { kyRegisterBuiltinLanguages(); });
+        memo.resize(400, 300);
+        memo.SetSyntax(u"PascalScript"_s);
+        memo.LoadText(text);
+        memo.show();
+    }
+    // The format drawn at column (1-based) of the line.
+    QTextCharFormat formatAt(int line, int column)
+    {
+        const QTextBlock block = memo.document()->findBlockByNumber(line - 1);
+        for (const QTextLayout::FormatRange &range : block.layout()->formats())
+            if (column - 1 >= range.start && column - 1 < range.start + range.length)
+                return range.format;
+        return {};
+    }
+    void caretTo(int line, int column)
+    {
+        QTextCursor cursor(memo.document()->findBlockByNumber(line - 1));
+        cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column - 1);
+        memo.setTextCursor(cursor);
+    }
+};
+
+} // namespace
+
+TEST(SyntaxMemo, TypingABlockCommentRecoloursTheFollowingLines)
+{
+    Memo m(u"x := 1;\nbegin\nend."_s);
+    EXPECT_TRUE(m.formatAt(2, 1).font().bold());
+    EXPECT_FALSE(m.formatAt(2, 1).fontItalic());
+    m.caretTo(1, 1);
+    QTest::keyClick(&m.memo, Qt::Key_BraceLeft, Qt::NoModifier);
+    EXPECT_EQ(m.memo.Text(), u"{x := 1;\nbegin\nend."_s);
+    EXPECT_TRUE(m.formatAt(2, 1).fontItalic());
+    EXPECT_TRUE(m.formatAt(3, 2).fontItalic());
+    QTest::keyClick(&m.memo, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m.memo.Text(), u"x := 1;\nbegin\nend."_s);
+    EXPECT_TRUE(m.formatAt(2, 1).font().bold());
+    EXPECT_FALSE(m.formatAt(2, 1).fontItalic());
+}
+
+TEST(SyntaxMemo, UndoAndRedoByKeysKeepTextAndCaret)
+{
+    Memo m(u"begin\nend."_s);
+    m.caretTo(2, 1);
+    QTest::keyClicks(&m.memo, u"a := 2;"_s);
+    QTest::keyClick(&m.memo, Qt::Key_Return);
+    m.caretTo(1, 6);
+    QTest::keyClicks(&m.memo, u" // go"_s);
+    EXPECT_EQ(m.memo.Text(), u"begin // go\na := 2;\nend."_s);
+    EXPECT_TRUE(m.memo.Model().Modified());
+    QTest::keyClick(&m.memo, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m.memo.Text(), u"begin\na := 2;\nend."_s);
+    EXPECT_EQ(m.memo.textCursor().blockNumber(), 0);
+    EXPECT_EQ(m.memo.textCursor().positionInBlock(), 5);
+    QTest::keyClick(&m.memo, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m.memo.Text(), u"begin\nend."_s);
+    QTest::keyClick(&m.memo, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(m.memo.Text(), u"begin\na := 2;\nend."_s);
+    // The widget's own document shows what the text holds.
+    EXPECT_EQ(m.memo.toPlainText(), m.memo.Text());
+}
+
+TEST(SyntaxMemo, GutterClickTogglesBreakpointsAndKeysSetBookmarks)
+{
+    Memo m(u"begin\n  a := 1;\n  b := 2;\nend."_s);
+    const QRect line3 = m.memo.cursorRect(QTextCursor(m.memo.document()->findBlockByNumber(2)));
+    auto *gutter = m.memo.findChild<QWidget *>(u"gutter"_s);
+    ASSERT_NE(gutter, nullptr);
+    QTest::mouseClick(gutter, Qt::LeftButton, {}, QPoint(5, line3.center().y()));
+    EXPECT_TRUE(m.memo.Model().IsBreakPoint(3));
+    EXPECT_FALSE(gutter->grab().isNull());
+    QTest::mouseClick(gutter, Qt::LeftButton, {}, QPoint(5, line3.center().y()));
+    EXPECT_FALSE(m.memo.Model().IsBreakPoint(3));
+
+    m.caretTo(2, 3);
+    QTest::keyClick(&m.memo, Qt::Key_1, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(m.memo.Model().IsBookmark(2), 1);
+    m.caretTo(4, 1);
+    QTest::keyClick(&m.memo, Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(m.memo.textCursor().blockNumber(), 1);
+    EXPECT_EQ(m.memo.Text(), u"begin\n  a := 1;\n  b := 2;\nend."_s); // no digit typed
+}
+
+TEST(SyntaxMemo, FindAndReplaceShowTheirSelection)
+{
+    Memo m(u"a := b;\nb := a;"_s);
+    int from = 0;
+    ASSERT_TRUE(m.memo.Find(u"B :="_s, false, from));
+    EXPECT_EQ(m.memo.textCursor().selectedText(), u"b :="_s);
+    EXPECT_EQ(m.memo.textCursor().blockNumber(), 1);
+    EXPECT_EQ(m.memo.ReplaceAll(u"a"_s, u"x"_s, true), 2);
+    EXPECT_EQ(m.memo.toPlainText(), u"x := b;\nb := x;"_s);
+    QTest::keyClick(&m.memo, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m.memo.toPlainText(), u"a := b;\nb := a;"_s);
+}
