@@ -879,6 +879,11 @@ private:
     int FImageIndex = 0;
     bool FKeepAspectRatio = true;
     std::unique_ptr<TkavPicture> FPicture;
+    // While designing: the picture a FileLink without expressions names, so the page shows
+    // what will print; never stored with the view.
+    const TkavPicture &designPicture();
+    std::unique_ptr<TkavPicture> FLinkedPicture;
+    QString FLinkedFile;
     bool FStretched = true;
     bool FHightQuality = false;
     bool FTransparent = false;

@@ -2,15 +2,19 @@
 // view's published table.
 
 #include "kavMetafile.h"
+#include "kavReport.h"
 #include "kavViews.h"
 #include "kavViews_p.h"
 
 #include <persist/kavUtils.h>
 #include <prepared/kavPaintUtils.h>
+#include <rtl/kavExceptions.h>
+#include <rtl/kavFilePolicy.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QtEndian>
@@ -344,6 +348,27 @@ void drawPlaceholder(QPainter &canvas, QRect box)
 
 } // namespace
 
+const TkavPicture &TkavPictureView::designPicture()
+{
+    if (!IsDesigning() || !FPicture->IsEmpty() || FFileLink.isEmpty() || FFileLink.contains(u'['))
+        return *FPicture;
+    const QString file = kavPathBesideReport(Report(), FFileLink);
+    if (file != FLinkedFile || !FLinkedPicture) {
+        FLinkedFile = file;
+        FLinkedPicture = std::make_unique<TkavPicture>();
+        // A file that is missing, refused or unreadable leaves the placeholder; the run
+        // reports why.
+        try {
+            kavCheckFileAccess(file, false);
+            QFile f(file);
+            if (f.size() <= kavPictureMaxImageBytes && f.open(QIODevice::ReadOnly))
+                FLinkedPicture->LoadFromBytes(f.readAll());
+        } catch (const Exception &) {
+        }
+    }
+    return *FLinkedPicture;
+}
+
 void TkavPictureView::Draw(QPainter *Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY)
 {
     if (!Canvas)
@@ -352,10 +377,11 @@ void TkavPictureView::Draw(QPainter *Canvas, double ScaleX, double ScaleY, doubl
     if (!DrawAsMask())
         DrawBackground();
     const QRect box(FX, FY, FDX, FDY);
-    if (FPicture->CanDraw() && FDX > 0 && FDY > 0) {
+    const TkavPicture &picture = designPicture();
+    if (picture.CanDraw() && FDX > 0 && FDY > 0) {
         const QRectF target = pictureRect(box,
-                                          FPicture->Width(),
-                                          FPicture->Height(),
+                                          picture.Width(),
+                                          picture.Height(),
                                           FStretched,
                                           FKeepAspectRatio,
                                           FCenter,
@@ -363,12 +389,12 @@ void TkavPictureView::Draw(QPainter *Canvas, double ScaleX, double ScaleY, doubl
                                           ScaleY);
         Canvas->save();
         Canvas->setClipRect(box, Qt::IntersectClip);
-        FPicture->Draw(*Canvas,
-                       target,
-                       FTransparentColor,
-                       FTransparent,
-                       FHightQuality,
-                       Canvas->device() && kavIsPrinterDevice(*Canvas->device()));
+        picture.Draw(*Canvas,
+                     target,
+                     FTransparentColor,
+                     FTransparent,
+                     FHightQuality,
+                     Canvas->device() && kavIsPrinterDevice(*Canvas->device()));
         Canvas->restore();
     } else if (!FPicture->IsEmpty() || IsDesigning()) {
         drawPlaceholder(*Canvas, QRect(FX + 1, FY + 2, qMin(16, FDX - 2), qMin(16, FDY - 3)));

@@ -7,6 +7,7 @@
 #include <rtl/kavColors.h>
 
 #include <QBuffer>
+#include <QTemporaryDir>
 #include <QImage>
 #include <QPainter>
 
@@ -227,5 +228,25 @@ TEST_P(ViewsAtTwoScales, PicturesStretchKeepTheirProportionsAndCentre)
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, ViewsAtTwoScales, ::testing::Values(1.0, 2.0));
+
+// While designing, a picture linked by file name shows as it will print, and nothing of it
+// joins the view's own picture (it would be saved into the template).
+TEST(PictureFileLink, ShownWhileDesigningNeverStored)
+{
+    QTemporaryDir dir;
+    QImage source(20, 20, QImage::Format_RGB32);
+    source.fill(blue);
+    ASSERT_TRUE(source.save(dir.filePath(QStringLiteral("logo.png"))));
+    TkavPictureView view;
+    setBounds(view, 10, 10, 40, 40);
+    view.SetColor(clNone);
+    view.SetFileLink(dir.filePath(QStringLiteral("logo.png")));
+    EXPECT_EQ(at(drawn(view, 1.0), 30, 30), white) << "not loaded outside the designer";
+    view.SetIsDesigning(true);
+    EXPECT_EQ(at(drawn(view, 1.0), 30, 30), blue);
+    EXPECT_TRUE(view.Picture().IsEmpty());
+    view.SetFileLink(QStringLiteral("[Path]")); // an expression names no file until the run
+    EXPECT_EQ(at(drawn(view, 1.0), 30, 30), white);
+}
 
 } // namespace
