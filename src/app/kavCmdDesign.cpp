@@ -81,7 +81,6 @@ int kavCmdDesign(const QStringList &args)
         panel.Document().NewReport();
     if (page >= 0)
         panel.ShowPage(page);
-    window.setWindowTitle(panel.Document().Caption());
     window.resize(size);
     window.show();
     window.ShowSheet(tab);

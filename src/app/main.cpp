@@ -107,9 +107,10 @@ int main(int argc, char **argv)
         return kavCmdPrint(args.mid(1));
     if (preview)
         return kavCmdPreview(args.mid(1));
-    if (command == QLatin1String("design"))
+    // Without a command the program is the host window on a new report.
+    if (command == QLatin1String("design") || args.isEmpty())
         return kavCmdDesign(args.mid(1));
-    if (args.isEmpty() || command == QLatin1String("--help")) {
+    if (command == QLatin1String("--help")) {
         std::fputs(usageText, stdout);
         return 0;
     }

@@ -8,7 +8,13 @@
 #include <designer/workspace/kavDesgnPanel.h>
 #include <prepared/kavPreviewPages.h>
 
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 
@@ -16,6 +22,21 @@ namespace {
 
 class HostTest : public DesignerTest
 {
+protected:
+    void SetUp() override
+    {
+        DesignerTest::SetUp();
+        // The window restores and saves its settings: keep them out of the user's store.
+        report->SetIniFile(dir.filePath(u"designer.ini"_s));
+    }
+    QString path(const QString &name) const { return dir.filePath(name); }
+    static QByteArray fileBytes(const QString &name)
+    {
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir;
 };
 
 } // namespace
@@ -54,4 +75,97 @@ TEST_F(HostTest, PreviewTabRunsTheDesignAndLeavesItAsItWas)
     EXPECT_EQ(report->PreviewPages()->Count(), 1);
     EXPECT_EQ(bytes(), before);
     EXPECT_EQ(form.PageControl1().currentIndex(), 1);
+}
+
+TEST_F(HostTest, ClosingAModifiedReportAsksAndCancelKeepsTheWork)
+{
+    doc.reset();
+    TForm1 form(*report);
+    DesignerDocument &document = form.Designer().Document();
+    document.NewReport();
+    document.InsertObject(u"TkavMemoView"_s, 0, 10, find(u"MasterData1"_s)->Top() + 2, 80, 20);
+    ASSERT_TRUE(document.Modified());
+    const QByteArray work = bytes();
+    form.show();
+
+    ui().MessageAnswers = {mrCancel};
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(document.Modified());
+    EXPECT_EQ(bytes(), work);
+    ASSERT_EQ(ui().CallsOf(u"MessageDlg"_s).size(), 1u);
+    EXPECT_TRUE(ui().CallsOf(u"MessageDlg"_s)[0].Text.endsWith(u"Untitled.kv3?"_s));
+
+    // Yes with a save dialog that is cancelled: nothing was saved, so the window stays.
+    ui().MessageAnswers = {mrYes};
+    ui().FileAnswers = {std::nullopt};
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(document.Modified());
+
+    // Yes and a file: saved, then closed; the file holds the work.
+    ui().MessageAnswers = {mrYes};
+    ui().FileAnswers = {QStringList{path(u"closed.kv3"_s)}};
+    EXPECT_TRUE(form.close());
+    EXPECT_FALSE(document.Modified());
+    TkavReport reloaded;
+    ASSERT_TRUE(reloaded.LoadFromFile(path(u"closed.kv3"_s)));
+    EXPECT_NE(reloaded.FindObject(u"Memo1"_s), nullptr);
+}
+
+TEST_F(HostTest, DiscardClosesWithoutWriting)
+{
+    doc.reset();
+    TForm1 form(*report);
+    form.Designer().Document().NewReport();
+    form.Designer().Document().SetModified(true);
+    form.show();
+    ui().MessageAnswers = {mrNo};
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(ui().CallsOf(u"SaveFile"_s).empty());
+    EXPECT_TRUE(QDir(dir.path()).entryList({u"*.kv3"_s}).isEmpty());
+}
+
+TEST_F(HostTest, FileMenuSavesReopensAndListsRecentFiles)
+{
+    doc.reset();
+    TForm1 form(*report);
+    DesignerDocument &document = form.Designer().Document();
+    document.NewReport();
+    EXPECT_FALSE(form.MenuItem(u"UndoMI"_s)->isEnabled());
+    document.InsertObject(u"TkavMemoView"_s, 0, 10, find(u"MasterData1"_s)->Top() + 2, 80, 20);
+    EXPECT_TRUE(form.MenuItem(u"UndoMI"_s)->isEnabled());
+    EXPECT_TRUE(form.windowTitle().endsWith(u'*'));
+
+    const QString first = path(u"first.kv3"_s);
+    ui().FileAnswers = {QStringList{first}};
+    form.MenuItem(u"SaveasMI"_s)->trigger();
+    EXPECT_EQ(form.windowTitle(), u"Kavrel - "_s + first);
+    const QByteArray saved = fileBytes(first);
+    ASSERT_FALSE(saved.isEmpty());
+
+    // Save goes to the same file without asking; a second name joins the recent list.
+    find<TkavMemoView>(u"Memo1"_s)->SetText(u"changed"_s);
+    document.SetModified(true);
+    form.MenuItem(u"SaveMI"_s)->trigger();
+    EXPECT_EQ(ui().CallsOf(u"SaveFile"_s).size(), 1u);
+    EXPECT_TRUE(fileBytes(first).contains("changed"));
+    ui().FileAnswers = {QStringList{path(u"second.kv3"_s)}};
+    form.MenuItem(u"SaveasMI"_s)->trigger();
+
+    // The recent menu lists the newest first; choosing the other one opens it.
+    auto *recent = form.menuBar()->findChild<QMenu *>(u"RecentMI"_s);
+    ASSERT_NE(recent, nullptr);
+    Q_EMIT recent->aboutToShow();
+    const QList<QAction *> items = recent->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->text(), path(u"second.kv3"_s));
+    EXPECT_EQ(items[1]->text(), first);
+    find<TkavMemoView>(u"Memo1"_s)->SetText(u"unsaved"_s);
+    document.SetModified(true);
+    ui().MessageAnswers = {mrNo};
+    items[1]->trigger();
+    EXPECT_EQ(report->FileName(), first);
+    EXPECT_EQ(find<TkavMemoView>(u"Memo1"_s)->Text().trimmed(), u"changed"_s);
+    EXPECT_FALSE(document.Modified());
+    EXPECT_EQ(form.windowTitle(), u"Kavrel - "_s + first);
 }
