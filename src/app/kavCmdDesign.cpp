@@ -64,6 +64,10 @@ int kavCmdDesign(const QStringList &args)
                    stderr);
         return 2;
     }
+    if (grab.isEmpty() && QGuiApplication::platformName() == u"offscreen") {
+        std::fputs("kavrel: the designer needs a display (or --grab OUT.png)\n", stderr);
+        return 2;
+    }
     kavRegisterDesignerEditors();
     TkavReport report;
     report.EngineOptions().SetNewSilentMode(simSilent);

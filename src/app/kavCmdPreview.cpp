@@ -126,9 +126,9 @@ const char usage[] = "usage: kavrel preview IN.(kv3|kw3) [--data ALIAS=FILE]... 
 
 } // namespace
 
-bool kavPreviewHeadless()
+bool kavNoDisplay()
 {
-    // Without a display the window can only be grabbed; otherwise the command says so
+    // Without a display a window can only be grabbed; otherwise the command says so
     // instead of failing to start the application.
     return !qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }

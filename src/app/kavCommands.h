@@ -11,7 +11,7 @@ int kavCmdPrepare(const QStringList &args);
 int kavCmdExport(const QStringList &args);
 int kavCmdPrint(const QStringList &args);
 int kavCmdPreview(const QStringList &args);
-// No display: the preview runs offscreen and can only grab its window.
-bool kavPreviewHeadless();
+// No display: the windows (preview, designer) run offscreen and can only grab a picture.
+bool kavNoDisplay();
 // Needs a QApplication (widgets).
 int kavCmdDesign(const QStringList &args);

@@ -66,8 +66,8 @@ void useRuntimeFolder()
 int main(int argc, char **argv)
 {
     const bool preview = argc > 1 && std::strcmp(argv[1], "preview") == 0;
-    const bool headless = argc > 1 && std::strcmp(argv[1], "design") != 0
-                          && (!preview || kavPreviewHeadless());
+    const bool window = argc == 1 || preview || std::strcmp(argv[1], "design") == 0;
+    const bool headless = !window || kavNoDisplay();
     // Headless commands measure text and decode pictures without a display.
     if (headless && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -82,7 +82,7 @@ int main(int argc, char **argv)
     int appArgc = headless || preview ? 1 : argc;
     // The preview and the designer are made of widgets; the headless commands need no more
     // than a GUI application.
-    const bool widgets = preview || !headless;
+    const bool widgets = window;
     const std::unique_ptr<QGuiApplication> app = widgets
                                                      ? std::make_unique<QApplication>(appArgc, argv)
                                                      : std::make_unique<QGuiApplication>(appArgc, argv);

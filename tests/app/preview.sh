@@ -1,7 +1,8 @@
 #!/bin/bash
 # kavrel preview with --grab: the window painted into a PNG file of the size asked, the
 # figures on standard output, the search's result in the exit code, prepared files as input,
-# and exact exit codes for bad options, missing files, failed runs and unwritable pictures.
+# and exact exit codes for bad options, missing files, failed runs and unwritable pictures;
+# the host window and the designer without a display.
 kavrel=$1
 data=$2
 . "$(dirname "$0")/lib.sh"
@@ -37,6 +38,12 @@ for options in "--outline --thumbnails" "--zoom wide" "--size 10x10" "--page x" 
 done
 expect 2 "$kavrel" preview "$data/rows.kv3" 2> "$work/err"
 grep -q 'display' "$work/err" || fail "no display: $(cat "$work/err")"
+# The host window and the designer alike (a crash would be 134); with --grab they paint.
+expect 2 "$kavrel" < /dev/null 2> "$work/err"
+grep -q 'display' "$work/err" || fail "host window without a display: $(cat "$work/err")"
+expect 2 "$kavrel" design "$data/rows.kv3" 2> /dev/null
+expect 0 "$kavrel" design "$data/rows.kv3" --size 640x480 --grab "$work/design.png" 2> /dev/null
+[ "$(pngsize "$work/design.png")" = "640 x 480" ] || fail "designer picture: $(pngsize "$work/design.png")"
 expect 1 "$kavrel" preview "$work/missing.kw3" --grab "$work/m.png" 2> "$work/err"
 grep -q "missing.kw3" "$work/err" || fail "missing: $(cat "$work/err")"
 echo '<preparedreport><previewpages><page0' > "$work/broken.kw3"
