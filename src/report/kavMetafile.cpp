@@ -146,7 +146,7 @@ QBrush makeBrush(quint32 style, quint32 color, quint32 hatch)
 
 // A font as the records describe it; Height is in logical units (negative: the character
 // height, positive: the cell height), Escapement in tenths of a degree.
-struct FontSpec
+struct LogFont
 {
     QString Face = u"Arial"_s;
     double Height = 12;
@@ -170,7 +170,7 @@ struct GdiObject
     Type Kind = NoObject;
     QPen Pen;
     QBrush Brush;
-    FontSpec Font;
+    LogFont Font;
 };
 
 // Logical to device coordinates: window and viewport, the map mode and (enhanced
@@ -190,7 +190,7 @@ struct State
 {
     QPen Pen{QBrush(Qt::black), 0};
     QBrush Brush{Qt::white};
-    FontSpec Font;
+    LogFont Font;
     QColor TextColor{Qt::black};
     QColor BkColor{Qt::white};
     bool Opaque = true;
@@ -990,7 +990,7 @@ private:
         else if (n == 8)
             FState.Pen = QPen(Qt::NoPen);
         else if (n >= 10 && n <= 17 && n != 15)
-            FState.Font = FontSpec();
+            FState.Font = LogFont();
     }
 
     GdiObject patternBrush(quint32 kind, QByteArrayView info, QByteArrayView bits)
@@ -1307,15 +1307,15 @@ private:
             useTools(false, false);
             FPainter->fillRect(box.normalized(), FState.BkColor);
         }
-        const FontSpec &spec = FState.Font;
-        QFont font(spec.Face);
-        font.setWeight(QFont::Weight(std::clamp(spec.Weight > 0 ? spec.Weight : 400, 100, 900)));
-        font.setItalic(spec.Italic);
-        font.setUnderline(spec.Underline);
-        font.setStrikeOut(spec.StrikeOut);
-        const double height = spec.Height != 0 ? std::abs(spec.Height) : 12;
+        const LogFont &lf = FState.Font;
+        QFont font(lf.Face);
+        font.setWeight(QFont::Weight(std::clamp(lf.Weight > 0 ? lf.Weight : 400, 100, 900)));
+        font.setItalic(lf.Italic);
+        font.setUnderline(lf.Underline);
+        font.setStrikeOut(lf.StrikeOut);
+        const double height = lf.Height != 0 ? std::abs(lf.Height) : 12;
         font.setPixelSize(std::max(1, int(std::lround(height * fontScale))));
-        if (spec.Height > 0) { // a cell height: the character height is a little less
+        if (lf.Height > 0) { // a cell height: the character height is a little less
             const double cell = QFontMetricsF(font).height();
             if (cell > 0)
                 font.setPixelSize(
@@ -1336,7 +1336,7 @@ private:
         QTransform place;
         const QPointF at = t.map(ref);
         place.translate(at.x(), at.y());
-        place.rotate(-spec.Escapement / 10);
+        place.rotate(-lf.Escapement / 10);
         place.scale(sx / fontScale, sy / fontScale);
         FPainter->setWorldTransform(place * FBase);
         FPainter->setFont(font);

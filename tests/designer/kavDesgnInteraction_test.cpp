@@ -1,7 +1,7 @@
 // The designer panel as an author uses it, with real widget events: the hand tool at the
 // scroll ends, resizing the in-place editor, the inspector's page keys, help panel, object
 // list and events tab in every script language, and the font box's preview window.
-#include "kavDesignerTestSupport.h"
+#include "kavDesignerPanelTest.h"
 
 #include <designer/controls/kavDesgnCtrls.h>
 #include <designer/document/kavDesgnDocument.h>
@@ -27,42 +27,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class InteractionTest : public ::testing::Test
+class InteractionTest : public DesignerPanelTest
 {
 protected:
-    void SetUp() override
-    {
-        kavRegisterRTLClasses();
-        kavRegisterReportClasses();
-        kavRegisterDesignerEditors();
-        kavResourceTable().loadBuiltIn(blEnglish);
-        report = std::make_unique<TkavReport>();
-        report->EngineOptions().SetNewSilentMode(simSilent);
-        panel = std::make_unique<TkavDesignerPanel>(*report);
-        doc().NewReport();
-        panel->resize(1000, 700);
-        panel->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
-        auto *band = dynamic_cast<TkavBand *>(report->FindObject(u"MasterData1"_s));
-        ASSERT_TRUE(band);
-        memo = dynamic_cast<TkavMemoView *>(
-            doc().InsertObject(u"TkavMemoView"_s, 0, 40, band->Top() + 2, 80, 20));
-        ASSERT_TRUE(memo);
-        ws().UpdatePage();
-    }
-    void TearDown() override
-    {
-        panel.reset();
-        report.reset();
-    }
-
-    DesignerDocument &doc() const { return panel->Document(); }
-    TDesignerWorkspace &ws() const { return panel->Workspace(); }
-    TkavObjectInspector &inspector() const { return panel->Inspector(); }
-    QPoint centre(const TkavComponent *c) const
-    {
-        return ws().ToScreen({c->AbsLeft() + c->Width() / 2, c->AbsTop() + c->Height() / 2}).toPoint();
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(openPanel(1000, 700)); }
     // Selects a row by clicking its value column.
     void clickRow(const QString &row)
     {
@@ -74,9 +42,6 @@ protected:
     QString selectedRow() { return inspector().Model().RowName(inspector().ItemIndex()); }
 
     TkavFakeUIServicesScope ui;
-    std::unique_ptr<TkavReport> report;
-    std::unique_ptr<TkavDesignerPanel> panel;
-    TkavMemoView *memo = nullptr;
 };
 
 } // namespace

@@ -1,6 +1,6 @@
 // The designer panel driven like a user with QTest: mouse drags on the workspace, typing
 // in the inspector, data-tree drops, band sizing, in-place editing and undo.
-#include "kavDesignerTestSupport.h"
+#include "kavDesignerPanelTest.h"
 
 #include <designer/document/kavDesgnDocument.h>
 #include <designer/inspector/kavDesgnInspector.h>
@@ -24,51 +24,10 @@ namespace {
 
 constexpr double G = 3.77953;
 
-class PanelTest : public ::testing::Test
+class PanelTest : public DesignerPanelTest
 {
 protected:
-    void SetUp() override
-    {
-        kavRegisterRTLClasses();
-        kavRegisterReportClasses();
-        kavRegisterDesignerEditors();
-        kavResourceTable().loadBuiltIn(blEnglish);
-        report = std::make_unique<TkavReport>();
-        report->EngineOptions().SetNewSilentMode(simSilent);
-        panel = std::make_unique<TkavDesignerPanel>(*report);
-        doc().NewReport();
-        panel->resize(1200, 900);
-        panel->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
-        memo = insertMemo(40, 2);
-    }
-    void TearDown() override
-    {
-        panel.reset();
-        report.reset();
-    }
-
-    DesignerDocument &doc() const { return panel->Document(); }
-    TDesignerWorkspace &ws() const { return panel->Workspace(); }
-    TkavObjectInspector &inspector() const { return panel->Inspector(); }
-    template <class T = TkavComponent>
-    T *find(const QString &name) const
-    {
-        return dynamic_cast<T *>(report->FindObject(name));
-    }
-    TkavBand *master() const { return find<TkavBand>(u"MasterData1"_s); }
-    TkavMemoView *insertMemo(double left, double top)
-    {
-        auto *m = dynamic_cast<TkavMemoView *>(doc().InsertObject(u"TkavMemoView"_s, 0, left,
-                                                                   master()->Top() + top, 80, 20));
-        ws().UpdatePage();
-        return m;
-    }
-    QPoint screen(QPointF page) const { return ws().ToScreen(page).toPoint(); }
-    QPoint centre(const TkavComponent *c) const
-    {
-        return screen({c->AbsLeft() + c->Width() / 2, c->AbsTop() + c->Height() / 2});
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(openPanel(1200, 900)); }
     void mouseDrag(QPoint from, QPoint to)
     {
         QTest::mouseMove(&ws(), from);
@@ -90,9 +49,6 @@ protected:
     }
 
     TkavFakeUIServicesScope ui;
-    std::unique_ptr<TkavReport> report;
-    std::unique_ptr<TkavDesignerPanel> panel;
-    TkavMemoView *memo = nullptr;
 };
 
 } // namespace

@@ -65,3 +65,8 @@ public:
 // (null for the built-in default), null restores the default.
 TkavDesignerDialogs &kavDesignerDialogs();
 std::unique_ptr<TkavDesignerDialogs> kavSetDesignerDialogs(std::unique_ptr<TkavDesignerDialogs> dialogs);
+
+class TkavComponent;
+// Edits the text of Component when it is a memo (with the system memo dialog when SysMemo);
+// the text is written only when the dialog was confirmed. True when it was.
+bool kavEditMemoText(TkavComponent *Component, bool SysMemo = false);

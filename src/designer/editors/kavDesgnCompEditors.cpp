@@ -204,27 +204,15 @@ bool TkavCustomMemoEditor::Execute(int Tag, bool Checked)
 
 bool TkavMemoEditor::Edit()
 {
-    auto *memo = dynamic_cast<TkavCustomMemoView *>(Component());
-    if (!memo)
+    if (!kavEditMemoText(Component()))
         return false;
-    QString text = memo->Text();
-    if (!kavDesignerDialogs().EditMemo(*memo, text))
-        return false;
-    memo->SetText(text);
-    memo->SetDataField(QString());
+    static_cast<TkavCustomMemoView *>(Component())->SetDataField(QString());
     return true;
 }
 
 bool TkavSysMemoEditor::Edit()
 {
-    auto *memo = dynamic_cast<TkavCustomMemoView *>(Component());
-    if (!memo)
-        return false;
-    QString text = memo->Text();
-    if (!kavDesignerDialogs().EditSysMemo(*memo, text))
-        return false;
-    memo->SetText(text);
-    return true;
+    return kavEditMemoText(Component(), true);
 }
 
 void TkavLineEditor::GetMenuItems()

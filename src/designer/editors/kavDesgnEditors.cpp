@@ -295,14 +295,7 @@ TkavPropertyAttributes TkavMemoProperty::GetAttributes() const
 
 bool TkavMemoProperty::Edit()
 {
-    auto *memo = dynamic_cast<TkavCustomMemoView *>(Component());
-    if (!memo)
-        return false;
-    QString text = memo->Text();
-    if (!kavDesignerDialogs().EditMemo(*memo, text))
-        return false;
-    memo->SetText(text);
-    return true;
+    return kavEditMemoText(dynamic_cast<TkavComponent *>(Component()));
 }
 
 // ---------------------------------------------------------------------------------------
