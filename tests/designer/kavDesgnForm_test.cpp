@@ -266,6 +266,8 @@ TEST_F(FormTest, TheDockLayoutSurvivesARestart)
     EXPECT_FALSE(command("DataTreeTBCmd")->isChecked());
     EXPECT_EQ(form->dockWidgetArea(dock("ReportTreeDock")), Qt::RightDockWidgetArea);
     EXPECT_FALSE(command("ShowRulersCmd")->isChecked());
+    // A window opened on a report shows its script at once.
+    EXPECT_EQ(form->CodeWindow().Text(), u"begin\n\nend."_s);
 }
 
 TEST_F(FormTest, RestrictedCommandsAreDisabled)

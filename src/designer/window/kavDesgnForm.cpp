@@ -64,6 +64,10 @@ TkavDesignerForm::TkavDesignerForm(TkavReport &report, QWidget *parent)
     UpdateCaptions();
     RestoreState();
     ReloadPages(-2);
+    FReportTree->UpdateItems();
+    FDataTree->UpdateItems();
+    FReportTree->UpdateSelection(Document().SelectedObjects());
+    scriptChanged();
     // Paste follows the clipboard, which changes outside the designer.
     auto *timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, [this] { UpdateCommands(); });
@@ -143,6 +147,7 @@ QWidget *TkavDesignerForm::buildCodePage()
     bar->addWidget(languageL);
     FLanguageCB = new QComboBox(bar);
     FLanguageCB->setObjectName(u"LangCB"_s);
+    kyRegisterBuiltinLanguages();
     FLanguageCB->addItems(kyGetLanguageList());
     bar->addWidget(FLanguageCB);
     connect(FLanguageCB, &QComboBox::activated, this, [this](int index) { scriptLanguageChosen(index); });
@@ -487,7 +492,7 @@ void TkavDesignerForm::defaultLayout()
     addDockWidget(Qt::LeftDockWidgetArea, FInspectorDock);
     splitDockWidget(FInspectorDock, FReportTreeDock, Qt::Vertical);
     addDockWidget(Qt::RightDockWidgetArea, FDataTreeDock);
-    resizeDocks({FInspectorDock, FDataTreeDock}, {230, 200}, Qt::Horizontal);
+    resizeDocks({FInspectorDock, FDataTreeDock}, {260, 210}, Qt::Horizontal);
     resizeDocks({FInspectorDock, FReportTreeDock}, {420, 200}, Qt::Vertical);
     for (QToolBar *bar : {FStandardTB, FAlignTB, FTextTB, FFrameTB, FObjectsTB})
         bar->show();

@@ -23,7 +23,9 @@
 
 #include <QApplication>
 #include <QDockWidget>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QTextCursor>
@@ -238,6 +240,9 @@ void TkavDesignerForm::UpdateCommands()
         if (a->property("insert").toBool())
             a->setEnabled(doc.CheckOp(drDontInsertObject));
     FCodeWindow->setReadOnly(!doc.CheckOp(drDontEditReportScript));
+    // The zoom as a rounded percentage, unless the user is typing one.
+    if (!FScaleCB->lineEdit()->hasFocus())
+        FScaleCB->setEditText(QString::number(qRound(doc.Scale() * 100)) + u'%');
     setWindowTitle(doc.Caption() + (doc.Modified() ? u" *"_s : QString()));
     showStatus();
     if (OnChanged)

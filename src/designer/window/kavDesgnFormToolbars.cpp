@@ -501,9 +501,9 @@ void TkavDesignerForm::updateFormatControls()
         for (int i = 0; i < FReport.Styles().Count(); ++i)
             FStyleCB->addItem(FReport.Styles().Items(i)->Name());
     }
-    auto *memo = dynamic_cast<TkavCustomMemoView *>(Document().Selection().First());
-    if (!memo)
-        return;
+    // Without a memo selected the controls show the format new memos get.
+    auto *selected = dynamic_cast<TkavCustomMemoView *>(Document().Selection().First());
+    const TkavCustomMemoView *memo = selected ? selected : &Document().SampleFormat();
     const TFont &font = memo->Font();
     FFontSizeCB->setCurrentText(QString::number(font.Size()));
     Command(u"BoldB"_s)->setChecked(font.Style().Contains(fsBold));
