@@ -8,7 +8,7 @@
 #include <designer/document/kavDesgnDocument.h>
 #include <designer/editors/kavDesgnRegister.h>
 #include <designer/window/Unit1.h>
-#include <designer/workspace/kavDesgnPanel.h>
+#include <designer/window/kavDesgnForm.h>
 #include <report/kavReport.h>
 
 #include <QApplication>
@@ -80,7 +80,7 @@ int kavCmdDesign(const QStringList &args)
     // is wanted.
     report.EngineOptions().SetNewSilentMode(grab.isEmpty() ? simMessageBoxes : simSilent);
     TForm1 window(report);
-    TkavDesignerPanel &panel = window.Designer();
+    TkavDesignerForm &panel = window.Designer();
     if (in.isEmpty())
         panel.Document().NewReport();
     if (page >= 0)

@@ -5,7 +5,7 @@
 #include "kavDesignerTestSupport.h"
 
 #include <designer/window/Unit1.h>
-#include <designer/workspace/kavDesgnPanel.h>
+#include <designer/window/kavDesgnForm.h>
 #include <prepared/kavPreviewPages.h>
 
 #include <QAction>

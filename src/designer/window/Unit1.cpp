@@ -1,12 +1,15 @@
 #include "Unit1.h"
 
+#include "kavDesgnForm.h"
+
 #include <designer/document/kavDesgnDocument.h>
-#include <designer/workspace/kavDesgnPanel.h>
+#include <persist/kavRes.h>
 #include <preview/kavPreview.h>
 #include <report/kavReport.h>
 #include <report/kavReportOptions.h>
 
 #include <QCloseEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScopeGuard>
 #include <QTabWidget>
@@ -17,46 +20,48 @@ TForm1::TForm1(TkavReport &report, QWidget *parent)
     : QMainWindow(parent)
     , FReport(report)
     , FPageControl(new QTabWidget(this))
-    , FDesigner(new TkavDesignerPanel(report))
     , FPreview(new TkavPreview)
 {
     setObjectName(u"Form1"_s);
     resize(854, 581);
+    // A run works on the designed report itself, within a snapshot the designer restores.
+    FReport.EngineOptions().SetDestroyForms(false);
+    FReport.SetPreview(FPreview);
+    FDesigner = new TkavDesignerForm(report);
+    // Embedded: the designer's window becomes a plain widget of the Designer tab.
+    FDesigner->setWindowFlags(Qt::Widget);
     FPageControl->setObjectName(u"PageControl1"_s);
     FDesigner->setObjectName(u"DesignerSheet"_s);
     FPreview->setObjectName(u"PreviewSheet"_s);
-    FPageControl->addTab(FDesigner, u"Designer"_s);
-    FPageControl->addTab(FPreview, u"Preview"_s);
+    FPageControl->addTab(FDesigner, QString());
+    FPageControl->addTab(FPreview, QString());
     setCentralWidget(FPageControl);
     FPreview->SetOutlineVisible(true);
     FPreview->SetOutlineWidth(121);
     FPreview->SetThumbnailVisible(false);
-    // A run works on the designed report itself, within a snapshot the designer restores.
-    FReport.EngineOptions().SetDestroyForms(false);
-    FReport.SetPreview(FPreview);
     connect(FPageControl, &QTabWidget::currentChanged, this, [this](int index) { PageControl1Change(index); });
-    DesignerDocument &document = FDesigner->Document();
-    document.RestoreState();
-    // The panel's views go first; the window follows with its caption and commands.
-    auto &hooks = document.ViewHooks();
-    hooks.DocumentChanged = [this, views = hooks.DocumentChanged] {
-        if (views)
-            views();
-        UpdateCommands();
+    // The Preview command shows the Preview tab, which runs the report.
+    FDesigner->OnPreview = [this] {
+        if (FPageControl->currentIndex() == 1)
+            return RunPreview();
+        ShowSheet(1);
+        return true;
     };
-    hooks.SelectionChanged = [this, views = hooks.SelectionChanged] {
-        if (views)
-            views();
-        UpdateCommands();
-    };
+    FDesigner->OnChanged = [this] { UpdateCommands(); };
     buildMenu();
+    UpdateCaptions();
     UpdateCommands();
 }
 
 TForm1::~TForm1()
 {
     FReport.SetPreview(nullptr);
-    FDesigner->Document().ViewHooks() = DesignerDocument::Hooks();
+}
+
+std::function<void(QMenu *)> &TForm1::ViewMenuHook()
+{
+    static std::function<void(QMenu *)> hook;
+    return hook;
 }
 
 QAction *TForm1::MenuItem(const QString &name) const
@@ -64,60 +69,128 @@ QAction *TForm1::MenuItem(const QString &name) const
     return menuBar()->findChild<QAction *>(name);
 }
 
-QAction *TForm1::addItem(QMenu *menu, const char *name, const QString &caption, const QKeySequence &keys,
-                         std::function<void()> command)
+// The item mirrors the command: caption, icon, shortcut, enabled and checked state. The
+// shortcut stays the command's own (the item only shows it), so a key runs it once.
+QAction *TForm1::bindItem(QMenu *menu, const char *name, const char *command)
 {
-    QAction *item = menu->addAction(caption);
+    QAction *cmd = FDesigner->Command(QString::fromLatin1(command));
+    Q_ASSERT(cmd);
+    QAction *item = menu->addAction(QString());
     item->setObjectName(QString::fromLatin1(name));
-    item->setShortcut(keys);
-    // The edit keys belong to the view with the focus (the workspace, the code editor, an
-    // edit box): the menu only shows them.
-    static const QList<QKeySequence> viewKeys = {QKeySequence::Undo, QKeySequence::Redo, QKeySequence::Cut,
-                                                 QKeySequence::Copy, QKeySequence::Paste, QKeySequence::SelectAll};
-    if (viewKeys.contains(keys))
-        item->setShortcutContext(Qt::WidgetShortcut);
-    // Any command may change the document's file, caption or history.
-    connect(item, &QAction::triggered, this, [this, command = std::move(command)] {
-        command();
-        UpdateCommands();
+    item->setShortcutContext(Qt::WidgetShortcut);
+    auto mirror = [item, cmd] {
+        item->setText(cmd->text());
+        item->setIcon(cmd->icon());
+        item->setShortcuts(cmd->shortcuts());
+        item->setEnabled(cmd->isEnabled());
+        item->setCheckable(cmd->isCheckable());
+        item->setChecked(cmd->isChecked());
+        item->setVisible(cmd->isVisible());
+    };
+    mirror();
+    connect(cmd, &QAction::changed, item, mirror);
+    connect(item, &QAction::triggered, cmd, [item, cmd] {
+        // A checkable item has toggled itself already: the command decides.
+        item->setChecked(cmd->isChecked());
+        cmd->trigger();
     });
     return item;
 }
 
 void TForm1::buildMenu()
 {
-    DesignerDocument &doc = FDesigner->Document();
-    QMenu *file = menuBar()->addMenu(u"&File"_s);
-    addItem(file, "NewReportMI", u"New Report"_s, QKeySequence::New, [&doc] { doc.NewReport(); });
-    addItem(file, "NewPageMI", u"New Page"_s, {}, [&doc] { doc.NewPage(); });
+    auto menu = [this](QMenu *parent, const char *name, const QString &key) {
+        QMenu *m = parent ? parent->addMenu(QString()) : menuBar()->addMenu(QString());
+        m->setObjectName(QString::fromLatin1(name));
+        FCaptionKeys.append({m->menuAction(), key});
+        return m;
+    };
+    QMenu *file = menu(nullptr, "FileMI", u"dsFileMenu"_s);
+    bindItem(file, "NewMI", "NewItemCmd");
+    bindItem(file, "NewReportMI", "NewReportCmd");
+    bindItem(file, "NewPageMI", "NewPageCmd");
+    bindItem(file, "NewDialogMI", "NewDialogCmd");
     file->addSeparator();
-    addItem(file, "OpenMI", u"Open..."_s, QKeySequence::Open, [&doc] { doc.OpenFile(); });
-    FRecentMenu = file->addMenu(u"Recent Files"_s);
-    FRecentMenu->setObjectName(u"RecentMI"_s);
+    bindItem(file, "OpenMI", "OpenCmd");
+    bindItem(file, "SaveMI", "SaveCmd");
+    bindItem(file, "SaveasMI", "SaveAsCmd");
+    FRecentMenu = menu(file, "RecentMI", u"dsRecentFiles"_s);
     connect(FRecentMenu, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
-    addItem(file, "SaveMI", u"Save"_s, QKeySequence::Save, [&doc] { doc.SaveFile(false); });
-    addItem(file, "SaveasMI", u"Save as..."_s, QKeySequence::SaveAs, [&doc] { doc.SaveFile(true); });
     file->addSeparator();
-    addItem(file, "PreviewMI", u"Preview"_s, Qt::CTRL | Qt::Key_P, [this] { ShowSheet(1); });
+    bindItem(file, "PreviewMI", "PreviewCmd");
+    bindItem(file, "PagesettingsMI", "PageSettingsCmd");
     file->addSeparator();
-    addItem(file, "ExitMI", u"Exit"_s, QKeySequence::Quit, [this] { close(); });
+    QAction *exit = file->addAction(QString(), this, [this] { close(); });
+    exit->setObjectName(u"ExitMI"_s);
+    exit->setShortcut(QKeySequence::Quit);
+    FCaptionKeys.append({exit, u"dsExit"_s});
 
-    QMenu *edit = menuBar()->addMenu(u"&Edit"_s);
-    addItem(edit, "UndoMI", u"Undo"_s, QKeySequence::Undo, [&doc] { doc.Undo(); });
-    addItem(edit, "RedoMI", u"Redo"_s, QKeySequence::Redo, [&doc] { doc.Redo(); });
+    QMenu *edit = menu(nullptr, "EditMI", u"dsEditMenu"_s);
+    bindItem(edit, "UndoMI", "UndoCmd");
+    bindItem(edit, "RedoMI", "RedoCmd");
     edit->addSeparator();
-    addItem(edit, "CutMI", u"Cut"_s, QKeySequence::Cut, [&doc] { doc.Cut(); });
-    addItem(edit, "CopyMI", u"Copy"_s, QKeySequence::Copy, [&doc] { doc.Copy(); });
-    addItem(edit, "PasteMI", u"Paste"_s, QKeySequence::Paste, [&doc] { doc.Paste(); });
+    bindItem(edit, "CutMI", "CutCmd");
+    bindItem(edit, "CopyMI", "CopyCmd");
+    bindItem(edit, "PasteMI", "PasteCmd");
     edit->addSeparator();
-    addItem(edit, "DeleteMI", u"Delete"_s, {}, [&doc] { doc.DeleteSelection(); });
-    addItem(edit, "DeletePageMI", u"Delete Page"_s, {}, [&doc] { doc.DeletePage(); });
-    addItem(edit, "SelectAllMI", u"Select All"_s, QKeySequence::SelectAll, [&doc] { doc.SelectAll(); });
+    bindItem(edit, "DeleteMI", "DeleteCmd");
+    bindItem(edit, "DeletePageMI", "DeletePageCmd");
+    bindItem(edit, "SelectAllMI", "SelectAllCmd");
+    bindItem(edit, "GroupMI", "GroupCmd");
+    bindItem(edit, "UngroupMI", "UngroupCmd");
+    bindItem(edit, "EditMI", "EditCmd");
     edit->addSeparator();
-    addItem(edit, "BringtoFrontMI", u"Bring to Front"_s, {}, [&doc] { doc.BringToFront(); });
-    addItem(edit, "SendtoBackMI", u"Send to Back"_s, {}, [&doc] { doc.SendToBack(); });
+    bindItem(edit, "FindMI", "FindCmd");
+    bindItem(edit, "ReplaceMI", "ReplaceCmd");
+    bindItem(edit, "FindNextMI", "FindNextCmd");
+    edit->addSeparator();
+    bindItem(edit, "BringtoFrontMI", "BringToFrontCmd");
+    bindItem(edit, "SendtoBackMI", "SendToBackCmd");
     // Paste follows the clipboard, which changes outside the document.
-    connect(edit, &QMenu::aboutToShow, this, [this] { UpdateCommands(); });
+    connect(edit, &QMenu::aboutToShow, FDesigner, [this] { FDesigner->UpdateCommands(); });
+
+    QMenu *reportMenu = menu(nullptr, "ReportMI", u"dsReportMenu"_s);
+    bindItem(reportMenu, "DataMI", "ReportDataCmd");
+    bindItem(reportMenu, "VariablesMI", "VariablesCmd");
+    bindItem(reportMenu, "StylesMI", "ReportStylesCmd");
+    bindItem(reportMenu, "ReportOptionsMI", "ReportOptionsCmd");
+
+    FViewMenu = menu(nullptr, "ViewMI", u"dsViewMenu"_s);
+    QMenu *toolbars = FViewMenu->addMenu(QString());
+    toolbars->setObjectName(u"ToolbarsMenu"_s);
+    QAction *toolbarsItem = toolbars->menuAction();
+    toolbarsItem->setObjectName(u"ToolbarsMI"_s);
+    FCaptionKeys.append({toolbarsItem, u"dsToolbars"_s});
+    bindItem(toolbars, "StandardMI", "StandardTBCmd");
+    bindItem(toolbars, "TextMI", "TextTBCmd");
+    bindItem(toolbars, "FrameMI", "FrameTBCmd");
+    bindItem(toolbars, "AlignmentPaletteMI", "AlignTBCmd");
+    bindItem(toolbars, "ObjectInspectorMI", "InspectorTBCmd");
+    bindItem(toolbars, "DataTreeMI", "DataTreeTBCmd");
+    bindItem(toolbars, "ReportTreeMI", "ReportTreeTBCmd");
+    FViewMenu->addSeparator();
+    bindItem(FViewMenu, "RulersMI", "ShowRulersCmd");
+    bindItem(FViewMenu, "GuidesMI", "ShowGuidesCmd");
+    bindItem(FViewMenu, "DeleteGuidesMI", "DeleteGuidesCmd");
+    FViewMenu->addSeparator();
+    bindItem(FViewMenu, "OptionsMI", "OptionsCmd");
+    if (ViewMenuHook())
+        ViewMenuHook()(FViewMenu);
+
+    QMenu *help = menu(nullptr, "HelpMI", u"dsHelpMenu"_s);
+    bindItem(help, "HelpContentsMI", "HelpContentsCmd");
+    bindItem(help, "AboutKavrelMI", "AboutCmd");
+}
+
+void TForm1::UpdateCaptions()
+{
+    const TkavResources &res = kavResourceTable();
+    for (const auto &[object, key] : FCaptionKeys)
+        if (auto *action = qobject_cast<QAction *>(object))
+            action->setText(res.Get(key));
+    FPageControl->setTabText(0, res.Get(u"dsDesignerTab"_s));
+    FPageControl->setTabText(1, res.Get(u"dsPreviewTab"_s));
+    FDesigner->UpdateCaptions();
 }
 
 void TForm1::fillRecentMenu()
@@ -127,31 +200,25 @@ void TForm1::fillRecentMenu()
     for (const QString &name : doc.RecentFiles().MenuOrder())
         FRecentMenu->addAction(name, this, [this, &doc, name] {
             doc.OpenRecent(name);
-            UpdateCommands();
+            FDesigner->UpdateCommands();
         });
 }
 
 void TForm1::UpdateCommands()
 {
+    if (!FRecentMenu)
+        return;
     DesignerDocument &doc = FDesigner->Document();
-    setWindowTitle(doc.Caption() + (doc.Modified() ? u" *"_s : QString()));
-    MenuItem(u"UndoMI"_s)->setEnabled(doc.CanUndo());
-    MenuItem(u"RedoMI"_s)->setEnabled(doc.CanRedo());
-    MenuItem(u"CutMI"_s)->setEnabled(doc.CanCopy());
-    MenuItem(u"CopyMI"_s)->setEnabled(doc.CanCopy());
-    MenuItem(u"PasteMI"_s)->setEnabled(doc.CanPaste());
-    MenuItem(u"DeletePageMI"_s)->setEnabled(doc.CanDeletePage());
+    setWindowTitle(FDesigner->windowTitle());
     FRecentMenu->setEnabled(!doc.RecentFiles().Items().isEmpty() && doc.CheckOp(drDontShowRecentFiles));
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    DesignerDocument &doc = FDesigner->Document();
-    if (!doc.CloseQuery()) {
+    if (!FDesigner->CloseQuery()) {
         event->ignore();
         return;
     }
-    doc.SaveState();
     event->accept();
 }
 

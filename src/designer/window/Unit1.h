@@ -6,13 +6,14 @@
 // snapshot that is put back afterwards, so a run never changes the design.
 
 #include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
 
 #include <functional>
 
 class QMenu;
 class QTabWidget;
-class TkavDesignerPanel;
+class TkavDesignerForm;
 class TkavPreview;
 class TkavReport;
 
@@ -24,7 +25,7 @@ public:
     ~TForm1() override;
 
     TkavReport &kavReport1() const { return FReport; }
-    TkavDesignerPanel &Designer() const { return *FDesigner; }
+    TkavDesignerForm &Designer() const { return *FDesigner; }
     TkavPreview &kavPreview1() const { return *FPreview; }
     QTabWidget &PageControl1() const { return *FPageControl; }
     // A menu command by its item name ("SaveMI", "UndoMI", ...); null when there is none.
@@ -33,6 +34,13 @@ public:
     void ShowSheet(int index);
     // Runs the report into the preview; false when the run did not succeed.
     bool RunPreview();
+    // Where further View menu entries go (the language submenu): called with the View menu
+    // once it is built; nothing is added when no hook is set.
+    static std::function<void(QMenu *view)> &ViewMenuHook();
+    QMenu *ViewMenu() const { return FViewMenu; }
+    // Captions of the menus and tabs (again after a language switch); the bound items
+    // follow their commands.
+    void UpdateCaptions();
 
 protected:
     // A modified report asks Save / Discard / Cancel; Cancel keeps the window and the work.
@@ -41,15 +49,17 @@ protected:
 private:
     void PageControl1Change(int index);
     void buildMenu();
-    QAction *addItem(QMenu *menu, const char *name, const QString &caption, const QKeySequence &keys,
-                     std::function<void()> command);
+    // An item of the main menu that shows and runs a designer command.
+    QAction *bindItem(QMenu *menu, const char *name, const char *command);
     void fillRecentMenu();
-    // Caption and the enabled state of the commands, after any change of the document.
+    // Caption and the recent files' state, after any change of the document.
     void UpdateCommands();
 
     TkavReport &FReport;
     QTabWidget *FPageControl;
-    TkavDesignerPanel *FDesigner;
+    TkavDesignerForm *FDesigner;
     TkavPreview *FPreview;
     QMenu *FRecentMenu = nullptr;
+    QMenu *FViewMenu = nullptr;
+    QList<std::pair<QObject *, QString>> FCaptionKeys;
 };
