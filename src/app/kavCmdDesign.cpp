@@ -8,8 +8,11 @@
 #include <designer/document/kavDesgnDocument.h>
 #include <designer/editors/kavDesgnRegister.h>
 #include <designer/window/Unit1.h>
+#include <designer/window/kavDesgnTextDialogs.h>
 #include <designer/window/kavDesgnForm.h>
+#include <output/kavUIServicesQt.h>
 #include <report/kavReport.h>
+#include <rtl/kavUIServices.h>
 
 #include <QApplication>
 #include <QImage>
@@ -69,6 +72,7 @@ int kavCmdDesign(const QStringList &args)
         return 2;
     }
     kavRegisterDesignerEditors();
+    kavInstallTextDesignerDialogs();
     TkavReport report;
     report.EngineOptions().SetNewSilentMode(simSilent);
     if (!in.isEmpty()) {
@@ -80,6 +84,9 @@ int kavCmdDesign(const QStringList &args)
     // is wanted.
     report.EngineOptions().SetNewSilentMode(grab.isEmpty() ? simMessageBoxes : simSilent);
     TForm1 window(report);
+    // Dialogs, questions and help on screen; a picture run answers nothing.
+    if (grab.isEmpty())
+        kavSetUIServices(std::make_unique<TkavUIServicesQt>(&window));
     TkavDesignerForm &panel = window.Designer();
     if (in.isEmpty())
         panel.Document().NewReport();

@@ -500,7 +500,9 @@ const TkavClassInfo &TkavTableDataSet::StaticClassInfo()
 
 TkavCSVDataSet::TkavCSVDataSet(TkavComponent *AOwner)
     : TkavTableDataSet(AOwner)
-{}
+{
+    SetImageIndex(kavCSVImage);
+}
 
 void TkavCSVDataSet::SetDelimiter(const QString &value)
 {
@@ -553,7 +555,9 @@ void TkavCSVDataSet::ReadTable(const QByteArray &bytes, TkavDataTable &table) co
 
 TkavJSONDataSet::TkavJSONDataSet(TkavComponent *AOwner)
     : TkavTableDataSet(AOwner)
-{}
+{
+    SetImageIndex(kavJSONImage);
+}
 
 void TkavJSONDataSet::ReadTable(const QByteArray &bytes, TkavDataTable &table) const
 {

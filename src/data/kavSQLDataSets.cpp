@@ -137,7 +137,9 @@ QString nextConnectionId()
 
 TkavSQLDatabase::TkavSQLDatabase(TkavComponent *AOwner)
     : TkavCustomDatabase(AOwner)
-{}
+{
+    SetImageIndex(kavDatabaseImage);
+}
 
 TkavSQLDatabase::~TkavSQLDatabase()
 {
@@ -353,7 +355,9 @@ TkavSQLQuery::TkavSQLQuery(TkavComponent *AOwner)
     : TkavCustomDBDataSet(AOwner)
     , FSQL(std::make_unique<TStringList>())
     , FParams(std::make_unique<TStringList>())
-{}
+{
+    SetImageIndex(kavQueryImage);
+}
 
 TkavSQLQuery::~TkavSQLQuery() = default;
 

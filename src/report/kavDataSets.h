@@ -60,6 +60,11 @@ inline constexpr int kavDataSetDefaultRangeEndCount = 0;
 inline constexpr int kavMaxRecordCount = 1000000;
 // Dialog components are drawn as squares of this side, in report pixels.
 inline constexpr double kavDialogComponentSize = 28;
+// Their icons among the object images (the palette shows the same).
+inline constexpr int kavDatabaseImage = 37;
+inline constexpr int kavQueryImage = 67;
+inline constexpr int kavCSVImage = 68;
+inline constexpr int kavJSONImage = 69;
 
 // ---------------------------------------------------------------------------------------
 // Dialog components

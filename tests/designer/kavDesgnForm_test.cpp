@@ -6,10 +6,14 @@
 #include "kavDesignerTestSupport.h"
 
 #include <designer/code/kavDesgnSyntaxMemo.h>
+#include <designer/trees/kavDesgnDataTree.h>
 #include <designer/trees/kavDesgnReportTree.h>
 #include <designer/window/Unit1.h>
 #include <designer/window/kavDesgnFindDialog.h>
 #include <designer/window/kavDesgnForm.h>
+#include <designer/window/kavDesgnReportData.h>
+#include <data/kavFileDataSets.h>
+#include <report/kavDataSets.h>
 #include <designer/workspace/kavDesgnWorkspaceWidget.h>
 #include <report/kavPages.h>
 
@@ -211,6 +215,51 @@ TEST_F(FormTest, ThePaletteOffersWhatThePageTakes)
     EXPECT_EQ(form->Workspace().Controller().Insertion().ComponentClass, u"TkavMemoView"_s);
 }
 
+// A report built from nothing: a data set placed on the data page is offered by the Data
+// dialog, checking it gives the report its data (and the data tree its fields); undo takes
+// it back. Data sets of another report are never offered.
+TEST_F(FormTest, TheDataDialogGivesTheReportADataSetPlacedOnTheDataPage)
+{
+    form->ShowPage(0);
+    QStringList palette;
+    for (QAction *a : form->ObjectsTB().actions())
+        palette << a->objectName();
+    for (const QString &name : {u"InsertTkavSQLDatabase"_s, u"InsertTkavSQLQuery"_s, u"InsertTkavCSVDataSet"_s})
+        EXPECT_TRUE(palette.contains(name)) << name.toStdString();
+
+    QFile csv(dir.filePath(u"people.csv"_s));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("Name,City\nAnn,Porto\n");
+    csv.close();
+    auto *people = dynamic_cast<TkavCSVDataSet *>(document().InsertObject(u"TkavCSVDataSet"_s, 0, 40, 40, 28, 28));
+    ASSERT_NE(people, nullptr);
+    people->SetFileName(csv.fileName());
+    people->SetUserName(u"People"_s);
+    TkavReport other;
+    TkavCSVDataSet foreign;
+    foreign.SetParent(&other);
+    foreign.SetUserName(u"Another"_s);
+    ASSERT_EQ(kavReportDataCandidates(*report), (QList<TkavDataSet *>{people}));
+
+    // The dialog opens modally: check the entry and confirm from the event loop.
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto &list = static_cast<TkavReportDataForm *>(dialog)->DatasetsLB();
+        ASSERT_EQ(list.count(), 1);
+        list.item(0)->setCheckState(Qt::Checked);
+        dialog->accept();
+    });
+    command("ReportDataCmd")->trigger();
+    ASSERT_EQ(report->DataSets().Count(), 1);
+    EXPECT_EQ(report->DataSets().Items(0)->DataSet(), people);
+    EXPECT_TRUE(document().Modified());
+    EXPECT_FALSE(form->DataTree().Tree(0)->findItems(u"City"_s, Qt::MatchRecursive).isEmpty());
+
+    document().Undo();
+    EXPECT_EQ(report->DataSets().Count(), 0);
+}
+
 TEST_F(FormTest, FindAndReplaceOnAPageAndInTheScript)
 {
     form->show();
@@ -312,7 +361,7 @@ TEST_F(FormTest, TheHostMenuIsBoundToTheCommands)
     EXPECT_EQ(disabled, (QStringList{u"NewMI"_s, u"NewDialogMI"_s, u"SaveMI"_s, u"UndoMI"_s, u"RedoMI"_s, u"CutMI"_s,
                                       u"CopyMI"_s, u"PasteMI"_s, u"DeleteMI"_s, u"DeletePageMI"_s, u"GroupMI"_s,
                                       u"UngroupMI"_s, u"EditMI"_s, u"FindNextMI"_s, u"BringtoFrontMI"_s,
-                                      u"SendtoBackMI"_s, u"DataMI"_s, u"VariablesMI"_s, u"StylesMI"_s,
+                                      u"SendtoBackMI"_s, u"VariablesMI"_s, u"StylesMI"_s,
                                       u"ReportOptionsMI"_s, u"OptionsMI"_s}));
     EXPECT_EQ(host.MenuItem(u"UndoMI"_s)->text(), kavResourceTable().Get(u"dsUndo"_s));
     EXPECT_EQ(host.MenuItem(u"SaveMI"_s)->shortcut(), QKeySequence(QKeySequence::Save));

@@ -446,7 +446,7 @@ TEST_F(ResourcesTest, BuiltInIconStrips)
     auto table = makeTable();
     EXPECT_GE(table->GetMainButtonImages().size(), 108);
     EXPECT_EQ(table->GetDisabledButtonImages().size(), table->GetMainButtonImages().size());
-    EXPECT_GE(table->GetObjectImages().size(), 67);
+    EXPECT_GE(table->GetObjectImages().size(), 70);
     EXPECT_GE(table->GetPreviewButtonImages().size(), 3);
     ASSERT_GE(table->GetWizardImages().size(), 2);
     EXPECT_EQ(table->GetWizardImages()[0].size(), QSize(32, 32));
@@ -527,7 +527,7 @@ TEST_F(ResourcesTest, IconStripsHoldEveryIndexInUse)
     const Strip strips[] = {
         {"toolbar", &TkavResources::GetMainButtonImages, 16, {{0, 102}, {104, 104}, {106, 117}}},
         {"objects", &TkavResources::GetObjectImages, 16,
-         {{2, 11}, {21, 21}, {31, 32}, {34, 37}, {40, 58}, {63, 66}}},
+         {{2, 11}, {21, 21}, {31, 32}, {34, 37}, {40, 58}, {63, 69}}},
         {"preview", &TkavResources::GetPreviewButtonImages, 16, {{0, 18}}},
         {"wizards", &TkavResources::GetWizardImages, 32, {{0, 1}}},
     };

@@ -3,6 +3,7 @@
 #include "kavDesgnCompEditors.h"
 #include "kavDesgnEditors.h"
 
+#include <report/kavDataSets.h>
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavRTTI.h>
 
@@ -74,6 +75,10 @@ void registerPalette()
     for (quint16 shape = 0; shape < 5; ++shape)
         palette.RegisterObject1(u"TkavShapeView"_s, none, QString::fromUtf16(shapeHints[shape]),
                                 u"Draw"_s, shape, shapeImages[shape], {});
+    palette.RegisterObject1(u"TkavSQLDatabase"_s, none, u"obDatabase"_s, {}, 0, kavDatabaseImage, {ctData});
+    palette.RegisterObject1(u"TkavSQLQuery"_s, none, u"obQuery"_s, {}, 0, kavQueryImage, {ctData});
+    palette.RegisterObject1(u"TkavCSVDataSet"_s, none, u"obCSVTable"_s, {}, 0, kavCSVImage, {ctData});
+    palette.RegisterObject1(u"TkavJSONDataSet"_s, none, u"obJSONTable"_s, {}, 0, kavJSONImage, {ctData});
     palette.RegisterObject1(u"TkavDMPMemoView"_s, none, {}, {}, 0, 2, {ctDMP});
     palette.RegisterObject1(u"TkavDMPLineView"_s, none, {}, {}, 0, 5, {ctDMP});
     palette.RegisterObject1(u"TkavDMPCommand"_s, none, {}, {}, 0, 21, {ctDMP});

@@ -14,6 +14,7 @@
 #include <designer/workspace/kavDesgnRuler.h>
 #include <designer/workspace/kavDesgnWorkspaceWidget.h>
 #include <persist/kavRes.h>
+#include <report/kavDataSets.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
 #include <report/kavViews.h>
@@ -187,6 +188,15 @@ void TkavDesignerForm::buildDocks()
     FDataTree->SetRemembersCollapsed(true);
     FDataTreeDock = dock(u"DataTreeDock"_s, FDataTree, Qt::RightDockWidgetArea);
     FCaptionKeys.insert(FDataTreeDock, u"2100"_s);
+    // On the script a double click types the item; a report without data asks for some.
+    FDataTree->OnDblClick = [this] {
+        if (!Document().Page()) {
+            FCodeWindow->insertPlainText(FDataTree->GetFieldName(-1));
+            FCodeWindow->setFocus();
+        } else if (FDataTree->IsDataField() && FReport.DataSets().Count() == 0) {
+            reportData();
+        }
+    };
 
     FReportTree->OnSelectionChanged = [this](const QList<TkavComponent *> &objects) {
         reportTreeSelected(objects);

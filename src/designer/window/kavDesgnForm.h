@@ -106,6 +106,8 @@ private:
     void deleteSelection();
     void selectAll();
     void pageSettings();
+    // The "Data..." dialog; the data tree follows the chosen data sets.
+    void reportData();
     void about();
     void help();
     // kavDesgnFormToolbars.cpp: tool bars, palette and status bar.

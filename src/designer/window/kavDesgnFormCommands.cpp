@@ -4,10 +4,12 @@
 #include "kavDesgnForm.h"
 
 #include "kavDesgnFindDialog.h"
+#include "kavDesgnReportData.h"
 
 #include <designer/code/kavDesgnSyntaxMemo.h>
 #include <designer/document/kavDesgnDialogs.h>
 #include <designer/document/kavDesgnDocument.h>
+#include <designer/trees/kavDesgnDataTree.h>
 #include <designer/workspace/kavDesgnPanel.h>
 #include <designer/workspace/kavDesgnRuler.h>
 #include <designer/workspace/kavDesgnWorkspaceWidget.h>
@@ -119,8 +121,8 @@ void TkavDesignerForm::buildCommands()
         {u"FindNextCmd", u"dsFindNext", 22, QKeySequence::FindNext, [this] { findNext(); }},
         {u"BringToFrontCmd", u"dsBringToFront", 14, {}, [&doc] { doc.BringToFront(); }},
         {u"SendToBackCmd", u"dsSendToBack", 15, {}, [&doc] { doc.SendToBack(); }},
-        // The report's data, variables, styles and options dialogs come later.
-        {u"ReportDataCmd", u"dsReportData", 48, {}, [] {}},
+        {u"ReportDataCmd", u"dsReportData", 48, {}, [this] { reportData(); }},
+        // The report's variables, styles and options dialogs come later.
         {u"VariablesCmd", u"dsVariables", 49, {}, [] {}},
         {u"ReportStylesCmd", u"dsStyles", 46, {}, [] {}},
         {u"ReportOptionsCmd", u"dsReportOptions", 47, {}, [] {}},
@@ -230,7 +232,8 @@ void TkavDesignerForm::UpdateCommands()
     enable("FindNextCmd", FFound);
     enable("BringToFrontCmd", objects);
     enable("SendToBackCmd", objects);
-    for (const char *name : {"ReportDataCmd", "VariablesCmd", "ReportStylesCmd", "ReportOptionsCmd", "OptionsCmd"})
+    enable("ReportDataCmd", doc.CheckOp(drDontEditReportData));
+    for (const char *name : {"VariablesCmd", "ReportStylesCmd", "ReportOptionsCmd", "OptionsCmd"})
         enable(name, false);
     enable("DeleteGuidesCmd", reportPage);
     enable("AddChildBandCmd", doc.CanAddChildBand());
@@ -278,6 +281,19 @@ void TkavDesignerForm::pageSettings()
         Document().SetModified(true);
         Workspace().UpdatePage();
     }
+}
+
+void TkavDesignerForm::reportData()
+{
+    if (!Document().CheckOp(drDontEditReportData))
+        return;
+    TkavReportDataForm dialog(FReport, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QList<TkavDataSet *> checked = dialog.Checked();
+    if (Document().guarded([&] { kavSetReportDataSets(FReport, checked); }))
+        Document().SetModified(true);
+    FDataTree->UpdateItems();
 }
 
 void TkavDesignerForm::help()

@@ -1,0 +1,71 @@
+#include "kavDesgnTextDialogs.h"
+
+#include <persist/kavRes.h>
+#include <report/kavViews.h>
+#include <rtl/kavStrings.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A modal text box with OK and Cancel (Ctrl+Enter confirms); true with the edited text.
+bool editText(const QString &caption, QString &text, bool fixedPitch)
+{
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setObjectName(u"TextEditorForm"_s);
+    dialog.setWindowTitle(caption);
+    auto *edit = new QPlainTextEdit(&dialog);
+    edit->setObjectName(u"TextE"_s);
+    if (fixedPitch)
+        edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    edit->setPlainText(text);
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), &dialog, [&dialog] { dialog.accept(); });
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(edit);
+    layout->addWidget(buttons);
+    dialog.resize(520, 340);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    text = edit->toPlainText();
+    return true;
+}
+
+} // namespace
+
+bool TkavTextDesignerDialogs::EditMemo(TkavCustomMemoView &memo, QString &text)
+{
+    return editText(memo.Name(), text, false);
+}
+
+bool TkavTextDesignerDialogs::EditSysMemo(TkavCustomMemoView &memo, QString &text)
+{
+    return editText(memo.Name(), text, false);
+}
+
+bool TkavTextDesignerDialogs::EditLines(TStrings &lines)
+{
+    QString text = lines.Text();
+    if (text.endsWith(u'\n'))
+        text.chop(1);
+    if (!editText(kavResourceTable().Get(u"2905"_s).remove(u"..."_s), text, true))
+        return false;
+    lines.SetText(text);
+    return true;
+}
+
+void kavInstallTextDesignerDialogs()
+{
+    kavSetDesignerDialogs(std::make_unique<TkavTextDesignerDialogs>());
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+// TkavTextDesignerDialogs: the designer's text dialogs on screen: a memo's text and string
+// lists (SQL, parameters, field aliases). The other object dialogs still answer Cancel until
+// their windows exist.
+
+#include <designer/document/kavDesgnDialogs.h>
+
+class TkavTextDesignerDialogs : public TkavHeadlessDesignerDialogs
+{
+public:
+    bool EditMemo(TkavCustomMemoView &memo, QString &text) override;
+    bool EditSysMemo(TkavCustomMemoView &memo, QString &text) override;
+    bool EditLines(TStrings &lines) override;
+};
+
+// Installs them for the process (the host window and the designer use them).
+void kavInstallTextDesignerDialogs();
