@@ -3,6 +3,8 @@
 #include "kavDesgnCompEditors.h"
 #include "kavDesgnEditors.h"
 
+#include <designer/window/kavDesgnPreviewPage.h>
+
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavRTTI.h>
 
@@ -200,4 +202,5 @@ void kavRegisterDesignerEditors()
     registerComponentEditors();
     registerDesignerEditors();
     hideProperties();
+    kavInstallPreviewPageDesigner();
 }
