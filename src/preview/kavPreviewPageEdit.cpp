@@ -47,6 +47,9 @@ std::unique_ptr<TkavReport> kavPreparedPageReport(const TkavReportPage &Page, co
     }
     auto *page = dynamic_cast<TkavReportPage *>(TkavComponent::Create(Page.ClassName(), report.get()));
     page->AssignAll(Page);
+    // A prepared page carries its template page's name beside its attributes.
+    if (page->Name().isEmpty() && !Page.Name().isEmpty())
+        page->setPreparedName(Page.Name());
     kavFlattenPage(*page);
     // The copy renames the many objects a prepared page holds under one name: not an error
     // of anything the user did.

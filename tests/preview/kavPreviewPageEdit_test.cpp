@@ -110,6 +110,7 @@ TEST_F(PageEditTest, TheDesignerGetsAFlatCopyOfThePage)
     ASSERT_EQ(copy->PagesCount(), 1);
     TkavComponent &flat = *copy->Pages(0);
     EXPECT_EQ(flat.ClassName(), prepared->ClassName());
+    EXPECT_EQ(flat.Name(), u"Page1"_s);
     EXPECT_EQ(bandsOf(flat), 0);
     const QMap<QString, QPointF> placed = places(flat);
     ASSERT_EQ(placed.keys(), printed.keys());
