@@ -5,6 +5,7 @@
 
 #include <designer/inspector/kavDesgnInspector.h>
 #include <designer/window/Unit1.h>
+#include <designer/window/kavDesgnForm.h>
 #include <designer/window/kavDesgnPreviewPage.h>
 #include <designer/workspace/kavDesgnPanel.h>
 #include <prepared/kavPreviewPages.h>
