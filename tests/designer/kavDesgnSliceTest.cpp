@@ -161,22 +161,6 @@ TEST_F(SliceTest, OpenEditInTheInspectorPreviewUndoSaveReopen)
     EXPECT_FALSE(form.MenuItem(u"UndoMI"_s)->isEnabled());
 }
 
-// A run that fails on the Preview tab: its errors outlive the design being put back.
-TEST_F(SliceTest, PreviewTabKeepsTheErrorsOfItsRun)
-{
-    doc.reset();
-    TForm1 form(*report);
-    form.Designer().Document().NewReport();
-    find<TkavMemoView>(u"Memo1"_s)->SetText(u"[1/0]"_s);
-    form.Designer().Document().SetModified(true);
-    const QByteArray design = bytes();
-    form.ShowSheet(1);
-    ASSERT_GT(report->Errors().Count(), 0);
-    EXPECT_TRUE(report->ErrorsText().contains(u"division by zero"_s, Qt::CaseInsensitive))
-        << report->ErrorsText().toStdString();
-    EXPECT_EQ(bytes(), design);
-}
-
 // The preview's Edit button opens the designer on the current page in a window of its own;
 // what is typed there reaches the prepared page on OK, and nothing does on Cancel or when
 // closing the window answers No.
