@@ -1,7 +1,8 @@
 // kavrel design [IN.kv3] [--size WxH] [--grab OUT.png] [--tab designer|preview] [--page N]
 // [--data ALIAS=FILE]...: the main window on a report (a new one without IN), on its Designer
 // or Preview tab. With --grab the window is written to OUT.png once it has been painted
-// (on the Preview tab: after the run), and the program exits.
+// (on the Preview tab: after the run, whose errors are printed; exit 1 when it failed), and
+// the program exits.
 #include "kavCommands.h"
 #include "kavRunReport.h"
 
@@ -97,7 +98,12 @@ int kavCmdDesign(const QStringList &args)
     window.ShowSheet(tab);
     if (grab.isEmpty())
         return QApplication::exec();
+    // The Preview tab ran the report: a failed run is said, and the picture still made.
     int code = 0;
+    if (tab == 1 && report.Errors().Count() > 0) {
+        kavPrintReportErrors(report, in.isEmpty() ? u"Untitled.kv3"_s : in);
+        code = 1;
+    }
     // Grabbed from the event loop, once the window has been laid out and painted.
     QTimer::singleShot(200, &window, [&] {
         const QImage image = window.grab().toImage();

@@ -6,6 +6,8 @@
 #include "kavCommands.h"
 #include "kavRunReport.h"
 
+#include <designer/editors/kavDesgnRegister.h>
+
 #include <output/kavUIServicesQt.h>
 #include <preview/kavPreview.h>
 #include <preview/kavPreviewForm.h>
@@ -146,6 +148,8 @@ int kavCmdPreview(const QStringList &args)
         return 2;
     }
     kavInstallPreviewWindow();
+    // The Edit button opens the designer on the page shown.
+    kavRegisterDesignerEditors();
     TkavPreviewForm form;
     if (grab) {
         auto services = std::make_unique<GrabUIServices>();

@@ -93,6 +93,11 @@ public:
     bool LoadFromFile();
     bool LoadFromFile(const QString &FileName);
     void PageSetupDlg();
+    // The current page in the designer (when the report's PreviewOptions allow editing and a
+    // designer is installed); the changed page is written back. True when it was.
+    bool Edit();
+    // Whether Edit can open the designer now.
+    bool CanEdit() const;
     void AddPage();
     void DeletePage();
     void Clear();

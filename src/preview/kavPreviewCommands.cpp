@@ -5,10 +5,12 @@
 
 #include "kavPreviewDialogs.h"
 #include "kavPreviewOutline.h"
+#include "kavPreviewPageEdit.h"
 #include "kavPreviewWorkspace.h"
 
 #include <persist/kavRes.h>
 #include <prepared/kavPreviewPages.h>
+#include <report/kavCustomDesigner.h>
 #include <report/kavExportFilter.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
@@ -224,6 +226,46 @@ void TkavPreview::PageSetupDlg()
         store->ModifyPage(FPageNo - 1, page.get());
     }
     Unlock();
+}
+
+bool TkavPreview::CanEdit() const
+{
+    TkavReport *report = Report();
+    return !refused() && report && report->PreviewOptions().AllowEdit() && kavPreviewPageDesignerHook()
+           && PageCount() > 0;
+}
+
+bool TkavPreview::Edit()
+{
+    TkavPreviewPages *store = pages();
+    if (!CanEdit() || !store)
+        return false;
+    const int index = FPageNo - 1;
+    std::unique_ptr<TkavReport> edited;
+    try {
+        const std::shared_ptr<TkavReportPage> page = store->GetPage(index);
+        if (!page)
+            return false;
+        edited = kavPreparedPageReport(*page, Report());
+        if (!edited->DesignPreviewPage() || edited->PagesCount() == 0)
+            return false;
+    } catch (const Exception &e) {
+        showFailure(nullptr, e.Message());
+        return false;
+    }
+    // The designer may have changed the page's paper too: its size is read again.
+    Lock();
+    const auto done = qScopeGuard([this] {
+        syncPageSizes(true);
+        Unlock();
+    });
+    try {
+        store->ModifyPage(index, dynamic_cast<TkavReportPage *>(edited->Pages(0)));
+    } catch (const Exception &e) {
+        showFailure(nullptr, e.Message());
+        return false;
+    }
+    return true;
 }
 
 void TkavPreview::AddPage()

@@ -166,6 +166,10 @@ void TkavPreviewForm::buildToolBar()
     FToolBar->addSeparator();
     FNewPage = addButton(15, u"116"_s, {}, [&p] { p.AddPage(); });
     FDeletePage = addButton(16, u"117"_s, {}, [&p] { p.DeletePage(); });
+    FEdit = addButton(14, u"132"_s, {}, [this, &p] {
+        p.Edit();
+        updateControls();
+    });
     FFullScreen = addButton(17, u"118"_s, QKeySequence::FullScreen, [this] { SetFullScreen(!isFullScreen()); });
     FFullScreen->setCheckable(true);
     FClose = addButton(18, u"clClose"_s, {}, [this] {
@@ -206,6 +210,7 @@ void TkavPreviewForm::updateControls()
     const int count = p.PageCount();
     for (QAction *action : {FPrint, FOpen, FSave, FExport, FPageSetup, FNewPage, FDeletePage, FFind})
         action->setEnabled(idle && (action == FOpen || count > 0));
+    FEdit->setEnabled(idle && p.CanEdit());
     FOutline->setChecked(p.OutlineVisible());
     FThumbnails->setChecked(p.ThumbnailVisible());
     FClose->setText(res(running ? u"clCancel"_s : u"clClose"_s));
@@ -269,6 +274,7 @@ void TkavPreviewForm::ApplyReportOptions(TkavReport &Report, bool RestoreSetting
     FOutline->setVisible(buttons.Contains(pbOutline));
     FThumbnails->setVisible(buttons.Contains(pbOutline));
     FPageSetup->setVisible(buttons.Contains(pbPageSetup));
+    FEdit->setVisible(buttons.Contains(pbEdit));
     for (QAction *action : {FNewPage, FDeletePage})
         action->setVisible(buttons.Contains(pbTools));
     for (QAction *action : {FFirst, FPrior, FPageBoxAction, FOfAction, FNext, FLast})

@@ -29,6 +29,7 @@ public:
     QComboBox *ZoomBox() const { return FZoomBox; }
     QLineEdit *PageBox() const { return FPageBox; }
     QAction *CloseAction() const { return FClose; }
+    QAction *EditAction() const { return FEdit; }
     QAction *OutlineAction() const { return FOutline; }
     QAction *ThumbnailAction() const { return FThumbnails; }
     // The status bar's first panel ("Page 1 of 9") and second panel.
@@ -77,6 +78,7 @@ private:
     QAction *FLast = nullptr;
     QAction *FNewPage = nullptr;
     QAction *FDeletePage = nullptr;
+    QAction *FEdit = nullptr;
     QAction *FFullScreen = nullptr;
     QAction *FClose = nullptr;
     bool FCloseAfterRun = false;

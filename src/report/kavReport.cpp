@@ -1,5 +1,6 @@
 #include "kavReport.h"
 
+#include "kavCustomDesigner.h"
 #include "kavDataSets.h"
 #include "kavExpressionCache.h"
 #include "kavPages.h"
@@ -605,6 +606,38 @@ void TkavReport::DesignReport(bool Modal, bool MDIChild)
     Q_UNUSED(Modal);
     Q_UNUSED(MDIChild);
     notAvailable(u"The designer"_s);
+}
+
+namespace {
+
+TkavPreviewPageDesignerHook &previewPageDesignerHook()
+{
+    static TkavPreviewPageDesignerHook hook;
+    return hook;
+}
+
+} // namespace
+
+TkavPreviewPageDesignerHook kavSetPreviewPageDesignerHook(TkavPreviewPageDesignerHook Hook)
+{
+    return std::exchange(previewPageDesignerHook(), std::move(Hook));
+}
+
+const TkavPreviewPageDesignerHook &kavPreviewPageDesignerHook()
+{
+    return previewPageDesignerHook();
+}
+
+bool TkavReport::DesignPreviewPage()
+{
+    const TkavPreviewPageDesignerHook &hook = kavPreviewPageDesignerHook();
+    if (!hook || FDesigning)
+        return false;
+    FDesigning = true;
+    const auto done = qScopeGuard([this] { FDesigning = false; });
+    FModified = false;
+    hook(*this);
+    return FModified;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -348,6 +348,9 @@ public:
     // printer's text keeps the current one).
     void SelectPrinter();
     void DesignReport(bool Modal = true, bool MDIChild = false);
+    // The designer on this report's one page (a temporary report the preview made), modal;
+    // true when the page was changed. False at once without a designer or while one is open.
+    bool DesignPreviewPage();
 
     // --- preview and progress (kavReportPreview.cpp) ---------------------------------------
     // The control the pages are shown in (not owned), or null. Attaching one initialises it
@@ -518,6 +521,7 @@ private:
     QString FFileName;
     QString FCurObject;
     bool FModified = false;
+    bool FDesigning = false;
     bool FReloading = false;
     bool FTerminated = false;
     bool FLastLoadOk = true;

@@ -32,8 +32,9 @@ void markDesigning(TkavComponent &root)
 
 } // namespace
 
-DesignerDocument::DesignerDocument(TkavReport &report)
+DesignerDocument::DesignerDocument(TkavReport &report, bool PreviewDesigner)
     : FReport(report)
+    , FPreviewDesigner(PreviewDesigner)
     , FClipboard(*this)
     , FSample(std::make_unique<TkavMemoView>())
 {
@@ -50,6 +51,13 @@ DesignerDocument::DesignerDocument(TkavReport &report)
 }
 
 DesignerDocument::~DesignerDocument() = default;
+
+TkavComponent &DesignerDocument::undoTarget() const
+{
+    if (FPreviewDesigner && FReport.PagesCount() > 0)
+        return *FReport.Pages(0);
+    return FReport;
+}
 
 bool DesignerDocument::CheckOp(TkavDesignerRestriction Op) const
 {
@@ -189,7 +197,7 @@ void DesignerDocument::SetModified(bool Value)
     FModified = Value;
     FReport.SetModified(Value);
     commitScript();
-    FUndoBuffer.AddUndo(FReport);
+    FUndoBuffer.AddUndo(undoTarget());
     FUndoBuffer.ClearRedo();
     notify(FHooks.DocumentChanged);
 }
@@ -268,7 +276,7 @@ void DesignerDocument::rollback()
     const int pageIndex = FReport.Objects().indexOf(Page());
     const QStringList names = FSelection.Names();
     try {
-        FUndoBuffer.Revert(FReport);
+        FUndoBuffer.Revert(undoTarget());
     } catch (const Exception &) {
         return; // the document stays as the command left it; the user was told why
     }
@@ -313,16 +321,16 @@ bool DesignerDocument::Undo()
         if (FScriptPending) {
             // The edited script is not in the last snapshot: the redo step takes it along.
             commitScript();
-            FUndoBuffer.AddRedo(FReport);
+            FUndoBuffer.AddRedo(undoTarget());
             try {
-                FUndoBuffer.GetUndo(FReport);
+                FUndoBuffer.GetUndo(undoTarget());
             } catch (...) {
                 FUndoBuffer.DropLastRedo(); // the lists stay as they were
                 throw;
             }
         } else {
             // Every change ends in SetModified, so the last snapshot is the document.
-            FUndoBuffer.StepBack(FReport);
+            FUndoBuffer.StepBack(undoTarget());
         }
     } catch (const Exception &e) {
         kavUIServices().ErrorBox(e.Message());
@@ -341,7 +349,7 @@ bool DesignerDocument::Redo()
     const int pageIndex = FReport.Objects().indexOf(Page());
     const QStringList names = FSelection.Names();
     try {
-        FUndoBuffer.StepForward(FReport);
+        FUndoBuffer.StepForward(undoTarget());
     } catch (const Exception &e) {
         kavUIServices().ErrorBox(e.Message());
         return false;
@@ -356,7 +364,7 @@ void DesignerDocument::BeginRun()
 {
     if (FScriptPending)
         SetModified(true); // the edited script is part of the history before anything runs
-    FUndoBuffer.AddUndo(FReport);
+    FUndoBuffer.AddUndo(undoTarget());
     FInRun = true;
 }
 
@@ -367,9 +375,13 @@ void DesignerDocument::EndRun()
     FInRun = false;
     const int pageIndex = FReport.Objects().indexOf(Page());
     const QStringList names = FSelection.Names();
-    // Exactly the snapshot BeginRun took, whatever the run changed meanwhile.
-    FUndoBuffer.Revert(FReport);
+    // Exactly the snapshot BeginRun took, whatever the run changed meanwhile. Reading it
+    // empties the report's errors: the run's lines are put back for whoever reports them.
+    const QStringList errors = FReport.Errors().ToStringList();
+    FUndoBuffer.Revert(undoTarget());
     FUndoBuffer.DropLastUndo();
+    for (const QString &line : errors)
+        FReport.Errors().Add(line);
     documentRebuilt(pageIndex, names);
 }
 
@@ -454,6 +466,16 @@ bool DesignerDocument::AskToSave()
 {
     if (!FModified)
         return true;
+    if (FPreviewDesigner) {
+        // Yes keeps the changes for the preview to take; No discards them.
+        const TModalResult answer = kavUIServices().MessageDlg(res(u"dsSavePreviewChanges"_s), mtConfirmation,
+                                                               {mbYes, mbNo, mbCancel});
+        if (answer == mrNo) {
+            FModified = false;
+            FReport.SetModified(false);
+        }
+        return answer != mrCancel;
+    }
     const QString ext = Settings() ? Settings()->TemplatesExt() : u"kv3"_s;
     const QString name = FReport.FileName().isEmpty() ? u"Untitled."_s + ext : FReport.FileName();
     const TModalResult answer = kavUIServices().MessageDlg(res(u"dsSaveChangesTo"_s) + u' ' + name
@@ -555,7 +577,8 @@ bool DesignerDocument::saveTo(const QString &fileName)
 
 bool DesignerDocument::SaveFile(bool SaveAs)
 {
-    if (!CheckOp(drDontSaveReport))
+    // A prepared page goes back to the preview when the designer closes, not to a file.
+    if (!CheckOp(drDontSaveReport) || FPreviewDesigner)
         return false;
     // A script typed since the last snapshot becomes a history step of its own.
     if (FScriptPending)
@@ -597,6 +620,8 @@ void DesignerDocument::RestoreState()
 
 void DesignerDocument::SaveState() const
 {
+    if (FPreviewDesigner)
+        return;
     TkavDesignerOptions options = FOptions;
     options.RecentFiles = FRecentFiles.Items();
     const std::unique_ptr<TkavIniFile> ini = FReport.GetIniFile();

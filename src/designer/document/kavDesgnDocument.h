@@ -65,13 +65,17 @@ public:
     };
 
     // The designer of report (not owned, outlives the document). Starts on the report as
-    // it is (ReloadReport).
-    explicit DesignerDocument(TkavReport &report);
+    // it is (ReloadReport). A preview designer edits the one page of a temporary report
+    // the preview made of a prepared page: its history holds that page, closing asks
+    // whether to keep the changes (Modified tells the preview), and no file or settings
+    // are written.
+    explicit DesignerDocument(TkavReport &report, bool PreviewDesigner = false);
     ~DesignerDocument();
     DesignerDocument(const DesignerDocument &) = delete;
     DesignerDocument &operator=(const DesignerDocument &) = delete;
 
     TkavReport &Report() const { return FReport; }
+    bool IsPreviewDesigner() const { return FPreviewDesigner; }
     Hooks &ViewHooks() { return FHooks; }
     // The active settings component, or null.
     TkavDesigner *Settings() const { return TkavDesigner::Active(); }
@@ -146,7 +150,8 @@ public:
     bool Undo();
     bool Redo();
     // A run from the designer: BeginRun snapshots the document (script edits included);
-    // EndRun puts exactly that snapshot back, whatever the run changed, and drops it.
+    // EndRun puts exactly that snapshot back, whatever the run changed, and drops it; the
+    // report's Errors keep the run's lines.
     void BeginRun();
     void EndRun();
 
@@ -263,6 +268,8 @@ public:
     bool guarded(const std::function<void()> &command);
 
 private:
+    // What a snapshot holds: the report, or the edited page of a preview designer.
+    TkavComponent &undoTarget() const;
     void rollback();
     // After a load or snapshot restore: every object designing, selection and page found
     // again by name and index.
@@ -279,6 +286,7 @@ private:
     bool search(bool replace);
 
     TkavReport &FReport;
+    const bool FPreviewDesigner;
     Hooks FHooks;
     TkavDesignerOptions FOptions;
     TkavRecentFiles FRecentFiles;

@@ -288,9 +288,32 @@ bool TkavStringsProperty::Edit()
     return true;
 }
 
+const TkavCustomMemoView *TkavMemoProperty::oneLineMemo() const
+{
+    const auto *memo = dynamic_cast<const TkavCustomMemoView *>(Component());
+    return memo && memo->Lines().Count() <= 1 ? memo : nullptr;
+}
+
 TkavPropertyAttributes TkavMemoProperty::GetAttributes() const
 {
-    return dialogOnly;
+    return oneLineMemo() ? TkavPropertyAttributes{paDialog} : dialogOnly;
+}
+
+QString TkavMemoProperty::GetValue() const
+{
+    const TkavCustomMemoView *memo = oneLineMemo();
+    if (!memo)
+        return TkavClassProperty::GetValue();
+    return memo->Lines().Count() > 0 ? memo->Lines().Strings(0) : QString();
+}
+
+void TkavMemoProperty::SetValue(const QString &Value)
+{
+    if (!oneLineMemo())
+        return;
+    for (TPersistent *obj : CompList())
+        if (auto *memo = dynamic_cast<TkavCustomMemoView *>(obj))
+            memo->SetText(Value);
 }
 
 bool TkavMemoProperty::Edit()

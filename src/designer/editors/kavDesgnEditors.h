@@ -7,6 +7,8 @@
 
 #include "kavDesgnStdEditors.h"
 
+class TkavCustomMemoView;
+
 // Pixels shown in the designer's unit: two decimals unless the value is whole.
 class TkavLocSizeXProperty : public TkavFloatProperty
 {
@@ -117,13 +119,20 @@ public:
     bool Edit() override;
 };
 
-// The memo editor on the memo's text.
+// The memo editor on the memo's text. A text of at most one line can also be typed in the
+// row; a longer one only in the editor, so that no line is lost.
 class TkavMemoProperty : public TkavClassProperty
 {
 public:
     using TkavClassProperty::TkavClassProperty;
     TkavPropertyAttributes GetAttributes() const override;
+    QString GetValue() const override;
+    void SetValue(const QString &Value) override;
     bool Edit() override;
+
+private:
+    // The memo edited when its text has at most one line, else null.
+    const TkavCustomMemoView *oneLineMemo() const;
 };
 
 // A data set by its alias in the report; a memo bound to a field gets "[alias."field"]".

@@ -3,6 +3,8 @@
 #include "kavDesgnCompEditors.h"
 #include "kavDesgnEditors.h"
 
+#include <designer/window/kavDesgnPreviewPage.h>
+
 #include <report/kavDataSets.h>
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavRTTI.h>
@@ -205,4 +207,5 @@ void kavRegisterDesignerEditors()
     registerComponentEditors();
     registerDesignerEditors();
     hideProperties();
+    kavInstallPreviewPageDesigner();
 }

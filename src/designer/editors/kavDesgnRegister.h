@@ -53,5 +53,5 @@ private:
 TkavObjectCollection &kavObjectRegistry();
 
 // Registers the standard editors, then the palette, component editors, designer property
-// editors and hidden properties, once.
+// editors and hidden properties, once; and installs the window that edits a prepared page.
 void kavRegisterDesignerEditors();

@@ -494,12 +494,16 @@ bool TkavObjectInspector::editKey(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (FModel.RowAttributes(row).Contains(paDialog))
-            editRow();
-        else if (FModel.EditModified() && FModel.Commit())
-            placeEditor();
-        else
+        // Typed text is committed first, also on a row that has a dialog as well (a
+        // memo's one-line text); without typing, such a row opens its dialog.
+        if (FModel.EditModified() && !FModel.RowAttributes(row).Contains(paReadOnly)) {
+            FModel.Commit();
             placeEditor(); // a refused value is shown as it is
+        } else if (FModel.RowAttributes(row).Contains(paDialog)) {
+            editRow();
+        } else {
+            placeEditor();
+        }
         FEdit->selectAll();
         return true;
     case Qt::Key_Escape:

@@ -22,9 +22,9 @@
 
 using namespace Qt::StringLiterals;
 
-TkavDesignerPanel::TkavDesignerPanel(TkavReport &report, QWidget *parent)
+TkavDesignerPanel::TkavDesignerPanel(TkavReport &report, QWidget *parent, bool PreviewDesigner)
     : QWidget(parent)
-    , FDocument(std::make_unique<DesignerDocument>(report))
+    , FDocument(std::make_unique<DesignerDocument>(report, PreviewDesigner))
 {
     setObjectName(u"DesignerPanel"_s);
     auto *layout = new QVBoxLayout(this);
@@ -50,6 +50,8 @@ TkavDesignerPanel::TkavDesignerPanel(TkavReport &report, QWidget *parent)
     FWorkspace = new TDesignerWorkspace(*FDocument, FScroll);
     FScroll->setWidget(FWorkspace);
     FInspector = new TkavObjectInspector(*FDocument, FSplitter);
+    // A prepared page runs no script: its objects' events have nothing to call.
+    FInspector->SetEventsAllowed(!PreviewDesigner);
     FSplitter->setStretchFactor(0, 1);
     FSplitter->setSizes({700, 260});
     buildToolBar();

@@ -21,8 +21,9 @@ class TkavReport;
 class TkavDesignerPanel : public QWidget
 {
 public:
-    // Designs report (not owned; outlives the panel).
-    explicit TkavDesignerPanel(TkavReport &report, QWidget *parent = nullptr);
+    // Designs report (not owned; outlives the panel); PreviewDesigner: the one page of a
+    // temporary report made of a prepared page (DesignerDocument).
+    explicit TkavDesignerPanel(TkavReport &report, QWidget *parent = nullptr, bool PreviewDesigner = false);
     ~TkavDesignerPanel() override;
 
     DesignerDocument &Document() const { return *FDocument; }
