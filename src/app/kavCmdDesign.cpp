@@ -9,6 +9,7 @@
 #include <designer/editors/kavDesgnRegister.h>
 #include <designer/window/Unit1.h>
 #include <designer/window/kavDesgnForm.h>
+#include <designer/window/kavDesgnTheme.h>
 #include <report/kavReport.h>
 
 #include <QApplication>
@@ -69,6 +70,7 @@ int kavCmdDesign(const QStringList &args)
         return 2;
     }
     kavRegisterDesignerEditors();
+    kavApplyStoredTheme();
     TkavReport report;
     report.EngineOptions().SetNewSilentMode(simSilent);
     if (!in.isEmpty()) {

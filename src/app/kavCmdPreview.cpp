@@ -6,6 +6,7 @@
 #include "kavCommands.h"
 #include "kavRunReport.h"
 
+#include <designer/window/kavDesgnTheme.h>
 #include <output/kavUIServicesQt.h>
 #include <preview/kavPreview.h>
 #include <preview/kavPreviewForm.h>
@@ -146,6 +147,7 @@ int kavCmdPreview(const QStringList &args)
         return 2;
     }
     kavInstallPreviewWindow();
+    kavApplyStoredTheme();
     TkavPreviewForm form;
     if (grab) {
         auto services = std::make_unique<GrabUIServices>();
