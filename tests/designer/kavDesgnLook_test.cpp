@@ -231,3 +231,23 @@ TEST_F(LookTest, ThemesApplyToEveryWindowAndAreStored)
     EXPECT_EQ(kavStoredTheme(), thSystem);
     EXPECT_EQ(QApplication::palette(), kavThemePalette(thSystem));
 }
+
+// The inspector's values on a dark palette: the text of the value column stands out from
+// the grid's background (the classic navy does not).
+TEST_F(LookTest, InspectorValuesReadOnADarkPalette)
+{
+    TkavObjectInspector inspector(*doc);
+    inspector.setPalette(kavThemePalette(thDark));
+    inspector.resize(300, 400);
+    inspector.show();
+    inspector.Inspect({insertMemo(10, 10)});
+    const QImage grid = inspector.Grid()->grab().toImage();
+    const QColor base = inspector.palette().color(QPalette::Base);
+    const QRect row = inspector.RowRect(u"Left"_s); // a plain value, drawn as text
+    ASSERT_FALSE(row.isEmpty());
+    double best = 1;
+    for (int y = row.top(); y <= row.bottom(); ++y)
+        for (int x = inspector.SplitterPos() + 4; x < grid.width() - 4; ++x)
+            best = std::max(best, contrast(grid.pixelColor(x, y), base));
+    EXPECT_GE(best, 4.5);
+}

@@ -1,5 +1,6 @@
 #include "kavDesgnSyntaxMemo.h"
 
+#include <designer/window/kavDesgnTheme.h>
 #include <persist/kavRes.h>
 
 #include <QKeyEvent>
@@ -30,10 +31,8 @@ public:
 
     void setPalette(const QPalette &palette)
     {
-        // Navy and green on paper; lighter tints where the window is dark.
-        const bool dark = palette.color(QPalette::Base).lightness() < 128;
         const QColor text = palette.color(QPalette::Text);
-        const QColor navy = dark ? QColor(0x8c, 0xb4, 0xff) : QColor(0x00, 0x00, 0x80);
+        const QColor navy = kavNavy(palette);
         FFormats.fill(QTextCharFormat());
         for (QTextCharFormat &format : FFormats)
             format.setForeground(text);
@@ -41,7 +40,7 @@ public:
         FFormats[saComment].setFontItalic(true);
         FFormats[saKeyword].setFontWeight(QFont::Bold);
         FFormats[saString].setForeground(navy);
-        FFormats[saNumber].setForeground(dark ? QColor(0x7c, 0xd0, 0x7c) : QColor(0x00, 0x80, 0x00));
+        FFormats[saNumber].setForeground(kavGreen(palette));
         rehighlight();
     }
 

@@ -3,6 +3,7 @@
 #include "kavDesgnInspector.h"
 
 #include <designer/document/kavDesgnDocument.h>
+#include <designer/window/kavDesgnTheme.h>
 #include <persist/kavRes.h>
 #include <rtl/kavObject.h>
 
@@ -29,7 +30,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int buttonWidth = 15;
-const QColor valueColor(0x00, 0x00, 0x80); // navy
 const QColor gridLineColor(0xE0, 0xE0, 0xE0);
 
 bool boldName(const QString &name)
@@ -643,7 +643,7 @@ void TkavObjectInspector::paintGrid(QPainter &p)
             FModel.Editor(i)->OnDrawItem(p, cell);
             p.restore();
         } else {
-            p.setPen(valueColor);
+            p.setPen(kavNavy(palette()));
             p.drawText(cell, Qt::AlignVCenter, FModel.RowValue(i));
         }
     };

@@ -102,6 +102,16 @@ bool kavDarkPalette(const QPalette &palette)
     return palette.color(QPalette::Window).lightness() < 128;
 }
 
+QColor kavNavy(const QPalette &palette)
+{
+    return palette.color(QPalette::Base).lightness() < 128 ? QColor(0x8c, 0xb4, 0xff) : QColor(0x00, 0x00, 0x80);
+}
+
+QColor kavGreen(const QPalette &palette)
+{
+    return palette.color(QPalette::Base).lightness() < 128 ? QColor(0x7c, 0xd0, 0x7c) : QColor(0x00, 0x80, 0x00);
+}
+
 TkavTheme kavCurrentTheme()
 {
     return currentTheme;

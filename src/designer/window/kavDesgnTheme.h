@@ -28,6 +28,10 @@ TkavTheme kavCurrentTheme();
 QPalette kavThemePalette(TkavTheme theme);
 // Whether windows now paint on a dark background.
 bool kavDarkPalette(const QPalette &palette);
+// The designer's accent colours on the palette's text background: navy (inspector values,
+// comments and strings in scripts) and green (numbers), lighter tints where it is dark.
+QColor kavNavy(const QPalette &palette);
+QColor kavGreen(const QPalette &palette);
 
 // Adds the submenu "Theme" to menu: System, Light and Dark as radio items, the current one
 // checked; choosing one applies and stores it.
