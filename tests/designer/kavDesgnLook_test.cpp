@@ -5,6 +5,7 @@
 #include "kavDesignerTestSupport.h"
 
 #include <designer/code/kavDesgnSyntaxMemo.h>
+#include <designer/controls/kavDesgnCtrls.h>
 #include <designer/inspector/kavDesgnInspector.h>
 #include <designer/trees/kavDesgnDataTree.h>
 #include <designer/window/kavDesgnLanguage.h>
@@ -250,4 +251,20 @@ TEST_F(LookTest, InspectorValuesReadOnADarkPalette)
         for (int x = inspector.SplitterPos() + 4; x < grid.width() - 4; ++x)
             best = std::max(best, contrast(grid.pixelColor(x, y), base));
     EXPECT_GE(best, 4.5);
+}
+
+// The font box's TrueType mark is drawn in the list's text colour: light on a dark palette.
+TEST_F(LookTest, FontKindMarkReadsOnADarkPalette)
+{
+    TkavFontComboBox box;
+    box.setPalette(kavThemePalette(thDark));
+    box.PopulateList({TkavFontItem{u"Arial"_s, kavTrueTypeFontType}});
+    ASSERT_EQ(box.count(), 1);
+    const QImage mark = box.itemIcon(0).pixmap(QSize(14, 12)).toImage();
+    int lightest = 0;
+    for (int y = 0; y < mark.height(); ++y)
+        for (int x = 0; x < mark.width(); ++x)
+            if (qAlpha(mark.pixel(x, y)) > 200)
+                lightest = std::max(lightest, mark.pixelColor(x, y).lightness());
+    EXPECT_GT(lightest, 200);
 }
