@@ -9,6 +9,7 @@
 #include <designer/editors/kavDesgnRegister.h>
 #include <designer/window/Unit1.h>
 #include <designer/window/kavDesgnForm.h>
+#include <designer/window/kavDesgnLook.h>
 #include <designer/window/kavDesgnTheme.h>
 #include <report/kavReport.h>
 
@@ -82,6 +83,7 @@ int kavCmdDesign(const QStringList &args)
     // is wanted.
     report.EngineOptions().SetNewSilentMode(grab.isEmpty() ? simMessageBoxes : simSilent);
     TForm1 window(report);
+    kavSetUpHostLook(window);
     TkavDesignerForm &panel = window.Designer();
     if (in.isEmpty())
         panel.Document().NewReport();

@@ -8,7 +8,10 @@
 #include <designer/controls/kavDesgnCtrls.h>
 #include <designer/inspector/kavDesgnInspector.h>
 #include <designer/trees/kavDesgnDataTree.h>
+#include <designer/window/Unit1.h>
+#include <designer/window/kavDesgnForm.h>
 #include <designer/window/kavDesgnLanguage.h>
+#include <designer/window/kavDesgnLook.h>
 #include <designer/window/kavDesgnTheme.h>
 #include <persist/kavXML.h>
 #include <preview/kavPreviewForm.h>
@@ -18,6 +21,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -70,6 +74,13 @@ protected:
         for (QAction *action : menu.actions())
             if (action->text() == text)
                 return action;
+        return nullptr;
+    }
+    static const TkavCompletionItem *item(const QList<TkavCompletionItem> &items, const QString &text)
+    {
+        for (const TkavCompletionItem &i : items)
+            if (i.Text == text)
+                return &i;
         return nullptr;
     }
     static QString checked(QMenu &menu)
@@ -267,4 +278,32 @@ TEST_F(LookTest, FontKindMarkReadsOnADarkPalette)
             if (qAlpha(mark.pixel(x, y)) > 200)
                 lightest = std::max(lightest, mark.pixelColor(x, y).lightness());
     EXPECT_GT(lightest, 200);
+}
+
+// The host window set up as the program does: the View menu holds the Theme and Language
+// submenus; choosing Portuguese re-captions the window's menus, and its script page
+// completes with the report's objects.
+TEST_F(LookTest, HostWindowFollowsTheViewMenu)
+{
+    report->SetIniFile(dir.filePath(u"designer.ini"_s));
+    doc.reset(); // the window's designer is the only one on the report
+    TForm1 form(*report);
+    kavSetUpHostLook(form);
+    QMenu *view = form.ViewMenu();
+    ASSERT_TRUE(view);
+    auto *themes = view->findChild<QMenu *>(u"ThemeMI"_s);
+    auto *languages = view->findChild<QMenu *>(u"LanguageMI"_s);
+    ASSERT_TRUE(themes && languages);
+    EXPECT_EQ(themes->actions().size(), 3);
+    auto *help = form.menuBar()->findChild<QMenu *>(u"HelpMI"_s);
+    ASSERT_TRUE(help);
+    EXPECT_EQ(help->title(), kavResourceTable().Get(u"dsHelpMenu"_s));
+
+    item(*languages, u"Portuguese"_s)->trigger();
+    EXPECT_EQ(help->title(), builtIn(blPortuguese)->Get(u"dsHelpMenu"_s));
+    EXPECT_NE(help->title(), builtIn(blEnglish)->Get(u"dsHelpMenu"_s));
+
+    TkavSyntaxMemo &code = form.Designer().CodeWindow();
+    code.LoadText(u"begin\n  Mas\nend."_s);
+    EXPECT_TRUE(item(code.Completion().Candidates(code.Text(), 11, code.Syntax()).Items, u"MasterData1"_s));
 }
