@@ -164,6 +164,11 @@ AUTHORED = {
         "dsClipboardInvalid": "O conteúdo da área de transferência não pode ser colado:",
         "dsClipboardNoObjects": "a área de transferência não contém objetos de relatório",
         "dsClipboardTooLarge": "o texto é grande demais",
+        # the View menu's theme choice
+        "dsTheme": "Tema",
+        "dsThemeDark": "Escuro",
+        "dsThemeLight": "Claro",
+        "dsThemeSystem": "Do sistema",
         # data tree: tabs, check boxes of the data tab, tree roots, empty-data hint
         "2101": "Dados",
         "2102": "Variáveis",

@@ -9,8 +9,10 @@
 #include <designer/document/kavDesgnDocument.h>
 #include <designer/editors/kavDesgnRegister.h>
 #include <designer/window/Unit1.h>
-#include <designer/window/kavDesgnTextDialogs.h>
 #include <designer/window/kavDesgnForm.h>
+#include <designer/window/kavDesgnLook.h>
+#include <designer/window/kavDesgnTextDialogs.h>
+#include <designer/window/kavDesgnTheme.h>
 #include <output/kavUIServicesQt.h>
 #include <report/kavReport.h>
 #include <rtl/kavUIServices.h>
@@ -74,6 +76,7 @@ int kavCmdDesign(const QStringList &args)
     }
     kavRegisterDesignerEditors();
     kavInstallTextDesignerDialogs();
+    kavApplyStoredTheme();
     TkavReport report;
     report.EngineOptions().SetNewSilentMode(simSilent);
     if (!in.isEmpty()) {
@@ -88,6 +91,7 @@ int kavCmdDesign(const QStringList &args)
     // Dialogs, questions and help on screen; a picture run answers nothing.
     if (grab.isEmpty())
         kavSetUIServices(std::make_unique<TkavUIServicesQt>(&window));
+    kavSetUpHostLook(window);
     TkavDesignerForm &panel = window.Designer();
     if (in.isEmpty())
         panel.Document().NewReport();

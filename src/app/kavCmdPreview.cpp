@@ -7,7 +7,8 @@
 #include "kavRunReport.h"
 
 #include <designer/editors/kavDesgnRegister.h>
-
+#include <designer/window/kavDesgnTextDialogs.h>
+#include <designer/window/kavDesgnTheme.h>
 #include <output/kavUIServicesQt.h>
 #include <preview/kavPreview.h>
 #include <preview/kavPreviewForm.h>
@@ -150,6 +151,8 @@ int kavCmdPreview(const QStringList &args)
     kavInstallPreviewWindow();
     // The Edit button opens the designer on the page shown.
     kavRegisterDesignerEditors();
+    kavInstallTextDesignerDialogs();
+    kavApplyStoredTheme();
     TkavPreviewForm form;
     if (grab) {
         auto services = std::make_unique<GrabUIServices>();

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QObject>
 #include <QPainter>
 
 #include <algorithm>
@@ -278,6 +279,7 @@ void TkavResources::loadBuiltIn(TkavBuiltInLanguage language)
         AddXML(file.readAll());
     }
     FCurrentLanguage.clear();
+    FBuiltIn = language;
 }
 
 // --- languages --------------------------------------------------------------------------
@@ -320,7 +322,31 @@ bool TkavResources::loadLanguage(const QString &language, QString *errorMessage)
     FCurrentLanguage = language;
     TkavIniFile settings(kSettingsRoot.toString());
     settings.WriteString(kLanguageSection.toString(), kLanguageValue.toString(), language);
+    // A listener may come or go while the others run: walk a copy.
+    const auto listeners = FLanguageListeners;
+    for (const auto &[id, listener] : listeners)
+        if (FLanguageListeners.count(id))
+            listener();
     return true;
+}
+
+QString TkavResources::languageInUse() const
+{
+    if (!FCurrentLanguage.isEmpty())
+        return FCurrentLanguage;
+    return FBuiltIn == blEnglish ? u"English"_s : u"Portuguese"_s;
+}
+
+int TkavResources::addLanguageListener(std::function<void()> listener)
+{
+    const int id = FNextListener++;
+    FLanguageListeners.emplace(id, std::move(listener));
+    return id;
+}
+
+void TkavResources::removeLanguageListener(int id)
+{
+    FLanguageListeners.erase(id);
 }
 
 QString TkavResources::rememberedLanguage()
@@ -478,6 +504,12 @@ TkavResources &kavResourceTable()
 {
     static TkavResources table;
     return table;
+}
+
+void kavOnLanguageChanged(QObject &context, std::function<void()> refresh)
+{
+    const int id = kavResourceTable().addLanguageListener(std::move(refresh));
+    QObject::connect(&context, &QObject::destroyed, [id] { kavResourceTable().removeLanguageListener(id); });
 }
 
 QString kavGet(int id)

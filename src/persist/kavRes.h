@@ -11,6 +11,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <map>
+
+class QObject;
 class TStream;
 
 // An image list: equally sized tiles, addressed by index.
@@ -96,6 +100,16 @@ public:
     const QString &currentLanguage() const { return FCurrentLanguage; }
     // The language remembered in the settings (empty when none).
     static QString rememberedLanguage();
+    // The language the texts are in: the language file loaded last, else the built-in
+    // table's ("Portuguese" or "English").
+    QString languageInUse() const;
+
+    // --- language change ---
+
+    // Listener runs after every language file loaded with loadLanguage, so that open windows
+    // show the new texts. The id removes it again.
+    int addLanguageListener(std::function<void()> listener);
+    void removeLanguageListener(int id);
 
     // --- images ---
 
@@ -145,10 +159,17 @@ private:
     quint32 FCP = 0;
     QString FLanguageFolder;
     QString FCurrentLanguage;
+    TkavBuiltInLanguage FBuiltIn = blPortuguese;
+    std::map<int, std::function<void()>> FLanguageListeners;
+    int FNextListener = 1;
 };
 
 // The process-wide table, created on first use (TkavResourceOptions::system()).
 TkavResources &kavResourceTable();
+
+// Runs refresh after every language change for as long as context lives: a window calls
+// it once with itself and a function that sets its captions again.
+void kavOnLanguageChanged(QObject &context, std::function<void()> refresh);
 
 // Get of the decimal text of a number: kavGet(2475) is the text of "2475".
 QString kavGet(int id);

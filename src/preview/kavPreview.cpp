@@ -104,6 +104,13 @@ TkavPreview::TkavPreview(QWidget *Parent)
     connect(FCancelButton, &QPushButton::clicked, this, [this] { Cancel(); });
     messageLayout->addWidget(FCancelButton, 0, Qt::AlignHCenter);
     FMessagePanel->hide();
+    // Captions follow a language chosen while the preview is open.
+    kavOnLanguageChanged(*this, [this] {
+        FCancelButton->setText(res(u"clCancel"_s));
+        for (int i = 0; i < FTabItems.Count() && i < FTabs->count(); ++i)
+            if (FTabItems.Items(i).Name.isEmpty())
+                FTabs->setTabText(i, res(u"100"_s));
+    });
     setFocusProxy(FWorkspace);
     resize(100, 100);
 }

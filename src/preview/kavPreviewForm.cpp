@@ -76,21 +76,45 @@ TkavPreviewForm::TkavPreviewForm(QWidget *Parent)
     FPreview->OnStatusText = [this](const QString &text) { FStatusMessage->setText(text); };
     resize(900, 1000);
     updateControls();
+    kavOnLanguageChanged(*this, [this] { UpdateCaptions(); });
 }
 
 TkavPreviewForm::~TkavPreviewForm() = default;
 
 QAction *TkavPreviewForm::addButton(int Image, const QString &Key, QKeySequence Shortcut, std::function<void()> Do)
 {
-    QAction *action = FToolBar->addAction(toolIcon(Image), res(Key));
-    action->setToolTip(Shortcut.isEmpty() ? res(Key)
-                                          : res(Key) + u" ("_s + Shortcut.toString(QKeySequence::NativeText) + u')');
-    if (!Shortcut.isEmpty()) {
-        action->setShortcut(Shortcut);
-        action->setShortcutContext(Qt::WindowShortcut);
-    }
+    QAction *action = FToolBar->addAction(toolIcon(Image), QString());
+    action->setProperty("captionKey", Key);
+    action->setShortcut(Shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    captionAction(*action);
     connect(action, &QAction::triggered, this, [Do = std::move(Do)] { Do(); });
     return action;
+}
+
+// The caption of a button from its resource key, its hint with the shortcut.
+void TkavPreviewForm::captionAction(QAction &Action) const
+{
+    const QString caption = res(Action.property("captionKey").toString());
+    const QKeySequence keys = Action.shortcut();
+    Action.setText(caption);
+    Action.setToolTip(keys.isEmpty() ? caption : caption + u" ("_s + keys.toString(QKeySequence::NativeText) + u')');
+}
+
+void TkavPreviewForm::UpdateCaptions()
+{
+    for (QAction *action : FToolBar->actions())
+        if (action->property("captionKey").isValid())
+            captionAction(*action);
+    FToolBar->setWindowTitle(res(u"100"_s));
+    FExportButton->setToolTip(res(u"104"_s));
+    FFindNext->setText(res(u"119"_s));
+    FZoomBox->setToolTip(res(u"108"_s));
+    FZoomBox->setItemText(6, res(u"zmPageWidth"_s));
+    FZoomBox->setItemText(7, res(u"zmWholePage"_s));
+    FPageBox->setToolTip(res(u"120"_s));
+    setWindowTitle(FReportName.isEmpty() ? res(u"100"_s) : res(u"100"_s) + u" - "_s + FReportName);
+    updateControls();
 }
 
 void TkavPreviewForm::buildToolBar()
@@ -102,17 +126,17 @@ void TkavPreviewForm::buildToolBar()
     FPrint = addButton(2, u"101"_s, QKeySequence::Print, [&p] { p.Print(); });
     FOpen = addButton(0, u"102"_s, QKeySequence::Open, [&p] { p.LoadFromFile(); });
     FSave = addButton(1, u"103"_s, QKeySequence::Save, [&p] { p.SaveToFile(); });
-    auto *exportButton = new QToolButton(FToolBar);
-    exportButton->setIcon(toolIcon(3));
-    exportButton->setToolTip(res(u"104"_s));
-    exportButton->setPopupMode(QToolButton::InstantPopup);
-    exportMenu(*exportButton);
-    FExport = FToolBar->addWidget(exportButton);
+    FExportButton = new QToolButton(FToolBar);
+    FExportButton->setIcon(toolIcon(3));
+    FExportButton->setToolTip(res(u"104"_s));
+    FExportButton->setPopupMode(QToolButton::InstantPopup);
+    exportMenu(*FExportButton);
+    FExport = FToolBar->addWidget(FExportButton);
     FFind = addButton(4, u"105"_s, QKeySequence::Find, [&p] { p.Find(); });
-    auto *findNext = new QAction(res(u"119"_s), this);
-    findNext->setShortcut(QKeySequence::FindNext);
-    connect(findNext, &QAction::triggered, this, [&p] { p.FindNext(); });
-    addAction(findNext);
+    FFindNext = new QAction(res(u"119"_s), this);
+    FFindNext->setShortcut(QKeySequence::FindNext);
+    connect(FFindNext, &QAction::triggered, this, [&p] { p.FindNext(); });
+    addAction(FFindNext);
     FToolBar->addSeparator();
     FZoomIn = addButton(5, u"106"_s, QKeySequence::ZoomIn, [&p] { p.SetZoom(p.Zoom() + 0.25); });
     FZoomOut = addButton(6, u"107"_s, QKeySequence::ZoomOut, [&p] { p.SetZoom(p.Zoom() - 0.25); });
@@ -281,8 +305,8 @@ void TkavPreviewForm::ApplyReportOptions(TkavReport &Report, bool RestoreSetting
         action->setVisible(buttons.Contains(pbNavigator));
     FFullScreen->setVisible(!buttons.Contains(pbNoFullScreen));
     FClose->setVisible(!buttons.Contains(pbNoClose));
-    const QString name = Report.ReportOptions().Name();
-    setWindowTitle(name.isEmpty() ? res(u"100"_s) : res(u"100"_s) + u" - "_s + name);
+    FReportName = Report.ReportOptions().Name();
+    setWindowTitle(FReportName.isEmpty() ? res(u"100"_s) : res(u"100"_s) + u" - "_s + FReportName);
     FSettingsReport = &Report;
     FIniFile = Report.IniFile();
     if (!RestoreSettings)

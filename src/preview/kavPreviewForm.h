@@ -38,6 +38,8 @@ public:
     // Sets the zoom from a typed text: "%" and spaces dropped, read as a percentage.
     void ZoomTyped(const QString &Text);
     void SetFullScreen(bool On);
+    // Sets every caption and hint from the resource table again (after a language change).
+    void UpdateCaptions();
 
 protected:
     void closeEvent(QCloseEvent *Event) override;
@@ -49,13 +51,17 @@ private:
     void exportMenu(QToolButton &Button);
     void updateControls();
     void saveSettings();
+    void captionAction(QAction &Action) const;
 
     TkavPreview *FPreview;
+    QString FReportName; // shown in the title after the window's own caption
     TkavReport *FSettingsReport = nullptr; // whose settings store the window uses
     QString FIniFile;
     QToolBar *FToolBar = nullptr;
     QComboBox *FZoomBox = nullptr;
     QLineEdit *FPageBox = nullptr;
+    QToolButton *FExportButton = nullptr;
+    QAction *FFindNext = nullptr;
     QLabel *FOfLabel = nullptr;
     QLabel *FStatusPage = nullptr;
     QLabel *FStatusMessage = nullptr;

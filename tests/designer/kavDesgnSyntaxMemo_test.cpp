@@ -4,6 +4,7 @@
 #include <designer/code/kavDesgnSyntaxMemo.h>
 #include <script/ky_langs.h>
 
+#include <QLabel>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -117,4 +118,33 @@ TEST(SyntaxMemo, FindAndReplaceShowTheirSelection)
     EXPECT_EQ(m.memo.toPlainText(), u"x := b;\nb := x;"_s);
     QTest::keyClick(&m.memo, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(m.memo.toPlainText(), u"a := b;\nb := a;"_s);
+}
+
+// The gutter in the button face colour with a line in the shadow colour at its edge; the
+// message bar across the bottom in white bold on dark red, the text kept above it.
+TEST(SyntaxMemo, GutterAndMessageBarPaint)
+{
+    Memo m(u"begin\nend."_s);
+    auto *gutter = m.memo.findChild<QWidget *>(u"gutter"_s);
+    auto *bar = m.memo.findChild<QLabel *>(u"messageBar"_s);
+    ASSERT_TRUE(gutter && bar);
+    EXPECT_FALSE(bar->isVisible());
+    m.memo.ShowMessage(u"Undeclared identifier: 'x'"_s);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_TRUE(bar->font().bold());
+    EXPECT_EQ(bar->font().family(), u"Tahoma"_s);
+    EXPECT_EQ(bar->font().pointSize(), 8);
+    EXPECT_EQ(bar->geometry().bottom(), m.memo.contentsRect().bottom());
+    EXPECT_LE(m.memo.viewport()->geometry().bottom(), bar->geometry().top());
+
+    const QImage shot = m.memo.grab().toImage();
+    const QPalette &p = m.memo.palette();
+    EXPECT_EQ(shot.pixel(bar->geometry().bottomRight() - QPoint(2, 1)), qRgb(128, 0, 0));
+    const int emptyY = gutter->geometry().top() + 3 * m.memo.fontMetrics().height();
+    EXPECT_EQ(shot.pixel(gutter->geometry().left() + 1, emptyY), p.color(QPalette::Button).rgb());
+    EXPECT_EQ(shot.pixel(gutter->geometry().right(), emptyY), p.color(QPalette::Dark).rgb());
+
+    m.memo.ShowMessage(QString());
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(m.memo.viewport()->geometry().bottom(), m.memo.contentsRect().bottom());
 }

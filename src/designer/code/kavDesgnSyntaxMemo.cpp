@@ -1,7 +1,15 @@
 #include "kavDesgnSyntaxMemo.h"
 
+#include <designer/window/kavDesgnTheme.h>
+#include <persist/kavRes.h>
+
 #include <QKeyEvent>
 #include <QLabel>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QListWidget>
+#include <QMenu>
+#include <QVBoxLayout>
 #include <QPainter>
 #include <QSyntaxHighlighter>
 #include <QTextBlock>
@@ -23,10 +31,8 @@ public:
 
     void setPalette(const QPalette &palette)
     {
-        // Navy and green on paper; lighter tints where the window is dark.
-        const bool dark = palette.color(QPalette::Base).lightness() < 128;
         const QColor text = palette.color(QPalette::Text);
-        const QColor navy = dark ? QColor(0x8c, 0xb4, 0xff) : QColor(0x00, 0x00, 0x80);
+        const QColor navy = kavNavy(palette);
         FFormats.fill(QTextCharFormat());
         for (QTextCharFormat &format : FFormats)
             format.setForeground(text);
@@ -34,7 +40,7 @@ public:
         FFormats[saComment].setFontItalic(true);
         FFormats[saKeyword].setFontWeight(QFont::Bold);
         FFormats[saString].setForeground(navy);
-        FFormats[saNumber].setForeground(dark ? QColor(0x7c, 0xd0, 0x7c) : QColor(0x00, 0x80, 0x00));
+        FFormats[saNumber].setForeground(kavGreen(palette));
         rehighlight();
     }
 
@@ -86,6 +92,11 @@ private:
 
 constexpr int markWidth = 16;
 
+// Icons of the completion kinds (indices into the main button images, -1 for none), in the
+// order of TkavCompletionKind.
+constexpr std::array<int, ckProcedure + 1> completionImages{-1, 52, 78, 80, 80, -1, 73, 74, 79, 52};
+constexpr int completionRows = 10;
+
 void notify(const std::function<void()> &event)
 {
     if (event)
@@ -107,7 +118,9 @@ TkavSyntaxMemo::TkavSyntaxMemo(QWidget *parent)
     setTabChangesFocus(false);
     FGutter->setObjectName(u"gutter"_s);
     FMessageBar->setObjectName(u"messageBar"_s);
-    FMessageBar->setStyleSheet(u"background: #800000; color: white; font-weight: bold; padding: 2px"_s);
+    // White "Tahoma" 8 bold on dark red, whatever the palette: a message must stand out.
+    FMessageBar->setFont(QFont(u"Tahoma"_s, 8, QFont::Bold));
+    FMessageBar->setStyleSheet(u"background: #800000; color: white; padding: 2px"_s);
     FMessageBar->hide();
     // The model follows the document before the highlighter reads it: connect first.
     connect(document(), &QTextDocument::contentsChange, this, &TkavSyntaxMemo::contentsChanged);
@@ -122,6 +135,19 @@ TkavSyntaxMemo::TkavSyntaxMemo(QWidget *parent)
     FHighlighter = new TkavSyntaxHighlighter(FModel, document());
     FHighlighter->setPalette(palette());
     updateGutterWidth();
+    // The list lies over the text and never takes the focus: the keys stay with the editor,
+    // which passes the list's own keys on to it.
+    FCompletionForm = new QFrame(this);
+    FCompletionForm->setObjectName(u"FCompletionForm"_s);
+    FCompletionLB = new QListWidget(FCompletionForm);
+    FCompletionLB->setObjectName(u"FCompletionLB"_s);
+    FCompletionLB->setFocusPolicy(Qt::NoFocus);
+    FCompletionLB->setFrameShape(QFrame::Box);
+    auto *layout = new QVBoxLayout(FCompletionForm);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(FCompletionLB);
+    FCompletionForm->hide();
+    connect(FCompletionLB, &QListWidget::itemActivated, this, [this] { acceptCompletion(); });
 }
 
 // The document outlives this part of the object: it must not call back into it.
@@ -166,6 +192,15 @@ void TkavSyntaxMemo::caretMoved()
 {
     if (FShowing)
         return;
+    // Typing narrows the list; leaving the word closes it.
+    if (CompletionVisible()) {
+        const QString text = toPlainText();
+        const int caret = textCursor().position();
+        if (textCursor().hasSelection() || TkavCompletion::WordStart(text, caret) != FCompletionItems.WordStart)
+            FCompletionForm->hide();
+        else
+            fillCompletion(text.mid(FCompletionItems.WordStart, caret - FCompletionItems.WordStart));
+    }
     const QTextCursor cursor = textCursor();
     const QPoint pt(cursor.positionInBlock() + 1, cursor.blockNumber() + 1);
     if (pt != FModel.Pos())
@@ -322,7 +357,7 @@ int TkavSyntaxMemo::GutterWidth() const
 
 void TkavSyntaxMemo::updateGutterWidth()
 {
-    setViewportMargins(GutterWidth(), 0, 0, FMessageBar->isVisible() ? FMessageBar->sizeHint().height() : 0);
+    setViewportMargins(GutterWidth(), 0, 0, FMessageBar->isHidden() ? 0 : FMessageBar->sizeHint().height());
 }
 
 void TkavSyntaxMemo::changeEvent(QEvent *event)
@@ -349,7 +384,7 @@ void TkavSyntaxMemo::paintGutter(QPaintEvent *event)
 {
     QPainter painter(FGutter);
     painter.fillRect(event->rect(), palette().color(QPalette::Button));
-    painter.setPen(palette().color(QPalette::Mid));
+    painter.setPen(palette().color(QPalette::Dark)); // the button shadow colour
     painter.drawLine(FGutter->width() - 1, event->rect().top(), FGutter->width() - 1, event->rect().bottom());
     painter.setRenderHint(QPainter::Antialiasing);
     QTextBlock block = firstVisibleBlock();
@@ -389,10 +424,144 @@ void TkavSyntaxMemo::gutterClicked(int y)
         ToggleBreakPoint(block.blockNumber() + 1);
 }
 
+// --- code completion ---
+
+bool TkavSyntaxMemo::CompletionVisible() const
+{
+    return FCompletionForm->isVisible();
+}
+
+bool TkavSyntaxMemo::ShowCompletion()
+{
+    const QString text = toPlainText();
+    const int caret = textCursor().position();
+    FCompletionItems = OnCodeCompletion ? OnCodeCompletion(text, caret) : FCompletion.Candidates(text, caret, Syntax());
+    fillCompletion(FCompletionItems.Prefix);
+    if (FCompletionLB->count() == 0)
+        return false;
+    // Below the caret, or above it when the editor has no room left below.
+    const QRect caretRect = cursorRect();
+    const int rowHeight = std::max(FCompletionLB->sizeHintForRow(0), fontMetrics().height());
+    const QSize size(std::max(FCompletionLB->sizeHintForColumn(0) + 40, fontMetrics().averageCharWidth() * 28),
+                     rowHeight * std::min(completionRows, FCompletionLB->count()) + 2 * FCompletionLB->frameWidth() + 2);
+    QPoint at = viewport()->mapTo(this, caretRect.bottomLeft()) + QPoint(0, 2);
+    if (at.y() + size.height() > height() && caretRect.top() - size.height() >= 0)
+        at = viewport()->mapTo(this, caretRect.topLeft()) - QPoint(0, size.height() + 2);
+    at.setX(std::max(0, std::min(at.x(), width() - size.width())));
+    FCompletionForm->setGeometry(QRect(at, size));
+    FCompletionForm->show();
+    FCompletionForm->raise();
+    return true;
+}
+
+// The candidates that start with prefix; none closes the list.
+void TkavSyntaxMemo::fillCompletion(const QString &prefix)
+{
+    FCompletionLB->clear();
+    const TkavImageList &images = kavResourceTable().GetMainButtonImages();
+    for (const TkavCompletionItem &item : TkavCompletion::Filter(FCompletionItems.Items, prefix)) {
+        auto *row = new QListWidgetItem(item.Text, FCompletionLB);
+        const int image = completionImages[size_t(item.Kind)];
+        if (image >= 0 && image < images.size())
+            row->setIcon(QPixmap::fromImage(images[image]));
+        row->setToolTip(item.Detail);
+    }
+    if (FCompletionLB->count() == 0)
+        FCompletionForm->hide();
+    else
+        FCompletionLB->setCurrentRow(0);
+}
+
+// Replaces the whole word at the caret by the chosen candidate.
+void TkavSyntaxMemo::acceptCompletion()
+{
+    const QListWidgetItem *item = FCompletionLB->currentItem();
+    FCompletionForm->hide();
+    if (!item)
+        return;
+    const QString text = toPlainText();
+    int end = textCursor().position();
+    while (end < text.size() && (text[end].isLetterOrNumber() || text[end] == u'_'))
+        ++end;
+    // The insert is an undo step of its own, apart from the typing before it.
+    FModel.SetPos(FModel.Pos().x(), FModel.Pos().y());
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(FCompletionItems.WordStart);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    cursor.insertText(item->text());
+    setTextCursor(cursor);
+}
+
+// The keys of an open list: arrows and pages move in it, Enter and Tab insert, Esc closes.
+bool TkavSyntaxMemo::completionKey(QKeyEvent *event)
+{
+    if (!CompletionVisible())
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        QCoreApplication::sendEvent(FCompletionLB, event);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+        acceptCompletion();
+        return true;
+    case Qt::Key_Escape:
+        FCompletionForm->hide();
+        return true;
+    default:
+        return false;
+    }
+}
+
+QMenu *TkavSyntaxMemo::CreateContextMenu()
+{
+    auto *menu = new QMenu(this);
+    const auto add = [&](const QString &key, QKeySequence::StandardKey keys, bool enabled, auto run) {
+        QAction *item = menu->addAction(kavResourceTable().Get(key), this, run);
+        item->setShortcut(keys);
+        item->setEnabled(enabled && !isReadOnly());
+        return item;
+    };
+    const bool selected = textCursor().hasSelection();
+    add(u"dsUndo"_s, QKeySequence::Undo, FModel.UndoCount() > 0, [this] { Undo(); });
+    add(u"dsRedo"_s, QKeySequence::Redo, FModel.RedoCount() > 0, [this] { Redo(); });
+    menu->addSeparator();
+    add(u"dsCut"_s, QKeySequence::Cut, selected, [this] { cut(); });
+    add(u"dsCopy"_s, QKeySequence::Copy, true, [this] { copy(); })->setEnabled(selected);
+    add(u"dsPaste"_s, QKeySequence::Paste, canPaste(), [this] { paste(); });
+    add(u"dsDelete"_s, QKeySequence::Delete, selected, [this] { textCursor().removeSelectedText(); });
+    return menu;
+}
+
+// The widget's own menu would offer its history, which the editor does not use.
+void TkavSyntaxMemo::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = CreateContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void TkavSyntaxMemo::focusOutEvent(QFocusEvent *event)
+{
+    FCompletionForm->hide();
+    QPlainTextEdit::focusOutEvent(event);
+}
+
 // Ctrl+Z / Ctrl+Y (and Ctrl+Shift+Z) use the text's own history; Ctrl+Shift+digit sets
-// or clears a bookmark, Ctrl+digit jumps to it.
+// or clears a bookmark, Ctrl+digit jumps to it; Ctrl+Space opens the completion list, and
+// so does a "." typed after a name.
 void TkavSyntaxMemo::keyPressEvent(QKeyEvent *event)
 {
+    if (completionKey(event))
+        return;
+    if (event->key() == Qt::Key_Space && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+        ShowCompletion();
+        return;
+    }
     if (event->matches(QKeySequence::Undo)) {
         Undo();
         return;
@@ -416,4 +585,6 @@ void TkavSyntaxMemo::keyPressEvent(QKeyEvent *event)
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+    if (event->text() == u"."_s)
+        ShowCompletion();
 }

@@ -178,46 +178,53 @@ int TkavSyntaxText::OffsetOf(QPoint pt) const
 
 // --- colouring ---
 
+void kavConfigureSyntaxParser(TkyParser &parser, const QString &syntax)
+{
+    parser.Clear();
+    parser.SetSkipSpace(false);
+    if (syntax.compare(u"SQL"_s, Qt::CaseInsensitive) == 0) {
+        for (const QString &word : QString::fromUtf16(sqlKeywords).split(u','))
+            parser.AddKeyword(word);
+        parser.SetCommentLine1(u"--"_s);
+        parser.SetCommentBlock1(u"/*,*/"_s);
+        parser.SetCommentBlock2(QString());
+        parser.SetStringQuotes(u"\""_s);
+        parser.SetHexSequence(u"0x"_s);
+        return;
+    }
+    if (!languageRegistered(syntax))
+        return;
+    const auto grammar = kyGetGrammar(syntax);
+    for (const QString &keyword : grammar->Keywords())
+        parser.AddKeyword(keyword);
+    for (const auto &[option, value] : grammar->Options()) {
+        if (option == u"identchars")
+            parser.ConstructCharset(value);
+        else if (option == u"commentline1")
+            parser.SetCommentLine1(value);
+        else if (option == u"commentline2")
+            parser.SetCommentLine2(value);
+        else if (option == u"commentblock1")
+            parser.SetCommentBlock1(value);
+        else if (option == u"commentblock2")
+            parser.SetCommentBlock2(value);
+        else if (option == u"stringquotes")
+            parser.SetStringQuotes(value);
+        else if (option == u"hexsequence")
+            parser.SetHexSequence(value);
+        // Read as the compiler reads: "If" is no keyword where case matters, and an escaped
+        // quote does not end a string.
+        else if (option == u"casesensitive" && value == u"1")
+            parser.SetCaseSensitive(true);
+        else if (option == u"specstrchar" && value == u"1")
+            parser.SetSpecStrChar(true);
+    }
+}
+
 void TkavSyntaxText::SetSyntax(const QString &name)
 {
     FSyntax = name;
-    FParser.Clear();
-    FParser.SetSkipSpace(false);
-    if (name.compare(u"SQL"_s, Qt::CaseInsensitive) == 0) {
-        for (const QString &word : QString::fromUtf16(sqlKeywords).split(u','))
-            FParser.AddKeyword(word);
-        FParser.SetCommentLine1(u"--"_s);
-        FParser.SetCommentBlock1(u"/*,*/"_s);
-        FParser.SetCommentBlock2(QString());
-        FParser.SetStringQuotes(u"\""_s);
-        FParser.SetHexSequence(u"0x"_s);
-    } else if (languageRegistered(name)) {
-        const auto grammar = kyGetGrammar(name);
-        for (const QString &keyword : grammar->Keywords())
-            FParser.AddKeyword(keyword);
-        for (const auto &[option, value] : grammar->Options()) {
-            if (option == u"identchars")
-                FParser.ConstructCharset(value);
-            else if (option == u"commentline1")
-                FParser.SetCommentLine1(value);
-            else if (option == u"commentline2")
-                FParser.SetCommentLine2(value);
-            else if (option == u"commentblock1")
-                FParser.SetCommentBlock1(value);
-            else if (option == u"commentblock2")
-                FParser.SetCommentBlock2(value);
-            else if (option == u"stringquotes")
-                FParser.SetStringQuotes(value);
-            else if (option == u"hexsequence")
-                FParser.SetHexSequence(value);
-            // Colour as the compiler reads: "If" is no keyword where case matters, and an
-            // escaped quote does not end a string.
-            else if (option == u"casesensitive" && value == u"1")
-                FParser.SetCaseSensitive(true);
-            else if (option == u"specstrchar" && value == u"1")
-                FParser.SetSpecStrChar(true);
-        }
-    }
+    kavConfigureSyntaxParser(FParser, name);
     invalidate(1);
 }
 

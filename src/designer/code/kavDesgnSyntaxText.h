@@ -22,6 +22,10 @@ enum TkavSyntaxAttr : char16_t {
     saNumber = 6
 };
 
+// Sets parser up to read a text of syntax ("SQL", a registered script language, or
+// anything else: no keywords), white space and comments not skipped by the readers.
+void kavConfigureSyntaxParser(TkyParser &parser, const QString &syntax);
+
 class TkavSyntaxText
 {
 public:

@@ -22,9 +22,12 @@ const QString mruSection = u"MRUFont"_s;
 
 // The kind icons, drawn rather than loaded: a serif "T" for outline fonts, a small printer
 // for device fonts.
-QPixmap kindIcon(int fontType)
+// Drawn for the screen's pixel ratio, so it stays sharp when scaled, in the list's text
+// colour (ink), so it reads on a dark palette.
+QPixmap kindIcon(int fontType, const QColor &ink, qreal ratio)
 {
-    QPixmap pixmap(14, 12);
+    QPixmap pixmap(QSize(14, 12) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     if (fontType & kavTrueTypeFontType) {
@@ -34,10 +37,10 @@ QPixmap kindIcon(int fontType)
         p.setFont(f);
         p.setPen(QColor(0x80, 0x80, 0x80));
         p.drawText(QRect(0, 0, 9, 12), Qt::AlignCenter, u"T"_s);
-        p.setPen(Qt::black);
+        p.setPen(ink);
         p.drawText(QRect(4, 0, 9, 12), Qt::AlignCenter, u"T"_s);
     } else if (fontType & kavDeviceFontType) {
-        p.setPen(Qt::black);
+        p.setPen(ink);
         p.drawRect(1, 4, 11, 5);
         p.drawRect(3, 1, 7, 3);
         p.fillRect(3, 9, 8, 2, Qt::white);
@@ -66,16 +69,18 @@ public:
         const int row = index.row();
         const TkavFontItem item = FList.Items().value(row);
         const QRect r = option.rect;
+        const QColor ink = o.palette.color(option.state & QStyle::State_Selected ? QPalette::HighlightedText
+                                                                                 : QPalette::Text);
         int x = r.left() + 1;
         if (item.FontType & (kavTrueTypeFontType | kavDeviceFontType)) {
-            const QPixmap icon = kindIcon(item.FontType);
-            p->drawPixmap(x, r.top() + (r.height() - icon.height()) / 2, icon);
-            x += icon.width();
+            const QPixmap icon = kindIcon(item.FontType, ink, p->device()->devicePixelRatioF());
+            const QSize size = icon.deviceIndependentSize().toSize();
+            p->drawPixmap(x, r.top() + (r.height() - size.height()) / 2, icon);
+            x += size.width();
         } else {
             x += 15;
         }
-        p->setPen(o.palette.color(option.state & QStyle::State_Selected ? QPalette::HighlightedText
-                                                                         : QPalette::Text));
+        p->setPen(ink);
         p->drawText(QRect(x + 2, r.top(), r.right() - x - 2, r.height()),
                     Qt::AlignVCenter | Qt::TextSingleLine, name);
         if (row == FList.Numused() && FList.Numused() >= 0) {
@@ -226,7 +231,7 @@ void TkavFontComboBox::reload()
     FUpdate = true;
     clear();
     for (const TkavFontItem &item : FList.Items())
-        addItem(QIcon(kindIcon(item.FontType)), item.Name);
+        addItem(QIcon(kindIcon(item.FontType, palette().color(QPalette::Text), devicePixelRatioF())), item.Name);
     setCurrentIndex(FList.ItemIndex());
     FUpdate = false;
 }

@@ -3,6 +3,7 @@
 #include "kavDesgnInspector.h"
 
 #include <designer/document/kavDesgnDocument.h>
+#include <designer/window/kavDesgnTheme.h>
 #include <persist/kavRes.h>
 #include <rtl/kavObject.h>
 
@@ -29,7 +30,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int buttonWidth = 15;
-const QColor valueColor(0x00, 0x00, 0x80); // navy
 const QColor gridLineColor(0xE0, 0xE0, 0xE0);
 
 bool boldName(const QString &name)
@@ -121,9 +121,9 @@ TkavObjectInspector::TkavObjectInspector(DesignerDocument &Designer, QWidget *pa
     FHelpText->setWordWrap(true);
     FHelpText->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     FHelpText->setAutoFillBackground(true);
-    QPalette white = FHelpText->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    FHelpText->setPalette(white);
+    // The colours of a text box, so that the help reads on a dark palette too.
+    FHelpText->setBackgroundRole(QPalette::Base);
+    FHelpText->setForegroundRole(QPalette::Text);
     helpLayout->addWidget(FHelpName);
     helpLayout->addWidget(FHelpText, 1);
     FSplitter->setStretchFactor(0, 1);
@@ -153,6 +153,7 @@ TkavObjectInspector::TkavObjectInspector(DesignerDocument &Designer, QWidget *pa
     connect(FObjectsCB, &QComboBox::activated, this, [this](int index) { objectChosen(index); });
     FPopupClosed.invalidate();
     FTickCount.invalidate();
+    kavOnLanguageChanged(*this, [this] { UpdateCaptions(); });
 }
 
 TkavObjectInspector::~TkavObjectInspector() = default;
@@ -363,6 +364,15 @@ void TkavObjectInspector::placeWidgets(int row)
     }
     FEdit->setReadOnly(attrs.Contains(paReadOnly));
     FEdit->setGeometry(FSplitterPos + 2, top + 1, std::max(10, right - FSplitterPos - 2 - 2), FRowHeight - 2);
+}
+
+void TkavObjectInspector::UpdateCaptions()
+{
+    setWindowTitle(kavResourceTable().Get(u"2000"_s));
+    FTabs->setTabText(0, kavResourceTable().Get(u"oiProp"_s));
+    FTabs->setTabText(1, kavResourceTable().Get(u"oiEvent"_s));
+    updateHelp();
+    FGrid->update();
 }
 
 void TkavObjectInspector::updateHelp()
@@ -637,7 +647,7 @@ void TkavObjectInspector::paintGrid(QPainter &p)
             FModel.Editor(i)->OnDrawItem(p, cell);
             p.restore();
         } else {
-            p.setPen(valueColor);
+            p.setPen(kavNavy(palette()));
             p.drawText(cell, Qt::AlignVCenter, FModel.RowValue(i));
         }
     };

@@ -50,6 +50,8 @@ public:
     void SetEventsAllowed(bool Value);
     void DisableUpdate();
     void EnableUpdate();
+    // Sets the captions and the help from the resource table again (after a language change).
+    void UpdateCaptions();
 
     int RowHeight() const { return FRowHeight; }
     // The rectangle of a row in the grid widget's coordinates (empty when there is none).

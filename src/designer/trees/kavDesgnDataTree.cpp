@@ -55,16 +55,14 @@ TkavDataTreeForm::TkavDataTreeForm(TkavReport &report, QWidget *parent)
     , FTabs(new QTabBar(this))
     , FPages(new QStackedWidget(this))
 {
-    setWindowTitle(res(u"2100"_s));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(FTabs);
     layout->addWidget(FPages, 1);
-    static const char16_t *const tabKeys[] = {u"2101", u"2102", u"2103", u"2106"};
     static const char16_t *const treeNames[] = {u"DataTree", u"VariablesTree", u"FunctionsTree", u"ClassesTree"};
     for (int tab = 0; tab < 4; ++tab) {
-        FTabs->addTab(res(QString::fromUtf16(tabKeys[tab])));
+        FTabs->addTab(QString());
         auto *page = new QWidget;
         auto *pageLayout = new QVBoxLayout(page);
         pageLayout->setContentsMargins(0, 0, 0, 0);
@@ -81,7 +79,7 @@ TkavDataTreeForm::TkavDataTreeForm(TkavReport &report, QWidget *parent)
     }
     // Data tab: the no-data text and the insertion options under the tree.
     auto *dataLayout = static_cast<QVBoxLayout *>(FPages->widget(dttData)->layout());
-    FNoDataL = new QLabel(res(u"dtNoData"_s) + u"\n\n"_s + res(u"dtNoData1"_s));
+    FNoDataL = new QLabel;
     FNoDataL->setObjectName(u"NoDataL"_s);
     FNoDataL->setWordWrap(true);
     FNoDataL->setAlignment(Qt::AlignTop | Qt::AlignLeft);
@@ -90,10 +88,10 @@ TkavDataTreeForm::TkavDataTreeForm(TkavReport &report, QWidget *parent)
     dataLayout->addWidget(FNoDataL, 1);
     FOptions = new QWidget;
     auto *optionsLayout = new QVBoxLayout(FOptions);
-    FInsFieldCB = new QCheckBox(res(u"2104"_s));
+    FInsFieldCB = new QCheckBox;
     FInsFieldCB->setChecked(true);
-    FInsCaptionCB = new QCheckBox(res(u"2105"_s));
-    FSortCB = new QCheckBox(res(u"6004"_s));
+    FInsCaptionCB = new QCheckBox;
+    FSortCB = new QCheckBox;
     for (QCheckBox *box : {FInsFieldCB, FInsCaptionCB, FSortCB})
         optionsLayout->addWidget(box);
     FOptions->hide();
@@ -114,7 +112,21 @@ TkavDataTreeForm::TkavDataTreeForm(TkavReport &report, QWidget *parent)
     functionsLayout->addWidget(FFunctionDescL);
     connect(FTrees[dttFunctions], &QTreeWidget::currentItemChanged, this, [this] { showFunctionHint(); });
     connect(FTabs, &QTabBar::currentChanged, this, [this](int index) { ShowTab(index); });
+    UpdateCaptions();
+    kavOnLanguageChanged(*this, [this] { UpdateCaptions(); });
     ShowTab(dttData);
+}
+
+void TkavDataTreeForm::UpdateCaptions()
+{
+    setWindowTitle(res(u"2100"_s));
+    static const char16_t *const tabKeys[] = {u"2101", u"2102", u"2103", u"2106"};
+    for (int tab = 0; tab < 4; ++tab)
+        FTabs->setTabText(tab, res(QString::fromUtf16(tabKeys[tab])));
+    FNoDataL->setText(res(u"dtNoData"_s) + u"\n\n"_s + res(u"dtNoData1"_s));
+    FInsFieldCB->setText(res(u"2104"_s));
+    FInsCaptionCB->setText(res(u"2105"_s));
+    FSortCB->setText(res(u"6004"_s));
 }
 
 TkavDataTreeForm::~TkavDataTreeForm()

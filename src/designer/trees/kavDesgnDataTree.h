@@ -28,6 +28,8 @@ public:
     TkavDataTreeModel &Model() { return FModel; }
     // Rebuilds the data and variables tabs.
     void UpdateItems();
+    // Sets the captions from the resource table again (after a language change).
+    void UpdateCaptions();
     // Shows tab index (0 data, 1 variables, 2 functions, 3 classes), building it when due.
     void ShowTab(int index);
     int GetActivePage() const;

@@ -57,6 +57,7 @@ TkavReportTreeForm::TkavReportTreeForm(TkavReport &report, QWidget *parent)
     , FTree(new ReportTreeView(this))
 {
     setWindowTitle(kavResourceTable().Get(u"2200"_s));
+    kavOnLanguageChanged(*this, [this] { setWindowTitle(kavResourceTable().Get(u"2200"_s)); });
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(FTree);
