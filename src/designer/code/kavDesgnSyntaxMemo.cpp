@@ -1,5 +1,7 @@
 #include "kavDesgnSyntaxMemo.h"
 
+#include <output/kavHelpKey.h>
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -105,6 +107,7 @@ TkavSyntaxMemo::TkavSyntaxMemo(QWidget *parent)
     setLineWrapMode(NoWrap);
     setUndoRedoEnabled(false); // the text keeps its own history, with the caret
     setTabChangesFocus(false);
+    kavInstallHelpKey(*this, u"TkavSyntaxMemo"_s);
     FGutter->setObjectName(u"gutter"_s);
     FMessageBar->setObjectName(u"messageBar"_s);
     FMessageBar->setStyleSheet(u"background: #800000; color: white; font-weight: bold; padding: 2px"_s);
