@@ -1,6 +1,7 @@
 # cmake -DCMARK=PROGRAM -DIN=FILE.md -DTEMPLATE=FILE.in -DOUT=FILE.htm -P KavHelpPage.cmake
 # Renders a Markdown guide into a page of the user guide. Without the renderer (cmark-gfm,
 # installed by the set-up) the page shows the Markdown text as it is.
+cmake_policy(VERSION 3.25) # the page's text is data: no variable references are evaluated in it
 if(CMARK)
     execute_process(COMMAND ${CMARK} --extension table --extension autolink ${IN}
         OUTPUT_VARIABLE BODY RESULT_VARIABLE rc)
