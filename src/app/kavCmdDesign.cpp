@@ -9,6 +9,7 @@
 #include <designer/editors/kavDesgnRegister.h>
 #include <designer/window/Unit1.h>
 #include <designer/window/kavDesgnForm.h>
+#include <output/kavUIServicesQt.h>
 #include <report/kavReport.h>
 
 #include <QApplication>
@@ -80,6 +81,9 @@ int kavCmdDesign(const QStringList &args)
     // is wanted.
     report.EngineOptions().SetNewSilentMode(grab.isEmpty() ? simMessageBoxes : simSilent);
     TForm1 window(report);
+    // The user answers the window's questions and dialogs, and its help opens in the browser.
+    if (grab.isEmpty())
+        kavSetUIServices(std::make_unique<TkavUIServicesQt>(&window));
     TkavDesignerForm &panel = window.Designer();
     if (in.isEmpty())
         panel.Document().NewReport();

@@ -99,6 +99,15 @@ TEST_F(HelpTest, F1InEachWindowAsksForItsOwnPage)
              return w;
          },
          u"Object_inspector.htm"_s},
+        {"object inspector's edit box",
+         [this](QWidget *&focus) {
+             auto *w = new TkavObjectInspector(*doc);
+             w->Inspect({report->Pages(0)});
+             w->SetItemIndex(0);
+             focus = w->findChild<QLineEdit *>(u"EditBox"_s);
+             return w;
+         },
+         u"Object_inspector.htm"_s},
         {"preview window",
          [](QWidget *&focus) { return focus = new TkavPreviewForm; },
          u"Preview.htm"_s},
