@@ -88,7 +88,7 @@ int kavCmdDesign(const QStringList &args)
     // is wanted.
     report.EngineOptions().SetNewSilentMode(grab.isEmpty() ? simMessageBoxes : simSilent);
     TForm1 window(report);
-    // Dialogs, questions and help on screen; a picture run answers nothing.
+    // The user answers the window's questions and dialogs, and its help opens in the browser.
     if (grab.isEmpty())
         kavSetUIServices(std::make_unique<TkavUIServicesQt>(&window));
     kavSetUpHostLook(window);

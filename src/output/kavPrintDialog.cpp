@@ -2,6 +2,8 @@
 
 #include "kavPrintDialog.h"
 
+#include "kavHelpKey.h"
+
 #include <persist/kavRes.h>
 #include <prepared/kavPreviewPages.h>
 #include <prepared/kavPrinters.h>
@@ -51,6 +53,7 @@ TkavPrintDialog::TkavPrintDialog(TkavReport &AReport, TkavDuplexMode ADuplexMode
     const TkavPrintOptions &opts = AReport.PrintOptions();
     TkavPrinters &printers = kavPrinters();
     setWindowTitle(kavGet(200));
+    kavInstallHelpKey(*this, u"TkavPrintDialog"_s);
     auto *layout = new QVBoxLayout(this);
 
     // Printer

@@ -241,6 +241,9 @@ void TkavUIServicesQt::ProgressEnd()
 
 QString TkavUIServicesQt::HelpFilePath(const QString &topic) const
 {
+    // The resource table names its pages by their full path in its own help folder.
+    if (!topic.contains(QStringLiteral("::/")) && QDir::isAbsolutePath(topic))
+        return QFileInfo(topic).isFile() ? QDir::cleanPath(topic) : QString();
     QString page = topic;
     if (const qsizetype p = page.indexOf(QStringLiteral("::/")); p >= 0)
         page = page.mid(p + 3);

@@ -45,7 +45,8 @@ public:
     bool OpenHelpTopic(const QString &topic) override;
     void ProcessMessages() override;
 
-    // The help file for topic, or empty when none exists (exposed for tests).
+    // The help file for topic (a page of the help folder, or a full path), or empty when
+    // none exists (exposed for tests).
     QString HelpFilePath(const QString &topic) const;
 
 private:

@@ -1,13 +1,16 @@
 #include "kavRes.h"
+#include "kavResHelp.h"
 
 #include "kavXML.h"
 
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavCodePage.h>
 #include <rtl/kavExceptions.h>
+#include <rtl/kavFormat.h>
 #include <rtl/kavSettings.h>
 #include <rtl/kavStreams.h>
 #include <rtl/kavUIServices.h>
+#include <rtl/kavVariant.h>
 #include <script/ky_messages.h>
 
 #include <QCoreApplication>
@@ -43,7 +46,7 @@ struct HelpTopic
     QStringView className;
     QStringView page;
 };
-constexpr std::array<HelpTopic, 17> kHelpTopics{{
+constexpr std::array<HelpTopic, 25> kHelpTopics{{
     {u"TkavDesignerForm", u"Designer.htm"},
     {u"TkavOptionsEditor", u"Designer_options.htm"},
     {u"TkavReportEditorForm", u"Report_options.htm"},
@@ -61,6 +64,15 @@ constexpr std::array<HelpTopic, 17> kHelpTopics{{
     {u"TkavPictureEditorForm", u"Picture_object.htm"},
     {u"TkavMemoEditorForm", u"Text_object.htm"},
     {u"TkavSQLEditorForm", u"TkavADOQuery.htm"},
+    // Windows of this program that have a page of their own besides those above.
+    {u"TkavPreviewForm", u"Preview.htm"},
+    {u"TkavObjectInspector", u"Object_inspector.htm"},
+    {u"TkavDataTreeForm", u"Data_tree.htm"},
+    {u"TkavReportTreeForm", u"Report_tree.htm"},
+    {u"TkavExprEditorForm", u"Expressions.htm"},
+    {u"TkavPageSetupDialog", u"Page_options.htm"},
+    {u"TkavPrintDialog", u"Printing.htm"},
+    {u"TkavExportDialog", u"Export.htm"},
 }};
 
 // Settings of the remembered language: value "Language" of "Resources" under the program's
@@ -74,6 +86,14 @@ QString programFolder()
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
     return QDir::currentPath();
+}
+
+// The guide beside the program (a build), else where an installation puts it.
+QString defaultHelpFolder()
+{
+    const QString beside = programFolder() + u"/help"_s;
+    const QString installed = QDir::cleanPath(programFolder() + u"/../share/kavrel/help"_s);
+    return !QFileInfo(beside).isDir() && QFileInfo(installed).isDir() ? installed : beside;
 }
 
 // "deutsch.kvc" and "DEUTSCH.kvc" both name the language "Deutsch".
@@ -133,8 +153,7 @@ TkavResourceOptions TkavResourceOptions::system()
 TkavResources::TkavResources() : TkavResources(TkavResourceOptions::system()) {}
 
 TkavResources::TkavResources(const TkavResourceOptions &options)
-    : FHelpFolder(options.helpFolder.isEmpty() ? programFolder() + u"/help"_s
-                                               : options.helpFolder)
+    : FHelpFolder(options.helpFolder.isEmpty() ? defaultHelpFolder() : options.helpFolder)
     , FLanguageFolder(options.languageFolder.isEmpty() ? programFolder()
                                                        : options.languageFolder)
 {
@@ -493,9 +512,22 @@ QString TkavResources::helpPage(const QString &senderClassName) const
     return FHelpFolder + u"/index.html"_s;
 }
 
+QStringList kavHelpTopicClasses()
+{
+    QStringList names;
+    for (const HelpTopic &topic : kHelpTopics)
+        names.append(topic.className.toString());
+    return names;
+}
+
 void TkavResources::Help(const QString &senderClassName) const
 {
-    kavUIServices().OpenHelpTopic(helpPage(senderClassName));
+    const QString page = helpPage(senderClassName);
+    if (kavUIServices().OpenHelpTopic(page))
+        return;
+    // The usual failure is a page missing from the installed help: name it.
+    if (!QFileInfo(page).isFile())
+        kavUIServices().ErrorBox(Format(Get(u"clFileNotFound"_s), {Variant(page)}));
 }
 
 // ---------------------------------------------------------------------------------------

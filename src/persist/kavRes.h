@@ -31,7 +31,7 @@ struct TkavResourceOptions
 {
     TkavBuiltInLanguage builtIn = blPortuguese;
     QString languageFolder;      // where "<language>.kvc" files live; empty: the program's folder
-    QString helpFolder;          // folder of the HTML help pages; empty: "<program folder>/help"
+    QString helpFolder;          // the HTML help pages; empty: "<program folder>/help" or installed
     bool restoreLanguage = true; // load the remembered language when its file exists
 
     // Portuguese when the system's first UI language is Portuguese, else English; folders
@@ -135,7 +135,7 @@ public:
     // The help page for a window class: "<help folder>/<topic>" for the known window
     // classes (compared case-insensitively), else "<help folder>/index.html".
     QString helpPage(const QString &senderClassName) const;
-    // Opens helpPage(senderClassName) through the UI services.
+    // Opens helpPage(senderClassName) through the UI services; a missing page: an error box.
     void Help(const QString &senderClassName) const;
 
 private:

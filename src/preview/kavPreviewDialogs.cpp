@@ -5,6 +5,7 @@
 #include <output/kavExportImage.h>
 #include <output/kavExportPDF.h>
 #include <output/kavExportText.h>
+#include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 #include <prepared/kavPrinters.h>
 #include <report/kavExportFilter.h>
@@ -106,6 +107,7 @@ TkavPageSetupDialog::TkavPageSetupDialog(const TkavReportPage &Page, QWidget *Pa
     : QDialog(Parent)
 {
     setWindowTitle(res(u"400"_s));
+    kavInstallHelpKey(*this, u"TkavPageSetupDialog"_s);
     auto *layout = new QVBoxLayout(this);
     auto *paperBox = new QGroupBox(res(u"401"_s), this);
     auto *paperForm = new QFormLayout(paperBox);
@@ -228,6 +230,7 @@ TkavExportDialog::TkavExportDialog(
     , FPageNo(PageNo)
 {
     setWindowTitle(res(u"104"_s) + u" - "_s + Filter.GetDescription());
+    kavInstallHelpKey(*this, u"TkavExportDialog"_s);
     auto *layout = new QVBoxLayout(this);
     auto *form = new QFormLayout;
     auto *fileRow = new QHBoxLayout;

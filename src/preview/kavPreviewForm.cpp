@@ -3,6 +3,7 @@
 #include "kavPreview.h"
 
 #include <output/kavExportFilters.h>
+#include <output/kavHelpKey.h>
 #include <output/kavPrinterQt.h>
 #include <output/kavUIServicesQt.h>
 #include <persist/kavRes.h>
@@ -63,6 +64,7 @@ TkavPreviewForm::TkavPreviewForm(QWidget *Parent)
     : QMainWindow(Parent)
 {
     setWindowTitle(res(u"100"_s));
+    kavInstallHelpKey(*this, u"TkavPreviewForm"_s);
     FPreview = new TkavPreview(this);
     FPreview->SetPreviewWindow(this);
     setCentralWidget(FPreview);
@@ -368,9 +370,6 @@ void TkavPreviewForm::keyPressEvent(QKeyEvent *Event)
         return;
     case Qt::Key_F11:
         SetFullScreen(!isFullScreen());
-        return;
-    case Qt::Key_F1:
-        kavUIServices().OpenHelpTopic(u"TkavPreviewForm.htm"_s);
         return;
     default:
         QMainWindow::keyPressEvent(Event);

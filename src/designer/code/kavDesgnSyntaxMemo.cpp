@@ -1,6 +1,7 @@
 #include "kavDesgnSyntaxMemo.h"
 
 #include <designer/window/kavDesgnTheme.h>
+#include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 
 #include <QKeyEvent>
@@ -116,6 +117,7 @@ TkavSyntaxMemo::TkavSyntaxMemo(QWidget *parent)
     setLineWrapMode(NoWrap);
     setUndoRedoEnabled(false); // the text keeps its own history, with the caret
     setTabChangesFocus(false);
+    kavInstallHelpKey(*this, u"TkavSyntaxMemo"_s);
     FGutter->setObjectName(u"gutter"_s);
     FMessageBar->setObjectName(u"messageBar"_s);
     // White "Tahoma" 8 bold on dark red, whatever the palette: a message must stand out.

@@ -5,6 +5,7 @@
 #include <designer/document/kavDesgnDocument.h>
 #include <designer/window/kavDesgnTheme.h>
 #include <persist/kavRes.h>
+#include <output/kavHelpKey.h>
 #include <rtl/kavObject.h>
 
 #include <QApplication>
@@ -83,6 +84,7 @@ TkavObjectInspector::TkavObjectInspector(DesignerDocument &Designer, QWidget *pa
 {
     setObjectName(u"ObjectInspector"_s);
     setWindowTitle(kavResourceTable().Get(u"2000"_s));
+    kavInstallHelpKey(*this, u"TkavObjectInspector"_s);
     FModel.OnModify = [this] { committed(); };
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -3,6 +3,7 @@
 #include <designer/workspace/kavDesgnWorkspace.h>
 #include <designer/workspace/kavDesgnWorkspaceWidget.h>
 #include <persist/kavRes.h>
+#include <output/kavHelpKey.h>
 #include <report/kavReport.h>
 
 #include <QCheckBox>
@@ -55,6 +56,7 @@ TkavDataTreeForm::TkavDataTreeForm(TkavReport &report, QWidget *parent)
     , FTabs(new QTabBar(this))
     , FPages(new QStackedWidget(this))
 {
+    kavInstallHelpKey(*this, u"TkavDataTreeForm"_s);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

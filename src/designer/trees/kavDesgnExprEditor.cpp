@@ -4,6 +4,7 @@
 
 #include <designer/window/kavDesgnPlacement.h>
 #include <persist/kavRes.h>
+#include <output/kavHelpKey.h>
 #include <report/kavReport.h>
 #include <rtl/kavSettings.h>
 
@@ -26,6 +27,7 @@ TkavExprEditorForm::TkavExprEditorForm(TkavReport &report, QWidget *parent)
 {
     TkavResources &res = kavResourceTable();
     setWindowTitle(res.Get(u"4400"_s));
+    kavInstallHelpKey(*this, u"TkavExprEditorForm"_s);
     resize(480, 420);
     FExprMemo->setObjectName(u"ExprMemo"_s);
     QFont fixed(u"Courier New"_s);

@@ -1,6 +1,7 @@
 #include "kavDesgnReportTree.h"
 
 #include <persist/kavRes.h>
+#include <output/kavHelpKey.h>
 #include <report/kavComponent.h>
 #include <report/kavReport.h>
 
@@ -58,6 +59,7 @@ TkavReportTreeForm::TkavReportTreeForm(TkavReport &report, QWidget *parent)
 {
     setWindowTitle(kavResourceTable().Get(u"2200"_s));
     kavOnLanguageChanged(*this, [this] { setWindowTitle(kavResourceTable().Get(u"2200"_s)); });
+    kavInstallHelpKey(*this, u"TkavReportTreeForm"_s);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(FTree);
