@@ -69,7 +69,7 @@ import zlib
 #  *7 diagonal line       *8 rectangle             *9 rounded rectangle
 # *10 ellipse            *11 triangle             *21 dot-matrix command
 # *31 diamond            *32 system text          *34 report
-# *35 report page        *36 dialog page          *37 data page
+# *35 report page        *36 dialog page          *37 data page, database connection
 # *40 band (any kind)     41 report title          42 report summary
 #  43 page header          44 page footer           45 header
 #  46 footer               47 master data           48 detail data
@@ -78,7 +78,8 @@ import zlib
 #  55 child band           56 column header         57 column footer
 #  58 overlay             *63 line with arrow at end
 # *64 line with arrow at start                     *65 line with arrows at both ends
-# *66 other objects category
+# *66 other objects category                       *67 query (a table)
+# *68 CSV table (a page with rows)                 *69 JSON table (a page with braces)
 #
 # PreviewButtons (16 x 16, preview window)
 #   0 open                  1 save                  *2 print / printer
@@ -130,6 +131,9 @@ FONT = {
     "4": ["00010", "00110", "01010", "10010", "11111", "00010", "00010"],
     "5": ["11111", "10000", "11110", "00001", "00001", "10001", "01110"],
     "6": ["00110", "01000", "10000", "11110", "10001", "10001", "01110"],
+    # braces are nine rows high
+    "{": ["00110", "00100", "00100", "00100", "01000", "00100", "00100", "00100", "00110"],
+    "}": ["01100", "00100", "00100", "00100", "00010", "00100", "00100", "00100", "01100"],
 }
 
 
@@ -1198,6 +1202,31 @@ def overlay_object(c):
     dotted_rect(c, 6, 5, 14, 14, BLUE)
 
 
+def query_table(c):
+    """A table: blue header row over a grid of cells."""
+    c.box(1, 2, 15, 14, PAPER)
+    c.rect(2, 3, 14, 6, BLUE)
+    for x in (5, 10):
+        c.rect(x, 3, x + 1, 6, LIGHT_BLUE)
+        c.rect(x, 6, x + 1, 13, GREY)
+    c.rect(2, 9, 14, 10, GREY)
+
+
+def csv_file(c):
+    """A page of green rows split by a column line."""
+    page(c, 2, 1, 14, 15)
+    for y in (5, 7, 9, 11):
+        c.rect(4, y, 12, y + 1, GREEN)
+    c.rect(7, 4, 8, 13, DARK_GREY)
+
+
+def json_file(c):
+    """A page with a pair of orange braces."""
+    page(c, 2, 1, 14, 15)
+    c.text(3, 4, "{", ORANGE)
+    c.text(8, 4, "}", ORANGE)
+
+
 OBJECT_BANDS = {
     41: lambda c: band_page(c, [(3, 2, 13, 6, ORANGE)], page_rows((8, 10.5, 13))),
     42: lambda c: band_page(c, [(3, 10, 13, 14, ORANGE)], page_rows((3, 5.5, 8))),
@@ -1230,8 +1259,10 @@ OBJECT_BUTTONS = {
     34: report_icon, 35: lambda c: page(c), 36: window, 37: cylinder, 40: band,
     63: lambda c: arrow_line(c, False, True), 64: lambda c: arrow_line(c, True, False),
     65: lambda c: arrow_line(c, True, True), 66: others,
+    67: query_table, 68: csv_file, 69: json_file,
     **OBJECT_BANDS,
 }
+OBJECT_COUNT = 70
 
 # --- preview tool bar (PreviewButtons) ----------------------------------------------------
 
@@ -1347,7 +1378,7 @@ def main():
                                                       "persist", "res"))
     args = parser.parse_args()
     make_strip(os.path.join(args.out, "DesgnButtons.png"), DESIGN_BUTTONS, 16, DESIGN_COUNT)
-    make_strip(os.path.join(args.out, "ObjectButtons.png"), OBJECT_BUTTONS, 16, 67)
+    make_strip(os.path.join(args.out, "ObjectButtons.png"), OBJECT_BUTTONS, 16, OBJECT_COUNT)
     make_strip(os.path.join(args.out, "PreviewButtons.png"), PREVIEW_BUTTONS, 16, PREVIEW_COUNT)
     make_strip(os.path.join(args.out, "WizardButtons.png"), WIZARD_BUTTONS, 32, 2)
 
