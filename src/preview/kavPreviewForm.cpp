@@ -305,8 +305,9 @@ void TkavPreviewForm::ApplyReportOptions(TkavReport &Report, bool RestoreSetting
         action->setVisible(buttons.Contains(pbTools));
     for (QAction *action : {FFirst, FPrior, FPageBoxAction, FOfAction, FNext, FLast})
         action->setVisible(buttons.Contains(pbNavigator));
-    FFullScreen->setVisible(!buttons.Contains(pbNoFullScreen));
-    FClose->setVisible(!buttons.Contains(pbNoClose));
+    // Inside another window (the host's Preview tab) there is nothing to close or enlarge.
+    FFullScreen->setVisible(isWindow() && !buttons.Contains(pbNoFullScreen));
+    FClose->setVisible(isWindow() && !buttons.Contains(pbNoClose));
     FReportName = Report.ReportOptions().Name();
     setWindowTitle(FReportName.isEmpty() ? res(u"100"_s) : res(u"100"_s) + u" - "_s + FReportName);
     FSettingsReport = &Report;
@@ -361,6 +362,10 @@ void TkavPreviewForm::closeEvent(QCloseEvent *Event)
 
 void TkavPreviewForm::keyPressEvent(QKeyEvent *Event)
 {
+    if (!isWindow()) {
+        QMainWindow::keyPressEvent(Event);
+        return;
+    }
     switch (Event->key()) {
     case Qt::Key_Escape:
         if (isFullScreen())

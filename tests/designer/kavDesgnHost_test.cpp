@@ -7,6 +7,7 @@
 #include <designer/window/Unit1.h>
 #include <designer/window/kavDesgnForm.h>
 #include <prepared/kavPreviewPages.h>
+#include <preview/kavPreviewForm.h>
 
 #include <QAction>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -75,6 +77,15 @@ TEST_F(HostTest, PreviewTabRunsTheDesignAndLeavesItAsItWas)
     EXPECT_EQ(report->PreviewPages()->Count(), 1);
     EXPECT_EQ(bytes(), before);
     EXPECT_EQ(form.PageControl1().currentIndex(), 1);
+
+    // The tab carries the preview's own tool bar, without a Close that would hide the tab,
+    // and Escape leaves it where it is.
+    auto *sheet = form.findChild<TkavPreviewForm *>(u"PreviewSheet"_s);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->Preview(), &form.kavPreview1());
+    EXPECT_FALSE(sheet->CloseAction()->isVisible());
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    EXPECT_TRUE(sheet->isVisible());
 }
 
 TEST_F(HostTest, ClosingAModifiedReportAsksAndCancelKeepsTheWork)

@@ -5,6 +5,7 @@
 #include <designer/document/kavDesgnDocument.h>
 #include <persist/kavRes.h>
 #include <preview/kavPreview.h>
+#include <preview/kavPreviewForm.h>
 #include <report/kavReport.h>
 #include <report/kavReportOptions.h>
 
@@ -20,7 +21,8 @@ TForm1::TForm1(TkavReport &report, QWidget *parent)
     : QMainWindow(parent)
     , FReport(report)
     , FPageControl(new QTabWidget(this))
-    , FPreview(new TkavPreview)
+    , FPreviewForm(new TkavPreviewForm)
+    , FPreview(FPreviewForm->Preview())
 {
     setObjectName(u"Form1"_s);
     resize(854, 581);
@@ -32,9 +34,11 @@ TForm1::TForm1(TkavReport &report, QWidget *parent)
     FDesigner->setWindowFlags(Qt::Widget);
     FPageControl->setObjectName(u"PageControl1"_s);
     FDesigner->setObjectName(u"DesignerSheet"_s);
-    FPreview->setObjectName(u"PreviewSheet"_s);
+    // The preview with its tool bar (print, export, find, zoom, edit) and status bar.
+    FPreviewForm->setWindowFlags(Qt::Widget);
+    FPreviewForm->setObjectName(u"PreviewSheet"_s);
     FPageControl->addTab(FDesigner, QString());
-    FPageControl->addTab(FPreview, QString());
+    FPageControl->addTab(FPreviewForm, QString());
     setCentralWidget(FPageControl);
     FPreview->SetOutlineVisible(true);
     FPreview->SetOutlineWidth(121);
@@ -235,6 +239,7 @@ void TForm1::PageControl1Change(int index)
 
 bool TForm1::RunPreview()
 {
+    FPreviewForm->ApplyReportOptions(FReport, false);
     DesignerDocument &document = FDesigner->Document();
     document.BeginRun();
     const auto restore = qScopeGuard([&] { document.EndRun(); });

@@ -15,6 +15,7 @@ class QMenu;
 class QTabWidget;
 class TkavDesignerForm;
 class TkavPreview;
+class TkavPreviewForm;
 class TkavReport;
 
 class TForm1 : public QMainWindow
@@ -58,6 +59,7 @@ private:
     TkavReport &FReport;
     QTabWidget *FPageControl;
     TkavDesignerForm *FDesigner;
+    TkavPreviewForm *FPreviewForm; // owns FPreview
     TkavPreview *FPreview;
     QMenu *FRecentMenu = nullptr;
     QMenu *FViewMenu = nullptr;

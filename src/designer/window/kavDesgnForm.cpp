@@ -13,6 +13,7 @@
 #include <designer/workspace/kavDesgnPanel.h>
 #include <designer/workspace/kavDesgnRuler.h>
 #include <designer/workspace/kavDesgnWorkspaceWidget.h>
+#include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 #include <report/kavDataSets.h>
 #include <report/kavPages.h>
@@ -56,6 +57,7 @@ TkavDesignerForm::TkavDesignerForm(TkavReport &report, QWidget *parent)
 {
     setObjectName(u"DesignerForm"_s);
     setDockOptions(AnimatedDocks | AllowNestedDocks | AllowTabbedDocks);
+    kavInstallHelpKey(*this, u"TkavDesignerForm"_s);
     buildCentral();
     buildDocks();
     buildCommands();
