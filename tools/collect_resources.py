@@ -195,6 +195,7 @@ AUTHORED = {
         "414": "Tamanho",
         # preview: a missing file, asking before a hyperlink is opened
         "clFileNotFound": "Arquivo não encontrado: %s",
+        "clHelpNotShown": "Nenhum programa para mostrar páginas da web foi encontrado para abrir a página de ajuda %s",
         "clOpenLink": "Abrir %s?",
         # report file: an object renamed because its name was taken
         "xrRenamedDupl": "Nome duplicado %s (já usado por %s): o objeto foi renomeado para %s",

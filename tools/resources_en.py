@@ -655,6 +655,7 @@ ENGLISH = {
     "414": "Size",
     # preview: a missing file, asking before a hyperlink is opened
     "clFileNotFound": "File not found: %s",
+    "clHelpNotShown": "No program to show web pages was found to open the help page %s",
     "clOpenLink": "Open %s?",
     # report file: an object renamed because its name was taken
     "xrRenamedDupl": "Duplicate name %s (already used by %s): the object was renamed %s",

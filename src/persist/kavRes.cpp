@@ -525,9 +525,9 @@ void TkavResources::Help(const QString &senderClassName) const
     const QString page = helpPage(senderClassName);
     if (kavUIServices().OpenHelpTopic(page))
         return;
-    // The usual failure is a page missing from the installed help: name it.
-    if (!QFileInfo(page).isFile())
-        kavUIServices().ErrorBox(Format(Get(u"clFileNotFound"_s), {Variant(page)}));
+    // Either the page is missing from the installed help or nothing can show it: say which.
+    const bool missing = !QFileInfo(page).isFile();
+    kavUIServices().ErrorBox(Format(Get(missing ? u"clFileNotFound"_s : u"clHelpNotShown"_s), {Variant(page)}));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <output/kavUIServicesQt.h>
 #include <persist/kavResHelp.h>
 #include <preview/kavPreviewForm.h>
+#include <rtl/kavFormat.h>
 #include <script/ky_langs.h>
 #include <scriptlib/kavScriptLibrary.h>
 
@@ -189,8 +190,9 @@ TEST(HelpPages, AMissingPageIsReportedByName)
     table.Help(u"TkavSyntaxMemo"_s); // there, only the browser failed: not called missing
     kavSetUIServices(std::move(previous));
     const auto errors = ui.CallsOf(u"MessageDlg"_s);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_TRUE(errors[0].Text.contains(help.filePath(u"Variables.htm"_s))) << errors[0].Text.toStdString();
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].Text, Format(table.Get(u"clFileNotFound"_s), {Variant(help.filePath(u"Variables.htm"_s))}));
+    EXPECT_EQ(errors[1].Text, Format(table.Get(u"clHelpNotShown"_s), {Variant(help.filePath(u"Script.htm"_s))}));
     EXPECT_EQ(errors[0].Type, mtError);
 }
 
