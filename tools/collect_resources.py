@@ -653,6 +653,8 @@ AUTHORED = {
         "dsGridAlign": "Ajustar à grade",
         # status bar: the units box
         "dsUnitsHint": "Clique duas vezes para mudar as unidades",
+        "dsVertBands": "Bandas verticais",
+        "obChild": "Banda filha",
     },
 }
 # Descriptions of the built-in script functions, keyed by function name (a function

@@ -807,4 +807,6 @@ ENGLISH = {
     "dsGridAlign": "Snap to Grid",
     # status bar: the units box
     "dsUnitsHint": "Double-click to change the units",
+    "dsVertBands": "Vertical bands",
+    "obChild": "Child band",
 }

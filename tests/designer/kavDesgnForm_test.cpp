@@ -13,6 +13,7 @@
 #include <designer/window/kavDesgnForm.h>
 #include <designer/window/kavDesgnReportData.h>
 #include <data/kavFileDataSets.h>
+#include <report/kavBands.h>
 #include <report/kavDataSets.h>
 #include <designer/workspace/kavDesgnWorkspaceWidget.h>
 #include <report/kavPages.h>
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QCheckBox>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -207,8 +209,24 @@ TEST_F(FormTest, ThePaletteOffersWhatThePageTakes)
     for (const QString &name : {u"InsertBandB"_s, u"InsertTkavPictureView"_s, u"InsertTkavSubreport"_s})
         EXPECT_FALSE(dataPage.contains(name)) << name.toStdString();
 
-    // Choosing a kind arms the workspace's insertion with it.
+    // The band button's vertical kinds insert bands that run across the page.
     form->ShowPage(1);
+    QAction *bandButton = nullptr;
+    for (QAction *a : form->ObjectsTB().actions())
+        if (a->objectName() == u"InsertBandB")
+            bandButton = a;
+    ASSERT_NE(bandButton, nullptr);
+    auto *vertical = bandButton->menu()->findChild<QMenu *>(u"VerticalBandsMI"_s);
+    ASSERT_NE(vertical, nullptr);
+    for (QAction *a : vertical->actions())
+        if (a->text() == kavResourceTable().Get(u"obMasterData"_s))
+            a->trigger();
+    auto *band = dynamic_cast<TkavBand *>(document().Selection().First());
+    ASSERT_NE(band, nullptr);
+    EXPECT_TRUE(band->Vertical());
+    EXPECT_TRUE(band->InheritsFrom(u"TkavMasterData"));
+
+    // Choosing a kind arms the workspace's insertion with it.
     for (QAction *a : form->ObjectsTB().actions())
         if (a->objectName() == u"InsertTkavMemoView")
             a->trigger();

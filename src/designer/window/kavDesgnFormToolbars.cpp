@@ -57,6 +57,11 @@ constexpr BandEntry bandEntries[] = {
     {9, u"obDataBand4", 50},     {10, u"obDataBand5", 51},    {11, u"obDataBand6", 52},
     {12, u"obGroupHeader", 53},  {13, u"obGroupFooter", 54},  {15, u"obColumnHeader", 56},
     {16, u"obColumnFooter", 57}, {17, u"obOverlay", 58}};
+// The kinds that also run across the page (cross-tab like columns); their tag is + 100.
+constexpr BandEntry verticalBandEntries[] = {
+    {4, u"obHeader", 45},       {5, u"obFooter", 46},        {6, u"obMasterData", 47},
+    {7, u"obDetailData", 48},   {8, u"obSubdetailData", 49}, {12, u"obGroupHeader", 53},
+    {13, u"obGroupFooter", 54}, {14, u"obChild", 55}};
 
 // The palette category of a page: data 1, report 2, dialog 4, dot-matrix 8.
 int pageCategory(const TkavComponent *page)
@@ -382,12 +387,18 @@ void TkavDesignerForm::armInsertion(const QString &className, int flags)
 QMenu *TkavDesignerForm::bandMenu(QWidget *owner)
 {
     auto *menu = new QMenu(owner);
+    const auto add = [this](QMenu *to, const BandEntry &e, int tag) {
+        to->addAction(objectIcon(e.image), kavResourceTable().Get(QString::fromUtf16(e.key)), this, [this, tag] {
+            Document().InsertBand(tag);
+            Workspace().UpdatePage();
+        });
+    };
     for (const BandEntry &e : bandEntries)
-        menu->addAction(objectIcon(e.image), kavResourceTable().Get(QString::fromUtf16(e.key)), this,
-                        [this, tag = e.tag] {
-                            Document().InsertBand(tag);
-                            Workspace().UpdatePage();
-                        });
+        add(menu, e, e.tag);
+    QMenu *vertical = menu->addMenu(kavResourceTable().Get(u"dsVertBands"_s));
+    vertical->setObjectName(u"VerticalBandsMI"_s);
+    for (const BandEntry &e : verticalBandEntries)
+        add(vertical, e, e.tag + 100);
     menu->addSeparator();
     menu->addAction(Command(u"AddChildBandCmd"_s));
     return menu;
