@@ -654,6 +654,8 @@ AUTHORED = {
         # status bar: the units box
         "dsUnitsHint": "Clique duas vezes para mudar as unidades",
         "dsVertBands": "Bandas verticais",
+        "dsDatabaseFilter": "Banco de dados SQLite (*.db;*.sqlite;*.sqlite3)|*.db;*.sqlite;*.sqlite3|Todos os arquivos (*)|*",
+        "dsDataFileFilter": "Arquivo de dados (*.csv;*.json;*.txt)|*.csv;*.json;*.txt|Todos os arquivos (*)|*",
         "obChild": "Banda filha",
     },
 }

@@ -808,5 +808,7 @@ ENGLISH = {
     # status bar: the units box
     "dsUnitsHint": "Double-click to change the units",
     "dsVertBands": "Vertical bands",
+    "dsDatabaseFilter": "SQLite database (*.db;*.sqlite;*.sqlite3)|*.db;*.sqlite;*.sqlite3|All files (*)|*",
+    "dsDataFileFilter": "Data file (*.csv;*.json;*.txt)|*.csv;*.json;*.txt|All files (*)|*",
     "obChild": "Child band",
 }

@@ -7,7 +7,10 @@
 #include <report/kavCustomEngine.h>
 #include <report/kavDataSets.h>
 #include <report/kavStyles.h>
+#include <rtl/kavUIServicesFake.h>
 #include <scriptlib/ky_formsrtti.h>
+
+#include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 
@@ -419,6 +422,26 @@ TEST_F(DesignerTest, DataSetAndFieldEditorsBindTheMemo)
     EXPECT_EQ(query->Master(), nullptr);
     master->SetValue(u"Customers"_s);
     EXPECT_EQ(query->Master(), customers);
+}
+
+// A database file chosen beside the report is kept relative to it; one elsewhere stays whole.
+TEST_F(DesignerTest, FileNameEditorKeepsFilesBesideTheReportRelative)
+{
+    QTemporaryDir folder;
+    report->SetFileName(folder.filePath(u"list.kv3"_s));
+    auto *database = dynamic_cast<TkavSQLDatabase *>(TkavComponent::Create(u"TkavSQLDatabase", report.get()));
+    ASSERT_TRUE(database);
+    auto editor = editorOf(*database, u"DatabaseName"_s, doc.get());
+    ASSERT_TRUE(dynamic_cast<TkavFileNameProperty *>(editor.get()));
+    TkavFakeUIServicesScope ui;
+    ui.Fake().FileAnswers = {QStringList{folder.filePath(u"data/demo.db"_s)}, QStringList{u"/srv/shared.db"_s},
+                             std::nullopt};
+    ASSERT_TRUE(editor->Edit());
+    EXPECT_EQ(database->DatabaseName(), u"data/demo.db"_s);
+    ASSERT_TRUE(editor->Edit());
+    EXPECT_EQ(database->DatabaseName(), u"/srv/shared.db"_s);
+    EXPECT_FALSE(editor->Edit()); // cancelled: the name stays
+    EXPECT_EQ(database->DatabaseName(), u"/srv/shared.db"_s);
 }
 
 TEST_F(DesignerTest, StyleEditorOffersTheReportStyles)

@@ -14,7 +14,10 @@
 #include <rtl/kavFormat.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStrings.h>
+#include <rtl/kavUIServices.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QRect>
 
@@ -266,6 +269,31 @@ bool TkavPictureProperty::Edit()
 QString TkavBitmapProperty::GetValue() const
 {
     return res(u"prPict"_s);
+}
+
+TkavPropertyAttributes TkavFileNameProperty::GetAttributes() const
+{
+    return {paDialog};
+}
+
+bool TkavFileNameProperty::Edit()
+{
+    const auto *component = dynamic_cast<const TkavComponent *>(Component());
+    const TkavReport *report = component ? component->Report() : nullptr;
+    const QString folder = report && !report->FileName().isEmpty() ? QFileInfo(report->FileName()).absolutePath()
+                                                                    : QDir::currentPath();
+    TkavFileDialogOptions options;
+    options.Title = GetName();
+    const bool database = component && component->InheritsFrom(u"TkavCustomDatabase");
+    options.Filter = kavResourceTable().Get(database ? u"dsDatabaseFilter"_s : u"dsDataFileFilter"_s);
+    options.InitialDir = folder;
+    options.FileName = kavPathBesideReport(report, GetValue());
+    QStringList chosen;
+    if (!kavUIServices().OpenFileDialog(options, chosen) || chosen.isEmpty())
+        return false;
+    const QString relative = QDir(folder).relativeFilePath(chosen.first());
+    SetValue(relative.startsWith(u"..") ? chosen.first() : relative);
+    return true;
 }
 
 TkavPropertyAttributes TkavStringsProperty::GetAttributes() const

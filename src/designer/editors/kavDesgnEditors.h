@@ -173,6 +173,16 @@ public:
     void GetValues() override;
 };
 
+// A data file's name: typed, or chosen in the open dialog ("..."); a file in the report's
+// folder is kept relative to it, so the report moves with its data.
+class TkavFileNameProperty : public TkavStringProperty
+{
+public:
+    using TkavStringProperty::TkavStringProperty;
+    TkavPropertyAttributes GetAttributes() const override;
+    bool Edit() override;
+};
+
 class TkavPrinterProperty : public TkavStringProperty
 {
 public:

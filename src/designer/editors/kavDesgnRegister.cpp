@@ -149,6 +149,8 @@ void registerDesignerEditors()
     r.Register<TkavPictureProperty>(u"TkavPicture"_s, {}, {});
     r.Register<TkavDataSetProperty>(u"TkavDataSet"_s, {}, {});
     r.Register<TkavDataFieldProperty>({}, u"TkavView"_s, u"DataField"_s);
+    r.Register<TkavFileNameProperty>({}, u"TkavSQLDatabase"_s, u"DatabaseName"_s);
+    r.Register<TkavFileNameProperty>({}, u"TkavTableDataSet"_s, u"FileName"_s);
     r.Register<TkavStringsProperty>(u"TStrings"_s, {}, {});
     r.Register<TkavStringsProperty>(u"TStringList"_s, {}, {});
     r.Register<TkavMemoProperty>({}, u"TkavCustomMemoView"_s, u"Memo"_s);
