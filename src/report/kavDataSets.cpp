@@ -476,6 +476,18 @@ QString TkavCustomDBDataSet::ConvertAlias(const QString &fName) const
     return fName;
 }
 
+int TkavCustomDBDataSet::GetDisplayWidth(const QString &Index)
+{
+    switch (GetFieldType(Index)) {
+    case fftString:
+        return 20;
+    case fftBoolean:
+        return 5;
+    default:
+        return 10;
+    }
+}
+
 int TkavCustomDBDataSet::FieldsCount()
 {
     TStringList fields;

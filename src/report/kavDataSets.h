@@ -344,6 +344,9 @@ public:
 
     // The number of names GetFieldList gives.
     int FieldsCount() override;
+    // Characters a field usually needs, from its type: texts 20, Booleans 5, others 10
+    // (the designer sizes dropped fields by it).
+    int GetDisplayWidth(const QString &Index) override;
 
 protected:
     // Sorted field names without duplicates, for subclasses to fill.

@@ -2,12 +2,16 @@
 // rubber bands, groups, band stacking, drops from the data tree, guides and the zoom tool.
 #include "kavDesignerTestSupport.h"
 
+#include <data/kavFileDataSets.h>
 #include <designer/workspace/kavDesgnWorkspace.h>
 #include <report/kavBands.h>
 #include <report/kavDataSets.h>
 #include <report/kavDMP.h>
 #include <report/kavPages.h>
+#include <rtl/kavStrings.h>
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtCore/qnamespace.h>
 
 using namespace Qt::StringLiterals;
@@ -302,6 +306,30 @@ TEST_F(WorkspaceTest, DroppingAFieldMakesItsCaptionAndABoundMemo)
     ASSERT_TRUE(call);
     EXPECT_TRUE(call->Name().startsWith(u"Memo"_s));
     EXPECT_EQ(call->Text().trimmed(), u"[Copy(,,)]"_s);
+}
+
+// Fields of a file or database data set are sized by their type: texts get room for 20
+// characters, numbers for 10.
+TEST_F(WorkspaceTest, DroppedFieldsAreSizedByTheirType)
+{
+    QTemporaryDir folder;
+    QFile csv(folder.filePath(u"people.csv"_s));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("Name,Amount\nAnn,1.5\n");
+    csv.close();
+    auto *ds = TkavComponent::Create<TkavCSVDataSet>(report->Pages(0));
+    ds->SetUserName(u"People"_s);
+    ds->SetFileName(csv.fileName());
+    report->DataSets().Add(ds);
+    TStringList fields; // as the data tree lists them
+    ds->GetFieldList(fields);
+    const TkavDropOptions fieldOnly{true, false};
+    const QPointF at(108, masterTop() + 28);
+    ASSERT_TRUE(ws->DragOver({{u"<People.\"Name\">"_s, ds, true}}, fieldOnly, at));
+    EXPECT_NEAR(ws->Insertion().Width, std::round(160 / G) * G, 1e-6);
+    ws->DragDrop({}, fieldOnly, at); // disarms
+    ASSERT_TRUE(ws->DragOver({{u"<People.\"Amount\">"_s, ds, true}}, fieldOnly, at));
+    EXPECT_NEAR(ws->Insertion().Width, std::round(80 / G) * G, 1e-6);
 }
 
 TEST_F(WorkspaceTest, DroppingADataSetMakesABandForItsFields)
