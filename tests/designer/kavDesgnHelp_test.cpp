@@ -188,7 +188,7 @@ TEST(HelpPages, AMissingPageIsReportedByName)
     auto previous = kavSetUIServices(std::move(fake));
     table.Help(u"TkavVarEditorForm"_s);
     table.Help(u"TkavSyntaxMemo"_s); // there, only the browser failed: not called missing
-    kavSetUIServices(std::move(previous));
+    const auto mine = kavSetUIServices(std::move(previous)); // keeps the fake alive for the checks
     const auto errors = ui.CallsOf(u"MessageDlg"_s);
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_EQ(errors[0].Text, Format(table.Get(u"clFileNotFound"_s), {Variant(help.filePath(u"Variables.htm"_s))}));

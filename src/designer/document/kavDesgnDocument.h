@@ -49,6 +49,9 @@ enum TkavAlignCommand : int {
     acSpaceVertically
 };
 
+// Asks "dsReplace" about replacing text: mrYes, mrNo, mrCancel or mrAll.
+int kavAskReplace(const QString &text);
+
 class DesignerDocument
 {
 public:

@@ -560,6 +560,13 @@ bool DesignerDocument::FindNext()
     return !FFindText.isEmpty() && search(FReplacing);
 }
 
+int kavAskReplace(const QString &text)
+{
+    QString question = kavResourceTable().Get(u"dsReplace"_s);
+    question.replace(u"%s"_s, text);
+    return kavUIServices().MessageDlg(question, mtConfirmation, {mbYes, mbNo, mbCancel, mbAll});
+}
+
 bool DesignerDocument::search(bool replace)
 {
     if (!Page() || FFindText.isEmpty())
@@ -578,13 +585,7 @@ bool DesignerDocument::search(bool replace)
         Select(memo);
         if (!replace)
             break;
-        TModalResult answer = mrYes;
-        if (!all) {
-            QString question = kavResourceTable().Get(u"dsReplace"_s);
-            question.replace(u"%s"_s, FFindText);
-            answer = kavUIServices().MessageDlg(question, mtConfirmation,
-                                                {mbYes, mbNo, mbCancel, mbAll});
-        }
+        const TModalResult answer = all ? mrYes : kavAskReplace(FFindText);
         if (answer != mrYes && answer != mrAll)
             break;
         all = all || answer == mrAll;

@@ -114,6 +114,9 @@ private:
     void buildToolBars();
     void buildStandardTB();
     void buildTextTB();
+    // A formatting button on bar, captioned by key; run gets the checked state.
+    QAction *toolButton(QToolBar &bar, const char *name, const char16_t *key, int image, bool checkable,
+                        std::function<void(bool)> run);
     void buildFrameTB();
     void buildAlignTB();
     void buildExtraTB();

@@ -396,12 +396,7 @@ bool TkavDesignerForm::searchScript(bool replace)
         matched = true;
         if (!replace)
             break;
-        TModalResult answer = mrYes;
-        if (!all) {
-            QString question = kavResourceTable().Get(u"dsReplace"_s);
-            question.replace(u"%s"_s, FFindText);
-            answer = kavUIServices().MessageDlg(question, mtConfirmation, {mbYes, mbNo, mbCancel, mbAll});
-        }
+        const TModalResult answer = all ? mrYes : kavAskReplace(FFindText);
         if (answer != mrYes && answer != mrAll)
             break;
         all = all || answer == mrAll;

@@ -208,17 +208,9 @@ void TkavDesignerForm::buildTextTB()
     connect(FFontSizeCB->lineEdit(), &QLineEdit::returnPressed, this,
             [this, applySize] { applySize(FFontSizeCB->currentText()); });
     FTextTB->addSeparator();
-    auto button = [this, done](const char *name, const char16_t *key, int image, bool checkable,
-                               std::function<void(bool)> run) {
-        QAction *a = addCommand(QString::fromLatin1(name), image, {}, [] {});
-        a->setCheckable(checkable);
-        connect(a, &QAction::triggered, this, [run = std::move(run), done](bool on) {
-            run(on);
-            done();
-        });
-        FCaptionKeys.insert(a, QString::fromUtf16(key));
-        FTextTB->addAction(a);
-        return a;
+    auto button = [this](const char *name, const char16_t *key, int image, bool checkable,
+                         std::function<void(bool)> run) {
+        return toolButton(*FTextTB, name, key, image, checkable, std::move(run));
     };
     button("BoldB", u"dsBold", 23, true, [&doc](bool on) { doc.SetFontStyle(fsBold, on); });
     button("ItalicB", u"dsItalic", 24, true, [&doc](bool on) { doc.SetFontStyle(fsItalic, on); });
@@ -253,21 +245,28 @@ void TkavDesignerForm::buildTextTB()
         tool->setPopupMode(QToolButton::InstantPopup);
 }
 
+QAction *TkavDesignerForm::toolButton(QToolBar &bar, const char *name, const char16_t *key, int image,
+                                      bool checkable, std::function<void(bool)> run)
+{
+    QAction *a = addCommand(QString::fromLatin1(name), image, {}, [] {});
+    a->setCheckable(checkable);
+    // Formatting shows at once.
+    connect(a, &QAction::triggered, this, [this, run = std::move(run)](bool on) {
+        run(on);
+        Workspace().update();
+    });
+    FCaptionKeys.insert(a, QString::fromUtf16(key));
+    bar.addAction(a);
+    return a;
+}
+
 void TkavDesignerForm::buildFrameTB()
 {
     DesignerDocument &doc = Document();
     auto done = [this] { Workspace().update(); };
-    auto button = [this, done](const char *name, const char16_t *key, int image, bool checkable,
-                               std::function<void(bool)> run) {
-        QAction *a = addCommand(QString::fromLatin1(name), image, {}, [] {});
-        a->setCheckable(checkable);
-        connect(a, &QAction::triggered, this, [run = std::move(run), done](bool on) {
-            run(on);
-            done();
-        });
-        FCaptionKeys.insert(a, QString::fromUtf16(key));
-        FFrameTB->addAction(a);
-        return a;
+    auto button = [this](const char *name, const char16_t *key, int image, bool checkable,
+                         std::function<void(bool)> run) {
+        return toolButton(*FFrameTB, name, key, image, checkable, std::move(run));
     };
     for (const auto &[name, key, image, line] :
          {std::tuple{"FrameTopB", u"dsFrameTop", 32, ftTop}, {"FrameBottomB", u"dsFrameBottom", 33, ftBottom},
