@@ -15,6 +15,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -257,10 +260,20 @@ TEST_F(SettingsDialogsTest, InheritingATemplateKeepsTheTypedDescription)
     const QString templ = dir.filePath(u"base.kv3"_s);
     base.SaveToFile(templ);
 
+    QFile broken(dir.filePath(u"broken.kv3"_s));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a report");
+    broken.close();
+
+    // The browse button takes the folder and lists its templates.
     TkavReportEditorForm dialog;
-    dialog.load(*report, {templ});
+    dialog.load(*report, QDir::tempPath() + u"/no-such-folder"_s);
+    EXPECT_EQ(field<QListWidget>(&dialog, "InheritLV")->count(), 0);
+    ui().FolderAnswers.push_back(dir.path());
+    field<QPushButton>(&dialog, "PathB")->click();
+    EXPECT_EQ(field<QLineEdit>(&dialog, "PathE")->text(), dir.path());
     auto *list = field<QListWidget>(&dialog, "InheritLV");
-    ASSERT_EQ(list->count(), 1);
+    ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->item(0)->text(), u"base.kv3");
     list->setCurrentRow(0);
     field<QRadioButton>(&dialog, "InheritRB")->setChecked(true);
@@ -274,12 +287,12 @@ TEST_F(SettingsDialogsTest, InheritingATemplateKeepsTheTypedDescription)
 
     // Detaching again is offered now, and a template that cannot be read changes nothing.
     TkavReportEditorForm again;
-    again.load(*report, {dir.filePath(u"missing.kv3"_s)});
+    again.load(*report, dir.path());
     EXPECT_TRUE(field<QRadioButton>(&again, "DetachRB")->isEnabled());
     EXPECT_TRUE(field<QLabel>(&again, "InheritStateL")->text().contains(u"base.kv3"));
     form->Document().SetModified(true);
     const QByteArray inherited = bytes();
-    field<QListWidget>(&again, "InheritLV")->setCurrentRow(0);
+    field<QListWidget>(&again, "InheritLV")->setCurrentRow(1);
     field<QRadioButton>(&again, "InheritRB")->setChecked(true);
     EXPECT_FALSE(form->Document().guarded([&] { again.apply(*report, &form->Document()); }));
     EXPECT_EQ(bytes(), inherited);

@@ -241,10 +241,10 @@ QWidget *TkavPageEditorForm::createOptionsPage()
     FUpDown1 = new QSpinBox;
     FUpDown1->setObjectName(u"UpDown1"_s);
     FUpDown1->setRange(0, 100);
+    FUpDown1->setMaximumWidth(90);
     FColumnWidthE = lengthEdit("ColumnWidthE");
     FColumnPositionsM = new QPlainTextEdit;
     FColumnPositionsM->setObjectName(u"ColumnPositionsM"_s);
-    FColumnPositionsM->setMaximumHeight(90);
     auto *widthRow = new QHBoxLayout;
     widthRow->addWidget(FColumnWidthE);
     widthRow->addWidget(unitLabel());

@@ -9,6 +9,7 @@
 #include <rtl/kavDateTime.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavStrings.h>
+#include <rtl/kavUIServices.h>
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -62,15 +64,19 @@ void fillPrinters(QListWidget *list)
 
 } // namespace
 
-QStringList kavDesignerTemplates()
+QString kavDesignerTemplateFolder()
 {
     const TkavDesigner *settings = TkavDesigner::Active();
-    QString folder = settings ? settings->TemplateDir() : QString();
-    if (folder.isEmpty() || folder == u".")
-        folder = QCoreApplication::applicationDirPath();
+    const QString folder = settings ? settings->TemplateDir() : QString();
+    return folder.isEmpty() || folder == u"." ? QCoreApplication::applicationDirPath() : folder;
+}
+
+QStringList kavTemplateFiles(const QString &folder)
+{
+    const TkavDesigner *settings = TkavDesigner::Active();
     const QString ext = settings ? settings->TemplatesExt() : u"kv3"_s;
     QStringList names;
-    for (const QFileInfo &info : QDir(folder).entryInfoList({u"*."_s + ext}, QDir::Files))
+    for (const QFileInfo &info : QDir(folder).entryInfoList({u"*."_s + ext}, QDir::Files, QDir::Name))
         names << info.absoluteFilePath();
     return names;
 }
@@ -175,6 +181,13 @@ QWidget *TkavReportEditorForm::createInheritPage()
     FDetachRB = named(new QRadioButton(res("4726")), "DetachRB");
     FInheritRB = named(new QRadioButton(res("4727")), "InheritRB");
     FInheritLV = named(new QListWidget, "InheritLV");
+    FPathE = named(new QLineEdit, "PathE");
+    auto *browse = named(new QPushButton(u"..."_s), "PathB");
+    browse->setAutoDefault(false);
+    auto *pathRow = new QHBoxLayout;
+    pathRow->addWidget(new QLabel(res("4724")));
+    pathRow->addWidget(FPathE, 1);
+    pathRow->addWidget(browse);
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(FInheritStateL);
     layout->addWidget(FDontChangeRB);
@@ -182,12 +195,39 @@ QWidget *TkavReportEditorForm::createInheritPage()
     layout->addWidget(FInheritRB);
     layout->addWidget(new QLabel(res("4729")));
     layout->addWidget(FInheritLV);
+    layout->addLayout(pathRow);
+    connect(browse, &QPushButton::clicked, this, [this] {
+        QString folder = FPathE->text();
+        if (kavUIServices().FolderDialog(u"Select folder"_s, folder))
+            chooseFolder(folder);
+    });
+    // Enter takes a typed folder that exists (and does not close the dialog).
+    connect(FPathE, &QLineEdit::returnPressed, this, [this] {
+        if (QDir(FPathE->text()).exists())
+            chooseFolder(FPathE->text());
+    });
     // Picking a template means inheriting from it.
     connect(FInheritLV, &QListWidget::itemClicked, FInheritRB, [this] { FInheritRB->setChecked(true); });
     return page;
 }
 
-void TkavReportEditorForm::load(const TkavReport &report, const QStringList &templates)
+void TkavReportEditorForm::fillTemplates(const QString &folder)
+{
+    FPathE->setText(folder);
+    FTemplates = kavTemplateFiles(folder);
+    FInheritLV->clear();
+    for (const QString &name : FTemplates)
+        FInheritLV->addItem(QFileInfo(name).fileName());
+}
+
+void TkavReportEditorForm::chooseFolder(const QString &folder)
+{
+    if (TkavDesigner *settings = TkavDesigner::Active())
+        settings->SetTemplateDir(folder);
+    fillTemplates(folder);
+}
+
+void TkavReportEditorForm::load(const TkavReport &report, const QString &templateFolder)
 {
     const TkavPrintOptions &print = report.PrintOptions();
     FPrintersLB->setCurrentRow(0);
@@ -208,10 +248,7 @@ void TkavReportEditorForm::load(const TkavReport &report, const QStringList &tem
     FInheritStateL->setText(parent.isEmpty() ? res("riNotInherited") : res("riInherited").replace(u"%s"_s, parent));
     FDetachRB->setEnabled(!parent.isEmpty());
     FDontChangeRB->setChecked(true);
-    FTemplates = templates;
-    FInheritLV->clear();
-    for (const QString &name : FTemplates)
-        FInheritLV->addItem(QFileInfo(name).fileName());
+    fillTemplates(templateFolder);
 
     FNameE->setText(options.Name());
     FAuthorE->setText(options.Author());

@@ -22,8 +22,8 @@ public:
     explicit TkavReportEditorForm(QWidget *parent = nullptr);
     ~TkavReportEditorForm() override;
 
-    // templates: the full names of the template reports offered, in list order.
-    void load(const TkavReport &report, const QStringList &templates);
+    // Offers the template reports of templateFolder (see kavTemplateFiles).
+    void load(const TkavReport &report, const QString &templateFolder);
     // The copies must be a whole number from 1 to 9999: false marks (property "invalid")
     // and focuses the field; nothing has been written.
     bool validate();
@@ -38,6 +38,9 @@ private:
     QWidget *createDescriptionPage();
     QWidget *createInheritPage();
     void markInvalid(QWidget *field);
+    void fillTemplates(const QString &folder);
+    // A folder chosen with the browse button or typed: the designer's template folder.
+    void chooseFolder(const QString &folder);
 
     QTabWidget *FPageControl = nullptr;
     QListWidget *FPrintersLB = nullptr;
@@ -60,9 +63,11 @@ private:
     QRadioButton *FDetachRB = nullptr;
     QRadioButton *FInheritRB = nullptr;
     QListWidget *FInheritLV = nullptr;
-    QStringList FTemplates;
+    QLineEdit *FPathE = nullptr;
+    QStringList FTemplates; // full names, in list order
 };
 
-// The template reports the designer offers: every file with the template extension in the
-// template folder (the program's folder when the setting is empty or ".").
-QStringList kavDesignerTemplates();
+// The designer's template folder: the setting, or the program's folder when it is empty or ".".
+QString kavDesignerTemplateFolder();
+// The template reports of folder: its files with the designer's template extension, by name.
+QStringList kavTemplateFiles(const QString &folder);

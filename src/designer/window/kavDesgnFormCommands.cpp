@@ -303,7 +303,7 @@ void TkavDesignerForm::reportOptions()
     if (!Document().CheckOp(drDontChangeReportOptions))
         return;
     TkavReportEditorForm dialog(this);
-    dialog.load(FReport, kavDesignerTemplates());
+    dialog.load(FReport, kavDesignerTemplateFolder());
     if (dialog.exec() != QDialog::Accepted)
         return;
     // Everything or nothing: a template that cannot be inherited puts the report back.
