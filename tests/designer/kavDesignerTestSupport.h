@@ -63,7 +63,7 @@ public:
     }
     bool EditFill(std::unique_ptr<TkavCustomFill> &, bool) override { return ++Opened, false; }
     bool EditLines(TStrings &) override { return ++Opened, false; }
-    bool EditPageOptions(TkavReportPage &page) override { return objectDialog(page); }
+    bool EditPageOptions(TkavReportPage &page, TkavDesignerUnits) override { return objectDialog(page); }
     bool EditGroup(TkavGroupHeader &band) override { return objectDialog(band); }
     bool EditDataBand(TkavDataBand &band) override { return objectDialog(band); }
 

@@ -6,6 +6,8 @@
 // Cancel nothing may have changed. The process default is headless and cancels every
 // dialog; the designer's windows install the real ones, tests a scripted fake.
 
+#include "kavDesgnSettings.h"
+
 #include <QString>
 
 #include <memory>
@@ -39,7 +41,8 @@ public:
     virtual bool EditFill(std::unique_ptr<TkavCustomFill> &fill, bool brushOnly) = 0;
     virtual bool EditLines(TStrings &lines) = 0;
     // These edit the object itself; on Cancel it stays as it was.
-    virtual bool EditPageOptions(TkavReportPage &page) = 0;
+    // Lengths are shown in units (the designer's units on that page).
+    virtual bool EditPageOptions(TkavReportPage &page, TkavDesignerUnits units) = 0;
     virtual bool EditGroup(TkavGroupHeader &band) = 0;
     virtual bool EditDataBand(TkavDataBand &band) = 0;
 };
@@ -56,7 +59,7 @@ public:
     bool EditFrame(TkavFrame &) override { return false; }
     bool EditFill(std::unique_ptr<TkavCustomFill> &, bool) override { return false; }
     bool EditLines(TStrings &) override { return false; }
-    bool EditPageOptions(TkavReportPage &) override { return false; }
+    bool EditPageOptions(TkavReportPage &, TkavDesignerUnits) override { return false; }
     bool EditGroup(TkavGroupHeader &) override { return false; }
     bool EditDataBand(TkavDataBand &) override { return false; }
 };

@@ -307,7 +307,7 @@ bool TkavPageEditor::Edit()
     if (!page || page->IsSubReport()
         || (Designer() && !Designer()->CheckOp(drDontChangePageOptions)))
         return false;
-    return kavDesignerDialogs().EditPageOptions(*page);
+    return kavDesignerDialogs().EditPageOptions(*page, Designer() ? Designer()->Units() : duCM);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -108,6 +108,7 @@ private:
     void pageSettings();
     // The "Data..." dialog; the data tree follows the chosen data sets.
     void reportData();
+    void reportOptions();
     void about();
     void help();
     // kavDesgnFormToolbars.cpp: tool bars, palette and status bar.

@@ -7,6 +7,7 @@
 #include "kavDesgnReportData.h"
 
 #include <designer/code/kavDesgnSyntaxMemo.h>
+#include <designer/dialogs/kavDesgnReportOptions.h>
 #include <designer/document/kavDesgnDialogs.h>
 #include <designer/document/kavDesgnDocument.h>
 #include <designer/trees/kavDesgnDataTree.h>
@@ -125,7 +126,7 @@ void TkavDesignerForm::buildCommands()
         // The report's variables, styles and options dialogs come later.
         {u"VariablesCmd", u"dsVariables", 49, {}, [] {}},
         {u"ReportStylesCmd", u"dsStyles", 46, {}, [] {}},
-        {u"ReportOptionsCmd", u"dsReportOptions", 47, {}, [] {}},
+        {u"ReportOptionsCmd", u"dsReportOptions", 47, {}, [this] { reportOptions(); }},
         {u"ToolbarsCmd", u"dsToolbars", -1, {}, [] {}},
         {u"ShowRulersCmd", u"dsRulers", 108, {}, [this, &doc] {
              doc.Options().ShowRulers = !doc.Options().ShowRulers;
@@ -233,7 +234,8 @@ void TkavDesignerForm::UpdateCommands()
     enable("BringToFrontCmd", objects);
     enable("SendToBackCmd", objects);
     enable("ReportDataCmd", doc.CheckOp(drDontEditReportData));
-    for (const char *name : {"VariablesCmd", "ReportStylesCmd", "ReportOptionsCmd", "OptionsCmd"})
+    enable("ReportOptionsCmd", doc.CheckOp(drDontChangeReportOptions));
+    for (const char *name : {"VariablesCmd", "ReportStylesCmd", "OptionsCmd"})
         enable(name, false);
     enable("DeleteGuidesCmd", reportPage);
     enable("AddChildBandCmd", doc.CanAddChildBand());
@@ -277,7 +279,7 @@ void TkavDesignerForm::pageSettings()
     auto *page = dynamic_cast<TkavReportPage *>(Document().Page());
     if (!page || !Document().CheckOp(drDontChangePageOptions))
         return;
-    if (kavDesignerDialogs().EditPageOptions(*page)) {
+    if (kavDesignerDialogs().EditPageOptions(*page, Document().Units())) {
         Document().SetModified(true);
         Workspace().UpdatePage();
     }
@@ -294,6 +296,19 @@ void TkavDesignerForm::reportData()
     if (Document().guarded([&] { kavSetReportDataSets(FReport, checked); }))
         Document().SetModified(true);
     FDataTree->UpdateItems();
+}
+
+void TkavDesignerForm::reportOptions()
+{
+    if (!Document().CheckOp(drDontChangeReportOptions))
+        return;
+    TkavReportEditorForm dialog(this);
+    dialog.load(FReport, kavDesignerTemplateFolder());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // Everything or nothing: a template that cannot be inherited puts the report back.
+    if (Document().guarded([&] { dialog.apply(FReport, &Document()); }))
+        Document().SetModified(true);
 }
 
 void TkavDesignerForm::help()

@@ -1,5 +1,6 @@
 #include "kavDesgnTextDialogs.h"
 
+#include <designer/dialogs/kavDesgnPageOptions.h>
 #include <persist/kavRes.h>
 #include <report/kavViews.h>
 #include <rtl/kavStrings.h>
@@ -63,6 +64,11 @@ bool TkavTextDesignerDialogs::EditLines(TStrings &lines)
         return false;
     lines.SetText(text);
     return true;
+}
+
+bool TkavTextDesignerDialogs::EditPageOptions(TkavReportPage &page, TkavDesignerUnits units)
+{
+    return kavEditPageOptions(page, units);
 }
 
 void kavInstallTextDesignerDialogs()

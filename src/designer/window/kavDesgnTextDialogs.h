@@ -1,8 +1,8 @@
 #pragma once
 
-// TkavTextDesignerDialogs: the designer's text dialogs on screen: a memo's text and string
-// lists (SQL, parameters, field aliases). The other object dialogs still answer Cancel until
-// their windows exist.
+// TkavTextDesignerDialogs: the designer's dialogs on screen: a memo's text, string lists
+// (SQL, parameters, field aliases) and the page options. The other object dialogs still
+// answer Cancel until their windows exist.
 
 #include <designer/document/kavDesgnDialogs.h>
 
@@ -12,6 +12,7 @@ public:
     bool EditMemo(TkavCustomMemoView &memo, QString &text) override;
     bool EditSysMemo(TkavCustomMemoView &memo, QString &text) override;
     bool EditLines(TStrings &lines) override;
+    bool EditPageOptions(TkavReportPage &page, TkavDesignerUnits units) override;
 };
 
 // Installs them for the process (the host window and the designer use them).
