@@ -6,6 +6,9 @@
 #include "kavDesgnFindDialog.h"
 #include "kavDesgnReportData.h"
 
+#include <designer/dialogs/kavDesgnOptionsEditor.h>
+#include <designer/dialogs/kavDesgnVarEditor.h>
+
 #include <designer/code/kavDesgnSyntaxMemo.h>
 #include <designer/document/kavDesgnDialogs.h>
 #include <designer/document/kavDesgnDocument.h>
@@ -122,8 +125,8 @@ void TkavDesignerForm::buildCommands()
         {u"BringToFrontCmd", u"dsBringToFront", 14, {}, [&doc] { doc.BringToFront(); }},
         {u"SendToBackCmd", u"dsSendToBack", 15, {}, [&doc] { doc.SendToBack(); }},
         {u"ReportDataCmd", u"dsReportData", 48, {}, [this] { reportData(); }},
-        // The report's variables, styles and options dialogs come later.
-        {u"VariablesCmd", u"dsVariables", 49, {}, [] {}},
+        {u"VariablesCmd", u"dsVariables", 49, {}, [this] { editVariables(); }},
+        // The report's styles and options dialogs come later.
         {u"ReportStylesCmd", u"dsStyles", 46, {}, [] {}},
         {u"ReportOptionsCmd", u"dsReportOptions", 47, {}, [] {}},
         {u"ToolbarsCmd", u"dsToolbars", -1, {}, [] {}},
@@ -140,8 +143,7 @@ void TkavDesignerForm::buildCommands()
              doc.DeleteGuides();
              Workspace().update();
          }},
-        // No designer options dialog yet.
-        {u"OptionsCmd", u"dsOptions", 50, {}, [] {}},
+        {u"OptionsCmd", u"dsOptions", 50, {}, [this] { designerOptions(); }},
         {u"HelpContentsCmd", u"dsHelpContents", 51, {}, [this] { help(); }},
         {u"AboutCmd", u"dsAbout", 115, {}, [this] { about(); }},
         {u"ShowCodeCmd", u"dsCode", -1, Qt::CTRL | Qt::Key_E, [this] { SwitchToCodeWindow(); }},
@@ -233,7 +235,9 @@ void TkavDesignerForm::UpdateCommands()
     enable("BringToFrontCmd", objects);
     enable("SendToBackCmd", objects);
     enable("ReportDataCmd", doc.CheckOp(drDontEditReportData));
-    for (const char *name : {"VariablesCmd", "ReportStylesCmd", "ReportOptionsCmd", "OptionsCmd"})
+    enable("VariablesCmd", doc.CheckOp(drDontEditVariables));
+    enable("OptionsCmd", true);
+    for (const char *name : {"ReportStylesCmd", "ReportOptionsCmd"})
         enable(name, false);
     enable("DeleteGuidesCmd", reportPage);
     enable("AddChildBandCmd", doc.CanAddChildBand());
@@ -294,6 +298,49 @@ void TkavDesignerForm::reportData()
     if (Document().guarded([&] { kavSetReportDataSets(FReport, checked); }))
         Document().SetModified(true);
     FDataTree->UpdateItems();
+}
+
+void TkavDesignerForm::editVariables()
+{
+    if (!Document().CheckOp(drDontEditVariables))
+        return;
+    TkavVarEditorForm dialog(FReport, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (Document().guarded([&] { dialog.apply(FReport); }))
+        Document().SetModified(true);
+    FDataTree->UpdateItems();
+}
+
+void TkavDesignerForm::designerOptions()
+{
+    DesignerDocument &doc = Document();
+    const TkavGridType grid = doc.GridType();
+    TkavOptionsEditor dialog(this);
+    dialog.load(doc.Options(), grid != gtDialog && grid != gtChar, doc.Settings() && doc.Settings()->Standalone());
+    if (dialog.exec() != QDialog::Accepted || !dialog.apply(doc.Options()))
+        return;
+    applyOptions();
+    SaveState();
+}
+
+void TkavDesignerForm::applyOptions()
+{
+    const TkavDesignerOptions &options = Document().Options();
+    applyScriptFont();
+    FPanel->HRuler().setVisible(options.ShowRulers);
+    FPanel->VRuler().setVisible(options.ShowRulers);
+    FPanel->Zoom(options.Scale); // rulers, grid and band captions in the new settings
+    Workspace().update();
+    UpdateCommands();
+}
+
+void TkavDesignerForm::applyScriptFont()
+{
+    const TkavDesignerOptions &options = Document().Options();
+    QFont font(options.ScriptFontName, options.ScriptFontSize);
+    font.setStyleHint(QFont::Monospace);
+    FCodeWindow->setFont(font);
 }
 
 void TkavDesignerForm::help()
