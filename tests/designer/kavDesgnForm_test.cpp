@@ -380,7 +380,7 @@ TEST_F(FormTest, TheHostMenuIsBoundToTheCommands)
     EXPECT_EQ(disabled, (QStringList{u"NewMI"_s, u"NewDialogMI"_s, u"SaveMI"_s, u"UndoMI"_s, u"RedoMI"_s, u"CutMI"_s,
                                       u"CopyMI"_s, u"PasteMI"_s, u"DeleteMI"_s, u"DeletePageMI"_s, u"GroupMI"_s,
                                       u"UngroupMI"_s, u"EditMI"_s, u"FindNextMI"_s, u"BringtoFrontMI"_s,
-                                      u"SendtoBackMI"_s, u"VariablesMI"_s, u"StylesMI"_s, u"OptionsMI"_s}));
+                                      u"SendtoBackMI"_s, u"StylesMI"_s}));
     EXPECT_EQ(host.MenuItem(u"UndoMI"_s)->text(), kavResourceTable().Get(u"dsUndo"_s));
     EXPECT_EQ(host.MenuItem(u"SaveMI"_s)->shortcut(), QKeySequence(QKeySequence::Save));
 

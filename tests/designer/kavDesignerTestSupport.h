@@ -33,6 +33,7 @@ public:
     std::function<bool(TkavPicture &)> Picture;
     std::function<bool(TkavHyperlink &)> Hyperlink;
     std::function<bool(TkavComponent &)> ObjectDialog; // page options, group, data band
+    std::function<bool(TStrings &)> Lines;
     int Opened = 0;
 
     bool EditMemo(TkavCustomMemoView &memo, QString &text) override
@@ -62,7 +63,11 @@ public:
         return Frame && Frame(frame);
     }
     bool EditFill(std::unique_ptr<TkavCustomFill> &, bool) override { return ++Opened, false; }
-    bool EditLines(TStrings &) override { return ++Opened, false; }
+    bool EditLines(TStrings &lines) override
+    {
+        ++Opened;
+        return Lines && Lines(lines);
+    }
     bool EditPageOptions(TkavReportPage &page, TkavDesignerUnits) override { return objectDialog(page); }
     bool EditGroup(TkavGroupHeader &band) override { return objectDialog(band); }
     bool EditDataBand(TkavDataBand &band) override { return objectDialog(band); }

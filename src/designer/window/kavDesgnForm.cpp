@@ -515,6 +515,7 @@ void TkavDesignerForm::RestoreState()
 {
     DesignerDocument &doc = Document();
     doc.RestoreState();
+    applyScriptFont();
     FPanel->Zoom(doc.Scale());
     FPanel->HRuler().setVisible(doc.Options().ShowRulers);
     FPanel->VRuler().setVisible(doc.Options().ShowRulers);

@@ -109,6 +109,12 @@ private:
     // The "Data..." dialog; the data tree follows the chosen data sets.
     void reportData();
     void reportOptions();
+    // The variables editor; the data tree follows its changes.
+    void editVariables();
+    // The designer options dialog; the window follows the options taken (and saves them).
+    void designerOptions();
+    void applyOptions();
+    void applyScriptFont();
     void about();
     void help();
     // kavDesgnFormToolbars.cpp: tool bars, palette and status bar.

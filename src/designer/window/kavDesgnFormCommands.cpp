@@ -6,6 +6,9 @@
 #include "kavDesgnFindDialog.h"
 #include "kavDesgnReportData.h"
 
+#include <designer/dialogs/kavDesgnOptionsEditor.h>
+#include <designer/dialogs/kavDesgnVarEditor.h>
+
 #include <designer/code/kavDesgnSyntaxMemo.h>
 #include <designer/dialogs/kavDesgnReportOptions.h>
 #include <designer/document/kavDesgnDialogs.h>
@@ -123,8 +126,8 @@ void TkavDesignerForm::buildCommands()
         {u"BringToFrontCmd", u"dsBringToFront", 14, {}, [&doc] { doc.BringToFront(); }},
         {u"SendToBackCmd", u"dsSendToBack", 15, {}, [&doc] { doc.SendToBack(); }},
         {u"ReportDataCmd", u"dsReportData", 48, {}, [this] { reportData(); }},
-        // The report's variables, styles and options dialogs come later.
-        {u"VariablesCmd", u"dsVariables", 49, {}, [] {}},
+        {u"VariablesCmd", u"dsVariables", 49, {}, [this] { editVariables(); }},
+        // The report's styles and options dialogs come later.
         {u"ReportStylesCmd", u"dsStyles", 46, {}, [] {}},
         {u"ReportOptionsCmd", u"dsReportOptions", 47, {}, [this] { reportOptions(); }},
         {u"ToolbarsCmd", u"dsToolbars", -1, {}, [] {}},
@@ -141,8 +144,7 @@ void TkavDesignerForm::buildCommands()
              doc.DeleteGuides();
              Workspace().update();
          }},
-        // No designer options dialog yet.
-        {u"OptionsCmd", u"dsOptions", 50, {}, [] {}},
+        {u"OptionsCmd", u"dsOptions", 50, {}, [this] { designerOptions(); }},
         {u"HelpContentsCmd", u"dsHelpContents", 51, {}, [this] { help(); }},
         {u"AboutCmd", u"dsAbout", 115, {}, [this] { about(); }},
         {u"ShowCodeCmd", u"dsCode", -1, Qt::CTRL | Qt::Key_E, [this] { SwitchToCodeWindow(); }},
@@ -235,8 +237,9 @@ void TkavDesignerForm::UpdateCommands()
     enable("SendToBackCmd", objects);
     enable("ReportDataCmd", doc.CheckOp(drDontEditReportData));
     enable("ReportOptionsCmd", doc.CheckOp(drDontChangeReportOptions));
-    for (const char *name : {"VariablesCmd", "ReportStylesCmd", "OptionsCmd"})
-        enable(name, false);
+    enable("VariablesCmd", doc.CheckOp(drDontEditVariables));
+    enable("OptionsCmd", true);
+    enable("ReportStylesCmd", false); // the styles editor comes later
     enable("DeleteGuidesCmd", reportPage);
     enable("AddChildBandCmd", doc.CanAddChildBand());
     Command(u"ShowRulersCmd"_s)->setChecked(doc.Options().ShowRulers);
@@ -309,6 +312,49 @@ void TkavDesignerForm::reportOptions()
     // Everything or nothing: a template that cannot be inherited puts the report back.
     if (Document().guarded([&] { dialog.apply(FReport, &Document()); }))
         Document().SetModified(true);
+}
+
+void TkavDesignerForm::editVariables()
+{
+    if (!Document().CheckOp(drDontEditVariables))
+        return;
+    TkavVarEditorForm dialog(FReport, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (Document().guarded([&] { dialog.apply(FReport); }))
+        Document().SetModified(true);
+    FDataTree->UpdateItems();
+}
+
+void TkavDesignerForm::designerOptions()
+{
+    DesignerDocument &doc = Document();
+    const TkavGridType grid = doc.GridType();
+    TkavOptionsEditor dialog(this);
+    dialog.load(doc.Options(), grid != gtDialog && grid != gtChar, doc.Settings() && doc.Settings()->Standalone());
+    if (dialog.exec() != QDialog::Accepted || !dialog.apply(doc.Options()))
+        return;
+    applyOptions();
+    SaveState();
+}
+
+void TkavDesignerForm::applyOptions()
+{
+    const TkavDesignerOptions &options = Document().Options();
+    applyScriptFont();
+    FPanel->HRuler().setVisible(options.ShowRulers);
+    FPanel->VRuler().setVisible(options.ShowRulers);
+    FPanel->Zoom(options.Scale); // rulers, grid and band captions in the new settings
+    Workspace().update();
+    UpdateCommands();
+}
+
+void TkavDesignerForm::applyScriptFont()
+{
+    const TkavDesignerOptions &options = Document().Options();
+    QFont font(options.ScriptFontName, options.ScriptFontSize);
+    font.setStyleHint(QFont::Monospace);
+    FCodeWindow->setFont(font);
 }
 
 void TkavDesignerForm::help()
