@@ -62,11 +62,6 @@ TForm1::~TForm1()
     FReport.SetPreview(nullptr);
 }
 
-std::function<void(QMenu *)> &TForm1::ViewMenuHook()
-{
-    static std::function<void(QMenu *)> hook;
-    return hook;
-}
 
 QAction *TForm1::MenuItem(const QString &name) const
 {
@@ -178,8 +173,6 @@ void TForm1::buildMenu()
     bindItem(FViewMenu, "DeleteGuidesMI", "DeleteGuidesCmd");
     FViewMenu->addSeparator();
     bindItem(FViewMenu, "OptionsMI", "OptionsCmd");
-    if (ViewMenuHook())
-        ViewMenuHook()(FViewMenu);
 
     QMenu *help = menu(nullptr, "HelpMI", u"dsHelpMenu"_s);
     bindItem(help, "HelpContentsMI", "HelpContentsCmd");

@@ -35,9 +35,7 @@ public:
     void ShowSheet(int index);
     // Runs the report into the preview; false when the run did not succeed.
     bool RunPreview();
-    // Where further View menu entries go (the language submenu): called with the View menu
-    // once it is built; nothing is added when no hook is set.
-    static std::function<void(QMenu *view)> &ViewMenuHook();
+    // The View menu, where the theme and language submenus are added.
     QMenu *ViewMenu() const { return FViewMenu; }
     // Captions of the menus and tabs (again after a language switch); the bound items
     // follow their commands.
