@@ -3,6 +3,7 @@
 // page leaves the units alone, and Restore defaults really restores them.
 
 #include "kavDesignerTestSupport.h"
+#include "kavDialogTestSupport.h"
 
 #include <designer/code/kavDesgnSyntaxMemo.h>
 #include <designer/dialogs/kavDesgnOptionsEditor.h>
@@ -28,13 +29,6 @@ namespace {
 class OptionsEditorTest : public DesignerTest
 {
 protected:
-    template <class T>
-    static T *field(QWidget &dialog, const char *name)
-    {
-        auto *w = dialog.findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
     static void setText(QWidget &dialog, const char *name, const QString &text)
     {
         field<QLineEdit>(dialog, name)->setText(text);

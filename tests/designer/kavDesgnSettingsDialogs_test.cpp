@@ -4,6 +4,7 @@
 // leaving the report byte-identical.
 
 #include "kavDesignerTestSupport.h"
+#include "kavDialogTestSupport.h"
 
 #include <designer/dialogs/kavDesgnPageOptions.h>
 #include <designer/dialogs/kavDesgnReportOptions.h>
@@ -32,27 +33,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <class T>
-T *field(QWidget *dialog, const char *name)
-{
-    auto *w = dialog->findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
-
 QString text(QWidget *dialog, const char *name)
 {
     return field<QLineEdit>(dialog, name)->text();
-}
-
-// Answers the next modal dialog with the test's steps.
-void whenOpen(std::function<void(QDialog &)> steps)
-{
-    QTimer::singleShot(0, [steps = std::move(steps)] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        steps(*dialog);
-    });
 }
 
 class SettingsDialogsTest : public DesignerTest
