@@ -656,6 +656,7 @@ AUTHORED = {
         "dsVertBands": "Bandas verticais",
         "dsDatabaseFilter": "Banco de dados SQLite (*.db;*.sqlite;*.sqlite3)|*.db;*.sqlite;*.sqlite3|Todos os arquivos (*)|*",
         "dsDataFileFilter": "Arquivo de dados (*.csv;*.json;*.txt)|*.csv;*.json;*.txt|Todos os arquivos (*)|*",
+        "dsSQLEditor": "Editor SQL",
         "obChild": "Banda filha",
     },
 }

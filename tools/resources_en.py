@@ -810,5 +810,6 @@ ENGLISH = {
     "dsVertBands": "Vertical bands",
     "dsDatabaseFilter": "SQLite database (*.db;*.sqlite;*.sqlite3)|*.db;*.sqlite;*.sqlite3|All files (*)|*",
     "dsDataFileFilter": "Data file (*.csv;*.json;*.txt)|*.csv;*.json;*.txt|All files (*)|*",
+    "dsSQLEditor": "SQL Editor",
     "obChild": "Child band",
 }

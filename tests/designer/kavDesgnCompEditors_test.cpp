@@ -1,7 +1,12 @@
 #include "kavDesignerTestSupport.h"
 
+#include <designer/code/kavDesgnSyntaxMemo.h>
+#include <designer/dialogs/kavDesgnSQLEditor.h>
 #include <designer/editors/kavDesgnCompEditors.h>
+#include <designer/editors/kavDesgnPropEditors.h>
 #include <report/kavBands.h>
+
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -384,4 +389,57 @@ TEST_F(DesignerTest, DialogControlGoesToItsClickHandler)
     EXPECT_EQ(doc->ScriptCaretColumn(), 1);
     EXPECT_EQ(report->ScriptText().Count(), 8);
     EXPECT_EQ(doc->UndoBuffer().UndoCount(), undo + 1);
+}
+
+// A query's SQL opens the SQL editor, from a double click and from the inspector alike; only
+// a confirmed edit changes the query, as one undo step.
+TEST_F(DesignerTest, QuerySqlGoesToTheSqlEditor)
+{
+    doc->SetPage(report->Pages(0)); // the data page
+    TkavComponent *query = doc->InsertObject(u"TkavSQLQuery"_s, 0, 40, 40, 28, 28);
+    ASSERT_TRUE(query);
+    doc->Select(query);
+    const QByteArray before = bytes();
+    const int undo = doc->UndoBuffer().UndoCount();
+    EXPECT_FALSE(doc->EditSelected()); // cancelled
+    EXPECT_EQ(bytes(), before);
+    EXPECT_EQ(dialogs().Opened, 1);
+
+    dialogs().SQL = [](TStrings &sql) {
+        sql.SetText(u"select Name\nfrom people"_s);
+        return true;
+    };
+    EXPECT_TRUE(doc->EditSelected());
+    const auto *sql = dynamic_cast<TStrings *>(kavFindProp(*query, u"SQL")->GetObject(*query));
+    ASSERT_EQ(sql->Count(), 2);
+    EXPECT_EQ(sql->Strings(1), u"from people"_s);
+    EXPECT_EQ(doc->UndoBuffer().UndoCount(), undo + 1);
+
+    dialogs().Lines = [](TStrings &) { return ADD_FAILURE() << "the plain lines dialog", false; };
+    auto editor = kavCreatePropertyEditor(*query, *kavFindProp(*query, u"SQL"), doc.get());
+    ASSERT_TRUE(editor);
+    dialogs().SQL = [](TStrings &sql) {
+        EXPECT_EQ(sql.Count(), 2);
+        sql.Add(u"where City = :City"_s);
+        return true;
+    };
+    EXPECT_TRUE(editor->Edit());
+    EXPECT_EQ(sql->Count(), 3);
+}
+
+// The dialog itself: the text with SQL colouring, given back as lines after OK.
+TEST_F(DesignerTest, SqlEditorLoadsAndAppliesTheLines)
+{
+    TStringList sql;
+    sql.SetText(u"select *\nfrom t\n"_s);
+    TkavSQLEditorForm dialog;
+    dialog.load(sql);
+    EXPECT_EQ(dialog.Memo().Text(), u"select *\nfrom t"_s);
+    EXPECT_EQ(dialog.Memo().Syntax(), u"SQL"_s);
+    dialog.Memo().selectAll();
+    QTest::keyClicks(&dialog.Memo(), u"select 1"_s);
+    ASSERT_TRUE(dialog.validate());
+    dialog.apply(sql);
+    EXPECT_EQ(sql.Count(), 1);
+    EXPECT_EQ(sql.Strings(0), u"select 1"_s);
 }

@@ -34,6 +34,7 @@ public:
     std::function<bool(TkavHyperlink &)> Hyperlink;
     std::function<bool(TkavComponent &)> ObjectDialog; // page options, group, data band
     std::function<bool(TStrings &)> Lines;
+    std::function<bool(TStrings &)> SQL;
     int Opened = 0;
 
     bool EditMemo(TkavCustomMemoView &memo, QString &text) override
@@ -67,6 +68,11 @@ public:
     {
         ++Opened;
         return Lines && Lines(lines);
+    }
+    bool EditSQL(TStrings &sql) override
+    {
+        ++Opened;
+        return SQL && SQL(sql);
     }
     bool EditPageOptions(TkavReportPage &page, TkavDesignerUnits) override { return objectDialog(page); }
     bool EditGroup(TkavGroupHeader &band) override { return objectDialog(band); }

@@ -2,7 +2,7 @@
 
 // TkavDesignerDialogs: the object editor dialogs the designer's commands and editors open
 // (memo text, display format, hyperlink, picture, page options, group, data band, frame,
-// fill, lines). Each edits what it is given and answers OK (true) or Cancel (false); on
+// fill, lines, SQL). Each edits what it is given and answers OK (true) or Cancel (false); on
 // Cancel nothing may have changed. The process default is headless and cancels every
 // dialog; the designer's windows install the real ones, tests a scripted fake.
 
@@ -40,6 +40,8 @@ public:
     // brushOnly: only plain brush fills may be chosen (shapes).
     virtual bool EditFill(std::unique_ptr<TkavCustomFill> &fill, bool brushOnly) = 0;
     virtual bool EditLines(TStrings &lines) = 0;
+    // A query's SQL text, in the coloured editor.
+    virtual bool EditSQL(TStrings &sql) = 0;
     // These edit the object itself; on Cancel it stays as it was.
     // Lengths are shown in units (the designer's units on that page).
     virtual bool EditPageOptions(TkavReportPage &page, TkavDesignerUnits units) = 0;
@@ -59,6 +61,7 @@ public:
     bool EditFrame(TkavFrame &) override { return false; }
     bool EditFill(std::unique_ptr<TkavCustomFill> &, bool) override { return false; }
     bool EditLines(TStrings &) override { return false; }
+    bool EditSQL(TStrings &) override { return false; }
     bool EditPageOptions(TkavReportPage &, TkavDesignerUnits) override { return false; }
     bool EditGroup(TkavGroupHeader &) override { return false; }
     bool EditDataBand(TkavDataBand &) override { return false; }

@@ -9,6 +9,7 @@
 #include <report/kavReport.h>
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavRTTI.h>
+#include <rtl/kavStrings.h>
 
 using namespace Qt::StringLiterals;
 
@@ -556,4 +557,19 @@ bool TkavDialogControlEditor::Edit()
     return kavEditEventHandler(*Designer(), *control, *prop, [&](const QString &name) {
         prop->SetStr(*control, name);
     });
+}
+
+bool TkavSQLQueryEditor::Edit()
+{
+    TkavComponent *query = Component();
+    const TkavPropInfo *prop = query ? kavFindProp(*query, u"SQL") : nullptr;
+    auto *sql = prop ? dynamic_cast<TStrings *>(prop->GetObject(*query)) : nullptr;
+    if (!sql)
+        return false;
+    TStringList text;
+    text.Assign(*sql);
+    if (!kavDesignerDialogs().EditSQL(text))
+        return false;
+    sql->Assign(text);
+    return true;
 }

@@ -281,6 +281,15 @@ public:
     bool Edit() override;
 };
 
+// Double click: the query's SQL in the SQL editor.
+class TkavSQLQueryEditor : public TkavComponentEditor
+{
+public:
+    using TkavComponentEditor::TkavComponentEditor;
+    bool HasEditor() const override { return true; }
+    bool Edit() override;
+};
+
 // Double click: the control's OnClick handler in the script, created when missing.
 class TkavDialogControlEditor : public TkavComponentEditor
 {

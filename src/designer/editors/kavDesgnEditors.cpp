@@ -308,12 +308,22 @@ bool TkavStringsProperty::Edit()
         return false;
     TStringList lines;
     lines.Assign(*current);
-    if (!kavDesignerDialogs().EditLines(lines))
+    if (!editLines(lines))
         return false;
     for (int i = 0; i < CompList().size(); ++i)
         if (auto *target = dynamic_cast<TStrings *>(PropList()[i]->GetObject(*CompList()[i])))
             target->Assign(lines);
     return true;
+}
+
+bool TkavStringsProperty::editLines(TStrings &lines)
+{
+    return kavDesignerDialogs().EditLines(lines);
+}
+
+bool TkavSQLProperty::editLines(TStrings &lines)
+{
+    return kavDesignerDialogs().EditSQL(lines);
 }
 
 const TkavCustomMemoView *TkavMemoProperty::oneLineMemo() const

@@ -7,6 +7,7 @@
 
 #include "kavDesgnStdEditors.h"
 
+class TStrings;
 class TkavCustomMemoView;
 
 // Pixels shown in the designer's unit: two decimals unless the value is whole.
@@ -117,6 +118,19 @@ public:
     using TkavClassProperty::TkavClassProperty;
     TkavPropertyAttributes GetAttributes() const override;
     bool Edit() override;
+
+protected:
+    virtual bool editLines(TStrings &lines);
+};
+
+// A query's SQL: the coloured SQL editor instead of the plain lines dialog.
+class TkavSQLProperty : public TkavStringsProperty
+{
+public:
+    using TkavStringsProperty::TkavStringsProperty;
+
+protected:
+    bool editLines(TStrings &lines) override;
 };
 
 // The memo editor on the memo's text. A text of at most one line can also be typed in the

@@ -109,6 +109,7 @@ void registerComponentEditors()
     // Dialog controls come with dialog pages; the entry matches them by name once they exist.
     r.Register<TkavDialogControlEditor>(u"TkavDialogControl"_s);
     r.Register<TkavSubreportEditor>(u"TkavSubreport"_s);
+    r.Register<TkavSQLQueryEditor>(u"TkavSQLQuery"_s);
 }
 
 void registerStandardEditors()
@@ -150,6 +151,7 @@ void registerDesignerEditors()
     r.Register<TkavDataSetProperty>(u"TkavDataSet"_s, {}, {});
     r.Register<TkavDataFieldProperty>({}, u"TkavView"_s, u"DataField"_s);
     r.Register<TkavFileNameProperty>({}, u"TkavSQLDatabase"_s, u"DatabaseName"_s);
+    r.Register<TkavSQLProperty>({}, u"TkavSQLQuery"_s, u"SQL"_s);
     r.Register<TkavFileNameProperty>({}, u"TkavTableDataSet"_s, u"FileName"_s);
     r.Register<TkavStringsProperty>(u"TStrings"_s, {}, {});
     r.Register<TkavStringsProperty>(u"TStringList"_s, {}, {});

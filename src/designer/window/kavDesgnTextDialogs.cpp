@@ -1,6 +1,7 @@
 #include "kavDesgnTextDialogs.h"
 
 #include <designer/dialogs/kavDesgnPageOptions.h>
+#include <designer/dialogs/kavDesgnSQLEditor.h>
 #include <persist/kavRes.h>
 #include <report/kavViews.h>
 #include <rtl/kavStrings.h>
@@ -64,6 +65,11 @@ bool TkavTextDesignerDialogs::EditLines(TStrings &lines)
         return false;
     lines.SetText(text);
     return true;
+}
+
+bool TkavTextDesignerDialogs::EditSQL(TStrings &sql)
+{
+    return kavEditSQL(sql);
 }
 
 bool TkavTextDesignerDialogs::EditPageOptions(TkavReportPage &page, TkavDesignerUnits units)

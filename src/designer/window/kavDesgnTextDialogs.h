@@ -1,7 +1,7 @@
 #pragma once
 
 // TkavTextDesignerDialogs: the designer's dialogs on screen: a memo's text, string lists
-// (SQL, parameters, field aliases) and the page options. The other object dialogs still
+// (parameters, field aliases), SQL texts and the page options. The other object dialogs still
 // answer Cancel until their windows exist.
 
 #include <designer/document/kavDesgnDialogs.h>
@@ -12,6 +12,7 @@ public:
     bool EditMemo(TkavCustomMemoView &memo, QString &text) override;
     bool EditSysMemo(TkavCustomMemoView &memo, QString &text) override;
     bool EditLines(TStrings &lines) override;
+    bool EditSQL(TStrings &sql) override;
     bool EditPageOptions(TkavReportPage &page, TkavDesignerUnits units) override;
 };
 
