@@ -43,7 +43,7 @@ protected:
         QTest::mouseClick(inspector().Grid(), Qt::LeftButton, {}, QPoint(inspector().SplitterPos() + 40, r.center().y()));
         QLineEdit *edit = inspector().EditBox();
         ASSERT_TRUE(edit->isVisible());
-        edit->selectAll();
+        EXPECT_EQ(edit->selectedText(), edit->text()); // typing replaces the value
         QTest::keyClicks(edit, text);
         QTest::keyClick(edit, Qt::Key(key));
     }
@@ -90,6 +90,16 @@ TEST_F(PanelTest, BadValueIsRefusedAndEscapeUndoesTyping)
     typeInto(u"Left"_s, u"7"_s, Qt::Key_Escape);
     EXPECT_EQ(inspector().EditBox()->text(), shown);
     EXPECT_NEAR(memo->Left(), left, 1e-9);
+}
+
+// A row chosen by selecting an object shows its value plainly, not as a selection being
+// edited; a click on the row selects the value so that typing replaces it.
+TEST_F(PanelTest, ValueIsSelectedOnlyWhenTheRowIsClicked)
+{
+    ws().setFocus();
+    doc().Select(memo);
+    EXPECT_FALSE(inspector().EditBox()->hasSelectedText());
+    typeInto(u"Left"_s, u"1"_s);
 }
 
 TEST_F(PanelTest, InspectorEditsEveryObjectOfAMixedSelection)

@@ -282,8 +282,10 @@ void TkavObjectInspector::selectRow(int Index, bool focus)
     FModel.SetItemIndex(Index);
     updateHelp();
     placeEditor();
-    if (focus && FEdit->isVisible())
+    if (focus && FEdit->isVisible()) {
         FEdit->setFocus();
+        FEdit->selectAll();
+    }
 }
 
 void TkavObjectInspector::SetSplitterPos(int Value)
@@ -343,7 +345,11 @@ void TkavObjectInspector::placeEditor()
     placeWidgets(row);
     FEdit->setText(FModel.EditText());
     FEdit->setModified(false);
-    FEdit->selectAll();
+    // A selected text in an unfocused box reads as an edit in progress: select only with focus.
+    if (FEdit->hasFocus())
+        FEdit->selectAll();
+    else
+        FEdit->deselect();
     FEdit->show();
     FScroll->ensureVisible(0, row * FRowHeight + FRowHeight / 2, 0, FRowHeight);
     FGrid->update();
