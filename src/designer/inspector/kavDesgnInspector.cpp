@@ -349,7 +349,7 @@ void TkavObjectInspector::placeEditor()
     if (FEdit->hasFocus())
         FEdit->selectAll();
     else
-        FEdit->deselect();
+        FEdit->setCursorPosition(0); // also shows the start of a long value
     FEdit->show();
     FScroll->ensureVisible(0, row * FRowHeight + FRowHeight / 2, 0, FRowHeight);
     FGrid->update();

@@ -504,7 +504,7 @@ void TkavDesignerForm::defaultLayout()
     addDockWidget(Qt::LeftDockWidgetArea, FInspectorDock);
     splitDockWidget(FInspectorDock, FReportTreeDock, Qt::Vertical);
     addDockWidget(Qt::RightDockWidgetArea, FDataTreeDock);
-    resizeDocks({FInspectorDock, FDataTreeDock}, {260, 210}, Qt::Horizontal);
+    resizeDocks({FInspectorDock, FDataTreeDock}, {260, 250}, Qt::Horizontal);
     resizeDocks({FInspectorDock, FReportTreeDock}, {420, 200}, Qt::Vertical);
     for (QToolBar *bar : {FStandardTB, FAlignTB, FTextTB, FFrameTB, FObjectsTB})
         bar->show();
