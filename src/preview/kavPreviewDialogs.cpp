@@ -50,9 +50,28 @@ QDialogButtonBox *okCancel(QDialog &dialog)
     return buttons;
 }
 
+// Lengths read as written: 21 and 29.7, not 21.00 and 29.70.
+class LengthBox : public QDoubleSpinBox
+{
+public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+    QString textFromValue(double value) const override
+    {
+        QString text = locale().toString(value, 'f', decimals());
+        const QChar point = locale().decimalPoint().front();
+        if (text.contains(point)) {
+            while (text.endsWith(u'0'))
+                text.chop(1);
+            if (text.endsWith(point))
+                text.chop(1);
+        }
+        return text;
+    }
+};
+
 QDoubleSpinBox *centimetres(QWidget *parent)
 {
-    auto *box = new QDoubleSpinBox(parent);
+    auto *box = new LengthBox(parent);
     box->setRange(0, 500);
     box->setDecimals(2);
     box->setSingleStep(0.1);

@@ -234,6 +234,9 @@ TEST_F(PreviewWindowTest, PageSettingsForOnePageOrAll)
     runLinks();
     TkavReportPage page; // A4
     TkavPageSetupDialog dialog(page);
+    const auto lengths = dialog.findChildren<QDoubleSpinBox *>();
+    EXPECT_EQ(lengths[0]->cleanText(), u"21"_s); // no trailing zeros
+    EXPECT_EQ(lengths[1]->cleanText(), QLocale().toString(29.7));
     const auto radios = dialog.findChildren<QRadioButton *>();
     ASSERT_EQ(radios.size(), 4); // portrait, landscape, this page, all pages
     QTest::mouseClick(radios[1], Qt::LeftButton);
