@@ -116,6 +116,20 @@ protected:
 
 } // namespace
 
+// A font the memo names but the system lacks is shown by its name, not as the first family.
+TEST_F(FontListTest, MissingFontShowsItsOwnName)
+{
+    TkavFontComboBox box;
+    box.PopulateList(families(installed));
+    box.SetFontName(u"Georgia"_s);
+    EXPECT_EQ(box.currentText(), u"Georgia"_s);
+    box.SetFontName(u"Gone Sans"_s);
+    EXPECT_EQ(box.currentIndex(), -1);
+    EXPECT_EQ(box.placeholderText(), u"Gone Sans"_s);
+    box.SetFontName(u"Arial"_s);
+    EXPECT_EQ(box.currentText(), u"Arial"_s);
+}
+
 TEST_F(FontListTest, RecentFontsGoOnTopAndAreStored)
 {
     list.PopulateList(families(installed));

@@ -222,7 +222,11 @@ void TkavFontComboBox::SetFontName(const QString &Name)
 {
     FList.SetText(Name);
     FUpdate = true;
-    setCurrentIndex(FList.ItemIndex());
+    // A font that is not installed is shown by its name rather than as another family.
+    const int index = FList.ItemIndex();
+    const bool listed = index >= 0 && FList.Items()[index].Name == Name;
+    setPlaceholderText(listed ? QString() : Name);
+    setCurrentIndex(listed ? index : -1);
     FUpdate = false;
 }
 
