@@ -657,6 +657,12 @@ AUTHORED = {
         "dsDatabaseFilter": "Banco de dados SQLite (*.db;*.sqlite;*.sqlite3)|*.db;*.sqlite;*.sqlite3|Todos os arquivos (*)|*",
         "dsDataFileFilter": "Arquivo de dados (*.csv;*.json;*.txt)|*.csv;*.json;*.txt|Todos os arquivos (*)|*",
         "dsSQLEditor": "Editor SQL",
+        # script debugging
+        "dsRunScript": "Executar",
+        "dsStepScript": "Passo a passo",
+        "dsStopScript": "Parar",
+        "dsBreakPoint": "Alternar ponto de parada",
+        "dsRunToCursor": "Executar até o cursor",
         "obChild": "Banda filha",
     },
 }

@@ -811,5 +811,10 @@ ENGLISH = {
     "dsDatabaseFilter": "SQLite database (*.db;*.sqlite;*.sqlite3)|*.db;*.sqlite;*.sqlite3|All files (*)|*",
     "dsDataFileFilter": "Data file (*.csv;*.json;*.txt)|*.csv;*.json;*.txt|All files (*)|*",
     "dsSQLEditor": "SQL Editor",
+    "dsRunScript": "Run",
+    "dsStepScript": "Step",
+    "dsStopScript": "Stop",
+    "dsBreakPoint": "Toggle breakpoint",
+    "dsRunToCursor": "Run to cursor",
     "obChild": "Child band",
 }

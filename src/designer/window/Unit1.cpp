@@ -2,6 +2,7 @@
 
 #include "kavDesgnForm.h"
 
+#include <designer/code/kavDesgnDebugger.h>
 #include <designer/document/kavDesgnDocument.h>
 #include <persist/kavRes.h>
 #include <preview/kavPreview.h>
@@ -52,6 +53,12 @@ TForm1::TForm1(TkavReport &report, QWidget *parent)
         return true;
     };
     FDesigner->OnChanged = [this] { UpdateCommands(); };
+    // A pause of the debugger shows the designer; going on, the preview again.
+    FDesigner->OnDebugPause = [this](bool paused) {
+        FDebugSwitch = true;
+        const auto done = qScopeGuard([this] { FDebugSwitch = false; });
+        ShowSheet(paused ? 0 : 1);
+    };
     buildMenu();
     UpdateCaptions();
     UpdateCommands();
@@ -226,7 +233,7 @@ void TForm1::ShowSheet(int index)
 
 void TForm1::PageControl1Change(int index)
 {
-    if (index == 1)
+    if (index == 1 && !FDebugSwitch && !FDesigner->Debugger().Running())
         RunPreview();
 }
 

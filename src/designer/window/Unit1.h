@@ -61,5 +61,6 @@ private:
     TkavPreview *FPreview;
     QMenu *FRecentMenu = nullptr;
     QMenu *FViewMenu = nullptr;
+    bool FDebugSwitch = false; // the tabs change for a debugger pause: no new run
     QList<std::pair<QObject *, QString>> FCaptionKeys;
 };

@@ -5,7 +5,9 @@
 
 #include "kavDesgnPlacement.h"
 
+#include <designer/code/kavDesgnDebugger.h>
 #include <designer/code/kavDesgnSyntaxMemo.h>
+#include <designer/code/kavDesgnWatch.h>
 #include <designer/document/kavDesgnDocument.h>
 #include <designer/inspector/kavDesgnInspector.h>
 #include <designer/trees/kavDesgnDataTree.h>
@@ -61,6 +63,7 @@ TkavDesignerForm::TkavDesignerForm(TkavReport &report, QWidget *parent)
     buildCentral();
     buildDocks();
     buildCommands();
+    buildDebugger();
     buildToolBars();
     buildStatusBar();
     wireDocument();
@@ -515,6 +518,7 @@ void TkavDesignerForm::RestoreState()
 {
     DesignerDocument &doc = Document();
     doc.RestoreState();
+    FWatchForm->SetWatchListText(doc.Options().WatchList.join(u'\n'));
     applyScriptFont();
     FPanel->Zoom(doc.Scale());
     FPanel->HRuler().setVisible(doc.Options().ShowRulers);
@@ -534,6 +538,7 @@ void TkavDesignerForm::RestoreState()
 void TkavDesignerForm::SaveState()
 {
     DesignerDocument &doc = Document();
+    doc.Options().WatchList = FWatchForm->WatchListText().split(u'\n', Qt::SkipEmptyParts);
     doc.SaveState();
     const std::unique_ptr<TkavIniFile> ini = FReport.GetIniFile();
     ini->WriteString(formSection, u"Layout"_s, QString::fromLatin1(saveState(layoutVersion).toBase64()));
@@ -544,6 +549,8 @@ void TkavDesignerForm::SaveState()
 
 bool TkavDesignerForm::CloseQuery()
 {
+    if (FDebugger->Running()) // the run works on a snapshot the window must restore
+        return false;
     if (!Document().CloseQuery())
         return false;
     SaveState();

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class DesignerDocument;
 class QComboBox;
@@ -25,6 +26,8 @@ class TkavReport;
 class TkavReportTreeForm;
 class TkavSyntaxMemo;
 class TkavComponent;
+class TkavScriptDebugger;
+class TkavWatchForm;
 
 class TkavDesignerForm : public QMainWindow
 {
@@ -72,6 +75,10 @@ public:
     std::function<bool()> OnPreview;
     // After any change of the document's caption or state.
     std::function<void()> OnChanged;
+    // A debugging run paused (true) or went on (false): a host shows the designer meanwhile.
+    std::function<void(bool paused)> OnDebugPause;
+    TkavScriptDebugger &Debugger() const { return *FDebugger; }
+    TkavWatchForm &WatchForm() const { return *FWatchForm; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -117,6 +124,14 @@ private:
     void applyScriptFont();
     void about();
     void help();
+    // kavDesgnFormDebug.cpp: script debugging.
+    void buildDebugger();
+    void updateDebugCommands();
+    void debugPaused(int line, int column);
+    void debugResumed();
+    void evaluate();
+    // The preview run itself (the Preview command and the debugger's runs).
+    bool runPreview();
     // kavDesgnFormToolbars.cpp: tool bars, palette and status bar.
     void buildToolBars();
     void buildStandardTB();
@@ -146,6 +161,9 @@ private:
     QDockWidget *FInspectorDock = nullptr;
     QDockWidget *FDataTreeDock = nullptr;
     QDockWidget *FReportTreeDock = nullptr;
+    QDockWidget *FWatchDock = nullptr;
+    TkavWatchForm *FWatchForm = nullptr;
+    std::unique_ptr<TkavScriptDebugger> FDebugger;
     QToolBar *FStandardTB = nullptr;
     QToolBar *FTextTB = nullptr;
     QToolBar *FFrameTB = nullptr;

@@ -6,6 +6,7 @@
 #include "kavDesgnFindDialog.h"
 #include "kavDesgnReportData.h"
 
+#include <designer/code/kavDesgnDebugger.h>
 #include <designer/dialogs/kavDesgnOptionsEditor.h>
 #include <designer/dialogs/kavDesgnVarEditor.h>
 
@@ -248,6 +249,8 @@ void TkavDesignerForm::UpdateCommands()
         if (a->property("insert").toBool())
             a->setEnabled(doc.CheckOp(drDontInsertObject));
     FCodeWindow->setReadOnly(!doc.CheckOp(drDontEditReportScript));
+    if (FDebugger)
+        updateDebugCommands();
     // The zoom as a rounded percentage, unless the user is typing one.
     if (!FScaleCB->lineEdit()->hasFocus())
         FScaleCB->setEditText(QString::number(qRound(doc.Scale() * 100)) + u'%');
@@ -374,6 +377,16 @@ bool TkavDesignerForm::PreviewReport()
     DesignerDocument &doc = Document();
     if (!doc.CheckOp(drDontPreviewReport))
         return false;
+    if (FDebugger->Paused()) { // goes on with the paused run
+        FDebugger->Run();
+        return true;
+    }
+    return !FDebugger->Running() && runPreview();
+}
+
+bool TkavDesignerForm::runPreview()
+{
+    DesignerDocument &doc = Document();
     // The script compiles on a snapshot: compiling readies the objects for a run.
     doc.BeginRun();
     bool compiled = false;
