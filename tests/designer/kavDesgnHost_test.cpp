@@ -4,6 +4,8 @@
 
 #include "kavDesignerTestSupport.h"
 
+#include <designer/code/kavDesgnDebugger.h>
+#include <designer/code/kavDesgnSyntaxMemo.h>
 #include <designer/window/Unit1.h>
 #include <designer/window/kavDesgnForm.h>
 #include <prepared/kavPreviewPages.h>
@@ -17,6 +19,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -179,4 +182,48 @@ TEST_F(HostTest, FileMenuSavesReopensAndListsRecentFiles)
     EXPECT_EQ(find<TkavMemoView>(u"Memo1"_s)->Text().trimmed(), u"changed"_s);
     EXPECT_FALSE(document.Modified());
     EXPECT_EQ(form.windowTitle(), u"Kavrel - "_s + first);
+}
+
+// A breakpoint in an event handler pauses the Preview tab's run on the Designer tab; Run goes
+// on to the pages on the Preview tab; Stop leaves the author with the script.
+TEST_F(HostTest, DebuggerPausesOnTheDesignerTabAndReturnsToThePreview)
+{
+    doc.reset();
+    TForm1 form(*report);
+    TkavDesignerForm &designer = form.Designer();
+    DesignerDocument &document = designer.Document();
+    document.NewReport();
+    TkavComponent *memo = document.InsertObject(u"TkavMemoView"_s, 0, 10, find(u"ReportTitle1"_s)->Top() + 2, 80, 16);
+    ASSERT_NE(memo, nullptr);
+    kavFindProp(*memo, u"OnBeforePrint")->SetStr(*memo, u"MemoBeforePrint"_s);
+    report->ScriptText().SetText(u"procedure MemoBeforePrint(Sender: TkavComponent);\nbegin\n  Memo1.Text := 'x';\n"
+                                 u"end;\n\nbegin\nend."_s);
+    document.ReloadReport();
+    form.show();
+    designer.CodeWindow().ToggleBreakPoint(3);
+    QAction *run = designer.Command(u"RunScriptCmd"_s);
+    QList<int> tabsInPause;
+    const auto pauseThen = [&](const char *command, bool clickPreview) {
+        QTimer::singleShot(0, [&, command, clickPreview] {
+            tabsInPause << form.PageControl1().currentIndex();
+            EXPECT_TRUE(designer.Debugger().Paused());
+            if (clickPreview) // starts no second run
+                form.PageControl1().setCurrentIndex(1);
+            EXPECT_TRUE(designer.Debugger().Paused());
+            designer.Command(QString::fromLatin1(command))->trigger();
+        });
+    };
+    pauseThen("RunScriptCmd", true);
+    run->trigger();
+    EXPECT_EQ(tabsInPause, QList<int>{0});
+    EXPECT_EQ(form.PageControl1().currentIndex(), 1);
+    ASSERT_NE(report->PreviewPages(), nullptr);
+    EXPECT_EQ(report->PreviewPages()->Count(), 1);
+
+    form.ShowSheet(0);
+    pauseThen("StopScriptCmd", false);
+    run->trigger();
+    EXPECT_EQ(tabsInPause, (QList<int>{0, 0}));
+    EXPECT_EQ(form.PageControl1().currentIndex(), 0);
+    EXPECT_FALSE(designer.Debugger().Running());
 }

@@ -233,7 +233,7 @@ void TForm1::ShowSheet(int index)
 
 void TForm1::PageControl1Change(int index)
 {
-    if (index == 1 && !FDebugSwitch && !FDesigner->Debugger().Running())
+    if (index == 1 && !FDebugSwitch && !FDesigner->Debugger().Paused())
         RunPreview();
 }
 

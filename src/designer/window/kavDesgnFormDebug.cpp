@@ -51,6 +51,13 @@ void TkavDesignerForm::buildDebugger()
     FCaptionKeys.insert(FWatchDock, u"5900"_s);
     addDockWidget(Qt::BottomDockWidgetArea, FWatchDock);
     FWatchDock->hide();
+    // A few lines high under the script when first shown, not half the window.
+    connect(FWatchDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible && !FWatchDock->property("sized").toBool()) {
+            FWatchDock->setProperty("sized", true);
+            resizeDocks({FWatchDock}, {120}, Qt::Vertical);
+        }
+    });
 
     // Step and the editor's keys act on the script page (or in a pause); Run and Stop anywhere.
     QStyle *s = style();
@@ -75,16 +82,16 @@ void TkavDesignerForm::buildDebugger()
              FDebugger->RunToCursor(FCodeWindow->GetPos().y());
          }},
         {u"EvaluateCmd", u"5500", {}, Qt::CTRL | Qt::Key_F7, [this] { evaluate(); }},
-        {u"WatchListCmd", u"5900", {}, {}, [this] { FWatchDock->setVisible(!FWatchDock->isVisible()); }},
     };
     codeBar.addSeparator();
     for (const auto &d : defs) {
         QAction *a = addCommand(QString::fromUtf16(d.name), -1, d.keys, d.run);
         a->setIcon(d.icon);
         FCaptionKeys.insert(a, QString::fromUtf16(d.key));
-        if (!d.icon.isNull())
-            codeBar.addAction(a);
+        codeBar.addAction(a); // without an icon the caption shows
     }
+    FWatchDock->toggleViewAction()->setObjectName(u"WatchListTB"_s);
+    codeBar.addAction(FWatchDock->toggleViewAction());
     Command(u"StepScriptCmd"_s)->setShortcuts({Qt::Key_F7, Qt::Key_F8});
 }
 
@@ -128,7 +135,8 @@ void TkavDesignerForm::debugResumed()
     FCodeWindow->SetActiveLine(running ? FCodeWindow->Model().ActiveLine() : -1);
     if (!running)
         FWatchForm->SetScriptRunning(false);
-    if (OnDebugPause)
+    // After Stop the author stays with the script; the pages of a stopped run are partial.
+    if (OnDebugPause && !FReport.Terminated())
         OnDebugPause(false);
     UpdateCommands();
 }
