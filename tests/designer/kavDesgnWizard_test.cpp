@@ -52,7 +52,7 @@ TEST_F(DesignerTest, WizardReportOverTheDemoDatabaseRunsAtOnce)
     TkavComponent *dataPage = report->Pages(0);
     auto *database = TkavComponent::Create<TkavSQLDatabase>(dataPage);
     database->SetName(u"DemoDB"_s);
-    database->SetDatabaseName(QStringLiteral(KAV_EXAMPLES_DIR) + u"/demo.db"_s);
+    database->SetDatabaseName(QStringLiteral(KAV_DEMO_DB));
     auto *query = TkavComponent::Create<TkavSQLQuery>(dataPage);
     query->SetName(u"Customers"_s);
     query->SetDatabase(database);
