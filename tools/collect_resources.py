@@ -406,6 +406,17 @@ AUTHORED = {
         # connections editor: buttons and the name column
         "5801": "Nova...",
         "5802": "Excluir",
+        # connections editor: test button, scope and kind columns; its item dialog:
+        # caption, name, the two scopes, connection string; the designer's menu command
+        "5803": "Testar",
+        "5804": "Escopo",
+        "5805": "Tipo",
+        "5806": "Conexão",
+        "5807": "Nome:",
+        "5808": "Sistema (todos os usuários)",
+        "5809": "Usuário atual",
+        "5810": "Cadeia de conexão:",
+        "5811": "Conexões...",
         "cpName": "Nome",
         # fill editor: caption, pages, labels (brush: style, background and pattern
         # colours; gradient: style, start and end colours; glass: orientation, colour,

@@ -1,12 +1,14 @@
 // kavrel design [IN.kv3] [--size WxH] [--grab OUT.png] [--tab designer|preview] [--page N]
-// [--data ALIAS=FILE]...: the main window on a report (a new one without IN), on its Designer
-// or Preview tab. With --grab the window is written to OUT.png once it has been painted
+// [--standalone] [--data ALIAS=FILE]...: the main window on a report (a new one without IN),
+// on its Designer or Preview tab. --standalone makes it a standalone designer: it keeps named
+// connections, and the report's Data dialog chooses one of them instead of data sets. With --grab the window is written to OUT.png once it has been painted
 // (on the Preview tab: after the run, whose errors are printed; exit 1 when it failed), and
 // the program exits.
 #include "kavCommands.h"
 #include "kavRunReport.h"
 
 #include <designer/document/kavDesgnDocument.h>
+#include <designer/document/kavDesgnSettings.h>
 #include <designer/editors/kavDesgnRegister.h>
 #include <designer/window/Unit1.h>
 #include <designer/window/kavDesgnForm.h>
@@ -23,6 +25,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +48,7 @@ int kavCmdDesign(const QStringList &args)
     QSize size(1200, 800);
     int page = -1;
     int tab = 0;
+    bool standalone = false;
     TkavRunOptions options;
     bool ok = true;
     for (int i = 0; i < args.size() && ok; ++i) {
@@ -56,7 +60,9 @@ int kavCmdDesign(const QStringList &args)
             const QString name = args[++i];
             ok = name == u"designer" || name == u"preview";
             tab = name == u"preview" ? 1 : 0;
-        } else if (args[i] == u"--page" && i + 1 < args.size())
+        } else if (args[i] == u"--standalone")
+            standalone = true;
+        else if (args[i] == u"--page" && i + 1 < args.size())
             page = args[++i].toInt(&ok);
         else if (kavTakeRunOption(args, i, options, ok))
             continue;
@@ -66,7 +72,8 @@ int kavCmdDesign(const QStringList &args)
             ok = false;
     }
     if (!ok) {
-        std::fputs("usage: kavrel design [IN.kv3] [--size WxH] [--grab OUT.png] [--tab designer|preview] [--page N]\n",
+        std::fputs("usage: kavrel design [IN.kv3] [--size WxH] [--grab OUT.png] [--tab designer|preview] [--page N]"
+                   " [--standalone]\n",
                    stderr);
         return 2;
     }
@@ -77,6 +84,11 @@ int kavCmdDesign(const QStringList &args)
     kavRegisterDesignerEditors();
     kavInstallTextDesignerDialogs();
     kavApplyStoredTheme();
+    std::unique_ptr<TkavDesigner> settings;
+    if (standalone) {
+        settings = std::make_unique<TkavDesigner>();
+        settings->SetStandalone(true);
+    }
     TkavReport report;
     report.EngineOptions().SetNewSilentMode(simSilent);
     if (!in.isEmpty()) {

@@ -46,7 +46,7 @@ struct HelpTopic
     QStringView className;
     QStringView page;
 };
-constexpr std::array<HelpTopic, 25> kHelpTopics{{
+constexpr std::array<HelpTopic, 28> kHelpTopics{{
     {u"TkavDesignerForm", u"Designer.htm"},
     {u"TkavOptionsEditor", u"Designer_options.htm"},
     {u"TkavReportEditorForm", u"Report_options.htm"},
@@ -73,6 +73,9 @@ constexpr std::array<HelpTopic, 25> kHelpTopics{{
     {u"TkavPageSetupDialog", u"Page_options.htm"},
     {u"TkavPrintDialog", u"Printing.htm"},
     {u"TkavExportDialog", u"Export.htm"},
+    {u"TkavReportDataForm", u"Data_sources.htm"},
+    {u"TkavConnEditorForm", u"Data_sources.htm"},
+    {u"TkavConnectionItemEdit", u"Data_sources.htm"},
 }};
 
 // Settings of the remembered language: value "Language" of "Resources" under the program's

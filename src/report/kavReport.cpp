@@ -1,4 +1,5 @@
 #include "kavReport.h"
+#include "kavConnections.h"
 
 #include "kavCustomDesigner.h"
 #include "kavDataSets.h"
@@ -723,12 +724,13 @@ void TkavReport::ApplyConnectionName(const QString &Name)
 {
     if (Name.isEmpty() || !FOnSetConnection)
         return;
-    // The machine-wide store has no counterpart here: the user's settings are asked.
-    const TkavIniFile settings(u"\\Software\\Orvane"_s);
+    // Machine-wide first, then the user's; then the same with "FIB" appended.
     for (const QString &section : {u"Connections"_s, u"ConnectionsFIB"_s}) {
-        const QString connection = settings.ReadString(section, Name, QString());
-        if (!connection.isEmpty())
-            FOnSetConnection(connection);
+        for (const bool machineWide : {true, false}) {
+            const QString connection = kavConnectionStore(machineWide)->ReadString(section, Name, QString());
+            if (!connection.isEmpty())
+                FOnSetConnection(connection);
+        }
     }
 }
 

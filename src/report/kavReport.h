@@ -300,6 +300,13 @@ public:
     {
         FOnSetConnection = std::move(Value);
     }
+    // Edits a connection string for the designer's connections editor: receives the current
+    // string, returns the new one.
+    const std::function<QString(const QString &)> &OnEditConnection() const { return FOnEditConnection; }
+    void SetOnEditConnection(std::function<QString(const QString &)> Value)
+    {
+        FOnEditConnection = std::move(Value);
+    }
     // The connection strings stored for Name in the settings ("Connections" under the
     // program's key, then the same key with "FIB" appended), each given to OnSetConnection.
     void ApplyConnectionName(const QString &Name);
@@ -529,6 +536,7 @@ private:
     TkavGetCustomDataEvent FOnGetCustomData;
     TkavSaveCustomDataEvent FOnSaveCustomData;
     std::function<void(const QString &)> FOnSetConnection;
+    std::function<QString(const QString &)> FOnEditConnection;
 };
 
 // FileName as a file beside Report: a relative name is taken from the report's folder (the

@@ -11,7 +11,7 @@
 #include <designer/window/Unit1.h>
 #include <designer/window/kavDesgnFindDialog.h>
 #include <designer/window/kavDesgnForm.h>
-#include <designer/window/kavDesgnReportData.h>
+#include <designer/dialogs/kavDesgnReportData.h>
 #include <data/kavFileDataSets.h>
 #include <report/kavBands.h>
 #include <report/kavDataSets.h>
@@ -363,7 +363,7 @@ TEST_F(FormTest, TheHostMenuIsBoundToTheCommands)
                            "PreviewMI", "PagesettingsMI", "ExitMI", "UndoMI", "RedoMI", "CutMI", "CopyMI",
                            "PasteMI", "DeleteMI", "DeletePageMI", "SelectAllMI", "GroupMI", "UngroupMI", "EditMI",
                            "FindMI", "ReplaceMI", "FindNextMI", "BringtoFrontMI", "SendtoBackMI", "DataMI",
-                           "VariablesMI", "StylesMI", "ReportOptionsMI", "ToolbarsMI", "StandardMI", "TextMI",
+                           "VariablesMI", "StylesMI", "ReportOptionsMI", "ConnectionsMI", "ToolbarsMI", "StandardMI", "TextMI",
                            "FrameMI", "AlignmentPaletteMI", "ObjectInspectorMI", "DataTreeMI", "ReportTreeMI",
                            "RulersMI", "GuidesMI", "DeleteGuidesMI", "OptionsMI", "HelpContentsMI",
                            "AboutKavrelMI"};
@@ -375,13 +375,14 @@ TEST_F(FormTest, TheHostMenuIsBoundToTheCommands)
         if (!item->isEnabled())
             disabled << QString::fromLatin1(name);
     }
-    // Right after a new report: nothing to undo, save, cut or find again; dialog pages and
-    // the dialogs that do not exist yet.
+    // Right after a new report: nothing to undo, save, cut or find again; dialog pages, the
+    // dialogs that do not exist yet and the connections of a standalone designer.
     EXPECT_EQ(disabled, (QStringList{u"NewMI"_s, u"NewDialogMI"_s, u"SaveMI"_s, u"UndoMI"_s, u"RedoMI"_s, u"CutMI"_s,
                                       u"CopyMI"_s, u"PasteMI"_s, u"DeleteMI"_s, u"DeletePageMI"_s, u"GroupMI"_s,
                                       u"UngroupMI"_s, u"EditMI"_s, u"FindNextMI"_s, u"BringtoFrontMI"_s,
-                                      u"SendtoBackMI"_s, u"StylesMI"_s}));
+                                      u"SendtoBackMI"_s, u"StylesMI"_s, u"ConnectionsMI"_s}));
     EXPECT_EQ(host.MenuItem(u"UndoMI"_s)->text(), kavResourceTable().Get(u"dsUndo"_s));
+    EXPECT_FALSE(host.MenuItem(u"ConnectionsMI"_s)->isVisible()); // the host is not standalone
     EXPECT_EQ(host.MenuItem(u"SaveMI"_s)->shortcut(), QKeySequence(QKeySequence::Save));
 
     // A chosen item runs its command and follows its state.

@@ -8,6 +8,7 @@
 #include <persist/kavXML.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavClass.h>
+#include <report/kavConnections.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavSettings.h>
@@ -587,10 +588,13 @@ TEST_F(ReportDoc, ConnectionNameHandsOverTheStoredConnections)
     QTemporaryDir config;
     const QString oldRoot = TkavIniFile::UserConfigRoot();
     TkavIniFile::SetUserConfigRoot(config.path());
+    kavSetMachineConfigRoot(config.filePath(u"machine"_s));
+    QDir(config.path()).mkdir(u"machine"_s);
     {
         TkavIniFile settings(u"\\Software\\Orvane"_s);
         settings.WriteString(u"Connections"_s, u"Shop"_s, u"sqlite:shop.db"_s);
         settings.WriteString(u"ConnectionsFIB"_s, u"Shop"_s, u"fib:shop"_s);
+        kavConnectionStore(true)->WriteString(u"Connections"_s, u"shop"_s, u"machine:shop"_s);
     }
     TkavReport report;
     QStringList received;
@@ -598,8 +602,10 @@ TEST_F(ReportDoc, ConnectionNameHandsOverTheStoredConnections)
     report.SetOnSetConnection([&received](const QString &c) { received << c; });
     report.ReportOptions().SetConnectionName(u"Shop"_s);
     report.ReportOptions().SetConnectionName(u"Unknown"_s);
-    EXPECT_EQ(received, (QStringList{u"sqlite:shop.db"_s, u"fib:shop"_s}));
+    // The machine-wide store is asked first; names match ignoring letter case.
+    EXPECT_EQ(received, (QStringList{u"machine:shop"_s, u"sqlite:shop.db"_s, u"fib:shop"_s}));
     TkavIniFile::SetUserConfigRoot(oldRoot);
+    kavSetMachineConfigRoot(QString());
 }
 
 // A template as older versions wrote it: decimal commas, an old version number, data

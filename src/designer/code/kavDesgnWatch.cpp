@@ -1,5 +1,6 @@
 #include "kavDesgnWatch.h"
 
+#include <designer/dialogs/kavDesgnDialogPlace.h>
 #include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 #include <rtl/kavExceptions.h>
@@ -49,7 +50,7 @@ TkavEvaluateForm::TkavEvaluateForm(TkyScript *script, bool isWatch, QWidget *par
 {
     setObjectName(u"TkavEvaluateForm"_s);
     setWindowTitle(kavGet(5500));
-    kavInstallHelpKey(*this, u"TkavEvaluateForm"_s);
+    kavDesignerDialog(*this, u"TkavEvaluateForm"_s);
     FExpressionE->setObjectName(u"ExpressionE"_s);
     FResultM->setObjectName(u"ResultM"_s);
     FResultM->setReadOnly(true);

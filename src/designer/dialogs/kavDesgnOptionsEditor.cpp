@@ -1,5 +1,7 @@
 #include "kavDesgnOptionsEditor.h"
 
+#include "kavDesgnDialogPlace.h"
+
 #include <persist/kavRes.h>
 #include <persist/kavXMLSerializer.h>
 #include <prepared/kavPaintUtils.h>
@@ -18,7 +20,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <optional>
@@ -82,6 +83,7 @@ TkavOptionsEditor::TkavOptionsEditor(QWidget *parent)
 {
     setObjectName(u"TkavOptionsEditor"_s);
     setWindowTitle(res("3000"));
+    kavDesignerDialog(*this, u"TkavOptionsEditor"_s);
     auto *columns = new QGridLayout;
     columns->addWidget(buildUnits(), 0, 0);
     columns->addWidget(buildGrid(), 1, 0);
@@ -94,8 +96,6 @@ TkavOptionsEditor::TkavOptionsEditor(QWidget *parent)
     connect(defaults, &QPushButton::clicked, this, [this] { restoreDefaults(); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, [] { kavResourceTable().Help(u"TkavOptionsEditor"_s); });
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(columns);
     layout->addWidget(buttons);

@@ -1,5 +1,7 @@
 #include "kavDesgnPageOptions.h"
 
+#include "kavDesgnDialogPlace.h"
+
 #include <persist/kavRes.h>
 #include <persist/kavUtils.h>
 #include <persist/kavXMLSerializer.h>
@@ -19,6 +21,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -108,6 +112,30 @@ QStringList nonEmptyLines(const QPlainTextEdit *memo)
     return lines;
 }
 
+// A sheet of paper with a few lines of text, upright or on its side.
+QLabel *sheetPicture(const char *name, bool landscape)
+{
+    const QSize sheet = landscape ? QSize(44, 32) : QSize(32, 44);
+    QPixmap pixmap(48, 48);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    const QRect page(QPoint((48 - sheet.width()) / 2, (48 - sheet.height()) / 2), sheet - QSize(1, 1));
+    painter.fillRect(page.translated(2, 2), QColor(0, 0, 0, 60));
+    painter.fillRect(page, Qt::white);
+    painter.setPen(QColor(96, 96, 96));
+    painter.drawRect(page);
+    painter.setPen(QColor(70, 110, 180));
+    for (int y = page.top() + 6; y < page.bottom() - 4; y += 4)
+        painter.drawLine(page.left() + 5, y, page.right() - 5, y);
+    painter.end();
+    auto *label = new QLabel;
+    label->setObjectName(QString::fromLatin1(name));
+    label->setPixmap(pixmap);
+    label->setAlignment(Qt::AlignCenter);
+    label->setVisible(false);
+    return label;
+}
+
 const char *const unitKeys[] = {"uCm", "uInch", "uPix", "uChar"};
 const char *const duplexKeys[] = {"dupDefault", "dupVert", "dupHorz", "dupSimpl"};
 
@@ -119,6 +147,7 @@ TkavPageEditorForm::TkavPageEditorForm(TkavDesignerUnits units, QWidget *parent)
 {
     setObjectName(u"PageEditorForm"_s);
     setWindowTitle(res("2700"));
+    kavDesignerDialog(*this, u"TkavPageEditorForm"_s);
     FTabs = new QTabWidget(this);
     FTabs->setObjectName(u"PageControl"_s);
     FTabs->addTab(createPaperPage(), res("2701"));
@@ -181,10 +210,19 @@ QWidget *TkavPageEditorForm::createPaperPage()
     FPortraitRB->setObjectName(u"PortraitRB"_s);
     FLandscapeRB = new QRadioButton(res("2707"));
     FLandscapeRB->setObjectName(u"LandscapeRB"_s);
-    auto *orientationBox = new QVBoxLayout(orientation);
-    orientationBox->addWidget(FPortraitRB);
-    orientationBox->addWidget(FLandscapeRB);
-    orientationBox->addStretch();
+    // A picture of the sheet beside the buttons, only the checked orientation's shown.
+    QLabel *portraitImg = sheetPicture("PortraitImg", false);
+    QLabel *landscapeImg = sheetPicture("LandscapeImg", true);
+    connect(FPortraitRB, &QRadioButton::toggled, portraitImg, &QWidget::setVisible);
+    connect(FLandscapeRB, &QRadioButton::toggled, landscapeImg, &QWidget::setVisible);
+    auto *buttonsBox = new QVBoxLayout;
+    buttonsBox->addWidget(FPortraitRB);
+    buttonsBox->addWidget(FLandscapeRB);
+    buttonsBox->addStretch();
+    auto *orientationBox = new QHBoxLayout(orientation);
+    orientationBox->addLayout(buttonsBox);
+    orientationBox->addWidget(portraitImg);
+    orientationBox->addWidget(landscapeImg);
 
     auto *margins = new QGroupBox(res("2708"));
     FMarginLeftE = lengthEdit("MarginLeftE");

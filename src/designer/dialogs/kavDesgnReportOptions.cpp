@@ -1,5 +1,7 @@
 #include "kavDesgnReportOptions.h"
 
+#include "kavDesgnDialogPlace.h"
+
 #include <designer/document/kavDesgnDocument.h>
 #include <designer/document/kavDesgnSettings.h>
 #include <persist/kavRes.h>
@@ -86,6 +88,7 @@ TkavReportEditorForm::TkavReportEditorForm(QWidget *parent)
 {
     setObjectName(u"ReportEditorForm"_s);
     setWindowTitle(res("4700"));
+    kavDesignerDialog(*this, u"TkavReportEditorForm"_s);
     FPageControl = named(new QTabWidget(this), "PageControl");
     FPageControl->addTab(createGeneralPage(), res("4701"));
     FPageControl->addTab(createDescriptionPage(), res("4709"));

@@ -1,5 +1,7 @@
 #include "kavDesgnSQLEditor.h"
 
+#include "kavDesgnDialogPlace.h"
+
 #include <designer/code/kavDesgnSyntaxMemo.h>
 #include <persist/kavRes.h>
 #include <rtl/kavStrings.h>
@@ -19,6 +21,7 @@ TkavSQLEditorForm::TkavSQLEditorForm(QWidget *parent)
 {
     setObjectName(u"TkavSQLEditorForm"_s);
     setWindowTitle(kavResourceTable().Get(u"dsSQLEditor"_s));
+    kavDesignerDialog(*this, u"TkavSQLEditorForm"_s);
     FMemo->setObjectName(u"SQLMemo"_s);
     FMemo->SetSyntax(u"SQL"_s);
     FMemo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

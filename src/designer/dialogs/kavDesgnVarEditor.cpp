@@ -1,8 +1,9 @@
 #include "kavDesgnVarEditor.h"
 
+#include "kavDesgnDialogPlace.h"
+
 #include <designer/document/kavDesgnDialogs.h>
 #include <designer/trees/kavDesgnDataTree.h>
-#include <designer/window/kavDesgnPlacement.h>
 #include <persist/kavRes.h>
 #include <persist/kavUtils.h>
 #include <report/kavReport.h>
@@ -151,8 +152,7 @@ TkavVarEditorForm::TkavVarEditorForm(TkavReport &report, QWidget *parent)
     layout->addWidget(split, 1);
     connect(new QShortcut(Qt::CTRL | Qt::Key_Return, this), &QShortcut::activated, this, &QDialog::accept);
     connect(new QShortcut(Qt::CTRL | Qt::Key_Enter, this), &QShortcut::activated, this, &QDialog::accept);
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            [] { kavResourceTable().Help(u"TkavVarEditorForm"_s); });
+    kavDesignerDialog(*this, u"TkavVarEditorForm"_s);
     resize(720, 440);
     load(report);
     FVarTree->setFocus();
@@ -459,13 +459,13 @@ void TkavVarEditorForm::SaveVariables()
     }
 }
 
-// The window's place and the data tree's width are kept in the report's settings store.
+// The data tree's width is kept in the report's settings store (the window's place is kept
+// as every designer dialog's).
 void TkavVarEditorForm::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     const std::unique_ptr<TkavIniFile> ini = FReport.GetIniFile();
     ini->WriteBool(formSection, u"Visible"_s, true);
-    kavRestoreFormPosition(*ini, u"TkavVarEditorForm"_s, *this);
     const int treeWidth = ini->ReadInteger(formSection, u"Split2Pos"_s, 400);
     FSplit->setSizes({std::max(FSplit->width() - treeWidth, 100), treeWidth});
 }
@@ -473,7 +473,6 @@ void TkavVarEditorForm::showEvent(QShowEvent *event)
 void TkavVarEditorForm::hideEvent(QHideEvent *event)
 {
     const std::unique_ptr<TkavIniFile> ini = FReport.GetIniFile();
-    kavSaveFormPosition(*ini, u"TkavVarEditorForm"_s, *this);
     ini->WriteInteger(formSection, u"Split2Pos"_s, FDataTree->width());
     ini->UpdateFile();
     QDialog::hideEvent(event);

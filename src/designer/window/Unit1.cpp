@@ -160,6 +160,8 @@ void TForm1::buildMenu()
     bindItem(reportMenu, "VariablesMI", "VariablesCmd");
     bindItem(reportMenu, "StylesMI", "ReportStylesCmd");
     bindItem(reportMenu, "ReportOptionsMI", "ReportOptionsCmd");
+    reportMenu->addSeparator();
+    bindItem(reportMenu, "ConnectionsMI", "ConnectionsCmd"); // a standalone designer's only
 
     FViewMenu = menu(nullptr, "ViewMI", u"dsViewMenu"_s);
     QMenu *toolbars = FViewMenu->addMenu(QString());

@@ -1,5 +1,6 @@
 #include "kavDesgnFindDialog.h"
 
+#include <designer/dialogs/kavDesgnDialogPlace.h>
 #include <persist/kavRes.h>
 
 #include <QCheckBox>
@@ -19,6 +20,7 @@ TkavFindDialog::TkavFindDialog(bool replace, bool onScript, QWidget *parent)
 {
     const TkavResources &res = kavResourceTable();
     setObjectName(u"FindDialog"_s);
+    kavDesignerDialog(*this, u"TkavFindDialog"_s);
     setWindowTitle(res.Get(replace ? u"dsReplaceCmd"_s : u"dsFind"_s).remove(u"..."_s));
     FFindE->setObjectName(u"TextE"_s);
     FReplaceE->setObjectName(u"ReplaceE"_s);

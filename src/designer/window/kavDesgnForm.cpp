@@ -8,6 +8,7 @@
 #include <designer/code/kavDesgnDebugger.h>
 #include <designer/code/kavDesgnSyntaxMemo.h>
 #include <designer/code/kavDesgnWatch.h>
+#include <designer/dialogs/kavDesgnDialogPlace.h>
 #include <designer/document/kavDesgnDocument.h>
 #include <designer/inspector/kavDesgnInspector.h>
 #include <designer/trees/kavDesgnDataTree.h>
@@ -60,6 +61,8 @@ TkavDesignerForm::TkavDesignerForm(TkavReport &report, QWidget *parent)
     setObjectName(u"DesignerForm"_s);
     setDockOptions(AnimatedDocks | AllowNestedDocks | AllowTabbedDocks);
     kavInstallHelpKey(*this, u"TkavDesignerForm"_s);
+    // The dialogs opened from here remember their places with the designer's settings.
+    kavSetDialogSettings([this] { return FReport.GetIniFile(); });
     buildCentral();
     buildDocks();
     buildCommands();
@@ -86,6 +89,7 @@ TkavDesignerForm::~TkavDesignerForm()
     for (QDockWidget *d : {FInspectorDock, FReportTreeDock, FDataTreeDock})
         d->toggleViewAction()->disconnect(this);
     Document().ViewHooks() = DesignerDocument::Hooks(); // the views go first
+    kavSetDialogSettings({});
 }
 
 DesignerDocument &TkavDesignerForm::Document() const
@@ -520,6 +524,7 @@ void TkavDesignerForm::RestoreState()
     doc.RestoreState();
     FWatchForm->SetWatchListText(doc.Options().WatchList.join(u'\n'));
     applyScriptFont();
+    applyColors();
     FPanel->Zoom(doc.Scale());
     FPanel->HRuler().setVisible(doc.Options().ShowRulers);
     FPanel->VRuler().setVisible(doc.Options().ShowRulers);

@@ -115,6 +115,9 @@ private:
     void pageSettings();
     // The "Data..." dialog; the data tree follows the chosen data sets.
     void reportData();
+    // A standalone designer keeps named connections (its settings component says so).
+    bool standalone() const;
+    void editConnections();
     void reportOptions();
     // The variables editor; the data tree follows its changes.
     void editVariables();
@@ -122,6 +125,7 @@ private:
     void designerOptions();
     void applyOptions();
     void applyScriptFont();
+    void applyColors();
     void about();
     void help();
     // kavDesgnFormDebug.cpp: script debugging.

@@ -4,10 +4,11 @@
 #include "kavDesgnForm.h"
 
 #include "kavDesgnFindDialog.h"
-#include "kavDesgnReportData.h"
 
 #include <designer/code/kavDesgnDebugger.h>
+#include <designer/dialogs/kavDesgnConnEditor.h>
 #include <designer/dialogs/kavDesgnOptionsEditor.h>
+#include <designer/dialogs/kavDesgnReportData.h>
 #include <designer/dialogs/kavDesgnVarEditor.h>
 
 #include <designer/code/kavDesgnSyntaxMemo.h>
@@ -19,6 +20,7 @@
 #include <designer/workspace/kavDesgnRuler.h>
 #include <designer/workspace/kavDesgnWorkspaceWidget.h>
 #include <persist/kavRes.h>
+#include <prepared/kavPaintUtils.h>
 #include <preview/kavPreview.h>
 #include <preview/kavPreviewForm.h>
 #include <report/kavPages.h>
@@ -36,7 +38,10 @@
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QTextCursor>
+#include <QPalette>
 #include <QToolBar>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -128,6 +133,7 @@ void TkavDesignerForm::buildCommands()
         {u"SendToBackCmd", u"dsSendToBack", 15, {}, [&doc] { doc.SendToBack(); }},
         {u"ReportDataCmd", u"dsReportData", 48, {}, [this] { reportData(); }},
         {u"VariablesCmd", u"dsVariables", 49, {}, [this] { editVariables(); }},
+        {u"ConnectionsCmd", u"5811", -1, {}, [this] { editConnections(); }},
         // The report's styles and options dialogs come later.
         {u"ReportStylesCmd", u"dsStyles", 46, {}, [] {}},
         {u"ReportOptionsCmd", u"dsReportOptions", 47, {}, [this] { reportOptions(); }},
@@ -239,6 +245,7 @@ void TkavDesignerForm::UpdateCommands()
     enable("ReportDataCmd", doc.CheckOp(drDontEditReportData));
     enable("ReportOptionsCmd", doc.CheckOp(drDontChangeReportOptions));
     enable("VariablesCmd", doc.CheckOp(drDontEditVariables));
+    Command(u"ConnectionsCmd"_s)->setVisible(standalone());
     enable("OptionsCmd", true);
     enable("ReportStylesCmd", false); // the styles editor comes later
     enable("DeleteGuidesCmd", reportPage);
@@ -295,13 +302,29 @@ void TkavDesignerForm::reportData()
 {
     if (!Document().CheckOp(drDontEditReportData))
         return;
-    TkavReportDataForm dialog(FReport, this);
+    TkavReportDataForm dialog(standalone(), this);
+    dialog.load(FReport);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const QList<TkavDataSet *> checked = dialog.Checked();
-    if (Document().guarded([&] { kavSetReportDataSets(FReport, checked); }))
+    if (Document().guarded([&] { dialog.apply(FReport); }))
         Document().SetModified(true);
     FDataTree->UpdateItems();
+}
+
+bool TkavDesignerForm::standalone() const
+{
+    return Document().Settings() && Document().Settings()->Standalone();
+}
+
+void TkavDesignerForm::editConnections()
+{
+    if (!standalone())
+        return;
+    TkavConnEditorForm dialog(this);
+    dialog.Report = &FReport;
+    dialog.load();
+    if (dialog.exec() == QDialog::Accepted)
+        dialog.apply();
 }
 
 void TkavDesignerForm::reportOptions()
@@ -334,7 +357,7 @@ void TkavDesignerForm::designerOptions()
     DesignerDocument &doc = Document();
     const TkavGridType grid = doc.GridType();
     TkavOptionsEditor dialog(this);
-    dialog.load(doc.Options(), grid != gtDialog && grid != gtChar, doc.Settings() && doc.Settings()->Standalone());
+    dialog.load(doc.Options(), grid != gtDialog && grid != gtChar, standalone());
     if (dialog.exec() != QDialog::Accepted || !dialog.apply(doc.Options()))
         return;
     applyOptions();
@@ -345,6 +368,7 @@ void TkavDesignerForm::applyOptions()
 {
     const TkavDesignerOptions &options = Document().Options();
     applyScriptFont();
+    applyColors();
     FPanel->HRuler().setVisible(options.ShowRulers);
     FPanel->VRuler().setVisible(options.ShowRulers);
     FPanel->Zoom(options.Scale); // rulers, grid and band captions in the new settings
@@ -358,6 +382,36 @@ void TkavDesignerForm::applyScriptFont()
     QFont font(options.ScriptFontName, options.ScriptFontSize);
     font.setStyleHint(QFont::Monospace);
     FCodeWindow->setFont(font);
+}
+
+namespace {
+
+// A colour the user chose; none for a system colour (the default), which leaves the look
+// to the theme, so that switching themes keeps working.
+std::optional<QColor> chosenColor(int color)
+{
+    if (color < 0 || color > 0xFFFFFF)
+        return std::nullopt;
+    return kavColorToQColor(TColor(color));
+}
+
+} // namespace
+
+void TkavDesignerForm::applyColors()
+{
+    const TkavDesignerOptions &options = Document().Options();
+    FPanel->SetWorkspaceColor(chosenColor(options.WorkspaceColor));
+    const std::optional<QColor> tools = chosenColor(options.ToolsColor);
+    for (QDockWidget *d : {FInspectorDock, FReportTreeDock, FDataTreeDock}) {
+        QPalette pal;
+        if (tools) {
+            pal = d->widget()->palette();
+            pal.setColor(QPalette::Base, *tools);
+            pal.setColor(QPalette::Window, *tools);
+        }
+        d->widget()->setPalette(pal); // a default palette inherits the theme's again
+        d->widget()->setAutoFillBackground(tools.has_value());
+    }
 }
 
 void TkavDesignerForm::help()

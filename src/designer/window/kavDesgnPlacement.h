@@ -13,6 +13,9 @@ class TkavIniFile;
 // and Dock5 (empty when floating).
 void kavSaveFormPosition(TkavIniFile &ini, const QString &className, const QWidget &window,
                          const QString &dockName = {});
-// Maximises the window or sets its bounds (each missing key keeps the current value);
-// returns the dock named by Dock5, empty when floating.
+// Maximises the window or sets its bounds (each missing key keeps the current value), on a
+// screen; returns the dock named by Dock5, empty when floating.
 QString kavRestoreFormPosition(const TkavIniFile &ini, const QString &className, QWidget &window);
+// A window whose top edge cannot be grabbed on any screen (a screen since removed, a
+// stored place far off) is moved, and if need be shrunk, onto its owner's screen.
+void kavKeepOnScreen(QWidget &window);

@@ -139,6 +139,17 @@ void TkavDesignerPanel::ShowPage(int index)
         FDocument->SetPage(report.Pages(index));
 }
 
+void TkavDesignerPanel::SetWorkspaceColor(const std::optional<QColor> &color)
+{
+    QWidget *backdrop = FScroll->viewport();
+    QPalette pal; // a default palette inherits the theme's again
+    if (color) {
+        pal = backdrop->palette();
+        pal.setColor(FScroll->backgroundRole(), *color);
+    }
+    backdrop->setPalette(pal);
+}
+
 void TkavDesignerPanel::Zoom(double scale)
 {
     FDocument->SetScale(std::max(0.25, scale));

@@ -4,9 +4,11 @@
 // of the workspace's tools, insertion, zoom, undo and the font name box. It wires the
 // document's notifications to both views; the designer's full window builds on it.
 
+#include <QColor>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class DesignerDocument;
 class QScrollArea;
@@ -38,6 +40,8 @@ public:
     // Shows another page (its index among the report's pages).
     void ShowPage(int index);
     void Zoom(double scale);
+    // The backdrop around the page: a chosen colour, or none for the theme's.
+    void SetWorkspaceColor(const std::optional<QColor> &color);
 
 private:
     void buildToolBar();
