@@ -136,6 +136,19 @@ TEST_F(MemoDialogsTest, MemoEditorEscapeLeavesTheReportAsItWas)
     EXPECT_EQ(bytes(), before);
 }
 
+TEST_F(MemoDialogsTest, MemoEditorKeepsEmptyLinesOfAnUnchangedText)
+{
+    for (const QStringList &lines : {QStringList{u"A"_s, QString(), QString()}, QStringList{u"B"_s}, QStringList()}) {
+        memo->Lines().Clear();
+        for (const QString &line : lines)
+            memo->Lines().Add(line);
+        TkavMemoEditorForm dialog{TkavDesignerOptions()};
+        dialog.load(*memo);
+        dialog.apply(*memo);
+        EXPECT_EQ(memo->Lines().ToStringList(), lines) << lines.join(u'|').toStdString();
+    }
+}
+
 TEST_F(MemoDialogsTest, InsertedExpressionsTakeTheMemosDelimiters)
 {
     TkavMemoEditorForm dialog{TkavDesignerOptions()};

@@ -153,7 +153,12 @@ QString TkavMemoEditorForm::Text() const
 
 void TkavMemoEditorForm::apply(TkavCustomMemoView &memo)
 {
-    memo.SetText(Text());
+    // One memo line per editor line, so a trailing empty line is kept.
+    TStringList lines;
+    if (!Text().isEmpty())
+        for (const QString &line : Text().split(u'\n'))
+            lines.Add(line);
+    memo.Lines().Assign(lines);
     // The pairs follow the text as it is now, not as the Format tab last saw it.
     FFormatEditor->SetMemoText(Text());
     FFormatEditor->apply(memo);
