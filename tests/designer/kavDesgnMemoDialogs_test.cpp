@@ -421,21 +421,28 @@ TEST_F(MemoDialogsTest, HighlightSampleShowsTheFontOnlyWhileItApplies)
     EXPECT_EQ(redPixels(), 0);
 }
 
-TEST_F(MemoDialogsTest, HighlightFrameComesFromTheFrameDialog)
+TEST_F(MemoDialogsTest, HighlightFrameAndFontComeFromTheirDialogs)
 {
     setConditions(*memo, {u"Value > 1"_s});
     dialogs().Frame = [](TkavFrame &frame) {
         frame.SetWidth(3);
         return true;
     };
+    ui().FontAnswers.push_back(TkavFontChoice{u"Courier New"_s, 14, TFontStyles{fsBold}, clBlue});
     TkavHighlightEditorForm dialog;
     dialog.load(*memo);
     field<QCheckBox>(dialog, "FrameCB")->setChecked(true);
     field<QPushButton>(dialog, "FrameB")->click();
+    field<QPushButton>(dialog, "FontB")->click();
     EXPECT_EQ(memo->Highlight().Frame().Width(), 1); // only the copy so far
     dialog.apply(*memo);
-    EXPECT_EQ(memo->Highlight().Frame().Width(), 3);
-    EXPECT_TRUE(memo->Highlight().ApplyFrame());
+    const TkavHighlight &h = memo->Highlight();
+    EXPECT_EQ(h.Frame().Width(), 3);
+    EXPECT_TRUE(h.ApplyFrame());
+    EXPECT_EQ(h.Font().Name(), u"Courier New"_s);
+    EXPECT_EQ(h.Font().Size(), 14);
+    EXPECT_EQ(h.Font().Color(), clBlue);
+    EXPECT_TRUE(h.Font().Style().Contains(fsBold));
 }
 
 TEST_F(MemoDialogsTest, HighlightButtonCopiesTheWholeListToTheSelectedMemosInOneStep)

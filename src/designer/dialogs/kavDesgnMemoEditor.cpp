@@ -8,6 +8,7 @@
 #include <designer/window/kavDesgnPlacement.h>
 #include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
+#include <report/kavDMP.h>
 #include <report/kavReport.h>
 #include <report/kavViews.h>
 #include <rtl/kavSettings.h>
@@ -141,7 +142,11 @@ void TkavMemoEditorForm::load(const TkavCustomMemoView &memo)
     FExprB->setEnabled(FReport != nullptr);
     FAggregateB->setEnabled(FReport != nullptr);
     FFormatEditor->load(memo);
-    FHighlightEditor->load(memo);
+    // Dot-matrix memos have no highlights.
+    FHasHighlights = !dynamic_cast<const TkavDMPMemoView *>(&memo);
+    FPageControl->setTabVisible(FPageControl->indexOf(FHighlightEditor), FHasHighlights);
+    if (FHasHighlights)
+        FHighlightEditor->load(memo);
     FPageControl->setCurrentIndex(0);
     FMemo->setFocus();
 }
@@ -162,7 +167,8 @@ void TkavMemoEditorForm::apply(TkavCustomMemoView &memo)
     // The pairs follow the text as it is now, not as the Format tab last saw it.
     FFormatEditor->SetMemoText(Text());
     FFormatEditor->apply(memo);
-    FHighlightEditor->apply(memo);
+    if (FHasHighlights)
+        FHighlightEditor->apply(memo);
 }
 
 void TkavMemoEditorForm::InsertExpression()

@@ -45,6 +45,7 @@ private:
     const TkavDesignerOptions FOptions;
     const TkavCustomMemoView *FMemoView = nullptr;
     TkavReport *FReport = nullptr;
+    bool FHasHighlights = true;
     QString FOpen;
     QString FClose;
     QTabWidget *FPageControl;
