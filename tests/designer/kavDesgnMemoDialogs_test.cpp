@@ -450,9 +450,12 @@ TEST_F(MemoDialogsTest, HighlightButtonCopiesTheWholeListToTheSelectedMemosInOne
     setConditions(*memo, {u"A"_s, u"B"_s});
     TkavMemoView *second = insertMemo(100, masterTop() + 2);
     TkavMemoView *third = insertMemo(200, masterTop() + 2);
+    TkavMemoView *locked = insertMemo(300, masterTop() + 2);
+    locked->SetRestrictions({rfDontModify});
     doc->Select(memo);
     doc->Selection().Add(second);
     doc->Selection().Add(third);
+    doc->Selection().Add(locked);
     doc->SetModified(true);
     const QByteArray before = bytes();
     useRealDialogs();
@@ -469,6 +472,7 @@ TEST_F(MemoDialogsTest, HighlightButtonCopiesTheWholeListToTheSelectedMemosInOne
     EXPECT_EQ(conditions(*memo), expected);
     EXPECT_EQ(conditions(*second), expected);
     EXPECT_EQ(conditions(*third), expected);
+    EXPECT_EQ(locked->Highlights().Count(), 0);
     ASSERT_TRUE(doc->Undo());
     EXPECT_EQ(bytes(), before);
 }
