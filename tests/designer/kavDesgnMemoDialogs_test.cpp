@@ -11,6 +11,7 @@
 #include <designer/dialogs/kavDesgnSysMemoEditor.h>
 #include <designer/trees/kavDesgnExprEditor.h>
 #include <designer/window/kavDesgnTextDialogs.h>
+#include <report/kavDMP.h>
 #include <report/kavDataSets.h>
 
 #include <QCheckBox>
@@ -147,6 +148,42 @@ TEST_F(MemoDialogsTest, MemoEditorKeepsEmptyLinesOfAnUnchangedText)
         dialog.apply(*memo);
         EXPECT_EQ(memo->Lines().ToStringList(), lines) << lines.join(u'|').toStdString();
     }
+}
+
+TEST_F(MemoDialogsTest, MemoEditorFontFollowsTheDesignerOptions)
+{
+    memo->Font().SetName(u"Times New Roman"_s);
+    memo->Font().SetHeight(-16);
+    memo->Font().SetColor(clRed);
+    TkavDesignerOptions options;
+    options.UseObjectFont = false;
+    options.MemoFontName = u"Courier New"_s;
+    options.MemoFontSize = 12;
+    TkavMemoEditorForm designerFont(options);
+    designerFont.load(*memo);
+    const QFont chosen = field<QPlainTextEdit>(designerFont, "MemoE")->font();
+    EXPECT_EQ(chosen.family(), u"Courier New"_s);
+    EXPECT_EQ(chosen.pointSize(), 12);
+    options.UseObjectFont = true;
+    TkavMemoEditorForm objectFont(options);
+    objectFont.load(*memo);
+    auto *edit = field<QPlainTextEdit>(objectFont, "MemoE");
+    EXPECT_EQ(edit->font().family(), u"Times New Roman"_s);
+    EXPECT_EQ(edit->font().pixelSize(), 16);
+    EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(Qt::black)); // not the memo's red
+}
+
+TEST_F(MemoDialogsTest, DotMatrixMemosHaveNoHighlightTab)
+{
+    TkavDMPMemoView dmp;
+    dmp.SetText(u"[A]"_s);
+    TkavMemoEditorForm dialog{TkavDesignerOptions()};
+    dialog.load(dmp);
+    auto *tabs = field<QTabWidget>(dialog, "PageControl");
+    EXPECT_FALSE(tabs->isTabVisible(tabs->indexOf(dialog.findChild<QWidget *>(u"HighlightTS"_s))));
+    dialog.apply(dmp);
+    EXPECT_EQ(dmp.Highlights().Count(), 0);
+    EXPECT_EQ(dmp.Formats().Count(), 1);
 }
 
 TEST_F(MemoDialogsTest, InsertedExpressionsTakeTheMemosDelimiters)
