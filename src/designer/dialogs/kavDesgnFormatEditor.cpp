@@ -1,5 +1,7 @@
 #include "kavDesgnFormatEditor.h"
 
+#include "kavDesgnDialogButtons.h"
+
 #include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 #include <report/kavViews.h>
@@ -11,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -116,14 +117,7 @@ TkavFormatEditorForm::TkavFormatEditorForm(QWidget *parent, bool hosted)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     if (!hosted) {
-        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        buttons->button(QDialogButtonBox::Ok)->setText(res("1"));
-        buttons->button(QDialogButtonBox::Ok)->setObjectName(u"OkB"_s);
-        buttons->button(QDialogButtonBox::Cancel)->setText(res("2"));
-        buttons->button(QDialogButtonBox::Cancel)->setObjectName(u"CancelB"_s);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-        layout->addWidget(buttons);
+        layout->addWidget(kavOkCancelButtons(*this));
         kavInstallHelpKey(*this, u"TkavFormatEditorForm"_s);
     }
 

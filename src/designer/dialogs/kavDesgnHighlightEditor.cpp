@@ -1,5 +1,7 @@
 #include "kavDesgnHighlightEditor.h"
 
+#include "kavDesgnDialogButtons.h"
+
 #include <designer/document/kavDesgnDialogs.h>
 #include <designer/trees/kavDesgnExprEditor.h>
 #include <output/kavHelpKey.h>
@@ -81,6 +83,48 @@ TkavHighlightEditorForm::TkavHighlightEditorForm(QWidget *parent, bool hosted)
     if (hosted)
         setWindowFlags(Qt::Widget);
 
+    createConditionsPart();
+    createStylePart();
+    auto *panels = new QHBoxLayout;
+    panels->addWidget(FConditionsGB, 3);
+    panels->addWidget(FStyleGB, 2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(panels);
+    if (!hosted) {
+        layout->addWidget(kavOkCancelButtons(*this, "OKB"));
+        kavInstallHelpKey(*this, u"TkavHighlightEditorForm"_s);
+    }
+
+    connect(FHighlightsLB, &QListWidget::currentRowChanged, this, [this] {
+        if (!FUpdating)
+            selectionChanged();
+    });
+    connect(FHighlightsLB, &QListWidget::itemDoubleClicked, this, [this] { EditHighlight(); });
+    connect(FAddB, &QPushButton::clicked, this, [this] { AddHighlight(); });
+    connect(FEditB, &QPushButton::clicked, this, [this] { EditHighlight(); });
+    connect(FDeleteB, &QPushButton::clicked, this, [this] { DeleteHighlight(); });
+    connect(FUpB, &QToolButton::clicked, this, [this] { MoveHighlight(-1); });
+    connect(FDownB, &QToolButton::clicked, this, [this] { MoveHighlight(1); });
+    for (QCheckBox *box : {FFrameCB, FFillCB, FFontCB, FVisibleCB})
+        connect(box, &QCheckBox::toggled, this, [this] { flagChanged(); });
+    connect(FFrameB, &QPushButton::clicked, this, [this] { EditFrame(); });
+    connect(FFillB, &QPushButton::clicked, this, [this] { EditFill(); });
+    connect(FFontB, &QPushButton::clicked, this, [this] { EditFont(); });
+}
+
+TkavHighlightEditorForm::~TkavHighlightEditorForm() = default;
+
+void TkavHighlightEditorForm::keyPressEvent(QKeyEvent *event)
+{
+    if (FHosted)
+        QWidget::keyPressEvent(event); // passed on to the host
+    else
+        QDialog::keyPressEvent(event);
+}
+
+// The list of conditions with its buttons.
+void TkavHighlightEditorForm::createConditionsPart()
+{
     FConditionsGB = new QGroupBox(res("4601"));
     FConditionsGB->setObjectName(u"ConditionsGB"_s);
     FHighlightsLB = new QListWidget;
@@ -103,7 +147,11 @@ TkavHighlightEditorForm::TkavHighlightEditorForm(QWidget *parent, bool hosted)
     auto *conditions = new QHBoxLayout(FConditionsGB);
     conditions->addWidget(FHighlightsLB, 1);
     conditions->addLayout(listButtons);
+}
 
+// The look of the selected condition and its sample.
+void TkavHighlightEditorForm::createStylePart()
+{
     FStyleGB = new QGroupBox(res("4605"));
     FStyleGB->setObjectName(u"StyleGB"_s);
     auto check = [](const char *name) {
@@ -133,49 +181,6 @@ TkavHighlightEditorForm::TkavHighlightEditorForm(QWidget *parent, bool hosted)
     style->addWidget(FPaintBox1, row, 0, 1, 2);
     style->setRowStretch(row, 1);
     style->setColumnStretch(1, 1);
-
-    auto *panels = new QHBoxLayout;
-    panels->addWidget(FConditionsGB, 3);
-    panels->addWidget(FStyleGB, 2);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(panels);
-    if (!hosted) {
-        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        buttons->button(QDialogButtonBox::Ok)->setText(res("1"));
-        buttons->button(QDialogButtonBox::Ok)->setObjectName(u"OKB"_s);
-        buttons->button(QDialogButtonBox::Cancel)->setText(res("2"));
-        buttons->button(QDialogButtonBox::Cancel)->setObjectName(u"CancelB"_s);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-        layout->addWidget(buttons);
-        kavInstallHelpKey(*this, u"TkavHighlightEditorForm"_s);
-    }
-
-    connect(FHighlightsLB, &QListWidget::currentRowChanged, this, [this] {
-        if (!FUpdating)
-            selectionChanged();
-    });
-    connect(FHighlightsLB, &QListWidget::itemDoubleClicked, this, [this] { EditHighlight(); });
-    connect(FAddB, &QPushButton::clicked, this, [this] { AddHighlight(); });
-    connect(FEditB, &QPushButton::clicked, this, [this] { EditHighlight(); });
-    connect(FDeleteB, &QPushButton::clicked, this, [this] { DeleteHighlight(); });
-    connect(FUpB, &QToolButton::clicked, this, [this] { MoveHighlight(-1); });
-    connect(FDownB, &QToolButton::clicked, this, [this] { MoveHighlight(1); });
-    for (QCheckBox *box : {FFrameCB, FFillCB, FFontCB, FVisibleCB})
-        connect(box, &QCheckBox::toggled, this, [this] { flagChanged(); });
-    connect(FFrameB, &QPushButton::clicked, this, [this] { EditFrame(); });
-    connect(FFillB, &QPushButton::clicked, this, [this] { EditFill(); });
-    connect(FFontB, &QPushButton::clicked, this, [this] { EditFont(); });
-}
-
-TkavHighlightEditorForm::~TkavHighlightEditorForm() = default;
-
-void TkavHighlightEditorForm::keyPressEvent(QKeyEvent *event)
-{
-    if (FHosted)
-        QWidget::keyPressEvent(event); // passed on to the host
-    else
-        QDialog::keyPressEvent(event);
 }
 
 QPushButton *TkavHighlightEditorForm::button(const char *name, const QString &caption)

@@ -50,6 +50,8 @@ protected:
 
 private:
     class Sample;
+    void createConditionsPart();
+    void createStylePart();
     QPushButton *button(const char *name, const QString &caption);
     void fillList();
     void select(int row);

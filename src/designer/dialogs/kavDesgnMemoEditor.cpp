@@ -1,5 +1,6 @@
 #include "kavDesgnMemoEditor.h"
 
+#include "kavDesgnDialogButtons.h"
 #include "kavDesgnFormatEditor.h"
 #include "kavDesgnHighlightEditor.h"
 #include "kavDesgnSysMemoEditor.h"
@@ -81,16 +82,11 @@ TkavMemoEditorForm::TkavMemoEditorForm(const TkavDesignerOptions &options, QWidg
     FHighlightEditor->setObjectName(u"HighlightTS"_s);
     FPageControl->addTab(FHighlightEditor, res("3907"));
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(res("1"));
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(u"OkB"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setText(res("2"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(u"CancelB"_s);
+    QDialogButtonBox *buttons = kavOkCancelButtons(*this);
     // Enter belongs to the text: only Ctrl+Enter confirms.
-    buttons->button(QDialogButtonBox::Ok)->setAutoDefault(false);
-    buttons->button(QDialogButtonBox::Cancel)->setAutoDefault(false);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    for (QAbstractButton *b : buttons->buttons())
+        if (auto *push = qobject_cast<QPushButton *>(b))
+            push->setAutoDefault(false);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(FPageControl);
     layout->addWidget(buttons);

@@ -1,5 +1,6 @@
 #include "kavDesgnSysMemoEditor.h"
 
+#include "kavDesgnDialogButtons.h"
 #include "kavDesgnFormatEditor.h"
 
 #include <designer/trees/kavDesgnExprEditor.h>
@@ -22,7 +23,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -103,14 +103,7 @@ TkavSysMemoEditorForm::TkavSysMemoEditorForm(TkavReport &report, bool aggregateO
         connect(group, &QButtonGroup::buttonToggled, this, [this] { optionChanged(); });
         FSysVariableRB->setChecked(true);
     }
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(res("1"));
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(u"OkB"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setText(res("2"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(u"CancelB"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(kavOkCancelButtons(*this));
     layout->setSizeConstraint(QLayout::SetFixedSize); // aggregate-only shrinks to its part
     kavInstallHelpKey(*this, u"TkavSysMemoEditorForm"_s);
     optionChanged();
