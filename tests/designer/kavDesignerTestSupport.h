@@ -35,6 +35,7 @@ public:
     std::function<bool(TkavComponent &)> ObjectDialog; // page options, group, data band
     std::function<bool(TStrings &)> Lines;
     std::function<bool(TStrings &)> SQL;
+    std::function<bool(TkavCustomMemoView &)> Highlights;
     int Opened = 0;
 
     bool EditMemo(TkavCustomMemoView &memo, QString &text) override
@@ -77,6 +78,11 @@ public:
     bool EditPageOptions(TkavReportPage &page, TkavDesignerUnits) override { return objectDialog(page); }
     bool EditGroup(TkavGroupHeader &band) override { return objectDialog(band); }
     bool EditDataBand(TkavDataBand &band) override { return objectDialog(band); }
+    bool EditHighlights(TkavCustomMemoView &memo) override
+    {
+        ++Opened;
+        return Highlights && Highlights(memo);
+    }
 
 private:
     bool objectDialog(TkavComponent &c)

@@ -47,6 +47,8 @@ public:
     virtual bool EditPageOptions(TkavReportPage &page, TkavDesignerUnits units) = 0;
     virtual bool EditGroup(TkavGroupHeader &band) = 0;
     virtual bool EditDataBand(TkavDataBand &band) = 0;
+    // The highlight editor alone: on OK the memo's highlights hold the result.
+    virtual bool EditHighlights(TkavCustomMemoView &memo) = 0;
 };
 
 // Cancels everything.
@@ -65,6 +67,7 @@ public:
     bool EditPageOptions(TkavReportPage &, TkavDesignerUnits) override { return false; }
     bool EditGroup(TkavGroupHeader &) override { return false; }
     bool EditDataBand(TkavDataBand &) override { return false; }
+    bool EditHighlights(TkavCustomMemoView &) override { return false; }
 };
 
 // The process-wide dialogs (headless until set); installing returns the previous ones

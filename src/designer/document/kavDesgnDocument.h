@@ -245,6 +245,9 @@ public:
     bool EditFont();
     bool EditFrame();
     bool EditFill();
+    // The highlight editor on the first selected memo; on OK every other selected memo
+    // takes a copy of its highlights.
+    bool EditHighlights();
     // The sample format (a memo of no report) and its use.
     TkavMemoView &SampleFormat() { return *FSample; }
     void MakeSample(const TkavCustomMemoView &memo);

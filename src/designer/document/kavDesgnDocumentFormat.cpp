@@ -340,6 +340,25 @@ bool DesignerDocument::EditFill()
         true);
 }
 
+bool DesignerDocument::EditHighlights()
+{
+    auto *first = FSelection.First() ? dynamic_cast<TkavMemoView *>(FSelection.First()) : nullptr;
+    if (!Page() || !first || first->Restrictions().Contains(rfDontModify))
+        return false;
+    bool changed = false;
+    const bool ok = guarded([&] {
+        if (!kavDesignerDialogs().EditHighlights(*first))
+            return;
+        // The whole list travels: a copy of the first condition alone would drop the rest.
+        for (TkavComponent *c : modifiableSelection(false))
+            if (auto *memo = dynamic_cast<TkavMemoView *>(c); memo && memo != first)
+                memo->Highlights().Assign(first->Highlights());
+        changed = true;
+        SetModified(true);
+    });
+    return ok && changed;
+}
+
 void DesignerDocument::MakeSample(const TkavCustomMemoView &memo)
 {
     FSample->SetFill(memo.Fill());

@@ -220,6 +220,7 @@ void TkavDesignerForm::buildTextTB()
         if (kavUIServices().ColorDialog(color))
             doc.SetFontColor(color);
     });
+    button("HighlightB", u"4600", 45, false, [&doc](bool) { doc.EditHighlights(); });
     FTextTB->addSeparator();
     auto *halign = new QActionGroup(this);
     for (const auto &[name, key, image, value] :

@@ -1,7 +1,11 @@
 #include "kavDesgnTextDialogs.h"
 
+#include <designer/dialogs/kavDesgnFormatEditor.h>
+#include <designer/dialogs/kavDesgnHighlightEditor.h>
+#include <designer/dialogs/kavDesgnMemoEditor.h>
 #include <designer/dialogs/kavDesgnPageOptions.h>
 #include <designer/dialogs/kavDesgnSQLEditor.h>
+#include <designer/dialogs/kavDesgnSysMemoEditor.h>
 #include <persist/kavRes.h>
 #include <report/kavViews.h>
 #include <rtl/kavStrings.h>
@@ -46,16 +50,6 @@ bool editText(const QString &caption, QString &text, bool fixedPitch)
 
 } // namespace
 
-bool TkavTextDesignerDialogs::EditMemo(TkavCustomMemoView &memo, QString &text)
-{
-    return editText(memo.Name(), text, false);
-}
-
-bool TkavTextDesignerDialogs::EditSysMemo(TkavCustomMemoView &memo, QString &text)
-{
-    return editText(memo.Name(), text, false);
-}
-
 bool TkavTextDesignerDialogs::EditLines(TStrings &lines)
 {
     QString text = lines.Text();
@@ -76,6 +70,30 @@ bool TkavTextDesignerDialogs::EditPageOptions(TkavReportPage &page, TkavDesigner
 {
     return kavEditPageOptions(page, units);
 }
+
+// --- memo dialogs --------------------------------------------------------------------------
+
+bool TkavTextDesignerDialogs::EditMemo(TkavCustomMemoView &memo, QString &text)
+{
+    return kavEditMemo(memo, text);
+}
+
+bool TkavTextDesignerDialogs::EditSysMemo(TkavCustomMemoView &memo, QString &text)
+{
+    return kavEditSysMemo(memo, text);
+}
+
+bool TkavTextDesignerDialogs::EditDisplayFormat(TkavCustomMemoView &memo)
+{
+    return kavEditDisplayFormat(memo);
+}
+
+bool TkavTextDesignerDialogs::EditHighlights(TkavCustomMemoView &memo)
+{
+    return kavEditHighlights(memo);
+}
+
+// -------------------------------------------------------------------------------------------
 
 void kavInstallTextDesignerDialogs()
 {

@@ -1,0 +1,23 @@
+#include "kavDesgnDialogButtons.h"
+
+#include <persist/kavRes.h>
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+QDialogButtonBox *kavOkCancelButtons(QDialog &dialog, const char *okName)
+{
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QPushButton *ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setText(kavResourceTable().Get(u"1"_s));
+    ok->setObjectName(QString::fromLatin1(okName));
+    QPushButton *cancel = buttons->button(QDialogButtonBox::Cancel);
+    cancel->setText(kavResourceTable().Get(u"2"_s));
+    cancel->setObjectName(u"CancelB"_s);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    return buttons;
+}
