@@ -1,8 +1,8 @@
 #include "kavDesgnFormatEditor.h"
 
 #include "kavDesgnDialogButtons.h"
+#include "kavDesgnDialogPlace.h"
 
-#include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 #include <report/kavViews.h>
 
@@ -118,7 +118,7 @@ TkavFormatEditorForm::TkavFormatEditorForm(QWidget *parent, bool hosted)
     layout->addLayout(grid);
     if (!hosted) {
         layout->addWidget(kavOkCancelButtons(*this));
-        kavInstallHelpKey(*this, u"TkavFormatEditorForm"_s);
+        kavDesignerDialog(*this, u"TkavFormatEditorForm"_s);
     }
 
     connect(FExpressionCB, &QComboBox::currentIndexChanged, this, [this](int index) {

@@ -1,10 +1,10 @@
 #include "kavDesgnHighlightEditor.h"
 
 #include "kavDesgnDialogButtons.h"
+#include "kavDesgnDialogPlace.h"
 
 #include <designer/document/kavDesgnDialogs.h>
 #include <designer/trees/kavDesgnExprEditor.h>
-#include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 #include <report/kavFrames.h>
 #include <report/kavViews.h>
@@ -92,7 +92,7 @@ TkavHighlightEditorForm::TkavHighlightEditorForm(QWidget *parent, bool hosted)
     layout->addLayout(panels);
     if (!hosted) {
         layout->addWidget(kavOkCancelButtons(*this, "OKB"));
-        kavInstallHelpKey(*this, u"TkavHighlightEditorForm"_s);
+        kavDesignerDialog(*this, u"TkavHighlightEditorForm"_s);
     }
 
     connect(FHighlightsLB, &QListWidget::currentRowChanged, this, [this] {

@@ -1,13 +1,12 @@
 #include "kavDesgnMemoEditor.h"
 
 #include "kavDesgnDialogButtons.h"
+#include "kavDesgnDialogPlace.h"
 #include "kavDesgnFormatEditor.h"
 #include "kavDesgnHighlightEditor.h"
 #include "kavDesgnSysMemoEditor.h"
 
 #include <designer/trees/kavDesgnExprEditor.h>
-#include <designer/window/kavDesgnPlacement.h>
-#include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 #include <report/kavDMP.h>
 #include <report/kavReport.h>
@@ -91,7 +90,7 @@ TkavMemoEditorForm::TkavMemoEditorForm(const TkavDesignerOptions &options, QWidg
     layout->addWidget(FPageControl);
     layout->addWidget(buttons);
     resize(560, 380);
-    kavInstallHelpKey(*this, u"TkavMemoEditorForm"_s);
+    kavDesignerDialog(*this, u"TkavMemoEditorForm"_s);
 
     connect(FExprB, &QToolButton::clicked, this, [this] { InsertExpression(); });
     connect(FAggregateB, &QToolButton::clicked, this, [this] { InsertAggregate(); });
@@ -219,14 +218,12 @@ void TkavMemoEditorForm::showEvent(QShowEvent *event)
     const std::unique_ptr<TkavIniFile> ini = FReport->GetIniFile();
     ini->WriteBool(formSection, u"Visible"_s, true);
     setWordWrap(ini->ReadBool(formSection, u"WordWrap"_s, false));
-    kavRestoreFormPosition(*ini, u"TkavMemoEditorForm"_s, *this);
 }
 
 void TkavMemoEditorForm::hideEvent(QHideEvent *event)
 {
     if (FReport) {
         const std::unique_ptr<TkavIniFile> ini = FReport->GetIniFile();
-        kavSaveFormPosition(*ini, u"TkavMemoEditorForm"_s, *this);
         ini->WriteBool(formSection, u"WordWrap"_s, FWordWrapB->isChecked());
         ini->UpdateFile();
     }

@@ -1,10 +1,10 @@
 #include "kavDesgnSysMemoEditor.h"
 
 #include "kavDesgnDialogButtons.h"
+#include "kavDesgnDialogPlace.h"
 #include "kavDesgnFormatEditor.h"
 
 #include <designer/trees/kavDesgnExprEditor.h>
-#include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 #include <report/kavBands.h>
 #include <report/kavDataSets.h>
@@ -105,7 +105,7 @@ TkavSysMemoEditorForm::TkavSysMemoEditorForm(TkavReport &report, bool aggregateO
     }
     layout->addWidget(kavOkCancelButtons(*this));
     layout->setSizeConstraint(QLayout::SetFixedSize); // aggregate-only shrinks to its part
-    kavInstallHelpKey(*this, u"TkavSysMemoEditorForm"_s);
+    kavDesignerDialog(*this, u"TkavSysMemoEditorForm"_s);
     optionChanged();
     updateSample();
 }
