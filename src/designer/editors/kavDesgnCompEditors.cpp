@@ -100,12 +100,10 @@ bool TkavViewEditor::Execute(int Tag, bool Checked)
         auto *view = dynamic_cast<TkavView *>(Component());
         if (!view)
             return false;
-        TkavHyperlink link;
-        link.Assign(view->Hyperlink());
-        if (!kavDesignerDialogs().EditHyperlink(link))
+        if (!kavDesignerDialogs().EditHyperlink(*view))
             return false;
         for (TkavView *v : targets<TkavView>())
-            v->SetHyperlink(link);
+            v->SetHyperlink(view->Hyperlink());
         return true;
     }
     if (Tag < 51 || Tag > 54)
