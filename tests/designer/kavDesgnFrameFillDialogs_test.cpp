@@ -3,6 +3,7 @@
 // hyperlink kinds; OK from the designer as one undo step for every selected view, Cancel
 // leaving the report byte-identical.
 
+#include "kavDesignerPanelTest.h"
 #include "kavDesignerTestSupport.h"
 #include "kavDialogTestSupport.h"
 
@@ -20,6 +21,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -410,4 +412,52 @@ TEST_F(FrameFillDialogsTest, DetailReportOffersTheVariablesOfItsFile)
     EXPECT_EQ(memo->Hyperlink().ReportVariable(), u"Year"_s);
     EXPECT_EQ(memo->Hyperlink().Value(), u"2026"_s);
     EXPECT_EQ(memo->Cursor(), 0); // appearance untouched unless asked
+}
+
+// The page's context menu offers the object's own items; its hyperlink item opens the
+// editor once the menu has closed.
+class FrameFillPanelTest : public DesignerPanelTest
+{
+protected:
+    void SetUp() override
+    {
+        openPanel(900, 600);
+        previous = kavSetDesignerDialogs(std::make_unique<TkavTextDesignerDialogs>());
+    }
+    void TearDown() override
+    {
+        kavSetDesignerDialogs(std::move(previous));
+        DesignerPanelTest::TearDown();
+    }
+    std::unique_ptr<TkavDesignerDialogs> previous;
+};
+
+TEST_F(FrameFillPanelTest, ContextMenuOpensTheHyperlinkEditor)
+{
+    QTest::mouseClick(&ws(), Qt::LeftButton, {}, centre(memo));
+    ASSERT_EQ(doc().Selection().First(), memo);
+    QStringList offered;
+    QTimer::singleShot(0, [&offered] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction *a : menu->actions())
+            offered << a->text();
+        for (QAction *a : menu->actions())
+            if (a->text() == u"Hyperlink..."_s) {
+                EXPECT_FALSE(a->isCheckable());
+                whenOpen([](QDialog &d) {
+                    field<QLineEdit>(d, "UrlE")->setText(u"https://example.org"_s);
+                    d.accept();
+                });
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+            }
+        if (menu->isVisible())
+            menu->close();
+    });
+    const int undo = doc().UndoBuffer().UndoCount();
+    QTest::mouseClick(&ws(), Qt::RightButton, {}, centre(memo));
+    EXPECT_TRUE(offered.contains(u"Word Wrap"_s)) << offered.join(u'|').toStdString();
+    memo = find<TkavMemoView>(memo->Name());
+    EXPECT_EQ(memo->Hyperlink().Value(), u"https://example.org"_s);
+    EXPECT_EQ(doc().UndoBuffer().UndoCount(), undo + 1);
 }
