@@ -440,8 +440,12 @@ TEST_F(FrameFillPanelTest, ContextMenuOpensTheHyperlinkEditor)
     QTimer::singleShot(0, [&offered] {
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr);
-        for (QAction *a : menu->actions())
+        for (QAction *a : menu->actions()) {
             offered << a->text();
+            // Switches show their state; commands are plain items.
+            if (a->text() == u"Word Wrap"_s || a->text() == u"Clear Contents"_s)
+                EXPECT_EQ(a->isCheckable(), a->text() == u"Word Wrap"_s);
+        }
         for (QAction *a : menu->actions())
             if (a->text() == u"Hyperlink..."_s) {
                 EXPECT_FALSE(a->isCheckable());

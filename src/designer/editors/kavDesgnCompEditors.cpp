@@ -33,6 +33,12 @@ void TkavComponentEditor::AddMenuItem(const QString &CaptionKey, int Tag, bool C
         FMenu->AddItem({kavResourceTable().Get(CaptionKey), Tag, Checked});
 }
 
+void TkavComponentEditor::AddCommandItem(const QString &CaptionKey, int Tag)
+{
+    if (FMenu)
+        FMenu->AddItem({kavResourceTable().Get(CaptionKey), Tag, false, true});
+}
+
 void TkavComponentEditor::AddSeparator()
 {
     if (FMenu)
@@ -133,9 +139,9 @@ void TkavCustomMemoEditor::GetMenuItems()
     const auto *memo = dynamic_cast<const TkavCustomMemoView *>(Component());
     if (!memo)
         return;
-    AddMenuItem(u"mvFormat"_s, 1, false);
-    AddMenuItem(u"mvHyperlink"_s, 50, false);
-    AddMenuItem(u"mvClear"_s, 2, false);
+    AddCommandItem(u"mvFormat"_s, 1);
+    AddCommandItem(u"mvHyperlink"_s, 50);
+    AddCommandItem(u"mvClear"_s, 2);
     AddSeparator();
     AddMenuItem(u"mvAutoWidth"_s, 3, memo->AutoWidth());
     AddMenuItem(u"mvWWrap"_s, 4, memo->WordWrap());

@@ -573,8 +573,7 @@ void TDesignerWorkspace::addObjectMenuItems(QMenu &menu)
         }
         QAction *action = menu.addAction(item.Caption);
         action->setData(item.Tag);
-        // A switch shows its state; a dialog item ("...") is a plain command.
-        action->setCheckable(item.Checked || !item.Caption.endsWith(u"..."_s));
+        action->setCheckable(!item.Command);
         action->setChecked(item.Checked);
     }
 }
