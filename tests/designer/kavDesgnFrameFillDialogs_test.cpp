@@ -344,6 +344,7 @@ TEST_F(FrameFillDialogsTest, DetailPageHidesThatPageAndModifiedAppearanceLooksLi
         pages->setCurrentIndex(0);
         auto *variables = field<QComboBox>(d, "ReportPageParamCB");
         ASSERT_EQ(variables->count(), 1);
+        EXPECT_EQ(variables->currentText(), QString()); // offered, not chosen
         EXPECT_EQ(variables->itemText(0), u"Limit"_s);
         variables->setEditText(u"Limit"_s);
         field<QLineEdit>(d, "ReportPageValueE")->setText(u"[Line#]"_s);
@@ -404,6 +405,7 @@ TEST_F(FrameFillDialogsTest, DetailReportOffersTheVariablesOfItsFile)
     field<QToolButton>(d, "ReportNameB")->click();
     auto *variables = field<QComboBox>(d, "ReportParamCB");
     EXPECT_EQ(variables->count(), 2);
+    EXPECT_EQ(variables->currentText(), QString());
     variables->setEditText(u"Year"_s);
     field<QLineEdit>(d, "ReportValueE")->setText(u"2026"_s);
     d.apply(*memo);

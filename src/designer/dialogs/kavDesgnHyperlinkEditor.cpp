@@ -246,6 +246,7 @@ void TkavHyperlinkEditorForm::load(const TkavView &view)
     FReportPageParamCB->clear();
     if (view.Report())
         FReportPageParamCB->addItems(kavOfferedVariables(*view.Report()));
+    FReportPageParamCB->setEditText(QString()); // offered, not chosen
     FReportPageCB->clear();
     FReportPageCB->addItems(detailPages(view));
     const int kind = std::clamp(int(link.Kind()), int(hkURL), int(hkCustom));
@@ -279,6 +280,7 @@ void TkavHyperlinkEditorForm::offerReportVariables(const QString &fileName)
 {
     FReportParamCB->clear();
     FReportParamCB->addItems(kavOfferedVariables(fileName, FView.Report()));
+    FReportParamCB->setEditText(QString());
 }
 
 void TkavHyperlinkEditorForm::ChooseReportFile()
@@ -291,7 +293,6 @@ void TkavHyperlinkEditorForm::ChooseReportFile()
         return;
     FReportNameE->setText(names.first());
     offerReportVariables(names.first());
-    FReportParamCB->setEditText(QString());
 }
 
 void TkavHyperlinkEditorForm::apply(TkavView &view) const
