@@ -12,9 +12,11 @@
 #include <designer/dialogs/kavDesgnFrameEditor.h>
 #include <designer/dialogs/kavDesgnHyperlinkEditor.h>
 #include <designer/dialogs/kavDesgnPictureEditor.h>
+#include <designer/dialogs/kavDesgnReportOptions.h>
 #include <designer/window/kavDesgnTextDialogs.h>
 #include <persist/kavVariables.h>
 #include <report/kavPages.h>
+#include <report/kavReportOptions.h>
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -23,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -319,6 +322,29 @@ TEST_F(FrameFillDialogsTest, PictureViewEditorIsOneUndoStepAndCancelKeepsTheByte
     ASSERT_TRUE(doc->EditSelected());
     EXPECT_EQ(find<TkavPictureView>(view->Name())->Picture().Height(), 20);
     EXPECT_EQ(undoCount(), undo + 1);
+}
+
+TEST_F(FrameFillDialogsTest, ReportOptionsEditTheReportPictureInThePictureEditor)
+{
+    const QString png = dir.filePath(u"p.png"_s);
+    ASSERT_TRUE(QImage(10, 20, QImage::Format_RGB32).save(png));
+    TkavReportEditorForm d;
+    d.load(*report, dir.path());
+    whenOpen([png](QDialog &e) {
+        ASSERT_TRUE(dynamic_cast<TkavPictureEditorForm &>(e).LoadFile(png));
+        e.accept();
+    });
+    field<QPushButton>(d, "PictureB")->click();
+    // A cancelled second edit keeps the first result; the report takes it only on apply.
+    whenOpen([](QDialog &e) {
+        EXPECT_EQ(field<QStatusBar>(e, "StatusBar")->currentMessage(), u"10 x 20"_s);
+        dynamic_cast<TkavPictureEditorForm &>(e).ClearPicture();
+        e.reject();
+    });
+    field<QPushButton>(d, "PictureB")->click();
+    EXPECT_TRUE(report->ReportOptions().Picture().IsEmpty());
+    d.apply(*report, nullptr);
+    EXPECT_EQ(report->ReportOptions().Picture().Width(), 10);
 }
 
 TEST_F(FrameFillDialogsTest, DetailPageHidesThatPageAndModifiedAppearanceLooksLikeALink)

@@ -31,37 +31,28 @@ QString res(const char16_t *key)
     return kavResourceTable().Get(QString::fromUtf16(key));
 }
 
-// The picture at its own size, or scaled down (keeping its proportions) to fit the box.
-class PictureBox : public QWidget
-{
-public:
-    PictureBox(const TkavPicture &picture, QWidget *parent)
-        : QWidget(parent)
-        , FPicture(picture)
-    {
-        setObjectName(u"Image"_s);
-        setMinimumSize(320, 240);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        p.fillRect(rect(), palette().color(QPalette::Base));
-        if (FPicture.IsEmpty() || FPicture.Width() <= 0 || FPicture.Height() <= 0)
-            return;
-        QSizeF size(FPicture.Width(), FPicture.Height());
-        if (size.width() > width() || size.height() > height())
-            size.scale(QSizeF(width(), height()), Qt::KeepAspectRatio);
-        const QRectF target(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
-        FPicture.Draw(p, target, clNone, false, true, false);
-    }
-
-private:
-    const TkavPicture &FPicture;
-};
-
 } // namespace
+
+TkavPictureBox::TkavPictureBox(const TkavPicture &picture, QWidget *parent)
+    : QWidget(parent)
+    , FPicture(picture)
+{
+    setObjectName(u"Image"_s);
+    setMinimumSize(96, 96);
+}
+
+void TkavPictureBox::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Base));
+    if (FPicture.IsEmpty() || FPicture.Width() <= 0 || FPicture.Height() <= 0)
+        return;
+    QSizeF size(FPicture.Width(), FPicture.Height());
+    if (size.width() > width() || size.height() > height())
+        size.scale(QSizeF(width(), height()), Qt::KeepAspectRatio);
+    const QRectF target(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+    FPicture.Draw(p, target, clNone, false, true, false);
+}
 
 TkavPictureEditorForm::TkavPictureEditorForm(QWidget *parent)
     : QDialog(parent)
@@ -92,7 +83,8 @@ TkavPictureEditorForm::TkavPictureEditorForm(QWidget *parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     bar->addWidget(buttons);
-    FImage = new PictureBox(FPicture, this);
+    FImage = new TkavPictureBox(FPicture, this);
+    FImage->setMinimumSize(320, 240);
     FStatusBar = new QStatusBar(this);
     FStatusBar->setObjectName(u"StatusBar"_s);
     FStatusBar->setSizeGripEnabled(false);

@@ -7,9 +7,23 @@
 #include <report/kavViews.h>
 
 #include <QDialog>
+#include <QWidget>
 
 class QStatusBar;
-class QWidget;
+
+// Shows a picture at its own size, or scaled down (keeping its proportions) when it is
+// larger than the box. The picture is not owned.
+class TkavPictureBox : public QWidget
+{
+public:
+    TkavPictureBox(const TkavPicture &picture, QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    const TkavPicture &FPicture;
+};
 
 class TkavPictureEditorForm : public QDialog
 {
@@ -34,6 +48,6 @@ private:
     void changed();
 
     TkavPicture FPicture;
-    QWidget *FImage = nullptr;
+    TkavPictureBox *FImage = nullptr;
     QStatusBar *FStatusBar = nullptr;
 };
