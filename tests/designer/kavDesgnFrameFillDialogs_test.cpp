@@ -13,6 +13,7 @@
 #include <designer/dialogs/kavDesgnHyperlinkEditor.h>
 #include <designer/dialogs/kavDesgnPictureEditor.h>
 #include <designer/dialogs/kavDesgnReportOptions.h>
+#include <designer/trees/kavDesgnExprEditor.h>
 #include <designer/window/kavDesgnTextDialogs.h>
 #include <persist/kavVariables.h>
 #include <report/kavPages.h>
@@ -492,4 +493,26 @@ TEST_F(FrameFillPanelTest, ContextMenuOpensTheHyperlinkEditor)
     memo = find<TkavMemoView>(memo->Name());
     EXPECT_EQ(memo->Hyperlink().Value(), u"https://example.org"_s);
     EXPECT_EQ(doc().UndoBuffer().UndoCount(), undo + 1);
+}
+
+TEST_F(FrameFillDialogsTest, ExpressionButtonsUseTheDesignersExpressionEditor)
+{
+    auto *memo = insertMemo(10, masterTop());
+    memo->Hyperlink().SetKind(hkAnchor);
+    memo->Hyperlink().SetExpression(u"<Orders.\"name\">"_s);
+    TkavHyperlinkEditorForm d(*memo);
+    QLineEdit *expr = field<QLineEdit>(d, "AnchorExprE");
+    EXPECT_EQ(expr->text(), u"<Orders.\"name\">"_s);
+    whenOpen([](QDialog &e) {
+        auto &editor = dynamic_cast<TkavExprEditorForm &>(e);
+        EXPECT_EQ(editor.ExprMemo()->text(), u"<Orders.\"name\">"_s);
+        editor.ExprMemo()->setText(u"'#' + <Orders.\"id\">"_s);
+        e.accept();
+    });
+    field<QToolButton>(d, "AnchorExprB")->click();
+    EXPECT_EQ(expr->text(), u"'#' + <Orders.\"id\">"_s);
+    // Cancelled: the field keeps its text.
+    whenOpen([](QDialog &e) { e.reject(); });
+    field<QToolButton>(d, "AnchorExprB")->click();
+    EXPECT_EQ(expr->text(), u"'#' + <Orders.\"id\">"_s);
 }

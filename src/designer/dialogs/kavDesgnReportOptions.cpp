@@ -174,7 +174,7 @@ QWidget *TkavReportEditorForm::createDescriptionPage()
     pictureRow->addWidget(FPictureImg);
     pictureRow->addWidget(pictureB, 0, Qt::AlignTop);
     pictureRow->addStretch();
-    form->addRow(pictureRow);
+    form->addRow(QString(), pictureRow);
 
     auto *version = new QGroupBox(res("4715"));
     FMajorE = named(new QLineEdit, "MajorE");
