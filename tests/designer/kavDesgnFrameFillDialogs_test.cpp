@@ -282,6 +282,8 @@ TEST_F(FrameFillDialogsTest, PictureLoadsPastesAndRefusesWhatIsNotAPicture)
     ui().FileAnswers.push_back(QStringList{png});
     click(d, "LoadB");
     EXPECT_EQ(status(), u"10 x 20"_s);
+    click(d, "CopyB");
+    EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(10, 20));
     // A file that is not a picture: an error naming it, the picture kept.
     EXPECT_FALSE(d.LoadFile(text));
     EXPECT_EQ(status(), u"10 x 20"_s);

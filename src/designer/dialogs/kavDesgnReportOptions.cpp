@@ -87,6 +87,7 @@ QStringList kavTemplateFiles(const QString &folder)
 
 TkavReportEditorForm::TkavReportEditorForm(QWidget *parent)
     : QDialog(parent)
+    , FPicture(std::make_unique<TkavPicture>())
 {
     setObjectName(u"ReportEditorForm"_s);
     setWindowTitle(res("4700"));

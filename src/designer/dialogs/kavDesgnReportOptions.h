@@ -71,7 +71,7 @@ private:
     QListWidget *FInheritLV = nullptr;
     QLineEdit *FPathE = nullptr;
     QStringList FTemplates; // full names, in list order
-    std::unique_ptr<TkavPicture> FPicture = std::make_unique<TkavPicture>(); // the one shown
+    std::unique_ptr<TkavPicture> FPicture; // the one shown
     TkavPictureBox *FPictureImg = nullptr;
 };
 
