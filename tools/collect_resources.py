@@ -388,8 +388,17 @@ AUTHORED = {
         "rePrnOnPort": "em",
         "riInherited": "Este relatório é herdado do relatório %s",
         "riNotInherited": "Este relatório não é herdado",
-        # frame editor caption
+        # frame editor: caption, groups, labels, sample text; colour lists
         "5200": "Editor de Bordas",
+        "5201": "Borda",
+        "5202": "Sombra",
+        "5203": "Largura:",
+        "5204": "Cor:",
+        "5205": "Linha",
+        "5206": "Estilo:",
+        "5207": "Exemplo",
+        "5208": "Sem cor",
+        "5209": "Outra cor...",
         # new item dialog: caption, pages, inheritance switch
         "5300": "Novo Item",
         "5301": "Itens",

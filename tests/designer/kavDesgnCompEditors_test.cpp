@@ -304,8 +304,8 @@ TEST_F(DesignerTest, HyperlinkAndFormatDialogsGoToEverySelectedMemo)
     const int undo = doc->UndoBuffer().UndoCount();
     EXPECT_FALSE(doc->ExecuteMenuItem(50, true)); // cancelled: no change, no history step
     EXPECT_EQ(doc->UndoBuffer().UndoCount(), undo);
-    dialogs().Hyperlink = [](TkavHyperlink &link) {
-        link.SetValue(u"https://example.org"_s);
+    dialogs().Hyperlink = [](TkavView &view) {
+        view.Hyperlink().SetValue(u"https://example.org"_s);
         return true;
     };
     ASSERT_TRUE(doc->ExecuteMenuItem(50, true));

@@ -31,7 +31,7 @@ public:
     std::function<bool(TkavCustomMemoView &)> DisplayFormat;
     std::function<bool(TkavFrame &)> Frame;
     std::function<bool(TkavPicture &)> Picture;
-    std::function<bool(TkavHyperlink &)> Hyperlink;
+    std::function<bool(TkavView &)> Hyperlink;
     std::function<bool(TkavComponent &)> ObjectDialog; // page options, group, data band
     std::function<bool(TStrings &)> Lines;
     std::function<bool(TStrings &)> SQL;
@@ -49,10 +49,10 @@ public:
         ++Opened;
         return DisplayFormat && DisplayFormat(memo);
     }
-    bool EditHyperlink(TkavHyperlink &link) override
+    bool EditHyperlink(TkavView &view) override
     {
         ++Opened;
-        return Hyperlink && Hyperlink(link);
+        return Hyperlink && Hyperlink(view);
     }
     bool EditPicture(TkavPicture &picture) override
     {

@@ -1,7 +1,9 @@
 #include "kavDesgnReportOptions.h"
 
 #include "kavDesgnDialogPlace.h"
+#include "kavDesgnPictureEditor.h"
 
+#include <designer/document/kavDesgnDialogs.h>
 #include <designer/document/kavDesgnDocument.h>
 #include <designer/document/kavDesgnSettings.h>
 #include <persist/kavRes.h>
@@ -85,6 +87,7 @@ QStringList kavTemplateFiles(const QString &folder)
 
 TkavReportEditorForm::TkavReportEditorForm(QWidget *parent)
     : QDialog(parent)
+    , FPicture(std::make_unique<TkavPicture>())
 {
     setObjectName(u"ReportEditorForm"_s);
     setWindowTitle(res("4700"));
@@ -102,6 +105,16 @@ TkavReportEditorForm::TkavReportEditorForm(QWidget *parent)
 }
 
 TkavReportEditorForm::~TkavReportEditorForm() = default;
+
+void TkavReportEditorForm::EditPicture()
+{
+    TkavPicture picture;
+    picture.Assign(*FPicture);
+    if (!kavDesignerDialogs().EditPicture(picture))
+        return;
+    FPicture->Assign(picture);
+    FPictureImg->update();
+}
 
 QWidget *TkavReportEditorForm::createGeneralPage()
 {
@@ -154,6 +167,15 @@ QWidget *TkavReportEditorForm::createDescriptionPage()
     form->addRow(res("4711"), FNameE);
     form->addRow(res("4712"), FDescriptionE);
     form->addRow(res("4714"), FAuthorE);
+    FPictureImg = new TkavPictureBox(*FPicture);
+    FPictureImg->setObjectName(u"PictureImg"_s);
+    auto *pictureB = named(new QPushButton(res("4722")), "PictureB");
+    connect(pictureB, &QPushButton::clicked, this, [this] { EditPicture(); });
+    auto *pictureRow = new QHBoxLayout;
+    pictureRow->addWidget(FPictureImg);
+    pictureRow->addWidget(pictureB, 0, Qt::AlignTop);
+    pictureRow->addStretch();
+    form->addRow(QString(), pictureRow);
 
     auto *version = new QGroupBox(res("4715"));
     FMajorE = named(new QLineEdit, "MajorE");
@@ -255,6 +277,8 @@ void TkavReportEditorForm::load(const TkavReport &report, const QString &templat
 
     FNameE->setText(options.Name());
     FAuthorE->setText(options.Author());
+    FPicture->Assign(options.Picture());
+    FPictureImg->update();
     QString description = options.Description().Text();
     if (description.endsWith(u'\n'))
         description.chop(1);
@@ -324,6 +348,7 @@ void TkavReportEditorForm::apply(TkavReport &report, DesignerDocument *designer)
 
     options.SetName(FNameE->text());
     options.SetAuthor(FAuthorE->text());
+    options.SetPicture(*FPicture);
     TStringList description;
     description.SetText(FDescriptionE->toPlainText());
     options.SetDescription(description);

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <memory>
+
 class DesignerDocument;
 class QCheckBox;
 class QLabel;
@@ -14,6 +16,8 @@ class QListWidget;
 class QPlainTextEdit;
 class QRadioButton;
 class QTabWidget;
+class TkavPicture;
+class TkavPictureBox;
 class TkavReport;
 
 class TkavReportEditorForm : public QDialog
@@ -32,6 +36,8 @@ public:
     // inherited raises EkavError first, so the caller can put the report back whole.
     void apply(TkavReport &report, DesignerDocument *designer) const;
     void accept() override;
+    // PictureB: the picture editor on a copy of the shown picture; OK shows the result.
+    void EditPicture();
 
 private:
     QWidget *createGeneralPage();
@@ -65,6 +71,8 @@ private:
     QListWidget *FInheritLV = nullptr;
     QLineEdit *FPathE = nullptr;
     QStringList FTemplates; // full names, in list order
+    std::unique_ptr<TkavPicture> FPicture; // the one shown
+    TkavPictureBox *FPictureImg = nullptr;
 };
 
 // The designer's template folder: the setting, or the program's folder when it is empty or ".".

@@ -18,9 +18,9 @@ class TkavCustomMemoView;
 class TkavDataBand;
 class TkavFrame;
 class TkavGroupHeader;
-class TkavHyperlink;
 class TkavPicture;
 class TkavReportPage;
+class TkavView;
 
 class TkavDesignerDialogs
 {
@@ -33,8 +33,10 @@ public:
     virtual bool EditSysMemo(TkavCustomMemoView &memo, QString &text) = 0;
     // The display format dialog: on OK the memo's own format list holds the result.
     virtual bool EditDisplayFormat(TkavCustomMemoView &memo) = 0;
-    // A copy of the object's hyperlink / picture / frame / fill is edited.
-    virtual bool EditHyperlink(TkavHyperlink &hyperlink) = 0;
+    // The view's hyperlink is edited in place (OK may also hide the detail page it names
+    // and restyle the view as a link); on Cancel nothing changes.
+    virtual bool EditHyperlink(TkavView &view) = 0;
+    // A copy of the object's picture / frame / fill is edited.
     virtual bool EditPicture(TkavPicture &picture) = 0;
     virtual bool EditFrame(TkavFrame &frame) = 0;
     // brushOnly: only plain brush fills may be chosen (shapes).
@@ -58,7 +60,7 @@ public:
     bool EditMemo(TkavCustomMemoView &, QString &) override { return false; }
     bool EditSysMemo(TkavCustomMemoView &, QString &) override { return false; }
     bool EditDisplayFormat(TkavCustomMemoView &) override { return false; }
-    bool EditHyperlink(TkavHyperlink &) override { return false; }
+    bool EditHyperlink(TkavView &) override { return false; }
     bool EditPicture(TkavPicture &) override { return false; }
     bool EditFrame(TkavFrame &) override { return false; }
     bool EditFill(std::unique_ptr<TkavCustomFill> &, bool) override { return false; }

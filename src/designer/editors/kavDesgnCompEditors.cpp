@@ -33,6 +33,12 @@ void TkavComponentEditor::AddMenuItem(const QString &CaptionKey, int Tag, bool C
         FMenu->AddItem({kavResourceTable().Get(CaptionKey), Tag, Checked});
 }
 
+void TkavComponentEditor::AddCommandItem(const QString &CaptionKey, int Tag)
+{
+    if (FMenu)
+        FMenu->AddItem({kavResourceTable().Get(CaptionKey), Tag, false, true});
+}
+
 void TkavComponentEditor::AddSeparator()
 {
     if (FMenu)
@@ -100,12 +106,10 @@ bool TkavViewEditor::Execute(int Tag, bool Checked)
         auto *view = dynamic_cast<TkavView *>(Component());
         if (!view)
             return false;
-        TkavHyperlink link;
-        link.Assign(view->Hyperlink());
-        if (!kavDesignerDialogs().EditHyperlink(link))
+        if (!kavDesignerDialogs().EditHyperlink(*view))
             return false;
         for (TkavView *v : targets<TkavView>())
-            v->SetHyperlink(link);
+            v->SetHyperlink(view->Hyperlink());
         return true;
     }
     if (Tag < 51 || Tag > 54)
@@ -135,9 +139,9 @@ void TkavCustomMemoEditor::GetMenuItems()
     const auto *memo = dynamic_cast<const TkavCustomMemoView *>(Component());
     if (!memo)
         return;
-    AddMenuItem(u"mvFormat"_s, 1, false);
-    AddMenuItem(u"mvHyperlink"_s, 50, false);
-    AddMenuItem(u"mvClear"_s, 2, false);
+    AddCommandItem(u"mvFormat"_s, 1);
+    AddCommandItem(u"mvHyperlink"_s, 50);
+    AddCommandItem(u"mvClear"_s, 2);
     AddSeparator();
     AddMenuItem(u"mvAutoWidth"_s, 3, memo->AutoWidth());
     AddMenuItem(u"mvWWrap"_s, 4, memo->WordWrap());

@@ -17,12 +17,13 @@ class DesignerDocument;
 class TkavComponent;
 
 // One context-menu item: its caption (a resource text; "-" for a separator, tag -1), its
-// tag and whether it is checked.
+// tag and whether it is checked; a command (a dialog, an action) is not a switch.
 struct TkavMenuItem
 {
     QString Caption;
     int Tag = -1;
     bool Checked = false;
+    bool Command = false;
 };
 
 // Where editors put their menu items.
@@ -66,6 +67,8 @@ public:
 protected:
     // Adds an item with the resource text of CaptionKey.
     void AddMenuItem(const QString &CaptionKey, int Tag, bool Checked);
+    // Adds an item that runs a command rather than switching a state.
+    void AddCommandItem(const QString &CaptionKey, int Tag);
     void AddSeparator();
     // The selected objects of type T without rfDontModify (the component alone when there
     // is no designer).

@@ -1,9 +1,13 @@
 #include "kavDesgnTextDialogs.h"
 
+#include <designer/dialogs/kavDesgnFillEditor.h>
 #include <designer/dialogs/kavDesgnFormatEditor.h>
+#include <designer/dialogs/kavDesgnFrameEditor.h>
 #include <designer/dialogs/kavDesgnHighlightEditor.h>
+#include <designer/dialogs/kavDesgnHyperlinkEditor.h>
 #include <designer/dialogs/kavDesgnMemoEditor.h>
 #include <designer/dialogs/kavDesgnPageOptions.h>
+#include <designer/dialogs/kavDesgnPictureEditor.h>
 #include <designer/dialogs/kavDesgnSQLEditor.h>
 #include <designer/dialogs/kavDesgnSysMemoEditor.h>
 #include <persist/kavRes.h>
@@ -94,6 +98,49 @@ bool TkavTextDesignerDialogs::EditHighlights(TkavCustomMemoView &memo)
 }
 
 // -------------------------------------------------------------------------------------------
+
+// --- frame, fill, picture and hyperlink editors -------------------------------------------
+
+bool TkavTextDesignerDialogs::EditFrame(TkavFrame &frame)
+{
+    TkavFrameEditorForm dialog(QApplication::activeWindow());
+    dialog.load(frame);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    dialog.apply(frame);
+    return true;
+}
+
+bool TkavTextDesignerDialogs::EditFill(std::unique_ptr<TkavCustomFill> &fill, bool brushOnly)
+{
+    TkavFillEditorForm dialog(QApplication::activeWindow());
+    dialog.SetIsSimpleFill(brushOnly);
+    if (fill)
+        dialog.load(*fill);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    dialog.apply(fill);
+    return true;
+}
+
+bool TkavTextDesignerDialogs::EditPicture(TkavPicture &picture)
+{
+    TkavPictureEditorForm dialog(QApplication::activeWindow());
+    dialog.load(picture);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    dialog.apply(picture);
+    return true;
+}
+
+bool TkavTextDesignerDialogs::EditHyperlink(TkavView &view)
+{
+    TkavHyperlinkEditorForm dialog(view, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    dialog.apply(view);
+    return true;
+}
 
 void kavInstallTextDesignerDialogs()
 {

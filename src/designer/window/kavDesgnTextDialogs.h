@@ -1,8 +1,8 @@
 #pragma once
 
 // TkavTextDesignerDialogs: the designer's dialogs on screen: string lists (parameters,
-// field aliases), SQL texts, the page options and the memo dialogs. The other object
-// dialogs still answer Cancel until their windows exist.
+// field aliases), SQL texts, the page options, the memo dialogs, frames, fills, pictures
+// and hyperlinks. The other object dialogs still answer Cancel until their windows exist.
 
 #include <designer/document/kavDesgnDialogs.h>
 
@@ -18,6 +18,11 @@ public:
     bool EditSysMemo(TkavCustomMemoView &memo, QString &text) override;
     bool EditDisplayFormat(TkavCustomMemoView &memo) override;
     bool EditHighlights(TkavCustomMemoView &memo) override;
+    // The frame, fill, picture and hyperlink editors.
+    bool EditFrame(TkavFrame &frame) override;
+    bool EditFill(std::unique_ptr<TkavCustomFill> &fill, bool brushOnly) override;
+    bool EditPicture(TkavPicture &picture) override;
+    bool EditHyperlink(TkavView &view) override;
 };
 
 // Installs them for the process (the host window and the designer use them).

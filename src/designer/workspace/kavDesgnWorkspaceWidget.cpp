@@ -3,6 +3,7 @@
 #include "kavDesgnWorkspaceWidget.h"
 
 #include <designer/document/kavDesgnDocument.h>
+#include <designer/editors/kavDesgnCompEditors.h>
 #include <persist/kavRes.h>
 #include <prepared/kavFonts.h>
 #include <prepared/kavPaintUtils.h>
@@ -549,9 +550,32 @@ void TDesignerWorkspace::popupMenu(QPointF p)
     menu.addSeparator();
     menu.addAction(kavResourceTable().Get(u"dsGroup"_s), [this] { FController.GroupObjects(); });
     menu.addAction(kavResourceTable().Get(u"dsUngroup"_s), [this] { FController.UngroupObjects(); });
-    menu.exec(mapToGlobal(ToScreen(p).toPoint()));
+    addObjectMenuItems(menu);
+    // The object's items run once the menu has closed, so the dialogs they open are not
+    // stacked on the popup.
+    QAction *chosen = menu.exec(mapToGlobal(ToScreen(p).toPoint()));
+    if (chosen && chosen->data().isValid())
+        doc.ExecuteMenuItem(chosen->data().toInt(), chosen->isChecked());
     update();
     changed();
+}
+
+// The first selected object's own items (its dialogs and switches), after a separator.
+void TDesignerWorkspace::addObjectMenuItems(QMenu &menu)
+{
+    const QList<TkavMenuItem> items = Document().ObjectMenuItems();
+    if (!items.isEmpty())
+        menu.addSeparator();
+    for (const TkavMenuItem &item : items) {
+        if (item.Tag < 0) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction *action = menu.addAction(item.Caption);
+        action->setData(item.Tag);
+        action->setCheckable(!item.Command);
+        action->setChecked(item.Checked);
+    }
 }
 
 // --- the keyboard -------------------------------------------------------------------------------

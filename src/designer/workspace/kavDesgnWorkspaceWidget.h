@@ -15,6 +15,7 @@
 #include <QWidget>
 
 class DesignerDocument;
+class QMenu;
 class QMimeData;
 
 // The drag format of the data tree: one line per item, "alias<TAB>field flag<TAB>text", and
@@ -82,6 +83,7 @@ private:
     void openInplace(TkavCustomMemoView *memo);
     void openFieldList(TkavCustomMemoView *memo, const QStringList &fields, const QString &current);
     void popupMenu(QPointF p);
+    void addObjectMenuItems(QMenu &menu);
     void updateCursor();
     bool standardShortcut(QKeyEvent *event);
     QList<TkavDropItem> dropItems(const QMimeData *mime, TkavDropOptions &options) const;
