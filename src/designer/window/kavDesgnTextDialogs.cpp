@@ -1,5 +1,6 @@
 #include "kavDesgnTextDialogs.h"
 
+#include <designer/dialogs/kavDesgnBandEditors.h>
 #include <designer/dialogs/kavDesgnFormatEditor.h>
 #include <designer/dialogs/kavDesgnHighlightEditor.h>
 #include <designer/dialogs/kavDesgnMemoEditor.h>
@@ -94,6 +95,18 @@ bool TkavTextDesignerDialogs::EditHighlights(TkavCustomMemoView &memo)
 }
 
 // -------------------------------------------------------------------------------------------
+
+// --- the group and data band dialogs ------------------------------------------------------
+
+bool TkavTextDesignerDialogs::EditGroup(TkavGroupHeader &band)
+{
+    return kavEditGroup(band);
+}
+
+bool TkavTextDesignerDialogs::EditDataBand(TkavDataBand &band)
+{
+    return kavEditDataBand(band);
+}
 
 void kavInstallTextDesignerDialogs()
 {

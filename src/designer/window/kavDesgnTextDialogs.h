@@ -18,6 +18,10 @@ public:
     bool EditSysMemo(TkavCustomMemoView &memo, QString &text) override;
     bool EditDisplayFormat(TkavCustomMemoView &memo) override;
     bool EditHighlights(TkavCustomMemoView &memo) override;
+
+    // The group and data band dialogs.
+    bool EditGroup(TkavGroupHeader &band) override;
+    bool EditDataBand(TkavDataBand &band) override;
 };
 
 // Installs them for the process (the host window and the designer use them).
