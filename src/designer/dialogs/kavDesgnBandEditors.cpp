@@ -181,9 +181,7 @@ void TkavGroupEditorForm::load(const TkavGroupHeader &band)
     QString field;
     if (FReport)
         FReport->GetDatasetAndField(condition, dataSet, field);
-    // Only a whole name is a field: DS."A" + DS."B" is an expression.
-    const bool wholeName = dataSet && condition.trimmed().endsWith(u'"') && !field.contains(u'"');
-    const int dataSetIndex = wholeName ? FDataSetCB->findText(FReport->GetAlias(dataSet)) : -1;
+    const int dataSetIndex = dataSet ? FDataSetCB->findText(FReport->GetAlias(dataSet)) : -1;
     FDataSetCB->setCurrentIndex(dataSetIndex >= 0 ? dataSetIndex : 0);
     showFields();
     const QList<QListWidgetItem *> found = FDataFieldLB->findItems(field, Qt::MatchFixedString);
@@ -194,7 +192,7 @@ void TkavGroupEditorForm::load(const TkavGroupHeader &band)
         FDataFieldRB->setChecked(true);
         FDataFieldLB->setCurrentItem(found.first());
     } else {
-        // Also a field the data set does not list (now): the condition stays as it is.
+        // Also DS."A" + DS."B", or a field the data set does not list: kept as typed.
         FExpressionRB->setChecked(true);
         FExpressionE->setText(condition);
     }

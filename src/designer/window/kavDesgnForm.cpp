@@ -355,7 +355,6 @@ void TkavDesignerForm::documentChanged()
 {
     FReportTree->UpdateItems();
     FReportTree->UpdateSelection(Document().SelectedObjects());
-    updateFormatControls(); // the style box follows the report's styles (also on undo)
     UpdateCommands();
 }
 
