@@ -114,6 +114,7 @@ TkavStyleEditorForm::TkavStyleEditorForm(QWidget *parent)
     }
     parts->addWidget(FCharsetCB, row++, 0, 1, 2);
     parts->setRowStretch(row, 1);
+    parts->setColumnStretch(2, 1); // each check box stays beside its button
 
     FSample->setObjectName(u"SampleP"_s);
     FSample->setMinimumSize(220, 90);
