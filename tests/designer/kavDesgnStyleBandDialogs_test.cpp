@@ -329,3 +329,24 @@ TEST_F(StyleBandDialogsTest, StylesCommandAppliesTheSetToMemosAsOneUndoStep)
     form.UpdateCommands();
     EXPECT_FALSE(form.Command(u"ReportStylesCmd"_s)->isEnabled());
 }
+
+TEST_F(StyleBandDialogsTest, F1InEachDialogOpensItsPage)
+{
+    TkavStyleEditorForm styles;
+    TkavGroupEditorForm group;
+    TkavDataBandEditorForm dataBand;
+    const std::pair<QDialog *, const char *> dialogs[] = {
+        {&styles, "Styles.htm"}, {&group, "Report_with_groups.htm"}, {&dataBand, "Bands.htm"}};
+    for (const auto &[dialog, page] : dialogs) {
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+        QApplication::setActiveWindow(dialog);
+        QWidget *target = dialog->findChild<QLineEdit *>();
+        target = target ? target : dialog->findChild<QListWidget *>();
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_F1);
+        ASSERT_FALSE(ui().HelpTopics.isEmpty()) << page;
+        EXPECT_EQ(ui().HelpTopics.last(), kavResourceTable().helpFolder() + u'/' + QString::fromLatin1(page));
+        dialog->hide();
+    }
+}
