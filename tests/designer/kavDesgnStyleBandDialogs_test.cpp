@@ -20,6 +20,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
@@ -258,7 +259,30 @@ TEST_F(StyleBandDialogsTest, StyleEditorEditsAPrivateCopyAndRefusesADuplicateNam
     field<QCheckBox>(dialog, "FontCB")->click();
     EXPECT_FALSE(dialog.Styles().Items(0)->ApplyFont());
     EXPECT_FALSE(field<QPushButton>(dialog, "FontB")->isEnabled());
+    dialogs().Frame = [](TkavFrame &frame) {
+        frame.SetTyp(TkavFrameTypes{ftBottom});
+        return true;
+    };
+    field<QPushButton>(dialog, "FrameB")->click();
+    EXPECT_TRUE(dialog.Styles().Items(0)->Frame().Typ().Contains(ftBottom));
     EXPECT_EQ(bytes(), before); // only the copy changed
+}
+
+TEST_F(StyleBandDialogsTest, StyleEditorKeepsWhatComesFromAnAncestorReport)
+{
+    styledMemo();
+    report->Styles().Items(0)->SetIsInherited(true);
+    report->SetAncestor(true);
+    TkavStyleEditorForm dialog;
+    dialog.load(*report);
+    EXPECT_FALSE(field<QToolButton>(dialog, "LoadB")->isEnabled());
+    EXPECT_FALSE(field<QToolButton>(dialog, "DeleteB")->isEnabled());
+    EXPECT_FALSE(dialog.RenameStyle(u"Heading"_s));
+    dialog.DeleteStyle();
+    EXPECT_EQ(texts(&dialog.StylesLB()), (QStringList{u"Title"_s, u"Data"_s}));
+    dialog.StylesLB().setCurrentRow(1); // a style of this report's own
+    EXPECT_TRUE(field<QToolButton>(dialog, "DeleteB")->isEnabled());
+    EXPECT_TRUE(dialog.RenameStyle(u"Body"_s));
 }
 
 TEST_F(StyleBandDialogsTest, StyleEditorLoadsAndSavesStyleFiles)
