@@ -117,6 +117,12 @@ TEST_F(StyleBandDialogsTest, GroupDialogOpensOnTheConditionsFieldOrOnTheExpressi
         EXPECT_EQ(field<QComboBox>(dialog, "DataSetCB")->isEnabled(), c.dataField);
         EXPECT_EQ(field<QLineEdit>(dialog, "ExpressionE")->isEnabled(), !c.dataField);
     }
+    // Without data sets there is no field to choose: OK must not be refused.
+    report->DataSets().Clear();
+    TkavGroupEditorForm dialog;
+    dialog.load(*groupWith(QString()));
+    EXPECT_TRUE(field<QRadioButton>(dialog, "ExpressionRB")->isChecked());
+    EXPECT_TRUE(dialog.validate());
 }
 
 TEST_F(StyleBandDialogsTest, GroupDialogWritesTheConditionAndKeepsAnOutlineTextOfItsOwn)

@@ -185,14 +185,15 @@ void TkavGroupEditorForm::load(const TkavGroupHeader &band)
     FDataSetCB->setCurrentIndex(dataSetIndex >= 0 ? dataSetIndex : 0);
     showFields();
     const QList<QListWidgetItem *> found = FDataFieldLB->findItems(field, Qt::MatchFixedString);
-    if (condition.isEmpty()) {
+    if (condition.isEmpty() && FDataSetCB->count() > 0) {
         FDataFieldRB->setChecked(true);
         FDataFieldLB->setFocus();
     } else if (dataSetIndex >= 0 && !found.isEmpty()) {
         FDataFieldRB->setChecked(true);
         FDataFieldLB->setCurrentItem(found.first());
     } else {
-        // Also DS."A" + DS."B", or a field the data set does not list: kept as typed.
+        // Also DS."A" + DS."B", a field the data set does not list, or no data set to
+        // choose from: kept as typed.
         FExpressionRB->setChecked(true);
         FExpressionE->setText(condition);
     }
