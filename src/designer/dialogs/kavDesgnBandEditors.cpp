@@ -1,7 +1,9 @@
 #include "kavDesgnBandEditors.h"
 
+#include "kavDesgnDialogButtons.h"
+#include "kavDesgnDialogPlace.h"
+
 #include <designer/trees/kavDesgnExprEditor.h>
-#include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 #include <report/kavBands.h>
 #include <report/kavDataSets.h>
@@ -19,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QSpinBox>
@@ -80,18 +81,6 @@ QCheckBox *checkBox(const char *name, const char *key, QWidget *parent)
     return box;
 }
 
-QDialogButtonBox *okCancel(QDialog *dialog)
-{
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(u"OkB"_s);
-    buttons->button(QDialogButtonBox::Ok)->setText(res("1"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(u"CancelB"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setText(res("2"));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
-
 // The expression editor over text; text is replaced only by a confirmed, non-empty result.
 void editExpressionOf(TkavReport *report, QLineEdit *edit, QWidget *parent)
 {
@@ -149,7 +138,7 @@ TkavGroupEditorForm::TkavGroupEditorForm(QWidget *parent)
     columns->addWidget(options, 2);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(columns, 1);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(kavOkCancelButtons(*this));
     setTabOrder(FDataFieldRB, FDataSetCB);
     setTabOrder(FDataSetCB, FDataFieldLB);
     setTabOrder(FDataFieldLB, FExpressionRB);
@@ -164,7 +153,7 @@ TkavGroupEditorForm::TkavGroupEditorForm(QWidget *parent)
         FDataFieldLB->setProperty("invalid", false);
         FDataFieldLB->setStyleSheet(QString());
     });
-    kavInstallHelpKey(*this, u"TkavGroupEditorForm"_s);
+    kavDesignerDialog(*this, u"TkavGroupEditorForm"_s);
     resize(480, 340);
 }
 
@@ -302,7 +291,7 @@ TkavDataBandEditorForm::TkavDataBandEditorForm(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(dataSets, 1);
     layout->addWidget(filter);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(kavOkCancelButtons(*this));
 
     // A data set counts its own records; the typed count is for a band without one.
     connect(FDataSetsLB, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -311,7 +300,7 @@ TkavDataBandEditorForm::TkavDataBandEditorForm(QWidget *parent)
     });
     connect(FDataSetsLB, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     connect(FFilterB, &QToolButton::clicked, this, [this] { editFilter(); });
-    kavInstallHelpKey(*this, u"TkavDataBandEditorForm"_s);
+    kavDesignerDialog(*this, u"TkavDataBandEditorForm"_s);
     resize(340, 400);
 }
 

@@ -1,8 +1,10 @@
 #include "kavDesgnStyleEditor.h"
 
+#include "kavDesgnDialogButtons.h"
+#include "kavDesgnDialogPlace.h"
+
 #include <designer/document/kavDesgnDialogs.h>
 #include <designer/document/kavDesgnSettings.h>
-#include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 #include <persist/kavUtils.h>
 #include <report/kavReport.h>
@@ -127,19 +129,11 @@ TkavStyleEditorForm::TkavStyleEditorForm(QWidget *parent)
     body->addWidget(FStylesLB, 1);
     body->addLayout(right, 1);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(u"OkB"_s);
-    buttons->button(QDialogButtonBox::Ok)->setText(res("1"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(u"CancelB"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setText(res("2"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(bar);
     layout->addLayout(body, 1);
-    layout->addWidget(buttons);
-    kavInstallHelpKey(*this, u"TkavStyleEditorForm"_s);
+    layout->addWidget(kavOkCancelButtons(*this));
+    kavDesignerDialog(*this, u"TkavStyleEditorForm"_s);
     resize(520, 340);
     updateControls();
 }
