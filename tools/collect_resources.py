@@ -229,6 +229,8 @@ AUTHORED = {
         "dsClipboardInvalid": "O conteúdo da área de transferência não pode ser colado:",
         "dsClipboardNoObjects": "a área de transferência não contém objetos de relatório",
         "dsClipboardTooLarge": "o texto é grande demais",
+        # styles editor: the check box that keeps a style's font on the default character set
+        "dsDefCharset": "Conjunto de caracteres padrão",
         # the View menu's theme choice
         "dsTheme": "Tema",
         "dsThemeDark": "Escuro",

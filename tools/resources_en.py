@@ -8,6 +8,7 @@ ENGLISH = {
     "dsClipboardInvalid": "The clipboard content cannot be pasted:",
     "dsClipboardNoObjects": "the clipboard holds no report objects",
     "dsClipboardTooLarge": "the text is too large",
+    "dsDefCharset": "Default charset",
     "dsTheme": "Theme",
     "dsThemeDark": "Dark",
     "dsThemeLight": "Light",

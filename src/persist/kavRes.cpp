@@ -46,7 +46,7 @@ struct HelpTopic
     QStringView className;
     QStringView page;
 };
-constexpr std::array<HelpTopic, 28> kHelpTopics{{
+constexpr std::array<HelpTopic, 30> kHelpTopics{{
     {u"TkavDesignerForm", u"Designer.htm"},
     {u"TkavOptionsEditor", u"Designer_options.htm"},
     {u"TkavReportEditorForm", u"Report_options.htm"},
@@ -76,6 +76,8 @@ constexpr std::array<HelpTopic, 28> kHelpTopics{{
     {u"TkavReportDataForm", u"Data_sources.htm"},
     {u"TkavConnEditorForm", u"Data_sources.htm"},
     {u"TkavConnectionItemEdit", u"Data_sources.htm"},
+    {u"TkavStyleEditorForm", u"Styles.htm"},
+    {u"TkavDataBandEditorForm", u"Bands.htm"},
 }};
 
 // Settings of the remembered language: value "Language" of "Resources" under the program's

@@ -375,12 +375,12 @@ TEST_F(FormTest, TheHostMenuIsBoundToTheCommands)
         if (!item->isEnabled())
             disabled << QString::fromLatin1(name);
     }
-    // Right after a new report: nothing to undo, save, cut or find again; dialog pages, the
-    // dialogs that do not exist yet and the connections of a standalone designer.
+    // Right after a new report: nothing to undo, save, cut or find again; dialog pages and the
+    // connections of a standalone designer.
     EXPECT_EQ(disabled, (QStringList{u"NewMI"_s, u"NewDialogMI"_s, u"SaveMI"_s, u"UndoMI"_s, u"RedoMI"_s, u"CutMI"_s,
                                       u"CopyMI"_s, u"PasteMI"_s, u"DeleteMI"_s, u"DeletePageMI"_s, u"GroupMI"_s,
                                       u"UngroupMI"_s, u"EditMI"_s, u"FindNextMI"_s, u"BringtoFrontMI"_s,
-                                      u"SendtoBackMI"_s, u"StylesMI"_s, u"ConnectionsMI"_s}));
+                                      u"SendtoBackMI"_s, u"ConnectionsMI"_s}));
     EXPECT_EQ(host.MenuItem(u"UndoMI"_s)->text(), kavResourceTable().Get(u"dsUndo"_s));
     EXPECT_FALSE(host.MenuItem(u"ConnectionsMI"_s)->isVisible()); // the host is not standalone
     EXPECT_EQ(host.MenuItem(u"SaveMI"_s)->shortcut(), QKeySequence(QKeySequence::Save));

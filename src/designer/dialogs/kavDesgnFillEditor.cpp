@@ -1,7 +1,8 @@
 #include "kavDesgnFillEditor.h"
 
+#include "kavDesgnDialogPlace.h"
+
 #include <designer/controls/kavDesgnStyleBoxes.h>
-#include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 #include <persist/kavXMLSerializer.h>
 #include <rtl/kavExceptions.h>
@@ -107,7 +108,7 @@ TkavFillEditorForm::TkavFillEditorForm(QWidget *parent)
     layout->addLayout(top, 1);
     layout->addWidget(buttons);
     connect(FPages, &QTabWidget::currentChanged, FPaintBox1, qOverload<>(&QWidget::update));
-    kavInstallHelpKey(*this, u"TkavFillEditorForm"_s);
+    kavDesignerDialog(*this, u"TkavFillEditorForm"_s);
     showFills();
 }
 

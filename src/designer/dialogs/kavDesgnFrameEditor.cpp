@@ -1,7 +1,8 @@
 #include "kavDesgnFrameEditor.h"
 
+#include "kavDesgnDialogPlace.h"
+
 #include <designer/controls/kavDesgnStyleBoxes.h>
-#include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 #include <persist/kavXMLSerializer.h>
 #include <rtl/kavExceptions.h>
@@ -194,7 +195,7 @@ TkavFrameEditorForm::TkavFrameEditorForm(QWidget *parent)
     };
     connect(FLineWidthCB, &QComboBox::currentTextChanged, this,
             [this] { widthEdited(FLineWidthCB, FLineWidth); });
-    kavInstallHelpKey(*this, u"TkavFrameEditorForm"_s);
+    kavDesignerDialog(*this, u"TkavFrameEditorForm"_s);
     load(TkavFrame());
 }
 

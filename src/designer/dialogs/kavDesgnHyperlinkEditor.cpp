@@ -1,7 +1,8 @@
 #include "kavDesgnHyperlinkEditor.h"
 
+#include "kavDesgnDialogPlace.h"
+
 #include <designer/trees/kavDesgnExprEditor.h>
-#include <output/kavHelpKey.h>
 #include <persist/kavRes.h>
 #include <persist/kavVariables.h>
 #include <report/kavFrames.h>
@@ -179,7 +180,7 @@ TkavHyperlinkEditorForm::TkavHyperlinkEditorForm(TkavView &view, QWidget *parent
     layout->addWidget(FModifyAppearanceCB);
     layout->addWidget(buttons);
     connect(FKinds, &QButtonGroup::idClicked, this, [this] { kindChanged(); });
-    kavInstallHelpKey(*this, u"TkavHyperlinkEditorForm"_s);
+    kavDesignerDialog(*this, u"TkavHyperlinkEditorForm"_s);
     resize(560, 320);
     load(view);
 }

@@ -1,6 +1,7 @@
 #include "kavDesgnPictureEditor.h"
 
-#include <output/kavHelpKey.h>
+#include "kavDesgnDialogPlace.h"
+
 #include <persist/kavRes.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavFilePolicy.h>
@@ -92,7 +93,7 @@ TkavPictureEditorForm::TkavPictureEditorForm(QWidget *parent)
     layout->addLayout(bar);
     layout->addWidget(FImage, 1);
     layout->addWidget(FStatusBar);
-    kavInstallHelpKey(*this, u"TkavPictureEditorForm"_s);
+    kavDesignerDialog(*this, u"TkavPictureEditorForm"_s);
     resize(480, 380);
     changed();
 }

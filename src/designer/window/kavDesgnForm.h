@@ -119,6 +119,8 @@ private:
     bool standalone() const;
     void editConnections();
     void reportOptions();
+    // The styles editor: the report takes the edited set (one undo step).
+    void reportStyles();
     // The variables editor; the data tree follows its changes.
     void editVariables();
     // The designer options dialog; the window follows the options taken (and saves them).

@@ -13,6 +13,7 @@
 
 #include <designer/code/kavDesgnSyntaxMemo.h>
 #include <designer/dialogs/kavDesgnReportOptions.h>
+#include <designer/dialogs/kavDesgnStyleEditor.h>
 #include <designer/document/kavDesgnDialogs.h>
 #include <designer/document/kavDesgnDocument.h>
 #include <designer/trees/kavDesgnDataTree.h>
@@ -134,8 +135,7 @@ void TkavDesignerForm::buildCommands()
         {u"ReportDataCmd", u"dsReportData", 48, {}, [this] { reportData(); }},
         {u"VariablesCmd", u"dsVariables", 49, {}, [this] { editVariables(); }},
         {u"ConnectionsCmd", u"5811", -1, {}, [this] { editConnections(); }},
-        // The report's styles and options dialogs come later.
-        {u"ReportStylesCmd", u"dsStyles", 46, {}, [] {}},
+        {u"ReportStylesCmd", u"dsStyles", 46, {}, [this] { reportStyles(); }},
         {u"ReportOptionsCmd", u"dsReportOptions", 47, {}, [this] { reportOptions(); }},
         {u"ToolbarsCmd", u"dsToolbars", -1, {}, [] {}},
         {u"ShowRulersCmd", u"dsRulers", 108, {}, [this, &doc] {
@@ -247,7 +247,7 @@ void TkavDesignerForm::UpdateCommands()
     enable("VariablesCmd", doc.CheckOp(drDontEditVariables));
     Command(u"ConnectionsCmd"_s)->setVisible(standalone());
     enable("OptionsCmd", true);
-    enable("ReportStylesCmd", false); // the styles editor comes later
+    enable("ReportStylesCmd", doc.CheckOp(drDontChangeReportOptions));
     enable("DeleteGuidesCmd", reportPage);
     enable("AddChildBandCmd", doc.CanAddChildBand());
     Command(u"ShowRulersCmd"_s)->setChecked(doc.Options().ShowRulers);
@@ -338,6 +338,21 @@ void TkavDesignerForm::reportOptions()
     // Everything or nothing: a template that cannot be inherited puts the report back.
     if (Document().guarded([&] { dialog.apply(FReport, &Document()); }))
         Document().SetModified(true);
+}
+
+void TkavDesignerForm::reportStyles()
+{
+    if (!Document().CheckOp(drDontChangeReportOptions))
+        return;
+    TkavStyleEditorForm dialog(this);
+    dialog.load(FReport);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // The set is copied and applied to every memo, then snapshotted as one step.
+    if (Document().guarded([&] { dialog.apply(FReport); }))
+        Document().SetModified(true);
+    updateFormatControls();
+    Workspace().update();
 }
 
 void TkavDesignerForm::editVariables()

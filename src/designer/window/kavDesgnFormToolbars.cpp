@@ -506,11 +506,18 @@ void TkavDesignerForm::updatePalette()
 // The tool bars show the first selected memo's format.
 void TkavDesignerForm::updateFormatControls()
 {
-    if (FStyleCB->count() != FReport.Styles().Count() + 1) {
+    if (!FStyleCB)
+        return; // the tool bars are not built yet
+    // Rebuilt when the report's style names changed (renamed ones too).
+    QStringList styles{kavResourceTable().Get(u"dsNoStyle"_s)};
+    for (int i = 0; i < FReport.Styles().Count(); ++i)
+        styles << FReport.Styles().Items(i)->Name();
+    QStringList shown;
+    for (int i = 0; i < FStyleCB->count(); ++i)
+        shown << FStyleCB->itemText(i);
+    if (shown != styles) {
         FStyleCB->clear();
-        FStyleCB->addItem(kavResourceTable().Get(u"dsNoStyle"_s));
-        for (int i = 0; i < FReport.Styles().Count(); ++i)
-            FStyleCB->addItem(FReport.Styles().Items(i)->Name());
+        FStyleCB->addItems(styles);
     }
     // Without a memo selected the controls show the format new memos get.
     auto *selected = dynamic_cast<TkavCustomMemoView *>(Document().Selection().First());

@@ -1,5 +1,6 @@
 #include "kavDesgnTextDialogs.h"
 
+#include <designer/dialogs/kavDesgnBandEditors.h>
 #include <designer/dialogs/kavDesgnFillEditor.h>
 #include <designer/dialogs/kavDesgnFormatEditor.h>
 #include <designer/dialogs/kavDesgnFrameEditor.h>
@@ -140,6 +141,18 @@ bool TkavTextDesignerDialogs::EditHyperlink(TkavView &view)
         return false;
     dialog.apply(view);
     return true;
+}
+
+// --- the group and data band dialogs ------------------------------------------------------
+
+bool TkavTextDesignerDialogs::EditGroup(TkavGroupHeader &band)
+{
+    return kavEditGroup(band);
+}
+
+bool TkavTextDesignerDialogs::EditDataBand(TkavDataBand &band)
+{
+    return kavEditDataBand(band);
 }
 
 void kavInstallTextDesignerDialogs()

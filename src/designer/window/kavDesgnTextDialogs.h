@@ -1,8 +1,8 @@
 #pragma once
 
-// TkavTextDesignerDialogs: the designer's dialogs on screen: string lists (parameters,
-// field aliases), SQL texts, the page options, the memo dialogs, frames, fills, pictures
-// and hyperlinks. The other object dialogs still answer Cancel until their windows exist.
+// TkavTextDesignerDialogs: the designer's object dialogs on screen: string lists (parameters,
+// field aliases), SQL texts, the page options, the memo dialogs, frames, fills, pictures,
+// hyperlinks, groups and data bands.
 
 #include <designer/document/kavDesgnDialogs.h>
 
@@ -23,6 +23,10 @@ public:
     bool EditFill(std::unique_ptr<TkavCustomFill> &fill, bool brushOnly) override;
     bool EditPicture(TkavPicture &picture) override;
     bool EditHyperlink(TkavView &view) override;
+
+    // The group and data band dialogs.
+    bool EditGroup(TkavGroupHeader &band) override;
+    bool EditDataBand(TkavDataBand &band) override;
 };
 
 // Installs them for the process (the host window and the designer use them).
