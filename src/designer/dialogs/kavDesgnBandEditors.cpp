@@ -38,11 +38,6 @@ namespace {
 constexpr int dataSetImage = 72;
 constexpr int expressionImage = 70;
 
-QString res(const char *key)
-{
-    return kavResourceTable().Get(QString::fromLatin1(key));
-}
-
 QStringList dataSetNames(const TkavReport *report)
 {
     TStringList list;
@@ -70,13 +65,13 @@ QToolButton *expressionButton(const char *name, QWidget *parent)
     b->setObjectName(QString::fromLatin1(name));
     b->setIcon(QIcon(QPixmap::fromImage(kavResourceTable().GetMainButtonImages().value(expressionImage))));
     b->setText(u"..."_s);
-    b->setToolTip(res("4400"));
+    b->setToolTip(kavDialogText("4400"));
     return b;
 }
 
 QCheckBox *checkBox(const char *name, const char *key, QWidget *parent)
 {
-    auto *box = new QCheckBox(res(key), parent);
+    auto *box = new QCheckBox(kavDialogText(key), parent);
     box->setObjectName(QString::fromLatin1(name));
     return box;
 }
@@ -97,8 +92,8 @@ void editExpressionOf(TkavReport *report, QLineEdit *edit, QWidget *parent)
 
 TkavGroupEditorForm::TkavGroupEditorForm(QWidget *parent)
     : QDialog(parent)
-    , FDataFieldRB(new QRadioButton(res("3203"), this))
-    , FExpressionRB(new QRadioButton(res("3204"), this))
+    , FDataFieldRB(new QRadioButton(kavDialogText("3203"), this))
+    , FExpressionRB(new QRadioButton(kavDialogText("3204"), this))
     , FDataSetCB(new QComboBox(this))
     , FDataFieldLB(new QListWidget(this))
     , FExpressionE(new QLineEdit(this))
@@ -110,14 +105,14 @@ TkavGroupEditorForm::TkavGroupEditorForm(QWidget *parent)
     , FResetPageNumbersCB(checkBox("ResetPageNumbersCB", "bvResetPageNo", this))
 {
     setObjectName(u"TkavGroupEditorForm"_s);
-    setWindowTitle(res("3200"));
+    setWindowTitle(kavDialogText("3200"));
     FDataFieldRB->setObjectName(u"DataFieldRB"_s);
     FExpressionRB->setObjectName(u"ExpressionRB"_s);
     FDataSetCB->setObjectName(u"DataSetCB"_s);
     FDataFieldLB->setObjectName(u"DataFieldLB"_s);
     FExpressionE->setObjectName(u"ExpressionE"_s);
 
-    auto *breakOn = new QGroupBox(res("3201"), this);
+    auto *breakOn = new QGroupBox(kavDialogText("3201"), this);
     auto *breakGrid = new QGridLayout(breakOn);
     breakGrid->addWidget(FDataFieldRB, 0, 0, 1, 2);
     breakGrid->addWidget(FDataSetCB, 1, 0, 1, 2);
@@ -127,7 +122,7 @@ TkavGroupEditorForm::TkavGroupEditorForm(QWidget *parent)
     breakGrid->addWidget(FExpressionB, 4, 1);
     breakGrid->setRowStretch(2, 1);
 
-    auto *options = new QGroupBox(res("3202"), this);
+    auto *options = new QGroupBox(kavDialogText("3202"), this);
     auto *optionsBox = new QVBoxLayout(options);
     for (QCheckBox *box : {FKeepTogetherCB, FStartNewPageCB, FOutlineCB, FDrillDownCB, FResetPageNumbersCB})
         optionsBox->addWidget(box);
@@ -266,24 +261,24 @@ TkavDataBandEditorForm::TkavDataBandEditorForm(QWidget *parent)
     , FFilterB(expressionButton("FilterB", this))
 {
     setObjectName(u"TkavDataBandEditorForm"_s);
-    setWindowTitle(res("3100"));
+    setWindowTitle(kavDialogText("3100"));
     FDataSetsLB->setObjectName(u"DataSetsLB"_s);
     FRecordsSE->setObjectName(u"RecordsSE"_s);
     FRecordsSE->setRange(0, std::numeric_limits<int>::max());
     FFilterE->setObjectName(u"FilterE"_s);
 
-    auto *dataSets = new QGroupBox(res("3102"), this);
+    auto *dataSets = new QGroupBox(kavDialogText("3102"), this);
     auto *dataSetsBox = new QVBoxLayout(dataSets);
     dataSetsBox->addWidget(FDataSetsLB);
     auto *records = new QHBoxLayout;
-    auto *recordsL = new QLabel(res("3101"), this);
+    auto *recordsL = new QLabel(kavDialogText("3101"), this);
     recordsL->setBuddy(FRecordsSE);
     records->addWidget(recordsL);
     records->addWidget(FRecordsSE);
     records->addStretch();
     dataSetsBox->addLayout(records);
 
-    auto *filter = new QGroupBox(res("3103"), this);
+    auto *filter = new QGroupBox(kavDialogText("3103"), this);
     auto *filterBox = new QHBoxLayout(filter);
     filterBox->addWidget(FFilterE, 1);
     filterBox->addWidget(FFilterB);
@@ -309,7 +304,7 @@ void TkavDataBandEditorForm::load(const TkavDataBand &band)
     const QScopedValueRollback loading(FLoading, true);
     FReport = band.Report();
     FDataSetsLB->clear();
-    FDataSetsLB->addItem(res("dbNotAssigned"));
+    FDataSetsLB->addItem(kavDialogText("dbNotAssigned"));
     QStringList names = dataSetNames(FReport);
     std::sort(names.begin(), names.end(),
               [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });

@@ -1,5 +1,6 @@
 #include "kavDesgnConnEditor.h"
 
+#include "kavDesgnDialogButtons.h"
 #include "kavDesgnDialogPlace.h"
 
 #include <persist/kavRes.h>
@@ -30,14 +31,9 @@ const QString userScope = u"User"_s;
 const QString adoKind = u"ADO Database"_s;
 constexpr int stringRole = Qt::UserRole;
 
-QString res(const char *key)
-{
-    return kavResourceTable().Get(QString::fromLatin1(key));
-}
-
 QPushButton *button(QWidget *parent, const char *name, const char *captionKey)
 {
-    auto *b = new QPushButton(res(captionKey), parent);
+    auto *b = new QPushButton(kavDialogText(captionKey), parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setAutoDefault(false);
     return b;
@@ -56,12 +52,12 @@ void markInvalid(QWidget *field, bool bad)
 TkavConnectionItemEdit::TkavConnectionItemEdit(QWidget *parent)
     : QDialog(parent)
     , FNameE(new QLineEdit(this))
-    , FSystemRB(new QRadioButton(res("5808"), this))
-    , FUserRB(new QRadioButton(res("5809"), this))
+    , FSystemRB(new QRadioButton(kavDialogText("5808"), this))
+    , FUserRB(new QRadioButton(kavDialogText("5809"), this))
     , FConnE(new QLineEdit(this))
 {
     setObjectName(u"ConnectionItemEdit"_s);
-    setWindowTitle(res("5806"));
+    setWindowTitle(kavDialogText("5806"));
     kavDesignerDialog(*this, u"TkavConnectionItemEdit"_s);
     FNameE->setObjectName(u"NameE"_s);
     FSystemRB->setObjectName(u"SystemRB"_s);
@@ -81,9 +77,9 @@ TkavConnectionItemEdit::TkavConnectionItemEdit(QWidget *parent)
     connection->addWidget(FConnE);
     connection->addWidget(connB);
     auto *form = new QFormLayout;
-    form->addRow(res("5807"), FNameE);
-    form->addRow(res("5804"), scope);
-    form->addRow(res("5810"), connection);
+    form->addRow(kavDialogText("5807"), FNameE);
+    form->addRow(kavDialogText("5804"), scope);
+    form->addRow(kavDialogText("5810"), connection);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -146,10 +142,10 @@ TkavConnEditorForm::TkavConnEditorForm(QWidget *parent)
     , FDeleteB(button(this, "DeleteB", "5802"))
 {
     setObjectName(u"ConnEditorForm"_s);
-    setWindowTitle(res("5800"));
+    setWindowTitle(kavDialogText("5800"));
     kavDesignerDialog(*this, u"TkavConnEditorForm"_s);
     FConnLV->setObjectName(u"ConnLV"_s);
-    FConnLV->setHeaderLabels({res("cpName"), res("5804"), res("5805")});
+    FConnLV->setHeaderLabels({kavDialogText("cpName"), kavDialogText("5804"), kavDialogText("5805")});
     FConnLV->setRootIsDecorated(false);
     FConnLV->setSelectionMode(QAbstractItemView::SingleSelection);
     FConnLV->header()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -159,7 +155,7 @@ TkavConnEditorForm::TkavConnEditorForm(QWidget *parent)
 
     QPushButton *newB = button(this, "NewB", "5801");
     QPushButton *testB = button(this, "TestB", "5803");
-    auto *okB = new QPushButton(res("clClose"), this);
+    auto *okB = new QPushButton(kavDialogText("clClose"), this);
     okB->setObjectName(u"OKB"_s);
     okB->setDefault(true);
     connect(newB, &QPushButton::clicked, this, [this] { NewConnection(); });

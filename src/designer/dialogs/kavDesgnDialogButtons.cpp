@@ -8,6 +8,16 @@
 
 using namespace Qt::StringLiterals;
 
+QString kavDialogText(const char *key)
+{
+    return kavResourceTable().Get(QString::fromLatin1(key));
+}
+
+QString kavDialogText(const char16_t *key)
+{
+    return kavResourceTable().Get(QString::fromUtf16(key));
+}
+
 QDialogButtonBox *kavOkCancelButtons(QDialog &dialog, const char *okName)
 {
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

@@ -1,9 +1,16 @@
 #pragma once
 
-// The OK and Cancel buttons of the designer's dialogs, with the resource table's captions.
+// What the designer's dialogs share for their captions: the resource table's texts and the
+// OK and Cancel buttons.
+
+#include <QString>
 
 class QDialog;
 class QDialogButtonBox;
+
+// The resource table's text for key.
+QString kavDialogText(const char *key);
+QString kavDialogText(const char16_t *key);
 
 // OK (named okName) accepts the dialog, Cancel ("CancelB") rejects it.
 QDialogButtonBox *kavOkCancelButtons(QDialog &dialog, const char *okName = "OkB");

@@ -1,5 +1,6 @@
 #include "kavDesgnFillEditor.h"
 
+#include "kavDesgnDialogButtons.h"
 #include "kavDesgnDialogPlace.h"
 
 #include <designer/controls/kavDesgnStyleBoxes.h>
@@ -24,11 +25,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString res(const char16_t *key)
-{
-    return kavResourceTable().Get(QString::fromUtf16(key));
-}
 
 // The sample: a white box, the fill over the whole box at scale 1, a button-shadow border.
 class FillSample : public QWidget
@@ -61,7 +57,7 @@ QComboBox *keyList(const char *name, std::initializer_list<const char16_t *> key
     auto *box = new QComboBox;
     box->setObjectName(QString::fromLatin1(name));
     for (const char16_t *key : keys)
-        box->addItem(res(key));
+        box->addItem(kavDialogText(key));
     return box;
 }
 
@@ -79,7 +75,7 @@ QWidget *formPage(const char *name, std::initializer_list<std::pair<const char16
     auto *form = new QFormLayout(page);
     for (const auto &[label, field] : rows)
         if (label)
-            form->addRow(res(label), field);
+            form->addRow(kavDialogText(label), field);
         else
             form->addRow(field);
     return page;
@@ -91,12 +87,12 @@ TkavFillEditorForm::TkavFillEditorForm(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(u"FillEditorForm"_s);
-    setWindowTitle(res(u"6100"));
+    setWindowTitle(kavDialogText(u"6100"));
     FPages = new QTabWidget;
     FPages->setObjectName(u"PageControl1"_s);
-    FPages->addTab(createBrushPage(), res(u"6101"));
-    FPages->addTab(createGradientPage(), res(u"6102"));
-    FPages->addTab(createGlassPage(), res(u"6103"));
+    FPages->addTab(createBrushPage(), kavDialogText(u"6101"));
+    FPages->addTab(createGradientPage(), kavDialogText(u"6102"));
+    FPages->addTab(createGlassPage(), kavDialogText(u"6103"));
     FPaintBox1 = new FillSample([this]() -> const TkavCustomFill & { return GetFill(); }, this);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -170,7 +166,7 @@ QWidget *TkavFillEditorForm::createGlassPage()
     FGlassColorCB = colorBox("GlassColorCB", true);
     FGlassBlendE = new QLineEdit;
     FGlassBlendE->setObjectName(u"GlassBlendE"_s);
-    FGlassHatchCB = new QCheckBox(res(u"6113"));
+    FGlassHatchCB = new QCheckBox(kavDialogText(u"6113"));
     FGlassHatchCB->setObjectName(u"GlassHatchCB"_s);
     connect(FGlassOrientationCB, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!FUpdating)

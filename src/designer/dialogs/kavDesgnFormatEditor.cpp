@@ -21,11 +21,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString res(const char *key)
-{
-    return kavResourceTable().Get(QString::fromLatin1(key));
-}
-
 // ORDER: the rows are numbered as TkavFormatKind.
 const char *const categoryKeys[] = {"fkText", "fkNumber", "fkDateTime", "fkBoolean"};
 
@@ -78,7 +73,7 @@ TkavFormatEditorForm::TkavFormatEditorForm(QWidget *parent, bool hosted)
     , FFormats(TkavFormat::StaticClassInfo())
 {
     setObjectName(u"FormatEditorForm"_s);
-    setWindowTitle(res("4500"));
+    setWindowTitle(kavDialogText("4500"));
     if (hosted)
         setWindowFlags(Qt::Widget);
     FExpressionCB = new QComboBox;
@@ -86,7 +81,7 @@ TkavFormatEditorForm::TkavFormatEditorForm(QWidget *parent, bool hosted)
     FCategoryLB = new QListWidget;
     FCategoryLB->setObjectName(u"CategoryLB"_s);
     for (const char *key : categoryKeys)
-        FCategoryLB->addItem(res(key));
+        FCategoryLB->addItem(kavDialogText(key));
     FFormatLB = new QListWidget;
     FFormatLB->setObjectName(u"FormatLB"_s);
     FFormatE = new QLineEdit;
@@ -97,17 +92,17 @@ TkavFormatEditorForm::TkavFormatEditorForm(QWidget *parent, bool hosted)
     FSeparatorE->setMaximumWidth(40);
 
     auto *grid = new QGridLayout;
-    auto *exprL = new QLabel(res("4401"));
+    auto *exprL = new QLabel(kavDialogText("4401"));
     exprL->setBuddy(FExpressionCB);
     grid->addWidget(exprL, 0, 0);
     grid->addWidget(FExpressionCB, 0, 1);
-    grid->addWidget(new QLabel(res("4501")), 1, 0);
-    grid->addWidget(new QLabel(res("4502")), 1, 1);
+    grid->addWidget(new QLabel(kavDialogText("4501")), 1, 0);
+    grid->addWidget(new QLabel(kavDialogText("4502")), 1, 1);
     grid->addWidget(FCategoryLB, 2, 0);
     grid->addWidget(FFormatLB, 2, 1);
-    auto *formatL = new QLabel(res("4503"));
+    auto *formatL = new QLabel(kavDialogText("4503"));
     formatL->setBuddy(FFormatE);
-    auto *separatorL = new QLabel(res("4504"));
+    auto *separatorL = new QLabel(kavDialogText("4504"));
     separatorL->setBuddy(FSeparatorE);
     grid->addWidget(formatL, 3, 0);
     grid->addWidget(FFormatE, 3, 1);

@@ -1,5 +1,6 @@
 #include "kavDesgnFrameEditor.h"
 
+#include "kavDesgnDialogButtons.h"
 #include "kavDesgnDialogPlace.h"
 
 #include <designer/controls/kavDesgnStyleBoxes.h>
@@ -28,11 +29,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString res(const char16_t *key)
-{
-    return kavResourceTable().Get(QString::fromUtf16(key));
-}
-
 // The sample: "Sample" inside the frame, drawn as a page draws it; clicks go to the owner.
 class FrameSample : public QWidget
 {
@@ -53,7 +49,7 @@ protected:
         QPainter p(this);
         p.fillRect(rect(), Qt::white);
         p.setPen(Qt::black);
-        p.drawText(rect(), Qt::AlignCenter, res(u"5207"));
+        p.drawText(rect(), Qt::AlignCenter, kavDialogText(u"5207"));
         // The lines lie in the middle of the click zones; a shadow is kept inside.
         const int shadow = FFrame.DropShadow() ? int(std::lround(FFrame.ShadowWidth())) : 0;
         FFrame.Draw(p, 12, 12, width() - 12 - shadow, height() - 12 - shadow, 1, 1);
@@ -105,9 +101,9 @@ TkavFrameEditorForm::TkavFrameEditorForm(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(u"FrameEditorForm"_s);
-    setWindowTitle(res(u"5200"));
+    setWindowTitle(kavDialogText(u"5200"));
 
-    auto *frameGB = new QGroupBox(res(u"5201"));
+    auto *frameGB = new QGroupBox(kavDialogText(u"5201"));
     frameGB->setObjectName(u"FrameGB"_s);
     FSideB[ftTop] = sideButton("FrameTopB", u"dsFrameTop", 32);
     FSideB[ftBottom] = sideButton("FrameBottomB", u"dsFrameBottom", 33);
@@ -124,14 +120,14 @@ TkavFrameEditorForm::TkavFrameEditorForm(QWidget *parent)
     connect(noB, &QToolButton::clicked, this, [this] { SetNoLines(); });
     FSampleC = new FrameSample(FFrame, [this](QPoint pos) { SampleClick(pos); }, frameGB);
 
-    FShadowCB = new QCheckBox(res(u"5202"));
+    FShadowCB = new QCheckBox(kavDialogText(u"5202"));
     FShadowCB->setObjectName(u"ShadowCB"_s);
     FShadowWidthCB = widthBox("ShadowWidthCB");
     FShadowColorCB = new TkavColorComboBox(false);
     FShadowColorCB->setObjectName(u"ShadowColorCB"_s);
-    FShadowWidthL = new QLabel(res(u"5203"));
+    FShadowWidthL = new QLabel(kavDialogText(u"5203"));
     FShadowWidthL->setBuddy(FShadowWidthCB);
-    FShadowColorL = new QLabel(res(u"5204"));
+    FShadowColorL = new QLabel(kavDialogText(u"5204"));
     FShadowColorL->setBuddy(FShadowColorCB);
 
     auto *buttons = new QHBoxLayout;
@@ -150,7 +146,7 @@ TkavFrameEditorForm::TkavFrameEditorForm(QWidget *parent)
     frameBox->addWidget(FSampleC, 1, 0);
     frameBox->addLayout(shadow, 1, 1);
 
-    auto *lineGB = new QGroupBox(res(u"5205"));
+    auto *lineGB = new QGroupBox(kavDialogText(u"5205"));
     lineGB->setObjectName(u"LineGB"_s);
     FLineStyleC = new TkavLineStyleComboBox;
     FLineStyleC->setObjectName(u"LineStyleC"_s);
@@ -161,7 +157,7 @@ TkavFrameEditorForm::TkavFrameEditorForm(QWidget *parent)
     const std::pair<const char16_t *, QWidget *> rows[] = {
         {u"5206", FLineStyleC}, {u"5203", FLineWidthCB}, {u"5204", FLineColorCB}};
     for (int row = 0; row < 3; ++row) {
-        auto *label = new QLabel(res(rows[row].first));
+        auto *label = new QLabel(kavDialogText(rows[row].first));
         label->setBuddy(rows[row].second);
         lineBox->addWidget(label, row, 0);
         lineBox->addWidget(rows[row].second, row, 1);
@@ -206,7 +202,7 @@ QToolButton *TkavFrameEditorForm::sideButton(const char *name, const char16_t *h
     auto *b = new QToolButton;
     b->setObjectName(QString::fromLatin1(name));
     b->setIcon(QIcon(QPixmap::fromImage(kavResourceTable().GetMainButtonImages().value(image))));
-    b->setToolTip(res(hint));
+    b->setToolTip(kavDialogText(hint));
     b->setCheckable(true);
     b->setAutoRaise(true);
     return b;

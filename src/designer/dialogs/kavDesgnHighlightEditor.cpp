@@ -28,11 +28,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString res(const char *key)
-{
-    return kavResourceTable().Get(QString::fromLatin1(key));
-}
-
 QIcon buttonImage(int image)
 {
     return QIcon(QPixmap::fromImage(kavResourceTable().GetMainButtonImages().value(image)));
@@ -79,7 +74,7 @@ TkavHighlightEditorForm::TkavHighlightEditorForm(QWidget *parent, bool hosted)
     , FHighlights(TkavHighlight::StaticClassInfo())
 {
     setObjectName(u"HighlightEditorForm"_s);
-    setWindowTitle(res("4600"));
+    setWindowTitle(kavDialogText("4600"));
     if (hosted)
         setWindowFlags(Qt::Widget);
 
@@ -125,13 +120,13 @@ void TkavHighlightEditorForm::keyPressEvent(QKeyEvent *event)
 // The list of conditions with its buttons.
 void TkavHighlightEditorForm::createConditionsPart()
 {
-    FConditionsGB = new QGroupBox(res("4601"));
+    FConditionsGB = new QGroupBox(kavDialogText("4601"));
     FConditionsGB->setObjectName(u"ConditionsGB"_s);
     FHighlightsLB = new QListWidget;
     FHighlightsLB->setObjectName(u"HighlightsLB"_s);
-    FAddB = button("AddB", res("4602"));
-    FDeleteB = button("DeleteB", res("4603"));
-    FEditB = button("EditB", res("4604"));
+    FAddB = button("AddB", kavDialogText("4602"));
+    FDeleteB = button("DeleteB", kavDialogText("4603"));
+    FEditB = button("EditB", kavDialogText("4604"));
     auto arrow = [this](const char *name, int image) {
         auto *b = new QToolButton;
         b->setObjectName(QString::fromLatin1(name));
@@ -152,7 +147,7 @@ void TkavHighlightEditorForm::createConditionsPart()
 // The look of the selected condition and its sample.
 void TkavHighlightEditorForm::createStylePart()
 {
-    FStyleGB = new QGroupBox(res("4605"));
+    FStyleGB = new QGroupBox(kavDialogText("4605"));
     FStyleGB->setObjectName(u"StyleGB"_s);
     auto check = [](const char *name) {
         auto *box = new QCheckBox;
@@ -163,12 +158,12 @@ void TkavHighlightEditorForm::createStylePart()
     FFillCB = check("FillCB");
     FFontCB = check("FontCB");
     FVisibleCB = check("VisibleCB");
-    FVisibleCB->setText(res("4609"));
-    FFrameB = button("FrameB", res("4606"));
+    FVisibleCB->setText(kavDialogText("4609"));
+    FFrameB = button("FrameB", kavDialogText("4606"));
     FFrameB->setIcon(buttonImage(36));
-    FFillB = button("FillB", res("4607"));
+    FFillB = button("FillB", kavDialogText("4607"));
     FFillB->setIcon(buttonImage(38));
-    FFontB = button("FontB", res("4608"));
+    FFontB = button("FontB", kavDialogText("4608"));
     FFontB->setIcon(buttonImage(59));
     FPaintBox1 = new Sample(*this);
     auto *style = new QGridLayout(FStyleGB);

@@ -1,5 +1,6 @@
 #include "kavDesgnHyperlinkEditor.h"
 
+#include "kavDesgnDialogButtons.h"
 #include "kavDesgnDialogPlace.h"
 
 #include <designer/trees/kavDesgnExprEditor.h>
@@ -32,11 +33,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString res(const char16_t *key)
-{
-    return kavResourceTable().Get(QString::fromUtf16(key));
-}
 
 constexpr int kavCursorHandPoint = -21;
 
@@ -141,23 +137,23 @@ TkavHyperlinkEditorForm::TkavHyperlinkEditorForm(TkavView &view, QWidget *parent
     , FView(view)
 {
     setObjectName(u"HyperlinkEditorForm"_s);
-    setWindowTitle(res(u"6200"));
-    auto *kindGB = new QGroupBox(res(u"6201"));
+    setWindowTitle(kavDialogText(u"6200"));
+    auto *kindGB = new QGroupBox(kavDialogText(u"6201"));
     kindGB->setObjectName(u"KindGB"_s);
     auto *kindBox = new QVBoxLayout(kindGB);
     FKinds = new QButtonGroup(this);
-    auto *propertiesGB = new QGroupBox(res(u"6208"));
+    auto *propertiesGB = new QGroupBox(kavDialogText(u"6208"));
     propertiesGB->setObjectName(u"PropertiesGB"_s);
     FPanels = new QStackedWidget;
     for (const KindInfo &info : kinds) {
-        auto *radio = new QRadioButton(res(info.Caption));
+        auto *radio = new QRadioButton(kavDialogText(info.Caption));
         radio->setObjectName(QString::fromLatin1(info.Radio));
         FKinds->addButton(radio, info.Kind);
         kindBox->addWidget(radio);
         FPanels->addWidget(createPanel(info.Kind));
     }
     kindBox->addStretch();
-    auto *hint1L = new QLabel(res(u"6222"));
+    auto *hint1L = new QLabel(kavDialogText(u"6222"));
     hint1L->setObjectName(u"Hint1L"_s);
     FHint2L = new QLabel;
     FHint2L->setObjectName(u"Hint2L"_s);
@@ -167,7 +163,7 @@ TkavHyperlinkEditorForm::TkavHyperlinkEditorForm(TkavView &view, QWidget *parent
     propertiesBox->addStretch();
     propertiesBox->addWidget(hint1L);
     propertiesBox->addWidget(FHint2L);
-    FModifyAppearanceCB = new QCheckBox(res(u"6229"));
+    FModifyAppearanceCB = new QCheckBox(kavDialogText(u"6229"));
     FModifyAppearanceCB->setObjectName(u"ModifyAppearanceCB"_s);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -191,7 +187,7 @@ QLineEdit *TkavHyperlinkEditorForm::addEdit(QWidget *panel, const char *name, co
 {
     auto *edit = new QLineEdit;
     edit->setObjectName(QString::fromLatin1(name));
-    auto *caption = new QLabel(res(label));
+    auto *caption = new QLabel(kavDialogText(label));
     caption->setBuddy(edit);
     panel->layout()->addWidget(caption);
     if (!expression) {
@@ -217,7 +213,7 @@ QWidget *TkavHyperlinkEditorForm::createPanel(int kind)
     auto *layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     auto addRow = [&](const char16_t *label, QWidget *field) {
-        auto *caption = new QLabel(res(label));
+        auto *caption = new QLabel(kavDialogText(label));
         caption->setBuddy(field);
         layout->addWidget(caption);
         layout->addWidget(field);
@@ -274,7 +270,7 @@ void TkavHyperlinkEditorForm::kindChanged()
 {
     const int kind = checkedKind();
     FPanels->setCurrentIndex(FPanels->indexOf(FFields[kind].Value->parentWidget()));
-    FHint2L->setText(res(infoOf(kind).Hint));
+    FHint2L->setText(kavDialogText(infoOf(kind).Hint));
 }
 
 void TkavHyperlinkEditorForm::offerReportVariables(const QString &fileName)
@@ -287,7 +283,7 @@ void TkavHyperlinkEditorForm::offerReportVariables(const QString &fileName)
 void TkavHyperlinkEditorForm::ChooseReportFile()
 {
     TkavFileDialogOptions options;
-    options.Filter = res(u"2471");
+    options.Filter = kavDialogText(u"2471");
     options.FileName = FReportNameE->text();
     QStringList names;
     if (!kavUIServices().OpenFileDialog(options, names) || names.isEmpty())

@@ -31,11 +31,6 @@ namespace {
 
 const QString formSection = u"Form5.TkavMemoEditorForm"_s;
 
-QString res(const char *key)
-{
-    return kavResourceTable().Get(QString::fromLatin1(key));
-}
-
 // An expression typed as one data field in angle brackets loses them: the memo's
 // delimiters take their place.
 QString withoutAngleBrackets(const QString &expression)
@@ -52,7 +47,7 @@ TkavMemoEditorForm::TkavMemoEditorForm(const TkavDesignerOptions &options, QWidg
     , FOptions(options)
 {
     setObjectName(u"MemoEditorForm"_s);
-    setWindowTitle(res("3900"));
+    setWindowTitle(kavDialogText("3900"));
     FPageControl = new QTabWidget;
     FPageControl->setObjectName(u"PageControl"_s);
 
@@ -72,14 +67,14 @@ TkavMemoEditorForm::TkavMemoEditorForm(const TkavDesignerOptions &options, QWidg
     auto *textLayout = new QVBoxLayout(textPage);
     textLayout->addLayout(bar);
     textLayout->addWidget(FMemo);
-    FPageControl->addTab(textPage, res("3905"));
+    FPageControl->addTab(textPage, kavDialogText("3905"));
 
     FFormatEditor = new TkavFormatEditorForm(nullptr, true);
     FFormatEditor->setObjectName(u"FormatTS"_s);
-    FPageControl->addTab(FFormatEditor, res("3906"));
+    FPageControl->addTab(FFormatEditor, kavDialogText("3906"));
     FHighlightEditor = new TkavHighlightEditorForm(nullptr, true);
     FHighlightEditor->setObjectName(u"HighlightTS"_s);
-    FPageControl->addTab(FHighlightEditor, res("3907"));
+    FPageControl->addTab(FHighlightEditor, kavDialogText("3907"));
 
     QDialogButtonBox *buttons = kavOkCancelButtons(*this);
     // Enter belongs to the text: only Ctrl+Enter confirms.
@@ -108,8 +103,8 @@ QToolButton *TkavMemoEditorForm::toolButton(const char *name, const char *hintKe
 {
     auto *b = new QToolButton;
     b->setObjectName(QString::fromLatin1(name));
-    b->setText(res(hintKey));
-    b->setToolTip(res(hintKey));
+    b->setText(kavDialogText(hintKey));
+    b->setToolTip(kavDialogText(hintKey));
     b->setFocusPolicy(Qt::TabFocus);
     return b;
 }

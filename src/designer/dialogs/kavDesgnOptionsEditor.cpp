@@ -1,5 +1,6 @@
 #include "kavDesgnOptionsEditor.h"
 
+#include "kavDesgnDialogButtons.h"
 #include "kavDesgnDialogPlace.h"
 
 #include <persist/kavRes.h>
@@ -29,11 +30,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString res(const char *key)
-{
-    return kavResourceTable().Get(QString::fromLatin1(key));
-}
-
 template <class T>
 T *named(QWidget *parent, const char *name, const char *captionKey = nullptr)
 {
@@ -41,7 +37,7 @@ T *named(QWidget *parent, const char *name, const char *captionKey = nullptr)
     w->setObjectName(QString::fromLatin1(name));
     if constexpr (std::is_base_of_v<QAbstractButton, T>)
         if (captionKey)
-            w->setText(res(captionKey));
+            w->setText(kavDialogText(captionKey));
     return w;
 }
 
@@ -82,7 +78,7 @@ TkavOptionsEditor::TkavOptionsEditor(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(u"TkavOptionsEditor"_s);
-    setWindowTitle(res("3000"));
+    setWindowTitle(kavDialogText("3000"));
     kavDesignerDialog(*this, u"TkavOptionsEditor"_s);
     auto *columns = new QGridLayout;
     columns->addWidget(buildUnits(), 0, 0);
@@ -91,7 +87,7 @@ TkavOptionsEditor::TkavOptionsEditor(QWidget *parent)
     columns->addWidget(buildFonts(), 0, 1);
     columns->addWidget(buildOptions(), 1, 1, 2, 1);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    QPushButton *defaults = buttons->addButton(res("3032"), QDialogButtonBox::ResetRole);
+    QPushButton *defaults = buttons->addButton(kavDialogText("3032"), QDialogButtonBox::ResetRole);
     defaults->setObjectName(u"RestoreDefaultsB"_s);
     connect(defaults, &QPushButton::clicked, this, [this] { restoreDefaults(); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -106,7 +102,7 @@ TkavOptionsEditor::~TkavOptionsEditor() = default;
 
 QWidget *TkavOptionsEditor::buildUnits()
 {
-    auto *box = new QGroupBox(res("3001"), this);
+    auto *box = new QGroupBox(kavDialogText("3001"), this);
     FCMRB = named<QRadioButton>(box, "CMRB", "3002");
     FInchesRB = named<QRadioButton>(box, "InchesRB", "3003");
     FPixelsRB = named<QRadioButton>(box, "PixelsRB", "3004");
@@ -118,7 +114,7 @@ QWidget *TkavOptionsEditor::buildUnits()
 
 QWidget *TkavOptionsEditor::buildGrid()
 {
-    auto *box = new QGroupBox(res("3005"), this);
+    auto *box = new QGroupBox(kavDialogText("3005"), this);
     FCME = named<QLineEdit>(box, "CME");
     FInchesE = named<QLineEdit>(box, "InchesE");
     FPixelsE = named<QLineEdit>(box, "PixelsE");
@@ -131,7 +127,7 @@ QWidget *TkavOptionsEditor::buildGrid()
         {"3006", FCME}, {"3007", FInchesE}, {"3008", FPixelsE}, {"3009", FDialogFormE}};
     int row = 0;
     for (const auto &[key, edit] : rows) {
-        auto *label = new QLabel(res(key), box);
+        auto *label = new QLabel(kavDialogText(key), box);
         label->setBuddy(edit);
         layout->addWidget(label, row, 0);
         layout->addWidget(edit, row++, 1);
@@ -143,17 +139,17 @@ QWidget *TkavOptionsEditor::buildGrid()
 
 QWidget *TkavOptionsEditor::buildFonts()
 {
-    auto *box = new QGroupBox(res("3014"), this);
+    auto *box = new QGroupBox(kavDialogText("3014"), this);
     FCodeWindowFontCB = named<QFontComboBox>(box, "CodeWindowFontCB");
     FCodeWindowSizeCB = sizeBox(box, "CodeWindowSizeCB");
     FMemoEditorFontCB = named<QFontComboBox>(box, "MemoEditorFontCB");
     FMemoEditorSizeCB = sizeBox(box, "MemoEditorSizeCB");
     FObjectFontCB = named<QCheckBox>(box, "ObjectFontCB", "3018");
     auto *layout = new QGridLayout(box);
-    layout->addWidget(new QLabel(res("3015"), box), 0, 0, 1, 2);
+    layout->addWidget(new QLabel(kavDialogText("3015"), box), 0, 0, 1, 2);
     layout->addWidget(FCodeWindowFontCB, 1, 0);
     layout->addWidget(FCodeWindowSizeCB, 1, 1);
-    layout->addWidget(new QLabel(res("3016"), box), 2, 0, 1, 2);
+    layout->addWidget(new QLabel(kavDialogText("3016"), box), 2, 0, 1, 2);
     layout->addWidget(FMemoEditorFontCB, 3, 0);
     layout->addWidget(FMemoEditorSizeCB, 3, 1);
     layout->addWidget(FObjectFontCB, 4, 0, 1, 2);
@@ -163,7 +159,7 @@ QWidget *TkavOptionsEditor::buildFonts()
 
 QWidget *TkavOptionsEditor::buildColors()
 {
-    auto *box = new QGroupBox(res("3019"), this);
+    auto *box = new QGroupBox(kavDialogText("3019"), this);
     FWorkspacePB = named<QFrame>(box, "WorkspacePB");
     FToolPB = named<QFrame>(box, "ToolPB");
     auto *workspaceB = named<QPushButton>(box, "WorkspaceB", "3022");
@@ -178,7 +174,7 @@ QWidget *TkavOptionsEditor::buildColors()
         sample->setFrameShape(QFrame::Box);
         sample->setFixedSize(40, 20);
         sample->setAutoFillBackground(true);
-        layout->addWidget(new QLabel(res(key), box), row, 0);
+        layout->addWidget(new QLabel(kavDialogText(key), box), row, 0);
         layout->addWidget(sample, row, 1);
         layout->addWidget(button, row++, 2);
     }
@@ -187,7 +183,7 @@ QWidget *TkavOptionsEditor::buildColors()
 
 QWidget *TkavOptionsEditor::buildOptions()
 {
-    auto *box = new QGroupBox(res("3023"), this);
+    auto *box = new QGroupBox(kavDialogText("3023"), this);
     FEditAfterInsCB = named<QCheckBox>(box, "EditAfterInsCB", "3024");
     FBandsCaptionsCB = named<QCheckBox>(box, "BandsCaptionsCB", "3025");
     FDropFieldsCB = named<QCheckBox>(box, "DropFieldsCB", "3026");
@@ -198,13 +194,13 @@ QWidget *TkavOptionsEditor::buildOptions()
     auto *layout = new QVBoxLayout(box);
     for (QWidget *w : {FEditAfterInsCB, FBandsCaptionsCB, FDropFieldsCB, FStartupCB})
         layout->addWidget(w);
-    auto *bands = new QGroupBox(res("3031"), box);
+    auto *bands = new QGroupBox(kavDialogText("3031"), box);
     auto *gap = new QHBoxLayout;
-    auto *gapL = new QLabel(res("3029"), bands);
+    auto *gapL = new QLabel(kavDialogText("3029"), bands);
     gapL->setBuddy(FGapE);
     gap->addWidget(gapL);
     gap->addWidget(FGapE);
-    gap->addWidget(new QLabel(res("3030"), bands));
+    gap->addWidget(new QLabel(kavDialogText("3030"), bands));
     gap->addStretch();
     auto *bandsLayout = new QVBoxLayout(bands);
     FFreeBandsCB->setParent(bands);

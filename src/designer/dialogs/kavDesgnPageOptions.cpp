@@ -1,5 +1,6 @@
 #include "kavDesgnPageOptions.h"
 
+#include "kavDesgnDialogButtons.h"
 #include "kavDesgnDialogPlace.h"
 
 #include <persist/kavRes.h>
@@ -37,11 +38,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString res(const char *key)
-{
-    return kavResourceTable().Get(QString::fromLatin1(key));
-}
-
 // The current printer, initialised; null when there is none.
 TkavCustomPrinter *currentPrinter()
 {
@@ -58,7 +54,7 @@ TkavPrinterItems paperItems()
     TkavCustomPrinter *printer = currentPrinter();
     if (printer && !printer->Papers().empty())
         return printer->Papers();
-    TkavPrinterItems items{{res("prCustom"), kavPaperCustom}};
+    TkavPrinterItems items{{kavDialogText("prCustom"), kavPaperCustom}};
     for (int paper : kavStandardPapers())
         items.push_back({kavStandardPaperName(paper), paper});
     return items;
@@ -72,7 +68,7 @@ TkavPrinterItems binItems()
     const bool hasAuto = std::any_of(items.begin(), items.end(),
                                      [](const TkavPrinterItem &i) { return i.Number == kavBinAuto; });
     if (!hasAuto)
-        items.insert(items.begin(), {res("prDefault"), kavBinAuto});
+        items.insert(items.begin(), {kavDialogText("prDefault"), kavBinAuto});
     return items;
 }
 
@@ -146,12 +142,12 @@ TkavPageEditorForm::TkavPageEditorForm(TkavDesignerUnits units, QWidget *parent)
     , FUnits(units)
 {
     setObjectName(u"PageEditorForm"_s);
-    setWindowTitle(res("2700"));
+    setWindowTitle(kavDialogText("2700"));
     kavDesignerDialog(*this, u"TkavPageEditorForm"_s);
     FTabs = new QTabWidget(this);
     FTabs->setObjectName(u"PageControl"_s);
-    FTabs->addTab(createPaperPage(), res("2701"));
-    FTabs->addTab(createOptionsPage(), res("2716"));
+    FTabs->addTab(createPaperPage(), kavDialogText("2701"));
+    FTabs->addTab(createOptionsPage(), kavDialogText("2716"));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -178,7 +174,7 @@ QLineEdit *TkavPageEditorForm::lengthEdit(const char *name)
 
 QLabel *TkavPageEditorForm::unitLabel()
 {
-    return new QLabel(res(unitKeys[FUnits]));
+    return new QLabel(kavDialogText(unitKeys[FUnits]));
 }
 
 QWidget *TkavPageEditorForm::createPaperPage()
@@ -194,7 +190,7 @@ QWidget *TkavPageEditorForm::createPaperPage()
         return row;
     };
 
-    auto *size = new QGroupBox(res("2702"));
+    auto *size = new QGroupBox(kavDialogText("2702"));
     FSizeCB = new QComboBox;
     FSizeCB->setObjectName(u"SizeCB"_s);
     fillCombo(FSizeCB, paperItems());
@@ -202,13 +198,13 @@ QWidget *TkavPageEditorForm::createPaperPage()
     FHeightE = lengthEdit("HeightE");
     auto *sizeForm = new QFormLayout(size);
     sizeForm->addRow(FSizeCB);
-    sizeForm->addRow(res("2703"), withUnit(FWidthE));
-    sizeForm->addRow(res("2704"), withUnit(FHeightE));
+    sizeForm->addRow(kavDialogText("2703"), withUnit(FWidthE));
+    sizeForm->addRow(kavDialogText("2704"), withUnit(FHeightE));
 
-    auto *orientation = new QGroupBox(res("2705"));
-    FPortraitRB = new QRadioButton(res("2706"));
+    auto *orientation = new QGroupBox(kavDialogText("2705"));
+    FPortraitRB = new QRadioButton(kavDialogText("2706"));
     FPortraitRB->setObjectName(u"PortraitRB"_s);
-    FLandscapeRB = new QRadioButton(res("2707"));
+    FLandscapeRB = new QRadioButton(kavDialogText("2707"));
     FLandscapeRB->setObjectName(u"LandscapeRB"_s);
     // A picture of the sheet beside the buttons, only the checked orientation's shown.
     QLabel *portraitImg = sheetPicture("PortraitImg", false);
@@ -224,18 +220,18 @@ QWidget *TkavPageEditorForm::createPaperPage()
     orientationBox->addWidget(portraitImg);
     orientationBox->addWidget(landscapeImg);
 
-    auto *margins = new QGroupBox(res("2708"));
+    auto *margins = new QGroupBox(kavDialogText("2708"));
     FMarginLeftE = lengthEdit("MarginLeftE");
     FMarginTopE = lengthEdit("MarginTopE");
     FMarginRightE = lengthEdit("MarginRightE");
     FMarginBottomE = lengthEdit("MarginBottomE");
     auto *marginForm = new QFormLayout(margins);
-    marginForm->addRow(res("2709"), withUnit(FMarginLeftE));
-    marginForm->addRow(res("2710"), withUnit(FMarginTopE));
-    marginForm->addRow(res("2711"), withUnit(FMarginRightE));
-    marginForm->addRow(res("2712"), withUnit(FMarginBottomE));
+    marginForm->addRow(kavDialogText("2709"), withUnit(FMarginLeftE));
+    marginForm->addRow(kavDialogText("2710"), withUnit(FMarginTopE));
+    marginForm->addRow(kavDialogText("2711"), withUnit(FMarginRightE));
+    marginForm->addRow(kavDialogText("2712"), withUnit(FMarginBottomE));
 
-    auto *source = new QGroupBox(res("2713"));
+    auto *source = new QGroupBox(kavDialogText("2713"));
     FTray1CB = new QComboBox;
     FTray1CB->setObjectName(u"Tray1CB"_s);
     FTray2CB = new QComboBox;
@@ -244,8 +240,8 @@ QWidget *TkavPageEditorForm::createPaperPage()
     fillCombo(FTray1CB, bins);
     fillCombo(FTray2CB, bins);
     auto *sourceForm = new QFormLayout(source);
-    sourceForm->addRow(res("2714"), FTray1CB);
-    sourceForm->addRow(res("2715"), FTray2CB);
+    sourceForm->addRow(kavDialogText("2714"), FTray1CB);
+    sourceForm->addRow(kavDialogText("2715"), FTray2CB);
 
     auto *grid = new QGridLayout(page);
     grid->addWidget(size, 0, 0);
@@ -275,7 +271,7 @@ QWidget *TkavPageEditorForm::createOptionsPage()
     auto *page = new QWidget;
     page->setObjectName(u"OtherTS"_s);
 
-    auto *columns = new QGroupBox(res("2717"));
+    auto *columns = new QGroupBox(kavDialogText("2717"));
     FUpDown1 = new QSpinBox;
     FUpDown1->setObjectName(u"UpDown1"_s);
     FUpDown1->setRange(0, 100);
@@ -288,13 +284,13 @@ QWidget *TkavPageEditorForm::createOptionsPage()
     widthRow->addWidget(unitLabel());
     widthRow->addStretch();
     auto *columnForm = new QFormLayout(columns);
-    columnForm->addRow(res("2718"), FUpDown1);
-    columnForm->addRow(res("2719"), widthRow);
-    columnForm->addRow(res("2720"), FColumnPositionsM);
+    columnForm->addRow(kavDialogText("2718"), FUpDown1);
+    columnForm->addRow(kavDialogText("2719"), widthRow);
+    columnForm->addRow(kavDialogText("2720"), FColumnPositionsM);
 
-    auto *other = new QGroupBox(res("2721"));
+    auto *other = new QGroupBox(kavDialogText("2721"));
     auto check = [](const char *name, const char *caption) {
-        auto *box = new QCheckBox(res(caption));
+        auto *box = new QCheckBox(kavDialogText(caption));
         box->setObjectName(QString::fromLatin1(name));
         return box;
     };
@@ -306,12 +302,12 @@ QWidget *TkavPageEditorForm::createOptionsPage()
     FDuplexCB = new QComboBox;
     FDuplexCB->setObjectName(u"DuplexCB"_s);
     for (const char *key : duplexKeys)
-        FDuplexCB->addItem(res(key));
+        FDuplexCB->addItem(kavDialogText(key));
     auto *otherBox = new QVBoxLayout(other);
     for (QCheckBox *box : {FPrintOnPrevCB, FMirrorMarginsCB, FLargeHeightCB, FEndlessWidthCB, FEndlessHeightCB})
         otherBox->addWidget(box);
     auto *duplexRow = new QHBoxLayout;
-    duplexRow->addWidget(new QLabel(res("2727")));
+    duplexRow->addWidget(new QLabel(kavDialogText("2727")));
     duplexRow->addWidget(FDuplexCB, 1);
     otherBox->addLayout(duplexRow);
     otherBox->addStretch();

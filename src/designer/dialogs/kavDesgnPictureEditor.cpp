@@ -1,5 +1,6 @@
 #include "kavDesgnPictureEditor.h"
 
+#include "kavDesgnDialogButtons.h"
 #include "kavDesgnDialogPlace.h"
 
 #include <persist/kavRes.h>
@@ -24,15 +25,6 @@
 #include <functional>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QString res(const char16_t *key)
-{
-    return kavResourceTable().Get(QString::fromUtf16(key));
-}
-
-} // namespace
 
 TkavPictureBox::TkavPictureBox(const TkavPicture &picture, QWidget *parent)
     : QWidget(parent)
@@ -59,15 +51,15 @@ TkavPictureEditorForm::TkavPictureEditorForm(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(u"PictureEditorForm"_s);
-    setWindowTitle(res(u"4000"));
+    setWindowTitle(kavDialogText(u"4000"));
     const TkavImageList &images = kavResourceTable().GetMainButtonImages();
     auto *bar = new QHBoxLayout;
     auto tool = [&](const char *name, const char16_t *hint, int image, std::function<void()> run) {
         auto *b = new QToolButton(this);
         b->setObjectName(QString::fromLatin1(name));
         b->setIcon(QIcon(QPixmap::fromImage(images.value(image))));
-        b->setText(res(hint));
-        b->setToolTip(res(hint));
+        b->setText(kavDialogText(hint));
+        b->setToolTip(kavDialogText(hint));
         b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         b->setAutoRaise(true);
         connect(b, &QToolButton::clicked, this, std::move(run));
@@ -109,7 +101,7 @@ void TkavPictureEditorForm::load(const TkavPicture &picture)
 void TkavPictureEditorForm::changed()
 {
     FStatusBar->showMessage(FPicture.IsEmpty()
-                                ? res(u"piEmpty")
+                                ? kavDialogText(u"piEmpty")
                                 : u"%1 x %2"_s.arg(FPicture.Width()).arg(FPicture.Height()));
     FImage->update();
 }
@@ -118,7 +110,7 @@ void TkavPictureEditorForm::changed()
 bool TkavPictureEditorForm::LoadFile(const QString &fileName)
 {
     TkavPicture loaded;
-    QString why = res(u"erInvalidImg");
+    QString why = kavDialogText(u"erInvalidImg");
     try {
         kavCheckFileAccess(fileName, false);
         QFile file(fileName);
@@ -139,8 +131,8 @@ bool TkavPictureEditorForm::LoadFile(const QString &fileName)
 void TkavPictureEditorForm::LoadFromDialog()
 {
     TkavFileDialogOptions options;
-    options.Filter = res(u"ftPictures") + u" (*.bmp *.jpg *.png *.ico *.wmf *.emf)|*.bmp;*.jpg;*.png;*.ico;*.wmf;*.emf|"_s
-                     + res(u"ftAllFiles") + u"|*.*"_s;
+    options.Filter = kavDialogText(u"ftPictures") + u" (*.bmp *.jpg *.png *.ico *.wmf *.emf)|*.bmp;*.jpg;*.png;*.ico;*.wmf;*.emf|"_s
+                     + kavDialogText(u"ftAllFiles") + u"|*.*"_s;
     QStringList names;
     if (kavUIServices().OpenFileDialog(options, names) && !names.isEmpty())
         LoadFile(names.first());
@@ -161,7 +153,7 @@ bool TkavPictureEditorForm::PasteFromClipboard()
     TkavPicture pasted;
     if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")
         || !pasted.LoadFromBytes(bytes)) {
-        kavUIServices().ErrorBox(res(u"erInvalidImg"));
+        kavUIServices().ErrorBox(kavDialogText(u"erInvalidImg"));
         return false;
     }
     FPicture.Assign(pasted);

@@ -1,5 +1,6 @@
 #include "kavDesgnReportOptions.h"
 
+#include "kavDesgnDialogButtons.h"
 #include "kavDesgnDialogPlace.h"
 #include "kavDesgnPictureEditor.h"
 
@@ -36,11 +37,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString res(const char *key)
-{
-    return kavResourceTable().Get(QString::fromLatin1(key));
-}
-
 template <class T>
 T *named(T *widget, const char *name)
 {
@@ -51,8 +47,8 @@ T *named(T *widget, const char *name)
 // The platform's printers, "default" first; each entry keeps the printer's name as data.
 void fillPrinters(QListWidget *list)
 {
-    list->addItem(res("prDefault"));
-    list->item(0)->setData(Qt::UserRole, res("prDefault"));
+    list->addItem(kavDialogText("prDefault"));
+    list->item(0)->setData(Qt::UserRole, kavDialogText("prDefault"));
     TkavPrinters &printers = kavPrinters();
     if (!printers.HasPhysicalPrinters())
         return;
@@ -60,7 +56,7 @@ void fillPrinters(QListWidget *list)
         const TkavCustomPrinter *printer = printers.Items(i);
         QString text = printer->Name();
         if (!printer->Port().isEmpty())
-            text += u' ' + res("rePrnOnPort") + u' ' + printer->Port();
+            text += u' ' + kavDialogText("rePrnOnPort") + u' ' + printer->Port();
         auto *item = new QListWidgetItem(text, list);
         item->setData(Qt::UserRole, printer->Name());
     }
@@ -90,12 +86,12 @@ TkavReportEditorForm::TkavReportEditorForm(QWidget *parent)
     , FPicture(std::make_unique<TkavPicture>())
 {
     setObjectName(u"ReportEditorForm"_s);
-    setWindowTitle(res("4700"));
+    setWindowTitle(kavDialogText("4700"));
     kavDesignerDialog(*this, u"TkavReportEditorForm"_s);
     FPageControl = named(new QTabWidget(this), "PageControl");
-    FPageControl->addTab(createGeneralPage(), res("4701"));
-    FPageControl->addTab(createDescriptionPage(), res("4709"));
-    FPageControl->addTab(createInheritPage(), res("4728"));
+    FPageControl->addTab(createGeneralPage(), kavDialogText("4701"));
+    FPageControl->addTab(createDescriptionPage(), kavDialogText("4709"));
+    FPageControl->addTab(createInheritPage(), kavDialogText("4728"));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -119,31 +115,31 @@ void TkavReportEditorForm::EditPicture()
 QWidget *TkavReportEditorForm::createGeneralPage()
 {
     auto *page = named(new QWidget, "GeneralTS");
-    auto *printer = new QGroupBox(res("4702"));
+    auto *printer = new QGroupBox(kavDialogText("4702"));
     FPrintersLB = named(new QListWidget, "PrintersLB");
     fillPrinters(FPrintersLB);
     (new QVBoxLayout(printer))->addWidget(FPrintersLB);
 
-    auto *copies = new QGroupBox(res("4703"));
+    auto *copies = new QGroupBox(kavDialogText("4703"));
     FCopiesE = named(new QLineEdit, "CopiesE");
     FCopiesE->setMaximumWidth(80);
-    FCollateCB = named(new QCheckBox(res("4705")), "CollateCB");
+    FCollateCB = named(new QCheckBox(kavDialogText("4705")), "CollateCB");
     auto *copiesForm = new QFormLayout(copies);
-    copiesForm->addRow(res("4704"), FCopiesE);
+    copiesForm->addRow(kavDialogText("4704"), FCopiesE);
     copiesForm->addRow(FCollateCB);
     connect(FCopiesE, &QLineEdit::textEdited, FCopiesE, [this] {
         FCopiesE->setProperty("invalid", false);
         FCopiesE->setStyleSheet(QString());
     });
 
-    auto *other = new QGroupBox(res("4706"));
-    FDoublePassCB = named(new QCheckBox(res("4707")), "DoublePassCB");
-    FPrintIfEmptyCB = named(new QCheckBox(res("4708")), "PrintIfEmptyCB");
+    auto *other = new QGroupBox(kavDialogText("4706"));
+    FDoublePassCB = named(new QCheckBox(kavDialogText("4707")), "DoublePassCB");
+    FPrintIfEmptyCB = named(new QCheckBox(kavDialogText("4708")), "PrintIfEmptyCB");
     FPasswordE = named(new QLineEdit, "PasswordE");
     auto *otherForm = new QFormLayout(other);
     otherForm->addRow(FDoublePassCB);
     otherForm->addRow(FPrintIfEmptyCB);
-    otherForm->addRow(res("4723"), FPasswordE);
+    otherForm->addRow(kavDialogText("4723"), FPasswordE);
 
     auto *layout = new QHBoxLayout(page);
     layout->addWidget(printer, 1);
@@ -158,18 +154,18 @@ QWidget *TkavReportEditorForm::createGeneralPage()
 QWidget *TkavReportEditorForm::createDescriptionPage()
 {
     auto *page = named(new QWidget, "DescriptionTS");
-    auto *box = new QGroupBox(res("4710"));
+    auto *box = new QGroupBox(kavDialogText("4710"));
     FNameE = named(new QLineEdit, "NameE");
     FDescriptionE = named(new QPlainTextEdit, "DescriptionE");
     FDescriptionE->setMaximumHeight(80);
     FAuthorE = named(new QLineEdit, "AuthorE");
     auto *form = new QFormLayout(box);
-    form->addRow(res("4711"), FNameE);
-    form->addRow(res("4712"), FDescriptionE);
-    form->addRow(res("4714"), FAuthorE);
+    form->addRow(kavDialogText("4711"), FNameE);
+    form->addRow(kavDialogText("4712"), FDescriptionE);
+    form->addRow(kavDialogText("4714"), FAuthorE);
     FPictureImg = new TkavPictureBox(*FPicture);
     FPictureImg->setObjectName(u"PictureImg"_s);
-    auto *pictureB = named(new QPushButton(res("4722")), "PictureB");
+    auto *pictureB = named(new QPushButton(kavDialogText("4722")), "PictureB");
     connect(pictureB, &QPushButton::clicked, this, [this] { EditPicture(); });
     auto *pictureRow = new QHBoxLayout;
     pictureRow->addWidget(FPictureImg);
@@ -177,7 +173,7 @@ QWidget *TkavReportEditorForm::createDescriptionPage()
     pictureRow->addStretch();
     form->addRow(QString(), pictureRow);
 
-    auto *version = new QGroupBox(res("4715"));
+    auto *version = new QGroupBox(kavDialogText("4715"));
     FMajorE = named(new QLineEdit, "MajorE");
     FMinorE = named(new QLineEdit, "MinorE");
     FReleaseE = named(new QLineEdit, "ReleaseE");
@@ -185,12 +181,12 @@ QWidget *TkavReportEditorForm::createDescriptionPage()
     FCreated1L = named(new QLabel, "Created1L");
     FModified1L = named(new QLabel, "Modified1L");
     auto *versionForm = new QFormLayout(version);
-    versionForm->addRow(res("4716"), FMajorE);
-    versionForm->addRow(res("4717"), FMinorE);
-    versionForm->addRow(res("4718"), FReleaseE);
-    versionForm->addRow(res("4719"), FBuildE);
-    versionForm->addRow(res("4720"), FCreated1L);
-    versionForm->addRow(res("4721"), FModified1L);
+    versionForm->addRow(kavDialogText("4716"), FMajorE);
+    versionForm->addRow(kavDialogText("4717"), FMinorE);
+    versionForm->addRow(kavDialogText("4718"), FReleaseE);
+    versionForm->addRow(kavDialogText("4719"), FBuildE);
+    versionForm->addRow(kavDialogText("4720"), FCreated1L);
+    versionForm->addRow(kavDialogText("4721"), FModified1L);
 
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(box);
@@ -202,15 +198,15 @@ QWidget *TkavReportEditorForm::createInheritPage()
 {
     auto *page = named(new QWidget, "InheritTS");
     FInheritStateL = named(new QLabel, "InheritStateL");
-    FDontChangeRB = named(new QRadioButton(res("4725")), "DontChangeRB");
-    FDetachRB = named(new QRadioButton(res("4726")), "DetachRB");
-    FInheritRB = named(new QRadioButton(res("4727")), "InheritRB");
+    FDontChangeRB = named(new QRadioButton(kavDialogText("4725")), "DontChangeRB");
+    FDetachRB = named(new QRadioButton(kavDialogText("4726")), "DetachRB");
+    FInheritRB = named(new QRadioButton(kavDialogText("4727")), "InheritRB");
     FInheritLV = named(new QListWidget, "InheritLV");
     FPathE = named(new QLineEdit, "PathE");
     auto *browse = named(new QPushButton(u"..."_s), "PathB");
     browse->setAutoDefault(false);
     auto *pathRow = new QHBoxLayout;
-    pathRow->addWidget(new QLabel(res("4724")));
+    pathRow->addWidget(new QLabel(kavDialogText("4724")));
     pathRow->addWidget(FPathE, 1);
     pathRow->addWidget(browse);
     auto *layout = new QVBoxLayout(page);
@@ -218,7 +214,7 @@ QWidget *TkavReportEditorForm::createInheritPage()
     layout->addWidget(FDontChangeRB);
     layout->addWidget(FDetachRB);
     layout->addWidget(FInheritRB);
-    layout->addWidget(new QLabel(res("4729")));
+    layout->addWidget(new QLabel(kavDialogText("4729")));
     layout->addWidget(FInheritLV);
     layout->addLayout(pathRow);
     connect(browse, &QPushButton::clicked, this, [this] {
@@ -270,7 +266,7 @@ void TkavReportEditorForm::load(const TkavReport &report, const QString &templat
     FPasswordE->setText(options.HiddenPassword().isEmpty() ? options.Password() : QString());
 
     const QString parent = report.ParentReport().trimmed();
-    FInheritStateL->setText(parent.isEmpty() ? res("riNotInherited") : res("riInherited").replace(u"%s"_s, parent));
+    FInheritStateL->setText(parent.isEmpty() ? kavDialogText("riNotInherited") : kavDialogText("riInherited").replace(u"%s"_s, parent));
     FDetachRB->setEnabled(!parent.isEmpty());
     FDontChangeRB->setChecked(true);
     fillTemplates(templateFolder);
@@ -341,7 +337,7 @@ void TkavReportEditorForm::apply(TkavReport &report, DesignerDocument *designer)
         // A failure raises before the designer reloads, so its last snapshot, taken before
         // the dialog, can still be put back whole.
         if (inherit && !report.InheritFromTemplate(FTemplates[chosen], imDefault))
-            throw EkavError(res("riNotInherited") + u": "_s + FTemplates[chosen]);
+            throw EkavError(kavDialogText("riNotInherited") + u": "_s + FTemplates[chosen]);
         if (designer)
             designer->ReloadReport();
     }

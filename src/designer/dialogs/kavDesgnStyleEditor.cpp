@@ -34,11 +34,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString res(const char *key)
-{
-    return kavResourceTable().Get(QString::fromLatin1(key));
-}
-
 QIcon buttonIcon(int image)
 {
     return QIcon(QPixmap::fromImage(kavResourceTable().GetMainButtonImages().value(image)));
@@ -66,7 +61,7 @@ TkavStyleEditorForm::TkavStyleEditorForm(QWidget *parent)
     , FSample(new QWidget(this))
 {
     setObjectName(u"TkavStyleEditorForm"_s);
-    setWindowTitle(res("5100"));
+    setWindowTitle(kavDialogText("5100"));
 
     auto *bar = new QToolBar(this);
     FAddB = toolButton("AddB", "5104", 67);
@@ -92,7 +87,7 @@ TkavStyleEditorForm::TkavStyleEditorForm(QWidget *parent)
     connect(FStylesLB, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) { itemChanged(item); });
 
     const auto pushButton = [this](const char *name, const char *key, void (TkavStyleEditorForm::*run)()) {
-        auto *b = new QPushButton(res(key), this);
+        auto *b = new QPushButton(kavDialogText(key), this);
         b->setObjectName(QString::fromLatin1(name));
         b->setAutoDefault(false);
         connect(b, &QPushButton::clicked, this, [this, run] { (this->*run)(); });
@@ -104,7 +99,7 @@ TkavStyleEditorForm::TkavStyleEditorForm(QWidget *parent)
     FFillCB = applyBox("FillCB");
     FFontCB = applyBox("FontCB");
     FFrameCB = applyBox("FrameCB");
-    FCharsetCB = new QCheckBox(res("dsDefCharset"), this);
+    FCharsetCB = new QCheckBox(kavDialogText("dsDefCharset"), this);
     FCharsetCB->setObjectName(u"CharsetCB"_s);
     connect(FCharsetCB, &QCheckBox::clicked, this, [this](bool checked) { charsetClicked(checked); });
 
@@ -145,8 +140,8 @@ QToolButton *TkavStyleEditorForm::toolButton(const char *name, const char *hintK
     auto *b = new QToolButton(this);
     b->setObjectName(QString::fromLatin1(name));
     b->setIcon(buttonIcon(image));
-    b->setToolTip(res(hintKey));
-    b->setText(res(hintKey));
+    b->setToolTip(kavDialogText(hintKey));
+    b->setText(kavDialogText(hintKey));
     return b;
 }
 
@@ -336,7 +331,7 @@ void TkavStyleEditorForm::charsetClicked(bool checked)
 
 QString TkavStyleEditorForm::styleFilter() const
 {
-    return res("dsStyleFile") + u" (*.kt3)|*.kt3"_s;
+    return kavDialogText("dsStyleFile") + u" (*.kt3)|*.kt3"_s;
 }
 
 void TkavStyleEditorForm::LoadStyles()
@@ -387,7 +382,7 @@ void TkavStyleEditorForm::paintSample(QWidget &box) const
         return;
     TkavMemoView memo;
     memo.ApplyStyle(item);
-    memo.SetText(res("dsStyleSample"));
+    memo.SetText(kavDialogText("dsStyleSample"));
     memo.SetGapX(20);
     memo.SetGapY(10);
     memo.SetWidth(memo.CalcWidth());

@@ -31,11 +31,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString res(const char *key)
-{
-    return kavResourceTable().Get(QString::fromLatin1(key));
-}
-
 QStringList systemVariables()
 {
     QStringList result;
@@ -71,7 +66,7 @@ TkavSysMemoEditorForm::TkavSysMemoEditorForm(TkavReport &report, bool aggregateO
     , FAggregateOnly(aggregateOnly)
 {
     setObjectName(u"SysMemoEditorForm"_s);
-    setWindowTitle(res(aggregateOnly ? "agAggregate" : "3300"));
+    setWindowTitle(kavDialogText(aggregateOnly ? "agAggregate" : "3300"));
     auto *layout = new QVBoxLayout(this);
     FAggregateGB = createAggregatePart();
     if (aggregateOnly) {
@@ -79,7 +74,7 @@ TkavSysMemoEditorForm::TkavSysMemoEditorForm(TkavReport &report, bool aggregateO
     } else {
         auto *group = new QButtonGroup(this);
         auto radio = [group](const char *name, const char *key) {
-            auto *rb = new QRadioButton(res(key));
+            auto *rb = new QRadioButton(kavDialogText(key));
             rb->setObjectName(QString::fromLatin1(name));
             group->addButton(rb);
             return rb;
@@ -126,9 +121,9 @@ QGroupBox *TkavSysMemoEditorForm::createAggregatePart()
     FExpressionB = new QToolButton;
     FExpressionB->setObjectName(u"ExpressionB"_s);
     FExpressionB->setText(u"..."_s);
-    FCountInvisibleCB = new QCheckBox(res("3308"));
+    FCountInvisibleCB = new QCheckBox(kavDialogText("3308"));
     FCountInvisibleCB->setObjectName(u"CountInvisibleCB"_s);
-    FRunningTotalCB = new QCheckBox(res("3310"));
+    FRunningTotalCB = new QCheckBox(kavDialogText("3310"));
     FRunningTotalCB->setObjectName(u"RunningTotalCB"_s);
     FSampleL = new QLabel;
     FSampleL->setObjectName(u"SampleL"_s);
@@ -144,11 +139,11 @@ QGroupBox *TkavSysMemoEditorForm::createAggregatePart()
     expressionRow->addWidget(FExpressionE, 1);
     expressionRow->addWidget(FExpressionB);
     auto *form = new QFormLayout(box);
-    form->addRow(res("3304"), FFunctionCB);
-    form->addRow(res("3301"), FDataBandCB);
-    form->addRow(res("3302"), FDataSetCB);
-    form->addRow(res("3303"), FDataFieldCB);
-    form->addRow(res("3305"), expressionRow);
+    form->addRow(kavDialogText("3304"), FFunctionCB);
+    form->addRow(kavDialogText("3301"), FDataBandCB);
+    form->addRow(kavDialogText("3302"), FDataSetCB);
+    form->addRow(kavDialogText("3303"), FDataFieldCB);
+    form->addRow(kavDialogText("3305"), expressionRow);
     form->addRow(FCountInvisibleCB);
     form->addRow(FRunningTotalCB);
     form->addRow(FSampleL);

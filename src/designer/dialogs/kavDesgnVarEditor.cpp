@@ -1,5 +1,6 @@
 #include "kavDesgnVarEditor.h"
 
+#include "kavDesgnDialogButtons.h"
 #include "kavDesgnDialogPlace.h"
 
 #include <designer/document/kavDesgnDialogs.h>
@@ -33,11 +34,6 @@ constexpr int OldTextRole = Qt::UserRole + 1;
 // Variable names longer than this are cut in the list view.
 constexpr int maxNameLength = 254;
 const QString formSection = u"Form5.TkavVarEditorForm"_s;
-
-QString res(const char *key)
-{
-    return kavResourceTable().Get(QString::fromLatin1(key));
-}
 
 QIcon buttonIcon(int image)
 {
@@ -85,7 +81,7 @@ TkavVarEditorForm::TkavVarEditorForm(TkavReport &report, QWidget *parent)
     , FDataTree(new TkavDataTreeForm(report, this))
 {
     setObjectName(u"TkavVarEditorForm"_s);
-    setWindowTitle(res("2900"));
+    setWindowTitle(kavDialogText("2900"));
     if (parent)
         setWindowIcon(parent->windowIcon());
     auto *bar = new QToolBar(this);
@@ -127,7 +123,7 @@ TkavVarEditorForm::TkavVarEditorForm(TkavReport &report, QWidget *parent)
     mono.setStyleHint(QFont::Monospace);
     FExprMemo->setFont(mono);
     FExprMemo->installEventFilter(this);
-    auto *exprPanel = new QLabel(u' ' + res("2908"), this);
+    auto *exprPanel = new QLabel(u' ' + kavDialogText("2908"), this);
     exprPanel->setObjectName(u"ExprPanel"_s);
     exprPanel->setBuddy(FExprMemo);
 
@@ -165,7 +161,7 @@ QToolButton *TkavVarEditorForm::addButton(const char *name, const char *hintKey,
     auto *b = new QToolButton(this);
     b->setObjectName(QString::fromLatin1(name));
     b->setIcon(buttonIcon(image));
-    const QString hint = res(hintKey);
+    const QString hint = kavDialogText(hintKey);
     b->setToolTip(hint);
     b->setText(QString(hint).remove(u"..."_s));
     return b;
@@ -249,7 +245,7 @@ void TkavVarEditorForm::rebuildTree()
 void TkavVarEditorForm::updateRootText()
 {
     const QScopedValueRollback updating(FUpdating, true);
-    root()->setText(0, res(root()->childCount() ? "vaVar" : "vaNoVar"));
+    root()->setText(0, kavDialogText(root()->childCount() ? "vaVar" : "vaNoVar"));
 }
 
 void TkavVarEditorForm::updateButtons()
@@ -378,7 +374,7 @@ bool TkavVarEditorForm::RenameItem(QTreeWidgetItem *item, const QString &newText
         return false;
     // Another item of that name (a change of letter case only renames the item itself).
     if (existing >= 0 && existing != from) {
-        kavErrorBox(res("vaDupName"));
+        kavErrorBox(kavDialogText("vaDupName"));
         return false;
     }
     FVariables.Items(from)->SetName(prefix + text);
@@ -430,7 +426,7 @@ void TkavVarEditorForm::LoadVariables()
     if (FIsInheritedReport)
         return;
     TkavFileDialogOptions options;
-    options.Filter = res("2909");
+    options.Filter = kavDialogText("2909");
     options.DefaultExt = u"ku3"_s;
     QStringList names;
     if (!kavUIServices().OpenFileDialog(options, names) || names.isEmpty())
@@ -447,7 +443,7 @@ void TkavVarEditorForm::SaveVariables()
 {
     selectRoot();
     TkavFileDialogOptions options;
-    options.Filter = res("2910");
+    options.Filter = kavDialogText("2910");
     options.DefaultExt = u"ku3"_s;
     QString name;
     if (!kavUIServices().SaveFileDialog(options, name))
