@@ -68,6 +68,17 @@ TkavColorComboBox *colorBox(const char *name, bool allowNone)
     return box;
 }
 
+// A chosen colour goes to the fill (not while the controls are loaded), then the sample follows.
+void onColor(TkavColorComboBox *box, const bool &updating, std::function<void(TColor)> set,
+             std::function<void()> changed)
+{
+    box->OnChange = [box, &updating, set = std::move(set), changed = std::move(changed)] {
+        if (!updating)
+            set(box->Color());
+        changed();
+    };
+}
+
 QWidget *formPage(const char *name, std::initializer_list<std::pair<const char16_t *, QWidget *>> rows)
 {
     auto *page = new QWidget;
@@ -94,9 +105,7 @@ TkavFillEditorForm::TkavFillEditorForm(QWidget *parent)
     FPages->addTab(createGradientPage(), kavDialogText(u"6102"));
     FPages->addTab(createGlassPage(), kavDialogText(u"6103"));
     FPaintBox1 = new FillSample([this]() -> const TkavCustomFill & { return GetFill(); }, this);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = kavOkCancelButtons(*this);
     auto *top = new QHBoxLayout;
     top->addWidget(FPages, 1);
     top->addWidget(FPaintBox1);
@@ -121,16 +130,8 @@ QWidget *TkavFillEditorForm::createBrushPage()
             FBrushFill.SetStyle(FBrushStyleCB->Style());
         changed();
     });
-    FBrushBackColorCB->OnChange = [this] {
-        if (!FUpdating)
-            FBrushFill.SetBackColor(FBrushBackColorCB->Color());
-        changed();
-    };
-    FBrushForeColorCB->OnChange = [this] {
-        if (!FUpdating)
-            FBrushFill.SetForeColor(FBrushForeColorCB->Color());
-        changed();
-    };
+    onColor(FBrushBackColorCB, FUpdating, [this](TColor c) { FBrushFill.SetBackColor(c); }, [this] { changed(); });
+    onColor(FBrushForeColorCB, FUpdating, [this](TColor c) { FBrushFill.SetForeColor(c); }, [this] { changed(); });
     return formPage("BrushTS", {{u"6104", FBrushStyleCB}, {u"6105", FBrushBackColorCB}, {u"6106", FBrushForeColorCB}});
 }
 
@@ -145,16 +146,8 @@ QWidget *TkavFillEditorForm::createGradientPage()
             FGradientFill.SetGradientStyle(TkavGradientStyle(std::max(index, 0)));
         changed();
     });
-    FGradientStartColorCB->OnChange = [this] {
-        if (!FUpdating)
-            FGradientFill.SetStartColor(FGradientStartColorCB->Color());
-        changed();
-    };
-    FGradientEndColorCB->OnChange = [this] {
-        if (!FUpdating)
-            FGradientFill.SetEndColor(FGradientEndColorCB->Color());
-        changed();
-    };
+    onColor(FGradientStartColorCB, FUpdating, [this](TColor c) { FGradientFill.SetStartColor(c); }, [this] { changed(); });
+    onColor(FGradientEndColorCB, FUpdating, [this](TColor c) { FGradientFill.SetEndColor(c); }, [this] { changed(); });
     return formPage("GradientTS",
                     {{u"6107", FGradientStyleCB}, {u"6108", FGradientStartColorCB}, {u"6109", FGradientEndColorCB}});
 }
@@ -173,11 +166,7 @@ QWidget *TkavFillEditorForm::createGlassPage()
             FGlassFill.SetOrientation(TkavGlassFillOrientation(std::max(index, 0)));
         changed();
     });
-    FGlassColorCB->OnChange = [this] {
-        if (!FUpdating)
-            FGlassFill.SetColor(FGlassColorCB->Color());
-        changed();
-    };
+    onColor(FGlassColorCB, FUpdating, [this](TColor c) { FGlassFill.SetColor(c); }, [this] { changed(); });
     connect(FGlassBlendE, &QLineEdit::editingFinished, this, [this] {
         readBlend();
         changed();

@@ -164,9 +164,7 @@ TkavFrameEditorForm::TkavFrameEditorForm(QWidget *parent)
     }
     lineBox->setRowStretch(3, 1);
 
-    auto *ok = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    connect(ok, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(ok, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *ok = kavOkCancelButtons(*this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(frameGB);
     layout->addWidget(lineGB);

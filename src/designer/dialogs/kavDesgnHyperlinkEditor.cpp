@@ -165,9 +165,7 @@ TkavHyperlinkEditorForm::TkavHyperlinkEditorForm(TkavView &view, QWidget *parent
     propertiesBox->addWidget(FHint2L);
     FModifyAppearanceCB = new QCheckBox(kavDialogText(u"6229"));
     FModifyAppearanceCB->setObjectName(u"ModifyAppearanceCB"_s);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = kavOkCancelButtons(*this);
     auto *top = new QHBoxLayout;
     top->addWidget(kindGB);
     top->addWidget(propertiesGB, 1);

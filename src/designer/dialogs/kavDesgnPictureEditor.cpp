@@ -70,11 +70,7 @@ TkavPictureEditorForm::TkavPictureEditorForm(QWidget *parent)
     tool("PasteB", u"4003", 8, [this] { PasteFromClipboard(); });
     tool("ClearB", u"4004", 81, [this] { ClearPicture(); });
     bar->addStretch();
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(u"OkB"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(u"CancelB"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = kavOkCancelButtons(*this);
     bar->addWidget(buttons);
     FImage = new TkavPictureBox(FPicture, this);
     FImage->setMinimumSize(320, 240);

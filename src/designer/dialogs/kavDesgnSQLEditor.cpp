@@ -1,5 +1,6 @@
 #include "kavDesgnSQLEditor.h"
 
+#include "kavDesgnDialogButtons.h"
 #include "kavDesgnDialogPlace.h"
 
 #include <designer/code/kavDesgnSyntaxMemo.h>
@@ -25,11 +26,7 @@ TkavSQLEditorForm::TkavSQLEditorForm(QWidget *parent)
     FMemo->setObjectName(u"SQLMemo"_s);
     FMemo->SetSyntax(u"SQL"_s);
     FMemo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(u"OkB"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(u"CancelB"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = kavOkCancelButtons(*this);
     // Enter belongs to the text; Ctrl+Enter confirms.
     new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), this, [this] { accept(); });
     auto *layout = new QVBoxLayout(this);
