@@ -165,6 +165,9 @@ void TkavEngine::outputBand(TkavBand &Band)
     {
         const auto finish = qScopeGuard([this, &Band] { FinishBand(Band); });
         PrepareBand(Band);
+        // A run stopped in the band's events (Stop in the debugger) outputs nothing more.
+        if (terminated())
+            return;
         Band.SetStretchedHeight(Band.Height());
         const bool placeable = Band.Visible() && !multiColumn && !isNullBand(Band) && !FOutputTo
                                && !Band.InheritsFrom(TkavOverlay::StaticClassInfo());

@@ -471,6 +471,9 @@ QString Variant::AsString() const
     case varDouble:
         return FloatToStr(FDouble);
     case varDate:
+        // A time of day alone (no date part, as Time gives) reads as the time only.
+        if (FDouble != 0 && std::trunc(FDouble) == 0)
+            return TimeToStr(FDouble);
         return DateTimeToStr(FDouble);
     case varCurrency:
         return CurrToStr(TkavCurrency{FInt});

@@ -493,6 +493,23 @@ TEST_F(EngineTest, RunsThatCouldNotEndAreEnded)
     EXPECT_TRUE(report->Errors().Text().contains(u"MaxPages"_s));
 }
 
+// A run stopped in a band's events (Stop in the debugger) outputs nothing more of that band.
+TEST_F(EngineTest, StoppingInABandsEventsOutputsNoMoreOfIt)
+{
+    auto *data = masterData();
+    memo(data, u"Value"_s, u"row [DS.\"Value\"]"_s);
+    ds->SetRangeEndCount(10);
+    report->SetOnBeforePrint([&](TkavComponent *c) {
+        if (c == data && ds->RecNo() == 3)
+            report->SetTerminated(true);
+    });
+    prepare();
+    const QString all = dumped.join(u'\n');
+    EXPECT_TRUE(all.contains(u"\"row 3\""_s)) << all.toStdString();
+    EXPECT_FALSE(all.contains(u"row 4"_s));
+    EXPECT_FALSE(all.contains(u"[DS."_s)) << "no band with its texts unevaluated";
+}
+
 TEST_F(EngineTest, BandsAtTheSameTopAreAllOutputInOrder)
 {
     auto *first = masterData();

@@ -1,5 +1,6 @@
 // Variant: conversions, operators, comparisons, arrays and object references, as tables.
 
+#include <rtl/kavDateTime.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavFormatSettings.h>
 #include <rtl/kavObject.h>
@@ -289,6 +290,15 @@ TEST_F(VariantTest, AccessorsAgreeWithVarAsType)
     }
     EXPECT_EQ(Variant(u"3.5"_s).AsCurrency(), 3.5);
     EXPECT_EQ(Variant(u"01/02/2020"_s).AsDate(), 43832.0);
+}
+
+// A time of day alone reads without the zero date; a date at midnight without the time.
+TEST_F(VariantTest, DateTextsLeaveOutAnEmptyPart)
+{
+    EXPECT_EQ(date(0.5).AsString(), TimeToStr(0.5));
+    EXPECT_FALSE(date(0.5).AsString().contains(u"1899"_s));
+    EXPECT_EQ(date(43832.0).AsString(), DateToStr(43832.0));
+    EXPECT_EQ(date(43832.5).AsString(), DateTimeToStr(43832.5));
 }
 
 TEST_F(VariantTest, NumberTextsFollowTheDecimalSeparator)
