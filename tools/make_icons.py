@@ -91,7 +91,7 @@ import zlib
 #  18 close
 #
 # WizardButtons (32 x 32, new-item dialog)
-#  *0 empty report         *1 report wizard
+#  *0 empty report         *1 report wizard          *2 database table
 
 SS = 4  # supersampling factor
 
@@ -1344,7 +1344,17 @@ def wizard_report(c):
                (21, 14), (24.5, 13)], YELLOW)
 
 
-WIZARD_BUTTONS = {0: wizard_empty, 1: wizard_report}
+def wizard_table(c):
+    c.ellipse(16, 25, 11, 4, fill=LIGHT_BLUE)
+    c.rect(5, 8, 27, 25, LIGHT_BLUE)
+    c.line(5, 8, 5, 25, INK, 1.2)
+    c.line(27, 8, 27, 25, INK, 1.2)
+    for y in (14, 20):
+        c.line(5, y, 27, y, INK, 0.8)
+    c.ellipse(16, 8, 11, 4, fill=PAPER)
+
+
+WIZARD_BUTTONS = {0: wizard_empty, 1: wizard_report, 2: wizard_table}
 
 # --- PNG writing --------------------------------------------------------------------------
 
@@ -1380,7 +1390,7 @@ def main():
     make_strip(os.path.join(args.out, "DesgnButtons.png"), DESIGN_BUTTONS, 16, DESIGN_COUNT)
     make_strip(os.path.join(args.out, "ObjectButtons.png"), OBJECT_BUTTONS, 16, OBJECT_COUNT)
     make_strip(os.path.join(args.out, "PreviewButtons.png"), PREVIEW_BUTTONS, 16, PREVIEW_COUNT)
-    make_strip(os.path.join(args.out, "WizardButtons.png"), WIZARD_BUTTONS, 32, 2)
+    make_strip(os.path.join(args.out, "WizardButtons.png"), WIZARD_BUTTONS, 32, 3)
 
 
 if __name__ == "__main__":

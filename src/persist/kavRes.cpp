@@ -46,7 +46,7 @@ struct HelpTopic
     QStringView className;
     QStringView page;
 };
-constexpr std::array<HelpTopic, 30> kHelpTopics{{
+constexpr std::array<HelpTopic, 35> kHelpTopics{{
     {u"TkavDesignerForm", u"Designer.htm"},
     {u"TkavOptionsEditor", u"Designer_options.htm"},
     {u"TkavReportEditorForm", u"Report_options.htm"},
@@ -78,6 +78,11 @@ constexpr std::array<HelpTopic, 30> kHelpTopics{{
     {u"TkavConnectionItemEdit", u"Data_sources.htm"},
     {u"TkavStyleEditorForm", u"Styles.htm"},
     {u"TkavDataBandEditorForm", u"Bands.htm"},
+    {u"TkavNewItemForm", u"Report_wizard.htm"},
+    {u"TkavStdWizardForm", u"Report_wizard.htm"},
+    {u"TkavDBTableWizardForm", u"Report_wizard.htm"},
+    {u"TkavEvaluateForm", u"Report_wizard.htm"},
+    {u"TkavWatchForm", u"Report_wizard.htm"},
 }};
 
 // Settings of the remembered language: value "Language" of "Resources" under the program's

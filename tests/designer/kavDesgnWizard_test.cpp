@@ -1,5 +1,6 @@
-// The report wizard's generator: column fitting, the report made without data, and a report
-// over the demo database that runs at once, grouped, in the chosen style.
+// The report wizards: the generator's column fitting, the report made without data and one
+// over the demo database that runs at once; the wizard dialog, the table wizard, the New
+// Item dialog and its templates, and what Cancel and an unsaved report keep.
 
 #include "kavDesignerTestSupport.h"
 
@@ -8,7 +9,22 @@
 #include <prepared/kavPreviewPages.h>
 #include <report/kavBands.h>
 #include <report/kavPages.h>
+#include <designer/wizards/kavDesgnNewItem.h>
+#include <designer/wizards/kavDesgnTableWizard.h>
+#include <designer/wizards/kavDesgnWizardForm.h>
+#include <designer/wizards/kavDesgnWizards.h>
+#include <report/kavDMP.h>
 #include <report/kavStyles.h>
+
+#include "kavDialogTestSupport.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 
@@ -45,20 +61,46 @@ TEST_F(DesignerTest, WizardWithoutDataMakesTitleEmptyDataBandAndFooter)
     EXPECT_EQ(find(u"PageHeader1"_s) != nullptr, true); // the tabular captions' band
 }
 
-// A newcomer's first report: the customers of the demo database grouped by country, in the
-// built-in style sheet's first set.
-TEST_F(DesignerTest, WizardReportOverTheDemoDatabaseRunsAtOnce)
+namespace {
+
+// The demo database and a query of its customers on the report's data page.
+TkavSQLQuery *addDemoCustomers(TkavReport &report)
 {
-    TkavComponent *dataPage = report->Pages(0);
-    auto *database = TkavComponent::Create<TkavSQLDatabase>(dataPage);
+    TkavComponent *dataPage = report.Pages(0);
+    auto *database = TkavComponent::DesignCreate<TkavSQLDatabase>(dataPage);
     database->SetName(u"DemoDB"_s);
     database->SetDatabaseName(QStringLiteral(KAV_DEMO_DB));
-    auto *query = TkavComponent::Create<TkavSQLQuery>(dataPage);
+    auto *query = TkavComponent::DesignCreate<TkavSQLQuery>(dataPage);
     query->SetName(u"Customers"_s);
     query->SetDatabase(database);
     TStringList sql;
     sql.SetText(u"select name, city, country from customers order by country, name"_s);
     query->SetSQL(sql);
+    return query;
+}
+
+QStringList texts(const QListWidget *list)
+{
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i)
+        result << list->item(i)->text();
+    return result;
+}
+
+void selectText(QListWidget *list, const QString &text)
+{
+    const QList<QListWidgetItem *> found = list->findItems(text, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << text.toStdString();
+    list->setCurrentItem(found[0]);
+}
+
+} // namespace
+
+// A newcomer's first report: the customers of the demo database grouped by country, in the
+// built-in style sheet's first set.
+TEST_F(DesignerTest, WizardReportOverTheDemoDatabaseRunsAtOnce)
+{
+    TkavSQLQuery *query = addDemoCustomers(*report);
     TkavStyleSheet sheet;
     sheet.LoadBuiltIn();
 
@@ -89,4 +131,176 @@ TEST_F(DesignerTest, WizardReportOverTheDemoDatabaseRunsAtOnce)
     EXPECT_TRUE(dump.contains(u"\"Berg Supplies\""_s));
     EXPECT_TRUE(dump.contains(u"\"Marseille\""_s));
     EXPECT_GT(report->PreviewPages()->Count(), 1); // 200 customers
+}
+
+// The wizard dialog over the report's own query: all fields, grouped by country. Finish
+// keeps the data page (connections and queries) and makes a report that prepares at once.
+TEST_F(DesignerTest, WizardDialogGroupsTheChosenFieldsAndKeepsTheData)
+{
+    addDemoCustomers(*report);
+    report->SetFileName(u"/tmp/old.kv3"_s);
+    TkavStdWizardForm form(*doc, false);
+    auto *dataSets = field<QListWidget>(form, "DataSetsLB");
+    EXPECT_EQ(texts(dataSets), QStringList{u"Customers"_s});
+    EXPECT_FALSE(field<QPushButton>(form, "BackB")->isEnabled());
+    auto *available = field<QListWidget>(form, "AvailableFieldsLB");
+    EXPECT_EQ(texts(available), (QStringList{u"name"_s, u"city"_s, u"country"_s}));
+    field<QPushButton>(form, "AddAllFieldsB")->click();
+    EXPECT_EQ(available->count(), 0);
+    auto *selected = field<QListWidget>(form, "SelectedFieldsLB");
+    selected->setCurrentRow(1);
+    field<QPushButton>(form, "FieldUpB")->click(); // city, name, country
+    form.ShowStep(TkavStdWizardForm::stGroups);
+    auto *groupable = field<QListWidget>(form, "AvailableGroupsLB");
+    EXPECT_EQ(texts(groupable), (QStringList{u"city"_s, u"name"_s, u"country"_s}));
+    selectText(groupable, u"country"_s);
+    field<QPushButton>(form, "AddGroupB")->click();
+    EXPECT_EQ(texts(field<QListWidget>(form, "GroupsLB")), QStringList{u"country"_s});
+    form.ShowStep(TkavStdWizardForm::stStyle);
+    EXPECT_FALSE(field<QPushButton>(form, "NextB")->isEnabled());
+    field<QRadioButton>(form, "LandscapeRB")->setChecked(true);
+    EXPECT_EQ(form.Choice().Fields, (QStringList{u"city"_s, u"name"_s}));
+
+    ASSERT_TRUE(form.Finish());
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_TRUE(report->FileName().isEmpty());
+    ASSERT_NE(find(u"DemoDB"_s), nullptr);
+    auto *group = find<TkavGroupHeader>(u"GroupHeader1"_s);
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->Condition(), u"Customers.\"country\""_s);
+    EXPECT_EQ(dynamic_cast<TkavReportPage *>(doc->Page())->Orientation(), poLandscape);
+    ASSERT_TRUE(report->PrepareReport(true)) << report->Errors().Text().toStdString();
+    EXPECT_TRUE(kavDumpPreparedPages(*report->PreviewPages()).contains(u"\"Marseille\""_s));
+}
+
+// A newcomer without data: the table wizard opens the demo database file and offers its
+// tables; the wizard then lists every field of the chosen table.
+TEST_F(DesignerTest, TableWizardAddsAQueryOverAnSQLiteFile)
+{
+    TkavStdWizardForm form(*doc, false);
+    EXPECT_EQ(field<QListWidget>(form, "DataSetsLB")->count(), 0);
+    whenOpen([](QDialog &dialog) {
+        auto *table = dynamic_cast<TkavDBTableWizardForm *>(&dialog);
+        ASSERT_NE(table, nullptr);
+        table->SetFile(QStringLiteral(KAV_DEMO_DB));
+        auto *tables = field<QListWidget>(dialog, "TablesLB");
+        EXPECT_TRUE(texts(tables).contains(u"orders"_s)) << texts(tables).join(u',').toStdString();
+        selectText(tables, u"customers"_s);
+        dialog.accept();
+    });
+    field<QPushButton>(form, "NewTableB")->click();
+    EXPECT_EQ(texts(field<QListWidget>(form, "DataSetsLB")), QStringList{u"customers"_s});
+    EXPECT_TRUE(texts(field<QListWidget>(form, "AvailableFieldsLB")).contains(u"country"_s));
+    EXPECT_EQ(report->DataSets().Count(), 0); // the generator's to fill
+    field<QPushButton>(form, "AddAllFieldsB")->click();
+    selectText(field<QListWidget>(form, "AvailableGroupsLB"), u"country"_s);
+    field<QPushButton>(form, "AddGroupB")->click();
+    ASSERT_TRUE(form.Finish());
+    ASSERT_TRUE(report->PrepareReport(true)) << report->Errors().Text().toStdString();
+    // The wizard's own query returns its rows in group order: each country heads one group.
+    QStringList countries;
+    for (const QString &line : kavDumpPreparedPages(*report->PreviewPages()).split(u'\n'))
+        if (line.contains(u"TkavGroupHeader"_s))
+            countries << line;
+    EXPECT_GT(countries.size(), 3);
+    EXPECT_LT(countries.size(), 30) << "one header per country, not per change of an unsorted row";
+    EXPECT_TRUE(find<TkavSQLQuery>(u"customers"_s)->SQL().Text().contains(u"order by \"country\""_s));
+}
+
+// Cancel after the table wizard added a query takes it back: the report is byte for byte
+// what it was, still modified, with its data set list.
+TEST_F(DesignerTest, WizardCancelLeavesTheReportAsItWas)
+{
+    addDemoCustomers(*report);
+    report->DataSets().Add(dynamic_cast<TkavDataSet *>(find(u"Customers"_s)));
+    ASSERT_TRUE(insertMemo(10, masterTop() + 2));
+    doc->SetModified(true);
+    const QByteArray before = bytes();
+    TkavStdWizardForm form(*doc, false);
+    whenOpen([](QDialog &dialog) {
+        selectText(field<QListWidget>(dialog, "TablesLB"), u"orders"_s);
+        dialog.accept();
+    });
+    field<QPushButton>(form, "NewTableB")->click();
+    EXPECT_EQ(texts(field<QListWidget>(form, "DataSetsLB")), (QStringList{u"Customers"_s, u"orders"_s}));
+    field<QPushButton>(form, "AddAllFieldsB")->click();
+    field<QPushButton>(form, "CancelB")->click();
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+    EXPECT_EQ(bytes().toStdString(), before.toStdString());
+    EXPECT_TRUE(doc->Modified());
+}
+
+// New... on a modified report asks first: Cancel keeps it; No goes on to an empty report
+// (dot-matrix here). The dot-matrix wizard has no style step.
+TEST_F(DesignerTest, WizardsReplacingAModifiedReportAskToSaveFirst)
+{
+    ASSERT_TRUE(insertMemo(10, masterTop() + 2));
+    const QByteArray before = bytes();
+    ui().MessageAnswers = {mrCancel};
+    EXPECT_FALSE(kavRunWizard(*doc, nullptr, u"TkavDMPEmptyWizard"_s));
+    EXPECT_EQ(bytes().toStdString(), before.toStdString());
+    EXPECT_EQ(ui().CallsOf(u"MessageDlg"_s).size(), 1u);
+
+    ui().MessageAnswers = {mrNo};
+    ASSERT_TRUE(kavRunWizard(*doc, nullptr, u"TkavDMPEmptyWizard"_s));
+    EXPECT_TRUE(report->DotMatrixReport());
+    EXPECT_NE(dynamic_cast<TkavDMPPage *>(find(u"Page1"_s)), nullptr);
+    EXPECT_EQ(find(u"MasterData1"_s), nullptr);
+    EXPECT_TRUE(doc->Modified());
+
+    TkavStdWizardForm dmp(*doc, true);
+    dmp.ShowStep(TkavStdWizardForm::stStyle);
+    EXPECT_EQ(dmp.CurrentStep(), TkavStdWizardForm::stLayout);
+    EXPECT_FALSE(field<QPushButton>(dmp, "NextB")->isEnabled());
+}
+
+// The New Item dialog lists the wizards in registration order; a template gives a new,
+// unnamed report that copies or inherits it; a broken one leaves the report as it was.
+TEST_F(DesignerTest, NewItemOffersTheWizardsAndTheTemplates)
+{
+    QTemporaryDir dir;
+    TkavMemoView *inserted = insertMemo(10, masterTop() + 2);
+    ASSERT_TRUE(inserted);
+    const QString memo = inserted->Name();
+    report->SaveToFile(dir.filePath(u"letter.kv3"_s));
+    QFile broken(dir.filePath(u"broken.kv3"_s));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly) && broken.write("<TkavReport"));
+    broken.close();
+    TkavDesigner settings;
+    settings.SetTemplateDir(dir.path());
+    ui().MessageAnswers = {mrNo};
+    ASSERT_TRUE(doc->NewReport());
+
+    auto newItem = [&](int page, const QString &entry, bool inherit) {
+        TkavNewItemForm form(*doc);
+        field<QTabWidget>(form, "PagesPC")->setCurrentIndex(page);
+        auto *list = field<QListWidget>(form, page == 0 ? "ItemsLV" : "TemplatesLV");
+        selectText(list, entry);
+        field<QCheckBox>(form, "InheritCB")->setChecked(inherit);
+        return form.Run();
+    };
+    {
+        TkavNewItemForm form(*doc);
+        const QStringList wizards = texts(field<QListWidget>(form, "ItemsLV"));
+        ASSERT_EQ(wizards.size(), kavWizardRegistry().Count());
+        EXPECT_EQ(wizards.first(), u"Standard Report"_s);
+        EXPECT_EQ(texts(field<QListWidget>(form, "TemplatesLV")), (QStringList{u"broken.kv3"_s, u"letter.kv3"_s}));
+    }
+    ASSERT_TRUE(newItem(1, u"letter.kv3"_s, false));
+    EXPECT_TRUE(report->FileName().isEmpty());
+    EXPECT_TRUE(report->ParentReport().isEmpty());
+    EXPECT_NE(find(memo), nullptr);
+    EXPECT_TRUE(doc->Modified());
+
+    doc->SetModified(false);
+    ASSERT_TRUE(newItem(1, u"letter.kv3"_s, true));
+    EXPECT_EQ(report->ParentReport(), dir.filePath(u"letter.kv3"_s)); // outside the program folder
+    EXPECT_TRUE(report->FileName().isEmpty());
+    ASSERT_NE(find(memo), nullptr);
+    EXPECT_TRUE(find(memo)->IsAncestor());
+
+    const QByteArray before = bytes();
+    ui().MessageAnswers = {mrNo};
+    EXPECT_FALSE(newItem(1, u"broken.kv3"_s, false));
+    EXPECT_EQ(bytes().toStdString(), before.toStdString());
 }

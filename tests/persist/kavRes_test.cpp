@@ -529,7 +529,7 @@ TEST_F(ResourcesTest, IconStripsHoldEveryIndexInUse)
         {"objects", &TkavResources::GetObjectImages, 16,
          {{2, 11}, {21, 21}, {31, 32}, {34, 37}, {40, 58}, {63, 69}}},
         {"preview", &TkavResources::GetPreviewButtonImages, 16, {{0, 18}}},
-        {"wizards", &TkavResources::GetWizardImages, 32, {{0, 1}}},
+        {"wizards", &TkavResources::GetWizardImages, 32, {{0, 2}}},
     };
     auto table = makeTable();
     for (const Strip &strip : strips) {

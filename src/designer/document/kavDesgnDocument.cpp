@@ -241,7 +241,7 @@ void DesignerDocument::ReloadReport()
             view->SetPictureChanged(false);
         }
     if (FReport.PagesCount() == 0)
-        clearToEmptyReport();
+        ClearReport();
     markDesigning(FReport);
     FScriptPending = false;
     FScriptLines.clear();

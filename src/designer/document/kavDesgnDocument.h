@@ -173,6 +173,10 @@ public:
     // stops. True: go on.
     bool AskToSave();
     bool NewReport();
+    // Makes the report an empty one without asking: a data page "Data" (the report's own,
+    // with its connections and data sets, when KeepData) and a page "Page1" (a dot-matrix
+    // page when DotMatrix) with the designer's defaults, no file name. The caller reloads.
+    void ClearReport(bool DotMatrix = false, bool KeepData = false);
     // Opens FileName (empty: asks for one); a file that cannot be read keeps the current
     // report and says so.
     bool OpenFile(const QString &FileName = QString());
@@ -284,7 +288,6 @@ private:
     void notify(const std::function<void()> &hook) const;
     bool loadFile(const QString &fileName);
     bool saveTo(const QString &fileName);
-    void clearToEmptyReport();
     TkavReportPage *createReportPage();
     double newBandTop(bool vertical) const;
     void copyPageLayout(const TkavReportPage &from, TkavReportPage &to) const;

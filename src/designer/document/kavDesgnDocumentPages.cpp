@@ -3,6 +3,7 @@
 
 #include "kavDesgnDocument.h"
 
+#include <data/kavSQLDataSets.h>
 #include <designer/editors/kavDesgnCompEditors.h>
 #include <designer/editors/kavDesgnScriptGen.h>
 #include <persist/kavRes.h>
@@ -56,13 +57,29 @@ TkavReportPage *DesignerDocument::createReportPage()
     return page;
 }
 
-// A data page "Data" and a report page "Page1" with the settings' defaults.
-void DesignerDocument::clearToEmptyReport()
+void DesignerDocument::ClearReport(bool DotMatrix, bool KeepData)
 {
+    std::unique_ptr<TkavComponent> kept;
+    if (KeepData)
+        for (TkavComponent *c : FReport.Objects())
+            if (dynamic_cast<TkavDataPage *>(c)) {
+                kept = FReport.RemoveComponent(c);
+                break;
+            }
+    if (kept) {
+        // The report loses its file name: its SQLite files are named in full from now on.
+        for (TkavComponent *c : kept->AllObjects())
+            if (auto *database = dynamic_cast<TkavSQLDatabase *>(c);
+                database && database->Driver() == u"SQLite" && database->DatabaseName() != u":memory:")
+                database->SetDatabaseName(kavPathBesideReport(&FReport, database->DatabaseName()));
+    }
     FReport.Clear();
     FReport.SetFileName(QString());
-    auto *data = TkavComponent::DesignCreate<TkavDataPage>(&FReport);
-    data->SetName(u"Data"_s);
+    FReport.SetDotMatrixReport(DotMatrix);
+    if (kept) // Clear took it out of the tree, being nobody's
+        FReport.InsertComponent(std::move(kept))->SetParent(&FReport);
+    else
+        TkavComponent::DesignCreate<TkavDataPage>(&FReport)->SetName(u"Data"_s);
     TkavReportPage *page = createReportPage();
     page->SetName(u"Page1"_s);
     const TkavDesigner *settings = Settings();
@@ -87,7 +104,7 @@ bool DesignerDocument::NewReport()
     if (!CheckOp(drDontCreateReport) || !AskToSave())
         return false;
     return guarded([&] {
-        clearToEmptyReport();
+        ClearReport();
         auto *page = static_cast<TkavReportPage *>(FirstReportPage());
         FPage = page;
         const double h = BandCaptionHeight();

@@ -4,6 +4,7 @@
 #include "kavDesgnEditors.h"
 
 #include <designer/window/kavDesgnPreviewPage.h>
+#include <designer/wizards/kavDesgnWizards.h>
 
 #include <report/kavDataSets.h>
 #include <rtl/kavCaseFold.h>
@@ -212,4 +213,5 @@ void kavRegisterDesignerEditors()
     registerDesignerEditors();
     hideProperties();
     kavInstallPreviewPageDesigner();
+    kavRegisterWizards();
 }

@@ -19,6 +19,7 @@
 #include <designer/trees/kavDesgnDataTree.h>
 #include <designer/workspace/kavDesgnPanel.h>
 #include <designer/workspace/kavDesgnRuler.h>
+#include <designer/wizards/kavDesgnNewItem.h>
 #include <designer/workspace/kavDesgnWorkspaceWidget.h>
 #include <persist/kavRes.h>
 #include <prepared/kavPaintUtils.h>
@@ -97,7 +98,7 @@ void TkavDesignerForm::buildCommands()
     };
     auto &ws = Workspace().Controller();
     const Def defs[] = {
-        {u"NewItemCmd", u"dsNewItem", 117, {}, [] {}},
+        {u"NewItemCmd", u"dsNewItem", 117, {}, [this] { kavNewItem(Document(), this); }},
         {u"NewReportCmd", u"dsNewReport", 0, QKeySequence::New, [&doc] { doc.NewReport(); }},
         {u"NewPageCmd", u"dsNewPage", 16, {}, [&doc] { doc.NewPage(); }},
         {u"NewDialogCmd", u"dsNewDialog", 17, {}, [&doc] { doc.NewDialogPage(); }},
@@ -219,7 +220,7 @@ void TkavDesignerForm::UpdateCommands()
     const bool objects = page && !doc.Selection().IsPageSelected();
     const bool scriptSelection = onScript && FCodeWindow->textCursor().hasSelection();
     auto enable = [this](const char *name, bool on) { Command(QString::fromLatin1(name))->setEnabled(on); };
-    enable("NewItemCmd", false);
+    enable("NewItemCmd", doc.CheckOp(drDontCreateReport));
     enable("NewReportCmd", doc.CheckOp(drDontCreateReport));
     enable("NewPageCmd", doc.CheckOp(drDontCreatePage));
     enable("NewDialogCmd", doc.CheckOp(drDontCreatePage) && kavFindClass(u"TkavDialogPage") != nullptr);

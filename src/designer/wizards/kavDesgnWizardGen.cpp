@@ -232,6 +232,7 @@ private:
         line->SetFrame(frame);
         TkavCustomMemoView *when = memo(b, 0, 1, 0, 6 * mm, u"[Date] [Time]"_s, QString());
         when->SetAutoWidth(true);
+        when->SetWidth(when->CalcWidth()); // as wide as its text in the designer too
         TkavCustomMemoView *page = memo(b, 100, 1, 2 * 10 * mm, 6 * mm, u"Page [Page#]"_s, QString());
         page->SetAlign(baRight);
         page->SetHAlign(haRight);
