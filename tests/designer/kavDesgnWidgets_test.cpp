@@ -9,6 +9,7 @@
 #include <report/kavBands.h>
 #include <report/kavDataSets.h>
 #include <report/kavPages.h>
+#include <rtl/kavRTTI.h>
 
 #include <QApplication>
 #include <QDropEvent>
@@ -100,6 +101,27 @@ TEST_F(PanelTest, ValueIsSelectedOnlyWhenTheRowIsClicked)
     doc().Select(memo);
     EXPECT_FALSE(inspector().EditBox()->hasSelectedText());
     typeInto(u"Left"_s, u"1"_s);
+}
+
+// A double click on an event's row makes its handler: the window system delivers the second
+// press of the pair to the edit box as a double click.
+TEST_F(PanelTest, DoubleClickOnAnEventRowMakesTheHandler)
+{
+    doc().Select(memo);
+    inspector().SetTab(1);
+    const QRect r = inspector().RowRect(u"OnBeforePrint"_s);
+    ASSERT_TRUE(r.isValid());
+    const QPoint at(inspector().SplitterPos() + 40, r.center().y());
+    QTest::mouseClick(inspector().Grid(), Qt::LeftButton, {}, at);
+    QLineEdit *edit = inspector().EditBox();
+    ASSERT_TRUE(edit->isVisible());
+    const QPointF local(edit->width() / 2, edit->height() / 2);
+    QMouseEvent twice(QEvent::MouseButtonDblClick, local, edit->mapToGlobal(local), Qt::LeftButton,
+                      Qt::LeftButton, {});
+    QApplication::sendEvent(edit, &twice);
+    const QString handler = memo->Name() + u"OnBeforePrint"_s;
+    EXPECT_EQ(kavFindProp(*memo, u"OnBeforePrint")->GetStr(*memo), handler);
+    EXPECT_TRUE(doc().ScriptLines().join(u'\n').contains(u"procedure "_s + handler)) << doc().ScriptLines().join(u'\n').toStdString();
 }
 
 TEST_F(PanelTest, InspectorEditsEveryObjectOfAMixedSelection)

@@ -494,6 +494,12 @@ bool TkavObjectInspector::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         break;
+    case QEvent::MouseButtonDblClick:
+        // The window system makes the second press of a quick pair a double click, whichever
+        // widget took the first: the row was just selected, or the edit clicked twice.
+        FTickCount.invalidate();
+        editRow();
+        return true;
     case QEvent::FocusOut:
         if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason && FModel.EditModified()
             && !FDisableUpdate)
