@@ -67,6 +67,8 @@ TEST(SyntaxMemo, TypingABlockCommentRecoloursTheFollowingLines)
 TEST(SyntaxMemo, UndoAndRedoByKeysKeepTextAndCaret)
 {
     Memo m(u"begin\nend."_s);
+    QString told; // what the owner of the script last heard
+    m.memo.OnChangeText = [&] { told = m.memo.Text(); };
     m.caretTo(2, 1);
     QTest::keyClicks(&m.memo, u"a := 2;"_s);
     QTest::keyClick(&m.memo, Qt::Key_Return);
@@ -80,8 +82,10 @@ TEST(SyntaxMemo, UndoAndRedoByKeysKeepTextAndCaret)
     EXPECT_EQ(m.memo.textCursor().positionInBlock(), 5);
     QTest::keyClick(&m.memo, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(m.memo.Text(), u"begin\nend."_s);
+    EXPECT_EQ(told, m.memo.Text());
     QTest::keyClick(&m.memo, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(m.memo.Text(), u"begin\na := 2;\nend."_s);
+    EXPECT_EQ(told, m.memo.Text());
     // The widget's own document shows what the text holds.
     EXPECT_EQ(m.memo.toPlainText(), m.memo.Text());
 }

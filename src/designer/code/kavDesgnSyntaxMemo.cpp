@@ -246,16 +246,21 @@ void TkavSyntaxMemo::showSelection()
     ensureCursorVisible();
 }
 
+// Undone and redone text is edited text like any other: whoever keeps the script is told.
 void TkavSyntaxMemo::Undo()
 {
-    if (FModel.Undo())
+    if (FModel.Undo()) {
         showModel();
+        notify(OnChangeText);
+    }
 }
 
 void TkavSyntaxMemo::Redo()
 {
-    if (FModel.Redo())
+    if (FModel.Redo()) {
         showModel();
+        notify(OnChangeText);
+    }
 }
 
 bool TkavSyntaxMemo::Find(const QString &text, bool caseSensitive, int &From)

@@ -355,6 +355,7 @@ QWidget *TkavStdWizardForm::createStyleStep()
     TStringList names;
     FStyleSheet->GetList(names);
     FStylesLB->addItems(names.ToStringList());
+    FStylesLB->setMaximumWidth(180); // the sample gets the room
     FStylesLB->setCurrentRow(0);
     FStylePreview = named(new PaintBox(
                               [this](QPainter &p, const QRect &r) {
