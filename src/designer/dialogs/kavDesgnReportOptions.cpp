@@ -37,13 +37,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <class T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 // The platform's printers, "default" first; each entry keeps the printer's name as data.
 void fillPrinters(QListWidget *list)
 {
@@ -88,7 +81,7 @@ TkavReportEditorForm::TkavReportEditorForm(QWidget *parent)
     setObjectName(u"ReportEditorForm"_s);
     setWindowTitle(kavDialogText("4700"));
     kavDesignerDialog(*this, u"TkavReportEditorForm"_s);
-    FPageControl = named(new QTabWidget(this), "PageControl");
+    FPageControl = kavNamed(new QTabWidget(this), "PageControl");
     FPageControl->addTab(createGeneralPage(), kavDialogText("4701"));
     FPageControl->addTab(createDescriptionPage(), kavDialogText("4709"));
     FPageControl->addTab(createInheritPage(), kavDialogText("4728"));
@@ -114,16 +107,16 @@ void TkavReportEditorForm::EditPicture()
 
 QWidget *TkavReportEditorForm::createGeneralPage()
 {
-    auto *page = named(new QWidget, "GeneralTS");
+    auto *page = kavNamed(new QWidget, "GeneralTS");
     auto *printer = new QGroupBox(kavDialogText("4702"));
-    FPrintersLB = named(new QListWidget, "PrintersLB");
+    FPrintersLB = kavNamed(new QListWidget, "PrintersLB");
     fillPrinters(FPrintersLB);
     (new QVBoxLayout(printer))->addWidget(FPrintersLB);
 
     auto *copies = new QGroupBox(kavDialogText("4703"));
-    FCopiesE = named(new QLineEdit, "CopiesE");
+    FCopiesE = kavNamed(new QLineEdit, "CopiesE");
     FCopiesE->setMaximumWidth(80);
-    FCollateCB = named(new QCheckBox(kavDialogText("4705")), "CollateCB");
+    FCollateCB = kavNamed(new QCheckBox(kavDialogText("4705")), "CollateCB");
     auto *copiesForm = new QFormLayout(copies);
     copiesForm->addRow(kavDialogText("4704"), FCopiesE);
     copiesForm->addRow(FCollateCB);
@@ -133,9 +126,9 @@ QWidget *TkavReportEditorForm::createGeneralPage()
     });
 
     auto *other = new QGroupBox(kavDialogText("4706"));
-    FDoublePassCB = named(new QCheckBox(kavDialogText("4707")), "DoublePassCB");
-    FPrintIfEmptyCB = named(new QCheckBox(kavDialogText("4708")), "PrintIfEmptyCB");
-    FPasswordE = named(new QLineEdit, "PasswordE");
+    FDoublePassCB = kavNamed(new QCheckBox(kavDialogText("4707")), "DoublePassCB");
+    FPrintIfEmptyCB = kavNamed(new QCheckBox(kavDialogText("4708")), "PrintIfEmptyCB");
+    FPasswordE = kavNamed(new QLineEdit, "PasswordE");
     auto *otherForm = new QFormLayout(other);
     otherForm->addRow(FDoublePassCB);
     otherForm->addRow(FPrintIfEmptyCB);
@@ -153,19 +146,19 @@ QWidget *TkavReportEditorForm::createGeneralPage()
 
 QWidget *TkavReportEditorForm::createDescriptionPage()
 {
-    auto *page = named(new QWidget, "DescriptionTS");
+    auto *page = kavNamed(new QWidget, "DescriptionTS");
     auto *box = new QGroupBox(kavDialogText("4710"));
-    FNameE = named(new QLineEdit, "NameE");
-    FDescriptionE = named(new QPlainTextEdit, "DescriptionE");
+    FNameE = kavNamed(new QLineEdit, "NameE");
+    FDescriptionE = kavNamed(new QPlainTextEdit, "DescriptionE");
     FDescriptionE->setMaximumHeight(80);
-    FAuthorE = named(new QLineEdit, "AuthorE");
+    FAuthorE = kavNamed(new QLineEdit, "AuthorE");
     auto *form = new QFormLayout(box);
     form->addRow(kavDialogText("4711"), FNameE);
     form->addRow(kavDialogText("4712"), FDescriptionE);
     form->addRow(kavDialogText("4714"), FAuthorE);
     FPictureImg = new TkavPictureBox(*FPicture);
     FPictureImg->setObjectName(u"PictureImg"_s);
-    auto *pictureB = named(new QPushButton(kavDialogText("4722")), "PictureB");
+    auto *pictureB = kavNamed(new QPushButton(kavDialogText("4722")), "PictureB");
     connect(pictureB, &QPushButton::clicked, this, [this] { EditPicture(); });
     auto *pictureRow = new QHBoxLayout;
     pictureRow->addWidget(FPictureImg);
@@ -174,12 +167,12 @@ QWidget *TkavReportEditorForm::createDescriptionPage()
     form->addRow(QString(), pictureRow);
 
     auto *version = new QGroupBox(kavDialogText("4715"));
-    FMajorE = named(new QLineEdit, "MajorE");
-    FMinorE = named(new QLineEdit, "MinorE");
-    FReleaseE = named(new QLineEdit, "ReleaseE");
-    FBuildE = named(new QLineEdit, "BuildE");
-    FCreated1L = named(new QLabel, "Created1L");
-    FModified1L = named(new QLabel, "Modified1L");
+    FMajorE = kavNamed(new QLineEdit, "MajorE");
+    FMinorE = kavNamed(new QLineEdit, "MinorE");
+    FReleaseE = kavNamed(new QLineEdit, "ReleaseE");
+    FBuildE = kavNamed(new QLineEdit, "BuildE");
+    FCreated1L = kavNamed(new QLabel, "Created1L");
+    FModified1L = kavNamed(new QLabel, "Modified1L");
     auto *versionForm = new QFormLayout(version);
     versionForm->addRow(kavDialogText("4716"), FMajorE);
     versionForm->addRow(kavDialogText("4717"), FMinorE);
@@ -196,14 +189,14 @@ QWidget *TkavReportEditorForm::createDescriptionPage()
 
 QWidget *TkavReportEditorForm::createInheritPage()
 {
-    auto *page = named(new QWidget, "InheritTS");
-    FInheritStateL = named(new QLabel, "InheritStateL");
-    FDontChangeRB = named(new QRadioButton(kavDialogText("4725")), "DontChangeRB");
-    FDetachRB = named(new QRadioButton(kavDialogText("4726")), "DetachRB");
-    FInheritRB = named(new QRadioButton(kavDialogText("4727")), "InheritRB");
-    FInheritLV = named(new QListWidget, "InheritLV");
-    FPathE = named(new QLineEdit, "PathE");
-    auto *browse = named(new QPushButton(u"..."_s), "PathB");
+    auto *page = kavNamed(new QWidget, "InheritTS");
+    FInheritStateL = kavNamed(new QLabel, "InheritStateL");
+    FDontChangeRB = kavNamed(new QRadioButton(kavDialogText("4725")), "DontChangeRB");
+    FDetachRB = kavNamed(new QRadioButton(kavDialogText("4726")), "DetachRB");
+    FInheritRB = kavNamed(new QRadioButton(kavDialogText("4727")), "InheritRB");
+    FInheritLV = kavNamed(new QListWidget, "InheritLV");
+    FPathE = kavNamed(new QLineEdit, "PathE");
+    auto *browse = kavNamed(new QPushButton(u"..."_s), "PathB");
     browse->setAutoDefault(false);
     auto *pathRow = new QHBoxLayout;
     pathRow->addWidget(new QLabel(kavDialogText("4724")));

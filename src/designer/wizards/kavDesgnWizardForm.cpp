@@ -37,16 +37,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <class W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 QPushButton *button(const QString &text, const char *name, QWidget *parent)
 {
-    return named(new QPushButton(text, parent), name);
+    return kavNamed(new QPushButton(text, parent), name);
 }
 
 QStringList items(const QListWidget *list)
@@ -156,8 +149,8 @@ TkavStdWizardForm::TkavStdWizardForm(DesignerDocument &Designer, bool DotMatrix,
     , FDesigner(Designer)
     , FDotMatrix(DotMatrix)
     , FStyleSheet(std::make_unique<TkavStyleSheet>())
-    , FSteps(named(new QStackedWidget(this), "StepsPC"))
-    , FStepL(named(new QLabel(this), "StepL"))
+    , FSteps(kavNamed(new QStackedWidget(this), "StepsPC"))
+    , FStepL(kavNamed(new QLabel(this), "StepL"))
     , FBackB(button(kavDialogText("5418"), "BackB", this))
     , FNextB(button(kavDialogText("5419"), "NextB", this))
     , FFinishB(button(kavDialogText("5420"), "FinishB", this))
@@ -213,8 +206,8 @@ TkavStdWizardForm::~TkavStdWizardForm() = default;
 QWidget *TkavStdWizardForm::createDataStep()
 {
     auto *step = new QWidget(this);
-    FDataSetsLB = named(new QListWidget(step), "DataSetsLB");
-    FFieldErrorL = named(new QLabel(step), "FieldErrorL");
+    FDataSetsLB = kavNamed(new QListWidget(step), "DataSetsLB");
+    FFieldErrorL = kavNamed(new QLabel(step), "FieldErrorL");
     FFieldErrorL->setWordWrap(true);
     FFieldErrorL->setStyleSheet(u"color: #b00000"_s);
     auto *hint = new QLabel(kavDialogText("5426"), step);
@@ -250,27 +243,25 @@ static QWidget *twoLists(QWidget *parent, QListWidget *left, QListWidget *right,
     layout->addWidget(new QLabel(rightCaption, step), 0, 2);
     layout->addWidget(left, 1, 0);
     layout->addWidget(right, 1, 2);
-    auto *buttons = new QVBoxLayout;
-    buttons->addStretch();
-    for (QPushButton *b : middle)
-        buttons->addWidget(b);
-    buttons->addStretch();
-    layout->addLayout(buttons, 1, 1);
-    auto *arrows = new QVBoxLayout;
-    arrows->addStretch();
-    for (QPushButton *b : order)
-        arrows->addWidget(b);
-    arrows->addStretch();
-    layout->addLayout(arrows, 1, 3);
-    for (QPushButton *b : middle + order)
-        b->setFixedWidth(40);
+    const auto column = [](const QList<QPushButton *> &buttons) {
+        auto *box = new QVBoxLayout;
+        box->addStretch();
+        for (QPushButton *b : buttons) {
+            b->setFixedWidth(40);
+            box->addWidget(b);
+        }
+        box->addStretch();
+        return box;
+    };
+    layout->addLayout(column(middle), 1, 1);
+    layout->addLayout(column(order), 1, 3);
     return step;
 }
 
 QWidget *TkavStdWizardForm::createFieldsStep()
 {
-    FAvailableFieldsLB = named(new QListWidget(this), "AvailableFieldsLB");
-    FSelectedFieldsLB = named(new QListWidget(this), "SelectedFieldsLB");
+    FAvailableFieldsLB = kavNamed(new QListWidget(this), "AvailableFieldsLB");
+    FSelectedFieldsLB = kavNamed(new QListWidget(this), "SelectedFieldsLB");
     FAvailableFieldsLB->setSelectionMode(QAbstractItemView::ExtendedSelection);
     QPushButton *add = button(u">"_s, "AddFieldB", this), *addAll = button(u">>"_s, "AddAllFieldsB", this),
                 *remove = button(u"<"_s, "RemoveFieldB", this), *removeAll = button(u"<<"_s, "RemoveAllFieldsB", this),
@@ -289,8 +280,8 @@ QWidget *TkavStdWizardForm::createFieldsStep()
 
 QWidget *TkavStdWizardForm::createGroupsStep()
 {
-    FAvailableGroupsLB = named(new QListWidget(this), "AvailableGroupsLB");
-    FGroupsLB = named(new QListWidget(this), "GroupsLB");
+    FAvailableGroupsLB = kavNamed(new QListWidget(this), "AvailableGroupsLB");
+    FGroupsLB = kavNamed(new QListWidget(this), "GroupsLB");
     QPushButton *add = button(u">"_s, "AddGroupB", this), *remove = button(u"<"_s, "RemoveGroupB", this),
                 *up = button(u"\u2191"_s, "GroupUpB", this), *down = button(u"\u2193"_s, "GroupDownB", this);
     connect(add, &QPushButton::clicked, this, [this] { moveItems(FAvailableGroupsLB, FGroupsLB, false); });
@@ -307,8 +298,8 @@ QWidget *TkavStdWizardForm::createLayoutStep()
 {
     auto *step = new QWidget(this);
     auto *orientation = new QGroupBox(kavDialogText("5412"), step);
-    FPortraitRB = named(new QRadioButton(kavDialogText("5413"), orientation), "PortraitRB");
-    FLandscapeRB = named(new QRadioButton(kavDialogText("5414"), orientation), "LandscapeRB");
+    FPortraitRB = kavNamed(new QRadioButton(kavDialogText("5413"), orientation), "PortraitRB");
+    FLandscapeRB = kavNamed(new QRadioButton(kavDialogText("5414"), orientation), "LandscapeRB");
     auto *pictures = new QGridLayout(orientation);
     int column = 0;
     for (QRadioButton *rb : {FPortraitRB, FLandscapeRB}) {
@@ -320,15 +311,15 @@ QWidget *TkavStdWizardForm::createLayoutStep()
     }
     FPortraitRB->setChecked(true);
     auto *arrangement = new QGroupBox(kavDialogText("5421"), step);
-    FTabularRB = named(new QRadioButton(kavDialogText("5415"), arrangement), "TabularRB");
-    FColumnarRB = named(new QRadioButton(kavDialogText("5416"), arrangement), "ColumnarRB");
+    FTabularRB = kavNamed(new QRadioButton(kavDialogText("5415"), arrangement), "TabularRB");
+    FColumnarRB = kavNamed(new QRadioButton(kavDialogText("5416"), arrangement), "ColumnarRB");
     auto *kinds = new QVBoxLayout(arrangement);
     kinds->addWidget(FTabularRB);
     kinds->addWidget(FColumnarRB);
     FTabularRB->setChecked(true);
-    FFitWidthCB = named(new QCheckBox(kavDialogText("5417"), step), "FitWidthCB");
+    FFitWidthCB = kavNamed(new QCheckBox(kavDialogText("5417"), step), "FitWidthCB");
     FFitWidthCB->setChecked(true);
-    FLayoutPreview = named(new PaintBox(
+    FLayoutPreview = kavNamed(new PaintBox(
                                [this](QPainter &p, const QRect &r) {
                                    paintSample(p, r, FTabularRB->isChecked(), FLandscapeRB->isChecked(),
                                                FStyleSheet->Count() ? FStyleSheet->Items(0) : nullptr);
@@ -351,13 +342,13 @@ QWidget *TkavStdWizardForm::createLayoutStep()
 QWidget *TkavStdWizardForm::createStyleStep()
 {
     auto *step = new QWidget(this);
-    FStylesLB = named(new QListWidget(step), "StylesLB");
+    FStylesLB = kavNamed(new QListWidget(step), "StylesLB");
     TStringList names;
     FStyleSheet->GetList(names);
     FStylesLB->addItems(names.ToStringList());
     FStylesLB->setMaximumWidth(180); // the sample gets the room
     FStylesLB->setCurrentRow(0);
-    FStylePreview = named(new PaintBox(
+    FStylePreview = kavNamed(new PaintBox(
                               [this](QPainter &p, const QRect &r) {
                                   const int row = FStylesLB->currentRow();
                                   paintSample(p, r, FTabularRB->isChecked(), FLandscapeRB->isChecked(),
