@@ -19,6 +19,8 @@
 #include "kavDialogTestSupport.h"
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QSet>
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
@@ -303,4 +305,76 @@ TEST_F(DesignerTest, NewItemOffersTheWizardsAndTheTemplates)
     ui().MessageAnswers = {mrNo};
     EXPECT_FALSE(newItem(1, u"broken.kv3"_s, false));
     EXPECT_EQ(bytes().toStdString(), before.toStdString());
+}
+
+// Rows too wide for the page wrap: data 5 mm lower, captions 6 mm lower. A columnar layout
+// puts a caption and a value on each line instead.
+TEST_F(DesignerTest, WideRowsWrapAndColumnarLayoutPairsCaptionsWithValues)
+{
+    TkavWizardChoice choice;
+    for (int i = 1; i <= 12; ++i)
+        choice.Fields << u"Field%1"_s.arg(i);
+    choice.FitToWidth = false;
+    kavWizardGenerate(*report, choice);
+    const auto tops = [&](const QString &band) {
+        QSet<double> result;
+        for (TkavComponent *c : find(band)->Objects())
+            if (!dynamic_cast<TkavCustomMemoView *>(c)->Style().startsWith(u"Header line"_s))
+                result << std::round(c->Top() * 100) / 100;
+        return result;
+    };
+    const double mm = kavMMToPixels;
+    EXPECT_EQ(tops(u"MasterData1"_s), (QSet<double>{0, std::round(5 * mm * 100) / 100}));
+    EXPECT_EQ(tops(u"PageHeader1"_s), (QSet<double>{0, std::round(6 * mm * 100) / 100}));
+    EXPECT_NEAR(find(u"MasterData1"_s)->Height(), 10 * mm, 1e-6);
+
+    choice.Fields = {u"Name"_s, u"City"_s};
+    choice.Tabular = false;
+    kavWizardGenerate(*report, choice);
+    EXPECT_EQ(find(u"PageHeader1"_s), nullptr);
+    const QList<TkavComponent *> cells = find(u"MasterData1"_s)->Objects();
+    ASSERT_EQ(cells.size(), 4);
+    EXPECT_EQ(dynamic_cast<TkavMemoView *>(cells[0])->Text().trimmed(), u"Name"_s);
+    EXPECT_EQ(dynamic_cast<TkavMemoView *>(cells[1])->DataField(), u"Name"_s);
+    EXPECT_GT(cells[1]->Left(), cells[0]->Left() + cells[0]->Width());
+    EXPECT_NEAR(cells[2]->Top(), 5 * mm, 1e-6);
+}
+
+// The previews draw the sample in the chosen layout and style.
+TEST_F(DesignerTest, WizardPreviewsFollowTheLayoutAndStyle)
+{
+    TkavStdWizardForm form(*doc, false);
+    form.resize(700, 500);
+    form.ShowStep(TkavStdWizardForm::stLayout);
+    form.show();
+    auto *preview = field<QWidget>(form, "LayoutPreview");
+    const QImage tabular = preview->grab().toImage();
+    field<QRadioButton>(form, "ColumnarRB")->setChecked(true);
+    const QImage columnar = preview->grab().toImage();
+    EXPECT_NE(tabular, columnar);
+    form.ShowStep(TkavStdWizardForm::stStyle);
+    auto *styles = field<QListWidget>(form, "StylesLB");
+    ASSERT_GT(styles->count(), 1);
+    auto *sample = field<QWidget>(form, "StylePreview");
+    const QImage first = sample->grab().toImage();
+    styles->setCurrentRow(1);
+    EXPECT_NE(sample->grab().toImage(), first);
+}
+
+// The table wizard says why a file gives no tables, and makes nothing without a table.
+TEST_F(DesignerTest, TableWizardExplainsAFileWithoutTables)
+{
+    QTemporaryDir dir;
+    TkavDBTableWizardForm form(*report);
+    form.SetFile(dir.filePath(u"missing.db"_s));
+    EXPECT_TRUE(field<QLabel>(form, "ErrorL")->text().contains(u"missing.db"_s));
+    QFile text(dir.filePath(u"notes.db"_s));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("not a database at all, only words\n") > 0);
+    text.close();
+    form.SetFile(text.fileName());
+    EXPECT_EQ(field<QListWidget>(form, "TablesLB")->count(), 0);
+    EXPECT_FALSE(field<QLabel>(form, "ErrorL")->text().isEmpty());
+    const int objects = int(report->AllObjects().size());
+    EXPECT_EQ(form.CreateQuery(), nullptr);
+    EXPECT_EQ(int(report->AllObjects().size()), objects);
 }

@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSqlDatabase>
+#include <QSqlError>
 
 using namespace Qt::StringLiterals;
 
@@ -128,10 +129,16 @@ void TkavDBTableWizardForm::databaseChosen()
     if (!database)
         database = FFileDatabase.get();
     try {
-        QStringList tables = database->Connection().tables(QSql::Tables) + database->Connection().tables(QSql::Views);
+        const QSqlDatabase connection = database->Connection();
+        QStringList tables = connection.tables(QSql::Tables) + connection.tables(QSql::Views);
         tables.sort(Qt::CaseInsensitive);
         FTablesLB->addItems(tables);
         FTablesLB->setCurrentRow(0);
+        // A file that is no database opens all the same and only lists nothing.
+        if (tables.isEmpty())
+            FErrorL->setText(u"%1: %2"_s.arg(FDatabaseCB->currentText(), connection.lastError().isValid()
+                                                                          ? connection.lastError().text()
+                                                                          : u"no tables or views"_s));
     } catch (const Exception &e) {
         FErrorL->setText(e.Message());
     }
