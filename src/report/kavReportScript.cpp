@@ -124,6 +124,7 @@ Variant TkavExpressionCache::Calc(const QString &Expression, QString &ErrorMsg, 
     if (!FScript) {
         FScript = std::make_unique<TkyScript>();
         FScript->SetExtendedCharset(true);
+        FScript->SetSilentLines(true); // the debugger stops in the report's text only
     }
     FScript->SetParent(AScript ? AScript : &FMainScript);
     const QString key = FCaseSensitive ? Expression : caseFoldedOutsideLiterals(Expression);

@@ -436,6 +436,8 @@ void TkyScript::SetOnRunLine(TkyRunLineEvent handler)
 void TkyScript::notifyRunLine(const QString &unit, const QString &pos)
 {
     for (const TkyScript *scope = this; scope; scope = scope->Parent()) {
+        if (scope->FSilentLines)
+            return;
         if (scope->FOnRunLine) {
             // A copy: the handler may replace itself while it runs.
             const TkyRunLineEvent handler = scope->FOnRunLine;
@@ -676,6 +678,7 @@ Variant TkyScript::Evaluate(const QString &Expression)
     temp.SetParent(context);
     temp.SetOnGetVarValue(context->OnGetVarValue());
     temp.SetSyntaxType(FSyntaxType);
+    temp.SetSilentLines(true);
     // A line end after the expression, so a trailing // comment cannot swallow the rest.
     const QString crlf = u"\r\n"_s;
     QString text;

@@ -293,6 +293,9 @@ public:
     // one first) that has one is called with this scope, unit and position.
     const TkyRunLineEvent &OnRunLine() const { return FOnRunLine; }
     void SetOnRunLine(TkyRunLineEvent handler);
+    // A script whose lines are nobody's text (an expression compiled on the fly) tells no
+    // handler about them; what it calls in its parents still does.
+    void SetSilentLines(bool Value) { FSilentLines = Value; }
     void RunLine(const QString &unit, const QString &pos)
     {
         if (FHookedScripts.load(std::memory_order_relaxed) > 0)
@@ -359,6 +362,7 @@ private:
     bool FUseClassLateBinding = false;
     std::unique_ptr<TkyStatement> FStatement;
     TkyRunLineEvent FOnRunLine;
+    bool FSilentLines = false;
     TkyGetUnitEvent FOnGetILUnit;
     bool FEvaluteRiseError = false;
     QString FRunErrorPos;

@@ -253,3 +253,20 @@ TEST_F(DebugFormTest, BreakpointInAnEventHandlerStopsThePreviewRun)
     EXPECT_TRUE(report->Terminated());
     EXPECT_FALSE(form->Debugger().Running());
 }
+
+// Expressions compiled on the fly (texts in brackets, Evaluate) have no lines in the report's
+// text: stepping does not stop in them, only in what they call there.
+TEST_F(WatchTest, ExpressionsHaveNoLinesToStopAt)
+{
+    report->ScriptText().SetText(u"function Twice(x: Integer): Integer;\nbegin\n  Result := 2 * x;\nend;\nbegin\nend."_s);
+    ASSERT_TRUE(report->PrepareScript());
+    QStringList heard;
+    script().SetOnRunLine([&](TkyScript &, const QString &, const QString &pos) { heard << pos; });
+    EXPECT_EQ(report->Calc(u"1 + 2"_s).AsInteger(), 3);
+    EXPECT_EQ(script().Evaluate(u"4 + 5"_s).AsInteger(), 9);
+    EXPECT_TRUE(heard.isEmpty()) << heard.join(u' ').toStdString();
+    EXPECT_EQ(report->Calc(u"Twice(4)"_s).AsInteger(), 8);
+    ASSERT_EQ(heard.size(), 1);
+    EXPECT_TRUE(heard[0].startsWith(u"3:"_s)) << heard[0].toStdString();
+    script().SetOnRunLine(nullptr);
+}
