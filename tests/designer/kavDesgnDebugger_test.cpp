@@ -107,6 +107,12 @@ TEST_F(WatchTest, WatchesShowTheirStateAndValues)
     EXPECT_EQ(rows(form), QStringList{u"a + 1: disabled"_s}); // edited, state kept
     form.SetEnabled(0, true);
     EXPECT_EQ(rows(form), QStringList{u"a + 1: 2"_s});
+    // A value of several lines stays on its row.
+    form.SetWatchListText(u"'one' + #13#10 + 'two'"_s);
+    form.SetEnabled(0, true);
+    EXPECT_EQ(rows(form), QStringList{u"'one' + #13#10 + 'two': 'one\u21b5two'"_s});
+    form.SetWatchListText(u"a + 1"_s);
+    form.SetEnabled(0, true);
 
     // Saved as lines; read back after a restart, every watch is disabled.
     TkavWatchForm next;

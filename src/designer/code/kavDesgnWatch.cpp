@@ -200,7 +200,8 @@ void TkavWatchForm::UpdateWatches()
         else if (!FScriptRunning || !FScript)
             texts << w.Expression + u": not accessible"_s;
         else
-            texts << w.Expression + u": "_s + kavEvaluateText(*FScript, w.Expression);
+            texts << w.Expression + u": "_s
+                         + kavEvaluateText(*FScript, w.Expression).replace(u"\r\n"_s, u"\u21b5"_s).replace(u'\n', u'\u21b5');
     }
     // Items are reused: a check box click rebuilds the list from within the item's signal.
     FUpdating = true;
