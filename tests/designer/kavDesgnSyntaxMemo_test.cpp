@@ -90,6 +90,21 @@ TEST(SyntaxMemo, UndoAndRedoByKeysKeepTextAndCaret)
     EXPECT_EQ(m.memo.toPlainText(), m.memo.Text());
 }
 
+// Return starts the new line under the text of the one above; one undo takes it back.
+TEST(SyntaxMemo, ReturnKeepsTheIndentation)
+{
+    Memo m(u"begin\n  a := 1;\nend."_s);
+    m.caretTo(2, 10);
+    QTest::keyClick(&m.memo, Qt::Key_Return);
+    QTest::keyClicks(&m.memo, u"b := 2;"_s);
+    EXPECT_EQ(m.memo.Text(), u"begin\n  a := 1;\n  b := 2;\nend."_s);
+    m.caretTo(1, 6);
+    QTest::keyClick(&m.memo, Qt::Key_Return);
+    EXPECT_EQ(m.memo.Text(), u"begin\n\n  a := 1;\n  b := 2;\nend."_s);
+    QTest::keyClick(&m.memo, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m.memo.Text(), u"begin\n  a := 1;\n  b := 2;\nend."_s);
+}
+
 TEST(SyntaxMemo, GutterClickTogglesBreakpointsAndKeysSetBookmarks)
 {
     Memo m(u"begin\n  a := 1;\n  b := 2;\nend."_s);

@@ -591,6 +591,17 @@ void TkavSyntaxMemo::keyPressEvent(QKeyEvent *event)
             GotoBookmark(key - Qt::Key_0);
         return;
     }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::NoModifier) {
+        // A new line starts where the text of the one above starts.
+        QTextCursor cursor = textCursor();
+        const QString before = cursor.block().text().left(cursor.positionInBlock());
+        qsizetype indent = 0;
+        while (indent < before.size() && (before[indent] == u' ' || before[indent] == u'\t'))
+            ++indent;
+        cursor.insertText(u'\n' + before.left(indent));
+        setTextCursor(cursor);
+        return;
+    }
     QPlainTextEdit::keyPressEvent(event);
     if (event->text() == u"."_s)
         ShowCompletion();
