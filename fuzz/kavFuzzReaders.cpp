@@ -217,9 +217,6 @@ void memo(const QByteArray &data)
 
 } // namespace
 
-// The designer's clipboard text, defined where the designer is linked.
-void kavFuzzClipboard(const QByteArray &data);
-
 const std::vector<TkavFuzzTarget> &kavFuzzTargets()
 {
     static const std::vector<TkavFuzzTarget> targets{
@@ -236,9 +233,6 @@ const std::vector<TkavFuzzTarget> &kavFuzzTargets()
         {"csv", csv},
         {"json", json},
         {"memo", memo},
-#ifdef KAV_FUZZ_CLIPBOARD
-        {"clipboard", kavFuzzClipboard},
-#endif
     };
     return targets;
 }

@@ -17,7 +17,7 @@ struct TkavFuzzTarget
     TkavFuzzEntry Entry;
 };
 
-// Every target of this build (the designer's clipboard only where the designer is linked).
+// Every target, in the order scripts/fuzz runs them.
 const std::vector<TkavFuzzTarget> &kavFuzzTargets();
 // The entry named Name; null when there is none.
 TkavFuzzEntry kavFuzzTarget(const QString &Name);
