@@ -14,10 +14,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
-#include <csignal>
 #include <limits>
-
-#include <sys/resource.h>
 
 namespace {
 
@@ -259,44 +256,3 @@ TEST_F(SettingsTest, UnwritableFileIsReported)
 }
 
 } // namespace
-
-// A disk that fills up while the settings are written: UpdateFile says so, and the file
-// keeps the values it had (the program reads them as before on its next start).
-TEST_F(SettingsTest, AFullDiskKeepsThePreviousSettingsFile)
-{
-    {
-        TkavIniFile ini(iniPath());
-        ini.WriteString(QStringLiteral("Designer"), QStringLiteral("Layout"), QStringLiteral("kept"));
-        ini.UpdateFile();
-    }
-    const QByteArray before = fileBytes(iniPath());
-    ASSERT_FALSE(before.isEmpty());
-    {
-        TkavIniFile ini(iniPath());
-        for (int i = 0; i < 200; ++i)
-            ini.WriteString(QStringLiteral("Recent"), QStringLiteral("File%1").arg(i), QString(40, u'x'));
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = old;
-        lowered.rlim_cur = 512;
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lowered), 0);
-        const QString message = [&] {
-            try {
-                ini.UpdateFile();
-            } catch (const EWriteError &e) {
-                return e.Message();
-            }
-            return QString();
-        }();
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-        EXPECT_TRUE(message.contains(QStringLiteral("settings.ini"))) << message.toStdString();
-        EXPECT_EQ(fileBytes(iniPath()), before);
-        // The store still holds the values it could not write.
-        EXPECT_EQ(ini.ReadString(QStringLiteral("Recent"), QStringLiteral("File199"), QString()), QString(40, u'x'));
-    }
-    EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files), QStringList{QStringLiteral("settings.ini")});
-    TkavIniFile again(iniPath());
-    EXPECT_EQ(again.ReadString(QStringLiteral("Designer"), QStringLiteral("Layout"), QString()), QStringLiteral("kept"));
-}
