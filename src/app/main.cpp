@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -66,6 +67,9 @@ void useRuntimeFolder()
 
 int main(int argc, char **argv)
 {
+    // A file-size limit (a disk quota, ulimit -f) makes a write fail with its own error,
+    // naming the file, instead of ending the program half way.
+    std::signal(SIGXFSZ, SIG_IGN);
     const bool preview = argc > 1 && std::strcmp(argv[1], "preview") == 0;
     const bool window = argc == 1 || preview || std::strcmp(argv[1], "design") == 0;
     const bool headless = !window || kavNoDisplay();

@@ -483,7 +483,10 @@ void TkavSQLQuery::execute(const QList<Variant> &values)
     QSqlDatabase db = FDatabase->Connection();
     if (!FQuery) {
         FQuery = std::make_unique<QSqlQuery>(db);
-        FQuery->setForwardOnly(true); // rows stream from the driver one at a time
+        // Rows stream from the driver one at a time, except from PostgreSQL: there a streamed
+        // result ends, without an error, as soon as another query runs on the connection (a
+        // detail query inside its master's rows), so its results are read whole.
+        FQuery->setForwardOnly(db.driverName() != u"QPSQL"_s);
         // Positional placeholders: the drivers' own parsing of names does not know comments.
         QString positional;
         FOccurrences = parseSql(&positional);
@@ -513,6 +516,8 @@ void TkavSQLQuery::execute(const QList<Variant> &values)
     }
     FDateColumns = sqliteDateColumns(*FQuery);
     FOnRow = FQuery->next();
+    if (!FOnRow && FQuery->lastError().isValid())
+        fail(u"reading the rows failed: %1"_s.arg(FQuery->lastError().text()));
 }
 
 void TkavSQLQuery::Initialize()
@@ -551,6 +556,9 @@ void TkavSQLQuery::fetchNext()
     }
     FHasPrev = FOnRow;
     FOnRow = FQuery && FQuery->next();
+    // A connection lost in the middle of the rows is an error, not the end of the data.
+    if (!FOnRow && FQuery && FQuery->lastError().isValid())
+        fail(u"reading the rows failed: %1"_s.arg(FQuery->lastError().text()));
 }
 
 void TkavSQLQuery::Next()

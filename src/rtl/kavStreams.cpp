@@ -291,6 +291,13 @@ private:
 void kavWriteFileAtomically(const QString &fileName, const std::function<void(TStream &)> &write)
 {
     std::unique_ptr<TReplacingFileStream> file = TReplacingFileStream::Create(fileName);
-    write(*file);
-    file->Commit(fileName);
+    try {
+        write(*file);
+        file->Commit(fileName);
+    } catch (EStreamError &e) {
+        // The system's reason alone ("File too large") does not say which save failed.
+        if (!e.Message().contains(fileName))
+            e.SetMessage(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, e.Message()));
+        throw;
+    }
 }

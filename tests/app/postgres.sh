@@ -69,4 +69,35 @@ report 'wrong-s3cret' > "$work/bad.kv3"
 expect 1 "$kavrel" prepare "$work/bad.kv3" -o "$work/bad.kw3" 2> "$work/err"
 grep -q 'Database "PG": cannot connect' "$work/err" || fail "message: $(cat "$work/err")"
 grep -q 'wrong-s3cret' "$work/err" && fail "the password is in the message"
+# The server drops the connection in the middle of a run (the detail query of the second
+# row ends its own session): the run ends with exit 1 and a message naming the data set.
+cat > "$work/drop.kv3" <<XML
+<?xml version="1.0" encoding="utf-8"?>
+<TkavReport Version="5.2.3" ScriptLanguage="PascalScript">
+  <Datasets><item DataSet="Items" DataSetName="Items"/><item DataSet="Lines" DataSetName="Lines"/></Datasets>
+  <TkavDataPage Name="Data" Width="1000" Height="1000">
+    <TkavSQLDatabase Name="PG" Driver="PostgreSQL" HostName="127.0.0.1" Port="$port" DatabaseName="postgres" LoginName="kav" Password="kavpass"/>
+    <TkavSQLQuery Name="Items" UserName="Items" Database="PG" SQL.Text="select id, name from items order by id"/>
+    <TkavSQLQuery Name="Lines" UserName="Lines" Database="PG" Master="Items" SQL.Text="select name from items where id = :id::int and (:id::int &lt;&gt; 2 or pg_terminate_backend(pg_backend_pid()))"/>
+  </TkavDataPage>
+  <TkavReportPage Name="Page1" PaperWidth="210" PaperHeight="297" PaperSize="9" LeftMargin="10" RightMargin="10" TopMargin="10" BottomMargin="10">
+    <TkavMasterData Name="M" Height="20" Left="0" Top="40" Width="718" DataSet="Items" DataSetName="Items">
+      <TkavMemoView Name="Row" Left="0" Top="0" Width="400" Height="18" Text="[Items.&quot;name&quot;]"/>
+    </TkavMasterData>
+    <TkavDetailData Name="D" Height="20" Left="0" Top="80" Width="718" DataSet="Lines" DataSetName="Lines">
+      <TkavMemoView Name="Line" Left="20" Top="0" Width="400" Height="18" Text="[Lines.&quot;name&quot;]"/>
+    </TkavDetailData>
+  </TkavReportPage>
+</TkavReport>
+XML
+# First the same master and detail with the connection kept: every master row has its
+# detail row (a detail query must not cut its master's rows short).
+sed 's/(:id::int &lt;&gt; 2 or pg_terminate_backend(pg_backend_pid()))/true/' "$work/drop.kv3" > "$work/md.kv3"
+expect 0 "$kavrel" prepare "$work/md.kv3" -o "$work/md.kw3" --dump > "$work/dump3"
+[ "$(grep -oE '"[^"]*"$' "$work/dump3" | tr '\n' ' ')" = '"Tea" "Tea" "Café" "Café" "Jam" "Jam" ' ] \
+    || fail "master and detail: $(grep -E 'Row|Line' "$work/dump3")"
+code=0
+"$kavrel" prepare "$work/drop.kv3" -o "$work/drop.kw3" 2> "$work/err" || code=$?
+[ "$code" = 1 ] || fail "dropped connection: exit $code: $(cat "$work/err")"
+grep -q 'Lines' "$work/err" || fail "dropped connection: message without the data set: $(cat "$work/err")"
 echo "postgres: ok"
