@@ -3,6 +3,7 @@
 
 #include "kavCustomDesigner.h"
 #include "kavDataSets.h"
+#include "kavDialogs.h"
 #include "kavExpressionCache.h"
 #include "kavPages.h"
 #include "kavReportPreview_p.h"
@@ -508,6 +509,12 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
         ReportErrors();
         return false;
     }
+    // A user's Cancel in a dialog page leaves the pages of the last run as they were.
+    std::unique_ptr<TMemoryStream> lastPages;
+    if (ClearLastReport && FPreviewPages->Count() > 0 && asksForParameters()) {
+        lastPages = std::make_unique<TMemoryStream>();
+        FPreviewPages->SaveToStream(*lastPages);
+    }
     if (ClearLastReport)
         FPreviewPages->Clear();
     beginPreviewRun();
@@ -545,13 +552,32 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
     } catch (const Exception &e) {
         FErrors->Add(e.Message());
     }
-    if (!result)
+    if (!result && lastPages && !FEngine->CancelledDialog().isEmpty()) {
+        lastPages->Seek(0, soBeginning);
+        FPreviewPages->LoadFromStream(std::move(lastPages));
+        if (FPreviewLink->Preview)
+            FPreviewLink->Preview->RefreshReport();
+    } else if (!result) {
         closeOwnPreviewWindow();
+    }
     if (saved)
         reloadAfterRun(*saved, password, splicingLine);
     if (FErrors->Count() > 0)
         ReportErrors();
     return result && FErrors->Count() == 0;
+}
+
+bool TkavReport::asksForParameters() const
+{
+    if (FEngine->SkipDialogs())
+        return false;
+    if (!FOnRunDialogs.trimmed().isEmpty())
+        return true;
+    for (TkavComponent *page : Objects())
+        if (auto *dialog = dynamic_cast<TkavDialogPage *>(page);
+            dialog && dialog->Visible() && dialog->HasControls())
+            return true;
+    return false;
 }
 
 void TkavReport::reloadAfterRun(TStream &Saved, const QString &Password, int SplicingLine)
