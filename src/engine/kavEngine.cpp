@@ -210,7 +210,7 @@ void TkavEngine::Finalize()
 bool TkavEngine::Run(bool ARunDialogs, bool AClearLast, TkavPage *APage)
 {
     Q_UNUSED(AClearLast);
-    SetCancelledDialog(QString());
+    FCancelledDialog.clear();
     TkavReport &report = *Report();
     bool started = false;
     const auto finalize = qScopeGuard([&] {
@@ -263,7 +263,7 @@ bool TkavEngine::runDialogs()
             continue;
         const TModalResult result = OnRunDialog() ? OnRunDialog()(*page) : page->ShowModal();
         if (result == mrCancel) {
-            SetCancelledDialog(page->Name());
+            FCancelledDialog = page->Name();
             return false;
         }
     }

@@ -5,10 +5,7 @@
 
 #include <report/kavBands.h>
 #include <report/kavComponent.h>
-#include <report/kavCustomEngine.h>
 #include <report/kavDataSets.h>
-#include <report/kavDialogControls.h>
-#include <report/kavDialogs.h>
 #include <report/kavFrames.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>

@@ -74,12 +74,6 @@ public:
     std::vector<TkavComponentRef<TkavComponent>> &NotifyList() { return FNotifyList; }
     const TkavRunDialogEvent &OnRunDialog() const { return FOnRunDialog; }
     void SetOnRunDialog(TkavRunDialogEvent Value) { FOnRunDialog = std::move(Value); }
-    // Runs leave the dialog pages and OnRunDialogs out altogether (never stored).
-    bool SkipDialogs() const { return FSkipDialogs; }
-    void SetSkipDialogs(bool Value) { FSkipDialogs = Value; }
-    // The dialog page whose Cancel stopped the last run (empty: none did).
-    const QString &CancelledDialog() const { return FCancelledDialog; }
-    void SetCancelledDialog(const QString &Value) { FCancelledDialog = Value; }
 
     // --- operations ----------------------------------------------------------------------
     virtual void EndPage() = 0;
@@ -118,6 +112,4 @@ private:
     bool FRunning = false;
     std::vector<TkavComponentRef<TkavComponent>> FNotifyList;
     TkavRunDialogEvent FOnRunDialog;
-    bool FSkipDialogs = false;
-    QString FCancelledDialog;
 };

@@ -230,14 +230,13 @@ public:
 
     // Whether GetFieldList names fName (ignoring case).
     bool HasField(const QString &fName);
-    // Between Initialize and Finalize.
-    bool Initialized() const { return FInitialized; }
 
 protected:
     // The end-of-data mark that First, Next and Prior keep.
     bool EndOfData() const { return FEof; }
     void SetEndOfData(bool value) { FEof = value; }
     void SetRecNo(int value) { FRecNo = value; }
+    bool Initialized() const { return FInitialized; }
     void SetInitialized(bool value) { FInitialized = value; }
 
     // Runs the native handler and then the script procedure procName with the data set.

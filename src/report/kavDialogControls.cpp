@@ -2,6 +2,7 @@
 
 #include "kavDataSets.h"
 #include "kavDialogs_p.h"
+#include "kavReport.h"
 
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavDateTime.h>
@@ -469,7 +470,9 @@ void TkavDBLookupComboBox::FillList()
     TkavDataSet *dataSet = FindDataSet(nullptr, FDataSetName);
     if (!dataSet || FKeyField.isEmpty())
         return;
-    const bool initialized = dataSet->Initialized();
+    // A data set of the report is ready while the report runs; any other is read here.
+    const TkavReport *report = Report();
+    const bool initialized = report && report->DataSets().Find(dataSet);
     if (!initialized)
         dataSet->Initialize();
     Items().Clear();

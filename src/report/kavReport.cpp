@@ -496,6 +496,25 @@ void TkavReport::notAvailable(const QString &what)
     ReportErrors();
 }
 
+namespace {
+
+// Whether a run of Report would ask the user: OnRunDialogs or a visible dialog page with
+// controls.
+bool asksForParameters(const TkavReport &Report, const TkavEngine &Engine)
+{
+    if (Engine.SkipDialogs())
+        return false;
+    if (!Report.OnRunDialogs().trimmed().isEmpty())
+        return true;
+    for (TkavComponent *page : Report.Objects())
+        if (auto *dialog = dynamic_cast<TkavDialogPage *>(page);
+            dialog && dialog->Visible() && dialog->HasControls())
+            return true;
+    return false;
+}
+
+} // namespace
+
 bool TkavReport::PrepareReport(bool ClearLastReport)
 {
     FErrors->Clear();
@@ -510,8 +529,9 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
         return false;
     }
     // A user's Cancel in a dialog page leaves the pages of the last run as they were.
+    auto &engine = static_cast<TkavEngine &>(*FEngine);
     std::unique_ptr<TMemoryStream> lastPages;
-    if (ClearLastReport && FPreviewPages->Count() > 0 && asksForParameters()) {
+    if (ClearLastReport && FPreviewPages->Count() > 0 && asksForParameters(*this, engine)) {
         lastPages = std::make_unique<TMemoryStream>();
         FPreviewPages->SaveToStream(*lastPages);
     }
@@ -552,7 +572,7 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
     } catch (const Exception &e) {
         FErrors->Add(e.Message());
     }
-    if (!result && lastPages && !FEngine->CancelledDialog().isEmpty()) {
+    if (!result && lastPages && !engine.CancelledDialog().isEmpty()) {
         lastPages->Seek(0, soBeginning);
         FPreviewPages->LoadFromStream(std::move(lastPages));
         if (FPreviewLink->Preview)
@@ -565,19 +585,6 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
     if (FErrors->Count() > 0)
         ReportErrors();
     return result && FErrors->Count() == 0;
-}
-
-bool TkavReport::asksForParameters() const
-{
-    if (FEngine->SkipDialogs())
-        return false;
-    if (!FOnRunDialogs.trimmed().isEmpty())
-        return true;
-    for (TkavComponent *page : Objects())
-        if (auto *dialog = dynamic_cast<TkavDialogPage *>(page);
-            dialog && dialog->Visible() && dialog->HasControls())
-            return true;
-    return false;
 }
 
 void TkavReport::reloadAfterRun(TStream &Saved, const QString &Password, int SplicingLine)

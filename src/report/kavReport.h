@@ -448,8 +448,6 @@ private:
 
     // Reads back the copy saved before a run, keeping the run's errors.
     void reloadAfterRun(TStream &Saved, const QString &Password, int SplicingLine);
-    // Whether a run would ask the user: OnRunDialogs or a visible dialog page with controls.
-    bool asksForParameters() const;
     // The script's parent scope as it was before an ancestor's script took its place.
     void restoreScriptParent();
     bool systemVariable(const QString &Name, Variant &Value) const;

@@ -9,7 +9,7 @@
 #include <persist/kavVariables.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavBands.h>
-#include <report/kavCustomEngine.h>
+#include <engine/kavEngine.h>
 #include <report/kavDataSets.h>
 #include <report/kavDialogControls.h>
 #include <report/kavDialogs.h>
@@ -70,6 +70,8 @@ protected:
         return texts.join(u'|').toStdString();
     }
 
+    TkavEngine *engine() const { return static_cast<TkavEngine *>(report->Engine()); }
+
     std::unique_ptr<TkavReport> report;
     TkavDialogPage *dialog = nullptr;
     TkavEditControl *edit = nullptr;
@@ -108,7 +110,7 @@ end.
     memo->SetOnBeforePrint(u"Memo1OnBeforePrint"_s);
     ASSERT_TRUE(report->PrepareReport(true)) << report->ErrorsText().toStdString();
     EXPECT_EQ(textsOf(u"Memo1"_s), "Asked: designed+ok show;ok;");
-    EXPECT_TRUE(report->Engine()->CancelledDialog().isEmpty());
+    EXPECT_TRUE(engine()->CancelledDialog().isEmpty());
 }
 
 // The Default OK button is the one pressed; a page without any answers OK itself.
@@ -152,7 +154,7 @@ end.
     dialog->SetOnActivate(u"DialogPage1OnActivate"_s);
     EXPECT_FALSE(report->PrepareReport(true));
     EXPECT_EQ(report->PreviewPages()->Count(), 0);
-    EXPECT_EQ(report->Engine()->CancelledDialog(), u"DialogPage1"_s);
+    EXPECT_EQ(engine()->CancelledDialog(), u"DialogPage1"_s);
 }
 
 // A close query that refuses cannot wait for a user here: the run stops as on Cancel.
@@ -168,7 +170,7 @@ end.
 )"_s);
     dialog->SetOnCloseQuery(u"Query"_s);
     EXPECT_FALSE(report->PrepareReport(true));
-    EXPECT_EQ(report->Engine()->CancelledDialog(), u"DialogPage1"_s);
+    EXPECT_EQ(engine()->CancelledDialog(), u"DialogPage1"_s);
     edit->SetText(u"valid"_s);
     EXPECT_TRUE(report->PrepareReport(true)) << report->ErrorsText().toStdString();
     EXPECT_EQ(textsOf(u"Memo1"_s), "Asked: valid");
@@ -187,11 +189,11 @@ begin
 end.
 )"_s);
     ok->SetOnClick(u"OkButtonOnClick"_s);
-    report->Engine()->SetSkipDialogs(true);
+    engine()->SetSkipDialogs(true);
     ASSERT_TRUE(report->PrepareReport(true)) << report->ErrorsText().toStdString();
     EXPECT_EQ(textsOf(u"Memo1"_s), "Asked: designed");
 
-    report->Engine()->SetSkipDialogs(false);
+    engine()->SetSkipDialogs(false);
     dialog->SetVisible(false);
     ASSERT_TRUE(report->PrepareReport(true)) << report->ErrorsText().toStdString();
     EXPECT_EQ(textsOf(u"Memo1"_s), "Asked: designed");
@@ -203,7 +205,7 @@ end.
 
     // The host's hook sees the page instead of a window.
     QStringList seen;
-    report->Engine()->SetOnRunDialog([&seen](TkavPage &p) {
+    engine()->SetOnRunDialog([&seen](TkavPage &p) {
         seen << p.Name();
         return mrCancel;
     });
