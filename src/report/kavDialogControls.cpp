@@ -314,6 +314,8 @@ const TkavClassInfo &TkavDateEditControl::StaticClassInfo()
         [](TkavPropBuilder<C> &p) {
             kavPublishControlColor(p, clWindow);
             p.Float(u"Date"_s, &C::Date, &C::SetDate, u"TDate"_s);
+            // The date as typed, the form a query parameter or a text takes.
+            p.String(u"Text"_s, &C::Text).Stored(false);
             kavPublishTabStop(p);
             kavPublishControlEvents(p, egChange | egMouse | egKeyboard);
         },
