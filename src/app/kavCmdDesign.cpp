@@ -15,6 +15,7 @@
 #include <designer/window/kavDesgnLook.h>
 #include <designer/window/kavDesgnTextDialogs.h>
 #include <designer/window/kavDesgnTheme.h>
+#include <output/kavFormsQt.h>
 #include <output/kavUIServicesQt.h>
 #include <report/kavReport.h>
 #include <rtl/kavUIServices.h>
@@ -101,8 +102,10 @@ int kavCmdDesign(const QStringList &args)
     report.EngineOptions().SetNewSilentMode(grab.isEmpty() ? simMessageBoxes : simSilent);
     TForm1 window(report);
     // The user answers the window's questions and dialogs, and its help opens in the browser.
-    if (grab.isEmpty())
+    if (grab.isEmpty()) {
         kavSetUIServices(std::make_unique<TkavUIServicesQt>(&window));
+        kavInstallQtFormPresenter(); // dialog pages ask before the Preview tab's run
+    }
     kavSetUpHostLook(window);
     TkavDesignerForm &panel = window.Designer();
     if (in.isEmpty())

@@ -9,6 +9,7 @@
 #include <designer/editors/kavDesgnRegister.h>
 #include <designer/window/kavDesgnTextDialogs.h>
 #include <designer/window/kavDesgnTheme.h>
+#include <output/kavFormsQt.h>
 #include <output/kavUIServicesQt.h>
 #include <preview/kavPreview.h>
 #include <preview/kavPreviewForm.h>
@@ -159,6 +160,9 @@ int kavCmdPreview(const QStringList &args)
         kavSetUIServices(std::move(services));
     } else {
         kavSetUIServices(std::make_unique<TkavUIServicesQt>(&form));
+        // Dialog pages and script forms ask the user in windows of their own; a picture
+        // run answers them as if OK was pressed.
+        kavInstallQtFormPresenter();
     }
     TkavPreview &preview = *form.Preview();
     TkavReport report;

@@ -1,9 +1,12 @@
-// --data and --set: the files a headless run reads its data from, and variable values.
+// --data and --set: the files a headless run reads its data from, and the values of dialog
+// controls and variables.
 #include "kavRunReport.h"
 
+#include <engine/kavEngine.h>
 #include <persist/kavVariables.h>
 #include <persist/kavXMLSerializer.h>
 #include <report/kavClass.h>
+#include <report/kavDialogs.h>
 #include <rtl/kavCaseFold.h>
 #include <rtl/kavObject.h>
 #include <rtl/kavRTTI.h>
@@ -204,9 +207,18 @@ bool kavApplyRunOptions(TkavReport &report, const TkavRunOptions &options, const
         if (!applyData(report, item.left(eq), item.mid(eq + 1), in))
             return false;
     }
+    static_cast<TkavEngine *>(report.Engine())->SetSkipDialogs(options.NoDialogs);
     for (const QString &item : options.Sets) {
         const qsizetype eq = item.indexOf(u'=');
         const QString name = item.left(eq);
+        if (auto *control = dynamic_cast<TkavDialogControl *>(report.FindObject(name))) {
+            QString message;
+            if (!control->SetValueText(item.mid(eq + 1), message)) {
+                printError(in, u"--set: "_s + message);
+                return false;
+            }
+            continue;
+        }
         if (report.Variables().IndexOf(name) < 0) {
             printError(in, u"--set: the report has no variable \"%1\""_s.arg(name));
             return false;

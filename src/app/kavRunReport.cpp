@@ -1,5 +1,6 @@
 #include "kavRunReport.h"
 
+#include <engine/kavEngine.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavClass.h>
 #include <rtl/kavExceptions.h>
@@ -33,6 +34,10 @@ void explainPassword(TkavReport &report, const std::optional<QString> &password)
 bool kavTakeRunOption(const QStringList &args, int &i, TkavRunOptions &options, bool &ok)
 {
     const QString &arg = args[i];
+    if (arg == u"--no-dialogs") {
+        options.NoDialogs = ok = true;
+        return true;
+    }
     if (arg != u"--data" && arg != u"--set" && arg != u"--password")
         return false;
     ok = ++i < args.size();
@@ -139,6 +144,8 @@ bool kavLoadReportPages(TkavReport &report,
         *clean = loadClean && ok && !report.Terminated();
     if (report.Terminated())
         printError(in, u"the run was stopped; the pages are incomplete"_s);
+    if (const QString &dialog = static_cast<TkavEngine *>(report.Engine())->CancelledDialog(); !dialog.isEmpty())
+        printError(in, u"the dialog page %1 answered Cancel: the report did not run"_s.arg(dialog));
     // A run with error lines may still have made its pages (a band clipped, a page limit
     // reached, an object lost when the template was read): the caller writes them, and its
     // exit code tells.

@@ -10,22 +10,24 @@
 
 class TkavReport;
 
-// --data ALIAS=FILE and --set NAME=VALUE, in the order given, and --password TEXT.
+// --data ALIAS=FILE and --set NAME=VALUE, in the order given, --password TEXT and
+// --no-dialogs (the run shows no dialog page and runs none of their handlers).
 struct TkavRunOptions
 {
     QStringList Data;
     QStringList Sets;
     std::optional<QString> Password;
+    bool NoDialogs = false;
 };
 
-// Takes args[i] (and its value) when it is --data, --set or --password; false for anything
-// else. A missing or malformed value makes ok false.
+// Takes args[i] (and its value) when it is --data, --set, --password or --no-dialogs; false
+// for anything else. A missing or malformed value makes ok false.
 bool kavTakeRunOption(const QStringList &args, int &i, TkavRunOptions &options, bool &ok);
 
 // Points the report's data sets and databases at the files of --data (a file data set of
 // the file's kind replaces one of another kind, or is made when the report has none of that
-// name) and gives its variables the values of --set. False (errors printed) when a name is
-// unknown.
+// name) and gives the values of --set to the dialog controls so named, else to variables.
+// False (errors printed) when a name is unknown or a control refuses the value.
 bool kavApplyRunOptions(TkavReport &report, const TkavRunOptions &options, const QString &in);
 
 // Whether the report has prepared pages; says so on standard error when not.

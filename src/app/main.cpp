@@ -44,7 +44,8 @@ const char usageText[]
       "                                         show a report in the preview window\n"
       "  prepare, export, print and preview also take --data ALIAS=FILE (a .db/.sqlite, .csv\n"
       "  or .json file for a data set or database; the extension picks the reader),\n"
-      "  --set NAME=VALUE (a report variable) and --password TEXT (for a protected report)\n"
+      "  --set NAME=VALUE (a dialog control or a report variable), --no-dialogs (run without\n"
+      "  the report's dialog pages) and --password TEXT (for a protected report)\n"
       "  --help                                 print this text\n"
       "  --version                              print the version\n";
 

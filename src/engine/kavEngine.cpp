@@ -8,6 +8,7 @@
 #include <prepared/kavPreviewPages.h>
 #include <report/kavBands.h>
 #include <report/kavDataSets.h>
+#include <report/kavDialogs.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
 #include <report/kavViews.h>
@@ -208,8 +209,8 @@ void TkavEngine::Finalize()
 
 bool TkavEngine::Run(bool ARunDialogs, bool AClearLast, TkavPage *APage)
 {
-    Q_UNUSED(ARunDialogs);
     Q_UNUSED(AClearLast);
+    FCancelledDialog.clear();
     TkavReport &report = *Report();
     bool started = false;
     const auto finalize = qScopeGuard([&] {
@@ -222,7 +223,7 @@ bool TkavEngine::Run(bool ARunDialogs, bool AClearLast, TkavPage *APage)
     report.DataSets().Initialize(report.DataSetScriptLink());
     started = true;
     report.DoNotifyEvent(&report, report.OnStartReport());
-    if (!runDialogs())
+    if (ARunDialogs && !SkipDialogs() && !runDialogs())
         return false;
     for (const auto &[page, trees] : pageTrees()) {
         if (APage && page != APage)
@@ -254,14 +255,17 @@ bool TkavEngine::runDialogs()
         return answer.ArrayElement(0).AsBoolean();
     }
     for (int i = 0; i < report.PagesCount(); ++i) {
-        auto *page = dynamic_cast<TkavPage *>(report.Pages(i));
-        if (!page || !page->InheritsFrom(u"TkavDialogPage") || !page->Visible()
-            || page->Objects().isEmpty())
+        auto *page = dynamic_cast<TkavDialogPage *>(report.Pages(i));
+        if (!page || !page->Visible())
             continue;
-        // Dialog pages get their own windows with the dialog page class; until then only a
-        // host that shows them through OnRunDialog can ask the user anything.
-        if (OnRunDialog() && OnRunDialog()(*page) == mrCancel)
+        page->DialogForm()->SetBorderStyle(page->BorderStyle());
+        if (!page->HasControls())
+            continue;
+        const TModalResult result = OnRunDialog() ? OnRunDialog()(*page) : page->ShowModal();
+        if (result == mrCancel) {
+            FCancelledDialog = page->Name();
             return false;
+        }
     }
     return true;
 }

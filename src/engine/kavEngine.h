@@ -82,6 +82,12 @@ public:
 
     TkavAggregateList &Aggregates() { return FAggregates; }
 
+    // Runs leave the dialog pages and OnRunDialogs out altogether (never stored).
+    bool SkipDialogs() const { return FSkipDialogs; }
+    void SetSkipDialogs(bool Value) { FSkipDialogs = Value; }
+    // The dialog page whose Cancel stopped the last run (empty: none did).
+    const QString &CancelledDialog() const { return FCancelledDialog; }
+
 private:
     struct PageTrees
     {
@@ -288,4 +294,6 @@ private:
     std::optional<std::pair<int, int>> FVCellColumns;
     // The first vertical column under each vertical footer in the current vertical run.
     std::map<const TkavBand *, int> FVFooterFrom;
+    bool FSkipDialogs = false;
+    QString FCancelledDialog;
 };

@@ -572,6 +572,12 @@ bool allowedChild(const TkavClassInfo &cls, const TkavComponent &parent)
 {
     if (cls.InheritsFrom(u"TkavReport"))
         return false;
+    // Dialog controls live on dialog pages (and inside each other), and a dialog page holds
+    // nothing else but non-visual components.
+    const bool control = cls.InheritsFrom(u"TkavDialogControl");
+    if (control != (parent.InheritsFrom(u"TkavDialogPage") || parent.InheritsFrom(u"TkavDialogControl"))
+        && !(parent.InheritsFrom(u"TkavDialogPage") && cls.InheritsFrom(u"TkavDialogComponent")))
+        return false;
     return cls.InheritsFrom(u"TkavPage") == parent.InheritsFrom(u"TkavReport");
 }
 

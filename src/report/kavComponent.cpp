@@ -3,6 +3,7 @@
 #include "kavBands.h"
 #include "kavDMP.h"
 #include "kavDataSets.h"
+#include "kavDialogs.h"
 #include "kavFrames.h"
 #include "kavPages.h"
 #include "kavReport.h"
@@ -1111,4 +1112,5 @@ void kavRegisterReportClasses()
     kavRegisterBandClasses();
     kavRegisterStyleClasses();
     kavRegisterDMPClasses();
+    kavRegisterDialogClasses();
 }

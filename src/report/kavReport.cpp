@@ -3,6 +3,7 @@
 
 #include "kavCustomDesigner.h"
 #include "kavDataSets.h"
+#include "kavDialogs.h"
 #include "kavExpressionCache.h"
 #include "kavPages.h"
 #include "kavReportPreview_p.h"
@@ -495,6 +496,25 @@ void TkavReport::notAvailable(const QString &what)
     ReportErrors();
 }
 
+namespace {
+
+// Whether a run of Report would ask the user: OnRunDialogs or a visible dialog page with
+// controls.
+bool asksForParameters(const TkavReport &Report, const TkavEngine &Engine)
+{
+    if (Engine.SkipDialogs())
+        return false;
+    if (!Report.OnRunDialogs().trimmed().isEmpty())
+        return true;
+    for (TkavComponent *page : Report.Objects())
+        if (auto *dialog = dynamic_cast<TkavDialogPage *>(page);
+            dialog && dialog->Visible() && dialog->HasControls())
+            return true;
+    return false;
+}
+
+} // namespace
+
 bool TkavReport::PrepareReport(bool ClearLastReport)
 {
     FErrors->Clear();
@@ -507,6 +527,13 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
     if (FErrors->Count() > 0) {
         ReportErrors();
         return false;
+    }
+    // A user's Cancel in a dialog page leaves the pages of the last run as they were.
+    auto &engine = static_cast<TkavEngine &>(*FEngine);
+    std::unique_ptr<TMemoryStream> lastPages;
+    if (ClearLastReport && FPreviewPages->Count() > 0 && asksForParameters(*this, engine)) {
+        lastPages = std::make_unique<TMemoryStream>();
+        FPreviewPages->SaveToStream(*lastPages);
     }
     if (ClearLastReport)
         FPreviewPages->Clear();
@@ -545,8 +572,14 @@ bool TkavReport::PrepareReport(bool ClearLastReport)
     } catch (const Exception &e) {
         FErrors->Add(e.Message());
     }
-    if (!result)
+    if (!result && lastPages && !engine.CancelledDialog().isEmpty()) {
+        lastPages->Seek(0, soBeginning);
+        FPreviewPages->LoadFromStream(std::move(lastPages));
+        if (FPreviewLink->Preview)
+            FPreviewLink->Preview->RefreshReport();
+    } else if (!result) {
         closeOwnPreviewWindow();
+    }
     if (saved)
         reloadAfterRun(*saved, password, splicingLine);
     if (FErrors->Count() > 0)

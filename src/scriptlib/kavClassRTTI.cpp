@@ -11,6 +11,8 @@
 #include <report/kavCustomEngine.h>
 #include <report/kavDMP.h>
 #include <report/kavDataSets.h>
+#include <report/kavDialogControls.h>
+#include <report/kavDialogs.h>
 #include <report/kavFrames.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
@@ -374,6 +376,15 @@ Variant viewMethod(TObject *obj, const TkavClassInfo *, const QString &name, Met
         if (!view.Picture().LoadFromBytes(file.readAll()))
             throw EkavError(u"File \"%1\" does not hold a picture"_s.arg(fileName));
     }
+    return Variant();
+}
+
+Variant dialogMethod(TObject *obj, const TkavClassInfo *, const QString &name, Method &)
+{
+    if (name == u"SHOWMODAL")
+        return kyObjectAs<TkavDialogPage>(obj).ShowModal();
+    if (name == u"SETFOCUS")
+        kyObjectAs<TkavDialogControl>(obj).SetFocus();
     return Variant();
 }
 
@@ -780,7 +791,30 @@ void TkavReportRTTI::addComponents()
     script.AddClass(TkavDialogComponent::StaticClassInfo(), u"TkavReportComponent"_s);
     script.AddClass(TkavCustomDatabase::StaticClassInfo(), u"TkavDialogComponent"_s);
     script.AddClass(TkavSQLDatabase::StaticClassInfo(), u"TkavCustomDatabase"_s);
-    // Not registered: TkavDialogControl (dialog controls are not built yet).
+    if (TkyClassVariable *c
+        = script.AddClass(TkavDialogControl::StaticClassInfo(), u"TkavReportComponent"_s))
+        c->AddMethod(u"procedure SetFocus"_s, &dialogMethod);
+    addClasses({&TkavLabelControl::StaticClassInfo(),
+                &TkavEditControl::StaticClassInfo(),
+                &TkavMemoControl::StaticClassInfo(),
+                &TkavButtonControl::StaticClassInfo(),
+                &TkavCheckBoxControl::StaticClassInfo(),
+                &TkavRadioButtonControl::StaticClassInfo(),
+                &TkavListBoxControl::StaticClassInfo(),
+                &TkavComboBoxControl::StaticClassInfo(),
+                &TkavGroupBoxControl::StaticClassInfo(),
+                &TkavPanelControl::StaticClassInfo(),
+                &TkavDBLookupComboBox::StaticClassInfo()},
+               u"TkavDialogControl"_s);
+    // The date as a date value (files keep it as a number of days).
+    if (TkyClassVariable *c
+        = script.AddClass(TkavDateEditControl::StaticClassInfo(), u"TkavDialogControl"_s))
+        addReadWrite<TkavDateEditControl>(
+            *c,
+            u"Date"_s,
+            u"TDateTime"_s,
+            [](const TkavDateEditControl &x) { return Variant::FromDate(x.Date()); },
+            [](TkavDateEditControl &x, const Variant &v) { x.SetDate(v.AsDouble()); });
     addClasses({&TkavFrameLine::StaticClassInfo(),
                 &TkavFrame::StaticClassInfo(),
                 &TkavHighlight::StaticClassInfo(),
@@ -848,7 +882,15 @@ void TkavReportRTTI::addBandsAndPages()
                 &TkavDataBand6::StaticClassInfo()},
                u"TkavDataBand"_s);
     script.AddClass(TkavPage::StaticClassInfo(), u"TkavComponent"_s);
-    // Not registered: TkavDialogPage (not built yet).
+    if (TkyClassVariable *c = script.AddClass(TkavDialogPage::StaticClassInfo(), u"TkavPage"_s)) {
+        c->AddMethod(u"function ShowModal: Integer"_s, &dialogMethod);
+        addReadWrite<TkavDialogPage>(
+            *c,
+            u"ModalResult"_s,
+            u"Integer"_s,
+            [](const TkavDialogPage &x) { return x.ModalResult(); },
+            [](TkavDialogPage &x, const Variant &v) { x.SetModalResult(v.AsInteger()); });
+    }
     addClasses({&TkavReportPage::StaticClassInfo(), &TkavDataPage::StaticClassInfo()},
                u"TkavPage"_s);
     script.AddClass(TkavDMPPage::StaticClassInfo(), u"TkavReportPage"_s);

@@ -66,6 +66,37 @@ grep -q 'no file data set, query or database is named "Nothing"' "$work/err" || 
 expect 1 "$kavrel" prepare "$work/invoice.kv3" -o "$work/x.kw3" --set Nope=1 2> "$work/err"
 grep -q 'the report has no variable "Nope"' "$work/err" || fail "unknown --set message"
 expect 2 "$kavrel" prepare "$work/invoice.kv3" -o "$work/x.kw3" --set broken 2> /dev/null
+# The dialog page of orders_period.kv3: without a screen its design values stand (as if OK
+# was pressed), --set gives its controls values by name, --no-dialogs skips it.
+count() {
+    python3 - "$work/demo.db" "$@" <<'PY'
+import sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+print(db.execute("""select count(*) from orders o join customers c on c.id = o.customer_id
+    where o.order_date between ? and ? and c.country = ? and o.status <> 'cancelled'""",
+    sys.argv[2:5]).fetchone()[0])
+PY
+}
+expect 0 "$kavrel" prepare "$work/orders_period.kv3" -o "$work/o.kw3" --dump > "$work/o"
+grep -q '"Orders from Germany"' "$work/o" || fail "orders_period: country of the design"
+grep -q '"From 2025-01-01 to 2025-03-31, without cancelled orders"' "$work/o" || fail "orders_period: period"
+n=$(count 2025-01-01 2025-03-31 Germany)
+grep -q "\"$n orders\"" "$work/o" || fail "orders_period: $n orders expected: $(grep OrderCount "$work/o")"
+expect 0 "$kavrel" prepare "$work/orders_period.kv3" -o "$work/o2.kw3" --dump \
+    --set DateFrom=2025-02-01 --set DateTo=2025-06-30 --set Country=Portugal > "$work/o2"
+n=$(count 2025-02-01 2025-06-30 Portugal)
+grep -q '"Orders from Portugal"' "$work/o2" || fail "orders_period --set: country"
+grep -q "\"$n orders\"" "$work/o2" || fail "orders_period --set: $n orders expected: $(grep OrderCount "$work/o2")"
+# A reversed period: the dialog's close query refuses OK, so the run stops with a message.
+expect 1 "$kavrel" prepare "$work/orders_period.kv3" -o "$work/x.kw3" --set DateFrom=2025-12-01 2> "$work/err"
+grep -q 'the dialog page Ask answered Cancel: the report did not run' "$work/err" || fail "refused dialog message: $(cat "$work/err")"
+# --no-dialogs skips the page, its close query too.
+expect 0 "$kavrel" prepare "$work/orders_period.kv3" -o "$work/o3.kw3" --dump --no-dialogs --set DateFrom=2025-12-01 > "$work/o3"
+grep -q '"From 2025-12-01 to 2025-03-31, without cancelled orders"' "$work/o3" || fail "--no-dialogs"
+expect 1 "$kavrel" prepare "$work/orders_period.kv3" -o "$work/x.kw3" --set DateFrom=someday 2> "$work/err"
+grep -q 'DateFrom takes a date such as 2025-01-31, not "someday"' "$work/err" || fail "bad date message: $(cat "$work/err")"
+expect 0 "$kavrel" export "$work/orders_period.kv3" -o "$work/o.pdf" --set Country=Italy
+[ -s "$work/o.pdf" ] || fail "orders_period export"
 rm "$work/demo.db"
 expect 1 "$kavrel" prepare "$work/customers.kv3" -o "$work/x.kw3" 2> "$work/err"
 grep -q "Database \"DemoDB\": the file \"$work/demo.db\" does not exist" "$work/err" || fail "missing database message: $(cat "$work/err")"

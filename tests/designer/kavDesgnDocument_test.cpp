@@ -100,11 +100,25 @@ TEST_F(DesignerTest, RunRestoresTheDesignAndKeepsEditedScript)
     EXPECT_EQ(report->ScriptText().Strings(1), u"  Memo1.Text := 'x';"_s);
 }
 
-TEST_F(DesignerTest, DialogPageNeedsItsClass)
+// A new dialog page is a window at its usual place, shown at once; controls go onto it as
+// objects go onto other pages, placed in the window's client area.
+TEST_F(DesignerTest, NewDialogPageTakesControls)
 {
-    EXPECT_EQ(doc->NewDialogPage(), nullptr);
-    EXPECT_EQ(report->PagesCount(), 2);
-    EXPECT_EQ(doc->UndoBuffer().UndoCount(), 1);
+    TkavComponent *dialog = doc->NewDialogPage();
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(dialog->InheritsFrom(u"TkavDialogPage"));
+    EXPECT_EQ(dialog->Name(), u"DialogPage1"_s);
+    EXPECT_EQ(report->PagesCount(), 3);
+    EXPECT_EQ(doc->Page(), dialog);
+    EXPECT_DOUBLE_EQ(dialog->Left(), 265);
+    EXPECT_DOUBLE_EQ(dialog->Width(), 300);
+
+    TkavComponent *edit = doc->InsertObject(u"TkavEditControl"_s, 0, 16, 24, 120, 21);
+    ASSERT_TRUE(edit);
+    EXPECT_EQ(edit->Name(), u"Edit1"_s);
+    EXPECT_EQ(edit->Parent(), dialog);
+    EXPECT_DOUBLE_EQ(edit->AbsTop(), 24);
+    EXPECT_EQ(static_cast<TkavReportComponent *>(edit)->GetRealBounds().Left, 16);
 }
 
 TEST_F(DesignerTest, NewAndDeletePage)

@@ -5,6 +5,7 @@
 
 #include <designer/window/kavDesgnPreviewPage.h>
 #include <designer/wizards/kavDesgnWizards.h>
+#include <designer/workspace/kavDesgnDialogControls.h>
 
 #include <report/kavDataSets.h>
 #include <rtl/kavCaseFold.h>
@@ -58,6 +59,9 @@ void TkavObjectCollection::Unregister(const QString &ClassRef)
 
 namespace {
 
+// The dialog controls' icons follow the other object images, in palette order.
+constexpr int kavDlgLabelImage = 70;
+
 void registerPalette()
 {
     TkavObjectCollection &palette = kavObjectRegistry();
@@ -85,6 +89,27 @@ void registerPalette()
     palette.RegisterObject1(u"TkavDMPMemoView"_s, none, {}, {}, 0, 2, {ctDMP});
     palette.RegisterObject1(u"TkavDMPLineView"_s, none, {}, {}, 0, 5, {ctDMP});
     palette.RegisterObject1(u"TkavDMPCommand"_s, none, {}, {}, 0, 21, {ctDMP});
+    // Dialog pages: the controls.
+    const struct
+    {
+        const char16_t *cls;
+        const char16_t *hint;
+        int image;
+    } controls[] = {{u"TkavLabelControl", u"obDlgLabel", kavDlgLabelImage},
+                    {u"TkavEditControl", u"obDlgEdit", kavDlgLabelImage + 1},
+                    {u"TkavMemoControl", u"obDlgMemo", kavDlgLabelImage + 2},
+                    {u"TkavButtonControl", u"obDlgButton", kavDlgLabelImage + 3},
+                    {u"TkavCheckBoxControl", u"obDlgCheckBox", kavDlgLabelImage + 4},
+                    {u"TkavRadioButtonControl", u"obDlgRadioButton", kavDlgLabelImage + 5},
+                    {u"TkavListBoxControl", u"obDlgListBox", kavDlgLabelImage + 6},
+                    {u"TkavComboBoxControl", u"obDlgComboBox", kavDlgLabelImage + 7},
+                    {u"TkavDateEditControl", u"obDlgDateEdit", kavDlgLabelImage + 8},
+                    {u"TkavGroupBoxControl", u"obDlgGroupBox", kavDlgLabelImage + 9},
+                    {u"TkavPanelControl", u"obDlgPanel", kavDlgLabelImage + 10},
+                    {u"TkavDBLookupComboBox", u"obDlgLookup", kavDlgLabelImage + 11}};
+    for (const auto &c : controls)
+        palette.RegisterObject1(QString::fromUtf16(c.cls), none, QString::fromUtf16(c.hint), {}, 0,
+                                c.image, {ctDialog});
 }
 
 void registerComponentEditors()
@@ -214,4 +239,5 @@ void kavRegisterDesignerEditors()
     hideProperties();
     kavInstallPreviewPageDesigner();
     kavRegisterWizards();
+    kavInstallDialogControlPainter();
 }

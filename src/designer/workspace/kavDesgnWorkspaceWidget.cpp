@@ -278,6 +278,9 @@ void TDesignerWorkspace::paintLayer(QPainter &p, double s, QPointF o, const QRec
         TColor pageColor = clWhite;
         if (auto *rp = dynamic_cast<TkavReportPage *>(page); rp && rp->Color() != clNone)
             pageColor = rp->Color();
+        else if (page && page->InheritsFrom(u"TkavDialogPage"))
+            if (const TkavPropInfo *color = page->ClassInfo().FindProp(u"Color"))
+                pageColor = TColor(color->GetOrd(*page)); // the dialog window's own colour
         p.fillRect(area, kavColorToQColor(pageColor));
         if (auto *rp = dynamic_cast<TkavReportPage *>(page)) {
             rp->Draw(&p, s, s, 0, 0);
