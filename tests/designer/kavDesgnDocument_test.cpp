@@ -119,6 +119,10 @@ TEST_F(DesignerTest, NewDialogPageTakesControls)
     EXPECT_EQ(edit->Parent(), dialog);
     EXPECT_DOUBLE_EQ(edit->AbsTop(), 24);
     EXPECT_EQ(static_cast<TkavReportComponent *>(edit)->GetRealBounds().Left, 16);
+    // A text object has no place on a dialog page, nor a control on a report page.
+    EXPECT_EQ(doc->InsertObject(u"TkavMemoView"_s, 0, 16, 60, 120, 21), nullptr);
+    doc->SetPage(doc->FirstReportPage());
+    EXPECT_EQ(doc->InsertObject(u"TkavEditControl"_s, 0, 16, masterTop() + 2, 120, 21), nullptr);
 }
 
 TEST_F(DesignerTest, NewAndDeletePage)

@@ -527,7 +527,7 @@ TEST_F(ResourcesTest, IconStripsHoldEveryIndexInUse)
     const Strip strips[] = {
         {"toolbar", &TkavResources::GetMainButtonImages, 16, {{0, 102}, {104, 104}, {106, 117}}},
         {"objects", &TkavResources::GetObjectImages, 16,
-         {{2, 11}, {21, 21}, {31, 32}, {34, 37}, {40, 58}, {63, 69}}},
+         {{2, 11}, {21, 21}, {31, 32}, {34, 37}, {40, 58}, {63, 81}}},
         {"preview", &TkavResources::GetPreviewButtonImages, 16, {{0, 18}}},
         {"wizards", &TkavResources::GetWizardImages, 32, {{0, 2}}},
     };

@@ -202,7 +202,7 @@ TEST(PageBandTables, DeclaredDefaultsMatchInitialValues)
             }
         }
     }
-    EXPECT_EQ(checked, 23); // three pages, the data band base and nineteen bands
+    EXPECT_EQ(checked, 24); // four pages, the data band base and nineteen bands
 }
 
 TEST(PageBandTables, CreatedByClassName)

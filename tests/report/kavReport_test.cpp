@@ -9,6 +9,7 @@
 #include <prepared/kavPreviewPages.h>
 #include <report/kavClass.h>
 #include <report/kavConnections.h>
+#include <report/kavDialogs.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavSettings.h>
@@ -700,11 +701,14 @@ void fillProperties(TPersistent &obj, TkavReport &report, int depth)
 TkavComponent *parentFor(const TkavClassInfo &cls,
                          TkavReport &report,
                          TkavComponent *dataPage,
+                         TkavComponent *dialogPage,
                          TkavComponent *page,
                          TkavComponent *band)
 {
     if (cls.InheritsFrom(TkavPage::StaticClassInfo()))
         return &report;
+    if (cls.InheritsFrom(TkavDialogControl::StaticClassInfo()))
+        return dialogPage;
     if (cls.InheritsFrom(TkavDialogComponent::StaticClassInfo()))
         return dataPage;
     if (cls.InheritsFrom(TkavBand::StaticClassInfo()))
@@ -721,13 +725,15 @@ TEST_F(ReportDoc, EveryClassAndPropertyRoundTripsToIdenticalBytes)
     page->CreateUniqueName();
     auto *band = TkavComponent::Create<TkavMasterData>(page);
     band->CreateUniqueName();
+    auto *dialogPage = TkavComponent::Create<TkavDialogPage>(&report);
+    dialogPage->CreateUniqueName();
 
     QStringList classes;
     for (const TkavClassInfo *cls : kavRegisteredDescendants(TkavComponent::StaticClassInfo())) {
         if (!cls->CanCreate() || cls->InheritsFrom(TkavReport::StaticClassInfo()))
             continue;
         TkavComponent *c = TkavComponent::Create(cls->ClassName(),
-                                                 parentFor(*cls, report, dataPage, page, band));
+                                                 parentFor(*cls, report, dataPage, dialogPage, page, band));
         c->CreateUniqueName();
         classes << cls->ClassName();
     }

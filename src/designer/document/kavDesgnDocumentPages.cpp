@@ -300,6 +300,11 @@ TkavComponent *DesignerDocument::InsertObject(const QString &ClassName, int Flag
         || !cls->CanCreate() || !cls->InheritsFrom(TkavReportComponent::StaticClassInfo())
         || cls->InheritsFrom(u"TkavBand") || cls->InheritsFrom(u"TkavPage"))
         return nullptr;
+    // Dialog controls go on dialog pages, which take nothing else but non-visual components:
+    // the file could not hold them otherwise.
+    const bool control = cls->InheritsFrom(u"TkavDialogControl");
+    if (page->InheritsFrom(u"TkavDialogPage") ? !(control || cls->InheritsFrom(u"TkavDialogComponent")) : control)
+        return nullptr;
     TkavComponent *obj = nullptr;
     TkavReportPage *subPage = nullptr;
     const bool ok = guarded([&] {
