@@ -34,6 +34,19 @@ bool parseBoolean(const QString &text, bool &value)
     return false;
 }
 
+// The checked state a value text gives a check box or radio button, or the message why not.
+template <class C>
+bool setCheckedText(C &control, const QString &Value, QString &Message)
+{
+    bool checked = false;
+    if (!parseBoolean(Value, checked)) {
+        Message = u"%1 takes True or False, not \"%2\""_s.arg(control.Name(), Value);
+        return false;
+    }
+    control.SetChecked(checked);
+    return true;
+}
+
 QString notAnItem(const QString &value, const TkavDialogControl &control)
 {
     return u"\"%1\" is not an item of %2"_s.arg(value, control.Name());
@@ -179,13 +192,7 @@ TkavCheckBoxControl::TkavCheckBoxControl(TkavComponent *AOwner)
 
 bool TkavCheckBoxControl::SetValueText(const QString &Value, QString &Message)
 {
-    bool checked = false;
-    if (!parseBoolean(Value, checked)) {
-        Message = u"%1 takes True or False, not \"%2\""_s.arg(Name(), Value);
-        return false;
-    }
-    SetChecked(checked);
-    return true;
+    return setCheckedText(*this, Value, Message);
 }
 
 const TkavClassInfo &TkavRadioButtonControl::StaticClassInfo()
@@ -212,13 +219,7 @@ TkavRadioButtonControl::TkavRadioButtonControl(TkavComponent *AOwner)
 
 bool TkavRadioButtonControl::SetValueText(const QString &Value, QString &Message)
 {
-    bool checked = false;
-    if (!parseBoolean(Value, checked)) {
-        Message = u"%1 takes True or False, not \"%2\""_s.arg(Name(), Value);
-        return false;
-    }
-    SetChecked(checked);
-    return true;
+    return setCheckedText(*this, Value, Message);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -504,19 +505,25 @@ bool TkavDBLookupComboBox::SetValueText(const QString &Value, QString &)
     return true;
 }
 
+const QList<const TkavClassInfo *> &kavDialogControlClasses()
+{
+    static const QList<const TkavClassInfo *> classes{&TkavLabelControl::StaticClassInfo(),
+                                                      &TkavEditControl::StaticClassInfo(),
+                                                      &TkavMemoControl::StaticClassInfo(),
+                                                      &TkavButtonControl::StaticClassInfo(),
+                                                      &TkavCheckBoxControl::StaticClassInfo(),
+                                                      &TkavRadioButtonControl::StaticClassInfo(),
+                                                      &TkavListBoxControl::StaticClassInfo(),
+                                                      &TkavComboBoxControl::StaticClassInfo(),
+                                                      &TkavDateEditControl::StaticClassInfo(),
+                                                      &TkavGroupBoxControl::StaticClassInfo(),
+                                                      &TkavPanelControl::StaticClassInfo(),
+                                                      &TkavDBLookupComboBox::StaticClassInfo()};
+    return classes;
+}
+
 void kavRegisterDialogControlClasses()
 {
-    for (const TkavClassInfo *info : {&TkavLabelControl::StaticClassInfo(),
-                                      &TkavEditControl::StaticClassInfo(),
-                                      &TkavMemoControl::StaticClassInfo(),
-                                      &TkavButtonControl::StaticClassInfo(),
-                                      &TkavCheckBoxControl::StaticClassInfo(),
-                                      &TkavRadioButtonControl::StaticClassInfo(),
-                                      &TkavListBoxControl::StaticClassInfo(),
-                                      &TkavComboBoxControl::StaticClassInfo(),
-                                      &TkavDateEditControl::StaticClassInfo(),
-                                      &TkavGroupBoxControl::StaticClassInfo(),
-                                      &TkavPanelControl::StaticClassInfo(),
-                                      &TkavDBLookupComboBox::StaticClassInfo()})
+    for (const TkavClassInfo *info : kavDialogControlClasses())
         kavRegisterClass(*info);
 }

@@ -185,5 +185,7 @@ private:
     Variant FKeyValue; // wanted before the list was read
 };
 
+// Every dialog control class, in palette order.
+const QList<const TkavClassInfo *> &kavDialogControlClasses();
 // Registers the concrete controls (after TkavDialogControl).
 void kavRegisterDialogControlClasses();

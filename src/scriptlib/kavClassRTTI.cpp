@@ -794,27 +794,17 @@ void TkavReportRTTI::addComponents()
     if (TkyClassVariable *c
         = script.AddClass(TkavDialogControl::StaticClassInfo(), u"TkavReportComponent"_s))
         c->AddMethod(u"procedure SetFocus"_s, &dialogMethod);
-    addClasses({&TkavLabelControl::StaticClassInfo(),
-                &TkavEditControl::StaticClassInfo(),
-                &TkavMemoControl::StaticClassInfo(),
-                &TkavButtonControl::StaticClassInfo(),
-                &TkavCheckBoxControl::StaticClassInfo(),
-                &TkavRadioButtonControl::StaticClassInfo(),
-                &TkavListBoxControl::StaticClassInfo(),
-                &TkavComboBoxControl::StaticClassInfo(),
-                &TkavGroupBoxControl::StaticClassInfo(),
-                &TkavPanelControl::StaticClassInfo(),
-                &TkavDBLookupComboBox::StaticClassInfo()},
-               u"TkavDialogControl"_s);
-    // The date as a date value (files keep it as a number of days).
-    if (TkyClassVariable *c
-        = script.AddClass(TkavDateEditControl::StaticClassInfo(), u"TkavDialogControl"_s))
-        addReadWrite<TkavDateEditControl>(
-            *c,
-            u"Date"_s,
-            u"TDateTime"_s,
-            [](const TkavDateEditControl &x) { return Variant::FromDate(x.Date()); },
-            [](TkavDateEditControl &x, const Variant &v) { x.SetDate(v.AsDouble()); });
+    for (const TkavClassInfo *cls : kavDialogControlClasses()) {
+        TkyClassVariable *c = script.AddClass(*cls, u"TkavDialogControl"_s);
+        // The date as a date value (files keep it as a number of days).
+        if (c && cls == &TkavDateEditControl::StaticClassInfo())
+            addReadWrite<TkavDateEditControl>(
+                *c,
+                u"Date"_s,
+                u"TDateTime"_s,
+                [](const TkavDateEditControl &x) { return Variant::FromDate(x.Date()); },
+                [](TkavDateEditControl &x, const Variant &v) { x.SetDate(v.AsDouble()); });
+    }
     addClasses({&TkavFrameLine::StaticClassInfo(),
                 &TkavFrame::StaticClassInfo(),
                 &TkavHighlight::StaticClassInfo(),
