@@ -365,7 +365,7 @@ TEST_F(DesignerTest, WizardPreviewsFollowTheLayoutAndStyle)
 TEST_F(DesignerTest, TableWizardExplainsAFileWithoutTables)
 {
     QTemporaryDir dir;
-    TkavDBTableWizardForm form(*report);
+    TkavDBTableWizardForm form(*doc);
     form.SetFile(dir.filePath(u"missing.db"_s));
     EXPECT_TRUE(field<QLabel>(form, "ErrorL")->text().contains(u"missing.db"_s));
     QFile text(dir.filePath(u"notes.db"_s));

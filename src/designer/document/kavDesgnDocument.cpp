@@ -106,6 +106,14 @@ TkavComponent *DesignerDocument::FirstReportPage() const
     return nullptr;
 }
 
+TkavComponent *DesignerDocument::DataPage() const
+{
+    for (TkavComponent *page : FReport.Objects())
+        if (dynamic_cast<TkavDataPage *>(page))
+            return page;
+    return nullptr;
+}
+
 // ---------------------------------------------------------------------------------------
 // Units, grid and scale
 

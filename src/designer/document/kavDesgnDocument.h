@@ -104,6 +104,8 @@ public:
     void SelectionChanged();
     // The first page that is not the data page (null when there is none).
     TkavComponent *FirstReportPage() const;
+    // The report's data page (null when it has none).
+    TkavComponent *DataPage() const;
 
     // --- units, grid and scale -------------------------------------------------------------
     // The units of the page shown: characters on dot-matrix pages, pixels on dialog and

@@ -60,12 +60,8 @@ TkavReportPage *DesignerDocument::createReportPage()
 void DesignerDocument::ClearReport(bool DotMatrix, bool KeepData)
 {
     std::unique_ptr<TkavComponent> kept;
-    if (KeepData)
-        for (TkavComponent *c : FReport.Objects())
-            if (dynamic_cast<TkavDataPage *>(c)) {
-                kept = FReport.RemoveComponent(c);
-                break;
-            }
+    if (KeepData && DataPage())
+        kept = FReport.RemoveComponent(DataPage());
     if (kept) {
         // The report loses its file name: its SQLite files are named in full from now on.
         for (TkavComponent *c : kept->AllObjects())

@@ -3,6 +3,7 @@
 #include <data/kavSQLDataSets.h>
 #include <designer/dialogs/kavDesgnDialogButtons.h>
 #include <designer/dialogs/kavDesgnDialogPlace.h>
+#include <designer/document/kavDesgnDocument.h>
 #include <report/kavDataSets.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
@@ -23,14 +24,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-TkavComponent *dataPage(TkavReport &report)
-{
-    for (TkavComponent *c : report.Objects())
-        if (dynamic_cast<TkavDataPage *>(c))
-            return c;
-    return nullptr;
-}
 
 // A component name made of the table's name: letters, digits and underscores, not yet
 // taken in the report.
@@ -56,9 +49,10 @@ void place(TkavComponent &page, TkavComponent &object)
 
 } // namespace
 
-TkavDBTableWizardForm::TkavDBTableWizardForm(TkavReport &Report, QWidget *parent)
+TkavDBTableWizardForm::TkavDBTableWizardForm(DesignerDocument &Designer, QWidget *parent)
     : QDialog(parent)
-    , FReport(Report)
+    , FDesigner(Designer)
+    , FReport(Designer.Report())
     , FDatabaseCB(new QComboBox(this))
     , FTablesLB(new QListWidget(this))
     , FErrorL(new QLabel(this))
@@ -81,7 +75,7 @@ TkavDBTableWizardForm::TkavDBTableWizardForm(TkavReport &Report, QWidget *parent
     layout->addWidget(FTablesLB, 1, 1, 1, 2);
     layout->addWidget(FErrorL, 2, 0, 1, 3);
     layout->addWidget(kavOkCancelButtons(*this), 3, 0, 1, 3);
-    for (TkavComponent *c : Report.AllObjects())
+    for (TkavComponent *c : FReport.AllObjects())
         if (auto *database = dynamic_cast<TkavSQLDatabase *>(c))
             FDatabaseCB->addItem(database->Name(), QVariant::fromValue(static_cast<void *>(database)));
     connect(FDatabaseCB, &QComboBox::currentIndexChanged, this, [this] { databaseChosen(); });
@@ -146,7 +140,7 @@ void TkavDBTableWizardForm::databaseChosen()
 
 TkavSQLQuery *TkavDBTableWizardForm::CreateQuery()
 {
-    TkavComponent *page = dataPage(FReport);
+    TkavComponent *page = FDesigner.DataPage();
     const QListWidgetItem *table = FTablesLB->currentItem();
     if (!page || !table || FDatabaseCB->currentIndex() < 0)
         return nullptr;

@@ -9,6 +9,7 @@
 
 class QComboBox;
 class QLabel;
+class DesignerDocument;
 class QListWidget;
 class TkavReport;
 class TkavSQLDatabase;
@@ -17,7 +18,7 @@ class TkavSQLQuery;
 class TkavDBTableWizardForm : public QDialog
 {
 public:
-    explicit TkavDBTableWizardForm(TkavReport &Report, QWidget *parent = nullptr);
+    explicit TkavDBTableWizardForm(DesignerDocument &Designer, QWidget *parent = nullptr);
     ~TkavDBTableWizardForm() override;
 
     // Offers an SQLite file as the database (what the file button asks for).
@@ -30,6 +31,7 @@ private:
     void chooseFile();
     void databaseChosen();
 
+    DesignerDocument &FDesigner;
     TkavReport &FReport;
     // The file's connection while it is only offered.
     std::unique_ptr<TkavSQLDatabase> FFileDatabase;

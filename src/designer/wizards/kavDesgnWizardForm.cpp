@@ -167,9 +167,8 @@ TkavStdWizardForm::TkavStdWizardForm(DesignerDocument &Designer, bool DotMatrix,
     }
     if (FStyleSheet->Count() == 0)
         FStyleSheet->LoadBuiltIn();
-    for (TkavComponent *c : Designer.Report().Objects())
-        if (dynamic_cast<TkavDataPage *>(c))
-            FDataObjects = c->Objects();
+    if (const TkavComponent *data = Designer.DataPage())
+        FDataObjects = data->Objects();
 
     FSteps->addWidget(createDataStep());
     FSteps->addWidget(createFieldsStep());
@@ -534,11 +533,9 @@ bool TkavStdWizardForm::Finish()
 
 void TkavStdWizardForm::reject()
 {
-    for (TkavComponent *page : FDesigner.Report().Objects()) {
-        if (!dynamic_cast<TkavDataPage *>(page))
-            continue;
+    if (const TkavComponent *data = FDesigner.DataPage()) {
         // Newest first: a query goes before the database it uses.
-        const QList<TkavComponent *> now = page->Objects();
+        const QList<TkavComponent *> now = data->Objects();
         for (qsizetype i = now.size() - 1; i >= 0; --i)
             if (!FDataObjects.contains(now[i]))
                 now[i]->Free();

@@ -78,7 +78,7 @@ QString TkavDBTableWizard::GetDescription()
 
 bool TkavDBTableWizard::Execute()
 {
-    TkavDBTableWizardForm form(FReport, FWindow);
+    TkavDBTableWizardForm form(FDesigner, FWindow);
     return form.exec() == QDialog::Accepted && FDesigner.guarded([&] {
                if (!form.CreateQuery())
                    throw EkavError(kavResourceTable().Get(u"5425"_s));
