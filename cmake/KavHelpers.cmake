@@ -1,5 +1,9 @@
 # Every test gives up after this many seconds, so a hung test fails instead of stalling the run.
 set(KAV_TEST_TIMEOUT 300)
+# Sanitized code runs several times slower (the designer soak most of all).
+if(KAV_SANITIZE OR KAV_FUZZ)
+    set(KAV_TEST_TIMEOUT 1800)
+endif()
 
 # Common compile settings for every target of ours.
 function(kav_target_defaults target)

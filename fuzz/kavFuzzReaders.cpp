@@ -10,6 +10,7 @@
 #include <report/kavStyles.h>
 #include <rtl/kavExceptions.h>
 #include <rtl/kavFilePolicy.h>
+#include <rtl/kavLimits.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
 #include <rtl/kavStrings.h>
@@ -233,6 +234,7 @@ const std::vector<TkavFuzzTarget> &kavFuzzTargets()
         {"csv", csv},
         {"json", json},
         {"memo", memo},
+        {"clipboard", kavFuzzClipboard},
     };
     return targets;
 }
@@ -260,6 +262,8 @@ void kavFuzzInit()
     services->SetEchoToStandardError(false);
     services->SetMessageSink([](TMsgDlgType, const QString &) {});
     kavSetUIServices(std::move(services));
+    // A doubling loop reaches a megabyte in a millisecond; the full cap would take seconds.
+    kavStringLengthLimit = qsizetype(1) << 20;
     folder() = std::make_unique<QTemporaryDir>();
     kavFilePolicy().SetRestricted(QStringList{folder()->path()});
 }

@@ -1,6 +1,6 @@
 // kavfuzz_seeds KIND OUTDIR FILE...: the seed inputs that no file of the sources holds,
 // made from those that do. From templates: "kw3" prepared reports, "ku3" variables,
-// "memo" the texts of their memos; "kt3" the built-in style sheet; from script sources
+// "memo" the texts of their memos, "clipboard" the designer's copy of each page; "kt3" the built-in style sheet; from script sources
 // (language by extension): "il" their intermediate programs.
 #include "kavFuzzTargets.h"
 
@@ -13,6 +13,7 @@
 #include <rtl/kavFilePolicy.h>
 #include <rtl/kavStreams.h>
 #include <rtl/kavStrings.h>
+#include <script/ky_langs.h>
 #include <script/ky_script.h>
 
 #include <QDir>
@@ -38,18 +39,6 @@ void write(const QString &name, const QByteArray &bytes)
         ++written;
 }
 
-QString languageOf(const QString &fileName)
-{
-    const QString suffix = QFileInfo(fileName).suffix().toLower();
-    if (suffix == u"pas")
-        return u"PascalScript"_s;
-    if (suffix == u"cpp")
-        return u"C++Script"_s;
-    if (suffix == u"vb" || suffix == u"bas")
-        return u"BasicScript"_s;
-    return u"JScript"_s;
-}
-
 void fromTemplate(const QString &kind, const QString &path)
 {
     const QString stem = QFileInfo(path).completeBaseName();
@@ -68,6 +57,10 @@ void fromTemplate(const QString &kind, const QString &path)
         TMemoryStream out;
         report.Variables().SaveToStream(out);
         write(stem + u".ku3"_s, out.Data());
+    } else if (kind == u"clipboard") {
+        int n = 0;
+        for (const QByteArray &text : kavFuzzClipboardSeeds(report))
+            write(u"%1_%2.txt"_s.arg(stem).arg(++n), text);
     } else if (kind == u"memo") {
         int n = 0;
         for (TkavComponent *c : report.AllObjects())
@@ -82,7 +75,7 @@ void fromScript(const QString &path)
     lines.LoadFromFile(path);
     TkyScript script;
     script.AddRTTI();
-    script.SetSyntaxType(languageOf(path));
+    script.SetSyntaxType(kyLanguageOfFile(path));
     script.SetLines(lines);
     QByteArray il;
     if (script.GetILCode(il))
@@ -97,7 +90,7 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() < 2) {
-        std::fputs("usage: kavfuzz_seeds kw3|ku3|memo|kt3|il OUTDIR FILE...\n", stderr);
+        std::fputs("usage: kavfuzz_seeds kw3|ku3|memo|clipboard|kt3|il OUTDIR FILE...\n", stderr);
         return 2;
     }
     kavFuzzInit();

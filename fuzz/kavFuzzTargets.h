@@ -5,6 +5,7 @@
 // libFuzzer executables and the regression suite call the same entries.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <vector>
@@ -16,6 +17,13 @@ struct TkavFuzzTarget
     const char *Name;
     TkavFuzzEntry Entry;
 };
+
+class TkavReport;
+
+// The designer's clipboard text pasted onto a new report (kavFuzzDesigner.cpp).
+void kavFuzzClipboard(const QByteArray &Data);
+// The clipboard texts of all objects of each page of Report (its seeds).
+QList<QByteArray> kavFuzzClipboardSeeds(TkavReport &Report);
 
 // Every target, in the order scripts/fuzz runs them.
 const std::vector<TkavFuzzTarget> &kavFuzzTargets();

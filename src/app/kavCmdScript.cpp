@@ -24,21 +24,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The language a file name suggests; empty when the extension says nothing.
-QString languageOf(const QString &fileName)
-{
-    const QString suffix = QFileInfo(fileName).suffix().toLower();
-    if (suffix == u"pas")
-        return u"PascalScript"_s;
-    if (suffix == u"cpp")
-        return u"C++Script"_s;
-    if (suffix == u"vb" || suffix == u"bas")
-        return u"BasicScript"_s;
-    if (suffix == u"js")
-        return u"JScript"_s;
-    return QString();
-}
-
 struct ScriptOptions
 {
     QString File;
@@ -121,7 +106,7 @@ int kavCmdScript(const QStringList &args)
     const QString file = options.File;
     try {
         kyRegisterBuiltinLanguages();
-        const QString language = options.Language.isEmpty() ? languageOf(file) : options.Language;
+        const QString language = options.Language.isEmpty() ? kyLanguageOfFile(file) : options.Language;
         if (language.isEmpty())
             throw EkavError(u"No language for '%1': name one with --language"_s.arg(file));
         // Headless runs reach only the script's folder and the folders named to include.

@@ -12,12 +12,16 @@
 KAV_DECLARE_EXCEPTION(EOutOfMemory, Exception)
 inline constexpr char16_t kavOutOfMemoryMessage[] = u"Out of memory";
 
+// The string cap in force: kavMaxStringLength unless the host lowers it before any script
+// runs (the fuzz targets do, so a doubling loop fails in a millisecond, not in seconds).
+inline qsizetype kavStringLengthLimit = kavMaxStringLength;
+
 // Raises EVariantError "String is too long" when a text of length characters would pass
-// kavMaxStringLength: joins, formats and library results are capped like concatenation.
+// kavStringLengthLimit: joins, formats and library results are capped like concatenation.
 [[noreturn]] void kavRaiseStringTooLong();
 inline void kavCheckStringLength(qint64 length)
 {
-    if (length > kavMaxStringLength)
+    if (length > kavStringLengthLimit)
         kavRaiseStringTooLong();
 }
 

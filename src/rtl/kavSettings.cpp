@@ -5,12 +5,17 @@
 #include "kavStreams.h"
 #include "kavStrings.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
 
 #include <mutex>
+
+#include <unistd.h>
 
 namespace {
 
@@ -87,6 +92,28 @@ bool parseInteger(QString text, int &value)
     return ok;
 }
 
+// Whether the INI file at path holds keyCount keys and ends with a complete line. The
+// writer puts every key on a line of its own (line breaks in values are escaped), so a
+// file cut short lacks a line or ends inside one.
+bool writtenWhole(const QString &path, qsizetype keyCount)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return keyCount == 0;
+    const QByteArray bytes = file.readAll();
+    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+        return false;
+    qsizetype keys = 0;
+    for (qsizetype from = 0; from < bytes.size();) {
+        const qsizetype end = bytes.indexOf('\n', from);
+        const QByteArrayView line = QByteArrayView(bytes).sliced(from, end - from).trimmed();
+        if (!line.isEmpty() && !line.startsWith('[') && !line.startsWith(';'))
+            ++keys;
+        from = end + 1;
+    }
+    return keys == keyCount;
+}
+
 } // namespace
 
 TkavIniFile::TkavIniFile(const QString &iniFile) : FFileName(iniFile)
@@ -109,7 +136,36 @@ TkavIniFile::TkavIniFile(const QString &iniFile) : FFileName(iniFile)
 
 TkavIniFile::~TkavIniFile()
 {
+    sync();
+}
+
+// The platform's settings writer commits a file whose last buffered part failed to write (a
+// full disk, a file-size limit) and reports success, leaving the settings cut short. So
+// the previous file is kept under a second name (a hard link: no data is written) until
+// the new one is known to be whole, and put back when it is not.
+bool TkavIniFile::sync()
+{
+    const QString path = FSettings->fileName();
+    const QByteArray native = QFile::encodeName(path);
+    const QByteArray kept = native + ".kept~" + QByteArray::number(QCoreApplication::applicationPid());
+    const bool existed = QFileInfo::exists(path);
+    ::unlink(kept.constData());
+    const bool linked = existed && ::link(native.constData(), kept.constData()) == 0;
     FSettings->sync();
+    const bool ok = FSettings->status() == QSettings::NoError && writtenWhole(path, FSettings->allKeys().size());
+    if (!ok && linked)
+        ::rename(kept.constData(), native.constData()); // nothing when both name one file
+    else if (!ok && !existed)
+        ::unlink(native.constData()); // a new file cut short is no settings file
+    if (linked)
+        ::unlink(kept.constData());
+    if (!ok) {
+        // The writer may count the changes as written: mark every value changed again so
+        // that the next sync writes them.
+        for (const QString &key : FSettings->allKeys())
+            FSettings->setValue(key, FSettings->value(key));
+    }
+    return ok;
 }
 
 QString TkavIniFile::SettingsPath() const
@@ -360,8 +416,7 @@ void TkavIniFile::LoadIniFileFromStream(TStream &stream)
 
 void TkavIniFile::UpdateFile()
 {
-    FSettings->sync();
-    if (FSettings->status() != QSettings::NoError)
+    if (!sync())
         throw EWriteError(QStringLiteral("Cannot write the settings file \"%1\"").arg(FSettings->fileName()));
 }
 

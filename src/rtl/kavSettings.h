@@ -84,6 +84,9 @@ private:
     QString findKey(const QString &section, const QString &ident) const;
     QString keyPath(const QString &section, const QString &ident) const;
     QString readRaw(const QString &section, const QString &ident, bool *found) const;
+    // Writes pending changes; false, with the previous file back in place, when the file
+    // could not be written whole.
+    bool sync();
 
     QString FFileName;
     bool FUserSettings = false;

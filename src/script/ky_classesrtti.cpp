@@ -132,7 +132,7 @@ namespace {
 // far past the end followed by a write would otherwise allocate without bound).
 void checkGrowth(TStream &stream, qint64 count)
 {
-    if (stream.Position() + count > kavMaxStringLength)
+    if (stream.Position() + count > kavStringLengthLimit)
         throw EkyError(u"Stream is too large"_s);
 }
 

@@ -6,6 +6,7 @@
 #include <rtl/kavExceptions.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 
 #include <mutex>
@@ -120,6 +121,20 @@ QStringList kyGetLanguageList()
         if (!entry.first.startsWith(u'@'))
             names << entry.first;
     return names;
+}
+
+QString kyLanguageOfFile(const QString &fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == u"pas")
+        return u"PascalScript"_s;
+    if (suffix == u"cpp")
+        return u"C++Script"_s;
+    if (suffix == u"vb" || suffix == u"bas")
+        return u"BasicScript"_s;
+    if (suffix == u"js")
+        return u"JScript"_s;
+    return QString();
 }
 
 void kyRegisterBuiltinLanguages()

@@ -22,6 +22,9 @@ void kyRegisterLanguage(const QString &name, const QString &grammarText);
 QString kyGetLanguage(const QString &name);
 // Registered names in registration order, without the hidden ones (names beginning "@").
 QStringList kyGetLanguageList();
+// The built-in language a script file's extension names (.pas, .cpp, .vb or .bas, .js);
+// empty when the extension says nothing.
+QString kyLanguageOfFile(const QString &fileName);
 // Registers "PascalScript", "C++Script", "BasicScript" and "JScript" from the grammars
 // compiled into the library. Safe to call more than once.
 void kyRegisterBuiltinLanguages();

@@ -2,7 +2,7 @@
 // in memory and every undo and redo still gives its state back; a save that fails keeps
 // the previous report file and says so.
 #include "kavDesignerTestSupport.h"
-#include "../prepared/kavPreparedTestSupport.h"
+#include <kavFileSizeLimit.h>
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // prepared-report file, damaged input, failed writes and the removal of segment files.
 
 #include "../kavTestSupport.h"
-#include "kavPreparedTestSupport.h"
+#include <kavFileSizeLimit.h>
 
 #include <persist/kavXML.h>
 #include <prepared/kavPictureCache.h>

@@ -4,7 +4,7 @@
 // and drawing.
 
 #include "../kavTestSupport.h"
-#include "kavPreparedTestSupport.h"
+#include <kavFileSizeLimit.h>
 
 #include <persist/kavXML.h>
 #include <prepared/kavPictureCache.h>

@@ -4,6 +4,8 @@
 #include <rtl/kavObject.h>
 #include <rtl/kavStreams.h>
 
+#include <kavFileSizeLimit.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
@@ -11,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -187,15 +187,8 @@ TEST(AtomicWrite, ReplacesOnlyACompleteFile)
     EXPECT_EQ(readAll(), QByteArray("second"));
     // The system refuses to write beyond a size limit: a file cut off is not a file saved.
     {
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = old;
-        lowered.rlim_cur = 100;
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lowered), 0);
+        FileSizeLimit limit(100);
         EXPECT_THROW(writeBytes(QByteArray(4096, 'x')), EWriteError);
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
     }
     EXPECT_EQ(readAll(), QByteArray("second"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({u"report.kw3"_s}));

@@ -5,6 +5,8 @@
 #include "rtl/kavStreams.h"
 #include "rtl/kavStrings.h"
 
+#include <kavFileSizeLimit.h>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -253,6 +255,37 @@ TEST_F(SettingsTest, UnwritableFileIsReported)
     TkavIniFile ini(blocker + QStringLiteral("/sub/settings.ini"));
     ini.WriteString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("v"));
     EXPECT_THROW(ini.UpdateFile(), EWriteError);
+}
+
+// A disk that fills up while the settings are written: the platform's writer reports
+// success over a file cut short, so UpdateFile must notice, say so and put the old one back.
+TEST_F(SettingsTest, AFullDiskKeepsThePreviousSettingsFile)
+{
+    {
+        TkavIniFile ini(iniPath());
+        ini.WriteString(QStringLiteral("Designer"), QStringLiteral("Layout"), QStringLiteral("kept"));
+        ini.UpdateFile();
+    }
+    QString value;
+    for (const rlim_t limit : {rlim_t(0), rlim_t(512)}) {
+        const QByteArray before = fileBytes(iniPath());
+        ASSERT_FALSE(before.isEmpty());
+        value = QString(40, limit ? u'y' : u'x');
+        TkavIniFile ini(iniPath());
+        for (int i = 0; i < 200; ++i)
+            ini.WriteString(QStringLiteral("Recent"), QStringLiteral("File%1").arg(i), value);
+        {
+            FileSizeLimit full(limit);
+            EXPECT_THROW(ini.UpdateFile(), EWriteError) << limit;
+        }
+        EXPECT_EQ(fileBytes(iniPath()), before) << limit;
+        EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files), QStringList{QStringLiteral("settings.ini")});
+        // The store keeps the values it could not write, and writes them once it can.
+        EXPECT_EQ(ini.ReadString(QStringLiteral("Recent"), QStringLiteral("File199"), QString()), value);
+    }
+    TkavIniFile again(iniPath());
+    EXPECT_EQ(again.ReadString(QStringLiteral("Designer"), QStringLiteral("Layout"), QString()), QStringLiteral("kept"));
+    EXPECT_EQ(again.ReadString(QStringLiteral("Recent"), QStringLiteral("File199"), QString()), value);
 }
 
 } // namespace

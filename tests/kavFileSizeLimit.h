@@ -1,6 +1,6 @@
 #pragma once
 
-// Helpers of the prepared-report tests: a lowered file size limit that makes writes fail.
+// A lowered file size limit that makes writes fail: the full disk of the fault tests.
 
 #include <gtest/gtest.h>
 
