@@ -116,11 +116,11 @@ int main(int argc, char **argv)
     // Without a command the program is the host window on a new report.
     if (command == QLatin1String("design") || args.isEmpty())
         return kavCmdDesign(args.mid(1));
-    if (command == QLatin1String("--help")) {
+    if (command == QLatin1String("--help") || command == QLatin1String("help")) {
         std::fputs(usageText, stdout);
         return 0;
     }
     std::fputs(usageText, stderr);
-    std::fprintf(stderr, "kavrel: '%s' is not available yet\n", qPrintable(command));
+    std::fprintf(stderr, "kavrel: unknown command '%s'\n", qPrintable(command));
     return 2;
 }

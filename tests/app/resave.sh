@@ -38,4 +38,7 @@ expect 0 "$kavrel" resave "$work/locked.kv3" "$work/open.kv3" --password secret
 grep -q 'ReportOptions.Password="i\[Yh\[j"' "$work/open.kv3" || fail "the password was not kept"
 expect 0 "$kavrel" resave --password secret "$work/open.kv3" "$work/again.kv3"
 cmp -s "$work/open.kv3" "$work/again.kv3" || fail "a protected report changed on a second resave"
+# A command kavrel does not have: exit 2, naming it.
+expect 2 "$kavrel" resav "$template" 2> "$work/err"
+grep -q "unknown command 'resav'" "$work/err" || fail "unknown command: $(tail -1 "$work/err")"
 echo "resave: ok"
