@@ -145,6 +145,10 @@ TkavIniFile::~TkavIniFile()
 // the new one is known to be whole, and put back when it is not.
 bool TkavIniFile::sync()
 {
+    if (!FChanged) {
+        FSettings->sync(); // reads what other stores of the file wrote meanwhile
+        return FSettings->status() == QSettings::NoError;
+    }
     const QString path = FSettings->fileName();
     const QByteArray native = QFile::encodeName(path);
     const QByteArray kept = native + ".kept~" + QByteArray::number(QCoreApplication::applicationPid());
@@ -159,6 +163,7 @@ bool TkavIniFile::sync()
         ::unlink(native.constData()); // a new file cut short is no settings file
     if (linked)
         ::unlink(kept.constData());
+    FChanged = !ok;
     if (!ok) {
         // The writer may count the changes as written: mark every value changed again so
         // that the next sync writes them.
@@ -217,6 +222,7 @@ QString TkavIniFile::ReadString(const QString &section, const QString &ident, co
 void TkavIniFile::WriteString(const QString &section, const QString &ident, const QString &value)
 {
     FSettings->setValue(keyPath(section, ident), value);
+    FChanged = true;
 }
 
 int TkavIniFile::ReadInteger(const QString &section, const QString &ident, int defaultValue) const
@@ -323,8 +329,10 @@ void TkavIniFile::ReadSectionValuesEx(const QString &section, TStrings &strings)
 
 void TkavIniFile::EraseSection(const QString &section)
 {
-    if (const QString existing = findSection(section); !existing.isEmpty())
+    if (const QString existing = findSection(section); !existing.isEmpty()) {
         FSettings->remove(joinPath(FPrefix, existing));
+        FChanged = true;
+    }
 }
 
 bool TkavIniFile::SectionExists(const QString &section) const
@@ -339,8 +347,10 @@ bool TkavIniFile::ValueExists(const QString &section, const QString &ident) cons
 
 void TkavIniFile::DeleteKey(const QString &section, const QString &ident)
 {
-    if (ValueExists(section, ident))
+    if (ValueExists(section, ident)) {
         FSettings->remove(keyPath(section, ident));
+        FChanged = true;
+    }
 }
 
 void TkavIniFile::Clear()
@@ -349,6 +359,7 @@ void TkavIniFile::Clear()
         FSettings->clear();
     else
         FSettings->remove(FPrefix);
+    FChanged = true;
 }
 
 void TkavIniFile::WriteTStrings(const QString &section, const TStrings &value, bool isClear)

@@ -92,4 +92,5 @@ private:
     bool FUserSettings = false;
     QString FPrefix; // group path of the key below the organisation ("" for none)
     std::unique_ptr<QSettings> FSettings;
+    bool FChanged = false; // written to since the last sync
 };

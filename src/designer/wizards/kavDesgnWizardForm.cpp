@@ -222,7 +222,7 @@ QWidget *TkavStdWizardForm::createDataStep()
             continue;
         QPushButton *b = button(kavDialogText(key), name, step);
         layout->addWidget(b, row++, 1);
-        connect(b, &QPushButton::clicked, this, [this, cls] { newTable(QString::fromUtf16(cls)); });
+        connect(b, &QPushButton::clicked, this, [this, wizard = QString::fromUtf16(cls)] { newTable(wizard); });
     }
     layout->setRowStretch(3, 1);
     layout->addWidget(FFieldErrorL, 4, 0, 1, 2);
