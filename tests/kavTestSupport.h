@@ -68,3 +68,17 @@ private:
     bool FTrusted;
     QStringList FRoots;
 };
+
+// Whether AddressSanitizer instruments this build: its stack frames are larger, so the stack
+// guards stop deep recursion sooner than the depth limits some tests pin.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kavSanitizedBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kavSanitizedBuild = true;
+#else
+inline constexpr bool kavSanitizedBuild = false;
+#endif
+#else
+inline constexpr bool kavSanitizedBuild = false;
+#endif

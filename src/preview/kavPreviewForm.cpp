@@ -81,7 +81,13 @@ TkavPreviewForm::TkavPreviewForm(QWidget *Parent)
     kavOnLanguageChanged(*this, [this] { UpdateCaptions(); });
 }
 
-TkavPreviewForm::~TkavPreviewForm() = default;
+TkavPreviewForm::~TkavPreviewForm()
+{
+    // Closing the window moves the focus out of the zoom box, which would call back into
+    // this form after its own part is gone.
+    FZoomBox->disconnect(this);
+    FZoomBox->lineEdit()->disconnect(this);
+}
 
 QAction *TkavPreviewForm::addButton(int Image, const QString &Key, QKeySequence Shortcut, std::function<void()> Do)
 {

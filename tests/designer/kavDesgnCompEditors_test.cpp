@@ -222,14 +222,16 @@ TEST_F(DesignerTest, BandItemsSwitchTheirProperty)
         TkavBand *band = doc->InsertBand(row.band);
         ASSERT_TRUE(band);
         doc->Select(band);
-        const TkavMenuItem *item = itemOf(doc->ObjectMenuItems(), row.tag);
+        const auto items = doc->ObjectMenuItems();
+        const TkavMenuItem *item = itemOf(items, row.tag);
         ASSERT_TRUE(item);
         const bool was = flag(*band, property);
         EXPECT_EQ(item->Checked, was);
         const int undo = doc->UndoBuffer().UndoCount();
         ASSERT_TRUE(doc->ExecuteMenuItem(row.tag, !was));
         EXPECT_EQ(flag(*band, property), !was);
-        EXPECT_EQ(itemOf(doc->ObjectMenuItems(), row.tag)->Checked, !was);
+        const auto after = doc->ObjectMenuItems();
+        EXPECT_EQ(itemOf(after, row.tag)->Checked, !was);
         EXPECT_EQ(doc->UndoBuffer().UndoCount(), undo + 1);
         ASSERT_TRUE(doc->ExecuteMenuItem(row.tag, was));
         EXPECT_EQ(flag(*band, property), was);

@@ -136,7 +136,8 @@ TEST_F(CompletionTest, WhatTheScriptDeclaresInEachLanguage)
     };
     for (const DeclarationCase &c : cases) {
         const QString language = QString::fromUtf16(c.language);
-        const TkavCompletionItem *found = item(at(QString::fromUtf16(c.text), language), QString::fromUtf16(c.name));
+        const auto items = at(QString::fromUtf16(c.text), language);
+        const TkavCompletionItem *found = item(items, QString::fromUtf16(c.name));
         ASSERT_TRUE(found) << language.toStdString() << ": " << QString::fromUtf16(c.text).toStdString();
         EXPECT_EQ(found->Kind, c.kind) << QString::fromUtf16(c.name).toStdString();
     }

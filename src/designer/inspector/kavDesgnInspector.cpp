@@ -158,7 +158,11 @@ TkavObjectInspector::TkavObjectInspector(DesignerDocument &Designer, QWidget *pa
     kavOnLanguageChanged(*this, [this] { UpdateCaptions(); });
 }
 
-TkavObjectInspector::~TkavObjectInspector() = default;
+TkavObjectInspector::~TkavObjectInspector()
+{
+    // An open drop-down reports its end to this inspector: close it while the inspector is whole.
+    delete FPopupForm;
+}
 
 QWidget *TkavObjectInspector::Grid() const
 {

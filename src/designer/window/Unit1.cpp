@@ -66,6 +66,11 @@ TForm1::TForm1(TkavReport &report, QWidget *parent)
 
 TForm1::~TForm1()
 {
+    // The designer outlives this part of the window: hiding its docks while the base class
+    // closes must not call back into a window already torn down.
+    FDesigner->OnPreview = nullptr;
+    FDesigner->OnChanged = nullptr;
+    FDesigner->OnDebugPause = nullptr;
     FReport.SetPreview(nullptr);
 }
 
