@@ -135,7 +135,9 @@ void TFont::SetHeight(int value)
 
 void TFont::SetName(const QString &value)
 {
-    if (FName != value) {
+    // A font always has a family: an empty name (which files never store) is ignored, so
+    // what is saved reads back the same.
+    if (!value.isEmpty() && FName != value) {
         FName = value;
         changed();
     }

@@ -80,7 +80,7 @@ public:
     int Height() const { return FHeight; }
     void SetHeight(int value);
     const QString &Name() const { return FName; }
-    void SetName(const QString &value);
+    void SetName(const QString &value); // an empty name is ignored
     TFontPitch Pitch() const { return FPitch; }
     void SetPitch(TFontPitch value);
     int Size() const { return kavFontHeightToSize(FHeight); }
