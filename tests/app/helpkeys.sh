@@ -24,7 +24,8 @@ done
 [[ -n $display ]] || fail "no free display"
 Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp > /dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${display#:} ]] && break; sleep 0.1; done
+# A loaded machine may take seconds to start the server.
+for _ in $(seq 300); do [[ -e /tmp/.X11-unix/X${display#:} ]] && break; sleep 0.1; done
 export DISPLAY=$display PATH=$work/bin:$PATH LC_ALL=C.UTF-8 LANG=C.UTF-8
 unset QT_QPA_PLATFORM
 

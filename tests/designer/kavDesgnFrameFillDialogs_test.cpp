@@ -474,8 +474,9 @@ TEST_F(FrameFillPanelTest, ContextMenuOpensTheHyperlinkEditor)
         for (QAction *a : menu->actions()) {
             offered << a->text();
             // Switches show their state; commands are plain items.
-            if (a->text() == u"Word Wrap"_s || a->text() == u"Clear Contents"_s)
+            if (a->text() == u"Word Wrap"_s || a->text() == u"Clear Contents"_s) {
                 EXPECT_EQ(a->isCheckable(), a->text() == u"Word Wrap"_s);
+            }
         }
         for (QAction *a : menu->actions())
             if (a->text() == u"Hyperlink..."_s) {
