@@ -121,10 +121,22 @@ void xml(const QByteArray &data)
     }
 }
 
+// The script library, built once: building it for every input cost 25 ms, nine tenths of
+// a script input's time. Each fuzzed script is its child and finds the library through it.
+TkyScript &library()
+{
+    static TkyScript *script = [] {
+        auto *s = new TkyScript; // lives as long as the process, as the fuzzer does
+        s->AddRTTI();
+        return s;
+    }();
+    return *script;
+}
+
 void il(const QByteArray &data)
 {
     TkyScript script;
-    script.AddRTTI();
+    script.SetParent(&library());
     if (!script.SetILCode(data))
         return;
     script.SetStatementLimit(statementBudget);
@@ -137,7 +149,7 @@ void il(const QByteArray &data)
 void runScript(const QString &language, const QByteArray &data)
 {
     TkyScript script;
-    script.AddRTTI();
+    script.SetParent(&library());
     script.SetSyntaxType(language);
     TStringList lines;
     lines.SetText(QString::fromUtf8(data));
