@@ -8,15 +8,10 @@
 #include <report/kavViews.h>
 #include <rtl/kavStreams.h>
 
-#include <QDir>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QScopeGuard>
-#include <QTemporaryFile>
 
-#include <algorithm>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -27,19 +22,14 @@ constexpr double pointsPerPixel = 72.0 / 96.0;
 // Deeper outlines are cut: the walk recurses once per level.
 constexpr int maxOutlineDepth = 64;
 
-// The page's paper in its orientation; the size is matched to a standard paper when it is
-// one, so viewers name it.
-QPageLayout pageLayout(const TkavReportPage &page)
+// The page's paper in points.
+QSizeF paperPoints(const TkavReportPage &page)
 {
     const double width = page.PaperWidth();
     const double height = page.PaperHeight();
-    if (!(width > 0) || !(height > 0))
+    if (!(width > 0) || !(height > 0) || !std::isfinite(width) || !std::isfinite(height))
         throw EkavError(u"Invalid paper size of page \"%1\""_s.arg(page.Name()));
-    const QPageSize size(QSizeF(std::min(width, height), std::max(width, height)),
-                         QPageSize::Millimeter);
-    return QPageLayout(size,
-                       width > height ? QPageLayout::Landscape : QPageLayout::Portrait,
-                       QMarginsF());
+    return QSizeF(width, height) * (72 / 25.4);
 }
 
 } // namespace
@@ -63,9 +53,6 @@ QString TkavPDFExport::GetDescription() const
 
 void TkavPDFExport::resetDocument()
 {
-    if (FPainter && FPainter->isActive())
-        FPainter->end();
-    FPainter.reset();
     FWriter.reset();
     FTempFile.reset();
     FExportedIndex.clear();
@@ -80,18 +67,9 @@ bool TkavPDFExport::Start()
         throw EkavError(u"No file name given for the export"_s);
     if (!PreviewPages())
         return false;
-    // Qt writes the document to a temporary file; Finish completes it into the target, so
-    // pages leave memory as soon as they are drawn.
-    QString folder = Report() ? Report()->EngineOptions().TempDir() : QString();
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::tempPath();
-    FTempFile = std::make_unique<QTemporaryFile>(folder + u"/kvXXXXXX.pdf"_s);
-    if (!FTempFile->open())
-        throw EkavError(u"Cannot create a temporary file in \"%1\""_s.arg(folder));
-    FWriter = std::make_unique<QPdfWriter>(FTempFile.get());
-    FWriter->setResolution(Resolution);
-    FWriter->setCreator(u"Kavrel"_s);
-    FPainter = std::make_unique<QPainter>();
+    FTempFile = TTempFileStream::Create(Report() ? Report()->EngineOptions().TempDir() : QString(),
+                                        u"kv"_s);
+    FWriter = std::make_unique<TkavPDFWriter>(*FTempFile);
     return true;
 }
 
@@ -99,18 +77,11 @@ void TkavPDFExport::StartPage(TkavReportPage *Page, int Index)
 {
     if (!FWriter || !Page)
         return;
-    const QPageLayout layout = pageLayout(*Page);
-    if (!FPainter->isActive()) {
-        FWriter->setPageLayout(layout);
-        if (!FPainter->begin(FWriter.get()))
-            throw EkavError(u"Cannot start the PDF document"_s);
-    } else {
-        // A new layout takes effect with the next page.
-        if (!FWriter->setPageLayout(layout) || !FWriter->newPage())
-            throw EkavError(u"Cannot start a new PDF page"_s);
-    }
+    QPainter painter(&FWriter->BeginPage(paperPoints(*Page), Resolution));
     const double scale = Resolution / 96.0;
-    PreviewPages()->DrawPage(Index, FPainter.get(), scale, scale, 0, 0);
+    PreviewPages()->DrawPage(Index, &painter, scale, scale, 0, 0);
+    painter.end();
+    FWriter->EndPage();
     FExportedIndex[Index] = int(FTopMargins.size());
     FTopMargins.push_back(Page->TopMargin() * pixelsPerMm);
 }
@@ -208,30 +179,10 @@ std::vector<TkavPDFLink> TkavPDFExport::resolvedLinks()
 void TkavPDFExport::Finish()
 {
     const auto cleanup = qScopeGuard([this] { resetDocument(); });
-    if (!FWriter)
-        return;
-    const bool drawn = !FPainter->isActive() || FPainter->end();
-    if (Failed())
+    if (!FWriter || Failed())
         return;
     if (FTopMargins.empty())
         throw EkavError(u"No page to export"_s);
-    if (!drawn || !FTempFile->flush() || FTempFile->size() <= 0)
-        throw EkavError(u"Cannot complete the PDF document"_s);
-    // Mapped rather than read: a long report's document stays out of the heap.
-    const qint64 size = FTempFile->size();
-    const uchar *mapped = FTempFile->map(0, size);
-    QByteArray copy;
-    if (!mapped) {
-        if (!FTempFile->seek(0))
-            throw EkavError(u"Cannot complete the PDF document"_s);
-        copy = FTempFile->readAll();
-    }
-    const QByteArrayView drawnFile = mapped ? QByteArrayView(mapped, qsizetype(size))
-                                            : QByteArrayView(copy);
-    const TkavPDFRewriter rewriter(drawnFile);
-    if (rewriter.PageCount() != int(FTopMargins.size()))
-        throw EkavError(u"Unexpected page count in the PDF drawn by Qt"_s);
-
     std::vector<TkavPDFOutlineItem> outline;
     if (FOutline) {
         TkavCustomOutline &tree = PreviewPages()->Outline();
@@ -240,15 +191,16 @@ void TkavPDFExport::Finish()
         tree.LevelRoot();
         outline = outlineLevel(0);
     }
-    const std::vector<TkavPDFLink> links = resolvedLinks();
-
     TkavPDFInfo info;
     info.Title = documentTitle();
     info.Creator = u"Kavrel"_s;
     info.Producer = u"Kavrel"_s;
     if (FWriteCreationTime)
         info.CreationDate = CreationTime();
-    WriteOutput([&](TStream &stream) { rewriter.Write(stream, info, outline, links); });
+    FWriter->Finish(info, outline, resolvedLinks());
+    WriteOutput([this](TStream &stream) {
+        stream.CopyFrom(*FTempFile, 0);
+    });
 }
 
 void kavRegisterPDFExportFilter()

@@ -14,9 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-class QPainter;
-class QPdfWriter;
-class QTemporaryFile;
+class TStream;
 
 // Writes files only when no Stream is set; with a Stream the document goes there instead
 // (not atomically: the caller owns the stream). The same report always gives the same
@@ -71,10 +69,10 @@ private:
 
     bool FOutline = true;
     bool FWriteCreationTime = false;
-    // Destroyed in reverse order: the painter before its writer before its file.
-    std::unique_ptr<QTemporaryFile> FTempFile;
-    std::unique_ptr<QPdfWriter> FWriter;
-    std::unique_ptr<QPainter> FPainter;
+    // Pages go to a temporary file as they are drawn (so they leave memory); Finish
+    // completes it and copies it to the target. The writer goes before its file.
+    std::unique_ptr<TStream> FTempFile;
+    std::unique_ptr<TkavPDFWriter> FWriter;
     std::unordered_map<int, int> FExportedIndex; // store page -> exported page
     std::vector<double> FTopMargins;             // per exported page, report pixels
     std::vector<PendingLink> FLinks;

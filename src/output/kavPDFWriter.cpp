@@ -1,264 +1,31 @@
 #include "kavPDFWriter.h"
+#include "kavPDFCanvas.h"
+#include "kavTrueType.h"
 
 #include <rtl/kavExceptions.h>
 #include <rtl/kavStreams.h>
 
+#include <QBuffer>
 #include <QCryptographicHash>
+#include <QImage>
+#include <QImageWriter>
 #include <QUrl>
 
+#include <zlib.h>
+
 #include <algorithm>
-#include <climits>
 #include <cmath>
-#include <cstring>
-#include <functional>
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int maxPageTreeDepth = 32;
-
-[[noreturn]] void malformed(const char *what)
-{
-    throw EkavError(u"Unexpected structure in the PDF drawn by Qt: %1"_s.arg(QLatin1String(what)));
-}
-
-bool isWhite(char c)
-{
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0';
-}
-
-bool isDelimiter(char c)
-{
-    return c != '\0' && std::strchr("()<>[]{}/%", c) != nullptr;
-}
-
-// A reading position in PDF text: whitespace, integers, reals, names and references.
-class Cursor
-{
-public:
-    Cursor(const QByteArray &Text, qsizetype Pos)
-        : text(Text)
-        , pos(Pos)
-    {}
-
-    void skipWhite()
-    {
-        while (pos < text.size() && isWhite(text.at(pos)))
-            ++pos;
-    }
-    bool atEnd()
-    {
-        skipWhite();
-        return pos >= text.size();
-    }
-    char peek()
-    {
-        skipWhite();
-        return pos < text.size() ? text.at(pos) : '\0';
-    }
-    bool accept(char c)
-    {
-        if (peek() != c)
-            return false;
-        ++pos;
-        return true;
-    }
-    bool acceptWord(QByteArrayView word)
-    {
-        skipWhite();
-        if (!QByteArrayView(text).sliced(std::min(pos, text.size())).startsWith(word))
-            return false;
-        pos += word.size();
-        return true;
-    }
-    // A run of characters up to whitespace or a delimiter.
-    QByteArray token()
-    {
-        skipWhite();
-        const qsizetype start = pos;
-        while (pos < text.size() && !isWhite(text.at(pos)) && !isDelimiter(text.at(pos)))
-            ++pos;
-        return text.mid(start, pos - start);
-    }
-    std::optional<qint64> integer()
-    {
-        const qsizetype start = pos;
-        bool ok = false;
-        const qint64 value = token().toLongLong(&ok);
-        if (!ok) {
-            pos = start;
-            return std::nullopt;
-        }
-        return value;
-    }
-    std::optional<double> real()
-    {
-        const qsizetype start = pos;
-        bool ok = false;
-        const double value = token().toDouble(&ok);
-        if (!ok || !std::isfinite(value)) {
-            pos = start;
-            return std::nullopt;
-        }
-        return value;
-    }
-    // "N G R"; 0 when the text here is not a reference.
-    int reference()
-    {
-        const qsizetype start = pos;
-        const auto number = integer();
-        const auto generation = integer();
-        if (number && generation && *number > 0 && *number < INT_MAX && accept('R'))
-            return int(*number);
-        pos = start;
-        return 0;
-    }
-    QByteArray name()
-    {
-        if (!accept('/'))
-            return {};
-        return token();
-    }
-
-    const QByteArray &text;
-    qsizetype pos;
-};
-
-// The position just after Key (a name such as "/Pages") in Dict, or -1.
-qsizetype findKey(const QByteArray &dict, QByteArrayView key)
-{
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype at = dict.indexOf(key, from);
-        if (at < 0)
-            return -1;
-        const qsizetype end = at + key.size();
-        if (end >= dict.size() || isWhite(dict.at(end)) || isDelimiter(dict.at(end)))
-            return end;
-        from = end;
-    }
-}
-
-int refOf(const QByteArray &dict, QByteArrayView key)
-{
-    const qsizetype at = findKey(dict, key);
-    if (at < 0)
-        return 0;
-    Cursor cursor(dict, at);
-    return cursor.reference();
-}
-
-QByteArray nameOf(const QByteArray &dict, QByteArrayView key)
-{
-    const qsizetype at = findKey(dict, key);
-    if (at < 0)
-        return {};
-    Cursor cursor(dict, at);
-    return cursor.name();
-}
-
-std::vector<int> refsIn(const QByteArray &dict, QByteArrayView key)
-{
-    std::vector<int> refs;
-    const qsizetype at = findKey(dict, key);
-    if (at < 0)
-        return refs;
-    Cursor cursor(dict, at);
-    if (!cursor.accept('['))
-        malformed("an array of references was expected");
-    while (!cursor.accept(']')) {
-        const int ref = cursor.reference();
-        if (ref == 0)
-            malformed("a reference was expected");
-        refs.push_back(ref);
-    }
-    return refs;
-}
-
-std::optional<QRectF> boxOf(const QByteArray &dict, QByteArrayView key)
-{
-    const qsizetype at = findKey(dict, key);
-    if (at < 0)
-        return std::nullopt;
-    Cursor cursor(dict, at);
-    double v[4];
-    if (!cursor.accept('['))
-        malformed("a box was expected");
-    for (double &value : v) {
-        const auto number = cursor.real();
-        if (!number)
-            malformed("a number was expected in a box");
-        value = *number;
-    }
-    if (!cursor.accept(']') || v[2] <= v[0] || v[3] <= v[1])
-        malformed("an invalid box");
-    return QRectF(QPointF(v[0], v[1]), QPointF(v[2], v[3]));
-}
-
-// Dict with every reference "N G R" outside strings replaced by what Map returns for N.
-QByteArray mapReferences(const QByteArray &dict, const std::function<QByteArray(int)> &map)
-{
-    QByteArray out;
-    out.reserve(dict.size() + 16);
-    const qsizetype n = dict.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const char c = dict.at(i);
-        const qsizetype start = i;
-        if (c == '(') { // a literal string: balanced parentheses, backslash escapes
-            for (int depth = 0; i < n; ++i) {
-                const char d = dict.at(i);
-                if (d == '\\')
-                    ++i;
-                else if (d == '(')
-                    ++depth;
-                else if (d == ')' && --depth == 0) {
-                    ++i;
-                    break;
-                }
-            }
-            out += dict.mid(start, i - start);
-        } else if (c == '<' && i + 1 < n && dict.at(i + 1) == '<') {
-            out += "<<";
-            i += 2;
-        } else if (c == '<') { // a hex string
-            const qsizetype close = dict.indexOf('>', i);
-            i = close < 0 ? n : close + 1;
-            out += dict.mid(start, i - start);
-        } else if (c >= '0' && c <= '9'
-                   && (i == 0 || isWhite(dict.at(i - 1)) || isDelimiter(dict.at(i - 1)))) {
-            Cursor cursor(dict, i);
-            const int reference = cursor.reference();
-            if (reference != 0
-                && (cursor.pos >= n || isWhite(dict.at(cursor.pos))
-                    || isDelimiter(dict.at(cursor.pos)))) {
-                out += map(reference);
-                i = cursor.pos;
-            } else {
-                while (i < n && !isWhite(dict.at(i)) && !isDelimiter(dict.at(i)))
-                    ++i;
-                out += dict.mid(start, i - start);
-            }
-        } else {
-            out += c;
-            ++i;
-        }
-    }
-    return out;
-}
-
-// The data of a stream object: between "stream" and "endstream".
-QByteArrayView streamData(QByteArrayView object)
-{
-    const QByteArray text = QByteArray::fromRawData(object.data(), object.size());
-    const qsizetype start = text.indexOf("stream");
-    const qsizetype end = text.lastIndexOf("endstream");
-    if (start < 0 || end < start + 6)
-        malformed("a stream was expected");
-    return object.sliced(start + 6, end - start - 6);
-}
+// Written objects go out in pieces of this size.
+constexpr qsizetype bufferSize = 1 << 16;
+// Fonts seen at other sizes are looked up again past this many.
+constexpr size_t rawFontCache = 32;
+// Quality of an opaque colour picture stored as JPEG (when that is the smaller form).
+constexpr int jpegQuality = 94;
 
 // Numbers in the shortest fixed form: "12.5", "0", "-3.25".
 QByteArray num(double value)
@@ -320,40 +87,6 @@ QByteArray dateString(const QDateTime &time)
     return text;
 }
 
-// Writes through to the target stream, counting bytes and hashing what goes out.
-class Sink
-{
-public:
-    explicit Sink(TStream &Out)
-        : out(Out)
-        , hash(QCryptographicHash::Md5)
-    {}
-    void put(QByteArrayView bytes)
-    {
-        out.WriteBuffer(bytes.data(), bytes.size());
-        hash.addData(bytes);
-        pos += bytes.size();
-    }
-    qint64 position() const { return pos; }
-    QByteArray digest() const { return hash.result().toHex().toUpper(); }
-
-private:
-    TStream &out;
-    QCryptographicHash hash;
-    qint64 pos = 0;
-};
-
-// An object's text with Extra inserted before the closing ">>" of its dictionary.
-QByteArray insertIntoDict(QByteArrayView objectText, QByteArrayView extra)
-{
-    const QByteArray text = objectText.toByteArray();
-    const qsizetype end = text.lastIndexOf("endobj");
-    const qsizetype close = end < 0 ? -1 : text.lastIndexOf(">>", end);
-    if (close < 0 || text.indexOf("stream") >= 0)
-        malformed("a dictionary object was expected");
-    return text.left(close) + extra.toByteArray() + text.mid(close);
-}
-
 // Outline items in document order with their links to each other.
 struct FlatItem
 {
@@ -393,299 +126,369 @@ std::vector<size_t> flatten(const std::vector<TkavPDFOutlineItem> &items,
     return indexes;
 }
 
+
+
+QByteArray deflated(QByteArrayView data, int level)
+{
+    uLongf size = compressBound(uLong(data.size()));
+    QByteArray out(qsizetype(size), Qt::Uninitialized);
+    if (compress2(reinterpret_cast<Bytef *>(out.data()), &size,
+                  reinterpret_cast<const Bytef *>(data.data()), uLong(data.size()), level) != Z_OK)
+        throw EkavError(u"Cannot compress a PDF stream"_s);
+    out.truncate(qsizetype(size));
+    return out;
+}
+
+// Six capital letters naming a subset, derived from what it holds.
+QByteArray subsetTag(const QString &name, const std::set<quint32> &glyphs)
+{
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    hash.addData(name.toUtf8());
+    for (const quint32 glyph : glyphs)
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(&glyph), sizeof glyph));
+    const QByteArray digest = hash.result();
+    QByteArray tag;
+    for (int i = 0; i < 6; ++i)
+        tag += char('A' + quint8(digest[i]) % 26);
+    return tag;
+}
+
+QByteArray hex16(quint32 value)
+{
+    return QByteArray::number(value, 16).toUpper().rightJustified(4, '0');
+}
+
+// The CMap that maps glyph numbers back to text, for search and copying.
+QByteArray toUnicodeCMap(const std::map<quint32, QString> &text)
+{
+    QByteArray out = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                     "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
+                     "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+                     "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
+    std::vector<std::pair<quint32, QString>> entries(text.begin(), text.end());
+    for (size_t i = 0; i < entries.size(); i += 100) {
+        const size_t n = std::min<size_t>(100, entries.size() - i);
+        out += QByteArray::number(qulonglong(n)) + " beginbfchar\n";
+        for (size_t k = i; k < i + n; ++k) {
+            out += '<' + hex16(entries[k].first) + "> <";
+            for (const QChar c : entries[k].second)
+                out += hex16(c.unicode());
+            out += ">\n";
+        }
+        out += "endbfchar\n";
+    }
+    return out + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+}
+
 } // namespace
 
-// --- reading ---------------------------------------------------------------------------------
-
-TkavPDFRewriter::TkavPDFRewriter(QByteArrayView Source)
-    : FSource(Source)
+TkavPDFWriter::TkavPDFWriter(TStream &Out)
+    : FOut(Out)
+    , FHash(std::make_unique<QCryptographicHash>(QCryptographicHash::Md5))
 {
-    readXref();
-    readPages();
-    renumber();
-    retagFonts();
+    put("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
+    FCatalog = newObject();
+    FPageTree = newObject();
+    FResources = newObject();
 }
 
-QSizeF TkavPDFRewriter::PageSize(int Index) const
+TkavPDFWriter::~TkavPDFWriter() = default;
+
+int TkavPDFWriter::newObject()
 {
-    return FPages.at(size_t(Index)).MediaBox.size();
+    FOffsets.push_back(-1);
+    return int(FOffsets.size()) - 1;
 }
 
-QByteArrayView TkavPDFRewriter::objectText(int Number) const
+void TkavPDFWriter::put(QByteArrayView Bytes)
 {
-    const auto found = FObjects.find(Number);
-    if (found == FObjects.end())
-        malformed("a referenced object is missing");
-    return FSource.sliced(found->second.Offset, found->second.End - found->second.Offset);
+    FBuffer += Bytes;
+    FPosition += Bytes.size();
+    if (FBuffer.size() >= bufferSize)
+        flush();
 }
 
-QByteArrayView TkavPDFRewriter::objectDict(int Number) const
+void TkavPDFWriter::flush()
 {
-    const QByteArray text = QByteArray::fromRawData(objectText(Number).data(),
-                                                    objectText(Number).size());
-    const qsizetype start = text.indexOf(" obj");
-    if (start < 0)
-        malformed("an object header is missing");
-    qsizetype end = text.indexOf("stream");
-    if (end < 0)
-        end = text.lastIndexOf("endobj");
-    if (end < start)
-        malformed("an object has no end");
-    return objectText(Number).sliced(start + 4, end - start - 4);
+    FHash->addData(FBuffer);
+    FOut.WriteBuffer(FBuffer.constData(), FBuffer.size());
+    FBuffer.clear();
 }
 
-void TkavPDFRewriter::readXref()
+void TkavPDFWriter::writeObject(int Number, QByteArrayView Body)
 {
-    const QByteArray source = QByteArray::fromRawData(FSource.data(), FSource.size());
-    const qsizetype startxref = source.lastIndexOf("startxref");
-    if (startxref < 0)
-        malformed("no startxref");
-    Cursor at(source, startxref + 9);
-    const auto xref = at.integer();
-    if (!xref || *xref <= 0 || *xref >= startxref)
-        malformed("an invalid startxref");
-    FXrefOffset = qsizetype(*xref);
-    Cursor cursor(source, FXrefOffset);
-    if (!cursor.acceptWord("xref"))
-        malformed("no cross-reference table");
-    std::vector<std::pair<qsizetype, int>> starts; // offset, object number
-    while (cursor.peek() != 't') {
-        const auto first = cursor.integer();
-        const auto count = cursor.integer();
-        if (!first || !count || *first < 0 || *count < 0 || *first + *count > 10000000)
-            malformed("an invalid cross-reference section");
-        for (qint64 i = 0; i < *count; ++i) {
-            const auto offset = cursor.integer();
-            const auto generation = cursor.integer();
-            const QByteArray kind = cursor.token();
-            if (!offset || !generation || (kind != "n" && kind != "f"))
-                malformed("an invalid cross-reference entry");
-            if (kind == "n") {
-                if (*offset <= 0 || *offset >= FXrefOffset)
-                    malformed("an object outside the file");
-                starts.emplace_back(qsizetype(*offset), int(*first + i));
-            }
-        }
-    }
-    if (!cursor.acceptWord("trailer"))
-        malformed("no trailer");
-    const QByteArray trailer = source.mid(cursor.pos, startxref - cursor.pos);
-    FRoot = refOf(trailer, "/Root");
-    FInfo = refOf(trailer, "/Info");
-    std::sort(starts.begin(), starts.end());
-    for (size_t i = 0; i < starts.size(); ++i) {
-        const qsizetype end = i + 1 < starts.size() ? starts[i + 1].first : FXrefOffset;
-        const int number = starts[i].second;
-        const QByteArrayView text = FSource.sliced(starts[i].first, end - starts[i].first);
-        if (!text.startsWith(QByteArray::number(number) + ' ') || !text.contains("endobj"))
-            malformed("a cross-reference entry does not point at its object");
-        if (!FObjects.emplace(number, Object{starts[i].first, end}).second)
-            malformed("an object is listed twice");
-    }
-    if (FRoot == 0 || !FObjects.count(FRoot) || (FInfo != 0 && !FObjects.count(FInfo)))
-        malformed("the trailer names no catalog");
+    FOffsets[size_t(Number)] = FPosition;
+    put(QByteArray::number(Number) + " 0 obj\n");
+    put(Body);
+    put("\nendobj\n");
 }
 
-void TkavPDFRewriter::readPages()
+void TkavPDFWriter::writeStream(int Number, QByteArrayView Dict, QByteArrayView Data)
 {
-    const auto dict = [this](int number) {
-        const QByteArrayView view = objectDict(number);
-        return QByteArray::fromRawData(view.data(), view.size());
-    };
-    const int tree = refOf(dict(FRoot), "/Pages");
-    if (tree == 0)
-        malformed("the catalog names no page tree");
-    // Pages in document order; Qt writes one flat level, deeper trees are read too.
-    const std::function<void(int, QRectF, int)> walk = [&](int number, QRectF box, int depth) {
-        if (depth > maxPageTreeDepth)
-            malformed("the page tree is too deep");
-        const QByteArray node = dict(number);
-        if (const auto own = boxOf(node, "/MediaBox"))
-            box = *own;
-        if (nameOf(node, "/Type") == "Pages") {
-            for (const int kid : refsIn(node, "/Kids"))
-                walk(kid, box, depth + 1);
-            return;
-        }
-        if (box.isEmpty())
-            malformed("a page without a media box");
-        Page page{number, 0, box};
-        const qsizetype annots = findKey(node, "/Annots");
-        if (annots >= 0) {
-            Cursor cursor(node, annots);
-            page.Annots = cursor.reference();
-            if (page.Annots == 0 || !FObjects.count(page.Annots))
-                malformed("a page's annotations are not an indirect array");
-        }
-        FPages.push_back(page);
-    };
-    walk(tree, QRectF(), 0);
+    writePacked(Number, Dict, deflated(Data, Z_DEFAULT_COMPRESSION), "FlateDecode");
 }
 
-void TkavPDFRewriter::renumber()
+void TkavPDFWriter::writePacked(int Number, QByteArrayView Dict, QByteArrayView Data, QByteArrayView Filter)
 {
-    int next = 1;
-    const auto walkFrom = [&](int start) {
-        std::vector<int> stack{start};
-        while (!stack.empty()) {
-            const int number = stack.back();
-            stack.pop_back();
-            if (FNewNumber.count(number))
-                continue;
-            if (!FObjects.count(number))
-                malformed("a referenced object is missing");
-            FNewNumber.emplace(number, next++);
-            const QByteArrayView view = objectDict(number);
-            std::vector<int> refs;
-            mapReferences(QByteArray::fromRawData(view.data(), view.size()), [&refs](int r) {
-                refs.push_back(r);
-                return QByteArray();
-            });
-            for (auto it = refs.rbegin(); it != refs.rend(); ++it)
-                if (!FNewNumber.count(*it))
-                    stack.push_back(*it);
-        }
-    };
-    walkFrom(FRoot);
-    if (FInfo != 0)
-        walkFrom(FInfo);
-    for (const auto &entry : FObjects)
-        walkFrom(entry.first);
+    FOffsets[size_t(Number)] = FPosition;
+    put(QByteArray::number(Number) + " 0 obj\n<<\n" + Dict.toByteArray() + "/Length "
+        + QByteArray::number(Data.size()) + "\n/Filter /" + Filter.toByteArray() + "\n>>\nstream\n");
+    put(Data);
+    put("\nendstream\nendobj\n");
 }
 
-void TkavPDFRewriter::retagFonts()
+void TkavPDFWriter::finishPacking()
 {
-    for (const auto &entry : FObjects) {
-        const QByteArrayView view = objectDict(entry.first);
-        const QByteArray dict = QByteArray::fromRawData(view.data(), view.size());
-        if (nameOf(dict, "/Type") != "FontDescriptor")
-            continue;
-        const QByteArray name = nameOf(dict, "/FontName");
-        const qsizetype plus = name.indexOf('+');
-        if (plus != 6)
-            continue;
-        int file = 0;
-        for (const char *key : {"/FontFile2", "/FontFile", "/FontFile3"})
-            if (!file)
-                file = refOf(dict, key);
-        if (!file)
-            continue;
-        const QByteArray base = name.mid(plus + 1);
-        QCryptographicHash hash(QCryptographicHash::Md5);
-        hash.addData(base);
-        hash.addData(streamData(objectText(file)));
-        const QByteArray digest = hash.result();
-        QByteArray tag;
-        for (int i = 0; i < 6; ++i)
-            tag += char('A' + quint8(digest.at(i)) % 26);
-        FFontNames[name] = tag + '+' + base;
-    }
+    if (FPacking.valid())
+        writePacked(FPackingObject, {}, FPacking.get(), "FlateDecode");
 }
 
-QByteArray TkavPDFRewriter::taggedBaseFont(const QByteArray &Dict, int Depth) const
+QPaintDevice &TkavPDFWriter::BeginPage(QSizeF Size, int Resolution)
 {
-    if (const int descriptor = refOf(Dict, "/FontDescriptor")) {
-        const QByteArrayView view = objectDict(descriptor);
-        const QByteArray name = nameOf(QByteArray::fromRawData(view.data(), view.size()),
-                                       "/FontName");
-        const auto found = FFontNames.find(name);
-        return found != FFontNames.end() ? found->second : name;
-    }
-    const std::vector<int> descendants = refsIn(Dict, "/DescendantFonts");
-    if (descendants.size() != 1 || Depth > 0)
-        return {};
-    const QByteArrayView view = objectDict(descendants.front());
-    return taggedBaseFont(QByteArray::fromRawData(view.data(), view.size()), Depth + 1);
+    if (FFinished || FCanvas)
+        throw EkavError(u"A PDF page was started out of order"_s);
+    FPages.push_back({newObject(), 0, Size});
+    FCanvas = std::make_unique<TkavPDFCanvas>(*this, Size, Resolution);
+    return *FCanvas;
 }
 
-QByteArray TkavPDFRewriter::rewritten(int Number) const
+void TkavPDFWriter::EndPage()
 {
-    const QByteArrayView text = objectText(Number);
-    const QByteArrayView view = objectDict(Number);
-    const qsizetype dictEnd = (view.data() - text.data()) + view.size();
-    QByteArray dict = view.toByteArray();
-    if (dict.contains('+')) {
-        for (const auto &[from, to] : FFontNames)
-            dict.replace('/' + from, '/' + to);
-    }
-    // Qt tags the descriptor's FontName but not the fonts' BaseFont; readers see a subset
-    // only when BaseFont carries the tag too.
-    if (nameOf(dict, "/Type") == "Font") {
-        const QByteArray base = nameOf(dict, "/BaseFont");
-        if (!base.isEmpty() && !base.contains('+')) {
-            const QByteArray tagged = taggedBaseFont(view.toByteArray(), 0);
-            if (tagged.indexOf('+') == 6 && tagged.mid(7) == base)
-                dict.replace("/BaseFont /" + base, "/BaseFont /" + tagged);
-        }
-    }
-    dict = mapReferences(dict, [this](int reference) {
-        const auto found = FNewNumber.find(reference);
-        if (found == FNewNumber.end())
-            malformed("a referenced object is missing");
-        return ref(found->second);
+    if (!FCanvas)
+        return;
+    QByteArray content = FCanvas->TakeContent();
+    FCanvas.reset();
+    PageEntry &page = FPages.back();
+    page.Content = newObject();
+    finishPacking();
+    FPackingObject = page.Content;
+    FPacking = std::async(std::launch::async, [content = std::move(content)] {
+        return deflated(content, Z_DEFAULT_COMPRESSION);
     });
-    return QByteArray::number(FNewNumber.at(Number)) + " 0 obj" + dict
-           + text.sliced(dictEnd).toByteArray();
 }
 
-// --- writing ---------------------------------------------------------------------------------
-
-void TkavPDFRewriter::Write(TStream &Out,
-                            const TkavPDFInfo &Info,
-                            const std::vector<TkavPDFOutlineItem> &Outline,
-                            const std::vector<TkavPDFLink> &Links) const
+TkavPDFWriter::Font &TkavPDFWriter::FontOf(const QRawFont &Raw)
 {
-    int next = int(FNewNumber.size()) + 1;
-    const auto newNumber = [this](int old) { return FNewNumber.at(old); };
-    const int info = FInfo != 0 ? newNumber(FInfo) : next++;
-    const auto pageRef = [&](int page) { return ref(newNumber(FPages.at(size_t(page)).Number)); };
-    const auto destination = [&](const TkavPDFDestination &target) {
-        const QRectF box = FPages.at(size_t(target.Page)).MediaBox;
-        return '[' + pageRef(target.Page) + " /XYZ " + num(box.left()) + ' '
-               + num(box.bottom() - target.Top) + " null]";
-    };
+    for (auto it = FRawFonts.begin(); it != FRawFonts.end(); ++it)
+        if (it->first == Raw) {
+            if (it != FRawFonts.begin())
+                std::iter_swap(it, FRawFonts.begin());
+            return *FRawFonts.front().second;
+        }
+    const QString key = Raw.familyName() + u'|' + Raw.styleName() + u'|'
+                        + QString::number(Raw.weight()) + u'|' + QString::number(int(Raw.style()));
+    Font *font = nullptr;
+    if (const auto found = FFaceFonts.find(key); found != FFaceFonts.end()) {
+        font = found->second;
+    } else {
+        auto made = std::make_unique<Font>();
+        made->Face = std::make_unique<TkavTrueTypeFont>(Raw);
+        made->Name = "F" + QByteArray::number(qulonglong(FFonts.size() + 1));
+        made->Object = newObject();
+        font = made.get();
+        FFonts.push_back(std::move(made));
+        FFaceFonts.emplace(key, font);
+    }
+    if (FRawFonts.size() >= rawFontCache)
+        FRawFonts.pop_back();
+    FRawFonts.insert(FRawFonts.begin(), {Raw, font});
+    return *font;
+}
 
-    // Link annotations, numbered per page.
-    std::map<int, std::vector<int>> pageAnnots; // page index -> annotation objects
-    std::vector<std::pair<int, QByteArray>> added;
+QByteArray TkavPDFWriter::ImageName(const QImage &Image, const QRect &Source, qint64 Key)
+{
+    const std::array<qint64, 5> key{Key, Source.x(), Source.y(), Source.width(), Source.height()};
+    if (const auto found = FImages.find(key); found != FImages.end())
+        return found->second;
+    const QImage part = (Source == Image.rect() ? Image : Image.copy(Source));
+    const bool alpha = part.hasAlphaChannel();
+    const QImage rgb = part.convertToFormat(QImage::Format_RGB888);
+    QByteArray pixels;
+    pixels.reserve(qsizetype(rgb.width()) * rgb.height() * 3);
+    for (int y = 0; y < rgb.height(); ++y)
+        pixels.append(reinterpret_cast<const char *>(rgb.constScanLine(y)), qsizetype(rgb.width()) * 3);
+    const QByteArray size = "/Width " + QByteArray::number(rgb.width()) + "\n/Height "
+                            + QByteArray::number(rgb.height()) + "\n/BitsPerComponent 8\n";
+    const QByteArray name = "Im" + QByteArray::number(qulonglong(FImages.size() + 1));
+    const int object = newObject();
+    QByteArray dict = "/Type /XObject\n/Subtype /Image\n" + size + "/ColorSpace /DeviceRGB\n";
+    if (alpha) {
+        const QImage mask = part.convertToFormat(QImage::Format_Alpha8);
+        QByteArray alphas;
+        for (int y = 0; y < mask.height(); ++y)
+            alphas.append(reinterpret_cast<const char *>(mask.constScanLine(y)), mask.width());
+        const int maskObject = newObject();
+        writeStream(maskObject, "/Type /XObject\n/Subtype /Image\n" + size + "/ColorSpace /DeviceGray\n",
+                    alphas);
+        dict += "/SMask " + ref(maskObject) + '\n';
+    }
+    // A photograph is far smaller as JPEG; a drawing or a picture with alpha stays exact.
+    QByteArray jpeg;
+    if (!alpha && pixels.size() > 3 * 64 * 64) {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setQuality(jpegQuality);
+        if (!writer.write(rgb))
+            jpeg.clear();
+    }
+    const QByteArray packed = deflated(pixels, Z_DEFAULT_COMPRESSION);
+    if (!jpeg.isEmpty() && jpeg.size() * 2 < packed.size())
+        writePacked(object, dict, jpeg, "DCTDecode");
+    else
+        writePacked(object, dict, packed, "FlateDecode");
+    FImages.emplace(key, name);
+    FImageObjects.emplace_back(name, object);
+    return name;
+}
+
+QByteArray TkavPDFWriter::AlphaName(int Fill, int Stroke)
+{
+    const auto key = std::make_pair(Fill, Stroke);
+    if (const auto found = FAlphas.find(key); found != FAlphas.end())
+        return found->second;
+    const QByteArray name = "GS" + QByteArray::number(qulonglong(FAlphas.size() + 1));
+    const int object = newObject();
+    writeObject(object, "<<\n/Type /ExtGState\n/ca " + num(Fill / 255.0) + "\n/CA "
+                            + num(Stroke / 255.0) + "\n>>");
+    FAlphas.emplace(key, name);
+    FAlphaObjects.emplace_back(name, object);
+    return name;
+}
+
+void TkavPDFWriter::writeFonts()
+{
+    for (const auto &font : FFonts) {
+        const TkavTrueTypeFont &face = *font->Face;
+        if (!face.IsValid()) {
+            // Drawn as outlines; the name still resolves for a viewer.
+            writeObject(font->Object, "<<\n/Type /Font\n/Subtype /Type1\n/BaseFont /Helvetica\n>>");
+            continue;
+        }
+        const QByteArray baseName = subsetTag(face.PostScriptName(), font->Glyphs) + '+'
+                                    + face.PostScriptName().toLatin1();
+        const int file = newObject(), descriptor = newObject(), cid = newObject(), unicode = newObject();
+        const QByteArray subset = face.Subset(font->Glyphs);
+        writeStream(file, "/Length1 " + QByteArray::number(subset.size()) + '\n', subset);
+        const double unit = 1000.0 / face.UnitsPerEm();
+        const QRect box = face.BoundingBox();
+        writeObject(descriptor,
+                    "<<\n/Type /FontDescriptor\n/FontName /" + baseName + "\n/Flags 4\n/FontBBox ["
+                        + num(box.left() * unit) + ' ' + num(box.top() * unit) + ' '
+                        + num(box.right() * unit) + ' ' + num(box.bottom() * unit) + "]\n/ItalicAngle "
+                        + (face.Italic() ? "-12" : "0") + "\n/Ascent " + num(face.Ascent() * unit)
+                        + "\n/Descent " + num(face.Descent() * unit) + "\n/CapHeight "
+                        + num(face.Ascent() * unit) + "\n/StemV 80\n/FontFile2 " + ref(file) + "\n>>");
+        QByteArray widths = "[";
+        quint32 previous = UINT_MAX;
+        for (const quint32 glyph : font->Glyphs) {
+            widths += glyph == previous + 1 ? " " : "] " + QByteArray::number(glyph) + " [";
+            widths += num(face.Width(glyph));
+            previous = glyph;
+        }
+        widths = widths.size() > 1 ? widths.mid(2) + ']' : QByteArray();
+        writeObject(cid, "<<\n/Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" + baseName
+                             + "\n/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>"
+                               "\n/FontDescriptor " + ref(descriptor) + "\n/CIDToGIDMap /Identity\n/W ["
+                             + widths + "]\n>>");
+        writeStream(unicode, {}, toUnicodeCMap(font->Text));
+        writeObject(font->Object, "<<\n/Type /Font\n/Subtype /Type0\n/BaseFont /" + baseName
+                                      + "\n/Encoding /Identity-H\n/DescendantFonts [" + ref(cid)
+                                      + "]\n/ToUnicode " + ref(unicode) + "\n>>");
+    }
+}
+
+QByteArray TkavPDFWriter::destination(const TkavPDFDestination &Target) const
+{
+    const PageEntry &page = FPages.at(size_t(Target.Page));
+    return '[' + ref(page.Object) + " /XYZ 0 " + num(page.Size.height() - Target.Top) + " null]";
+}
+
+void TkavPDFWriter::Finish(const TkavPDFInfo &Info,
+                           const std::vector<TkavPDFOutlineItem> &Outline,
+                           const std::vector<TkavPDFLink> &Links)
+{
+    if (FFinished)
+        return;
+    EndPage();
+    finishPacking();
+    FFinished = true;
+    writeFonts();
+
+    QByteArray resources = "<<\n/ProcSet [/PDF /Text /ImageB /ImageC]\n";
+    const auto names = [&resources](const char *kind, const auto &entries) {
+        if (entries.empty())
+            return;
+        resources += QByteArray("/") + kind + " <<";
+        for (const auto &[name, object] : entries)
+            resources += " /" + name + ' ' + ref(object);
+        resources += " >>\n";
+    };
+    std::vector<std::pair<QByteArray, int>> fonts;
+    for (const auto &font : FFonts)
+        fonts.emplace_back(font->Name, font->Object);
+    names("Font", fonts);
+    names("XObject", FImageObjects);
+    names("ExtGState", FAlphaObjects);
+    writeObject(FResources, resources + ">>");
+
+    // Link annotations, by page.
+    std::map<int, std::vector<int>> annots;
     for (const TkavPDFLink &link : Links) {
         if (link.Page < 0 || link.Page >= PageCount())
             continue;
         const bool toURI = !link.URI.isEmpty();
         if (!toURI && (link.Target.Page < 0 || link.Target.Page >= PageCount()))
             continue;
-        const QRectF box = FPages[size_t(link.Page)].MediaBox;
+        const double height = FPages[size_t(link.Page)].Size.height();
         const QRectF r = link.Rect.normalized();
-        QByteArray text = "<<\n/Type /Annot\n/Subtype /Link\n/Rect [" + num(box.left() + r.left())
-                          + ' ' + num(box.bottom() - r.bottom()) + ' '
-                          + num(box.left() + r.right()) + ' ' + num(box.bottom() - r.top())
-                          + "]\n/Border [0 0 0]\n/P " + pageRef(link.Page) + '\n';
+        QByteArray text = "<<\n/Type /Annot\n/Subtype /Link\n/Rect [" + num(r.left()) + ' '
+                          + num(height - r.bottom()) + ' ' + num(r.right()) + ' '
+                          + num(height - r.top()) + "]\n/Border [0 0 0]\n/P "
+                          + ref(FPages[size_t(link.Page)].Object) + '\n';
         if (toURI)
-            text += "/A << /S /URI /URI "
-                    + literal(QUrl(link.URI, QUrl::TolerantMode).toEncoded()) + " >>\n";
+            text += "/A << /S /URI /URI " + literal(QUrl(link.URI, QUrl::TolerantMode).toEncoded()) + " >>\n";
         else
             text += "/A << /S /GoTo /D " + destination(link.Target) + " >>\n";
-        text += ">>";
-        pageAnnots[link.Page].push_back(next);
-        added.emplace_back(next++, text);
+        const int object = newObject();
+        writeObject(object, text + ">>");
+        annots[link.Page].push_back(object);
     }
+
+    QByteArray kids;
+    for (size_t i = 0; i < FPages.size(); ++i) {
+        const PageEntry &page = FPages[i];
+        QByteArray text = "<<\n/Type /Page\n/Parent " + ref(FPageTree) + "\n/MediaBox [0 0 "
+                          + num(page.Size.width()) + ' ' + num(page.Size.height()) + "]\n/Resources "
+                          + ref(FResources) + "\n/Contents " + ref(page.Content) + '\n';
+        if (const auto found = annots.find(int(i)); found != annots.end()) {
+            text += "/Annots [";
+            for (const int annot : found->second)
+                text += ' ' + ref(annot);
+            text += " ]\n";
+        }
+        writeObject(page.Object, text + ">>");
+        kids += (i ? " " : "") + ref(page.Object);
+    }
+    writeObject(FPageTree, "<<\n/Type /Pages\n/Kids [" + kids + "]\n/Count "
+                               + QByteArray::number(PageCount()) + "\n>>");
 
     // The outline.
     std::vector<FlatItem> flat;
+    int next = int(FOffsets.size());
     const int outlineRoot = Outline.empty() ? 0 : next++;
     const std::vector<size_t> top = flatten(Outline, outlineRoot, flat, next);
+    FOffsets.resize(size_t(next), -1);
     if (outlineRoot != 0) {
         int count = 0;
         for (const size_t index : top)
             count += 1 + flat[index].Count;
-        added.emplace_back(outlineRoot,
-                           "<<\n/Type /Outlines\n/First " + ref(flat[top.front()].Number)
-                               + "\n/Last " + ref(flat[top.back()].Number) + "\n/Count "
-                               + QByteArray::number(count) + "\n>>");
+        writeObject(outlineRoot, "<<\n/Type /Outlines\n/First " + ref(flat[top.front()].Number)
+                                     + "\n/Last " + ref(flat[top.back()].Number) + "\n/Count "
+                                     + QByteArray::number(count) + "\n>>");
     }
     for (const FlatItem &item : flat) {
-        QByteArray text = "<<\n/Title " + textString(item.Item->Title) + "\n/Parent "
-                          + ref(item.Parent) + '\n';
+        QByteArray text = "<<\n/Title " + textString(item.Item->Title) + "\n/Parent " + ref(item.Parent) + '\n';
         if (item.Prev)
             text += "/Prev " + ref(item.Prev) + '\n';
         if (item.Next)
@@ -696,73 +499,32 @@ void TkavPDFRewriter::Write(TStream &Out,
         const TkavPDFDestination &target = item.Item->Target;
         if (target.Page >= 0 && target.Page < PageCount())
             text += "/Dest " + destination(target) + '\n';
-        added.emplace_back(item.Number, text + ">>");
+        writeObject(item.Number, text + ">>");
     }
 
-    // Replacements of Qt's objects, by their old numbers.
-    const auto objectWith = [](int number, const QByteArray &body) {
-        return QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
-    };
-    std::map<int, QByteArray> replaced;
-    QByteArray infoDict = "<<\n/Title " + textString(Info.Title) + "\n/Creator "
-                          + textString(Info.Creator) + "\n/Producer " + textString(Info.Producer)
-                          + '\n';
+    const int info = newObject();
+    QByteArray infoDict = "<<\n/Title " + textString(Info.Title) + "\n/Creator " + textString(Info.Creator)
+                          + "\n/Producer " + textString(Info.Producer) + '\n';
     if (Info.CreationDate.isValid())
         infoDict += "/CreationDate " + literal(dateString(Info.CreationDate)) + '\n';
-    const QByteArray infoObject = objectWith(info, infoDict + ">>");
-    if (FInfo != 0)
-        replaced[FInfo] = infoObject;
+    writeObject(info, infoDict + ">>");
+    QByteArray catalog = "<<\n/Type /Catalog\n/Pages " + ref(FPageTree) + '\n';
     if (outlineRoot != 0)
-        replaced[FRoot] = insertIntoDict(rewritten(FRoot),
-                                         "/Outlines " + ref(outlineRoot)
-                                             + "\n/PageMode /UseOutlines\n");
-    for (const auto &[page, annots] : pageAnnots) {
-        QByteArray array = "[";
-        for (const int annot : annots)
-            array += ' ' + ref(annot);
-        array += " ]";
-        const Page &p = FPages[size_t(page)];
-        if (p.Annots != 0) // Qt's own array is empty: it never writes links for us
-            replaced[p.Annots] = objectWith(newNumber(p.Annots), array);
-        else
-            replaced[p.Number] = insertIntoDict(rewritten(p.Number), "/Annots " + array + '\n');
-    }
+        catalog += "/Outlines " + ref(outlineRoot) + "\n/PageMode /UseOutlines\n";
+    writeObject(FCatalog, catalog + ">>");
 
-    Sink sink(Out);
-    std::vector<qint64> offsets(size_t(next), -1);
-    qsizetype headerEnd = FXrefOffset; // the file's header: everything before the first object
-    for (const auto &entry : FObjects)
-        headerEnd = std::min(headerEnd, entry.second.Offset);
-    sink.put(FSource.first(headerEnd));
-    std::vector<int> order(FNewNumber.size() + 1, 0); // new number -> old
-    for (const auto &[old, renumbered] : FNewNumber)
-        order[size_t(renumbered)] = old;
-    for (size_t number = 1; number < order.size(); ++number) {
-        offsets[number] = sink.position();
-        const auto found = replaced.find(order[number]);
-        sink.put(found != replaced.end() ? found->second : rewritten(order[number]));
+    const qint64 xref = FPosition;
+    QByteArray table = "xref\n0 " + QByteArray::number(qulonglong(FOffsets.size())) + "\n0000000000 65535 f \n";
+    for (size_t number = 1; number < FOffsets.size(); ++number) {
+        if (FOffsets[number] < 0)
+            throw EkavError(u"PDF object %1 was not written"_s.arg(number));
+        table += QByteArray::number(FOffsets[number]).rightJustified(10, '0') + " 00000 n \n";
     }
-    if (FInfo == 0) {
-        offsets[size_t(info)] = sink.position();
-        sink.put(infoObject);
-    }
-    std::sort(added.begin(), added.end());
-    for (const auto &[number, body] : added) {
-        offsets[size_t(number)] = sink.position();
-        sink.put(objectWith(number, body));
-    }
-
-    const qint64 xref = sink.position();
-    QByteArray table = "xref\n0 " + QByteArray::number(next) + "\n0000000000 65535 f \n";
-    for (int number = 1; number < next; ++number) {
-        const qint64 offset = offsets[size_t(number)];
-        if (offset < 0)
-            malformed("an object was not written");
-        table += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    }
-    const QByteArray id = sink.digest();
-    sink.put(table);
-    sink.put("trailer\n<<\n/Size " + QByteArray::number(next) + "\n/Root "
-             + ref(newNumber(FRoot)) + "\n/Info " + ref(info) + "\n/ID [<" + id + "> <" + id
-             + ">]\n>>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n");
+    flush();
+    const QByteArray id = FHash->result().toHex().toUpper();
+    put(table);
+    put("trailer\n<<\n/Size " + QByteArray::number(qulonglong(FOffsets.size())) + "\n/Root " + ref(FCatalog)
+        + "\n/Info " + ref(info) + "\n/ID [<" + id + "> <" + id + ">]\n>>\nstartxref\n"
+        + QByteArray::number(xref) + "\n%%EOF\n");
+    flush();
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-// Completes a PDF document that Qt's PDF writer produced with what that writer cannot
-// write: bookmarks, link annotations, a fixed information dictionary, subset-tagged font
-// names and a document identifier derived from the content.
+// TkavPDFWriter: writes a PDF document page by page: content streams as pages are drawn,
+// then embedded font subsets, bookmarks, link annotations, the information dictionary and
+// a document identifier derived from the content.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -11,9 +11,17 @@
 #include <QSizeF>
 #include <QString>
 
+#include <QRawFont>
+#include <QRect>
+
+#include <array>
+#include <future>
 #include <map>
+#include <memory>
+#include <set>
 #include <vector>
 
+class QPaintDevice;
 class TStream;
 
 // A place in the output document: an exported page (0-based) and a distance from its top
@@ -49,59 +57,90 @@ struct TkavPDFInfo
     QDateTime CreationDate; // invalid: no date is written
 };
 
-// Reads the objects of Qt's output through its cross-reference table and writes a new,
-// complete file with the same objects plus the added ones. Only the forms Qt writes are
-// understood; anything else raises EkavError, never a crash.
-class TkavPDFRewriter
+class TkavPDFCanvas;
+class TkavTrueTypeFont;
+class QCryptographicHash;
+class QImage;
+
+class TkavPDFWriter
 {
 public:
-    // Source must stay alive while the rewriter is used.
-    explicit TkavPDFRewriter(QByteArrayView Source);
+    // Out must stay alive while the writer is used; objects go out as they are complete.
+    explicit TkavPDFWriter(TStream &Out);
+    ~TkavPDFWriter();
+    TkavPDFWriter(const TkavPDFWriter &) = delete;
+    TkavPDFWriter &operator=(const TkavPDFWriter &) = delete;
 
+    // A new page of Size points, drawn at Resolution dots per inch on the device returned
+    // (valid until EndPage).
+    QPaintDevice &BeginPage(QSizeF Size, int Resolution);
+    void EndPage();
     int PageCount() const { return int(FPages.size()); }
-    // The page's media box size in points.
-    QSizeF PageSize(int Index) const;
+    // Writes what follows the pages; the writer takes no more pages.
+    void Finish(const TkavPDFInfo &Info,
+                const std::vector<TkavPDFOutlineItem> &Outline,
+                const std::vector<TkavPDFLink> &Links);
 
-    // Writes the completed document to Out.
-    void Write(TStream &Out,
-               const TkavPDFInfo &Info,
-               const std::vector<TkavPDFOutlineItem> &Outline,
-               const std::vector<TkavPDFLink> &Links) const;
+    // --- Resources, for the page canvas --------------------------------------------------
+
+    struct Font
+    {
+        std::unique_ptr<TkavTrueTypeFont> Face; // invalid: glyphs are drawn as outlines
+        QByteArray Name;                        // resource name, "F1"
+        int Object = 0;
+        std::set<quint32> Glyphs;
+        std::vector<bool> Seen;          // by glyph: in Glyphs already (a quicker test)
+        std::map<quint32, QString> Text; // glyph -> the characters it stands for
+    };
+    // The font of Raw (one per face, whatever its size).
+    Font &FontOf(const QRawFont &Raw);
+    // The resource name of Image's part Source as an image object; Key names the picture
+    // (drawn again, it is stored once).
+    QByteArray ImageName(const QImage &Image, const QRect &Source, qint64 Key);
+    // The resource name of a graphics state with these fill and stroke opacities (0..255).
+    QByteArray AlphaName(int Fill, int Stroke);
 
 private:
-    struct Object
+    struct PageEntry
     {
-        qsizetype Offset = 0;
-        qsizetype End = 0; // one past "endobj" and its line end
-    };
-    struct Page
-    {
-        int Number = 0;
-        int Annots = 0; // the page's indirect /Annots array, 0 when it has none
-        QRectF MediaBox;
+        int Object = 0;
+        int Content = 0;
+        QSizeF Size;
     };
 
-    QByteArrayView objectText(int Number) const;
-    // The dictionary part of an object (between "obj" and any stream).
-    QByteArrayView objectDict(int Number) const;
-    void readXref();
-    void readPages();
-    // New object numbers in the order a walk from the catalog meets the objects: Qt numbers
-    // some objects in an order that varies between runs, the walk does not.
-    void renumber();
-    // Subset tags derived from the embedded font data instead of object numbers.
-    void retagFonts();
-    // The tagged name for the base font of a font dictionary, or empty.
-    QByteArray taggedBaseFont(const QByteArray &Dict, int Depth) const;
-    // Object Number's text under its new number, references renumbered and fonts retagged.
-    QByteArray rewritten(int Number) const;
+    int newObject();
+    // Writes Body as object Number.
+    void writeObject(int Number, QByteArrayView Body);
+    // Writes Data as stream object Number (Dict: its entries besides the length), compressed.
+    void writeStream(int Number, QByteArrayView Dict, QByteArrayView Data);
+    // Writes Data, already in the form Filter decodes, as stream object Number.
+    void writePacked(int Number, QByteArrayView Dict, QByteArrayView Data, QByteArrayView Filter);
+    // Writes the page content being compressed, once it is.
+    void finishPacking();
+    void put(QByteArrayView Bytes);
+    void flush();
+    void writeFonts();
+    QByteArray destination(const TkavPDFDestination &Target) const;
 
-    QByteArrayView FSource;
-    std::map<int, Object> FObjects;
-    qsizetype FXrefOffset = 0;
-    int FRoot = 0;
-    int FInfo = 0;
-    std::vector<Page> FPages;
-    std::map<int, int> FNewNumber;              // old object number -> new
-    std::map<QByteArray, QByteArray> FFontNames; // "QRAAAA+Name" -> "ABCDEF+Name"
+    TStream &FOut;
+    QByteArray FBuffer;
+    qint64 FPosition = 0;
+    std::unique_ptr<QCryptographicHash> FHash;
+    std::vector<qint64> FOffsets{0}; // by object number
+    int FCatalog = 0;
+    int FPageTree = 0;
+    int FResources = 0;
+    std::vector<PageEntry> FPages;
+    std::unique_ptr<TkavPDFCanvas> FCanvas;
+    // A page's content is compressed on another thread while the next page is drawn.
+    std::future<QByteArray> FPacking;
+    int FPackingObject = 0;
+    std::vector<std::unique_ptr<Font>> FFonts;
+    std::vector<std::pair<QRawFont, Font *>> FRawFonts; // recently used sizes of the faces
+    std::map<QString, Font *> FFaceFonts;               // face key -> font
+    std::map<std::array<qint64, 5>, QByteArray> FImages; // picture and part -> name
+    std::vector<std::pair<QByteArray, int>> FImageObjects;
+    std::map<std::pair<int, int>, QByteArray> FAlphas;
+    std::vector<std::pair<QByteArray, int>> FAlphaObjects;
+    bool FFinished = false;
 };

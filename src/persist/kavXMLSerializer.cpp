@@ -405,7 +405,9 @@ void TkavXMLSerializer::assignAttribute(TPersistent &obj, QStringView name, cons
         name = rest;
     }
 
-    if (auto *holder = dynamic_cast<IkavXMLText *>(target)) {
+    // The name first: the cast is a cross-cast, dear for every attribute of every object.
+    const bool textName = name == u"x" || name == u"u" || kavSameText(name, u"Text");
+    if (auto *holder = textName ? dynamic_cast<IkavXMLText *>(target) : nullptr) {
         if (name == u"x") {
             holder->SetXMLText(kavDecodeXMLText(value));
             return;

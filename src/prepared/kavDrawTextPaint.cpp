@@ -14,6 +14,7 @@
 // to the right edge instead of the left. Characters keep their logical order.
 
 #include "kavDrawText.h"
+#include "kavGlyphSink.h"
 #include "kavTextRecorder.h"
 #include "kavFonts.h"
 #include "kavPaintUtils.h"
@@ -397,9 +398,18 @@ void TkavDrawText::DrawText(QPainter &canvas, TkavHAlign hAlign, TkavVAlign vAli
     int lowered = 0;
     QList<quint32> glyphs;
     QList<QPointF> positions;
+    IkavGlyphSink *sink = kavGlyphSinkOf(canvas);
+    QList<QStringView> chars; // for a sink only
     const auto flush = [&] {
         if (glyphs.isEmpty())
             return;
+        if (sink) {
+            sink->DrawGlyphs(canvas, raw, glyphs, positions, chars, font.underline(), font.strikeOut());
+            glyphs.clear();
+            positions.clear();
+            chars.clear();
+            return;
+        }
         QGlyphRun run;
         run.setRawFont(raw);
         run.setGlyphIndexes(glyphs);
@@ -437,6 +447,8 @@ void TkavDrawText::DrawText(QPainter &canvas, TkavHAlign hAlign, TkavVAlign vAli
             }
             glyphs.append(glyph);
             positions.append(at);
+            if (sink)
+                chars.append(QStringView(text).mid(ch.Index, ch.Units));
         }
         flush();
     }
