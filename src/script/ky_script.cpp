@@ -499,14 +499,17 @@ bool TkyScript::Compile()
     FErrorMsg.clear();
     const QString text = kyScriptLinesText(FLines.Text());
     TkyILParser parser(this);
-    parser.SelectLanguage(FSyntaxType);
     try {
+        parser.SelectLanguage(FSyntaxType);
         if (parser.MakeILScript(text))
             parser.ParseILScript(text);
         else if (FErrorMsg.isEmpty())
             FErrorMsg = u"Syntax error"_s; // the program rule matched nothing and said nothing
     } catch (const std::bad_alloc &) {
         FErrorMsg = QString::fromUtf16(kavOutOfMemoryMessage); // a text too big for the memory
+    } catch (const Exception &e) {
+        // An unknown language (also one a "#language" line names) is the script's error.
+        FErrorMsg = e.Message();
     }
     if (!FErrorMsg.isEmpty())
         return false;

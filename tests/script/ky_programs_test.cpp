@@ -1094,6 +1094,8 @@ end.
     // Compile errors
     {"UndeclaredIdentifier", Lang::Pascal, "begin Foo := 1; end.",
      "compile error at 1:10: Undeclared identifier: 'Foo'"},
+    {"UnknownLanguageDirective", Lang::Cpp, "#language Klingon\n{ }",
+     "compile error at ?: Language 'Klingon' not found"},
     {"ResultOutsideFunction", Lang::Pascal, "begin Result := 1; end.",
      "compile error at 1:13: Undeclared identifier: 'Result'"},
     {"IdentifierRedeclared", Lang::Pascal, "var a: Integer; a: String; begin end.",

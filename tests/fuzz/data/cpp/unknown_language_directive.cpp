@@ -1,0 +1,2 @@
+#language#def:ne Rate//.2
+flomount) { ret
