@@ -17,6 +17,8 @@
 
 #include <zlib.h>
 
+#include <charconv>
+
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -141,6 +143,24 @@ QStringView geometryProp(QStringView name)
 
 double kavTextToFloat(QStringView text)
 {
+    // Most values are plain decimals ("-12.5"): read without building a string.
+    if (text.size() > 0 && text.size() < 32) {
+        char digits[32];
+        bool plain = true;
+        int points = 0;
+        for (qsizetype i = 0; i < text.size() && plain; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c == u'.')
+                plain = ++points == 1 && i > 0 && text[i - 1].isDigit();
+            else
+                plain = (c >= u'0' && c <= u'9') || (c == u'-' && i == 0);
+            digits[i] = char(c);
+        }
+        double value = 0;
+        if (plain && text.back() != u'.'
+            && std::from_chars(digits, digits + text.size(), value).ptr == digits + text.size())
+            return value;
+    }
     QString normal;
     normal.reserve(text.size());
     for (const QChar c : text) {
@@ -350,7 +370,7 @@ void TkavXMLSerializer::XMLToObj(const QString &s, TPersistent *Obj)
         const qsizetype eq = s.indexOf(u'=', i);
         if (eq < 0)
             return;
-        const QString name = s.mid(i, eq - i).trimmed();
+        const QStringView name = QStringView(s).mid(i, eq - i).trimmed();
         if (name.isEmpty())
             return;
         qsizetype open = eq + 1;
@@ -359,7 +379,7 @@ void TkavXMLSerializer::XMLToObj(const QString &s, TPersistent *Obj)
         // A value is in double or single quotes; an unquoted one is refused, never taken
         // from the next quoted value.
         if (open >= n || (s.at(open) != u'"' && s.at(open) != u'\'')) {
-            addError(u"Invalid file format: the value of %1 is not in quotes"_s.arg(clipped(name)));
+            addError(u"Invalid file format: the value of %1 is not in quotes"_s.arg(clipped(name.toString())));
             i = open;
             while (i < n && !isSpace(s.at(i)))
                 ++i;

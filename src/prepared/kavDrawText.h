@@ -256,6 +256,22 @@ private:
     // Device fonts already made: a Qt font made anew looks its font engine up again, which
     // cost more than the rest of drawing a short text.
     mutable QHash<QString, QFont> FDeviceFonts;
+    // The advances of Latin-1 characters per device font and resolution (NaN: not yet
+    // measured): asking the font engine for each character was a fifth of drawing a page.
+    mutable QHash<QString, std::vector<double>> FLatinAdvances;
+    // The device font made last, with its advances on the device it was made for: kept
+    // between texts, as most texts of a page share a font.
+    struct LastFont
+    {
+        QString Name;
+        int Pixels = -1;
+        int Style = -1;
+        int Dpi = 0;
+        bool Printer = false;
+        QFont Font;
+        std::vector<double> *Latin = nullptr; // in FLatinAdvances
+    };
+    mutable LastFont FLastFont;
 
     int FFontHeight = 0; // internal units, negative: -rnd(Size * 600 / 72)
     int FFontSize = 10;

@@ -30,6 +30,7 @@
 #include <QRawFont>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -111,35 +112,37 @@ struct TkavDrawText::Target
                        : rnd(double(internal) / kavTextUnitsPerPixel * scaleX);
     }
     QHash<QString, QFont> *fonts = nullptr; // the engine's device fonts
+    QHash<QString, std::vector<double>> *latin = nullptr; // the engine's Latin-1 advances
 
-    // The last font asked for: the runs of one text mostly share it.
-    mutable QString lastName;
-    mutable int lastPixels = -1;
-    mutable int lastStyle = -1;
-    mutable QFont last;
+    LastFont *last = nullptr; // the engine's last font
 
     QFont font(const QString &name, const TkavHTMLTag &tag) const
     {
         const int pixels = fontPixels(tag.Size);
         const int style = tag.Style.Contains(fsBold) + 2 * tag.Style.Contains(fsItalic)
                           + 4 * tag.Style.Contains(fsUnderline) + 8 * tag.Style.Contains(fsStrikeOut);
-        if (pixels == lastPixels && style == lastStyle && name == lastName)
-            return last;
+        const int dpi = rnd(dpiX);
+        if (pixels == last->Pixels && style == last->Style && dpi == last->Dpi
+            && printer == last->Printer && name == last->Name)
+            return last->Font;
         const QString key = name + u'\x1f' + QString::number(pixels) + u'\x1f' + QChar(u'0' + style);
         QFont f;
-        if (auto it = fonts ? fonts->constFind(key) : QHash<QString, QFont>::const_iterator();
-            fonts && it != fonts->cend()) {
+        if (const auto it = fonts->constFind(key); it != fonts->cend()) {
             f = *it;
         } else {
             f = kavToQFont(name, tag.Style, pixels);
             f.setHintingPreference(QFont::PreferDefaultHinting);
-            if (fonts) {
-                if (fonts->size() >= 256)
-                    fonts->clear();
-                fonts->insert(key, f);
-            }
+            if (fonts->size() >= 256)
+                fonts->clear();
+            fonts->insert(key, f);
         }
-        lastName = name, lastPixels = pixels, lastStyle = style, last = f;
+        if (latin->size() >= 256)
+            latin->clear();
+        std::vector<double> &advances
+            = (*latin)[key + u'\x1f' + QString::number(dpi) + (printer ? u'p' : u's')];
+        if (advances.empty())
+            advances.assign(256, std::numeric_limits<double>::quiet_NaN());
+        *last = {name, pixels, style, dpi, printer, f, &advances};
         return f;
     }
 };
@@ -165,14 +168,24 @@ void TkavDrawText::placeLine(
         while (end < text.size() && tags[size_t(end)].SameFormat(tags[size_t(start)]))
             ++end;
         const QFontMetricsF metrics(target.font(FFontName, tags[size_t(start)]), target.device);
+        std::vector<double> *latin = target.last->Latin;
         for (qsizetype i = start; i < end; ++i) {
             if (pairTail(text, i))
                 continue;
             const bool pair
                 = i + 1 < end && text[i].isHighSurrogate() && text[i + 1].isLowSurrogate();
             // One character: the font engine's advance without laying out a string.
-            const double a = pair ? metrics.horizontalAdvance(text.mid(i, 2))
-                                  : metrics.horizontalAdvance(text[i]);
+            double a = 0;
+            if (pair) {
+                a = metrics.horizontalAdvance(text.mid(i, 2));
+            } else if (const char16_t c = text[i].unicode(); latin && c < 256) {
+                double &known = (*latin)[c];
+                if (std::isnan(known))
+                    known = metrics.horizontalAdvance(text[i]);
+                a = known;
+            } else {
+                a = metrics.horizontalAdvance(text[i]);
+            }
             adv[size_t(i)] = rnd(a) + spacing;
         }
         start = end;
@@ -233,6 +246,8 @@ TkavDrawText::PlaceText(const QPaintDevice &device, TkavHAlign hAlign, TkavVAlig
         return result;
     Target target;
     target.fonts = &FDeviceFonts;
+    target.latin = &FLatinAdvances;
+    target.last = &FLastFont;
     target.device = &device;
     target.printer = kavIsPrinterDevice(device);
     target.dpiX = device.logicalDpiX();
@@ -372,7 +387,10 @@ void TkavDrawText::DrawText(QPainter &canvas, TkavHAlign hAlign, TkavVAlign vAli
     const TkavTextPlacement placement = PlaceText(*canvas.device(), hAlign, vAlign);
     Target target;
     target.fonts = &FDeviceFonts;
+    target.latin = &FLatinAdvances;
+    target.last = &FLastFont;
     target.printer = placement.Printer;
+    target.dpiX = placement.DpiX;
     target.dpiY = placement.DpiY;
     target.scaleY = FScaleY;
     target.printScale = FPrintScale;
