@@ -139,6 +139,10 @@ TkavXMLItem *TkavOutline::GetCurPosition()
 
 namespace {
 
+// Prepared pages held in memory (their text, in characters) beyond which they move to the
+// swap file even when the file cache is off.
+constexpr qint64 automaticSwapSize = qint64(16) << 20;
+
 void shiftOutlineTree(TkavXMLItem &item, int page, int dy)
 {
     item.SetProp(u"page", QString::number(page));
@@ -485,16 +489,27 @@ void TkavPreviewPages::AddObjectItem(TkavXMLItem &Parent, TkavComponent *Obj, bo
 
 void TkavPreviewPages::UnloadOldPages()
 {
-    if (!useFileCache()
-        || FXMLSize <= qint64(Report()->EngineOptions().MaxMemSize()) * 1048576)
+    // Without the file cache a long report still moves its pages to the swap file, past a
+    // larger size, so memory stays flat however long it gets.
+    const bool cache = useFileCache();
+    const qint64 limit = cache && Report() ? qint64(Report()->EngineOptions().MaxMemSize()) * 1048576
+                                           : automaticSwapSize;
+    if (FXMLSize <= limit)
         return;
-    TkavXMLItem &pages = PagesItem();
-    // The last page stays: the engine may still move objects across it. So does the page
-    // being written, when the engine went back to an earlier one.
-    for (int i = pages.Count() - 2; i >= 0; --i)
-        if (i != CurPage())
-            FXMLDoc->UnloadItem(*pages.Items(i));
     FXMLSize = 0;
+    TkavXMLItem &pages = PagesItem();
+    try {
+        // The last page stays: the engine may still move objects across it. So does the
+        // page being written, when the engine went back to an earlier one.
+        for (int i = pages.Count() - 2; i >= 0; --i)
+            if (i != CurPage())
+                FXMLDoc->UnloadItem(*pages.Items(i));
+    } catch (const Exception &) {
+        // A swap file nobody asked for that cannot be written: the pages stay in memory (a
+        // page is cleared only once written whole) and the next try is as much later.
+        if (cache)
+            throw;
+    }
 }
 
 int TkavPreviewPages::GetCurPosition()

@@ -706,6 +706,48 @@ TEST_F(PreviewPagesTest, ExportReturnsSwappedPagesToTheFile)
     EXPECT_EQ(str(allPages(store())), str(before)); // read back whole
 }
 
+// Without the file cache a long run still moves its pages to a swap file, so memory stays
+// flat; when that file cannot be written the pages stay in memory and the run goes on.
+TEST_F(PreviewPagesTest, ALongRunSwapsWithoutTheFileCache)
+{
+    QTemporaryDir dir;
+    report->EngineOptions().SetTempDir(dir.path());
+    ASSERT_FALSE(report->EngineOptions().UseFileCache());
+    const auto longRun = [this] {
+        TkavPreviewPages &s = store();
+        s.Clear();
+        s.Initialize();
+        s.AddSourcePage(page);
+        s.BeginPass();
+        for (int p = 0; p < 200; ++p) { // 20 million characters
+            s.AddPage(page);
+            title->SetText(QString(100000, QChar(u'a' + p % 26)));
+            s.AddObject(header);
+        }
+        s.Finish();
+    };
+    const auto unloaded = [this] {
+        const TkavXMLItem &pages = *store().XMLDoc().Root()->FindItem(u"previewpages"_s);
+        int count = 0;
+        for (int i = 0; i < pages.Count(); ++i)
+            count += !pages.Items(i)->Loaded();
+        return count;
+    };
+    longRun();
+    EXPECT_GT(unloaded(), 100);
+    EXPECT_EQ(kvFiles(dir.path()).size(), 1);
+    EXPECT_TRUE(built(27).join(u'|').contains(QString(100, u'b')));
+    store().Clear();
+    EXPECT_TRUE(kvFiles(dir.path()).isEmpty());
+
+    {
+        FileSizeLimit limit(0);
+        longRun();
+    }
+    EXPECT_EQ(unloaded(), 0);
+    EXPECT_TRUE(built(27).join(u'|').contains(QString(100, u'b')));
+}
+
 TEST_F(PreviewPagesTest, AFailedSwapKeepsThePagesInMemory)
 {
     QTemporaryDir dir;
