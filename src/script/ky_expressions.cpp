@@ -794,6 +794,27 @@ QString TkyExpression::Optimize(const TkyCustomVariable *Designator)
         const auto *d = dynamic_cast<TkyDesignatorNode *>(n);
         return d && d->Designator().PlainVariable() == var;
     };
+    // s := s + a + b is ((s + a) + b): the target is the first operand of a chain of text
+    // joins. It becomes s += (a + b), the same text (joining is associative), appended in
+    // place rather than copied whole at every step: building a line stays linear.
+    const auto isText = [](const TkyExpressionNode *n) {
+        return n && (n->Typ() == fvtString || n->Typ() == fvtChar);
+    };
+    const auto isJoin = [&isText](TkyExpressionNode *n) {
+        return dynamic_cast<TPlusNode *>(n) && n->Left() && isText(n->Right());
+    };
+    if (var->Typ() == fvtString && isJoin(op)) {
+        for (TkyExpressionNode *parent = op; isJoin(parent->Left()); parent = parent->Left()) {
+            TkyExpressionNode *inner = parent->Left();
+            if (!isVar(inner->Left()))
+                continue;
+            std::unique_ptr<TkyExpressionNode> first = std::move(inner->FRight);
+            first->FParent = parent;
+            parent->FLeft = std::move(first); // drops "s +"
+            SetIsReadOnly(true);
+            return result;
+        }
+    }
     std::unique_ptr<TkyExpressionNode> rest;
     if (op->Left() && op->Right() && isVar(op->Left()))
         rest = std::move(op->FRight);

@@ -243,6 +243,21 @@ begin
   ShowMessage(s);
 end.
 )ky", "ab\nabc"},
+    // A chain of joins onto the target appends in place; the operands still see the old
+    // text and numbers inside the chain still add.
+    {"StringJoinChainOntoTarget", Lang::Pascal, R"ky(
+var s: String; i: Integer;
+begin
+  s := '';
+  for i := 1 to 3 do
+    s := s + IntToStr(i) + ';';
+  ShowMessage(s);
+  s := s + s + '|';
+  ShowMessage(s);
+  s := s + IntToStr(1 + 2) + 'x';
+  ShowMessage(s);
+end.
+)ky", "1;2;3;\n1;2;3;1;2;3;|\n1;2;3;1;2;3;|3x"},
     {"StringComparison", Lang::Pascal, R"ky(
 begin
   ShowMessage('abc' < 'abd');
