@@ -3,6 +3,7 @@
 
 #include "kavEngine.h"
 
+#include <rtl/kavCast.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavBands.h>
 #include <report/kavDMP.h>
@@ -32,7 +33,7 @@ bool isNullBand(const TkavBand &band)
 // the text, so the band needs a row more to show it.
 bool hasDMPBottomLine(const TkavComponent *obj)
 {
-    const auto *memo = dynamic_cast<const TkavDMPMemoView *>(obj);
+    const auto *memo = kavCast<const TkavDMPMemoView>(obj);
     return memo && memo->Frame().Typ().Contains(ftBottom);
 }
 
@@ -57,7 +58,7 @@ double lowestBottom(const TkavBand &band)
 // A text object showing some text.
 bool showsText(const TkavReportComponent *obj)
 {
-    const auto *memo = dynamic_cast<const TkavCustomMemoView *>(obj);
+    const auto *memo = kavCast<const TkavCustomMemoView>(obj);
     return memo && !memo->Text().trimmed().isEmpty();
 }
 
@@ -66,7 +67,7 @@ bool showsText(const TkavReportComponent *obj)
 // reason for a part of its own.
 bool hasContentLeft(TkavReportComponent *obj)
 {
-    if (auto *memo = dynamic_cast<TkavCustomMemoView *>(obj))
+    if (auto *memo = kavCast<TkavCustomMemoView>(obj))
         return !memo->PartText().trimmed().isEmpty() || memo->HasNextDataPart();
     return !obj->InheritsFrom(TkavCustomLineView::StaticClassInfo())
            && !obj->InheritsFrom(TkavShapeView::StaticClassInfo());
@@ -84,7 +85,7 @@ struct SavedPart
     static SavedPart Of(const TkavReportComponent &obj)
     {
         SavedPart saved{obj.Top(), obj.Height(), {}, false, false};
-        if (const auto *memo = dynamic_cast<const TkavCustomMemoView *>(&obj)) {
+        if (const auto *memo = kavCast<const TkavCustomMemoView>(&obj)) {
             saved.Text = memo->Text();
             saved.FirstParaBreak = memo->FirstParaBreak();
             saved.LastParaBreak = memo->LastParaBreak();
@@ -96,7 +97,7 @@ struct SavedPart
     {
         obj.SetTop(Top);
         obj.SetHeight(Height);
-        if (auto *memo = dynamic_cast<TkavCustomMemoView *>(&obj)) {
+        if (auto *memo = kavCast<TkavCustomMemoView>(&obj)) {
             memo->SetText(Text);
             memo->SetFirstParaBreak(FirstParaBreak);
             memo->SetLastParaBreak(LastParaBreak);
@@ -116,7 +117,7 @@ void TkavEngine::ShowBand(TkavBand *Band)
         keeping = FKeeping && FKeepBand.get() == Band;
     }
     outputBand(*Band);
-    auto *data = dynamic_cast<TkavDataBand *>(Band);
+    auto *data = kavCast<TkavDataBand>(Band);
     if ((Band->Visible() || Band->PrintChildIfInvisible()) && !(data && data->CurColumn() > 1))
         ShowBand(Band->Child());
     if (keeping)
@@ -133,7 +134,7 @@ void TkavEngine::ShowBand(const TkavClassInfo &BandClass)
 
 void TkavEngine::ShowBandByName(const QString &BandName)
 {
-    ShowBand(dynamic_cast<TkavBand *>(Report()->FindObject(BandName)));
+    ShowBand(kavCast<TkavBand>(Report()->FindObject(BandName)));
 }
 
 void TkavEngine::outputBand(TkavBand &Band)
@@ -149,8 +150,8 @@ void TkavEngine::outputBand(TkavBand &Band)
         runVerticalBands(Band);
     }
     const bool vMaster = vertical.has_value();
-    auto *data = dynamic_cast<TkavDataBand *>(&Band);
-    auto *group = dynamic_cast<TkavGroupHeader *>(&Band);
+    auto *data = kavCast<TkavDataBand>(&Band);
+    auto *group = kavCast<TkavGroupHeader>(&Band);
     const bool multiColumn = data && data->Columns() > 1;
     // A band that starts a new page, unless it is the first row of its data.
     if (!FCallFromAddPage && Band.Visible() && Band.StartNewPage() && !FOutputTo
@@ -235,7 +236,7 @@ void TkavEngine::outputBand(TkavBand &Band)
 
 bool TkavEngine::placeBand(TkavBand &Band)
 {
-    auto *data = dynamic_cast<TkavDataBand *>(&Band);
+    auto *data = kavCast<TkavDataBand>(&Band);
     if (data && data->Columns() > 1)
         Band.SetLeft(Band.Left() + CurX());
     else
@@ -298,7 +299,7 @@ void TkavEngine::PrepareBand(TkavBand &Band)
     const QList<TkavComponent *> objects = Band.Objects();
     for (int i = 0; i < objects.size(); ++i) {
         TkavComponent *obj = objects[i];
-        auto *component = dynamic_cast<TkavReportComponent *>(obj);
+        auto *component = kavCast<TkavReportComponent>(obj);
         if (!component)
             continue;
         if (i < prepared) {
@@ -312,9 +313,9 @@ void TkavEngine::PrepareBand(TkavBand &Band)
                 }
             }
         }
-        if (auto *sub = dynamic_cast<TkavSubreport *>(obj); sub && sub->PrintOnParent())
+        if (auto *sub = kavCast<TkavSubreport>(obj); sub && sub->PrintOnParent())
             inlineSubreports = true;
-        auto *stretch = dynamic_cast<TkavStretcheable *>(obj);
+        auto *stretch = kavCast<TkavStretcheable>(obj);
         if (Band.Visible() && obj->Visible() && stretch && stretch->StretchMode() != smDontStretch) {
             const double height = stretch->CalcHeight();
             if (height <= stretch->Height()) {
@@ -337,7 +338,7 @@ void TkavEngine::PrepareBand(TkavBand &Band)
         Band.SetHeight(bottom);
     report.DoNotifyEvent(&Band, Band.OnAfterCalcHeight());
     for (TkavComponent *obj : Band.Objects())
-        if (auto *stretch = dynamic_cast<TkavStretcheable *>(obj); stretch && stretch->StretchMode() == smMaxHeight)
+        if (auto *stretch = kavCast<TkavStretcheable>(obj); stretch && stretch->StretchMode() == smMaxHeight)
             stretch->SetHeight(bottom - stretch->Top() - (hasDMPBottomLine(obj) ? kavDMPCharHeight : 0));
 }
 
@@ -350,7 +351,7 @@ void TkavEngine::FinishBand(TkavBand &Band)
         for (TkavComponent *obj : objects)
             report.DoAfterPrint(obj);
     for (TkavComponent *obj : objects)
-        if (auto *component = dynamic_cast<TkavReportComponent *>(obj))
+        if (auto *component = kavCast<TkavReportComponent>(obj))
             component->AfterPrint();
     report.DoAfterPrint(&Band);
     Band.AfterPrint();
@@ -366,7 +367,7 @@ bool TkavEngine::resetSuppressed(TkavBand &Band)
 {
     bool any = false;
     for (TkavComponent *obj : Band.Objects())
-        if (auto *memo = dynamic_cast<TkavCustomMemoView *>(obj); memo && memo->SuppressRepeated()) {
+        if (auto *memo = kavCast<TkavCustomMemoView>(obj); memo && memo->SuppressRepeated()) {
             memo->ResetSuppress();
             any = true;
         }
@@ -399,7 +400,7 @@ bool TkavEngine::SplitBand(TkavBand &Band, bool MayMoveWhole)
     std::map<TkavReportComponent *, SavedPart> saved; // what moving the band whole puts back
     bool bandHasText = false;
     for (TkavComponent *obj : Band.Objects()) {
-        auto *component = dynamic_cast<TkavReportComponent *>(obj);
+        auto *component = kavCast<TkavReportComponent>(obj);
         if (!component)
             continue;
         wasVisible[component] = obj->Visible();
@@ -408,7 +409,7 @@ bool TkavEngine::SplitBand(TkavBand &Band, bool MayMoveWhole)
         work.push_back(component);
         saved[component] = SavedPart::Of(*component);
         bandHasText = bandHasText || showsText(component);
-        if (auto *stretch = dynamic_cast<TkavStretcheable *>(obj))
+        if (auto *stretch = kavCast<TkavStretcheable>(obj))
             stretch->InitPart();
         saveHeight[component] = obj->Height();
     }
@@ -442,7 +443,7 @@ bool TkavEngine::SplitBand(TkavBand &Band, bool MayMoveWhole)
         };
         for (auto it = work.begin(); it != work.end();) {
             TkavReportComponent *obj = *it;
-            auto *stretch = dynamic_cast<TkavStretcheable *>(obj);
+            auto *stretch = kavCast<TkavStretcheable>(obj);
             if (stretch) {
                 stretch->SetSavedTop(obj->Top());
                 obj->SetHeight(free - obj->Top());
@@ -507,10 +508,10 @@ bool TkavEngine::SplitBand(TkavBand &Band, bool MayMoveWhole)
             partHeight = std::max(partHeight, obj->Top() + obj->Height());
         if (work.empty()) {
             for (TkavReportComponent *obj : part) {
-                auto *view = dynamic_cast<TkavView *>(obj);
+                auto *view = kavCast<TkavView>(obj);
                 if (view && view->Align() == baBottom)
                     obj->SetTop(partHeight - obj->Height());
-                auto *stretch = dynamic_cast<TkavStretcheable *>(obj);
+                auto *stretch = kavCast<TkavStretcheable>(obj);
                 if (stretch && stretch->StretchMode() == smMaxHeight)
                     obj->SetHeight(partHeight - obj->Top());
             }
@@ -532,7 +533,7 @@ bool TkavEngine::SplitBand(TkavBand &Band, bool MayMoveWhole)
             NewColumn();
         for (TkavReportComponent *obj : work) {
             obj->SetTop(obj->Top() - free);
-            auto *stretch = dynamic_cast<TkavStretcheable *>(obj);
+            auto *stretch = kavCast<TkavStretcheable>(obj);
             if (stretch && !split && work.size() == initialCount)
                 obj->SetTop(stretch->SavedTop());
             if (obj->Top() < 0)
@@ -564,7 +565,7 @@ void TkavEngine::runInlineSubreports(TkavBand &Band)
             FPageCurX = savedPageX;
         });
         for (TkavComponent *obj : QList<TkavComponent *>(Band.Objects())) {
-            auto *sub = dynamic_cast<TkavSubreport *>(obj);
+            auto *sub = kavCast<TkavSubreport>(obj);
             if (!sub || !sub->PrintOnParent() || !sub->Visible() || !sub->SubPage())
                 continue;
             FPageCurX = sub->Left();
@@ -577,7 +578,7 @@ void TkavEngine::runInlineSubreports(TkavBand &Band)
     // the band is finished.
     for (TkavComponent *copy : QList<TkavComponent *>(target.Objects())) {
         for (TkavComponent *obj : copy->AllObjects()) {
-            auto *view = dynamic_cast<TkavView *>(obj);
+            auto *view = kavCast<TkavView>(obj);
             if (!view || view->InheritsFrom(TkavSubreport::StaticClassInfo()) || view->Parent() != copy)
                 continue;
             const double left = copy->Left() + view->Left();
@@ -590,7 +591,7 @@ void TkavEngine::runInlineSubreports(TkavBand &Band)
             view->SetParent(&Band);
             view->SetBounds(left, top, view->Width(), view->Height());
             view->SetParentFont(false);
-            if (auto *stretch = dynamic_cast<TkavStretcheable *>(view))
+            if (auto *stretch = kavCast<TkavStretcheable>(view))
                 stretch->SetStretchMode(smDontStretch);
         }
     }
@@ -603,7 +604,7 @@ void TkavEngine::runSubreports(TkavBand &Band)
 {
     std::vector<TkavSubreport *> subreports;
     for (TkavComponent *obj : Band.Objects())
-        if (auto *sub = dynamic_cast<TkavSubreport *>(obj); sub && sub->Visible() && !sub->PrintOnParent() && sub->SubPage())
+        if (auto *sub = kavCast<TkavSubreport>(obj); sub && sub->Visible() && !sub->PrintOnParent() && sub->SubPage())
             subreports.push_back(sub);
     if (subreports.empty())
         return;

@@ -3,6 +3,7 @@
 
 #include "kavEngine.h"
 
+#include <rtl/kavCast.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavBands.h>
 #include <report/kavDataSets.h>
@@ -26,7 +27,7 @@ TkavDataSet *dataSetOf(const TkavDataBand &band)
 void forgetSuppressed(TkavBand &band)
 {
     for (TkavComponent *obj : band.Objects())
-        if (auto *memo = dynamic_cast<TkavCustomMemoView *>(obj); memo && memo->SuppressRepeated())
+        if (auto *memo = kavCast<TkavCustomMemoView>(obj); memo && memo->SuppressRepeated())
             memo->ResetSuppress();
 }
 
@@ -51,10 +52,10 @@ namespace {
 // The data bands below Component (a page's top bands, a data band's details).
 std::vector<TkavDataBand *> subBandsOf(const TkavBandTree &tree, TkavComponent &component)
 {
-    if (auto *band = dynamic_cast<TkavBand *>(&component)) {
+    if (auto *band = kavCast<TkavBand>(&component)) {
         std::vector<TkavDataBand *> bands;
         for (TkavBand *sub : tree.LinksOf(band).SubBands)
-            if (auto *data = dynamic_cast<TkavDataBand *>(sub))
+            if (auto *data = kavCast<TkavDataBand>(sub))
                 bands.push_back(data);
         return bands;
     }
@@ -66,7 +67,7 @@ std::vector<TkavDataBand *> subBandsOf(const TkavBandTree &tree, TkavComponent &
 const TkavBandTree &TkavEngine::treeFor(const TkavComponent &Component) const
 {
     static const TkavBandTree empty;
-    const auto *page = dynamic_cast<const TkavReportPage *>(Component.Page());
+    const auto *page = kavCast<const TkavReportPage>(Component.Page());
     const auto found = FTrees.find(page);
     if (found == FTrees.end())
         return empty;
@@ -78,7 +79,7 @@ bool TkavEngine::DetailHasData(TkavComponent &Component, bool Override)
     if (Override)
         return true;
     const std::vector<TkavDataBand *> subs = subBandsOf(treeFor(Component), Component);
-    bool result = subs.empty() && dynamic_cast<TkavBand *>(&Component) != nullptr;
+    bool result = subs.empty() && kavCast<TkavBand>(&Component) != nullptr;
     for (TkavDataBand *sub : subs) {
         TkavDataSet *dataSet = dataSetOf(*sub);
         if (!dataSet)
@@ -302,7 +303,7 @@ std::vector<TkavGroupHeader *> TkavEngine::groupChain(const TkavDataBand &Band) 
     const TkavBandTree &tree = treeFor(Band);
     if (TkavGroupHeader *outer = tree.LinksOf(&Band).Group)
         for (TkavBand *band : tree.LinksOf(outer).SubBands)
-            if (auto *header = dynamic_cast<TkavGroupHeader *>(band))
+            if (auto *header = kavCast<TkavGroupHeader>(band))
                 chain.push_back(header);
     return chain;
 }
@@ -401,7 +402,7 @@ void TkavEngine::endGroups(TkavDataBand &Band, int From)
     for (int i = int(chain.size()) - 1; i >= From; --i) {
         TkavGroupHeader &header = *chain[size_t(i)];
         TkavBand *footer = tree.LinksOf(&header).Footer;
-        auto *groupFooter = dynamic_cast<TkavGroupFooter *>(footer);
+        auto *groupFooter = kavCast<TkavGroupFooter>(footer);
         if (groupFooter && groupFooter->HideIfSingleDataRecord() && Band.LineN() < 3)
             FAggregates.Reset(footer);
         else

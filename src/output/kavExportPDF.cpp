@@ -1,5 +1,6 @@
 #include "kavExportPDF.h"
 
+#include <rtl/kavCast.h>
 #include <persist/kavXML.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavFrames.h>
@@ -88,7 +89,7 @@ void TkavPDFExport::StartPage(TkavReportPage *Page, int Index)
 
 void TkavPDFExport::ExportObject(TkavComponent *Obj)
 {
-    const auto *view = dynamic_cast<const TkavView *>(Obj);
+    const auto *view = kavCast<const TkavView>(Obj);
     if (!view || FTopMargins.empty())
         return;
     const TkavHyperlink &link = view->Hyperlink();

@@ -4,6 +4,7 @@
 #include "kavRes.h"
 #include "kavXML.h"
 
+#include <rtl/kavCast.h>
 #include <report/kavComponent.h>
 #include <report/kavReport.h>
 #include <rtl/kavCaseFold.h>
@@ -214,7 +215,7 @@ QString TkavXMLSerializer::objToXML(TPersistent *obj,
 {
     if (!obj || depth > MaxObjectDepth)
         return QString();
-    auto *component = dynamic_cast<TkavComponent *>(obj);
+    auto *component = kavCast<TkavComponent>(obj);
     // Getters and stored conditions may ask whether they are being written.
     std::optional<TkavWritingGuard> writing;
     std::optional<TkavWritingGuard> ancestorWriting;
@@ -222,7 +223,7 @@ QString TkavXMLSerializer::objToXML(TPersistent *obj,
         writing.emplace(*component);
         if (!ancestor && FOnGetAncestor)
             FOnGetAncestor(component->Name(), ancestor);
-        if (auto *ancestorComponent = dynamic_cast<TkavComponent *>(ancestor)) {
+        if (auto *ancestorComponent = kavCast<TkavComponent>(ancestor)) {
             ancestorWriting.emplace(*ancestorComponent);
             if (FSaveAncestorOnly) {
                 obj = ancestor;
@@ -323,11 +324,11 @@ QString TkavXMLSerializer::textToXML(TPersistent &obj,
                                      const QString &add,
                                      TPersistent *ancestor) const
 {
-    const auto *holder = dynamic_cast<const IkavXMLText *>(&obj);
+    const auto *holder = kavCast<const IkavXMLText>(&obj);
     if (!holder)
         return QString();
     const QString text = listText(holder->XMLText());
-    const auto *ancestorHolder = dynamic_cast<const IkavXMLText *>(ancestor);
+    const auto *ancestorHolder = kavCast<const IkavXMLText>(ancestor);
     if (ancestorHolder && !FSaveAncestorOnly && listText(ancestorHolder->XMLText()) == text)
         return QString();
     return attribute(add + u"Text"_s, kavEncodeXMLText(text));
@@ -337,7 +338,7 @@ QString TkavXMLSerializer::propDataToXML(TPersistent &obj,
                                          const QString &add,
                                          TPersistent *ancestor) const
 {
-    const auto *holder = dynamic_cast<const IkavPropData *>(&obj);
+    const auto *holder = kavCast<const IkavPropData>(&obj);
     if (!holder)
         return QString();
     TkavPropDataWriter writer;
@@ -345,7 +346,7 @@ QString TkavXMLSerializer::propDataToXML(TPersistent &obj,
     const QByteArray &bytes = writer.Bytes();
     if (bytes.isEmpty())
         return QString();
-    if (const auto *ancestorHolder = dynamic_cast<const IkavPropData *>(ancestor);
+    if (const auto *ancestorHolder = kavCast<const IkavPropData>(ancestor);
         ancestorHolder && !FSaveAncestorOnly) {
         TkavPropDataWriter ancestorWriter;
         ancestorHolder->DefinePropData(ancestorWriter);
@@ -427,7 +428,7 @@ void TkavXMLSerializer::assignAttribute(TPersistent &obj, QStringView name, cons
 
     // The name first: the cast is a cross-cast, dear for every attribute of every object.
     const bool textName = name == u"x" || name == u"u" || kavSameText(name, u"Text");
-    if (auto *holder = textName ? dynamic_cast<IkavXMLText *>(target) : nullptr) {
+    if (auto *holder = textName ? kavCast<IkavXMLText>(target) : nullptr) {
         if (name == u"x") {
             holder->SetXMLText(kavDecodeXMLText(value));
             return;
@@ -442,7 +443,7 @@ void TkavXMLSerializer::assignAttribute(TPersistent &obj, QStringView name, cons
         }
     }
     if (kavSameText(name, u"PropData")) {
-        if (auto *holder = dynamic_cast<IkavPropData *>(target))
+        if (auto *holder = kavCast<IkavPropData>(target))
             readPropData(*holder, value, obj);
         return;
     }
@@ -453,7 +454,7 @@ void TkavXMLSerializer::assignAttribute(TPersistent &obj, QStringView name, cons
         return;
     }
     if (kavSameText(name, u"Name")) {
-        if (auto *component = dynamic_cast<TkavComponent *>(target)) {
+        if (auto *component = kavCast<TkavComponent>(target)) {
             // A report keeps its own name.
             if (!component->InheritsFrom(u"TkavReport"))
                 component->SetName(kavDecodeXMLText(value));
@@ -461,7 +462,7 @@ void TkavXMLSerializer::assignAttribute(TPersistent &obj, QStringView name, cons
         }
     }
     if (kavSameText(name, u"Text")) {
-        if (auto *list = dynamic_cast<TStrings *>(target)) {
+        if (auto *list = kavCast<TStrings>(target)) {
             list->SetText(kavDecodeXMLText(value));
             return;
         }
@@ -518,9 +519,9 @@ QString TkavXMLSerializer::referenceToXML(TPersistent &obj,
                                           const QString &name,
                                           TPersistent *ancestor) const
 {
-    auto *ref = dynamic_cast<TkavComponent *>(prop.GetObject(obj));
+    auto *ref = kavCast<TkavComponent>(prop.GetObject(obj));
     if (ancestor) {
-        auto *ancestorRef = dynamic_cast<TkavComponent *>(prop.GetObject(*ancestor));
+        auto *ancestorRef = kavCast<TkavComponent>(prop.GetObject(*ancestor));
         if (!ref && !ancestorRef)
             return QString();
         if (!ref)
@@ -1046,7 +1047,7 @@ bool kavReadPropData(QByteArrayView bytes, QList<TkavPropDataEntry> &entries)
 void TkavXMLSerializer::readPropData(IkavPropData &target, const QString &hex, TPersistent &owner)
 {
     // Damaged extra data never stops a load, but what is lost is said, with its object.
-    const auto *component = dynamic_cast<const TkavComponent *>(&owner);
+    const auto *component = kavCast<const TkavComponent>(&owner);
     const auto report = [&](const QString &message) {
         addError(component && !component->Name().isEmpty() ? component->Name() + u": "_s + message
                                                            : message);

@@ -4,6 +4,8 @@
 // stand for, so a document format can keep the text searchable (a glyph run alone carries
 // only glyph numbers).
 
+#include <rtl/kavCast.h>
+
 #include <QList>
 #include <QPaintDevice>
 #include <QPainter>
@@ -30,5 +32,5 @@ public:
 // The sink Painter draws on, or null.
 inline IkavGlyphSink *kavGlyphSinkOf(const QPainter &Painter)
 {
-    return dynamic_cast<IkavGlyphSink *>(Painter.device());
+    return kavCast<IkavGlyphSink>(Painter.device());
 }

@@ -3,6 +3,7 @@
 #include "kavPictureCache.h"
 #include "kavPreviewPages_p.h"
 
+#include <rtl/kavCast.h>
 #include <persist/kavXML.h>
 #include <persist/kavXMLSerializer.h>
 #include <report/kavBands.h>
@@ -301,9 +302,9 @@ namespace {
 // A copy keeps no picture (pictures travel through the picture cache) and no data binding.
 void stripCopy(TkavComponent &copy)
 {
-    if (auto *picture = dynamic_cast<TkavPictureView *>(&copy))
+    if (auto *picture = kavCast<TkavPictureView>(&copy))
         picture->Picture().Clear();
-    if (auto *memo = dynamic_cast<TkavCustomMemoView *>(&copy)) {
+    if (auto *memo = kavCast<TkavCustomMemoView>(&copy)) {
         memo->SetDataSet(nullptr);
         memo->SetDataField(QString());
     }
@@ -449,7 +450,7 @@ void TkavPreviewPages::AddObjectItem(TkavXMLItem &Parent, TkavComponent *Obj, bo
         source = nullptr;
     // A picture travels through the picture cache, stored once until it changes: the page
     // keeps only its ImageIndex (the flags are the view's own again afterwards).
-    auto *picture = dynamic_cast<TkavPictureView *>(Obj);
+    auto *picture = kavCast<TkavPictureView>(Obj);
     if (picture && picture->PictureChanged()) {
         AddPicture(picture);
         picture->SetPictureChanged(false);
@@ -828,7 +829,7 @@ void TkavPreviewPages::AddFrom(TkavReport *Report)
             item->SetName(u"TkavReportPage"_s);
         pages.AddItem(std::move(item));
     }
-    if (auto *store = dynamic_cast<TkavPreviewPages *>(&other)) {
+    if (auto *store = kavCast<TkavPreviewPages>(&other)) {
         // The composed pages keep their own numbering.
         TkavXMLItem &numbers = store->ChildItem(kavLogicalElement);
         for (int i = 0; i < numbers.Count(); ++i)

@@ -5,6 +5,7 @@
 #include "kavPreviewPages.h"
 #include "kavPreviewPages_p.h"
 
+#include <rtl/kavCast.h>
 #include <persist/kavXML.h>
 #include <persist/kavXMLSerializer.h>
 #include <report/kavCustomEngine.h>
@@ -172,9 +173,9 @@ void TkavPreviewPages::BuildObjectsFromItems(TkavXMLItem &Item,
         }
         if (!obj)
             continue;
-        if (auto *picture = dynamic_cast<TkavPictureView *>(obj); picture && picture->Picture().IsEmpty())
+        if (auto *picture = kavCast<TkavPictureView>(obj); picture && picture->Picture().IsEmpty())
             FPictureCache->GetPicture(*picture);
-        if (auto *memo = dynamic_cast<TkavCustomMemoView *>(obj))
+        if (auto *memo = kavCast<TkavCustomMemoView>(obj))
             memo->ApplyPreviewHighlight();
         BuildObjectsFromItems(child, *obj, Depth + 1, Serializer);
     }
@@ -234,10 +235,10 @@ void TkavPreviewPages::DrawPage(int Index,
                                              : QRect(0, 0, Canvas->device()->width(), Canvas->device()->height());
     const TkavVisibilityType medium = printer ? vsPrint : vsPreview;
     for (TkavComponent *obj : page->AllObjects()) {
-        auto *component = dynamic_cast<TkavReportComponent *>(obj);
+        auto *component = kavCast<TkavReportComponent>(obj);
         if (!component)
             continue;
-        auto *view = dynamic_cast<TkavView *>(obj);
+        auto *view = kavCast<TkavView>(obj);
         if (view && !view->Visibility().Contains(medium))
             continue;
         const QRectF bounds(obj->AbsLeft() * ScaleX + originX - 20,
@@ -246,7 +247,7 @@ void TkavPreviewPages::DrawPage(int Index,
                             obj->Height() * ScaleY + 40);
         if (!bounds.intersects(clip))
             continue;
-        if (auto *memo = dynamic_cast<TkavCustomMemoView *>(obj)) {
+        if (auto *memo = kavCast<TkavCustomMemoView>(obj)) {
             memo->SetTotalPages(Count());
             memo->SetCopyNo(FCopyNo);
             memo->SetPrintScale(FPrintScale);
@@ -269,7 +270,7 @@ void dumpObject(const TkavComponent &obj, int level, QString &out)
                .arg(obj.Top(), 0, 'f', 2)
                .arg(obj.Width(), 0, 'f', 2)
                .arg(obj.Height(), 0, 'f', 2);
-    if (auto *memo = dynamic_cast<const TkavCustomMemoView *>(&obj)) {
+    if (auto *memo = kavCast<const TkavCustomMemoView>(&obj)) {
         QString text = memo->Text();
         if (text.endsWith(u"\r\n"_s))
             text.chop(2);

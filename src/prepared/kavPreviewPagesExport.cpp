@@ -2,6 +2,7 @@
 
 #include "kavPreviewPages.h"
 
+#include <rtl/kavCast.h>
 #include <persist/kavRes.h>
 #include <report/kavBands.h>
 #include <report/kavExportFilter.h>
@@ -137,9 +138,9 @@ private:
     {
         if (!filter.SuppressPageHeadersFooters())
             return false;
-        if (dynamic_cast<const TkavPageHeader *>(&obj))
+        if (kavCast<const TkavPageHeader>(&obj))
             return i != 0;
-        if (dynamic_cast<const TkavPageFooter *>(&obj))
+        if (kavCast<const TkavPageFooter>(&obj))
             return i != pages.Count() - 1;
         return false;
     }
@@ -165,12 +166,12 @@ private:
 
     void exportObject(TkavComponent *obj)
     {
-        if (filter.DataOnly() && !dynamic_cast<const TkavDataBand *>(obj->Parent()))
+        if (filter.DataOnly() && !kavCast<const TkavDataBand>(obj->Parent()))
             return;
-        const auto *view = dynamic_cast<const TkavView *>(obj);
+        const auto *view = kavCast<const TkavView>(obj);
         if (view && !view->Visibility().Contains(vsExport))
             return;
-        if (auto *memo = dynamic_cast<TkavCustomMemoView *>(obj)) {
+        if (auto *memo = kavCast<TkavCustomMemoView>(obj)) {
             memo->SetTotalPages(pages.Count());
             memo->SetCopyNo(1);
             memo->ExtractMacros();

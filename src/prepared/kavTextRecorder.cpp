@@ -1,5 +1,6 @@
 #include "kavTextRecorder.h"
 
+#include <rtl/kavCast.h>
 #include <QPaintEngine>
 #include <QPainter>
 
@@ -95,5 +96,5 @@ int TkavTextRecorder::metric(PaintDeviceMetric Metric) const
 
 TkavTextRecorder *kavTextRecorderOf(const QPainter &Painter)
 {
-    return dynamic_cast<TkavTextRecorder *>(Painter.device());
+    return kavCast<TkavTextRecorder>(Painter.device());
 }

@@ -4,6 +4,7 @@
 #include "kavPages.h"
 #include "kavViews.h"
 
+#include <rtl/kavCast.h>
 #include <persist/kavRes.h>
 #include <persist/kavXML.h>
 #include <rtl/kavMath.h>
@@ -128,7 +129,7 @@ TkavFillGaps::~TkavFillGaps() = default;
 
 void TkavFillGaps::Assign(const TPersistent &source)
 {
-    if (const auto *gaps = dynamic_cast<const TkavFillGaps *>(&source)) {
+    if (const auto *gaps = kavCast<const TkavFillGaps>(&source)) {
         FTop = gaps->FTop;
         FLeft = gaps->FLeft;
         FBottom = gaps->FBottom;
@@ -228,7 +229,7 @@ void TkavBand::SetChild(TkavChild *Value)
 
 void TkavBand::CreateFillMemo()
 {
-    const auto *brush = dynamic_cast<const TkavBrushFill *>(FFill.get());
+    const auto *brush = kavCast<const TkavBrushFill>(FFill.get());
     if (brush && brush->BackColor() == kavBrushFillDefaultBackColor
         && brush->ForeColor() == kavBrushFillDefaultForeColor
         && brush->Style() == kavBrushFillDefaultStyle)

@@ -1,6 +1,7 @@
 #include "kavFrames.h"
 #include "kavFrames_p.h"
 
+#include <rtl/kavCast.h>
 #include <rtl/kavMath.h>
 #include <rtl/kavRTTI.h>
 
@@ -130,11 +131,11 @@ TkavBrushFill::~TkavBrushFill() = default;
 
 void TkavBrushFill::Assign(const TPersistent &source)
 {
-    if (const auto *fill = dynamic_cast<const TkavBrushFill *>(&source)) {
+    if (const auto *fill = kavCast<const TkavBrushFill>(&source)) {
         FBackColor = fill->FBackColor;
         FForeColor = fill->FForeColor;
         FStyle = fill->FStyle;
-    } else if (!dynamic_cast<const TkavCustomFill *>(&source)) {
+    } else if (!kavCast<const TkavCustomFill>(&source)) {
         TPersistent::Assign(source);
     }
 }
@@ -156,7 +157,7 @@ void TkavBrushFill::Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, double,
 
 QString TkavBrushFill::Diff(const TkavCustomFill *AFill, const QString &Add) const
 {
-    const auto *other = dynamic_cast<const TkavBrushFill *>(AFill);
+    const auto *other = kavCast<const TkavBrushFill>(AFill);
     QString s;
     if (!other || FBackColor != other->FBackColor)
         s += intAttr(Add + u".BackColor"_s, FBackColor);
@@ -192,11 +193,11 @@ TkavGradientFill::~TkavGradientFill() = default;
 
 void TkavGradientFill::Assign(const TPersistent &source)
 {
-    if (const auto *fill = dynamic_cast<const TkavGradientFill *>(&source)) {
+    if (const auto *fill = kavCast<const TkavGradientFill>(&source)) {
         FStartColor = fill->FStartColor;
         FEndColor = fill->FEndColor;
         FGradientStyle = fill->FGradientStyle;
-    } else if (!dynamic_cast<const TkavCustomFill *>(&source)) {
+    } else if (!kavCast<const TkavCustomFill>(&source)) {
         TPersistent::Assign(source);
     }
 }
@@ -276,7 +277,7 @@ void TkavGradientFill::Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, doub
 
 QString TkavGradientFill::Diff(const TkavCustomFill *AFill, const QString &Add) const
 {
-    const auto *other = dynamic_cast<const TkavGradientFill *>(AFill);
+    const auto *other = kavCast<const TkavGradientFill>(AFill);
     QString s;
     if (!other || FStartColor != other->FStartColor)
         s += intAttr(Add + u".StartColor"_s, FStartColor);
@@ -309,12 +310,12 @@ TkavGlassFill::~TkavGlassFill() = default;
 
 void TkavGlassFill::Assign(const TPersistent &source)
 {
-    if (const auto *fill = dynamic_cast<const TkavGlassFill *>(&source)) {
+    if (const auto *fill = kavCast<const TkavGlassFill>(&source)) {
         FColor = fill->FColor;
         FBlend = fill->FBlend;
         FHatch = fill->FHatch;
         FOrientation = fill->FOrientation;
-    } else if (!dynamic_cast<const TkavCustomFill *>(&source)) {
+    } else if (!kavCast<const TkavCustomFill>(&source)) {
         TPersistent::Assign(source);
     }
 }
@@ -363,7 +364,7 @@ void TkavGlassFill::Draw(QPainter &Canvas, int X, int Y, int X1, int Y1, double,
 
 QString TkavGlassFill::Diff(const TkavCustomFill *AFill, const QString &Add) const
 {
-    const auto *other = dynamic_cast<const TkavGlassFill *>(AFill);
+    const auto *other = kavCast<const TkavGlassFill>(AFill);
     QString s;
     if (!other || FColor != other->FColor)
         s += intAttr(Add + u".Color"_s, FColor);
@@ -380,9 +381,9 @@ QString TkavGlassFill::Diff(const TkavCustomFill *AFill, const QString &Add) con
 
 TkavFillType kavFillTypeOf(const TkavCustomFill *fill)
 {
-    if (dynamic_cast<const TkavGradientFill *>(fill))
+    if (kavCast<const TkavGradientFill>(fill))
         return ftGradient;
-    if (dynamic_cast<const TkavGlassFill *>(fill))
+    if (kavCast<const TkavGlassFill>(fill))
         return ftGlass;
     return ftBrush;
 }

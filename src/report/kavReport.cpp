@@ -9,6 +9,7 @@
 #include "kavReportPreview_p.h"
 #include "kavStyles.h"
 
+#include <rtl/kavCast.h>
 #include <persist/kavRes.h>
 #include <persist/kavVariables.h>
 #include <persist/kavXML.h>
@@ -445,7 +446,7 @@ void TkavReport::checkDataPage()
 {
     const QList<TkavComponent *> all = AllObjects();
     for (const TkavComponent *c : all) {
-        if (dynamic_cast<const TkavDataPage *>(c))
+        if (kavCast<const TkavDataPage>(c))
             return;
     }
     auto *page = TkavComponent::Create<TkavDataPage>(this);
@@ -456,7 +457,7 @@ void TkavReport::checkDataPage()
     MoveObject(page, 0);
     double left = 60;
     for (TkavComponent *c : all) {
-        if (!dynamic_cast<TkavDialogComponent *>(c))
+        if (!kavCast<TkavDialogComponent>(c))
             continue;
         c->SetParent(page);
         c->SetLeft(left);
@@ -507,7 +508,7 @@ bool asksForParameters(const TkavReport &Report, const TkavEngine &Engine)
     if (!Report.OnRunDialogs().trimmed().isEmpty())
         return true;
     for (TkavComponent *page : Report.Objects())
-        if (auto *dialog = dynamic_cast<TkavDialogPage *>(page);
+        if (auto *dialog = kavCast<TkavDialogPage>(page);
             dialog && dialog->Visible() && dialog->HasControls())
             return true;
     return false;
@@ -607,7 +608,7 @@ void TkavReport::DoBeforePrint(TkavComponent *Obj)
 {
     if (FOnBeforePrint)
         FOnBeforePrint(Obj);
-    if (auto *component = dynamic_cast<TkavReportComponent *>(Obj))
+    if (auto *component = kavCast<TkavReportComponent>(Obj))
         DoNotifyEvent(Obj, component->OnBeforePrint());
 }
 
@@ -615,13 +616,13 @@ void TkavReport::DoAfterPrint(TkavComponent *Obj)
 {
     if (FOnAfterPrint)
         FOnAfterPrint(Obj);
-    if (auto *component = dynamic_cast<TkavReportComponent *>(Obj))
+    if (auto *component = kavCast<TkavReportComponent>(Obj))
         DoNotifyEvent(Obj, component->OnAfterPrint());
 }
 
 bool TkavReport::Print()
 {
-    auto *pages = dynamic_cast<TkavPreviewPages *>(FPreviewPages.get());
+    auto *pages = kavCast<TkavPreviewPages>(FPreviewPages.get());
     return pages && pages->Print();
 }
 
@@ -726,7 +727,7 @@ void TkavReport::GetDataSetList(TStrings &List, bool OnlyDB) const
     List.Clear();
     for (int i = 0; i < FDataSets->Count(); ++i) {
         TkavDataSet *dataSet = FDataSets->Items(i)->DataSet();
-        if (!dataSet || (OnlyDB && dynamic_cast<TkavUserDataSet *>(dataSet)))
+        if (!dataSet || (OnlyDB && kavCast<TkavUserDataSet>(dataSet)))
             continue;
         List.AddObject(dataSet->UserName(), dataSet);
     }

@@ -5,6 +5,7 @@
 #include "kavReport.h"
 #include "kavViews_p.h"
 
+#include <rtl/kavCast.h>
 #include <persist/kavXML.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavRTTI.h>
@@ -123,7 +124,7 @@ TkavFormat::~TkavFormat() = default;
 
 void TkavFormat::Assign(const TPersistent &source)
 {
-    if (const auto *f = dynamic_cast<const TkavFormat *>(&source)) {
+    if (const auto *f = kavCast<const TkavFormat>(&source)) {
         FDecimalSeparator = f->FDecimalSeparator;
         FThousandSeparator = f->FThousandSeparator;
         FFormatStr = f->FFormatStr;
@@ -164,7 +165,7 @@ TkavHighlight::~TkavHighlight() = default;
 
 void TkavHighlight::Assign(const TPersistent &source)
 {
-    const auto *h = dynamic_cast<const TkavHighlight *>(&source);
+    const auto *h = kavCast<const TkavHighlight>(&source);
     if (!h) {
         TkavCollectionItem::Assign(source);
         return;
@@ -181,13 +182,13 @@ void TkavHighlight::Assign(const TPersistent &source)
 
 TColor TkavHighlight::Color() const
 {
-    const auto *brush = dynamic_cast<const TkavBrushFill *>(FFill.get());
+    const auto *brush = kavCast<const TkavBrushFill>(FFill.get());
     return brush ? brush->BackColor() : clNone;
 }
 
 void TkavHighlight::SetColor(TColor value)
 {
-    if (auto *brush = dynamic_cast<TkavBrushFill *>(FFill.get()))
+    if (auto *brush = kavCast<TkavBrushFill>(FFill.get()))
         brush->SetBackColor(value);
 }
 
@@ -264,19 +265,19 @@ void TkavView::SetURL(const QString &value)
 
 TBrushStyle TkavView::BrushStyle() const
 {
-    const auto *brush = dynamic_cast<const TkavBrushFill *>(FFill.get());
+    const auto *brush = kavCast<const TkavBrushFill>(FFill.get());
     return brush ? brush->Style() : bsClear;
 }
 
 void TkavView::SetBrushStyle(TBrushStyle value)
 {
-    if (auto *brush = dynamic_cast<TkavBrushFill *>(FFill.get()))
+    if (auto *brush = kavCast<TkavBrushFill>(FFill.get()))
         brush->SetStyle(value);
 }
 
 void TkavView::SetColor(TColor value)
 {
-    if (auto *brush = dynamic_cast<TkavBrushFill *>(FFill.get()))
+    if (auto *brush = kavCast<TkavBrushFill>(FFill.get()))
         brush->SetBackColor(value);
 }
 
@@ -366,7 +367,7 @@ void TkavView::AfterPrint()
 QString TkavView::Diff(const TkavComponent &AComponent) const
 {
     QString text = TkavReportComponent::Diff(AComponent);
-    const auto *other = dynamic_cast<const TkavView *>(&AComponent);
+    const auto *other = kavCast<const TkavView>(&AComponent);
     if (!other)
         return text;
     if (FAlign != other->FAlign)

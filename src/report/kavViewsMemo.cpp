@@ -5,6 +5,7 @@
 #include "kavReport.h"
 #include "kavStyles.h"
 
+#include <rtl/kavCast.h>
 #include <persist/kavXML.h>
 #include <persist/kavXMLSerializer.h>
 #include <rtl/kavCaseFold.h>
@@ -266,7 +267,7 @@ QString TkavCustomMemoView::Diff(const TkavComponent &AComponent) const
     QString text = TkavStretcheable::Diff(AComponent);
     // Compared against a default memo when the other object is not one.
     std::optional<TkavCustomMemoView> defaults;
-    const auto *found = dynamic_cast<const TkavCustomMemoView *>(&AComponent);
+    const auto *found = kavCast<const TkavCustomMemoView>(&AComponent);
     const TkavCustomMemoView &other = found ? *found : defaults.emplace();
 
     const auto addBool = [&text](QStringView name, bool mine, bool theirs) {
