@@ -57,10 +57,38 @@ TkyScript::~TkyScript()
 // ---------------------------------------------------------------------------------------
 // Scope
 
+namespace {
+
+// A name as the keys hold it: in upper case, whose plain order is the order of
+// kavCompareText. Made once per look-up instead of folding both sides at every step.
+class UpperKey
+{
+public:
+    explicit UpperKey(QStringView name)
+    {
+        if (name.size() > qsizetype(std::size(buffer))) {
+            heap = kavUpperCase(name);
+            view = heap;
+            return;
+        }
+        for (qsizetype i = 0; i < name.size(); ++i)
+            buffer[i] = kavUpCaseChar(name[i]);
+        view = QStringView(buffer, name.size());
+    }
+    QStringView view;
+
+private:
+    QChar buffer[64];
+    QString heap;
+};
+
+} // namespace
+
 size_t TkyScript::lowerBound(QStringView name) const
 {
-    const auto it = std::partition_point(FItems.begin(), FItems.end(), [name](const Entry &e) {
-        return kavCompareText(e.key, name) < 0;
+    const UpperKey key(name);
+    const auto it = std::partition_point(FItems.begin(), FItems.end(), [&key](const Entry &e) {
+        return QStringView(e.key).compare(key.view) < 0;
     });
     return size_t(it - FItems.begin());
 }
@@ -120,9 +148,10 @@ std::unique_ptr<TObject> TkyScript::Remove(TObject *Item)
 TkyCustomVariable *TkyScript::FindLocal(QStringView Name) const
 {
     // Entries of one name are adjacent; the first variable among them is the newest.
+    const UpperKey key(Name);
     for (size_t i = lowerBound(Name); i < FItems.size(); ++i) {
         const Entry &e = FItems[i];
-        if (!kavSameText(e.key, Name))
+        if (QStringView(e.key) != key.view)
             break;
         if (e.var)
             return e.var;
