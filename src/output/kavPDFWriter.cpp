@@ -275,8 +275,12 @@ TkavPDFWriter::Font &TkavPDFWriter::FontOf(const QRawFont &Raw)
                 std::iter_swap(it, FRawFonts.begin());
             return *FRawFonts.front().second;
         }
+    // Names and the face's own stamp (checksum and date of its header): two files that share
+    // a name do not share glyph numbers.
+    const QByteArray head = Raw.fontTable("head");
     const QString key = Raw.familyName() + u'|' + Raw.styleName() + u'|'
-                        + QString::number(Raw.weight()) + u'|' + QString::number(int(Raw.style()));
+                        + QString::number(Raw.weight()) + u'|' + QString::number(int(Raw.style()))
+                        + u'|' + QString::fromLatin1((head.mid(8, 4) + head.mid(20, 16)).toHex());
     Font *font = nullptr;
     if (const auto found = FFaceFonts.find(key); found != FFaceFonts.end()) {
         font = found->second;

@@ -7,12 +7,11 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
+#include <QRawFont>
+#include <QRect>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
-
-#include <QRawFont>
-#include <QRect>
 
 #include <array>
 #include <future>
