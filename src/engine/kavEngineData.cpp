@@ -3,13 +3,13 @@
 
 #include "kavEngine.h"
 
-#include <rtl/kavCast.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavBands.h>
 #include <report/kavDataSets.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
 #include <report/kavViews.h>
+#include <rtl/kavCast.h>
 
 #include <QScopeGuard>
 

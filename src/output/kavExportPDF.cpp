@@ -1,12 +1,12 @@
 #include "kavExportPDF.h"
 
-#include <rtl/kavCast.h>
 #include <persist/kavXML.h>
 #include <prepared/kavPreviewPages.h>
 #include <report/kavFrames.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
 #include <report/kavViews.h>
+#include <rtl/kavCast.h>
 #include <rtl/kavStreams.h>
 
 #include <QPainter>

@@ -4,10 +4,10 @@
 #include "kavRes.h"
 #include "kavXML.h"
 
-#include <rtl/kavCast.h>
 #include <report/kavComponent.h>
 #include <report/kavReport.h>
 #include <rtl/kavCaseFold.h>
+#include <rtl/kavCast.h>
 #include <rtl/kavCodePage.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavRTTI.h>

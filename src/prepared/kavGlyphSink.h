@@ -4,6 +4,7 @@
 // stand for, so a document format can keep the text searchable (a glyph run alone carries
 // only glyph numbers).
 
+
 #include <rtl/kavCast.h>
 
 #include <QList>

@@ -3,7 +3,6 @@
 #include "kavPictureCache.h"
 #include "kavPreviewPages_p.h"
 
-#include <rtl/kavCast.h>
 #include <persist/kavXML.h>
 #include <persist/kavXMLSerializer.h>
 #include <report/kavBands.h>
@@ -12,6 +11,7 @@
 #include <report/kavReport.h>
 #include <report/kavViews.h>
 #include <rtl/kavCaseFold.h>
+#include <rtl/kavCast.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavMath.h>
 #include <rtl/kavRTTI.h>

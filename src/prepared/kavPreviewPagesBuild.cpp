@@ -5,13 +5,13 @@
 #include "kavPreviewPages.h"
 #include "kavPreviewPages_p.h"
 
-#include <rtl/kavCast.h>
 #include <persist/kavXML.h>
 #include <persist/kavXMLSerializer.h>
 #include <report/kavCustomEngine.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
 #include <report/kavViews.h>
+#include <rtl/kavCast.h>
 #include <rtl/kavMath.h>
 #include <rtl/kavRTTI.h>
 

@@ -2,13 +2,13 @@
 
 #include "kavPreviewPages.h"
 
-#include <rtl/kavCast.h>
 #include <persist/kavRes.h>
 #include <report/kavBands.h>
 #include <report/kavExportFilter.h>
 #include <report/kavPages.h>
 #include <report/kavReport.h>
 #include <report/kavViews.h>
+#include <rtl/kavCast.h>
 #include <rtl/kavStrings.h>
 #include <rtl/kavUIServices.h>
 

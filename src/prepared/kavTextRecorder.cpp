@@ -1,6 +1,7 @@
 #include "kavTextRecorder.h"
 
 #include <rtl/kavCast.h>
+
 #include <QPaintEngine>
 #include <QPainter>
 

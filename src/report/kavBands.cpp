@@ -4,9 +4,9 @@
 #include "kavPages.h"
 #include "kavViews.h"
 
-#include <rtl/kavCast.h>
 #include <persist/kavRes.h>
 #include <persist/kavXML.h>
+#include <rtl/kavCast.h>
 #include <rtl/kavMath.h>
 #include <rtl/kavRTTI.h>
 

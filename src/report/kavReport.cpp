@@ -9,22 +9,22 @@
 #include "kavReportPreview_p.h"
 #include "kavStyles.h"
 
-#include <rtl/kavCast.h>
+#include <engine/kavEngine.h>
 #include <persist/kavRes.h>
 #include <persist/kavVariables.h>
 #include <persist/kavXML.h>
 #include <persist/kavXMLSerializer.h>
 #include <prepared/kavDrawText.h>
-#include <engine/kavEngine.h>
 #include <prepared/kavPreviewPages.h>
 #include <prepared/kavPrinters.h>
 #include <rtl/kavCaseFold.h>
-#include <script/ky_script.h>
-#include <script/ky_statements.h>
+#include <rtl/kavCast.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavSettings.h>
 #include <rtl/kavStreams.h>
 #include <rtl/kavUIServices.h>
+#include <script/ky_script.h>
+#include <script/ky_statements.h>
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,8 +5,8 @@
 #include "kavReport.h"
 #include "kavViews_p.h"
 
-#include <rtl/kavCast.h>
 #include <persist/kavXML.h>
+#include <rtl/kavCast.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavRTTI.h>
 

@@ -5,10 +5,10 @@
 #include "kavReport.h"
 #include "kavStyles.h"
 
-#include <rtl/kavCast.h>
 #include <persist/kavXML.h>
 #include <persist/kavXMLSerializer.h>
 #include <rtl/kavCaseFold.h>
+#include <rtl/kavCast.h>
 #include <rtl/kavFormat.h>
 #include <rtl/kavRTTI.h>
 
