@@ -163,8 +163,7 @@ public:
     void drawPath(const QPainterPath &path) override
     {
         sync();
-        const bool fill = brush.style() == Qt::SolidPattern && brush.color().alpha() > 0;
-        paint(matrix.map(path), fill, path.fillRule());
+        paint(matrix.map(path), filling(), path.fillRule());
     }
 
     void drawPolygon(const QPointF *points, int count, PolygonDrawMode mode) override
@@ -178,9 +177,8 @@ public:
             path.lineTo(points[i]);
         if (mode != PolylineMode)
             path.closeSubpath();
-        const bool fill = mode != PolylineMode && brush.style() == Qt::SolidPattern
-                          && brush.color().alpha() > 0;
-        paint(matrix.map(path), fill, mode == OddEvenMode ? Qt::OddEvenFill : Qt::WindingFill);
+        paint(matrix.map(path), mode != PolylineMode && filling(),
+              mode == OddEvenMode ? Qt::OddEvenFill : Qt::WindingFill);
     }
 
     void drawRects(const QRectF *rects, int count) override
@@ -194,12 +192,11 @@ public:
             }
             return;
         }
-        const bool fill = brush.style() == Qt::SolidPattern && brush.color().alpha() > 0;
+        const bool fill = filling();
         if (!prepare(fill))
             return;
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i)
             appendRect(matrix.mapRect(rects[i]));
-        }
         finish(fill, Qt::WindingFill);
     }
 
@@ -235,7 +232,7 @@ public:
         const QImage image = pixmap.toImage();
         const QSizeF tile = pixmap.deviceIndependentSize();
         int drawn = 0;
-        for (double y = r.top() - offset.y(); y < r.bottom(); y += tile.height())
+        for (double y = r.top() - offset.y(); y < r.bottom() && drawn < maxTiles; y += tile.height())
             for (double x = r.left() - offset.x(); x < r.right() && drawn < maxTiles; x += tile.width(), ++drawn) {
                 const QRectF target = QRectF(QPointF(x, y), tile).intersected(r);
                 const QRectF source(target.topLeft() - QPointF(x, y), target.size());
@@ -408,6 +405,10 @@ private:
         strokeAlpha = stroke;
         out += '/' + writer.AlphaName(fill, stroke) + " gs\n";
     }
+
+    // Other brushes (gradients, patterns) reach the engine as pictures: the painter draws
+    // them itself, as the engine does not claim those features.
+    bool filling() const { return brush.style() == Qt::SolidPattern && brush.color().alpha() > 0; }
 
     bool stroking() const
     {
