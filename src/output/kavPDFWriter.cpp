@@ -305,7 +305,25 @@ QByteArray TkavPDFWriter::ImageName(const QImage &Image, const QRect &Source, qi
     if (const auto found = FImages.find(key); found != FImages.end())
         return found->second;
     const QImage part = (Source == Image.rect() ? Image : Image.copy(Source));
-    const bool alpha = part.hasAlphaChannel();
+    // A picture rebuilt for every page (a logo in the header) is a new image each time:
+    // its pixels tell that it is stored already.
+    QCryptographicHash digest(QCryptographicHash::Md5);
+    digest.addData(QByteArray::number(part.width()) + 'x' + QByteArray::number(part.height()) + '@'
+                   + QByteArray::number(int(part.format())));
+    const qsizetype lineBytes = qsizetype(part.width()) * part.depth() / 8; // not the padding
+    for (int y = 0; y < part.height(); ++y)
+        digest.addData(QByteArrayView(reinterpret_cast<const char *>(part.constScanLine(y)), lineBytes));
+    const QByteArray content = digest.result();
+    if (const auto same = FImageContents.find(content); same != FImageContents.end()) {
+        FImages.emplace(key, same->second);
+        return same->second;
+    }
+    const QImage mask = part.hasAlphaChannel() ? part.convertToFormat(QImage::Format_Alpha8) : QImage();
+    bool alpha = false; // a mask only where some pixel is not opaque
+    for (int y = 0; y < mask.height() && !alpha; ++y) {
+        const uchar *line = mask.constScanLine(y);
+        alpha = std::any_of(line, line + mask.width(), [](uchar a) { return a != 255; });
+    }
     const QImage rgb = part.convertToFormat(QImage::Format_RGB888);
     QByteArray pixels;
     pixels.reserve(qsizetype(rgb.width()) * rgb.height() * 3);
@@ -313,11 +331,10 @@ QByteArray TkavPDFWriter::ImageName(const QImage &Image, const QRect &Source, qi
         pixels.append(reinterpret_cast<const char *>(rgb.constScanLine(y)), qsizetype(rgb.width()) * 3);
     const QByteArray size = "/Width " + QByteArray::number(rgb.width()) + "\n/Height "
                             + QByteArray::number(rgb.height()) + "\n/BitsPerComponent 8\n";
-    const QByteArray name = "Im" + QByteArray::number(qulonglong(FImages.size() + 1));
+    const QByteArray name = "Im" + QByteArray::number(qulonglong(FImageObjects.size() + 1));
     const int object = newObject();
     QByteArray dict = "/Type /XObject\n/Subtype /Image\n" + size + "/ColorSpace /DeviceRGB\n";
     if (alpha) {
-        const QImage mask = part.convertToFormat(QImage::Format_Alpha8);
         QByteArray alphas;
         for (int y = 0; y < mask.height(); ++y)
             alphas.append(reinterpret_cast<const char *>(mask.constScanLine(y)), mask.width());
@@ -342,6 +359,7 @@ QByteArray TkavPDFWriter::ImageName(const QImage &Image, const QRect &Source, qi
     else
         writePacked(object, dict, packed, "FlateDecode");
     FImages.emplace(key, name);
+    FImageContents.emplace(content, name);
     FImageObjects.emplace_back(name, object);
     return name;
 }

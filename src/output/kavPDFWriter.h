@@ -138,6 +138,7 @@ private:
     std::vector<std::pair<QRawFont, Font *>> FRawFonts; // recently used sizes of the faces
     std::map<QString, Font *> FFaceFonts;               // face key -> font
     std::map<std::array<qint64, 5>, QByteArray> FImages; // picture and part -> name
+    std::map<QByteArray, QByteArray> FImageContents;     // digest of the pixels -> name
     std::vector<std::pair<QByteArray, int>> FImageObjects;
     std::map<std::pair<int, int>, QByteArray> FAlphas;
     std::vector<std::pair<QByteArray, int>> FAlphaObjects;

@@ -722,6 +722,16 @@ TEST(PdfCanvas, DrawsWhatTheRasterDraws)
         paintSample(painter);
         painter.end();
         writer.EndPage();
+        // The picture again, as a page rebuilt from the prepared report has it: another
+        // image of the same pixels. It is stored once.
+        QPainter second(&writer.BeginPage(QSizeF(300, 195), 720));
+        second.scale(7.5, 7.5);
+        QImage again(40, 40, QImage::Format_ARGB32);
+        again.fill(Qt::transparent);
+        QPainter(&again).fillRect(0, 0, 20, 40, Qt::magenta);
+        second.drawImage(QPointF(10, 10), again);
+        second.end();
+        writer.EndPage();
         writer.Finish({u"Canvas"_s, u"Kavrel"_s, u"Kavrel"_s, {}}, {}, {});
     }
     QImage raster(400, 260, QImage::Format_RGB32);
@@ -730,6 +740,8 @@ TEST(PdfCanvas, DrawsWhatTheRasterDraws)
         QPainter painter(&raster);
         paintSample(painter);
     }
+    // The gradient (opaque: no mask), the picture and its mask.
+    EXPECT_EQ(readFile(file).count("/Subtype /Image"), 3);
     const ToolResult render = runTool(u"pdftoppm"_s, {u"-r"_s, u"96"_s, u"-png"_s, u"-singlefile"_s, file,
                                                       dir.filePath(u"page"_s)});
     ASSERT_EQ(render.code, 0) << render.err.toStdString();
