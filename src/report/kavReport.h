@@ -37,6 +37,7 @@ class QObject;
 class TkavXMLSerializer;
 class TkavExpressionCache;
 class TkavDataSetScript;
+class TkyCustomVariable;
 class TkyMethodHelper;
 class TkyScript;
 
@@ -454,6 +455,15 @@ private:
     // The value of Expr without reporting: false with Message when it failed.
     bool evaluate(const QString &Expr, TkyScript *AScript, Variant &Value, QString &Message);
     void addScriptFunctions(TkavReport &Active);
+    // The script's "Value" and "Self", found again only after its items changed: set for
+    // every object printed, looking them up by name was a tenth of a run.
+    struct ScriptSlots
+    {
+        quint64 Changed = ~quint64(0);
+        TkyCustomVariable *Value = nullptr;
+        TkyCustomVariable *Self = nullptr;
+    };
+    const ScriptSlots &scriptSlots() const;
     Variant callReportFunction(const QString &Name, TkyMethodHelper &Caller);
     void callProcedure(const QString &ObjectName, const QString &Procedure, Variant &Params);
     // The script function Get: a name's value, an aggregate call, or an unknown-name line.
@@ -495,6 +505,7 @@ private:
     std::function<void(TkavPage *)> FOnManualBuild;
     QStringList FEvaluating; // report variables whose expressions are being computed
     std::unique_ptr<TkyScript> FScript;
+    mutable ScriptSlots FScriptSlots;
     std::unique_ptr<TkavExpressionCache> FExpressionCache;
     std::unique_ptr<TkavReport> FParentReportObject; // the ancestor copy
     TkavLoadTemplateEvent FOnLoadTemplate;

@@ -366,25 +366,32 @@ void TkavReport::AddFunction(const QString &FuncName, const QString &Category, c
 
 Variant TkavReport::LocalValue() const
 {
-    TkyCustomVariable *v = FScript->FindLocal(u"Value");
+    TkyCustomVariable *v = scriptSlots().Value;
     return v ? v->GetValue() : Variant::Null();
+}
+
+const TkavReport::ScriptSlots &TkavReport::scriptSlots() const
+{
+    if (FScriptSlots.Changed != FScript->ItemsChanged())
+        FScriptSlots = {FScript->ItemsChanged(), FScript->FindLocal(u"Value"), FScript->FindLocal(u"Self")};
+    return FScriptSlots;
 }
 
 void TkavReport::SetLocalValue(const Variant &Value)
 {
-    if (TkyCustomVariable *v = FScript->FindLocal(u"Value"))
+    if (TkyCustomVariable *v = scriptSlots().Value)
         v->SetValue(Value);
 }
 
 Variant TkavReport::SelfValue() const
 {
-    TkyCustomVariable *v = FScript->FindLocal(u"Self");
+    TkyCustomVariable *v = scriptSlots().Self;
     return v ? v->GetValue() : Variant::Null();
 }
 
 void TkavReport::SetSelfValue(const Variant &Value)
 {
-    if (TkyCustomVariable *v = FScript->FindLocal(u"Self"))
+    if (TkyCustomVariable *v = scriptSlots().Self)
         v->SetValue(Value);
 }
 

@@ -59,6 +59,14 @@ TkyScript::~TkyScript()
 
 namespace {
 
+// Stamps of item changes, unique across scripts: a stamp kept from one script never
+// matches another script built in the same place.
+quint64 itemsStamp()
+{
+    static std::atomic<quint64> last{0};
+    return last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 // A name as the keys hold it: in upper case, whose plain order is the order of
 // kavCompareText. Made once per look-up instead of folding both sides at every step.
 class UpperKey
@@ -101,6 +109,7 @@ TObject *TkyScript::Add(const QString &Name, std::unique_ptr<TObject> Item)
     // Before every entry of the same name: the newest registration is found first.
     const size_t at = lowerBound(Name);
     TObject *raw = Item.get();
+    FItemsChanged = itemsStamp();
     FItems.insert(FItems.begin() + std::ptrdiff_t(at),
                   Entry{kavUpperCase(Name), std::move(Item), var, FAddedBy});
     return raw;
@@ -115,6 +124,7 @@ void TkyScript::checkIndex(int index) const
 void TkyScript::AddBorrowed(const QString &Name, TkyCustomVariable &Item)
 {
     const size_t at = lowerBound(Name);
+    FItemsChanged = itemsStamp();
     FItems.insert(FItems.begin() + std::ptrdiff_t(at),
                   Entry{kavUpperCase(Name), nullptr, &Item, Item.AddedBy()});
 }
@@ -142,6 +152,7 @@ std::unique_ptr<TObject> TkyScript::Remove(TObject *Item)
         return nullptr;
     std::unique_ptr<TObject> taken = std::move(it->item);
     FItems.erase(it);
+    FItemsChanged = itemsStamp();
     return taken;
 }
 
@@ -221,6 +232,7 @@ void TkyScript::eraseEntries(Pred pred, bool lastFirst)
             doomed.push_back(std::move(e.item));
     }
     FItems = std::move(kept);
+    FItemsChanged = itemsStamp();
     if (lastFirst)
         std::reverse(doomed.begin(), doomed.end());
     doomed.clear();

@@ -85,6 +85,9 @@ public:
     // Frees the library modules and their items.
     void ClearRTTI();
     bool LibraryAdded() const { return FLibraryAdded; }
+    // A stamp of the last change to the items (0: none), unique across scripts: a caller
+    // that keeps an item it found by name finds it again when the stamp has moved.
+    quint64 ItemsChanged() const { return FItemsChanged; }
     // Removes the host's items (RemoveItems). The statement list and the line table, when
     // they join, are cleared here too.
     void ClearItems(TkyAddedBy Owner);
@@ -340,6 +343,7 @@ private:
     static inline std::atomic<int> FHookedScripts{0};
 
     TkyAddedBy FAddedBy = nullptr;
+    quint64 FItemsChanged = 0;
     bool FBreakCalled = false;
     bool FContinueCalled = false;
     bool FExitCalled = false;
