@@ -28,19 +28,22 @@ TkavBracket kavScanBracket(const QString &text, qsizetype pos, QStringView open,
     int depth = 0;
     bool outsideDouble = true, outsideSingle = true;
     qsizetype i = pos;
+    // The first character decides before the whole delimiter is compared.
+    const QChar openFirst = open.front(), closeFirst = close.front();
     for (; i < text.size(); ++i) {
-        const QStringView rest = QStringView(text).mid(i);
-        if (outsideDouble && outsideSingle) {
-            if (rest.startsWith(open)) {
+        const QChar c = text[i];
+        if (outsideDouble && outsideSingle && (c == openFirst || c == closeFirst)) {
+            const QStringView rest = QStringView(text).mid(i);
+            if (c == openFirst && rest.startsWith(open)) {
                 if (depth++ == 0)
                     bracket.Start = i;
-            } else if (rest.startsWith(close)) {
+            } else if (c == closeFirst && rest.startsWith(close)) {
                 --depth;
             }
         }
-        if (text[i] == u'"' && outsideSingle)
+        if (c == u'"' && outsideSingle)
             outsideDouble = !outsideDouble;
-        else if (text[i] == u'\'' && outsideDouble)
+        else if (c == u'\'' && outsideDouble)
             outsideSingle = !outsideSingle;
         if (depth <= 0)
             break;
