@@ -2,6 +2,7 @@
 // redeclaration, stored rules, declared defaults, access by kind, text and variant, and
 // creation of objects by class name.
 
+#include <rtl/kavCast.h>
 #include <rtl/kavFont.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStrings.h>
@@ -692,3 +693,46 @@ TEST(RTTIClassInfo, RTLClassesRegisterInOrder)
 }
 
 } // namespace
+
+// --- kavCast -----------------------------------------------------------------------------
+
+namespace {
+
+struct CastBase
+{
+    virtual ~CastBase() = default;
+    int base = 1;
+};
+struct CastOther
+{
+    virtual ~CastOther() = default;
+    int other = 2;
+};
+// The second base sits at an offset: a cast to it must move the pointer.
+struct CastBoth : CastBase, CastOther
+{
+    int both = 3;
+};
+struct CastDerived : CastBoth
+{
+};
+
+} // namespace
+
+TEST(FastCast, AnswersAsDynamicCastAlsoFromMemory)
+{
+    CastBase plain;
+    CastBoth both;
+    CastDerived derived;
+    CastBase *objects[] = {&plain, &both, &derived, nullptr};
+    for (int round = 0; round < 3; ++round) // later rounds come from what was remembered
+        for (CastBase *object : objects) {
+            EXPECT_EQ(kavCast<CastOther>(object), dynamic_cast<CastOther *>(object));
+            EXPECT_EQ(kavCast<CastBoth>(object), dynamic_cast<CastBoth *>(object));
+            EXPECT_EQ(kavCast<const CastOther>(static_cast<const CastBase *>(object)),
+                      dynamic_cast<const CastOther *>(object));
+        }
+    ASSERT_NE(static_cast<void *>(kavCast<CastOther>(static_cast<CastBase *>(&both))),
+              static_cast<void *>(&both));
+    EXPECT_EQ(kavCast<CastOther>(static_cast<CastBase *>(&derived))->other, 2);
+}
