@@ -272,12 +272,17 @@ public:
         sync();
         if (glyphs.isEmpty() || glyphs.size() != positions.size())
             return;
-        emitClip();
+        TkavPDFWriter::Font &font = writer.FontOf(raw);
+        const TkavTrueTypeFont &face = *font.Face;
+        if (face.IsValid() && !underline && !strikeOut) {
+            const QRectF ink = inkOf(face, raw.pixelSize(), glyphs, positions);
+            emitClip(&ink);
+        } else {
+            emitClip();
+        }
         const QColor color = pen.color();
         setFill(color);
         setAlpha(alphaOf(color), strokeAlpha);
-        TkavPDFWriter::Font &font = writer.FontOf(raw);
-        const TkavTrueTypeFont &face = *font.Face;
         if (!face.IsValid()) {
             QPainterPath outlines;
             for (qsizetype i = 0; i < glyphs.size(); ++i)
@@ -303,6 +308,23 @@ public:
     }
 
 private:
+    // Where the glyphs' outlines lie, in device coordinates.
+    QRectF inkOf(const TkavTrueTypeFont &face, double size, const QList<quint32> &glyphs,
+                 const QList<QPointF> &positions) const
+    {
+        const double unit = size / face.UnitsPerEm();
+        QRectF ink;
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            const QRect box = face.GlyphBox(glyphs[i] & 0xffff);
+            if (box.isEmpty())
+                continue;
+            const QPointF at = positions[i];
+            ink |= QRectF(QPointF(at.x() + box.left() * unit, at.y() - (box.bottom() + 1) * unit),
+                          QPointF(at.x() + (box.right() + 1) * unit, at.y() - box.top() * unit));
+        }
+        return matrix.mapRect(ink);
+    }
+
     // The painter's state as it stands: after a restore the painter does not always mark
     // the matrix changed, so it is read at every drawing call.
     void sync()
@@ -327,11 +349,27 @@ private:
         }
     }
 
-    // Writes the clip when it differs from the one in force.
-    void emitClip()
+    // True when Ink (device coordinates) lies inside every one of Clips, give or take a
+    // device unit (a twentieth of a pixel on screen).
+    static bool inside(const std::vector<QPainterPath> &clips, const QRectF &ink)
     {
-        const std::vector<QPainterPath> &wanted = clipEnabled ? clips : noClips;
-        if (wanted == emittedClips)
+        for (const QPainterPath &path : clips) {
+            const QRectF bounds = path.boundingRect();
+            if (path.isEmpty()
+                || !(path == rectPath(bounds) ? bounds.adjusted(-1, -1, 1, 1).contains(ink) : path.contains(ink)))
+                return false;
+        }
+        return true;
+    }
+
+    // Writes the clip when it differs from the one in force. What is drawn next within Ink
+    // needs none when it lies inside the clip wanted: most texts fit their box, and a clip
+    // for each would cost a change of state each.
+    void emitClip(const QRectF *ink = nullptr)
+    {
+        const bool unclipped = ink && clipEnabled && inside(clips, *ink);
+        const std::vector<QPainterPath> &wanted = clipEnabled && !unclipped ? clips : noClips;
+        if (wanted == emittedClips || (unclipped && inside(emittedClips, *ink)))
             return;
         out += "Q\nq\n";
         fillRgb = strokeRgb = -1;

@@ -107,6 +107,8 @@ TkavTrueTypeFont::TkavTrueTypeFont(const QRawFont &Font)
     FMetricCount = int(u16(hhea, 34));
     FGlyphCount = int(u16(table("maxp"), 4));
     FHmtx = table("hmtx");
+    FGlyf = table("glyf");
+    FLoca = table("loca");
     FValid = FGlyphCount > 0 && FMetricCount > 0 && FHmtx.size() >= 4 * qsizetype(FMetricCount);
     FPostScriptName = nameFromTable(Font.fontTable("name"));
     if (FPostScriptName.isEmpty())
@@ -129,15 +131,25 @@ double TkavTrueTypeFont::Width(quint32 Glyph) const
 
 qint64 TkavTrueTypeFont::glyphOffset(quint32 Glyph) const
 {
-    const QByteArray &loca = FTables.at("loca");
-    return FLongLoca ? qint64(u32(loca, 4 * qsizetype(Glyph))) : 2 * qint64(u16(loca, 2 * qsizetype(Glyph)));
+    return FLongLoca ? qint64(u32(FLoca, 4 * qsizetype(Glyph))) : 2 * qint64(u16(FLoca, 2 * qsizetype(Glyph)));
+}
+
+QRect TkavTrueTypeFont::GlyphBox(quint32 Glyph) const
+{
+    if (!FValid || Glyph >= quint32(FGlyphCount))
+        return {};
+    const qint64 start = glyphOffset(Glyph);
+    if (glyphOffset(Glyph + 1) <= start || start + 10 > FGlyf.size())
+        return {};
+    return QRect(QPoint(s16(FGlyf, start + 2), s16(FGlyf, start + 4)),
+                 QPoint(s16(FGlyf, start + 6), s16(FGlyf, start + 8)));
 }
 
 void TkavTrueTypeFont::addComponents(quint32 Glyph, std::set<quint32> &Glyphs, int Depth) const
 {
     if (Glyph >= quint32(FGlyphCount) || Depth > maxComponentDepth)
         return;
-    const QByteArray &glyf = FTables.at("glyf");
+    const QByteArray &glyf = FGlyf;
     const qint64 start = glyphOffset(Glyph);
     if (glyphOffset(Glyph + 1) <= start || s16(glyf, start) >= 0)
         return;

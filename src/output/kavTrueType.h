@@ -25,6 +25,9 @@ public:
     bool Italic() const { return FItalic; }
     // The advance width of Glyph in thousandths of the font size.
     double Width(quint32 Glyph) const;
+    // Where Glyph's outline lies, in font units from its origin (y up); empty for a glyph
+    // without outline.
+    QRect GlyphBox(quint32 Glyph) const;
     QString PostScriptName() const { return FPostScriptName; }
     // A font file of the face with the outlines of Glyphs (and of their components) only;
     // every glyph keeps its number.
@@ -38,6 +41,8 @@ private:
     bool FValid = false;
     std::map<QByteArray, QByteArray> FTables;
     QByteArray FHmtx; // shared with FTables: looked up for every glyph drawn
+    QByteArray FGlyf;
+    QByteArray FLoca;
     int FUnitsPerEm = 1000;
     QRect FBox;
     int FAscent = 0;
