@@ -541,16 +541,17 @@ QString TkavFrame::Diff(const TkavFrame &AFrame) const
                  {u"Frame.RightLine", FRightLine, AFrame.FRightLine},
                  {u"Frame.BottomLine", FBottomLine, AFrame.FBottomLine}};
     for (const auto &l : lines) {
-        const QString prefix = QString::fromUtf16(l.name);
+        // Named only when written: most objects keep their frame.
+        const auto name = [&l](QStringView part) { return QString::fromUtf16(l.name).append(part); };
         const TColor colorRef = colorChanged ? FColor : l.other.Color();
         const TkavFrameStyle styleRef = styleChanged ? FStyle : l.other.Style();
         const double widthRef = widthChanged ? FWidth : l.other.Width();
         if (l.mine.Color() != colorRef)
-            s += intAttr(prefix + u".Color"_s, l.mine.Color());
+            s += intAttr(name(u".Color"), l.mine.Color());
         if (l.mine.Style() != styleRef)
-            s += intAttr(prefix + u".Style"_s, l.mine.Style());
+            s += intAttr(name(u".Style"), l.mine.Style());
         if (floatsDiffer(l.mine.Width(), widthRef))
-            s += floatAttr(prefix + u".Width"_s, l.mine.Width());
+            s += floatAttr(name(u".Width"), l.mine.Width());
     }
     return s;
 }
