@@ -704,6 +704,9 @@ void paintSample(QPainter &p)
     font.setUnderline(true);
     p.setFont(font);
     p.drawText(QPointF(100, 160), u"Underlined"_s);
+    font.setUnderline(false);
+    p.setFont(font);
+    p.drawText(QPointF(200, 130), u"\u00dcber \u03a9\u03bc\u03ad\u03b3\u03b1 \u0416"_s);
     p.setClipRect(QRect(100, 190, 60, 30));
     font.setPixelSize(32);
     p.setFont(font);
@@ -760,6 +763,7 @@ TEST(PdfCanvas, DrawsWhatTheRasterDraws)
     const QString text = QString::fromUtf8(runTool(u"pdftotext"_s, {file, u"-"_s}).out);
     EXPECT_TRUE(text.contains(u"Underlined"_s)) << text.toStdString();
     EXPECT_TRUE(text.contains(u"Rotated"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"\u00dcber \u03a9\u03bc\u03ad\u03b3\u03b1 \u0416"_s)) << text.toStdString();
     const ToolResult fonts = runTool(u"pdffonts"_s, {file});
     EXPECT_TRUE(fonts.out.contains("LiberationSans")) << fonts.out.toStdString();
     EXPECT_TRUE(fonts.err.isEmpty()) << fonts.err.toStdString();
