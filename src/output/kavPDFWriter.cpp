@@ -126,8 +126,6 @@ std::vector<size_t> flatten(const std::vector<TkavPDFOutlineItem> &items,
     return indexes;
 }
 
-
-
 QByteArray deflated(QByteArrayView data, int level)
 {
     uLongf size = compressBound(uLong(data.size()));
