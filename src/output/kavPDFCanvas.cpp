@@ -248,20 +248,24 @@ public:
         if (text.isEmpty() || !raw.isValid())
             return;
         QList<quint32> glyphs;
-        QList<QPointF> positions;
         QList<QStringView> chars;
-        QPointF at = p;
         for (qsizetype i = 0; i < text.size();) {
             const qsizetype units = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
             quint32 glyph = 0;
             int found = 1;
             if (raw.glyphIndexesForChars(text.constData() + i, int(units), &glyph, &found) && found == 1) {
                 glyphs.append(glyph);
-                positions.append(at);
                 chars.append(QStringView(text).mid(i, units));
-                at.rx() += raw.advancesForGlyphIndexes(QList<quint32>{glyph}).value(0).x();
             }
             i += units;
+        }
+        // The advances of all glyphs at once, each glyph placed after the ones before it.
+        const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
+        QList<QPointF> positions;
+        QPointF at = p;
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            positions.append(at);
+            at.rx() += advances.value(i).x();
         }
         DrawGlyphs(raw, glyphs, positions, chars, item.font().underline(), item.font().strikeOut());
     }
@@ -408,31 +412,21 @@ private:
 
     int alphaOf(const QColor &color) const { return int(std::lround(color.alpha() * opacity)); }
 
-    void setFill(const QColor &color)
-    {
-        if (rgbKey(color) == fillRgb)
-            return;
-        fillRgb = rgbKey(color);
-        appendColor(color);
-        out += " rg\n";
-    }
+    void setFill(const QColor &color) { setColor(color, fillRgb, " rg\n"); }
+    void setStroke(const QColor &color) { setColor(color, strokeRgb, " RG\n"); }
 
-    void setStroke(const QColor &color)
+    // Writes Color with Operator unless it is the one in force (Current).
+    void setColor(const QColor &color, int &current, const char *operatorText)
     {
-        if (rgbKey(color) == strokeRgb)
+        if (rgbKey(color) == current)
             return;
-        strokeRgb = rgbKey(color);
-        appendColor(color);
-        out += " RG\n";
-    }
-
-    void appendColor(const QColor &color)
-    {
+        current = rgbKey(color);
         appendNum(out, color.redF(), 3);
         out += ' ';
         appendNum(out, color.greenF(), 3);
         out += ' ';
         appendNum(out, color.blueF(), 3);
+        out += operatorText;
     }
 
     void setAlpha(int fill, int stroke)
