@@ -14,6 +14,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <unordered_map>
 
 using namespace Qt::StringLiterals;
 
@@ -71,6 +72,7 @@ public:
         , FTk(*owner.FParser)
         , FElements(owner.FGrammar->Elements())
         , FDepth(depth)
+        , FRemembers(FElements.size())
     {}
 
     // rule -> its children in order, wrapped by its node
@@ -79,11 +81,7 @@ public:
     // An error that a loop cannot clear: a failed unit, the nesting limit, text left over.
     void setFatal(const QString &text, int pos, const QString &posText = QString())
     {
-        FHasError = true;
-        FSticky = true;
-        FErrText = text;
-        FErrPos = pos;
-        FErrPosText = posText;
+        setError(true, false, text, pos, posText);
     }
 
     bool HasError() const { return FHasError; }
@@ -103,6 +101,21 @@ private:
     void appendOpen(const QString &name, int pos, int pos1 = 0);
     void appendClose(const QString &name);
     int firstTokenPos(int start);
+    void setError(bool sticky, bool term, const QString &text, int pos, const QString &posText);
+
+    // What a failed rule left of the error state, so that trying it again at the same
+    // place costs nothing: without it, alternatives sharing a beginning (a unary minus
+    // in an expression and in its factor) make the work double with every nesting level.
+    struct Failure
+    {
+        quint64 errorStamp = 0; // 0: the attempt left the error as it was
+        bool hasError = false, sticky = false, term = false;
+        QString text, posText;
+        int pos = 0;
+    };
+    quint64 failureKey(int rule, int pos) const;
+    // A failure that entered fewer rules than this is cheaper to repeat than to remember.
+    static constexpr quint64 costWorthRemembering = 32;
 
     TkyILParser &FOwner;
     TkyParser &FTk;
@@ -115,6 +128,11 @@ private:
     QString FErrText;
     int FErrPos = 0;
     QString FErrPosText; // a position in another text (a unit's)
+    quint64 FErrorStamp = 0; // counts changes of the error state
+    int FUnitsLoaded = 0;
+    quint64 FEntries = 0; // rules entered so far
+    std::unordered_map<quint64, Failure> FFailures;
+    std::vector<bool> FRemembers; // per rule: it has a remembered failure
 };
 
 // The position of E's first token: start, after white space and comments.
@@ -128,6 +146,26 @@ int TkyILParser::Interpreter::firstTokenPos(int start)
     return result;
 }
 
+void TkyILParser::Interpreter::setError(bool sticky, bool term, const QString &text, int pos,
+                                        const QString &posText)
+{
+    FHasError = true;
+    FSticky = sticky;
+    FTerm = term;
+    FErrText = text;
+    FErrPos = pos;
+    FErrPosText = posText;
+    ++FErrorStamp;
+}
+
+// Inside a rule only the kind of the standing error steers the walk (whether there is
+// one, whether loops may clear it), never its text: a failure is remembered per kind.
+quint64 TkyILParser::Interpreter::failureKey(int rule, int pos) const
+{
+    const quint64 kind = !FHasError ? 0 : FSticky ? 1 : FTerm ? 2 : 3;
+    return (quint64(quint32(pos)) << 32) | (quint64(quint32(rule)) << 2) | kind;
+}
+
 bool TkyILParser::Interpreter::enterRule(int rule)
 {
     // Both bounds: the rule levels, and the thread's real stack (threads may have small
@@ -135,7 +173,34 @@ bool TkyILParser::Interpreter::enterRule(int rule)
     const char frame = 0;
     if (++FDepth > kyMaxRuleDepth || (FOwner.FStackLimit && &frame < FOwner.FStackLimit))
         throw NestingTooDeep{};
+    const int start = FTk.Position();
+    if (FRemembers[size_t(rule)]) {
+        if (const auto it = FFailures.find(failureKey(rule, start)); it != FFailures.end()) {
+            const Failure &f = it->second;
+            if (f.errorStamp) {
+                setError(f.sticky, f.term, f.text, f.pos, f.posText);
+                FHasError = f.hasError;
+            }
+            --FDepth;
+            return false;
+        }
+    }
+    const size_t mark = FLines.size();
+    const quint64 stamp = FErrorStamp;
+    const quint64 entries = ++FEntries;
+    const int units = FUnitsLoaded;
+    const quint64 key = failureKey(rule, start);
     const bool matched = interpret(rule);
+    // A failed rule leaves nothing behind, unless it loaded units: they are loaded once.
+    if (!matched && units == FUnitsLoaded) {
+        FLines.resize(mark);
+        if (FEntries - entries >= costWorthRemembering) {
+            Failure &f = FFailures[key];
+            if (stamp != FErrorStamp)
+                f = {FErrorStamp, FHasError, FSticky, FTerm, FErrText, FErrPosText, FErrPos};
+            FRemembers[size_t(rule)] = true;
+        }
+    }
     --FDepth;
     return matched;
 }
@@ -154,12 +219,7 @@ void TkyILParser::Interpreter::record(const TkyRuleElement &e, int start)
 {
     if (!e.HasErr || FHasError)
         return;
-    FHasError = true;
-    FSticky = false;
-    FTerm = e.Term;
-    FErrText = e.ErrText;
-    FErrPos = firstTokenPos(start);
-    FErrPosText.clear();
+    setError(false, e.Term, e.ErrText, firstTokenPos(start), QString());
 }
 
 void TkyILParser::Interpreter::appendLeaf(const QString &name, const QString &text, int pos)
@@ -229,6 +289,7 @@ void TkyILParser::Interpreter::wrapUses(size_t mark)
         std::unique_ptr<TkyXMLItem> body;
         QString errText, errPos;
         FOwner.loadUnit(unitName, FDepth, body, errText, errPos);
+        ++FUnitsLoaded;
         // A unit's error replaces an ordinary one; of two failed units the first loaded
         // keeps its message, matching the unit name the script already holds.
         if (!errText.isEmpty() && !(FHasError && FSticky))
@@ -280,8 +341,10 @@ bool TkyILParser::Interpreter::loop(const TkyRuleElement &e, int start)
         FTk.SetPosition(p1);
         // Reaching the end of a repetition is normal; the error of the pass that ended it
         // goes when the loop or the failed element allows it.
-        if (FHasError && !FSticky && (e.LoopClears || FTerm))
+        if (FHasError && !FSticky && (e.LoopClears || FTerm)) {
             FHasError = false;
+            ++FErrorStamp;
+        }
     }
     if (!matched && e.Kind == rkOptionalLoop) {
         FTk.SetPosition(start);

@@ -172,6 +172,37 @@ TEST(ILParserElements, FailedRuleDropsItsLines)
 )"_s));
 }
 
+TEST(ILParserElements, FailedPlainRuleDropsItsLeaves)
+{
+    // Rule a has no node of its own: the leaf it emitted before failing goes as well.
+    const QString rules = uR"(
+      <program><switch><a/><b/></switch></program>
+      <a><ident add="x"/><char text="!"/></a>
+      <b><ident add="y"/></b>)"_s;
+    EXPECT_EQ(il(rules, u"foo"_s), program(uR"(  <y text="foo" pos="1:4"/>
+)"_s));
+}
+
+TEST(ILParserElements, SharedBeginningsStayLinear)
+{
+    // An expression's minus and its term's minus both parse the rest when a bracket never
+    // closes: without remembering failed rules, each level doubled the work (2^80 here).
+    const QString rules = uR"x(
+      <program><e/></program>
+      <e><switch><sequence><char text="-" add="op"/><t/></sequence><t/></switch></e>
+      <t node="t"><switch>
+        <sequence><char text="("/><e/><char text=")" err="err5"/></sequence>
+        <sequence><char text="-" add="op"/><t/></sequence>
+        <ident add="id"/>
+      </switch></t>)x"_s;
+    QString source;
+    for (int i = 0; i < 80; ++i)
+        source += u"(-"_s;
+    EXPECT_EQ(il(rules, source + u'a'), u"error at 2:1: ';' expected"_s);
+    // The same rules still read a closed nesting.
+    EXPECT_TRUE(il(rules, u"-(-(a))"_s).startsWith(u"<program>\n  <op text=\"-\" pos=\"1:2\"/>"_s));
+}
+
 TEST(ILParserElements, BracketedReportExpression)
 {
     const QString rules = uR"(
