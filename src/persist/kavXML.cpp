@@ -813,6 +813,8 @@ void TkavXMLWriter::WriteHeader()
 
 void TkavXMLWriter::WriteRootItem(TkavXMLItem &rootItem)
 {
+    FDeepest = 0;
+    FRootChildren[0] = FRootChildren[1] = written();
     writeItemTree(rootItem, 0, 0);
     flushBuffer();
 }
@@ -830,6 +832,7 @@ void TkavXMLWriter::flushBuffer()
     if (FBuffer.isEmpty())
         return;
     FStream.WriteBuffer(FBuffer.constData(), FBuffer.size());
+    FFlushed += FBuffer.size();
     FBuffer.resize(0);
 }
 
@@ -860,13 +863,47 @@ void TkavXMLWriter::writeStartTag(const TkavXMLItem &item, int indent, bool hasC
     appendLine();
 }
 
+void TkavXMLWriter::writeEndTag(const TkavXMLItem &item, int indent)
+{
+    FBuffer.append(indent, ' ');
+    FBuffer += "</";
+    appendName(FBuffer, item.FName);
+    FBuffer += '>';
+    appendLine();
+}
+
+// The children of an unloaded item, copied as our own writer stored them: the same bytes
+// it would write after reading them back, at a fraction of the cost. False when they must
+// be read back (another writer's copy, indented output, or too deep where they now go).
+bool TkavXMLWriter::copyStoredChildren(const TkavXMLItem &item, int indent, int depth)
+{
+    if (!item.FStoredChildren || FAutoIndent || depth + item.FStoredHeight > TkavXMLReader::MaxDepth)
+        return false;
+    writeStartTag(item, indent, true);
+    flushBuffer();
+    FTempStream->Seek(item.FOffset + item.FStoredTag, soBeginning);
+    for (qint64 left = item.FStoredChildren; left > 0;) {
+        const qsizetype chunk = qsizetype(std::min<qint64>(left, writeFlushSize));
+        FBuffer.resize(chunk);
+        FTempStream->ReadBuffer(FBuffer.data(), chunk);
+        flushBuffer();
+        left -= chunk;
+    }
+    FDeepest = std::max(FDeepest, depth + item.FStoredHeight - 1);
+    writeEndTag(item, indent);
+    return true;
+}
+
 void TkavXMLWriter::writeItemTree(TkavXMLItem &item, int indent, int depth)
 {
     // A tree deeper than the reader accepts would be written but never read back.
     if (depth >= TkavXMLReader::MaxDepth)
         kavRaise<TkavInvalidXMLException>(invalidFormatText());
+    FDeepest = std::max(FDeepest, depth);
     bool fetched = false;
     if (FTempStream && item.FUnloadable && !item.FLoaded) {
+        if (copyStoredChildren(item, indent, depth))
+            return;
         TkavXMLReader reader(*FTempStream);
         reader.SetOldFormat(FTempStreamOldFormat);
         reader.SetPosition(item.FOffset);
@@ -883,14 +920,14 @@ void TkavXMLWriter::writeItemTree(TkavXMLItem &item, int indent, int depth)
     writeStartTag(item, indent, hasChildren);
     if (!hasChildren)
         return;
+    if (depth == 0)
+        FRootChildren[0] = written();
     const int childIndent = FAutoIndent ? indent + 2 : 0;
     for (const auto &child : item.FItems)
         writeItemTree(*child, childIndent, depth + 1);
-    FBuffer.append(indent, ' ');
-    FBuffer += "</";
-    appendName(FBuffer, item.FName);
-    FBuffer += '>';
-    appendLine();
+    if (depth == 0)
+        FRootChildren[1] = written();
+    writeEndTag(item, indent);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1004,10 +1041,17 @@ void TkavXMLDocument::UnloadItem(TkavXMLItem &item)
     const qint64 offset = FTempStream->Seek(0, soEnd);
     TkavXMLWriter writer(*FTempStream);
     writer.WriteRootItem(item);
+    // Remembered so that a save can copy the children verbatim (the swap writer does not
+    // indent, so the bytes are those of any unindented save).
+    const qint64 tag = writer.RootChildrenStart(), bytes = writer.RootChildrenEnd() - tag;
+    const bool copyable = tag <= 0xffff && bytes > 0 && bytes <= 0xffffffff;
     item.Clear();
     item.FOffset = offset;
     item.FStored = true;
     item.FModified = false;
+    item.FStoredTag = copyable ? quint16(tag) : 0;
+    item.FStoredChildren = copyable ? quint32(bytes) : 0;
+    item.FStoredHeight = quint16(writer.Height());
 }
 
 void TkavXMLDocument::LoadItem(TkavXMLItem &item)

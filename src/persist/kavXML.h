@@ -129,6 +129,11 @@ private:
     bool FModified = false;
     bool FUnloadable = false;
     bool FStored = false;
+    // Where the children of a copy our own writer stored begin (bytes after Offset), how
+    // many bytes they take and how deep they nest (0 bytes: read them back to write them).
+    quint16 FStoredTag = 0;
+    quint16 FStoredHeight = 0;
+    quint32 FStoredChildren = 0;
 };
 
 // Forward reader of tags and element trees from a stream (not owned). Reading starts at
@@ -205,15 +210,26 @@ public:
     // Writes the tree and flushes the buffer to the stream. A tree nested deeper than
     // TkavXMLReader::MaxDepth raises "Invalid file format" (it could not be read back).
     void WriteRootItem(TkavXMLItem &rootItem);
+    // Of the last tree written: where its root's children began and ended (bytes since the
+    // writer was made) and how many levels it had.
+    qint64 RootChildrenStart() const { return FRootChildren[0]; }
+    qint64 RootChildrenEnd() const { return FRootChildren[1]; }
+    int Height() const { return FDeepest + 1; }
 
 private:
     void appendLine();
     void flushBuffer();
+    qint64 written() const { return FFlushed + FBuffer.size(); }
     void writeStartTag(const TkavXMLItem &item, int indent, bool hasChildren);
     void writeItemTree(TkavXMLItem &item, int indent, int depth);
+    bool copyStoredChildren(const TkavXMLItem &item, int indent, int depth);
+    void writeEndTag(const TkavXMLItem &item, int indent);
 
     bool FAutoIndent = false;
     bool FTempStreamOldFormat = false;
+    int FDeepest = 0;
+    qint64 FFlushed = 0;
+    qint64 FRootChildren[2] = {0, 0};
     QByteArray FBuffer;
     TStream &FStream;
     TStream *FTempStream = nullptr;

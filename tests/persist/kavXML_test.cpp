@@ -632,6 +632,37 @@ TEST(XMLLazy, UnloadAndLoadThroughSwapFile)
     EXPECT_FALSE(QFile::exists(swapFile)); // the destructor removes it
 }
 
+TEST(XMLLazy, SavedSwappedPagesKeepTheirNewAttributes)
+{
+    // A swapped page's children are written as stored, its start tag as it is now; an
+    // indented save reads them back. Either way the bytes of a document kept in memory.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    TkavXMLDocument doc, reference;
+    doc.SetTempDir(dir.path());
+    for (TkavXMLDocument *d : {&doc, &reference}) {
+        buildSample(*d, 3, 4);
+        for (int i = 0; i < 3; ++i)
+            d->Root()->Items(i)->SetUnloadable(true);
+    }
+    doc.UnloadItem(*doc.Root()->Items(0));
+    doc.UnloadItem(*doc.Root()->Items(2));
+    for (TkavXMLDocument *d : {&doc, &reference})
+        d->Root()->Items(2)->SetProp(u"Name", u"Renamed <3>"_s);
+    for (const bool indent : {false, true}) {
+        doc.SetAutoIndent(indent);
+        reference.SetAutoIndent(indent);
+        EXPECT_EQ(save(doc), save(reference)) << indent;
+        EXPECT_FALSE(doc.Root()->Items(2)->Loaded());
+    }
+    // Loaded back and swapped again unchanged, the page still saves the same.
+    doc.SetAutoIndent(false);
+    reference.SetAutoIndent(false);
+    doc.LoadItem(*doc.Root()->Items(2));
+    doc.UnloadItem(*doc.Root()->Items(2));
+    EXPECT_EQ(save(doc), save(reference));
+}
+
 TEST(XMLLazy, MarkerIsRecognisedAndNeverDuplicated)
 {
     TkavXMLDocument doc;
