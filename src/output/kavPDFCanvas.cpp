@@ -297,15 +297,7 @@ public:
             writeText(font, raw.pixelSize(), glyphs, positions, chars);
         }
         if (underline || strikeOut) {
-            const double last = raw.advancesForGlyphIndexes(QList<quint32>{glyphs.last()}).value(0).x();
-            const double left = positions.first().x();
-            const double right = positions.last().x() + last;
-            const double thickness = std::max(raw.lineThickness(), 0.5);
-            QPainterPath lines;
-            if (underline)
-                lines.addRect(left, positions.first().y() + raw.underlinePosition(), right - left, thickness);
-            if (strikeOut)
-                lines.addRect(left, positions.first().y() - raw.xHeight() / 2, right - left, thickness);
+            const QPainterPath lines = kavGlyphDecorations(raw, glyphs, positions, underline, strikeOut);
             appendPath(out, matrix.map(lines));
             out += "f\n";
         }

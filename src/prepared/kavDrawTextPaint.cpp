@@ -89,6 +89,27 @@ bool pairTail(const QString &text, qsizetype i)
 
 } // namespace
 
+QPainterPath kavGlyphDecorations(const QRawFont &Font,
+                                 const QList<quint32> &Glyphs,
+                                 const QList<QPointF> &Positions,
+                                 bool Underline,
+                                 bool StrikeOut)
+{
+    QPainterPath lines;
+    if (Glyphs.isEmpty() || Glyphs.size() != Positions.size())
+        return lines;
+    const double last = Font.advancesForGlyphIndexes(QList<quint32>{Glyphs.last()}).value(0).x();
+    const double left = Positions.first().x();
+    const double right = Positions.last().x() + last;
+    const double baseline = Positions.first().y();
+    const double thickness = std::max(Font.lineThickness(), 0.5);
+    if (Underline)
+        lines.addRect(left, baseline + Font.underlinePosition(), right - left, thickness);
+    if (StrikeOut)
+        lines.addRect(left, baseline - Font.xHeight() / 2, right - left, thickness);
+    return lines;
+}
+
 // What the device needs: its kind, resolution and the font sizes on it.
 struct TkavDrawText::Target
 {
@@ -432,9 +453,10 @@ void TkavDrawText::DrawText(QPainter &canvas, TkavHAlign hAlign, TkavVAlign vAli
         run.setRawFont(raw);
         run.setGlyphIndexes(glyphs);
         run.setPositions(positions);
-        run.setUnderline(font.underline());
-        run.setStrikeOut(font.strikeOut());
         canvas.drawGlyphRun(QPointF(0, 0), run);
+        if (font.underline() || font.strikeOut())
+            canvas.fillPath(kavGlyphDecorations(raw, glyphs, positions, font.underline(), font.strikeOut()),
+                            canvas.pen().color());
         glyphs.clear();
         positions.clear();
     };

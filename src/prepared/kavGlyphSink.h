@@ -10,6 +10,7 @@
 #include <QList>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPointF>
 #include <QRawFont>
 #include <QStringView>
@@ -29,6 +30,14 @@ public:
                             bool StrikeOut)
         = 0;
 };
+
+// The underline and strike-out bars of glyphs placed on one baseline, in the glyphs'
+// coordinates. Every device draws them from this (raster glyph runs leave them out).
+QPainterPath kavGlyphDecorations(const QRawFont &Font,
+                                 const QList<quint32> &Glyphs,
+                                 const QList<QPointF> &Positions,
+                                 bool Underline,
+                                 bool StrikeOut);
 
 // The sink Painter draws on, or null.
 inline IkavGlyphSink *kavGlyphSinkOf(const QPainter &Painter)

@@ -232,10 +232,12 @@ class SidePainter
 {
 public:
     // visible: the canvas area that can show; patterns painted piece by piece stop there.
-    SidePainter(QPainter &canvas, const FrameSide &side, int width, const PixelArea &visible)
+    // scale: device pixels per pixel of the page, the unit of dash patterns.
+    SidePainter(QPainter &canvas, const FrameSide &side, int width, double scale, const PixelArea &visible)
         : FCanvas(canvas)
         , FSide(side)
         , FW(width)
+        , FScale(std::max(scale, 1.0))
         , FColor(kavColorToQColor(side.line.Color()))
         , FVisibleFrom(side.vertical ? visible.y0 : visible.x0)
         , FVisibleTo(side.vertical ? visible.y1 : visible.x1)
@@ -302,10 +304,17 @@ private:
         squareCapped(qint64(FSide.pos) - FSide.outward * FW, FSide.a + growA, FSide.b - growB);
     }
 
-    // w parallel one-pixel dashed lines centred on the edge.
+    // w parallel one-pixel dashed lines centred on the edge. Dashes are as long as on a
+    // page drawn at 1:1, or a printer's pixels would shrink them into a solid line.
     void dashed()
     {
         QPen pen(FColor, 1, dashStyle(FSide.line.Style()), Qt::FlatCap);
+        if (FScale > 1) {
+            QList<qreal> pattern = pen.dashPattern();
+            for (qreal &part : pattern)
+                part = std::round(part * FScale);
+            pen.setDashPattern(pattern);
+        }
         FCanvas.setPen(pen);
         FCanvas.setBrush(Qt::NoBrush);
         for (int i = 0; i < FW; ++i) {
@@ -348,6 +357,7 @@ private:
     QPainter &FCanvas;
     const FrameSide &FSide;
     int FW;
+    double FScale;
     QColor FColor;
     qint64 FVisibleFrom;
     qint64 FVisibleTo;
@@ -589,7 +599,7 @@ void TkavFrame::Draw(
             if (!drawn[i] || sides[i].line.Color() == clNone)
                 continue;
             const int w = scaledWidth(sides[i].line.Width(), ScaleX);
-            SidePainter(Canvas, sides[i], w, visible).paint();
+            SidePainter(Canvas, sides[i], w, ScaleX, visible).paint();
         }
     }
     Canvas.restore();

@@ -750,3 +750,35 @@ TEST(DrawTextPaint, KeptFontsDoNotLeakIntoTheNextText)
     }
     EXPECT_NE(draw(*reused, plain), draw(*reused, bold));
 }
+
+// Glyph runs on images carry no underline or strike-out: the engine draws the bars itself,
+// across the whole run.
+TEST(DrawTextPaint, UnderlineAndStrikeOutOnImages)
+{
+    auto draw = [](const char16_t *text) {
+        auto dt = engine(Layout{.width = 200, .height = 40}, kavDefaultTextMeasurer());
+        dt->SetText({u16(text)});
+        QImage image = whiteImage(200, 40);
+        QPainter painter(&image);
+        dt->DrawText(painter, haLeft, vaTop);
+        return image;
+    };
+    const QImage plain = draw(u"MMMM"), under = draw(u"<u>MMMM"), struck = draw(u"<strike>MMMM");
+    const QRect letters = ink(plain);
+    ASSERT_FALSE(letters.isEmpty());
+    const auto darkAcross = [&](const QImage &image, int y) {
+        for (int x = letters.left() + 1; x < letters.right(); ++x)
+            if (qGray(image.pixel(x, y)) > 128)
+                return false;
+        return true;
+    };
+    const int bar = ink(under).bottom();
+    EXPECT_GT(bar, letters.bottom());
+    EXPECT_TRUE(darkAcross(under, bar));
+    EXPECT_EQ(ink(struck).top(), letters.top()); // the bar lies within the letters' height
+    EXPECT_EQ(ink(struck).bottom(), letters.bottom());
+    bool crossed = false;
+    for (int y = letters.top(); y <= letters.bottom(); ++y)
+        crossed |= darkAcross(struck, y) && !darkAcross(plain, y);
+    EXPECT_TRUE(crossed);
+}

@@ -887,6 +887,19 @@ TEST(FramesDraw, DashedStylesLeaveGapsAndUseParallelLines)
         EXPECT_EQ(wide.pixel(21, y), dash.pixel(20, y)) << y;
     }
     EXPECT_EQ(paintedRun(wide, 22, 10, 89, black), 0);
+    // On a device of four pixels per page pixel (a printer) the dashes are four times as
+    // long, or they would merge into a solid line.
+    auto firstDash = [](const QImage &img, int x) {
+        int y = 10;
+        while (y < img.height() && img.pixel(x, y) == black)
+            ++y;
+        return y - 10;
+    };
+    TkavFrame fine;
+    fine.SetTyp({ftLeft});
+    fine.SetStyle(fsDash);
+    const QImage printed = drawFrame(fine, 20, 10, 60, 90, 4);
+    EXPECT_EQ(firstDash(printed, 20), 4 * firstDash(dash, 20));
 }
 
 TEST(FramesDraw, SquareAndAltDotPatterns)
