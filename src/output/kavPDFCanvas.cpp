@@ -19,50 +19,18 @@ constexpr long long maxDrift = 3;
 // Pictures repeated over an area beyond this many copies are cut off.
 constexpr int maxTiles = 10000;
 
-// Appends Value with at most Decimals digits after the point, trailing zeros left out.
-void appendNum(QByteArray &out, double value, int decimals = 2)
-{
-    static constexpr double scales[] = {1, 10, 100, 1000, 10000};
-    if (!std::isfinite(value))
-        value = 0;
-    const double scale = scales[decimals];
-    long long n = std::llround(value * scale);
-    if (n < 0) {
-        out += '-';
-        n = -n;
-    }
-    const long long whole = n / (long long)scale;
-    long long part = n % (long long)scale;
-    char buffer[24];
-    out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, whole).ptr - buffer);
-    if (part == 0) {
-        if (whole == 0 && out.endsWith("-0"))
-            out.chop(2), out += '0';
-        return;
-    }
-    int digits = decimals;
-    while (part % 10 == 0) {
-        part /= 10;
-        --digits;
-    }
-    char fraction[8];
-    for (int i = digits - 1; i >= 0; --i, part /= 10)
-        fraction[i] = char('0' + part % 10);
-    out += '.';
-    out.append(fraction, digits);
-}
 
 void appendPoint(QByteArray &out, QPointF p)
 {
-    appendNum(out, p.x());
+    kavPDFAppendNumber(out, p.x());
     out += ' ';
-    appendNum(out, p.y());
+    kavPDFAppendNumber(out, p.y());
 }
 
 void appendMatrix(QByteArray &out, const QTransform &m)
 {
     for (const double v : {m.m11(), m.m12(), m.m21(), m.m22()}) {
-        appendNum(out, v, 4);
+        kavPDFAppendNumber(out, v, 4);
         out += ' ';
     }
     appendPoint(out, {m.dx(), m.dy()});
@@ -413,11 +381,11 @@ private:
         if (rgbKey(color) == current)
             return;
         current = rgbKey(color);
-        appendNum(out, color.redF(), 3);
+        kavPDFAppendNumber(out, color.redF(), 3);
         out += ' ';
-        appendNum(out, color.greenF(), 3);
+        kavPDFAppendNumber(out, color.greenF(), 3);
         out += ' ';
-        appendNum(out, color.blueF(), 3);
+        kavPDFAppendNumber(out, color.blueF(), 3);
         out += operatorText;
     }
 
@@ -478,7 +446,7 @@ private:
         const double width = pen.isCosmetic() ? std::max(pen.widthF(), 1.0) : pen.widthF() * scale;
         if (width != lineWidth) {
             lineWidth = width;
-            appendNum(out, width);
+            kavPDFAppendNumber(out, width);
             out += " w\n";
         }
         QByteArray wanted = "[] 0";
@@ -486,11 +454,11 @@ private:
             const double unit = std::max(width, 1.0);
             wanted = "[";
             for (const double part : pen.dashPattern()) {
-                appendNum(wanted, part * unit);
+                kavPDFAppendNumber(wanted, part * unit);
                 wanted += ' ';
             }
             wanted += "] ";
-            appendNum(wanted, pen.dashOffset() * unit);
+            kavPDFAppendNumber(wanted, pen.dashOffset() * unit);
         }
         if (wanted != dash) {
             dash = wanted;
@@ -532,7 +500,7 @@ private:
         out += "BT\n/";
         out += font.Name;
         out += ' ';
-        appendNum(out, size);
+        kavPDFAppendNumber(out, size);
         out += " Tf\n";
         double cursor = 0;
         // Up to one glyph and one correction, appended at once.

@@ -14,6 +14,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -30,14 +31,9 @@ constexpr int jpegQuality = 94;
 // Numbers in the shortest fixed form: "12.5", "0", "-3.25".
 QByteArray num(double value)
 {
-    QByteArray text = QByteArray::number(value, 'f', 2);
-    if (text.contains('.')) {
-        while (text.endsWith('0'))
-            text.chop(1);
-        if (text.endsWith('.'))
-            text.chop(1);
-    }
-    return text == "-0" ? QByteArray("0") : text;
+    QByteArray text;
+    kavPDFAppendNumber(text, value);
+    return text;
 }
 
 QByteArray ref(int number)
@@ -179,6 +175,36 @@ QByteArray toUnicodeCMap(const std::map<quint32, QString> &text)
 }
 
 } // namespace
+
+void kavPDFAppendNumber(QByteArray &out, double value, int decimals)
+{
+    static constexpr double scales[] = {1, 10, 100, 1000, 10000};
+    // Beyond this no viewer draws anything, and the integer arithmetic below stays exact.
+    constexpr double largest = 1e12;
+    value = std::isfinite(value) ? std::clamp(value, -largest, largest) : 0;
+    const double scale = scales[decimals];
+    long long n = std::llround(value * scale);
+    if (n < 0) { // a value that rounds to 0 has no sign
+        out += '-';
+        n = -n;
+    }
+    const long long whole = n / (long long)scale;
+    long long part = n % (long long)scale;
+    char buffer[24];
+    out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, whole).ptr - buffer);
+    if (part == 0)
+        return;
+    int digits = decimals;
+    while (part % 10 == 0) {
+        part /= 10;
+        --digits;
+    }
+    char fraction[8];
+    for (int i = digits - 1; i >= 0; --i, part /= 10)
+        fraction[i] = char('0' + part % 10);
+    out += '.';
+    out.append(fraction, digits);
+}
 
 TkavPDFWriter::TkavPDFWriter(TStream &Out)
     : FOut(Out)

@@ -23,6 +23,10 @@
 class QPaintDevice;
 class TStream;
 
+// Appends Value in PDF's number form: at most Decimals digits after the point, trailing
+// zeros left out, never "-0".
+void kavPDFAppendNumber(QByteArray &Out, double Value, int Decimals = 2);
+
 // A place in the output document: an exported page (0-based) and a distance from its top
 // edge in points. A negative page means "nowhere".
 struct TkavPDFDestination

@@ -770,3 +770,22 @@ TEST(PdfCanvas, DrawsWhatTheRasterDraws)
 }
 
 } // namespace
+
+TEST(PdfCanvas, NumbersInPlainForm)
+{
+    const auto text = [](double value, int decimals = 2) {
+        QByteArray out;
+        kavPDFAppendNumber(out, value, decimals);
+        return out;
+    };
+    EXPECT_EQ(text(0), "0");
+    EXPECT_EQ(text(-0.001), "0"); // rounds to zero: no sign
+    EXPECT_EQ(text(-0.5), "-0.5");
+    EXPECT_EQ(text(12.30), "12.3");
+    EXPECT_EQ(text(841.889), "841.89");
+    EXPECT_EQ(text(1.23456, 4), "1.2346");
+    EXPECT_EQ(text(7, 0), "7");
+    EXPECT_EQ(text(std::nan("")), "0");
+    EXPECT_EQ(text(1e300), "1000000000000"); // far off the page, but a number
+    EXPECT_EQ(text(-HUGE_VAL), "0");
+}
