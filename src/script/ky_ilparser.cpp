@@ -108,7 +108,7 @@ private:
     // in an expression and in its factor) make the work double with every nesting level.
     struct Failure
     {
-        quint64 errorStamp = 0; // 0: the attempt left the error as it was
+        bool changed = false; // false: the attempt left the error as it was
         bool hasError = false, sticky = false, term = false;
         QString text, posText;
         int pos = 0;
@@ -177,7 +177,7 @@ bool TkyILParser::Interpreter::enterRule(int rule)
     if (FRemembers[size_t(rule)]) {
         if (const auto it = FFailures.find(failureKey(rule, start)); it != FFailures.end()) {
             const Failure &f = it->second;
-            if (f.errorStamp) {
+            if (f.changed) {
                 setError(f.sticky, f.term, f.text, f.pos, f.posText);
                 FHasError = f.hasError;
             }
@@ -197,7 +197,7 @@ bool TkyILParser::Interpreter::enterRule(int rule)
         if (FEntries - entries >= costWorthRemembering) {
             Failure &f = FFailures[key];
             if (stamp != FErrorStamp)
-                f = {FErrorStamp, FHasError, FSticky, FTerm, FErrText, FErrPosText, FErrPos};
+                f = {true, FHasError, FSticky, FTerm, FErrText, FErrPosText, FErrPos};
             FRemembers[size_t(rule)] = true;
         }
     }
