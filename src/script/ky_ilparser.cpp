@@ -113,7 +113,19 @@ private:
         QString text, posText;
         int pos = 0;
     };
-    quint64 failureKey(int rule, int pos) const;
+    // The state a rule attempt started from.
+    struct Attempt
+    {
+        size_t lines;
+        quint64 errorStamp;
+        quint64 entries;
+        int units;
+        quint8 errorKind;
+    };
+    static quint64 failureKey(int rule, int pos, quint8 errorKind);
+    quint8 errorKind() const;
+    [[gnu::noinline]] bool replayFailure(int rule, int pos);
+    [[gnu::noinline]] void failed(int rule, int pos, const Attempt &attempt);
     // A failure that entered fewer rules than this is cheaper to repeat than to remember.
     static constexpr quint64 costWorthRemembering = 32;
 
@@ -160,10 +172,42 @@ void TkyILParser::Interpreter::setError(bool sticky, bool term, const QString &t
 
 // Inside a rule only the kind of the standing error steers the walk (whether there is
 // one, whether loops may clear it), never its text: a failure is remembered per kind.
-quint64 TkyILParser::Interpreter::failureKey(int rule, int pos) const
+quint64 TkyILParser::Interpreter::failureKey(int rule, int pos, quint8 errorKind)
 {
-    const quint64 kind = !FHasError ? 0 : FSticky ? 1 : FTerm ? 2 : 3;
-    return (quint64(quint32(pos)) << 32) | (quint64(quint32(rule)) << 2) | kind;
+    return (quint64(quint32(pos)) << 32) | (quint64(quint32(rule)) << 2) | errorKind;
+}
+
+quint8 TkyILParser::Interpreter::errorKind() const
+{
+    return !FHasError ? 0 : FSticky ? 1 : FTerm ? 2 : 3;
+}
+
+// Kept out of enterRule, whose frame is paid once per nesting level.
+bool TkyILParser::Interpreter::replayFailure(int rule, int pos)
+{
+    const auto it = FFailures.find(failureKey(rule, pos, errorKind()));
+    if (it == FFailures.end())
+        return false;
+    const Failure &f = it->second;
+    if (f.changed) {
+        setError(f.sticky, f.term, f.text, f.pos, f.posText);
+        FHasError = f.hasError;
+    }
+    return true;
+}
+
+// A failed rule leaves nothing behind, unless it loaded units: they are loaded once.
+void TkyILParser::Interpreter::failed(int rule, int pos, const Attempt &attempt)
+{
+    if (attempt.units != FUnitsLoaded)
+        return;
+    FLines.resize(attempt.lines);
+    if (FEntries - attempt.entries < costWorthRemembering)
+        return;
+    Failure &f = FFailures[failureKey(rule, pos, attempt.errorKind)];
+    if (attempt.errorStamp != FErrorStamp)
+        f = {true, FHasError, FSticky, FTerm, FErrText, FErrPosText, FErrPos};
+    FRemembers[size_t(rule)] = true;
 }
 
 bool TkyILParser::Interpreter::enterRule(int rule)
@@ -174,33 +218,14 @@ bool TkyILParser::Interpreter::enterRule(int rule)
     if (++FDepth > kyMaxRuleDepth || (FOwner.FStackLimit && &frame < FOwner.FStackLimit))
         throw NestingTooDeep{};
     const int start = FTk.Position();
-    if (FRemembers[size_t(rule)]) {
-        if (const auto it = FFailures.find(failureKey(rule, start)); it != FFailures.end()) {
-            const Failure &f = it->second;
-            if (f.changed) {
-                setError(f.sticky, f.term, f.text, f.pos, f.posText);
-                FHasError = f.hasError;
-            }
-            --FDepth;
-            return false;
-        }
+    if (FRemembers[size_t(rule)] && replayFailure(rule, start)) {
+        --FDepth;
+        return false;
     }
-    const size_t mark = FLines.size();
-    const quint64 stamp = FErrorStamp;
-    const quint64 entries = ++FEntries;
-    const int units = FUnitsLoaded;
-    const quint64 key = failureKey(rule, start);
+    const Attempt attempt{FLines.size(), FErrorStamp, ++FEntries, FUnitsLoaded, errorKind()};
     const bool matched = interpret(rule);
-    // A failed rule leaves nothing behind, unless it loaded units: they are loaded once.
-    if (!matched && units == FUnitsLoaded) {
-        FLines.resize(mark);
-        if (FEntries - entries >= costWorthRemembering) {
-            Failure &f = FFailures[key];
-            if (stamp != FErrorStamp)
-                f = {true, FHasError, FSticky, FTerm, FErrText, FErrPosText, FErrPos};
-            FRemembers[size_t(rule)] = true;
-        }
-    }
+    if (!matched)
+        failed(rule, start, attempt);
     --FDepth;
     return matched;
 }

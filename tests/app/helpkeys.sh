@@ -17,15 +17,15 @@ mkdir "$work/bin"
 printf '#!/bin/sh\necho "$1" >> %s/opened\n' "$work" > "$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 
-display=
-for n in $(seq 70 99); do
-    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || { display=:$n; break; }
-done
-[[ -n $display ]] || fail "no free display"
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp > /dev/null 2>&1 &
+# The server picks a free display itself and writes its number (no race with another
+# server starting at the same time). -noreset: it would otherwise reset when the first
+# window closes, and refuse the next clients for as long as that takes on a loaded machine.
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp -noreset 3> "$work/display" > /dev/null 2>&1 &
 pids+=($!)
 # A loaded machine may take seconds to start the server.
-for _ in $(seq 300); do [[ -e /tmp/.X11-unix/X${display#:} ]] && break; sleep 0.1; done
+for _ in $(seq 300); do [[ -s $work/display ]] && break; sleep 0.1; done
+[[ -s $work/display ]] || fail "the virtual display did not start"
+display=:$(head -1 "$work/display")
 export DISPLAY=$display PATH=$work/bin:$PATH LC_ALL=C.UTF-8 LANG=C.UTF-8
 unset QT_QPA_PLATFORM
 
