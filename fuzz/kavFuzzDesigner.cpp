@@ -6,6 +6,7 @@
 #include <rtl/kavExceptions.h>
 #include <rtl/kavStreams.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -56,8 +57,17 @@ void kavFuzzClipboard(const QByteArray &Data)
     again.LoadFromStream(in);
     if (!again.LastLoadOk())
         fail("the report with the pasted objects does not read back");
-    if (saved(again) != first)
+    const QByteArray second = saved(again);
+    if (second != first) {
+        // Where they part, so the report names the property that did not survive.
+        qsizetype at = 0;
+        while (at < first.size() && at < second.size() && first[at] == second[at])
+            ++at;
+        const qsizetype from = std::max<qsizetype>(0, at - 120);
+        std::fprintf(stderr, "first save:  ...%s\nsecond save: ...%s\n", first.mid(from, 240).constData(),
+                     second.mid(from, 240).constData());
         fail("the report with the pasted objects reads back different");
+    }
 }
 
 QList<QByteArray> kavFuzzClipboardSeeds(TkavReport &Report)

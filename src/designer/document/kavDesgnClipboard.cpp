@@ -19,6 +19,8 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -106,6 +108,22 @@ QList<ClipElement> parseElements(const QString &text, QStringList &unknown)
         elements.append(element);
     }
     return elements;
+}
+
+// Objects that name a data set they are not bound to bind now: pasted before the data set
+// (or the data set pasted after them), they would be bound when the report is read back, so
+// the report in memory would not be the report that is saved.
+void bindDataSetNames(TkavReport &report)
+{
+    for (TkavComponent *obj : report.AllObjects()) {
+        const TkavPropInfo *name = kavFindProp(*obj, u"DataSetName");
+        const TkavPropInfo *link = kavFindProp(*obj, u"DataSet");
+        if (!name || !link || !kavGetPropText(*obj, *link).isEmpty())
+            continue;
+        const QString text = kavGetPropText(*obj, *name);
+        if (!text.isEmpty())
+            kavSetPropText(*obj, *name, text);
+    }
 }
 
 } // namespace
@@ -302,6 +320,8 @@ QList<TkavComponent *> TkavClipboard::PasteText(const QString &text)
             selection.Add(obj);
         obj->OnPaste();
     }
+    if (std::any_of(pasted.begin(), pasted.end(), [](TkavComponent *c) { return dynamic_cast<TkavDataSet *>(c); }))
+        bindDataSetNames(report);
     if (!unknown.isEmpty())
         kavUIServices().WarningBox(kavResourceTable().Get(u"xrCantFindClass"_s) + u' '
                                    + unknown.join(u", "_s));
