@@ -149,15 +149,14 @@ void TkavTrueTypeFont::addComponents(quint32 Glyph, std::set<quint32> &Glyphs, i
 {
     if (Glyph >= quint32(FGlyphCount) || Depth > maxComponentDepth)
         return;
-    const QByteArray &glyf = FGlyf;
     const qint64 start = glyphOffset(Glyph);
-    if (glyphOffset(Glyph + 1) <= start || s16(glyf, start) >= 0)
+    if (glyphOffset(Glyph + 1) <= start || s16(FGlyf, start) >= 0)
         return;
     // A composite: flags, component number, arguments and an optional transform each.
     qint64 at = start + 10;
-    for (int guard = 0; guard < 256 && at + 4 <= glyf.size(); ++guard) {
-        const quint32 flags = u16(glyf, at);
-        const quint32 component = u16(glyf, at + 2);
+    for (int guard = 0; guard < 256 && at + 4 <= FGlyf.size(); ++guard) {
+        const quint32 flags = u16(FGlyf, at);
+        const quint32 component = u16(FGlyf, at + 2);
         if (Glyphs.insert(component).second)
             addComponents(component, Glyphs, Depth + 1);
         at += 4 + ((flags & 0x1) ? 4 : 2);
@@ -183,7 +182,7 @@ QByteArray TkavTrueTypeFont::Subset(const std::set<quint32> &Glyphs) const
 
     // Outlines of the used glyphs only; loca long so offsets need no halving; advances of
     // the used glyphs only (zeros compress to almost nothing).
-    const QByteArray &glyfIn = FTables.at("glyf");
+    const QByteArray &glyfIn = FGlyf;
     const QByteArray &hmtxIn = FTables.at("hmtx");
     QByteArray glyf, loca, hmtx;
     for (quint32 glyph = 0; glyph < quint32(FGlyphCount); ++glyph) {

@@ -189,9 +189,14 @@ bool TkyILParser::Interpreter::replayFailure(int rule, int pos)
     if (it == FFailures.end())
         return false;
     const Failure &f = it->second;
-    if (f.changed) {
-        setError(f.sticky, f.term, f.text, f.pos, f.posText);
+    if (f.changed) { // the error as the failure left it, cleared or not
         FHasError = f.hasError;
+        FSticky = f.sticky;
+        FTerm = f.term;
+        FErrText = f.text;
+        FErrPos = f.pos;
+        FErrPosText = f.posText;
+        ++FErrorStamp;
     }
     return true;
 }
