@@ -16,6 +16,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -83,20 +84,31 @@ int kavCmdExport(const QStringList &args)
         return 1;
     }
     TkavReport report;
-    bool clean = false;
-    if (!kavLoadReportPages(report, a->in, a->options, &clean) || !kavHasPages(report, a->in))
-        return 1;
-    filter->SetShowDialog(false);
-    filter->SetShowProgress(false);
-    filter->SetFileName(a->out);
-    filter->SetPageNumbers(a->pages);
-    // Documents are titled by the report's name, or by its file when it has none.
-    const QString name = report.ReportOptions().Name();
-    filter->SetTitle(name.isEmpty() ? QFileInfo(a->in).completeBaseName() : name);
-    if (auto *image = dynamic_cast<TkavCustomImageExport *>(filter))
-        image->SetResolution(a->dpi);
     auto *pages = dynamic_cast<TkavPreviewPages *>(report.PreviewPages());
-    const bool ok = pages && pages->Export(*filter);
+    const auto setUpFilter = [&] {
+        filter->SetShowDialog(false);
+        filter->SetShowProgress(false);
+        filter->SetFileName(a->out);
+        filter->SetPageNumbers(a->pages);
+        // Documents are titled by the report's name, or by its file when it has none.
+        const QString name = report.ReportOptions().Name();
+        filter->SetTitle(name.isEmpty() ? QFileInfo(a->in).completeBaseName() : name);
+        if (auto *image = dynamic_cast<TkavCustomImageExport *>(filter))
+            image->SetResolution(a->dpi);
+    };
+    // A template's pages are written while the engine makes the next ones.
+    std::unique_ptr<TkavPageStream> stream;
+    const auto beforeRun = [&] {
+        setUpFilter();
+        if (pages)
+            stream = std::make_unique<TkavPageStream>(*pages, *filter);
+    };
+    bool clean = false;
+    if (!kavLoadReportPages(report, a->in, a->options, &clean, beforeRun) || !kavHasPages(report, a->in))
+        return 1;
+    if (!stream)
+        setUpFilter();
+    const bool ok = pages && (stream ? stream->Finish() : pages->Export(*filter));
     const bool built = kavCheckPageErrors(report, a->in);
     kavPrintReportErrors(report, a->out);
     if (!ok)

@@ -107,7 +107,8 @@ bool kavLoadTemplate(TkavReport &report,
 bool kavLoadReportPages(TkavReport &report,
                         const QString &in,
                         const TkavRunOptions &options,
-                        bool *clean)
+                        bool *clean,
+                        const std::function<void()> &beforeRun)
 {
     if (clean)
         *clean = false;
@@ -138,6 +139,8 @@ bool kavLoadReportPages(TkavReport &report,
     report.EngineOptions().SetNewSilentMode(simSilent);
     // A report's script must not hang a headless run.
     report.Script().SetStatementLimit(500'000'000);
+    if (beforeRun)
+        beforeRun();
     const bool ok = report.PrepareReport(true);
     kavPrintReportErrors(report, in);
     if (clean)

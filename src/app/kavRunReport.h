@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class TkavReport;
@@ -51,8 +52,9 @@ bool kavLoadTemplate(TkavReport &report,
 
 // Loads prepared pages (a .kw3) or loads and runs a template; false (errors printed) when
 // nothing could be loaded or the run made no page. Clean tells whether the load and the run
-// ended without errors.
+// ended without errors. BeforeRun is called when a template is ready to run.
 bool kavLoadReportPages(TkavReport &report,
                         const QString &in,
                         const TkavRunOptions &options,
-                        bool *clean = nullptr);
+                        bool *clean = nullptr,
+                        const std::function<void()> &beforeRun = {});

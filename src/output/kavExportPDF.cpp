@@ -80,7 +80,7 @@ void TkavPDFExport::StartPage(TkavReportPage *Page, int Index)
         return;
     QPainter painter(&FWriter->BeginPage(paperPoints(*Page), Resolution));
     const double scale = Resolution / 96.0;
-    PreviewPages()->DrawPage(Index, &painter, scale, scale, 0, 0);
+    PreviewPages()->DrawPage(*Page, Index, &painter, scale, scale, 0, 0);
     painter.end();
     FWriter->EndPage();
     FExportedIndex[Index] = int(FTopMargins.size());

@@ -45,6 +45,8 @@ public:
     void StartPage(TkavReportPage *Page, int Index) override;
     // Notes the object's hyperlink (URL, anchor or page number) over its rectangle.
     void ExportObject(TkavComponent *Obj) override;
+    // Pages are drawn from the built page alone.
+    bool ExportsPagesOffThread() const override { return true; }
     // Completes the document with outline and links and writes it; writes nothing after a
     // failure (Failed). A file that cannot be written raises EkavError naming it.
     void Finish() override;

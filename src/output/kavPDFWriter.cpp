@@ -282,6 +282,8 @@ void TkavPDFWriter::EndPage()
         return;
     QByteArray content = FCanvas->TakeContent();
     FCanvas.reset();
+    // Raw fonts are good only on the thread that drew with them: none outlives its page.
+    FRawFonts.clear();
     PageEntry &page = FPages.back();
     page.Content = newObject();
     finishPacking();

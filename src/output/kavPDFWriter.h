@@ -139,7 +139,7 @@ private:
     std::future<QByteArray> FPacking;
     int FPackingObject = 0;
     std::vector<std::unique_ptr<Font>> FFonts;
-    std::vector<std::pair<QRawFont, Font *>> FRawFonts; // recently used sizes of the faces
+    std::vector<std::pair<QRawFont, Font *>> FRawFonts; // sizes of the faces used on this page
     std::map<QString, Font *> FFaceFonts;               // face key -> font
     std::map<std::array<qint64, 5>, QByteArray> FImages; // picture and part -> name
     std::map<QByteArray, QByteArray> FImageContents;     // digest of the pixels -> name

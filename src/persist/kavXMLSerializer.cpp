@@ -363,6 +363,18 @@ void TkavXMLSerializer::XMLToObj(const QString &s, TPersistent *Obj)
 {
     if (!Obj)
         return;
+    readAttributes(s, [this, Obj](QStringView name, const QString &value) {
+        try {
+            assignAttribute(*Obj, name, value);
+        } catch (const Exception &e) {
+            addError(e.Message());
+        }
+    });
+}
+
+void TkavXMLSerializer::readAttributes(const QString &s,
+                                       const std::function<void(QStringView, const QString &)> &Assign)
+{
     const qsizetype n = s.size();
     qsizetype i = 0;
     while (true) {
@@ -391,11 +403,7 @@ void TkavXMLSerializer::XMLToObj(const QString &s, TPersistent *Obj)
             close = n;
         const QString value = s.mid(open + 1, close - open - 1);
         i = close + 1;
-        try {
-            assignAttribute(*Obj, name, value);
-        } catch (const Exception &e) {
-            addError(e.Message());
-        }
+        Assign(name, value);
     }
 }
 
@@ -882,6 +890,174 @@ TkavXMLSerializer::ReadComponentStr(TkavComponent *Root, const QString &s, bool 
         FFixups.clear();
     finishRead(state);
     return obj;
+}
+
+std::shared_ptr<const TkavAttributeTemplate> TkavXMLSerializer::ReadAttributeTemplate(const QString &s)
+{
+    const QString text = s.trimmed();
+    qsizetype space = 0;
+    while (space < text.size() && !isSpace(text.at(space)))
+        ++space;
+    const QString className = text.left(space);
+    const TkavClassInfo *cls = kavFindClass(className);
+    if (!cls || !cls->InheritsFrom(TkavComponent::StaticClassInfo())) {
+        addError(cantFindClassMessage(className));
+        return nullptr;
+    }
+    std::unique_ptr<TkavComponent> prototype;
+    try {
+        prototype = kavCreateObjectAs<TkavComponent>(cls->ClassName());
+    } catch (const Exception &e) {
+        addError(e.Message());
+        return nullptr;
+    }
+    std::shared_ptr<TkavAttributeTemplate> result(new TkavAttributeTemplate);
+    result->FClass = cls;
+    {
+        // Read as a loading object reads, without its loaded notification: the values are
+        // those the text leaves, before any object reacts to being complete.
+        const TkavLoadingGuard loading(*prototype);
+        XMLToObj(text.mid(space), prototype.get());
+        FFixups.clear();
+    }
+    result->compile(*this, text.mid(space), *prototype);
+    return result;
+}
+
+TkavComponent *TkavXMLSerializer::ReadComponentStr(TkavComponent *Root,
+                                                   const TkavAttributeTemplate &Start,
+                                                   const QString &s,
+                                                   bool DontFixup)
+{
+    if (!Root)
+        return nullptr;
+    TkavComponent *obj = nullptr;
+    try {
+        obj = TkavComponent::Create(Start.ClassInfo().ClassName(), Root);
+    } catch (const Exception &e) {
+        addError(e.Message());
+        return nullptr;
+    }
+    ReadState state;
+    beginLoading(*obj, state);
+    Start.assignTo(*this, *obj);
+    XMLToObj(s, obj);
+    if (DontFixup)
+        FFixups.clear();
+    finishRead(state);
+    return obj;
+}
+
+// ---------------------------------------------------------------------------------------
+// Attribute templates
+
+struct TkavAttributeTemplate::Step
+{
+    enum Kind { Ordinal, Float, String, Text };
+    Kind kind = Text;
+    std::vector<const TkavPropInfo *> path; // object properties leading to the target
+    const TkavPropInfo *prop = nullptr;
+    qint64 ordinal = 0;
+    double real = 0;
+    QString string;   // a String's value, a Text's attribute value
+    QString name;     // a Text's attribute name
+};
+
+TkavAttributeTemplate::TkavAttributeTemplate() = default;
+TkavAttributeTemplate::~TkavAttributeTemplate() = default;
+
+namespace {
+
+// The step that gives an object what attribute name gave Prototype; false when the
+// attribute is more than a plain value (or nothing), which is then read from its text.
+bool plainStep(TPersistent &prototype, QStringView name, TkavAttributeTemplate::Step &step)
+{
+    TPersistent *target = &prototype;
+    for (qsizetype dot = name.indexOf(u'.'); dot >= 0; dot = name.indexOf(u'.')) {
+        if (step.path.size() >= size_t(TkavXMLSerializer::MaxObjectDepth))
+            return false;
+        const TkavPropInfo *prop = target->ClassInfo().FindProp(name.left(dot));
+        if (!prop || prop->Kind() != pkObject)
+            return false;
+        target = prop->GetObject(*target);
+        if (!target)
+            return false;
+        step.path.push_back(prop);
+        name = name.mid(dot + 1);
+    }
+    if (name == u"x" || name == u"u" || kavSameText(name, u"Text") || kavSameText(name, u"PropData")
+        || kavSameText(name, u"Name"))
+        return false;
+    const QStringView geometry = geometryProp(name);
+    const TkavPropInfo *prop = target->ClassInfo().FindProp(geometry.isEmpty() ? name : geometry);
+    if (!prop || prop->IsReadOnly() || (!geometry.isEmpty() && prop->Kind() != pkFloat))
+        return false;
+    step.prop = prop;
+    switch (prop->Kind()) {
+    case pkInteger:
+    case pkInt64:
+    case pkChar:
+    case pkWChar:
+    case pkSet:
+    case pkEnumeration:
+        step.kind = TkavAttributeTemplate::Step::Ordinal;
+        step.ordinal = prop->GetOrd(*target);
+        return true;
+    case pkFloat:
+        step.kind = TkavAttributeTemplate::Step::Float;
+        step.real = prop->GetFloat(*target);
+        return true;
+    case pkString:
+    case pkEvent:
+        step.kind = TkavAttributeTemplate::Step::String;
+        step.string = prop->GetStr(*target);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void TkavAttributeTemplate::compile(TkavXMLSerializer &Serializer,
+                                    const QString &Attributes,
+                                    TPersistent &Prototype)
+{
+    Serializer.readAttributes(Attributes, [&](QStringView name, const QString &value) {
+        Step step;
+        if (!plainStep(Prototype, name, step)) {
+            step = Step();
+            step.name = name.toString();
+            step.string = value;
+        }
+        FSteps.push_back(std::move(step));
+    });
+}
+
+void TkavAttributeTemplate::assignTo(TkavXMLSerializer &Serializer, TPersistent &Obj) const
+{
+    for (const Step &step : FSteps) {
+        try {
+            if (step.kind == Step::Text) {
+                Serializer.assignAttribute(Obj, step.name, step.string);
+                continue;
+            }
+            TPersistent *target = &Obj;
+            for (const TkavPropInfo *prop : step.path)
+                if (target)
+                    target = prop->GetObject(*target);
+            if (!target)
+                continue;
+            if (step.kind == Step::Ordinal)
+                step.prop->SetOrd(*target, step.ordinal);
+            else if (step.kind == Step::Float)
+                step.prop->SetFloat(*target, step.real);
+            else
+                step.prop->SetStr(*target, step.string);
+        } catch (const Exception &e) {
+            Serializer.addError(e.Message());
+        }
+    }
 }
 
 void TkavXMLSerializer::WriteComponent(TkavComponent *c)

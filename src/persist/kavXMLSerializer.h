@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TkavClassInfo;
 class TkavCollection;
@@ -98,6 +99,32 @@ using TkavGetCustomDataEvent = std::function<void(TkavXMLItem &XMLItem)>;
 // Fills the KavCustomData element while writing.
 using TkavSaveCustomDataEvent = std::function<void(TkavXMLItem &XMLItem)>;
 
+class TkavXMLSerializer;
+
+// An element's attributes read once into a prototype of its class and then given to many
+// new objects by copying the values they left (what reading the text again would do);
+// attributes that are more than a value (texts, references, property data) are read from
+// their text each time. The prepared pages build every object from its source's text so.
+class TkavAttributeTemplate
+{
+public:
+    ~TkavAttributeTemplate();
+    TkavAttributeTemplate(const TkavAttributeTemplate &) = delete;
+    TkavAttributeTemplate &operator=(const TkavAttributeTemplate &) = delete;
+    const TkavClassInfo &ClassInfo() const { return *FClass; }
+
+    struct Step;
+
+private:
+    friend class TkavXMLSerializer;
+    TkavAttributeTemplate();
+    void compile(TkavXMLSerializer &Serializer, const QString &Attributes, TPersistent &Prototype);
+    void assignTo(TkavXMLSerializer &Serializer, TPersistent &Obj) const;
+
+    const TkavClassInfo *FClass = nullptr;
+    std::vector<Step> FSteps;
+};
+
 class TkavXMLSerializer
 {
 public:
@@ -153,6 +180,14 @@ public:
     // Root, an unknown class or a class that is not a component (an Errors line for the
     // latter two).
     TkavComponent *ReadComponentStr(TkavComponent *Root, const QString &s, bool DontFixup = false);
+    // The template of "ClassName attributes" for ReadComponentStr below; null (an Errors
+    // line) for an unknown class or one that is not a component.
+    std::shared_ptr<const TkavAttributeTemplate> ReadAttributeTemplate(const QString &s);
+    // As ReadComponentStr of the template's text followed by the attributes s.
+    TkavComponent *ReadComponentStr(TkavComponent *Root,
+                                    const TkavAttributeTemplate &Start,
+                                    const QString &s,
+                                    bool DontFixup = false);
     // Writes "<" + WriteComponentStr(c) + "/>" in UTF-8 to Stream, without header.
     void WriteComponent(TkavComponent *c);
     // Reads one element from Stream (no header) and hands it to ReadComponentStr.
@@ -212,6 +247,7 @@ public:
     }
 
 private:
+    friend class TkavAttributeTemplate;
     struct ReadState;
 
     QString objToXML(TPersistent *obj, const QString &add, TPersistent *ancestor, int depth);
@@ -226,6 +262,9 @@ private:
                            TPersistent *ancestor) const;
     QString textToXML(TPersistent &obj, const QString &add, TPersistent *ancestor) const;
     QString propDataToXML(TPersistent &obj, const QString &add, TPersistent *ancestor) const;
+    // Calls Assign for every name="value" of s (a value without quotes is an Errors line).
+    void readAttributes(const QString &s,
+                        const std::function<void(QStringView, const QString &)> &Assign);
     void assignAttribute(TPersistent &obj, QStringView name, const QString &value);
     void readPropData(IkavPropData &target, const QString &hex, TPersistent &owner);
     void addError(const QString &message);

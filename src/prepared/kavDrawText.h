@@ -270,6 +270,10 @@ private:
         bool Printer = false;
         QFont Font;
         std::vector<double> *Latin = nullptr; // in FLatinAdvances
+        // Font's ascent on a device of AscentDpi (0: not measured yet). Its raw font is not
+        // kept: one is only good on the thread that made it, and threads come and go.
+        double Ascent = 0;
+        int AscentDpi = 0;
     };
     mutable LastFont FLastFont;
 

@@ -471,7 +471,14 @@ void TkavDrawText::DrawText(QPainter &canvas, TkavHAlign hAlign, TkavVAlign vAli
                 canvas.setFont(font);
                 canvas.setPen(FMonoFont ? QColor(Qt::black) : kavColorToQColor(tag.Color));
                 raw = QRawFont::fromFont(font);
-                ascent = QFontMetricsF(font, canvas.device()).ascent();
+                // The font just asked for is the engine's last one, which keeps its ascent.
+                LastFont &last = *target.last;
+                const int dpi = canvas.device()->logicalDpiY();
+                if (last.AscentDpi != dpi) {
+                    last.Ascent = QFontMetricsF(font, canvas.device()).ascent();
+                    last.AscentDpi = dpi;
+                }
+                ascent = last.Ascent;
                 lowered = rnd(tag.AddY * tag.Size * FScaleY);
                 current = &tag;
             }

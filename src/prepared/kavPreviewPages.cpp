@@ -215,8 +215,11 @@ TkavXMLItem *TkavPreviewPages::PageItem(int Index, bool ForWriting)
     // the next swap-out writes the new content.
     if (!item->Loaded())
         FXMLDoc->LoadItem(*item);
-    if (ForWriting)
+    if (ForWriting) {
         item->SetModified(true);
+        if (FStream)
+            FStream->pageChanged(Index);
+    }
     return item;
 }
 
@@ -249,6 +252,8 @@ void TkavPreviewPages::resetContent()
 
 void TkavPreviewPages::Clear()
 {
+    if (FStream)
+        FStream->pageChanged(-1);
     // The view under the mouse belongs to pages that go now.
     FLastObjectOverPage.reset();
     FLastObjectOver = nullptr;
@@ -395,10 +400,14 @@ void TkavPreviewPages::UpdatePageDimensions(TkavReportPage *Page, double Width, 
     if (index < 0)
         return;
     TkavReportPage &page = *FSourcePages[size_t(index)];
+    if (FStream) // pages already built from this source would change
+        FStream->pageChanged(-1);
     page.SetPaperSize(kavPaperCustom);
     page.SetPaperWidth(Width / kavMMToPixels);
     page.SetPaperHeight(Height / kavMMToPixels);
-    FSources[&page].Text = TkavXMLSerializer().ObjToXML(&page);
+    SourceObject &source = FSources[&page];
+    source.Text = TkavXMLSerializer().ObjToXML(&page);
+    source.Template.reset();
     ClearPageCache();
 }
 
@@ -410,8 +419,11 @@ void TkavPreviewPages::AddPage(TkavReportPage *Page)
     TkavXMLItem &pages = PagesItem();
     UnloadOldPages();
     SetCurPage(CurPage() + 1);
-    if (CurPage() < pages.Count() && AddPageAction() != apAdd)
+    if (CurPage() < pages.Count() && AddPageAction() != apAdd) {
+        if (FStream)
+            FStream->pageChanged(CurPage());
         return; // the engine writes over the existing page
+    }
     const int source = SourcePageIndex(Page);
     TkavXMLItem *item;
     if (source >= 0) {
@@ -430,6 +442,8 @@ void TkavPreviewPages::AddPage(TkavReportPage *Page)
     // The page is complete in the store before anyone looks at it.
     if (Report())
         Report()->InternalOnProgress(ptRunning, CurPage() + 1);
+    if (FStream)
+        FStream->pageAdded();
 }
 
 void TkavPreviewPages::AddObject(TkavComponent *Obj)
@@ -681,6 +695,8 @@ void TkavPreviewPages::BeginPass()
 
 void TkavPreviewPages::ClearFirstPassPages()
 {
+    if (FStream)
+        FStream->pageChanged(-1);
     ClearPageCache();
     TkavXMLItem &root = *FXMLDoc->Root();
     if (FFirstPageIndex == -1) {
@@ -768,6 +784,8 @@ void TkavPreviewPages::AddEmptyPage(int Index)
     TkavXMLItem &pages = PagesItem();
     if (Index < 0 || Index >= pages.Count())
         return;
+    if (FStream)
+        FStream->pageChanged(Index);
     pages.InsertItem(Index, std::make_unique<TkavXMLItem>(pages.Items(Index)->Name()));
     ClearPageCache();
 }
@@ -777,6 +795,8 @@ void TkavPreviewPages::DeletePage(int Index)
     TkavXMLItem &pages = PagesItem();
     if (pages.Count() <= 1 || Index < 0 || Index >= pages.Count())
         return;
+    if (FStream)
+        FStream->pageChanged(Index);
     pages.DeleteItem(Index);
     ClearPageCache();
 }
@@ -786,6 +806,8 @@ void TkavPreviewPages::ModifyPage(int Index, TkavReportPage *Page)
     TkavXMLItem &pages = PagesItem();
     if (!Page || Index < 0 || Index >= pages.Count())
         return;
+    if (FStream)
+        FStream->pageChanged(Index);
     auto item = std::make_unique<TkavXMLItem>();
     TkavXMLSerializer().WriteRootComponent(Page, true, item.get());
     if (!item->PropExists(u"Name") && !Page->Name().isEmpty())

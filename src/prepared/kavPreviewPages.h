@@ -20,11 +20,13 @@
 
 class QPainter;
 class TStream;
+class TkavAttributeTemplate;
 class TkavBand;
 class TkavComponent;
 class TkavCustomExportFilter;
 class TkavCustomEngine;
 class TkavCustomPreviewPages;
+class TkavPageStream;
 class TkavPictureCache;
 class TkavPictureView;
 class TkavReport;
@@ -151,6 +153,15 @@ public:
     virtual void DeletePage(int Index) = 0;
     virtual void ModifyPage(int Index, TkavReportPage *Page) = 0;
     virtual void DrawPage(int Index,
+                          QPainter *Canvas,
+                          double ScaleX,
+                          double ScaleY,
+                          double OffsetX,
+                          double OffsetY) = 0;
+    // Draws Page, built from page Index, as its objects stand (their page counts set by the
+    // caller); touches nothing of the store, so an export may draw on another thread.
+    virtual void DrawPage(TkavReportPage &Page,
+                          int Index,
                           QPainter *Canvas,
                           double ScaleX,
                           double ScaleY,
@@ -290,6 +301,13 @@ public:
                   double ScaleY,
                   double OffsetX,
                   double OffsetY) override;
+    void DrawPage(TkavReportPage &Page,
+                  int Index,
+                  QPainter *Canvas,
+                  double ScaleX,
+                  double ScaleY,
+                  double OffsetX,
+                  double OffsetY) override;
     void AddFrom(TkavReport *Report) override;
     TkavObjectOver ObjectOver(int Index,
                               int X,
@@ -331,6 +349,9 @@ public:
     // Objects on pages that could not be built (unknown class, missing source).
     const QStringList &BuildErrors() const { return FBuildErrors; }
 
+    // Page Index built afresh, outside the page cache, for a caller that keeps it alone; a
+    // page element read back for it is unloaded again. Null without such a page.
+    std::shared_ptr<TkavReportPage> BuildPage(int Index);
     // Empties the page cache (built pages still held by callers stay valid); the elements of
     // unchanged pages that came from the swap file or the loaded file are unloaded again.
     void ClearPageCache();
@@ -349,11 +370,14 @@ public:
 
 private:
     friend class TkavOutline;
+    friend class TkavPageStream;
 
     struct SourceObject
     {
         TkavComponent *Copy = nullptr;
         QString Text; // serialized form of the copy: the start of every rebuilt object
+        // Text read once, made when the first object is built from it.
+        mutable std::shared_ptr<const TkavAttributeTemplate> Template;
     };
 
     // The Index-th page element, loaded; ForWriting marks it changed so a later swap-out
@@ -387,6 +411,9 @@ private:
     double sourceGeometry(const TkavXMLItem &Item, QStringView Attr) const;
     double itemGeometry(const TkavXMLItem &Item, QStringView Attr) const;
     void evictCachedPage();
+    // Unloads page element Index again when it came from the swap file or the loaded file
+    // and is unchanged.
+    void releasePageItem(int Index);
     void resetContent();
     // Mouse leave for the view the mouse was over, which is then forgotten.
     void leaveLastObject(bool &Refresh);
@@ -412,4 +439,38 @@ private:
     // The view the mouse is over and the page that holds it.
     std::shared_ptr<TkavReportPage> FLastObjectOverPage;
     TkavView *FLastObjectOver = nullptr;
+    // The export told of new and changed pages while the engine runs; not owned.
+    TkavPageStream *FStream = nullptr;
+};
+
+// An export that runs alongside the engine: made before the run, it writes each page (on a
+// second thread) as soon as the engine has gone on to the next one, so that preparing and
+// writing overlap. When the run goes back to a page already written, or a page shows the
+// page count, the stream gives up and Finish exports the store afterwards: the files are
+// those Export writes either way. Only a filter that writes off its caller's thread, for
+// every page, without a dialog or suppressed headers, in a single-pass report streams.
+class TkavPageStream
+{
+public:
+    TkavPageStream(TkavPreviewPages &Pages, TkavCustomExportFilter &Filter);
+    // A stream not finished (the run failed) leaves no file.
+    ~TkavPageStream();
+    TkavPageStream(const TkavPageStream &) = delete;
+    TkavPageStream &operator=(const TkavPageStream &) = delete;
+
+    // After the run: writes the remaining pages and completes the files; the result is that
+    // of Export (which it calls when the stream gave up).
+    bool Finish();
+    // Whether the pages went out during the run (false when it gave up or never began).
+    bool Streamed() const;
+
+private:
+    friend class TkavPreviewPages;
+    // The engine has begun a page: the pages before the current one are complete.
+    void pageAdded();
+    // Page Index changes (or, for -1, every page may).
+    void pageChanged(int Index);
+
+    struct Impl;
+    std::unique_ptr<Impl> d;
 };

@@ -58,14 +58,30 @@ void TkavPreviewPages::ClearPageCache()
     // Pages read back from the swap file or from the prepared-report file go back there
     // for free (unchanged, their stored copy is still valid), so that walking every page,
     // as export and printing do, keeps memory flat. Changed pages wait for the next swap.
+    for (const auto &entry : FPageCache)
+        releasePageItem(entry.first);
+    FPageCache.clear();
+}
+
+void TkavPreviewPages::releasePageItem(int Index)
+{
     const int index = FXMLDoc->Root()->Find(kavPagesElement);
     TkavXMLItem *pages = index < 0 ? nullptr : FXMLDoc->Root()->Items(index);
-    for (const auto &[number, page] : FPageCache) {
-        TkavXMLItem *item = pages && number < pages->Count() ? pages->Items(number) : nullptr;
-        if (item && item->Loaded() && item->Unloadable() && item->Stored() && !item->Modified())
-            FXMLDoc->UnloadItem(*item);
-    }
-    FPageCache.clear();
+    TkavXMLItem *item = pages && Index >= 0 && Index < pages->Count() ? pages->Items(Index) : nullptr;
+    if (item && item->Loaded() && item->Unloadable() && item->Stored() && !item->Modified())
+        FXMLDoc->UnloadItem(*item);
+}
+
+std::shared_ptr<TkavReportPage> TkavPreviewPages::BuildPage(int Index)
+{
+    if (Index < 0 || Index >= Count())
+        return nullptr;
+    std::shared_ptr<TkavReportPage> page = BuildPage(*PageItem(Index, false));
+    ++FPagesBuilt;
+    // A page the cache holds keeps its element loaded.
+    if (std::none_of(FPageCache.begin(), FPageCache.end(), [Index](const auto &e) { return e.first == Index; }))
+        releasePageItem(Index);
+    return page;
 }
 
 void TkavPreviewPages::evictCachedPage()
@@ -161,7 +177,11 @@ void TkavPreviewPages::BuildObjectsFromItems(TkavXMLItem &Item,
         TkavComponent *obj;
         if (source) {
             // Class and source properties first, then the differences, which override them.
-            obj = Serializer.ReadComponentStr(&Parent, source->Text + u' ' + child.Text(), true);
+            if (!source->Template)
+                source->Template = Serializer.ReadAttributeTemplate(source->Text);
+            obj = source->Template
+                      ? Serializer.ReadComponentStr(&Parent, *source->Template, child.Text(), true)
+                      : nullptr;
             if (obj)
                 obj->setPreparedName(source->Copy->Name());
         } else {
@@ -208,6 +228,24 @@ void TkavPreviewPages::DrawPage(int Index,
     const std::shared_ptr<TkavReportPage> page = GetPage(Index);
     if (!page || !Canvas)
         return;
+    const int total = Count();
+    for (TkavComponent *obj : page->AllObjects())
+        if (auto *memo = kavCast<TkavCustomMemoView>(obj))
+            memo->SetTotalPages(total);
+    DrawPage(*page, Index, Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
+}
+
+void TkavPreviewPages::DrawPage(TkavReportPage &Page,
+                                int Index,
+                                QPainter *Canvas,
+                                double ScaleX,
+                                double ScaleY,
+                                double OffsetX,
+                                double OffsetY)
+{
+    if (!Canvas)
+        return;
+    TkavReportPage *page = &Page;
     const double savedLeft = page->LeftMargin();
     const double savedRight = page->RightMargin();
     const auto restoreMargins = qScopeGuard([&] {
@@ -248,7 +286,6 @@ void TkavPreviewPages::DrawPage(int Index,
         if (!bounds.intersects(clip))
             continue;
         if (auto *memo = kavCast<TkavCustomMemoView>(obj)) {
-            memo->SetTotalPages(Count());
             memo->SetCopyNo(FCopyNo);
             memo->SetPrintScale(FPrintScale);
         }

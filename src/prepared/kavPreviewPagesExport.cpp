@@ -18,102 +18,62 @@
 #include <QPainter>
 #include <QScopeGuard>
 
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr double pixelsPerMm = 3.77953;
+// Built pages waiting for the writer thread: enough to ride over a slow page, few enough
+// to keep memory flat.
+constexpr size_t queuedPages = 4;
 
-class ExportRun
+// Exports one built page through the filter: its background, its objects, the page calls.
+// Reaches the page and the filter only, so it may run on the writer thread.
+class PageExporter
 {
 public:
-    ExportRun(TkavPreviewPages &Pages,
-              TkavCustomExportFilter &Filter,
-              QList<int> Selected,
-              bool All)
-        : pages(Pages)
-        , filter(Filter)
-        , report(Pages.Report())
-        , selected(std::move(Selected))
-        , all(All)
-        , pump(!report || !report->EngineOptions().EnableThreadSafe())
-        , progress(pump && report && report->ShowProgress() && Filter.ShowProgress())
+    // TotalPages is 0 while the pages are still being prepared. Poll (if any) runs after
+    // every object and stops the export by raising.
+    PageExporter(TkavCustomExportFilter &Filter, int TotalPages, std::function<void()> Poll = {})
+        : filter(Filter)
+        , totalPages(TotalPages)
+        , poll(std::move(Poll))
     {}
 
-    // Start, every chosen page, and Finish whatever happens after a successful Start.
-    // False when the filter refused to start.
-    bool run()
-    {
-        filter.SetFailed(false);
-        if (filter.OnBeginExport)
-            filter.OnBeginExport(filter);
-        if (!filter.Start())
-            return false;
-        const TkavPreviewLockGuard previewLock(report);
-        // On failure Finish still runs; the first error is the one reported.
-        auto finish = qScopeGuard([this] {
-            filter.SetFailed(true);
-            try {
-                filter.Finish();
-            } catch (...) {
-            }
-        });
-        if (progress)
-            kavUIServices().ProgressBegin(filter.GetDescription(), pages.Count());
-        const auto endProgress = qScopeGuard([this] {
-            if (progress)
-                kavUIServices().ProgressEnd();
-        });
-        for (int i = 0; i < pages.Count(); ++i) {
-            exportPage(i);
-            if (pump)
-                QCoreApplication::processEvents();
-            checkTerminated();
-        }
-        finish.dismiss();
-        filter.Finish(); // outside the guard so that its own errors are reported
-        return true;
-    }
+    // Set from another thread: the export raises EExportTerminated after the current object.
+    std::atomic<bool> stopRequested{false};
 
-private:
-    // The user's cancel in the progress window becomes Terminated, which stops the run.
-    void checkTerminated()
+    void exportPage(TkavReportPage &page, int i)
     {
-        if (progress && kavUIServices().ProgressCancelled())
-            report->SetTerminated(true);
-        if (report && report->Terminated())
-            throw EExportTerminated(u"Export stopped"_s);
-    }
-
-    void exportPage(int i)
-    {
-        if (!all && !selected.contains(i + 1))
-            return;
-        const std::shared_ptr<TkavReportPage> page = pages.GetPage(i);
-        if (!page)
-            return;
-        if (progress) {
-            kavUIServices().ProgressSetText(kavResourceTable().Get(u"prExporting"_s).replace(
-                u"%d"_s, QString::number(i + 1)));
-            kavUIServices().ProgressStep();
-        }
-        filter.StartPage(page.get(), i);
+        for (TkavComponent *obj : page.AllObjects())
+            if (auto *memo = kavCast<TkavCustomMemoView>(obj))
+                memo->SetTotalPages(totalPages);
+        filter.StartPage(&page, i);
         bool finished = false;
         const auto finishPage = qScopeGuard([&] {
             if (!finished) {
                 filter.SetFailed(true);
                 try {
-                    filter.FinishPage(page.get(), i);
+                    filter.FinishPage(&page, i);
                 } catch (...) {
                 }
             }
-            endPage(*page);
+            page.SetLeft(0);
+            page.SetTop(0);
         });
-        const bool mirrored = page->MirrorMargins() && i % 2 == 1;
-        page->SetLeft((mirrored ? page->RightMargin() : page->LeftMargin()) * pixelsPerMm);
-        page->SetTop(page->TopMargin() * pixelsPerMm);
-        exportBackground(*page);
-        const QList<TkavComponent *> objects = page->Objects();
+        const bool mirrored = page.MirrorMargins() && i % 2 == 1;
+        page.SetLeft((mirrored ? page.RightMargin() : page.LeftMargin()) * pixelsPerMm);
+        page.SetTop(page.TopMargin() * pixelsPerMm);
+        exportBackground(page);
+        const QList<TkavComponent *> objects = page.Objects();
         for (TkavComponent *obj : objects) {
             if (suppressed(*obj, i))
                 continue;
@@ -123,17 +83,10 @@ private:
                 exportObject(child);
         }
         finished = true;
-        filter.FinishPage(page.get(), i);
+        filter.FinishPage(&page, i);
     }
 
-    // The page goes back to its place; the cache is emptied so memory stays flat.
-    void endPage(TkavReportPage &page)
-    {
-        page.SetLeft(0);
-        page.SetTop(0);
-        pages.ClearPageCache();
-    }
-
+private:
     bool suppressed(const TkavComponent &obj, int i) const
     {
         if (!filter.SuppressPageHeadersFooters())
@@ -141,7 +94,7 @@ private:
         if (kavCast<const TkavPageHeader>(&obj))
             return i != 0;
         if (kavCast<const TkavPageFooter>(&obj))
-            return i != pages.Count() - 1;
+            return i != totalPages - 1;
         return false;
     }
 
@@ -172,7 +125,6 @@ private:
         if (view && !view->Visibility().Contains(vsExport))
             return;
         if (auto *memo = kavCast<TkavCustomMemoView>(obj)) {
-            memo->SetTotalPages(pages.Count());
             memo->SetCopyNo(1);
             memo->ExtractMacros();
             if (memo->AutoWidth()) { // drawing brings the width up to date
@@ -182,7 +134,198 @@ private:
             }
         }
         filter.ExportObject(obj);
-        checkTerminated();
+        if (stopRequested)
+            throw EExportTerminated(u"Export stopped"_s);
+        if (poll)
+            poll();
+    }
+
+    TkavCustomExportFilter &filter;
+    const int totalPages;
+    const std::function<void()> poll;
+};
+
+// Runs a PageExporter over built pages on a thread of its own, a few pages behind the
+// caller, when the filter allows it; otherwise at once on the caller's thread.
+class PageWriter
+{
+public:
+    PageWriter(PageExporter &Exporter, bool Threaded)
+        : exporter(Exporter)
+    {
+        if (Threaded)
+            thread = std::thread([this] { loop(); });
+    }
+    ~PageWriter() { abandon(); }
+    PageWriter(const PageWriter &) = delete;
+    PageWriter &operator=(const PageWriter &) = delete;
+
+    // Hands a built page over, waiting while the queue is full. The writer's error, if it
+    // met one, is raised here.
+    void push(std::shared_ptr<TkavReportPage> page, int index)
+    {
+        if (!thread.joinable()) {
+            exporter.exportPage(*page, index);
+            return;
+        }
+        std::vector<std::shared_ptr<TkavReportPage>> written;
+        {
+            std::unique_lock hold(lock);
+            changed.wait(hold, [this] { return queue.size() < queuedPages || error; });
+            if (error)
+                std::rethrow_exception(error);
+            queue.emplace_back(std::move(page), index);
+            written.swap(done);
+        }
+        changed.notify_all();
+    }
+
+    // Waits until every page handed over is written; raises the writer's error.
+    void finish()
+    {
+        close(false);
+        if (error)
+            std::rethrow_exception(error);
+    }
+
+    // Stops the writer after the object it is on; pages still queued are dropped, and so
+    // is its error.
+    void abandon()
+    {
+        exporter.stopRequested = true;
+        close(true);
+    }
+
+private:
+    void close(bool dropQueued)
+    {
+        if (!thread.joinable())
+            return;
+        {
+            const std::lock_guard hold(lock);
+            closing = true;
+            if (dropQueued)
+                queue.clear();
+        }
+        changed.notify_all();
+        thread.join();
+    }
+
+    void loop()
+    {
+        std::unique_lock hold(lock);
+        while (true) {
+            changed.wait(hold, [this] { return !queue.empty() || closing; });
+            if (queue.empty())
+                return;
+            auto [page, index] = std::move(queue.front());
+            queue.pop_front();
+            changed.notify_all();
+            hold.unlock();
+            try {
+                exporter.exportPage(*page, index);
+            } catch (...) {
+                hold.lock();
+                error = std::current_exception();
+                queue.clear();
+                changed.notify_all();
+                return;
+            }
+            hold.lock();
+            // Freed by the thread that made it: memory freed across threads contends for
+            // the allocator's locks.
+            done.push_back(std::move(page));
+        }
+    }
+
+    PageExporter &exporter;
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<std::pair<std::shared_ptr<TkavReportPage>, int>> queue;
+    std::vector<std::shared_ptr<TkavReportPage>> done; // written, to be freed by the caller
+    std::exception_ptr error;
+    bool closing = false;
+    std::thread thread;
+};
+
+class ExportRun
+{
+public:
+    ExportRun(TkavPreviewPages &Pages,
+              TkavCustomExportFilter &Filter,
+              QList<int> Selected,
+              bool All)
+        : pages(Pages)
+        , filter(Filter)
+        , report(Pages.Report())
+        , selected(std::move(Selected))
+        , all(All)
+        , pump(!report || !report->EngineOptions().EnableThreadSafe())
+        , progress(pump && report && report->ShowProgress() && Filter.ShowProgress())
+    {}
+
+    // Start, every chosen page, and Finish whatever happens after a successful Start.
+    // False when the filter refused to start. Pages are built here and, when the filter
+    // allows, written on a second thread meanwhile.
+    bool run()
+    {
+        filter.SetFailed(false);
+        if (filter.OnBeginExport)
+            filter.OnBeginExport(filter);
+        if (!filter.Start())
+            return false;
+        const TkavPreviewLockGuard previewLock(report);
+        // On failure Finish still runs; the first error is the one reported.
+        auto finish = qScopeGuard([this] {
+            filter.SetFailed(true);
+            try {
+                filter.Finish();
+            } catch (...) {
+            }
+        });
+        if (progress)
+            kavUIServices().ProgressBegin(filter.GetDescription(), pages.Count());
+        const auto endProgress = qScopeGuard([this] {
+            if (progress)
+                kavUIServices().ProgressEnd();
+        });
+        // Off the caller's thread the writer cannot look at the report: the caller stops it.
+        const bool threaded = filter.ExportsPagesOffThread();
+        PageExporter exporter(filter, pages.Count(), threaded ? std::function<void()>() : [this] {
+            checkTerminated();
+        });
+        PageWriter writer(exporter, threaded);
+        pages.ClearPageCache();
+        for (int i = 0; i < pages.Count(); ++i) {
+            if (!all && !selected.contains(i + 1))
+                continue;
+            std::shared_ptr<TkavReportPage> page = pages.BuildPage(i);
+            if (!page)
+                continue;
+            if (progress) {
+                kavUIServices().ProgressSetText(kavResourceTable().Get(u"prExporting"_s).replace(
+                    u"%d"_s, QString::number(i + 1)));
+                kavUIServices().ProgressStep();
+            }
+            writer.push(std::move(page), i);
+            if (pump)
+                QCoreApplication::processEvents();
+            checkTerminated();
+        }
+        writer.finish();
+        finish.dismiss();
+        filter.Finish(); // outside the guard so that its own errors are reported
+        return true;
+    }
+
+private:
+    // The user's cancel in the progress window becomes Terminated, which stops the run.
+    void checkTerminated()
+    {
+        if (progress && kavUIServices().ProgressCancelled())
+            report->SetTerminated(true);
+        if (report && report->Terminated())
+            throw EExportTerminated(u"Export stopped"_s);
     }
 
     TkavPreviewPages &pages;
@@ -202,18 +345,10 @@ void removeWrittenFiles(TkavCustomExportFilter &Filter)
     Filter.Files().clear();
 }
 
-} // namespace
-
-bool TkavPreviewPages::Export(TkavCustomExportFilter &Filter)
+// Runs body, turning what it raises into the export's result: a stop cancels, an error
+// becomes an Errors line; either way the files written so far go.
+bool guarded(TkavCustomExportFilter &Filter, TkavReport *report, const std::function<bool()> &body)
 {
-    const int savedCopyNo = CopyNo();
-    SetCopyNo(0);
-    Filter.SetPreviewPages(this);
-    const auto restore = qScopeGuard([&] {
-        SetCopyNo(savedCopyNo);
-        Filter.SetPreviewPages(nullptr);
-    });
-    TkavReport *report = Report();
     const auto fail = [report](const QString &message) {
         if (!report)
             return false;
@@ -221,24 +356,8 @@ bool TkavPreviewPages::Export(TkavCustomExportFilter &Filter)
         report->ReportErrors();
         return false;
     };
-    Filter.SetCreationTime(QDateTime::currentDateTime());
-    Filter.SetReport(report);
-    Filter.SetCancelled(false);
-    Filter.Files().clear();
-    if (Filter.ShowDialog() && Filter.ShowModal() != mrOk) {
-        Filter.SetCancelled(true);
-        return false;
-    }
-    if (Filter.CurPage())
-        Filter.SetPageNumbers(QString::number(CurPreviewPage() + 1));
-    if (report)
-        report->SetTerminated(false);
     try {
-        // A range text naming no existing page exports nothing (an empty list means all).
-        QList<int> selected;
-        kavParsePageNumbers(Filter.PageNumbers(), selected, Count());
-        const bool all = Filter.PageNumbers().trimmed().isEmpty();
-        return ExportRun(*this, Filter, std::move(selected), all).run();
+        return body();
     } catch (const EExportTerminated &) {
         Filter.SetCancelled(true);
         removeWrittenFiles(Filter);
@@ -250,4 +369,207 @@ bool TkavPreviewPages::Export(TkavCustomExportFilter &Filter)
         removeWrittenFiles(Filter);
         return fail(QString::fromLocal8Bit(e.what()));
     }
+}
+
+// What every export sets on its filter before the first page.
+void prepareFilter(TkavCustomExportFilter &Filter, TkavPreviewPages &Pages)
+{
+    Filter.SetPreviewPages(&Pages);
+    Filter.SetCreationTime(QDateTime::currentDateTime());
+    Filter.SetReport(Pages.Report());
+    Filter.SetCancelled(false);
+    Filter.Files().clear();
+}
+
+// Whether a text on the page shows the page count or the copy name, which are known only
+// when the whole report is made.
+bool showsPageCount(const TkavReportPage &page)
+{
+    for (TkavComponent *obj : page.AllObjects()) {
+        const auto *memo = kavCast<const TkavCustomMemoView>(obj);
+        if (!memo || !memo->AllowExpressions())
+            continue;
+        const TkavWideStrings &lines = memo->Memo();
+        for (int i = 0; i < lines.Count(); ++i) {
+            const QString line = lines.Strings(i);
+            if (line.contains(u"[TOTALPAGES", Qt::CaseInsensitive)
+                || line.contains(u"[COPYNAME#]", Qt::CaseInsensitive))
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool TkavPreviewPages::Export(TkavCustomExportFilter &Filter)
+{
+    const int savedCopyNo = CopyNo();
+    SetCopyNo(0);
+    const auto restore = qScopeGuard([&] {
+        SetCopyNo(savedCopyNo);
+        Filter.SetPreviewPages(nullptr);
+    });
+    prepareFilter(Filter, *this);
+    if (Filter.ShowDialog() && Filter.ShowModal() != mrOk) {
+        Filter.SetCancelled(true);
+        return false;
+    }
+    if (Filter.CurPage())
+        Filter.SetPageNumbers(QString::number(CurPreviewPage() + 1));
+    TkavReport *report = Report();
+    if (report)
+        report->SetTerminated(false);
+    return guarded(Filter, report, [&] {
+        // A range text naming no existing page exports nothing (an empty list means all).
+        QList<int> selected;
+        kavParsePageNumbers(Filter.PageNumbers(), selected, Count());
+        const bool all = Filter.PageNumbers().trimmed().isEmpty();
+        return ExportRun(*this, Filter, std::move(selected), all).run();
+    });
+}
+
+// ---------------------------------------------------------------------------------------
+// Export alongside the engine
+
+struct TkavPageStream::Impl
+{
+    Impl(TkavPreviewPages &Pages, TkavCustomExportFilter &Filter)
+        : pages(Pages)
+        , filter(Filter)
+    {}
+
+    // Builds page i and hands it to the writer; gives up on a page showing the page count.
+    void hand(int i)
+    {
+        std::shared_ptr<TkavReportPage> page = pages.BuildPage(i);
+        if (page && showsPageCount(*page)) {
+            giveUp();
+            return;
+        }
+        ++handed;
+        if (!page)
+            return;
+        try {
+            writer->push(std::move(page), i);
+        } catch (...) { // the export of the store meets the error again and reports it
+            giveUp();
+        }
+    }
+
+    // Stops the writer and discards what it wrote; the store is exported afterwards.
+    void giveUp()
+    {
+        writing = false;
+        writer->abandon();
+        writer.reset();
+        exporter.reset();
+        filter.SetFailed(true);
+        try {
+            filter.Finish();
+        } catch (...) {
+        }
+        removeWrittenFiles(filter);
+        restore();
+    }
+
+    void restore()
+    {
+        pages.SetCopyNo(savedCopyNo);
+        filter.SetPreviewPages(nullptr);
+        if (pages.FStream == owner)
+            pages.FStream = nullptr;
+    }
+
+    TkavPageStream *owner = nullptr;
+    TkavPreviewPages &pages;
+    TkavCustomExportFilter &filter;
+    std::unique_ptr<PageExporter> exporter;
+    std::unique_ptr<PageWriter> writer;
+    int savedCopyNo = 1;
+    int handed = 0;        // pages [0, handed) are with the writer
+    bool writing = false;  // pages go out as the engine makes them
+    bool finished = false; // Finish has run
+    bool streamed = false; // and the pages went out during the run
+};
+
+TkavPageStream::TkavPageStream(TkavPreviewPages &Pages, TkavCustomExportFilter &Filter)
+    : d(std::make_unique<Impl>(Pages, Filter))
+{
+    d->owner = this;
+    const TkavReport *report = Pages.Report();
+    if (!Filter.ExportsPagesOffThread() || Filter.ShowDialog() || Filter.CurPage()
+        || !Filter.PageNumbers().trimmed().isEmpty() || Filter.SuppressPageHeadersFooters()
+        || (report && report->EngineOptions().DoublePass()) || Pages.FStream)
+        return;
+    d->savedCopyNo = Pages.CopyNo();
+    Pages.SetCopyNo(0);
+    prepareFilter(Filter, Pages);
+    Filter.SetFailed(false);
+    try {
+        if (Filter.OnBeginExport)
+            Filter.OnBeginExport(Filter);
+        if (!Filter.Start()) {
+            d->restore();
+            return;
+        }
+    } catch (...) { // Finish exports the store, which reports it
+        d->restore();
+        return;
+    }
+    d->exporter = std::make_unique<PageExporter>(Filter, 0);
+    d->writer = std::make_unique<PageWriter>(*d->exporter, true);
+    d->writing = true;
+    Pages.FStream = this;
+}
+
+TkavPageStream::~TkavPageStream()
+{
+    if (d->writing)
+        d->giveUp();
+}
+
+bool TkavPageStream::Streamed() const
+{
+    return d->streamed;
+}
+
+void TkavPageStream::pageAdded()
+{
+    const int ready = std::min(d->pages.Count() - 1, d->pages.CurPage());
+    while (d->writing && d->handed < ready)
+        d->hand(d->handed);
+}
+
+void TkavPageStream::pageChanged(int Index)
+{
+    if (d->writing && (Index < 0 ? d->handed > 0 : Index < d->handed))
+        d->giveUp();
+}
+
+bool TkavPageStream::Finish()
+{
+    if (d->finished)
+        return false;
+    d->finished = true;
+    while (d->writing && d->handed < d->pages.Count())
+        d->hand(d->handed);
+    if (d->writing) {
+        try {
+            d->writer->finish();
+        } catch (...) {
+            d->giveUp();
+        }
+    }
+    if (!d->writing)
+        return d->pages.Export(d->filter);
+    d->writing = false;
+    d->writer.reset();
+    d->exporter.reset();
+    const auto restore = qScopeGuard([this] { d->restore(); });
+    d->streamed = true;
+    return guarded(d->filter, d->pages.Report(), [this] {
+        d->filter.Finish();
+        return true;
+    });
 }

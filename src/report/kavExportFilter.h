@@ -60,6 +60,10 @@ public:
     virtual void Finish() {}
     virtual void FinishPage(TkavReportPage *Page, int Index);
     virtual void StartPage(TkavReportPage *Page, int Index);
+    // Whether StartPage, ExportObject and FinishPage may run on a thread of their own while
+    // the pages are built (or prepared) on the caller's: the filter then draws the built page
+    // it is given and reaches nothing else of the store or the report until Finish.
+    virtual bool ExportsPagesOffThread() const { return false; }
 
     // --- published ---
     bool ShowDialog() const { return FShowDialog; }

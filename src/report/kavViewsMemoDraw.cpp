@@ -61,6 +61,15 @@ bool replaceMacro(QString &text, QStringView macro, const QString &value)
     return replaced;
 }
 
+// Both macros end in "#]": a text without it is not joined and searched.
+bool mayHoldMacros(const TStrings &lines)
+{
+    for (int i = 0; i < lines.Count(); ++i)
+        if (lines.Strings(i).contains(u"#]"))
+            return true;
+    return false;
+}
+
 } // namespace
 
 TkavDrawText &TkavCustomMemoView::drawText() const
@@ -157,7 +166,7 @@ void TkavCustomMemoView::applyAutoWidth(TkavDrawText &engine)
 
 void TkavCustomMemoView::ExtractMacros()
 {
-    if (!FAllowExpressions)
+    if (!FAllowExpressions || !mayHoldMacros(*FMemo))
         return;
     QString text = FMemo->Text();
     bool changed = replaceMacro(text, u"[TOTALPAGES#]", QString::number(FTotalPages));
