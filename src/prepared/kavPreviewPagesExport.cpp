@@ -51,6 +51,7 @@ public:
     // Set from another thread: the export raises EExportTerminated after the current object.
     std::atomic<bool> stopRequested{false};
 
+    // Page is built for this export alone: it is placed at its margins and left so.
     void exportPage(TkavReportPage &page, int i)
     {
         for (TkavComponent *obj : page.AllObjects())
@@ -66,8 +67,6 @@ public:
                 } catch (...) {
                 }
             }
-            page.SetLeft(0);
-            page.SetTop(0);
         });
         const bool mirrored = page.MirrorMargins() && i % 2 == 1;
         page.SetLeft((mirrored ? page.RightMargin() : page.LeftMargin()) * pixelsPerMm);
@@ -294,7 +293,9 @@ public:
         PageExporter exporter(filter, pages.Count(), threaded ? std::function<void()>() : [this] {
             checkTerminated();
         });
-        PageWriter writer(exporter, threaded);
+        // On the heap: its lock and queue are shared with a thread, and stack slots that
+        // the next export reuses confuse the thread checker.
+        const auto writer = std::make_unique<PageWriter>(exporter, threaded);
         pages.ClearPageCache();
         for (int i = 0; i < pages.Count(); ++i) {
             if (!all && !selected.contains(i + 1))
@@ -307,12 +308,12 @@ public:
                     u"%d"_s, QString::number(i + 1)));
                 kavUIServices().ProgressStep();
             }
-            writer.push(std::move(page), i);
+            writer->push(std::move(page), i);
             if (pump)
                 QCoreApplication::processEvents();
             checkTerminated();
         }
-        writer.finish();
+        writer->finish();
         finish.dismiss();
         filter.Finish(); // outside the guard so that its own errors are reported
         return true;

@@ -31,7 +31,9 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <functional>
 #include <utility>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -210,8 +212,33 @@ TkavReport::TkavReport(TkavComponent *AOwner)
     Clear();
 }
 
+namespace {
+
+// Takes the report's data sets out of the process-wide list before any of its tree goes:
+// a lookup on another thread walks the parents of every listed data set.
+void leaveGlobalDataSets(const TkavComponent &root)
+{
+    std::vector<TkavDataSet *> mine;
+    const std::function<void(const TkavComponent &)> owned = [&](const TkavComponent &c) {
+        for (int i = 0; i < c.ComponentCount(); ++i) {
+            if (auto *dataSet = dynamic_cast<TkavDataSet *>(c.Components(i)))
+                mine.push_back(dataSet);
+            owned(*c.Components(i));
+        }
+    };
+    owned(root);
+    for (TkavComponent *obj : root.AllObjects())
+        if (auto *dataSet = dynamic_cast<TkavDataSet *>(obj))
+            mine.push_back(dataSet);
+    for (TkavDataSet *dataSet : mine)
+        kavGlobalDataSets().Remove(dataSet);
+}
+
+} // namespace
+
 TkavReport::~TkavReport()
 {
+    leaveGlobalDataSets(*this);
     detachPreview();
     FPreviewPages.reset(); // its source pages point at the template pages
     FEngine.reset();
