@@ -861,13 +861,9 @@ QString TkavXMLSerializer::WriteComponentStr(TkavComponent *c)
     return c ? c->ClassName() + ObjToXML(c) : QString();
 }
 
-TkavComponent *
-TkavXMLSerializer::ReadComponentStr(TkavComponent *Root, const QString &s, bool DontFixup)
+const TkavClassInfo *TkavXMLSerializer::componentClassOf(const QString &text, qsizetype &space)
 {
-    const QString text = s.trimmed();
-    if (text.isEmpty() || !Root)
-        return nullptr;
-    qsizetype space = 0;
+    space = 0;
     while (space < text.size() && !isSpace(text.at(space)))
         ++space;
     const QString className = text.left(space);
@@ -876,6 +872,19 @@ TkavXMLSerializer::ReadComponentStr(TkavComponent *Root, const QString &s, bool 
         addError(cantFindClassMessage(className));
         return nullptr;
     }
+    return cls;
+}
+
+TkavComponent *
+TkavXMLSerializer::ReadComponentStr(TkavComponent *Root, const QString &s, bool DontFixup)
+{
+    const QString text = s.trimmed();
+    if (text.isEmpty() || !Root)
+        return nullptr;
+    qsizetype space = 0;
+    const TkavClassInfo *cls = componentClassOf(text, space);
+    if (!cls)
+        return nullptr;
     TkavComponent *obj = nullptr;
     try {
         obj = TkavComponent::Create(cls->ClassName(), Root);
@@ -896,14 +905,9 @@ std::shared_ptr<const TkavAttributeTemplate> TkavXMLSerializer::ReadAttributeTem
 {
     const QString text = s.trimmed();
     qsizetype space = 0;
-    while (space < text.size() && !isSpace(text.at(space)))
-        ++space;
-    const QString className = text.left(space);
-    const TkavClassInfo *cls = kavFindClass(className);
-    if (!cls || !cls->InheritsFrom(TkavComponent::StaticClassInfo())) {
-        addError(cantFindClassMessage(className));
+    const TkavClassInfo *cls = componentClassOf(text, space);
+    if (!cls)
         return nullptr;
-    }
     std::unique_ptr<TkavComponent> prototype;
     try {
         prototype = kavCreateObjectAs<TkavComponent>(cls->ClassName());

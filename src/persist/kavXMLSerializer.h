@@ -266,6 +266,9 @@ private:
     void readAttributes(const QString &s,
                         const std::function<void(QStringView, const QString &)> &Assign);
     void assignAttribute(TPersistent &obj, QStringView name, const QString &value);
+    // The component class text begins with (its name ends at space); null with an Errors
+    // line for an unknown class or one that is not a component.
+    const TkavClassInfo *componentClassOf(const QString &text, qsizetype &space);
     void readPropData(IkavPropData &target, const QString &hex, TPersistent &owner);
     void addError(const QString &message);
     void writeTree(TkavComponent &c,
