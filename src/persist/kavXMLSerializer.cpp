@@ -372,8 +372,8 @@ void TkavXMLSerializer::XMLToObj(const QString &s, TPersistent *Obj)
     });
 }
 
-void TkavXMLSerializer::readAttributes(const QString &s,
-                                       const std::function<void(QStringView, const QString &)> &Assign)
+template <class F>
+void TkavXMLSerializer::readAttributes(const QString &s, F &&Assign)
 {
     const qsizetype n = s.size();
     qsizetype i = 0;

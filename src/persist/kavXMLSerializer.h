@@ -262,9 +262,10 @@ private:
                            TPersistent *ancestor) const;
     QString textToXML(TPersistent &obj, const QString &add, TPersistent *ancestor) const;
     QString propDataToXML(TPersistent &obj, const QString &add, TPersistent *ancestor) const;
-    // Calls Assign for every name="value" of s (a value without quotes is an Errors line).
-    void readAttributes(const QString &s,
-                        const std::function<void(QStringView, const QString &)> &Assign);
+    // Calls Assign(name, value) for every name="value" of s (a value without quotes is an
+    // Errors line).
+    template <class F>
+    void readAttributes(const QString &s, F &&Assign);
     void assignAttribute(TPersistent &obj, QStringView name, const QString &value);
     // The component class text begins with (its name ends at space); null with an Errors
     // line for an unknown class or one that is not a component.

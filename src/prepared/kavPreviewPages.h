@@ -411,6 +411,15 @@ private:
     double sourceGeometry(const TkavXMLItem &Item, QStringView Attr) const;
     double itemGeometry(const TkavXMLItem &Item, QStringView Attr) const;
     void evictCachedPage();
+    // Both DrawPage: TotalPages is given to the memos, unless it is negative.
+    void drawPage(TkavReportPage &Page,
+                  int Index,
+                  int TotalPages,
+                  QPainter *Canvas,
+                  double ScaleX,
+                  double ScaleY,
+                  double OffsetX,
+                  double OffsetY);
     // Unloads page element Index again when it came from the swap file or the loaded file
     // and is unchanged.
     void releasePageItem(int Index);

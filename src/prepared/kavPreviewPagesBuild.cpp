@@ -225,18 +225,24 @@ void TkavPreviewPages::DrawPage(int Index,
                                 double OffsetX,
                                 double OffsetY)
 {
-    const std::shared_ptr<TkavReportPage> page = GetPage(Index);
-    if (!page || !Canvas)
-        return;
-    const int total = Count();
-    for (TkavComponent *obj : page->AllObjects())
-        if (auto *memo = kavCast<TkavCustomMemoView>(obj))
-            memo->SetTotalPages(total);
-    DrawPage(*page, Index, Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
+    if (const std::shared_ptr<TkavReportPage> page = GetPage(Index))
+        drawPage(*page, Index, Count(), Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
 }
 
 void TkavPreviewPages::DrawPage(TkavReportPage &Page,
                                 int Index,
+                                QPainter *Canvas,
+                                double ScaleX,
+                                double ScaleY,
+                                double OffsetX,
+                                double OffsetY)
+{
+    drawPage(Page, Index, -1, Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
+}
+
+void TkavPreviewPages::drawPage(TkavReportPage &Page,
+                                int Index,
+                                int TotalPages,
                                 QPainter *Canvas,
                                 double ScaleX,
                                 double ScaleY,
@@ -286,6 +292,8 @@ void TkavPreviewPages::DrawPage(TkavReportPage &Page,
         if (!bounds.intersects(clip))
             continue;
         if (auto *memo = kavCast<TkavCustomMemoView>(obj)) {
+            if (TotalPages >= 0)
+                memo->SetTotalPages(TotalPages);
             memo->SetCopyNo(FCopyNo);
             memo->SetPrintScale(FPrintScale);
         }

@@ -444,13 +444,11 @@ struct TkavPageStream::Impl
     void hand(int i)
     {
         std::shared_ptr<TkavReportPage> page = pages.BuildPage(i);
-        if (page && showsPageCount(*page)) {
+        if (!page || showsPageCount(*page)) {
             giveUp();
             return;
         }
         ++handed;
-        if (!page)
-            return;
         try {
             writer->push(std::move(page), i);
         } catch (...) { // the export of the store meets the error again and reports it
@@ -478,11 +476,9 @@ struct TkavPageStream::Impl
     {
         pages.SetCopyNo(savedCopyNo);
         filter.SetPreviewPages(nullptr);
-        if (pages.FStream == owner)
-            pages.FStream = nullptr;
+        pages.FStream = nullptr; // this stream's, or none: a store has one at most
     }
 
-    TkavPageStream *owner = nullptr;
     TkavPreviewPages &pages;
     TkavCustomExportFilter &filter;
     std::unique_ptr<PageExporter> exporter;
@@ -497,7 +493,6 @@ struct TkavPageStream::Impl
 TkavPageStream::TkavPageStream(TkavPreviewPages &Pages, TkavCustomExportFilter &Filter)
     : d(std::make_unique<Impl>(Pages, Filter))
 {
-    d->owner = this;
     const TkavReport *report = Pages.Report();
     if (!Filter.ExportsPagesOffThread() || Filter.ShowDialog() || Filter.CurPage()
         || !Filter.PageNumbers().trimmed().isEmpty() || Filter.SuppressPageHeadersFooters()

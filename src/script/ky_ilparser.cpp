@@ -84,9 +84,9 @@ public:
         setError(true, false, text, pos, posText);
     }
 
-    bool HasError() const { return FHasError; }
-    const QString &ErrText() const { return FErrText; }
-    QString ErrPos() const { return FErrPosText.isEmpty() ? FOwner.xyOf(FErrPos) : FErrPosText; }
+    bool HasError() const { return FError.Has; }
+    const QString &ErrText() const { return FError.Text; }
+    QString ErrPos() const { return FError.PosText.isEmpty() ? FOwner.xyOf(FError.Pos) : FError.PosText; }
     std::vector<ILLine> &Lines() { return FLines; }
 
 private:
@@ -103,15 +103,24 @@ private:
     int firstTokenPos(int start);
     void setError(bool sticky, bool term, const QString &text, int pos, const QString &posText);
 
+    // The error recorded so far: the first that nothing cleared.
+    struct ErrorState
+    {
+        bool Has = false;
+        bool Term = false;   // it came from a term="1" element
+        bool Sticky = false; // a loop cannot clear it
+        QString Text;
+        int Pos = 0;
+        QString PosText; // a position in another text (a unit's)
+    };
+
     // What a failed rule left of the error state, so that trying it again at the same
     // place costs nothing: without it, alternatives sharing a beginning (a unary minus
     // in an expression and in its factor) make the work double with every nesting level.
     struct Failure
     {
         bool changed = false; // false: the attempt left the error as it was
-        bool hasError = false, sticky = false, term = false;
-        QString text, posText;
-        int pos = 0;
+        ErrorState error;     // else the error it left
     };
     // The state a rule attempt started from.
     struct Attempt
@@ -134,12 +143,7 @@ private:
     const std::vector<TkyRuleElement> &FElements;
     std::vector<ILLine> FLines;
     int FDepth;
-    bool FHasError = false;
-    bool FTerm = false;   // the recorded error came from a term="1" element
-    bool FSticky = false; // the recorded error cannot be cleared by a loop
-    QString FErrText;
-    int FErrPos = 0;
-    QString FErrPosText; // a position in another text (a unit's)
+    ErrorState FError;
     quint64 FErrorStamp = 0; // counts changes of the error state
     int FUnitsLoaded = 0;
     quint64 FEntries = 0; // rules entered so far
@@ -161,12 +165,7 @@ int TkyILParser::Interpreter::firstTokenPos(int start)
 void TkyILParser::Interpreter::setError(bool sticky, bool term, const QString &text, int pos,
                                         const QString &posText)
 {
-    FHasError = true;
-    FSticky = sticky;
-    FTerm = term;
-    FErrText = text;
-    FErrPos = pos;
-    FErrPosText = posText;
+    FError = {true, term, sticky, text, pos, posText};
     ++FErrorStamp;
 }
 
@@ -179,7 +178,7 @@ quint64 TkyILParser::Interpreter::failureKey(int rule, int pos, quint8 errorKind
 
 quint8 TkyILParser::Interpreter::errorKind() const
 {
-    return !FHasError ? 0 : FSticky ? 1 : FTerm ? 2 : 3;
+    return !FError.Has ? 0 : FError.Sticky ? 1 : FError.Term ? 2 : 3;
 }
 
 // Kept out of enterRule, whose frame is paid once per nesting level.
@@ -190,12 +189,7 @@ bool TkyILParser::Interpreter::replayFailure(int rule, int pos)
         return false;
     const Failure &f = it->second;
     if (f.changed) { // the error as the failure left it, cleared or not
-        FHasError = f.hasError;
-        FSticky = f.sticky;
-        FTerm = f.term;
-        FErrText = f.text;
-        FErrPos = f.pos;
-        FErrPosText = f.posText;
+        FError = f.error;
         ++FErrorStamp;
     }
     return true;
@@ -211,7 +205,7 @@ void TkyILParser::Interpreter::failed(int rule, int pos, const Attempt &attempt)
         return;
     Failure &f = FFailures[failureKey(rule, pos, attempt.errorKind)];
     if (attempt.errorStamp != FErrorStamp)
-        f = {true, FHasError, FSticky, FTerm, FErrText, FErrPosText, FErrPos};
+        f = {true, FError};
     FRemembers[size_t(rule)] = true;
 }
 
@@ -247,7 +241,7 @@ bool TkyILParser::Interpreter::tokenMatches(const TkyRuleElement &e, const QStri
 // The first error wins; its position is that of the element's first token.
 void TkyILParser::Interpreter::record(const TkyRuleElement &e, int start)
 {
-    if (!e.HasErr || FHasError)
+    if (!e.HasErr || FError.Has)
         return;
     setError(false, e.Term, e.ErrText, firstTokenPos(start), QString());
 }
@@ -322,7 +316,7 @@ void TkyILParser::Interpreter::wrapUses(size_t mark)
         ++FUnitsLoaded;
         // A unit's error replaces an ordinary one; of two failed units the first loaded
         // keeps its message, matching the unit name the script already holds.
-        if (!errText.isEmpty() && !(FHasError && FSticky))
+        if (!errText.isEmpty() && !(FError.Has && FError.Sticky))
             setFatal(errText, 0, errPos);
         ILLine open;
         open.kind = ILLine::Open;
@@ -371,8 +365,8 @@ bool TkyILParser::Interpreter::loop(const TkyRuleElement &e, int start)
         FTk.SetPosition(p1);
         // Reaching the end of a repetition is normal; the error of the pass that ended it
         // goes when the loop or the failed element allows it.
-        if (FHasError && !FSticky && (e.LoopClears || FTerm)) {
-            FHasError = false;
+        if (FError.Has && !FError.Sticky && (e.LoopClears || FError.Term)) {
+            FError.Has = false;
             ++FErrorStamp;
         }
     }

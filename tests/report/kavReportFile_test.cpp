@@ -4,6 +4,7 @@
 #include "kavReportTestSupport.h"
 
 #include <persist/kavXML.h>
+#include <persist/kavXMLSerializer.h>
 #include <report/kavClass.h>
 #include <rtl/kavRTTI.h>
 #include <rtl/kavStreams.h>
@@ -282,3 +283,32 @@ TEST_F(PictureFile, UnreadablePictureDataIsReportedWithItsObject)
 }
 
 } // namespace
+
+// The prepared pages build objects from a source read once (an attribute template) instead
+// of reading its text each time: for every object of the file holding every class, alone
+// and with differences read after it, the two ways must make the same object.
+TEST_F(ReportFile, AttributeTemplateBuildsWhatReadingTheTextBuilds)
+{
+    TkavReport source;
+    source.LoadFromFile(QStringLiteral(KAV_TEST_DATA "/every_class.kv3"), true);
+    ASSERT_TRUE(source.LastLoadOk()) << qPrintable(source.ErrorsText());
+    TkavReport scratch; // owns what is built
+    TkavXMLSerializer serializer;
+    const QString differences = u"l=\"7.5\" t=\"9\" Font.Style=\"2\" Frame.Typ=\"5\" Text=\"other &#38; more\""_s;
+    int compared = 0;
+    for (TkavComponent *obj : source.AllObjects()) {
+        const QString text = serializer.WriteComponentStr(obj);
+        const auto start = serializer.ReadAttributeTemplate(text);
+        ASSERT_TRUE(start) << qPrintable(text);
+        for (const QString &more : {QString(), differences}) {
+            TkavComponent *read = serializer.ReadComponentStr(&scratch, text + u' ' + more, true);
+            TkavComponent *built = serializer.ReadComponentStr(&scratch, *start, more, true);
+            ASSERT_TRUE(read && built) << qPrintable(text);
+            EXPECT_EQ(serializer.WriteComponentStr(built), serializer.WriteComponentStr(read))
+                << qPrintable(obj->Name());
+        }
+        ++compared;
+    }
+    EXPECT_GT(compared, 30);
+    EXPECT_EQ(serializer.Errors().Count(), 0) << qPrintable(serializer.Errors().Text());
+}
