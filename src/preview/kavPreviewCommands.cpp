@@ -75,7 +75,9 @@ bool TkavPreview::Export(TkavCustomExportFilter &Filter)
     TkavPreviewPages *store = pages();
     if (refused() || !store || store->Count() == 0 || !Report())
         return false;
-    if (Filter.ShowDialog()) {
+    // The filters of the export menu are set up without their dialog: with nowhere to write
+    // to, the user is asked, or the export could only fail.
+    if (Filter.ShowDialog() || (Filter.FileName().isEmpty() && !Filter.Stream())) {
         TkavExportDialog dialog(Filter, *Report(), FPageNo, PageCount(), this);
         if (dialog.exec() != QDialog::Accepted)
             return false;

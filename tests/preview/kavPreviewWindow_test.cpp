@@ -325,6 +325,20 @@ TEST_F(PreviewWindowTest, ExportDialogWritesTheChosenPages)
     EXPECT_FALSE(preview().Locked());
     pdf->SetPageNumbers(QString());
     pdf->SetFileName(QString());
+
+    // From the export menu the filter has neither its dialog nor a file: the dialog asks.
+    const QString asked = dir.filePath(u"asked.pdf"_s);
+    QTimer::singleShot(0, [&] {
+        auto *d = dynamic_cast<TkavExportDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->FileEdit()->setText(asked);
+        d->accept();
+    });
+    pdf->SetShowDialog(false);
+    ASSERT_TRUE(preview().Export(*pdf));
+    EXPECT_TRUE(QFileInfo(asked).size() > 0);
+    EXPECT_FALSE(pdf->ShowDialog());
+    pdf->SetFileName(QString());
 }
 
 TEST_F(PreviewWindowTest, TheWindowWhileARunGoesOn)
